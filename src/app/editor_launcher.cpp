@@ -1,0 +1,3 @@
+#include "app/ostrel.h"
+
+void TOstrel::TntBitBtn_Spell_Click() {}

@@ -1,0 +1,197 @@
+#pragma once
+// The main window. It composes the nine pages; each subsystem defines the handlers it owns in its
+// own folder (src/dictionary/lookup_page.cpp defines TntEdit2Change, and so on).
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QWebEngineView;
+
+namespace ravlek {
+class TFDConnection;
+class TFDQuery;
+class TDataSource;
+class TIdHTTPProgress;
+class TWebBrowserWrapper;
+struct LookupPageState;
+struct ReleaseState;
+struct PagesState;
+}  // namespace ravlek
+
+class TOstrel : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Creating the window lays out its controls and runs the start-up sequence (FormCreate).
+  // When the sequence decides that the program ends, Terminated() is true and the window must
+  // not be shown.
+  explicit TOstrel(QWidget* parent = nullptr);
+  ~TOstrel() override;
+
+  bool Terminated() const { return terminated_; }
+
+  // ---- lifecycle (src/app)
+  void FormCreate();
+  void FormActivate();
+  void FormClose();
+  void FormDestroy();
+
+  // ---- lookup page (src/dictionary/lookup_page.cpp)
+  void TntEdit2Change();
+  void TntEdit1_spell_SearchChange();
+  void ComboBox1Change();
+  void DataSource1UpdateData();
+
+  // ---- fanqie page (src/dictionary/fanqie_page.cpp)
+  void TntButton2Click();
+  void TntButton3Click();
+  void TntButton4Click();
+
+  // ---- conversion page (src/romanize/conversion_page.cpp)
+  void TntButton1Click();
+  void TntButton5Click();
+
+  // ---- release channel (src/release/*_page.cpp)
+  void DL_TntButtonClick();
+  void DL_NEXTTIME_TntButtonClick();
+  void DownloadProgressChanged();
+  // Start-up steps 10 and 11: release base address and the test-mode notice.
+  void StartupReleaseAddress();
+  // Start-up step 12 (notify = true) and the close handler (notify = false).
+  void InstallStagedStarter(bool notify);
+  // Start-up steps 14 to 20.
+  void StartupFetchManifest();
+  void StartupRefreshPackages();
+  void StartupShowInstalledVersions();
+  void StartupListLatestRelease();
+  void StartupAnnounceUpdate();
+  void StartupShowReleaseNotes();
+  void StartupSetDownloadFlags();
+
+  // ---- resource pages (src/pages/resource_pages.cpp)
+  void TntTabControl1Change();
+
+  // ---- annotation-editor launcher (src/app/editor_launcher.cpp)
+  void TntBitBtn_Spell_Click();
+
+  // ---- start-up step 13 (src/app/font_check.cpp)
+  void EnsurePhoneticFont();
+
+  // ---- controls -------------------------------------------------------------------------
+  QTabWidget* TntTabControl1 = nullptr;
+  QWidget* TntTabSheet1 = nullptr;
+  QWidget* TntTabSheet2 = nullptr;
+  QWidget* TntTabSheet3 = nullptr;
+  QWidget* TntTabSheet4 = nullptr;
+  QWidget* TntTabSheet5 = nullptr;
+  QWidget* TntTabSheet6 = nullptr;
+  QWidget* TntTabSheet7 = nullptr;
+  QWidget* TntTabSheet8 = nullptr;
+  QWidget* TntTabSheet9 = nullptr;
+
+  // page 0: character lookup
+  QLabel* TntLabel1 = nullptr;
+  QLineEdit* TntEdit2 = nullptr;
+  QLabel* TntLabel8 = nullptr;
+  QLineEdit* TntEdit1_spell_Search = nullptr;
+  QComboBox* ComboBox2 = nullptr;
+  QLabel* TntLabel11 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QTableView* TntDBGrid2 = nullptr;
+  QPlainTextEdit* TntDBMemo1 = nullptr;
+  QPlainTextEdit* TntDBMemo2 = nullptr;
+
+  // page 1: annotation-editor launcher
+  QLabel* Image1 = nullptr;
+  QPushButton* TntBitBtn_Spell = nullptr;
+  QLabel* TntImage1 = nullptr;
+
+  // page 2: conversion
+  QPlainTextEdit* TntMemo3 = nullptr;
+  QPushButton* TntButton5 = nullptr;
+  QCheckBox* TntCheckBox2 = nullptr;
+  QCheckBox* TntCheckBox3 = nullptr;
+  QCheckBox* TntCheckBox4 = nullptr;
+  QCheckBox* TntCheckBox1 = nullptr;
+  QPushButton* TntButton1 = nullptr;
+  QPlainTextEdit* TntMemo4 = nullptr;
+  QProgressBar* TntProgressBar1 = nullptr;
+
+  // page 3: versions and update download
+  QLabel* TntStaticSYS_Ver0 = nullptr;
+  QLabel* system_ver = nullptr;
+  QLabel* TntStaticBD_Ver = nullptr;
+  QLabel* database_ver = nullptr;
+  QPlainTextEdit* ReleaseNote_TntMemo = nullptr;
+  QLabel* TntLabel3 = nullptr;
+  QLabel* TntLabel4 = nullptr;
+  QProgressBar* DL_upgrade_TntProgressBar = nullptr;
+  QLabel* DL_Status = nullptr;
+  QLabel* TntLabel5 = nullptr;
+  QLabel* TntLabel6 = nullptr;
+  QPlainTextEdit* upgrade_ver_TntMemo = nullptr;
+
+  // update buttons on the window itself
+  QPushButton* DL_TntButton = nullptr;
+  QPushButton* DL_NEXTTIME_TntButton = nullptr;
+
+  // page 4: fanqie extraction
+  QLabel* TntLabel2 = nullptr;
+  QPlainTextEdit* TntMemo1 = nullptr;
+  QPushButton* TntButton4 = nullptr;
+  QPushButton* TntButton3 = nullptr;
+  QPushButton* TntButton2 = nullptr;
+  QPlainTextEdit* TntMemo2 = nullptr;
+  QStatusBar* TntStatusBar1 = nullptr;
+
+  // pages 5 to 8: resource pages
+  QWebEngineView* A_WebBrowser = nullptr;
+  QWebEngineView* B_WebBrowser = nullptr;
+  QWebEngineView* C_WebBrowser = nullptr;
+  QWebEngineView* D_WebBrowser = nullptr;
+
+  // ---- database components ----------------------------------------------------------------
+  std::unique_ptr<ravlek::TFDConnection> FDConnection1;
+  std::unique_ptr<ravlek::TFDQuery> FDQueryRavlekTable;
+  std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWords;
+  std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWordsPlus;
+  std::unique_ptr<ravlek::TFDQuery> FDQuerySQLRavlekTable;
+  std::shared_ptr<ravlek::TDataSource> DataSource1;
+
+  // ---- release channel and resource pages
+  std::shared_ptr<ravlek::TIdHTTPProgress> IdHTTPProgress;
+  std::shared_ptr<ravlek::TWebBrowserWrapper> fWBW;
+
+  // ---- run-time state
+  QString GLOBAL_Control_page_ActivePage;
+  QString GLOBAL_HOST_XML_Path;
+  int GLOBAL_sys_DL = 0;
+  int GLOBAL_db_DL = 0;
+  QString GLOBAL_sys_DLURL;
+  QString GLOBAL_db_DLURL;
+  QString GLOBAL_DL_status;
+  qint64 GLOBAL_DL_size = 0;
+
+  // Per-subsystem state that the handlers of one folder share; each folder defines its struct.
+  std::shared_ptr<ravlek::LookupPageState> lookupState;
+  std::shared_ptr<ravlek::ReleaseState> releaseState;
+  std::shared_ptr<ravlek::PagesState> pagesState;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  bool terminated_ = false;
+};

@@ -1,0 +1,70 @@
+#pragma once
+// A named dataset: a statement, the rows of its last run held in memory (every value as text,
+// null kept apart from empty), a filter expression with its switch, and a current row.
+// Filter changes are evaluated over the held rows; they never run a statement.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+namespace ravlek {
+
+class TFDConnection;
+
+class TFDQuery {
+ public:
+  TFDQuery(TFDConnection& connection, QString name, QString statement);
+  ~TFDQuery();
+  TFDQuery(const TFDQuery&) = delete;
+  TFDQuery& operator=(const TFDQuery&) = delete;
+
+  const QString& Name() const;
+
+  // --- statement and state
+  void SetSQL(const QString& statement);  // only on a closed dataset (raises Error otherwise)
+  const QString& SQL() const;
+  void Open();  // runs the statement, holds its rows; raises Error with the engine's message
+  void Close();  // drops the rows; statement, filter and switch stay
+  bool Active() const;
+
+  // --- filter (raises Error naming the position for an expression it cannot read)
+  void FilterOff();
+  void SetFilter(const QString& expression);
+  void FilterOn();
+  bool Filtered() const;
+  const QString& Filter() const;
+
+  // --- navigation over the passing rows
+  bool FindFirst();
+  bool FindNext();
+  // The current row's value; null reads as empty. Raises Error naming an unknown field.
+  QString FieldByName(const QString& field) const;
+
+  // --- the passing rows as a table, for the grid (index 0 .. RecordCount()-1)
+  int RecordCount() const;
+  int RecNo() const;  // index of the current row among the passing rows, -1 when none
+  void SetRecNo(int passingIndex);  // makes that row current (stores a pending edit first)
+  QStringList FieldNames() const;
+  int FieldIndex(const QString& field) const;  // -1 when unknown
+  QString Text(int passingIndex, int fieldIndex) const;
+  bool IsNull(int passingIndex, int fieldIndex) const;
+
+  // --- edits of the current row, stored into the table (by the row's key) when the row is left:
+  // another row becomes current, the filter changes or the dataset closes; or by Post().
+  void Edit(const QString& field, const QString& text);
+  bool Modified() const;
+  void Post();  // runs OnUpdateData, then writes; raises Error and keeps the edit on failure
+  void Cancel();
+
+  // Reported before an edit is stored.
+  std::function<void()> OnUpdateData;
+  // Reported after the passing rows or the current row changed.
+  std::function<void()> OnDataChange;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> d_;
+};
+
+}  // namespace ravlek
