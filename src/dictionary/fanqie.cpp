@@ -21,7 +21,8 @@ QString Piece(BaseWordLookup& lookup, const QString& character, const QString& m
 
 }  // namespace
 
-QString ExtractFanqieReadings(const QString& text, BaseWordLookup& lookup) {
+QString ExtractFanqieReadings(const QString& text, BaseWordLookup& lookup,
+                              const std::function<void(const QString& line)>& onLine) {
   QString output;
   int notations = 0;
   // Start positions of the two characters before the current one.
@@ -33,9 +34,11 @@ QString ExtractFanqieReadings(const QString& text, BaseWordLookup& lookup) {
     if (length == 1 && (unit == u'切' || unit == u'反') && before[0] >= 0) {
       const QString upper = text.mid(before[0], beforeLength[0]);
       const QString lower = text.mid(before[1], beforeLength[1]);
-      output += Piece(lookup, upper, QString());
-      output += Piece(lookup, lower, QString(unit));
-      output += QStringLiteral("\r\n");
+      QString line = Piece(lookup, upper, QString());
+      line += Piece(lookup, lower, QString(unit));
+      line += QStringLiteral("\r\n");
+      output += line;
+      if (onLine) onLine(line);
       ++notations;
     }
     before = {before[1], pos};

@@ -3,6 +3,7 @@
 // upper and the lower character with the reading the base-word tables give.
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace ravlek {
@@ -39,8 +40,10 @@ inline constexpr int kMaxFanqieNotations = 25;
 
 // The extraction's output: one line per notation in text order, each ending with CR LF. The text
 // is read with its line breaks as CR LF; characters are whole (a surrogate pair is one). A marker
-// with fewer than two characters before it is no notation.
-QString ExtractFanqieReadings(const QString& text, BaseWordLookup& lookup);
+// with fewer than two characters before it is no notation. `onLine` receives each line as soon as
+// it is complete, so that a failing lookup leaves the lines before it with the caller.
+QString ExtractFanqieReadings(const QString& text, BaseWordLookup& lookup,
+                              const std::function<void(const QString& line)>& onLine = {});
 
 // The fanqie page's sample passage.
 QString FanqieSamplePassage();
