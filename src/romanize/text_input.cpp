@@ -1,5 +1,8 @@
 #include "romanize/text_input.h"
 
+#include <QFile>
+#include <cstdio>
+
 namespace ravlek {
 
 namespace {
@@ -37,6 +40,27 @@ std::optional<qsizetype> DecodeUtf8Strict(const QByteArray& bytes, QString& text
   }
   text = QString::fromUtf8(bytes);
   return std::nullopt;
+}
+
+bool ReadTextInput(const QString& path, QString& text, QString& error) {
+  QFile file(path);
+  const bool opened =
+      path.isEmpty() ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
+  if (!opened) {
+    error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    error = QStringLiteral("cannot read %1: %2")
+                .arg(path.isEmpty() ? QStringLiteral("standard input") : path, file.errorString());
+    return false;
+  }
+  if (const auto offset = DecodeUtf8Strict(bytes, text)) {
+    error = QStringLiteral("invalid UTF-8 at byte offset %1").arg(*offset);
+    return false;
+  }
+  return true;
 }
 
 QStringList SplitTextLines(const QString& text) {

@@ -13,6 +13,10 @@ namespace ravlek {
 // or nothing when the whole input is valid; `text` is then the decoded text.
 std::optional<qsizetype> DecodeUtf8Strict(const QByteArray& bytes, QString& text);
 
+// Reads the file at `path`, or standard input when `path` is empty, as strict UTF-8. On failure
+// returns false with `error` naming the file's problem or the offset of the first invalid byte.
+bool ReadTextInput(const QString& path, QString& text, QString& error);
+
 // The lines of a text split at CR LF, LF or CR; an empty last line is not counted.
 QStringList SplitTextLines(const QString& text);
 
