@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""Builds the sample dictionary database (SQLite) from its tab-separated text source.
+
+Each TSV file has a header line with the column names, then one row per line. Inside a value
+"\\N" alone stands for null, and "\\n", "\\t", "\\\\" stand for a line feed, a tab and a backslash.
+Every row is checked before anything is written; the database appears atomically (a temporary
+file renamed into place), so a failed build never leaves a half-written file behind.
+"""
+
+import argparse
+import os
+import re
+import sqlite3
+import sys
+import tempfile
+
+RAVLEK_COLUMNS = [
+    "HanWord", "Ptype", "HanSpell", "Spell_P", "Spell_P_Han", "Initial_C_type",
+    "PoemRhyme", "hong5se3", "PoemRhyme2", "PtypeDesc", "Phone_desc", "Desc",
+]
+BASE_COLUMNS = ["HanWord", "HanSpell"]
+TABLES = [
+    ("RavlekTable", RAVLEK_COLUMNS),
+    ("BaseWords", BASE_COLUMNS),
+    ("BaseWordsPlus", BASE_COLUMNS),
+]
+READING_CLASSES = "通文今古白"
+SPELL_SHAPE = re.compile(r"^[a-z]+[1-9]$")
+
+
+class BadRow(Exception):
+    pass
+
+
+def read_rhyme_names(rhymes_source):
+    """The 106 Pingshui rhyme names, taken from the program's own list so the two never differ."""
+    with open(rhymes_source, encoding="utf-8") as f:
+        names = re.findall(r'QStringLiteral\("([^"]+)"\)', f.read())
+    if len(names) != 106:
+        raise BadRow(f"{rhymes_source}: expected 106 rhyme names, found {len(names)}")
+    return names
+
+
+def unescape(field):
+    if field == "\\N":
+        return None
+    out = []
+    i = 0
+    while i < len(field):
+        ch = field[i]
+        if ch != "\\":
+            out.append(ch)
+            i += 1
+            continue
+        if i + 1 >= len(field):
+            raise BadRow("a backslash ends the value")
+        code = field[i + 1]
+        if code == "n":
+            out.append("\n")
+        elif code == "t":
+            out.append("\t")
+        elif code == "\\":
+            out.append("\\")
+        else:
+            raise BadRow(f"unknown escape \\{code}")
+        i += 2
+    return "".join(out)
+
+
+def check_spell(value):
+    if value and not SPELL_SHAPE.match(value):
+        raise BadRow(f"HanSpell {value!r} is not letters followed by one tone digit")
+
+
+def check_ravlek_row(row, rhyme_names):
+    han_word, ptype, han_spell = row[0], row[1], row[2]
+    if not han_word:
+        raise BadRow("HanWord is empty")
+    if not ptype or ptype[0] not in READING_CLASSES:
+        raise BadRow(f"Ptype {ptype!r} does not begin with one of {READING_CLASSES}")
+    check_spell(han_spell)
+    rhyme = row[RAVLEK_COLUMNS.index("PoemRhyme")]
+    if rhyme and not any(rhyme.startswith(name) for name in rhyme_names):
+        raise BadRow(f"PoemRhyme {rhyme!r} does not begin with a Pingshui rhyme name")
+
+
+def check_base_row(row, _rhyme_names):
+    if not row[0]:
+        raise BadRow("HanWord is empty")
+    check_spell(row[1])
+
+
+def read_table(path, columns, check_row, rhyme_names):
+    with open(path, "rb") as f:
+        raw = f.read()
+    if raw.startswith(b"\xef\xbb\xbf"):
+        raise BadRow(f"{path}: starts with a byte-order mark")
+    if b"\r" in raw:
+        raise BadRow(f"{path}: holds a carriage return (line ends must be LF)")
+    try:
+        text = raw.decode("utf-8")
+    except UnicodeDecodeError as e:
+        raise BadRow(f"{path}: not UTF-8 ({e})")
+    lines = text.split("\n")
+    if lines and lines[-1] == "":
+        lines.pop()
+    if not lines or lines[0].split("\t") != columns:
+        raise BadRow(f"{path}:1: header must be {chr(9).join(columns)!r}")
+    rows = []
+    for number, line in enumerate(lines[1:], start=2):
+        fields = line.split("\t")
+        try:
+            if len(fields) != len(columns):
+                raise BadRow(f"{len(fields)} columns, expected {len(columns)}")
+            row = [unescape(field) for field in fields]
+            check_row(row, rhyme_names)
+        except BadRow as e:
+            raise BadRow(f"{path}:{number}: {e}")
+        rows.append(row)
+    return rows
+
+
+def write_database(output, tables):
+    folder = os.path.dirname(os.path.abspath(output))
+    os.makedirs(folder, exist_ok=True)
+    handle, temp_path = tempfile.mkstemp(prefix=".Ravlek-", suffix=".db.tmp", dir=folder)
+    os.close(handle)
+    try:
+        db = sqlite3.connect(temp_path)
+        with db:
+            for name, columns, rows in tables:
+                column_list = ", ".join(f"{column} TEXT" for column in columns)
+                db.execute(f"CREATE TABLE {name} ({column_list})")
+                marks = ", ".join("?" for _ in columns)
+                db.executemany(f"INSERT INTO {name} VALUES ({marks})", rows)
+        db.close()
+        os.replace(temp_path, output)
+    except BaseException:
+        if os.path.exists(temp_path):
+            os.remove(temp_path)
+        raise
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--source", required=True, help="folder holding the three TSV files")
+    parser.add_argument("--rhymes", required=True, help="rhymes.cpp with the 106 rhyme names")
+    parser.add_argument("--output", required=True, help="database file to write")
+    args = parser.parse_args()
+    try:
+        rhyme_names = read_rhyme_names(args.rhymes)
+        checks = {"RavlekTable": check_ravlek_row}
+        tables = []
+        for name, columns in TABLES:
+            path = os.path.join(args.source, name + ".tsv")
+            rows = read_table(path, columns, checks.get(name, check_base_row), rhyme_names)
+            tables.append((name, columns, rows))
+    except (BadRow, OSError) as e:
+        print(f"build_sample_db: {e}", file=sys.stderr)
+        return 1
+    write_database(args.output, tables)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
