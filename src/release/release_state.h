@@ -2,6 +2,7 @@
 // What the release steps of the start-up keep for each other and for the download button.
 
 #include <QString>
+#include <memory>
 
 #include "release/version_check.h"
 
@@ -14,5 +15,11 @@ struct ReleaseState {
   LatestRelease latest;
   bool programEnding = false;  // a completed update download has asked the program to end
 };
+
+// The window's release state, made on first use.
+inline ReleaseState& EnsureReleaseState(std::shared_ptr<ReleaseState>& state) {
+  if (!state) state = std::make_shared<ReleaseState>();
+  return *state;
+}
 
 }  // namespace ravlek
