@@ -9,7 +9,9 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "window_fixture.h"
+#include "app/ostrel.h"
+#include "tests/support/dictionary_fixture.h"
+#include "tests/support/window_in_app_folder.h"
 
 namespace ravlek {
 namespace {
@@ -52,14 +54,15 @@ class BarWatcher : public QObject {
 class ConversionPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    started_ = std::make_unique<test::StartedWindow>(PageDictionary());
-    w = started_->window.get();
+    started_ = std::make_unique<test::WindowInAppFolder>(
+        [](const QString& path) { test::WriteFixtureDictionary(path, PageDictionary()); });
+    w = &started_->window();
     ASSERT_FALSE(w->Terminated());
     w->show();
     w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
     QApplication::processEvents();
   }
-  std::unique_ptr<test::StartedWindow> started_;
+  std::unique_ptr<test::WindowInAppFolder> started_;
   TOstrel* w = nullptr;
 };
 
