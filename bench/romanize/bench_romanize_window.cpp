@@ -26,7 +26,8 @@ void BM_ConversionButtonPress(benchmark::State& state) {
   for (auto _ : state) {
     window.TntButton1Click();
     state.PauseTiming();
-    if (window.TntMemo4->blockCount() != 2 * lines.size()) state.SkipWithError("wrong line count");
+    // Wrapped lines give pairs of their own: at least two output lines per input line.
+    if (window.TntMemo4->blockCount() < 2 * lines.size()) state.SkipWithError("lines missing");
     QApplication::processEvents();
     state.ResumeTiming();
   }
