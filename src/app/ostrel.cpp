@@ -13,10 +13,7 @@
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/rhymes.h"
-#if __has_include("release/IdHTTPProgress.h")
 #include "release/IdHTTPProgress.h"
-#define RAVLEK_HAS_HTTP_PROGRESS 1
-#endif
 
 namespace {
 
@@ -61,10 +58,8 @@ void TOstrel::SelectPage(QWidget* page) {
 
 void TOstrel::FormCreate() {
   ravlek::RunHandler([this] {
-#ifdef RAVLEK_HAS_HTTP_PROGRESS
     IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>(this);
     IdHTTPProgress->SetOnChange([this](ravlek::TIdHTTPProgress*) { DownloadProgressChanged(); });
-#endif
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet4), QStringLiteral("版本資訊"));
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet2), QStringLiteral("編稿注音"));
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet5), QStringLiteral("切音輔助"));
