@@ -31,6 +31,8 @@ QLabel* MakeLabel(QWidget* page, const char* name, const DesignUnits& units, QRe
   auto* label = Make<QLabel>(page, name, units, box.x(), box.y(), box.width(), box.height());
   label->setText(text);
   label->setFont(font);
+  // A label is as wide as its text, from its designed place on.
+  label->adjustSize();
   return label;
 }
 

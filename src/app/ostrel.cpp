@@ -12,6 +12,7 @@
 #include "app/window_layout.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "dictionary/rhymes.h"
 #include "release/IdHTTPProgress.h"
 
@@ -22,23 +23,21 @@ const QString kStarterMissingMessage =
     QStringLiteral("請改執行 Ravlek_Start 應用程式 來 啟動 [台語Ostrel輔助系統]");
 const QString kEngineMissingMessage =
     QStringLiteral("請安裝 ACCESS DATABASE 2010 RUNTIME ENGINE 後才可正常運作此系統! ");
-const QString kRavlekTableStatement = QStringLiteral("select *  from RavlekTable where Ptype<>'' ");
 
 }  // namespace
 
 TOstrel::TOstrel(QWidget* parent) : QWidget(parent) {
   ravlek::LayOutWindow(*this);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();
-  FDQueryRavlekTable = std::make_unique<ravlek::TFDQuery>(
-      *FDConnection1, QStringLiteral("FDQueryRavlekTable"), kRavlekTableStatement);
-  FDQueryBaseWords =
-      std::make_unique<ravlek::TFDQuery>(*FDConnection1, QStringLiteral("FDQueryBaseWords"),
-                                         QStringLiteral("select * from BaseWords"));
-  FDQueryBaseWordsPlus =
-      std::make_unique<ravlek::TFDQuery>(*FDConnection1, QStringLiteral("FDQueryBaseWordsPlus"),
-                                         QStringLiteral("select * from BaseWordsPlus"));
-  FDQuerySQLRavlekTable = std::make_unique<ravlek::TFDQuery>(
-      *FDConnection1, QStringLiteral("FDQuerySQLRavlekTable"), kRavlekTableStatement);
+  auto dataset = [this](const char* name) {
+    const QString datasetName = QString::fromLatin1(name);
+    return std::make_unique<ravlek::TFDQuery>(*FDConnection1, datasetName,
+                                              ravlek::DatasetStatement(datasetName));
+  };
+  FDQueryRavlekTable = dataset("FDQueryRavlekTable");
+  FDQueryBaseWords = dataset("FDQueryBaseWords");
+  FDQueryBaseWordsPlus = dataset("FDQueryBaseWordsPlus");
+  FDQuerySQLRavlekTable = dataset("FDQuerySQLRavlekTable");
   ravlek::BindLookupGrid(*this);
   ravlek::BindWindowEvents(*this);
   FormCreate();
