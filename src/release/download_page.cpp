@@ -8,7 +8,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTabWidget>
 #include <exception>
 
@@ -17,6 +16,7 @@
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
 #include "release/download_status.h"
+#include "release/page_labels.h"
 #include "release/release_files.h"
 #include "release/release_state.h"
 #include "release/release_texts.h"
@@ -47,7 +47,7 @@ void TOstrel::DownloadProgressChanged() {
   DL_upgrade_TntProgressBar->setValue(client.Progress());
   // The size of the transfer stays once its end report has cleared it.
   if (client.BytesToTransfer() > 0) GLOBAL_DL_size = client.BytesToTransfer();
-  DL_Status->setText(ravlek::DownloadStatusCaption(GLOBAL_DL_size, client.Progress()));
+  ravlek::SetLabelText(DL_Status, ravlek::DownloadStatusCaption(GLOBAL_DL_size, client.Progress()));
   QCoreApplication::processEvents();
 }
 
@@ -100,7 +100,7 @@ void TOstrel::DL_TntButtonClick() {
   const QString databaseArchive = app + QStringLiteral("/upgrade_zip/Ravlek_db_upgrade.zip");
   if (GLOBAL_sys_DL == 1) {
     if (!FetchArchive(*this, GLOBAL_sys_DLURL, systemArchive)) return;
-    TntLabel5->setText(ravlek::texts::kSysArchiveDoneLabel);
+    ravlek::SetLabelText(TntLabel5, ravlek::texts::kSysArchiveDoneLabel);
     TntLabel5->show();
   }
   if (GLOBAL_db_DL == 1) {
@@ -109,7 +109,7 @@ void TOstrel::DL_TntButtonClick() {
     if (!FetchArchive(*this, GLOBAL_db_DLURL, databaseArchive))
       ravlek::DeleteFileQuietly(systemArchive);
     QLabel* label = GLOBAL_sys_DL == 1 ? TntLabel6 : TntLabel5;
-    label->setText(ravlek::texts::kDbArchiveDoneLabel);
+    ravlek::SetLabelText(label, ravlek::texts::kDbArchiveDoneLabel);
     label->show();
   }
 
@@ -126,15 +126,20 @@ void TOstrel::DL_TntButtonClick() {
   if (GLOBAL_DL_status == QStringLiteral("ok")) {
     ravlek::ShowPlainMessage(ravlek::texts::kDownloadCompleteMessage);
     // The program ends here without its close handler: the starter installs what is staged.
-    ravlek::EnsureReleaseState(releaseState).programEnding = true;
+    ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+    state.programEnding = true;
     hide();
-    QCoreApplication::exit(0);
+    if (state.endProgram) {
+      state.endProgram();
+    } else {
+      QCoreApplication::exit(0);
+    }
     ravlek::DeleteFileQuietly(app + QStringLiteral("/__sys_Ravlek.ini"));
   } else {
     ravlek::ShowPlainMessage(ravlek::texts::kDownloadProblemMessage);
     DL_NEXTTIME_TntButton->hide();
-    TntLabel5->setText(ravlek::texts::kDownloadErrorLabel);
-    TntLabel6->setText(QStringLiteral(" "));
+    ravlek::SetLabelText(TntLabel5, ravlek::texts::kDownloadErrorLabel);
+    ravlek::SetLabelText(TntLabel6, QStringLiteral(" "));
   }
   EnableButtons(*this, true);
 }
@@ -142,9 +147,7 @@ void TOstrel::DL_TntButtonClick() {
 void TOstrel::DL_NEXTTIME_TntButtonClick() {
   DL_TntButton->hide();
   DL_NEXTTIME_TntButton->hide();
-  // Selecting a page from code is no page change of the user's.
-  const QSignalBlocker quiet(TntTabControl1);
-  TntTabControl1->setCurrentWidget(TntTabSheet1);
+  SelectPage(TntTabSheet1);
 }
 
 void TOstrel::InstallStagedStarter(bool notify) {

@@ -13,6 +13,7 @@
 #include "app/profile.h"
 #include "release/download.h"
 #include "release/manifest.h"
+#include "release/page_labels.h"
 #include "release/release_files.h"
 #include "release/release_notes.h"
 #include "release/release_state.h"
@@ -35,8 +36,7 @@ void TOstrel::StartupReleaseAddress() {
   state.xmlPath = ravlek::ReadProfileString(AppFile(QStringLiteral("FDConnectionDefs.ini")),
                                             QStringLiteral("Connect_RavlekXML"),
                                             QStringLiteral("XMLpath"), kLastReleaseFolder);
-  GLOBAL_HOST_XML_Path =
-      ravlek::ReleaseBaseAddress(QStringLiteral(RAVLEK_RELEASE_ROOT), state.xmlPath);
+  GLOBAL_HOST_XML_Path = ravlek::ReleaseBaseAddress(ravlek::ReleaseRootAddress(), state.xmlPath);
   if (state.xmlPath != kLastReleaseFolder) {
     ravlek::ShowTimedNotice(ravlek::texts::kTestModeNoticeText + GLOBAL_HOST_XML_Path,
                             ravlek::texts::kTestModeCaption, 5000);
@@ -123,9 +123,9 @@ void TOstrel::StartupAnnounceUpdate() {
   ravlek::ShowTimedNotice(ravlek::texts::kUpdateNoticeText, ravlek::texts::kUpdateNoticeCaption,
                           6000);
   GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet4");
-  TntLabel3->setText(ravlek::texts::kUpdateLabel3);
+  ravlek::SetLabelText(TntLabel3, ravlek::texts::kUpdateLabel3);
   TntLabel3->show();
-  TntLabel4->setText(ravlek::texts::kUpdateLabel4);
+  ravlek::SetLabelText(TntLabel4, ravlek::texts::kUpdateLabel4);
   TntLabel4->show();
   TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet4),
                              ravlek::texts::kUpdatePageCaption);
