@@ -107,8 +107,8 @@ struct TFDQuery::Impl {
     return nullptr;
   }
 
-  void Compile() {
-    compiled = CompiledFilter(expression, [this](const QString& field) -> const HeldColumn* {
+  CompiledFilter Compile(const FilterExpression& parsed) const {
+    return CompiledFilter(parsed, [this](const QString& field) -> const HeldColumn* {
       const int index = FieldIndex(field);
       return index < 0 ? nullptr : &columns[static_cast<size_t>(index)];
     });
@@ -340,7 +340,7 @@ void TFDQuery::Open() {
   if (d_->active) return;
   try {
     d_->Load();
-    if (d_->filtered) d_->Compile();
+    if (d_->filtered) d_->compiled = d_->Compile(d_->expression);
   } catch (const Error&) {
     d_->columns.clear();
     d_->keyColumns.clear();
@@ -378,19 +378,23 @@ void TFDQuery::FilterOff() {
 }
 
 void TFDQuery::SetFilter(const QString& expression) {
+  // An expression that cannot be read or names an unknown field changes nothing.
   FilterExpression parsed = FilterExpression::Parse(expression);
+  const bool apply = d_->active && d_->filtered;
+  CompiledFilter compiled = apply ? d_->Compile(parsed) : CompiledFilter();
   d_->Store(OnUpdateData);
   d_->filterText = expression;
   d_->expression = std::move(parsed);
-  if (!d_->active || !d_->filtered) return;
-  d_->Compile();
+  if (!apply) return;
+  d_->compiled = std::move(compiled);
   d_->Select();
   if (OnDataChange) OnDataChange();
 }
 
 void TFDQuery::FilterOn() {
+  CompiledFilter compiled = d_->active ? d_->Compile(d_->expression) : CompiledFilter();
   d_->Store(OnUpdateData);
-  if (d_->active) d_->Compile();
+  d_->compiled = std::move(compiled);
   d_->filtered = true;
   if (!d_->active) return;
   d_->Select();
