@@ -76,8 +76,11 @@ int main(int argc, char** argv) {
 
   QTemporaryDir folder;
   const QDir built(QStringLiteral(RAVLEK_DEFAULT_APP_DIR));
-  for (const QString& name : {QStringLiteral("FDConnectionDefs.ini"), QStringLiteral("Ravlek.db")})
-    QFile::copy(built.filePath(name), folder.filePath(name));
+  QFile::copy(built.filePath("Ravlek.db"), folder.filePath("Ravlek.db"));
+  QFile settings(folder.filePath("FDConnectionDefs.ini"));
+  if (!settings.open(QIODevice::WriteOnly)) return 1;
+  settings.write("[Connect_RavlekDB]\nDriverID=SQLite\nDatabase=Ravlek.db\n");
+  settings.close();
   QFile marker(folder.filePath("__sys_Ravlek.ini"));
   if (!marker.open(QIODevice::WriteOnly)) return 1;
   marker.close();
