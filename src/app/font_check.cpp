@@ -1,3 +1,17 @@
-#include "app/ostrel.h"
+#include <QFontDatabase>
 
-void TOstrel::EnsurePhoneticFont() {}
+#include "app/font_families.h"
+#include "app/ostrel.h"
+#include "app/window_layout.h"
+
+void TOstrel::EnsurePhoneticFont() {
+  const QStringList names = ravlek::CollapseFamilyNames(QFontDatabase::families());
+  QString family = ravlek::PhoneticFamilyName(names);
+  if (!ravlek::HasPhoneticFamily(names)) {
+    // Named without a folder: the current directory is the application folder here. A font that
+    // cannot be added is not reported.
+    const int id = QFontDatabase::addApplicationFont(QStringLiteral("TSU.ttf"));
+    if (id >= 0) family = ravlek::PhoneticFamilyName(QFontDatabase::applicationFontFamilies(id));
+  }
+  ravlek::UsePhoneticFamily(*this, family);
+}

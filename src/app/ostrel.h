@@ -41,6 +41,9 @@ class TOstrel : public QWidget {
 
   bool Terminated() const { return terminated_; }
 
+  // Selects a page from code; the page-change handler does not run.
+  void SelectPage(QWidget* page);
+
   // ---- lifecycle (src/app)
   void FormCreate();
   void FormActivate();
@@ -195,5 +198,11 @@ class TOstrel : public QWidget {
   bool event(QEvent* event) override;
 
  private:
+  // Start-up steps of the shell (src/app/ostrel.cpp).
+  void FillRhymeBox();
+  bool OpenDictionaryConnection();  // false when the program ends
+  void EnsureWorkingFolders();
+
   bool terminated_ = false;
+  bool activated_ = false;
 };

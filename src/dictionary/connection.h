@@ -8,6 +8,7 @@
 // The program's fixed password is passed as Password to every driver.
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 namespace ravlek {
@@ -45,7 +46,14 @@ class TFDConnection {
   // The Qt SQL handle the datasets run their statements on.
   QSqlDatabase Database() const;
 
+  // The failure kind an engine error stands for (login refused, connection lost, cancelled, or
+  // any other error); the message is the engine's text.
+  static OpenResult Classify(const QSqlError& error);
+
  private:
+  OpenResult OpenWith(const QString& driver, const QString& database, const QString& host, int port,
+                      const QString& user);
+
   QString connectionName_;
 };
 

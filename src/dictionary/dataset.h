@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 
@@ -24,7 +25,7 @@ class TFDQuery {
   // --- statement and state
   void SetSQL(const QString& statement);  // only on a closed dataset (raises Error otherwise)
   const QString& SQL() const;
-  void Open();  // runs the statement, holds its rows; raises Error with the engine's message
+  void Open();   // runs the statement, holds its rows; raises Error with the engine's message
   void Close();  // drops the rows; statement, filter and switch stay
   bool Active() const;
 
@@ -43,7 +44,7 @@ class TFDQuery {
 
   // --- the passing rows as a table, for the grid (index 0 .. RecordCount()-1)
   int RecordCount() const;
-  int RecNo() const;  // index of the current row among the passing rows, -1 when none
+  int RecNo() const;                // index of the current row among the passing rows, -1 when none
   void SetRecNo(int passingIndex);  // makes that row current (stores a pending edit first)
   QStringList FieldNames() const;
   int FieldIndex(const QString& field) const;  // -1 when unknown
@@ -61,6 +62,12 @@ class TFDQuery {
   std::function<void()> OnUpdateData;
   // Reported after the passing rows or the current row changed.
   std::function<void()> OnDataChange;
+  // Changes whenever the held or the passing rows change (not when only the current row moves),
+  // so that a view can tell a new set of rows from a move within it.
+  quint64 RowsVersion() const;
+
+  // Told true before a statement runs and false after it, for a busy pointer; set by the window.
+  inline static std::function<void(bool busy)> OnBusy;
 
  private:
   struct Impl;

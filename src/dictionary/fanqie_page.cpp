@@ -1,5 +1,29 @@
-#include "app/ostrel.h"
+// The fanqie page: 反.切音粹取 writes the readings of the notations in the input field;
+// 頂面欄清空 empties the input; 使用範例說明 puts the sample passage into the input.
 
-void TOstrel::TntButton2Click() {}
-void TOstrel::TntButton3Click() {}
-void TOstrel::TntButton4Click() {}
+#include <QPlainTextEdit>
+
+#include "app/ostrel.h"
+#include "dictionary/fanqie.h"
+
+void TOstrel::TntButton2Click() {
+  TntMemo2->clear();
+  // The field's line breaks are read as CR LF (it gives them as LF).
+  QString text = TntMemo1->toPlainText();
+  text.replace(u'\n', QStringLiteral("\r\n"));
+  ravlek::DatasetBaseWordLookup lookup(*FDQueryBaseWords, *FDQueryBaseWordsPlus);
+  // Each line is shown when it is complete; a failing lookup leaves the lines before it.
+  QString shown;
+  ravlek::ExtractFanqieReadings(text, lookup, [&](const QString& line) {
+    shown += line;
+    TntMemo2->setPlainText(shown);
+  });
+}
+
+void TOstrel::TntButton3Click() {
+  TntMemo1->clear();
+}
+
+void TOstrel::TntButton4Click() {
+  TntMemo1->setPlainText(ravlek::FanqieSamplePassage());
+}

@@ -1,12 +1,96 @@
 #pragma once
 // The store's filter language: equality with the trailing-asterisk partial form, [Field] like
 // patterns with % and _, AND / or with parentheses, literals in single quotes with doubled quotes.
+//
+//   expression := term { "or" term }
+//   term       := factor { "AND" factor }
+//   factor     := "(" expression ")" | field "=" literal | field "like" literal
+//   field      := Name | "[" any text but "]" "]"
+//
+// Keywords are read in any letter case and may follow a closing quote directly. An empty
+// expression passes every row.
 
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
 
 namespace ravlek {
 
+class HeldColumn;
+
 // The literal of a text: between single quotes, each single quote doubled.
 QString QuotedStr(const QString& text);
+
+// A parsed expression. Parse raises Error naming the position (1-based, in UTF-16 code units) of
+// the first place it cannot read.
+class FilterExpression {
+ public:
+  enum class Kind { Equal, Like, And, Or };
+  struct Node {
+    Kind kind = Kind::Equal;
+    QString field;    // Equal, Like
+    QString literal;  // Equal, Like: the literal's text, quotes undone
+    int left = -1;    // And, Or: node indexes
+    int right = -1;
+  };
+
+  static FilterExpression Parse(const QString& text);
+
+  bool Empty() const { return root_ < 0; }
+  const std::vector<Node>& Nodes() const { return nodes_; }
+  int Root() const { return root_; }
+  QStringList FieldNames() const;
+
+ private:
+  friend class FilterParser;
+  std::vector<Node> nodes_;
+  int root_ = -1;
+};
+
+// An expression bound to the columns of a set of held rows, ready to test rows without allocating.
+class CompiledFilter {
+ public:
+  // Looks a field up by name; returns nullptr for a field the rows lack.
+  using ColumnLookup = std::function<const HeldColumn*(const QString& field)>;
+
+  CompiledFilter() = default;
+  // Raises Error naming the first field that lookup does not know.
+  CompiledFilter(const FilterExpression& expression, const ColumnLookup& lookup);
+
+  bool PassesAll() const { return root_ < 0; }
+  bool Passes(int row) const { return root_ < 0 || Eval(root_, row); }
+  // Replaces passing by the rows in [0, rowCount) that pass, in row order.
+  void Select(int rowCount, std::vector<int>& passing) const;
+
+ private:
+  enum class Op {
+    EqualExact,
+    EqualPrefix,
+    LikeAll,
+    LikeExact,
+    LikeSuffix,
+    LikePrefix,
+    LikeContains,
+    LikeGeneral,
+    And,
+    Or
+  };
+  struct Step {
+    Op op = Op::EqualExact;
+    const HeldColumn* column = nullptr;
+    QString text;  // the literal, or the part of the pattern the fast forms compare
+    int left = -1;
+    int right = -1;
+  };
+  bool Eval(int index, int row) const;
+
+  std::vector<Step> steps_;
+  int root_ = -1;
+};
+
+// Whether text matches pattern as a whole: % any run of characters, _ exactly one character (a
+// surrogate pair counts as one), anything else itself, case-sensitively; no escape character.
+bool LikeMatches(QStringView text, QStringView pattern);
 
 }  // namespace ravlek

@@ -12,16 +12,19 @@ import unittest
 ARGS = None
 
 # The demonstration texts the program fills its input fields with: the dictionary passage for 讚
-# (the pieces the program writes itself) and the ten-line sample text with its poem.
+# and the sample text with its poem (blank lines left out).
 FANQIE_SAMPLE_PIECES = [
-    '範例如:讚(tsan3)【集韻】【韻會】𠀤則旰切，音酇。【小爾雅】明也。【類篇】稱也。【釋名】稱人之美曰讚。讚，纂也。纂集其美而敘之也。 又叶租全反，音鐫。',
-    '怨平聲，叶上源。',
-    '又叶則縣反，音箭。',
-    '俗作讃。',
-    '<<< 請按此欄位右下 《【粹取】》 按鈕 , 執行此範例 >>>',
+    '範例如:讚(tsan3)',
+    '【集韻】【韻會】𠀤則旰切，音酇。【小爾雅】明也。【類篇】稱也。【釋名】稱人之美曰讚。讚，纂',
+    '也。纂集其美而敘之也。 又叶租全反，音鐫。',
+    '【馬融·圍棋賦】三尺之局，兩敵相當。攻守無方，觀者咸讚。怨平聲，叶上源。',
+    '\u3000又叶則縣反，音箭。',
+    '【馬融·長笛賦】截竹為管，吹之以氣。清聲發越，聽者忘歸。俗作讃。',
+    '<<< 請按此欄位右下 《【粹取】》 按鈕 , 執行此範例',
+    '>>>',
 ]
 CONVERSION_SAMPLE_LINES = [
-    '無題',
+    '無題 (李商隱)',
     '昨夜星辰昨夜風，畫樓西畔桂堂東，',
     '身無彩鳳雙飛翼，心有靈犀一點通。',
     '隔座送鉤春酒暖，分曹射覆蠟燈紅，',
@@ -30,8 +33,6 @@ CONVERSION_SAMPLE_LINES = [
     '盡量簡潔忌冗長。 以利轉碼對照。',
     '對轉出音韻之詳細切音與解釋，請用[查漢字]功能查該漢字。',
 ]
-# The title line names the poem's author.
-AUTHOR = "李商隱"
 
 
 def is_han(ch):
@@ -40,7 +41,7 @@ def is_han(ch):
 
 
 def sample_characters():
-    text = "".join(FANQIE_SAMPLE_PIECES) + "".join(CONVERSION_SAMPLE_LINES) + AUTHOR
+    text = "".join(FANQIE_SAMPLE_PIECES) + "".join(CONVERSION_SAMPLE_LINES)
     return sorted({ch for ch in text if is_han(ch)})
 
 

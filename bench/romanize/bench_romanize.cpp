@@ -1,0 +1,110 @@
+// The conversion's speed on the 100,000-row synthetic dictionary: the indexed conversion of a
+// 100,000-character text, and the statement-per-character conversion it replaces.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <vector>
+
+#include "bench_text.h"
+#include "romanize/characters.h"
+#include "romanize/class_readings.h"
+#include "romanize/reading_classes.h"
+#include "romanize/romanizer.h"
+#include "romanize/statement_romanizer.h"
+
+namespace ravlek::bench {
+namespace {
+
+constexpr int kCharacters = 100000;
+constexpr ConversionOptions kDefault{};
+constexpr ConversionOptions kAllClasses{true, true, true, true};
+
+qsizetype CountCharacters(const QStringList& lines) {
+  qsizetype count = 0;
+  for (const QString& line : lines) count += CharacterCount(line);
+  return count;
+}
+
+// A whole run: the consulted classes read through the dataset, indexed, and the text converted.
+void RunConversion(benchmark::State& state, const ConversionOptions& options) {
+  BenchDictionary& dictionary = SyntheticDictionary();
+  const QStringList lines = BenchLines(dictionary.characters, kCharacters, 100);
+  for (auto _ : state) {
+    DatasetClassReadingSource source(*dictionary.conversionQuery);
+    benchmark::DoNotOptimize(RomanizeLines(lines, options, source));
+  }
+  state.counters["chars_per_s"] = benchmark::Counter(double(CountCharacters(lines)),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Rows of each class held in memory, so that only indexing and conversion are measured.
+class HeldClassRows : public ClassReadingSource {
+ public:
+  explicit HeldClassRows(ClassReadingSource& from) {
+    for (const ReadingClass& readingClass : ReadingClasses()) {
+      auto& rows = rows_[readingClass.character];
+      from.ReadClass(readingClass, [&rows](const QString& word, const QString& spell) {
+        rows.emplace_back(word, spell);
+      });
+    }
+  }
+  void ReadClass(const ReadingClass& readingClass, const RowFn& row) override {
+    for (const auto& [word, spell] : rows_[readingClass.character]) row(word, spell);
+  }
+
+ private:
+  QHash<QChar, std::vector<std::pair<QString, QString>>> rows_;
+};
+
+void RunConversionOverHeldRows(benchmark::State& state, const ConversionOptions& options) {
+  BenchDictionary& dictionary = SyntheticDictionary();
+  const QStringList lines = BenchLines(dictionary.characters, kCharacters, 100);
+  DatasetClassReadingSource datasetSource(*dictionary.conversionQuery);
+  HeldClassRows held(datasetSource);
+  for (auto _ : state) benchmark::DoNotOptimize(RomanizeLines(lines, options, held));
+  state.counters["chars_per_s"] = benchmark::Counter(double(CountCharacters(lines)),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_Conversion_Default(benchmark::State& state) {
+  RunConversion(state, kDefault);
+}
+void BM_Conversion_AllClasses(benchmark::State& state) {
+  RunConversion(state, kAllClasses);
+}
+void BM_ConversionHeldRows_Default(benchmark::State& state) {
+  RunConversionOverHeldRows(state, kDefault);
+}
+void BM_ConversionHeldRows_AllClasses(benchmark::State& state) {
+  RunConversionOverHeldRows(state, kAllClasses);
+}
+
+// The same text's first 1,000 characters, one statement per class and character.
+void BM_StatementPerCharacter_Default(benchmark::State& state) {
+  BenchDictionary& dictionary = SyntheticDictionary();
+  const QStringList lines = BenchLines(dictionary.characters, 1000, 100);
+  for (auto _ : state)
+    for (const QString& line : lines)
+      benchmark::DoNotOptimize(
+          RomanizeLineByStatements(*dictionary.conversionQuery, line, kDefault));
+  state.counters["chars_per_s"] = benchmark::Counter(double(CountCharacters(lines)),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
+}
+
+BENCHMARK(BM_Conversion_Default)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Conversion_AllClasses)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConversionHeldRows_Default)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConversionHeldRows_AllClasses)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatementPerCharacter_Default)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace ravlek::bench
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,53 @@
+# The application folder's own files in ${RAVLEK_APP_DIR}: settings, installed manifests, release
+# notes, the four resource pages and the phonetic font TSU.ttf (made from a free Debian font).
+include("${CMAKE_CURRENT_LIST_DIR}/versions.cmake")
+
+set(app_source "${CMAKE_CURRENT_LIST_DIR}/app")
+set(app_staging "${CMAKE_CURRENT_BINARY_DIR}/app_folder")
+
+# Files filled in with the versions.
+foreach(templated installedXML/CurrentVersion.xml installedXML/information.xml ReleaseNote.txt)
+  configure_file("${app_source}/${templated}.in" "${app_staging}/${templated}" @ONLY)
+endforeach()
+
+set(app_static_files
+  FDConnectionDefs.ini
+  last_release_XML/RavlekBasic.html
+  last_release_XML/MediaLink.html
+  last_release_XML/ToolAndResource.html
+  last_release_XML/About.html)
+
+set(app_outputs)
+foreach(file IN LISTS app_static_files)
+  add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/${file}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${app_source}/${file}" "${RAVLEK_APP_DIR}/${file}"
+    DEPENDS "${app_source}/${file}" VERBATIM)
+  list(APPEND app_outputs "${RAVLEK_APP_DIR}/${file}")
+endforeach()
+foreach(file installedXML/CurrentVersion.xml installedXML/information.xml ReleaseNote.txt)
+  add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/${file}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${app_staging}/${file}" "${RAVLEK_APP_DIR}/${file}"
+    DEPENDS "${app_staging}/${file}" VERBATIM)
+  list(APPEND app_outputs "${RAVLEK_APP_DIR}/${file}")
+endforeach()
+
+# TSU.ttf: the Bopomofo of Noto Sans CJK, renamed. fontTools may live only in Debian's Python.
+set(tsu_source_font "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc")
+set(tsu_licence "/usr/share/doc/fonts-noto-cjk/copyright")
+set(font_python "${Python3_EXECUTABLE}")
+execute_process(COMMAND "${font_python}" -c "import fontTools" RESULT_VARIABLE no_fonttools
+  OUTPUT_QUIET ERROR_QUIET)
+if(no_fonttools AND EXISTS /usr/bin/python3)
+  set(font_python /usr/bin/python3)
+endif()
+add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/TSU.ttf"
+  COMMAND "${font_python}" "${CMAKE_CURRENT_LIST_DIR}/make_tsu_font.py" "${tsu_source_font}"
+          "${RAVLEK_APP_DIR}/TSU.ttf"
+  DEPENDS "${CMAKE_CURRENT_LIST_DIR}/make_tsu_font.py" "${tsu_source_font}"
+  COMMENT "Making TSU.ttf from Noto Sans CJK" VERBATIM)
+add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/TSU-LICENSE.txt"
+  COMMAND ${CMAKE_COMMAND} -E copy "${tsu_licence}" "${RAVLEK_APP_DIR}/TSU-LICENSE.txt"
+  DEPENDS "${tsu_licence}" VERBATIM)
+list(APPEND app_outputs "${RAVLEK_APP_DIR}/TSU.ttf" "${RAVLEK_APP_DIR}/TSU-LICENSE.txt")
+
+add_custom_target(app_folder ALL DEPENDS ${app_outputs})

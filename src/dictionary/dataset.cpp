@@ -1,0 +1,445 @@
+#include "dictionary/dataset.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <vector>
+
+#include "app/error.h"
+#include "dictionary/connection.h"
+#include "dictionary/filter.h"
+#include "dictionary/held_rows.h"
+
+namespace ravlek {
+namespace {
+
+// Prefix of the hidden columns that carry each row's key; no dictionary field is named so.
+constexpr char kKeyAlias[] = "ravlek_row_key_";
+
+// The table a plain single-table statement reads, or empty when the statement is anything else
+// (joins, unions, grouping, DISTINCT), whose rows cannot be tied to one table row.
+QString SingleTable(const QString& statement) {
+  static const QRegularExpression shape(
+      QStringLiteral(
+          R"(^\s*select\s+(.+?)\s+from\s+([A-Za-z_][A-Za-z0-9_]*)\s*(\bwhere\b.*|\border\b.*)?$)"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression unsafe(
+      QStringLiteral(R"(\b(distinct|join|union|group|intersect|except)\b)"),
+      QRegularExpression::CaseInsensitiveOption);
+  const auto match = shape.match(statement);
+  if (!match.hasMatch() || unsafe.match(statement).hasMatch()) return QString();
+  return match.captured(2);
+}
+
+// The statement with the key columns placed first under the hidden alias.
+QString WithKeyColumns(const QString& statement, const QStringList& keyExpressions) {
+  static const QRegularExpression select(QStringLiteral(R"(^\s*select\s+)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+  const auto match = select.match(statement);
+  QString columns;
+  for (int i = 0; i < keyExpressions.size(); ++i) {
+    columns +=
+        QStringLiteral("%1 AS %2%3, ").arg(keyExpressions[i], QLatin1String(kKeyAlias)).arg(i);
+  }
+  return statement.left(match.capturedEnd()) + columns + statement.mid(match.capturedEnd());
+}
+
+struct BusyScope {
+  BusyScope() {
+    if (TFDQuery::OnBusy) TFDQuery::OnBusy(true);
+  }
+  ~BusyScope() {
+    if (TFDQuery::OnBusy) TFDQuery::OnBusy(false);
+  }
+};
+
+}  // namespace
+
+struct TFDQuery::Impl {
+  Impl(TFDConnection& c, QString n, QString s)
+      : connection(c), name(std::move(n)), statement(std::move(s)) {}
+
+  TFDConnection& connection;
+  QString name;
+  QString statement;
+  bool active = false;
+
+  QString filterText;
+  FilterExpression expression;
+  bool filtered = false;
+  CompiledFilter compiled;
+
+  std::vector<HeldColumn> columns;  // the statement's fields, in column order
+  QStringList fieldNames;
+  QHash<QString, int> fieldByLowerName;
+  int rowCount = 0;
+
+  // How a held row is tied to its table row: hidden key columns and the table's key fields.
+  QString table;
+  QStringList keyFields;  // "rowid" or the primary key's fields
+  std::vector<HeldColumn> keyColumns;
+
+  std::vector<int> passing;
+  int current = -1;
+  quint64 rowsVersion = 0;
+
+  // The pending edit of the current row: field index and text, in the order typed.
+  std::vector<std::pair<int, QString>> pending;
+
+  [[noreturn]] void Fail(const QString& message) const {
+    throw Error(QStringLiteral("%1: %2").arg(name, message));
+  }
+
+  int FieldIndex(const QString& field) const { return fieldByLowerName.value(field.toLower(), -1); }
+
+  const QString* PendingText(int passingIndex, int field) const {
+    if (passingIndex != current) return nullptr;
+    for (const auto& edit : pending) {
+      if (edit.first == field) return &edit.second;
+    }
+    return nullptr;
+  }
+
+  void Compile() {
+    compiled = CompiledFilter(expression, [this](const QString& field) -> const HeldColumn* {
+      const int index = FieldIndex(field);
+      return index < 0 ? nullptr : &columns[static_cast<size_t>(index)];
+    });
+  }
+
+  void Select() {
+    if (filtered) {
+      compiled.Select(rowCount, passing);
+    } else {
+      CompiledFilter().Select(rowCount, passing);
+    }
+    current = passing.empty() ? -1 : 0;
+    ++rowsVersion;
+  }
+
+  void Load();
+  void Store(const std::function<void()>& onUpdateData);
+};
+
+void TFDQuery::Impl::Load() {
+  QSqlDatabase db = connection.Database();
+  if (!db.isOpen()) Fail(QStringLiteral("no connection to the database"));
+  BusyScope busy;
+
+  table = SingleTable(statement);
+  QStringList keyExpressions;
+  if (!table.isEmpty()) {
+    const QSqlIndex primary = db.primaryIndex(table);
+    for (int i = 0; i < primary.count(); ++i) keyExpressions.append(primary.fieldName(i));
+    if (keyExpressions.isEmpty()) keyExpressions.append(QStringLiteral("rowid"));
+  }
+
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  int keyCount = 0;
+  // The statement with its key columns first; an engine without rowid runs the plain statement,
+  // whose rows can then be shown but not written back.
+  if (!keyExpressions.isEmpty() && query.exec(WithKeyColumns(statement, keyExpressions))) {
+    keyCount = static_cast<int>(keyExpressions.size());
+  } else {
+    query = QSqlQuery(db);
+    query.setForwardOnly(true);
+    if (!query.exec(statement)) {
+      const QString message = query.lastError().text().trimmed();
+      Fail(message.isEmpty() ? QStringLiteral("the statement failed") : message);
+    }
+  }
+  keyFields = keyCount > 0 ? keyExpressions : QStringList();
+
+  const QSqlRecord record = query.record();
+  const int total = record.count();
+  columns.clear();
+  keyColumns.clear();
+  fieldNames.clear();
+  fieldByLowerName.clear();
+  for (int i = 0; i < total; ++i) {
+    if (i < keyCount) {
+      keyColumns.emplace_back(record.fieldName(i));
+      continue;
+    }
+    const QString fieldName = record.fieldName(i);
+    fieldNames.append(fieldName);
+    if (!fieldByLowerName.contains(fieldName.toLower())) {
+      fieldByLowerName.insert(fieldName.toLower(), static_cast<int>(columns.size()));
+    }
+    columns.emplace_back(fieldName);
+  }
+  rowCount = 0;
+  while (query.next()) {
+    for (int i = 0; i < total; ++i) {
+      HeldColumn& column = i < keyCount ? keyColumns[static_cast<size_t>(i)]
+                                        : columns[static_cast<size_t>(i - keyCount)];
+      const QVariant value = query.value(i);
+      if (value.isNull()) {
+        column.AppendNull();
+      } else {
+        column.Append(value.toString());
+      }
+    }
+    ++rowCount;
+  }
+  if (query.lastError().isValid()) Fail(query.lastError().text().trimmed());
+}
+
+void TFDQuery::Impl::Store(const std::function<void()>& onUpdateData) {
+  if (pending.empty() || current < 0) return;
+  if (onUpdateData) onUpdateData();
+  if (keyFields.isEmpty()) {
+    Fail(QStringLiteral("the edited row cannot be written back: its table row is not known"));
+  }
+  QSqlDatabase db = connection.Database();
+  if (!db.isOpen()) Fail(QStringLiteral("no connection to the database"));
+  QSqlDriver* driver = db.driver();
+  QStringList assignments;
+  for (const auto& edit : pending) {
+    assignments.append(driver->escapeIdentifier(fieldNames[edit.first], QSqlDriver::FieldName) +
+                       QStringLiteral("=?"));
+  }
+  QStringList conditions;
+  for (const QString& key : keyFields) {
+    conditions.append((key == QLatin1String("rowid")
+                           ? key
+                           : driver->escapeIdentifier(key, QSqlDriver::FieldName)) +
+                      QStringLiteral("=?"));
+  }
+  BusyScope busy;
+  QSqlQuery update(db);
+  const QString sql =
+      QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+          .arg(driver->escapeIdentifier(table, QSqlDriver::TableName),
+               assignments.join(QStringLiteral(", ")), conditions.join(QStringLiteral(" AND ")));
+  if (!update.prepare(sql)) Fail(update.lastError().text().trimmed());
+  // An emptied text is stored as empty text, never as null.
+  for (const auto& edit : pending) {
+    update.addBindValue(edit.second.isNull() ? QStringLiteral("") : edit.second);
+  }
+  const int row = passing[static_cast<size_t>(current)];
+  for (size_t i = 0; i < keyColumns.size(); ++i) {
+    const QString key = keyColumns[i].View(row).toString();
+    bool isNumber = false;
+    const qlonglong number = key.toLongLong(&isNumber);
+    update.addBindValue(isNumber ? QVariant(number) : QVariant(key));
+  }
+  if (!update.exec()) Fail(update.lastError().text().trimmed());
+  if (update.numRowsAffected() == 0) {
+    Fail(QStringLiteral("the edited row is no longer in table %1").arg(table));
+  }
+  for (const auto& edit : pending) {
+    columns[static_cast<size_t>(edit.first)].Replace(row, edit.second);
+  }
+  pending.clear();
+}
+
+TFDQuery::TFDQuery(TFDConnection& connection, QString name, QString statement)
+    : d_(std::make_unique<Impl>(connection, std::move(name), std::move(statement))) {}
+
+TFDQuery::~TFDQuery() {
+  try {
+    d_->Store(OnUpdateData);
+  } catch (const Error&) {
+    // Nothing can report it any more; the caller posts before it lets a dataset go.
+  }
+}
+
+const QString& TFDQuery::Name() const {
+  return d_->name;
+}
+
+void TFDQuery::SetSQL(const QString& statement) {
+  if (d_->active) d_->Fail(QStringLiteral("the statement can only be changed while closed"));
+  d_->statement = statement;
+}
+
+const QString& TFDQuery::SQL() const {
+  return d_->statement;
+}
+
+void TFDQuery::Open() {
+  if (d_->active) return;
+  try {
+    d_->Load();
+    if (d_->filtered) d_->Compile();
+  } catch (const Error&) {
+    d_->columns.clear();
+    d_->keyColumns.clear();
+    d_->rowCount = 0;
+    throw;
+  }
+  d_->active = true;
+  d_->Select();
+  if (OnDataChange) OnDataChange();
+}
+
+void TFDQuery::Close() {
+  if (!d_->active) return;
+  d_->Store(OnUpdateData);
+  d_->active = false;
+  d_->columns.clear();
+  d_->keyColumns.clear();
+  d_->rowCount = 0;
+  d_->passing.clear();
+  d_->current = -1;
+  ++d_->rowsVersion;
+  if (OnDataChange) OnDataChange();
+}
+
+bool TFDQuery::Active() const {
+  return d_->active;
+}
+
+void TFDQuery::FilterOff() {
+  d_->Store(OnUpdateData);
+  d_->filtered = false;
+  if (!d_->active) return;
+  d_->Select();
+  if (OnDataChange) OnDataChange();
+}
+
+void TFDQuery::SetFilter(const QString& expression) {
+  FilterExpression parsed = FilterExpression::Parse(expression);
+  d_->Store(OnUpdateData);
+  d_->filterText = expression;
+  d_->expression = std::move(parsed);
+  if (!d_->active || !d_->filtered) return;
+  d_->Compile();
+  d_->Select();
+  if (OnDataChange) OnDataChange();
+}
+
+void TFDQuery::FilterOn() {
+  d_->Store(OnUpdateData);
+  if (d_->active) d_->Compile();
+  d_->filtered = true;
+  if (!d_->active) return;
+  d_->Select();
+  if (OnDataChange) OnDataChange();
+}
+
+bool TFDQuery::Filtered() const {
+  return d_->filtered;
+}
+
+const QString& TFDQuery::Filter() const {
+  return d_->filterText;
+}
+
+bool TFDQuery::FindFirst() {
+  if (d_->passing.empty()) return false;
+  if (d_->current != 0) {
+    d_->Store(OnUpdateData);
+    d_->current = 0;
+  }
+  if (OnDataChange) OnDataChange();
+  return true;
+}
+
+bool TFDQuery::FindNext() {
+  if (d_->current < 0 || d_->current + 1 >= static_cast<int>(d_->passing.size())) return false;
+  d_->Store(OnUpdateData);
+  ++d_->current;
+  if (OnDataChange) OnDataChange();
+  return true;
+}
+
+QString TFDQuery::FieldByName(const QString& field) const {
+  const int index = d_->FieldIndex(field);
+  if (index < 0) d_->Fail(QStringLiteral("Field '%1' not found").arg(field));
+  if (d_->current < 0) return QString();
+  return Text(d_->current, index);
+}
+
+int TFDQuery::RecordCount() const {
+  return static_cast<int>(d_->passing.size());
+}
+
+int TFDQuery::RecNo() const {
+  return d_->current;
+}
+
+void TFDQuery::SetRecNo(int passingIndex) {
+  if (passingIndex == d_->current) return;
+  if (passingIndex < 0 || passingIndex >= RecordCount()) {
+    d_->Fail(QStringLiteral("row %1 is not among the %2 rows shown")
+                 .arg(passingIndex)
+                 .arg(RecordCount()));
+  }
+  d_->Store(OnUpdateData);
+  d_->current = passingIndex;
+  if (OnDataChange) OnDataChange();
+}
+
+QStringList TFDQuery::FieldNames() const {
+  return d_->fieldNames;
+}
+
+int TFDQuery::FieldIndex(const QString& field) const {
+  return d_->FieldIndex(field);
+}
+
+QString TFDQuery::Text(int passingIndex, int fieldIndex) const {
+  if (passingIndex < 0 || passingIndex >= RecordCount() || fieldIndex < 0 ||
+      fieldIndex >= static_cast<int>(d_->columns.size())) {
+    return QString();
+  }
+  if (const QString* edited = d_->PendingText(passingIndex, fieldIndex)) return *edited;
+  return d_->columns[static_cast<size_t>(fieldIndex)]
+      .View(d_->passing[static_cast<size_t>(passingIndex)])
+      .toString();
+}
+
+bool TFDQuery::IsNull(int passingIndex, int fieldIndex) const {
+  if (passingIndex < 0 || passingIndex >= RecordCount() || fieldIndex < 0 ||
+      fieldIndex >= static_cast<int>(d_->columns.size())) {
+    return true;
+  }
+  if (d_->PendingText(passingIndex, fieldIndex)) return false;
+  return d_->columns[static_cast<size_t>(fieldIndex)].IsNull(
+      d_->passing[static_cast<size_t>(passingIndex)]);
+}
+
+void TFDQuery::Edit(const QString& field, const QString& text) {
+  const int index = d_->FieldIndex(field);
+  if (index < 0) d_->Fail(QStringLiteral("Field '%1' not found").arg(field));
+  if (d_->current < 0) d_->Fail(QStringLiteral("there is no current row to edit"));
+  auto& pending = d_->pending;
+  for (auto it = pending.begin(); it != pending.end(); ++it) {
+    if (it->first == index) {
+      pending.erase(it);
+      break;
+    }
+  }
+  // Text equal to the stored value is no edit (null and empty count as equal).
+  const int row = d_->passing[static_cast<size_t>(d_->current)];
+  if (d_->columns[static_cast<size_t>(index)].View(row) != QStringView(text)) {
+    pending.emplace_back(index, text);
+  }
+}
+
+bool TFDQuery::Modified() const {
+  return !d_->pending.empty();
+}
+
+void TFDQuery::Post() {
+  d_->Store(OnUpdateData);
+}
+
+void TFDQuery::Cancel() {
+  if (d_->pending.empty()) return;
+  d_->pending.clear();
+  if (OnDataChange) OnDataChange();
+}
+
+quint64 TFDQuery::RowsVersion() const {
+  return d_->rowsVersion;
+}
+
+}  // namespace ravlek

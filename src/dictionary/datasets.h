@@ -1,0 +1,21 @@
+#pragma once
+// The four named datasets of the dictionary and the statements they are given at start-up.
+
+#include <QString>
+#include <vector>
+
+namespace ravlek {
+
+struct DatasetDefinition {
+  QString name;
+  QString statement;
+};
+
+// In the order they are opened: FDQueryRavlekTable, FDQueryBaseWords, FDQueryBaseWordsPlus,
+// FDQuerySQLRavlekTable.
+const std::vector<DatasetDefinition>& DictionaryDatasets();
+
+// The statement a dataset of that name starts with; empty for an unknown name.
+QString DatasetStatement(const QString& name);
+
+}  // namespace ravlek

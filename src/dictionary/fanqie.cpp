@@ -1,0 +1,51 @@
+#include "dictionary/fanqie.h"
+
+#include <QStringView>
+#include <array>
+
+namespace ravlek {
+
+namespace {
+
+// The UTF-16 units of the character that starts at `pos` (a lone surrogate stands alone).
+qsizetype CharacterLengthAt(QStringView text, qsizetype pos) {
+  return (text[pos].isHighSurrogate() && pos + 1 < text.size() && text[pos + 1].isLowSurrogate())
+             ? 2
+             : 1;
+}
+
+QString Piece(BaseWordLookup& lookup, const QString& character, const QString& markerIfMissing) {
+  if (const auto row = lookup.Find(character)) return row->hanWord + u'(' + row->hanSpell + u')';
+  return character + u'(' + character + u')' + markerIfMissing;
+}
+
+}  // namespace
+
+QString ExtractFanqieReadings(const QString& text, BaseWordLookup& lookup,
+                              const std::function<void(const QString& line)>& onLine) {
+  QString output;
+  int notations = 0;
+  // Start positions of the two characters before the current one.
+  std::array<qsizetype, 2> before = {-1, -1};  // [0] the one before last, [1] the last
+  std::array<qsizetype, 2> beforeLength = {0, 0};
+  for (qsizetype pos = 0; pos < text.size() && notations < kMaxFanqieNotations;) {
+    const qsizetype length = CharacterLengthAt(text, pos);
+    const QChar unit = text[pos];
+    if (length == 1 && (unit == u'切' || unit == u'反') && before[0] >= 0) {
+      const QString upper = text.mid(before[0], beforeLength[0]);
+      const QString lower = text.mid(before[1], beforeLength[1]);
+      QString line = Piece(lookup, upper, QString());
+      line += Piece(lookup, lower, QString(unit));
+      line += QStringLiteral("\r\n");
+      output += line;
+      if (onLine) onLine(line);
+      ++notations;
+    }
+    before = {before[1], pos};
+    beforeLength = {beforeLength[1], length};
+    pos += length;
+  }
+  return output;
+}
+
+}  // namespace ravlek

@@ -1,0 +1,353 @@
+#include "dictionary/filter.h"
+
+#include "app/error.h"
+#include "dictionary/held_rows.h"
+
+namespace ravlek {
+
+QString QuotedStr(const QString& text) {
+  QString quoted = text;
+  quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+  return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parsing
+
+class FilterParser {
+ public:
+  explicit FilterParser(const QString& text) : text_(text) {}
+
+  FilterExpression Run() {
+    Next();
+    if (token_.kind != TokenKind::End) {
+      expression_.root_ = ParseOr();
+      if (token_.kind != TokenKind::End)
+        Fail(token_.position, QStringLiteral("expected AND or or"));
+    }
+    return std::move(expression_);
+  }
+
+ private:
+  enum class TokenKind { End, Name, Literal, Open, Close, Equals, And, Or, Like };
+  struct Token {
+    TokenKind kind = TokenKind::End;
+    QString text;
+    qsizetype position = 0;  // 0-based start in the text
+  };
+
+  [[noreturn]] void Fail(qsizetype position, const QString& what) const {
+    throw Error(QStringLiteral("Cannot read the filter expression at position %1: %2 in %3")
+                    .arg(position + 1)
+                    .arg(what, text_));
+  }
+
+  static bool IsNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c.isSurrogate();
+  }
+
+  void Next() {
+    while (pos_ < text_.size() && text_[pos_].unicode() <= 0x20) ++pos_;
+    token_ = Token{};
+    token_.position = pos_;
+    if (pos_ >= text_.size()) return;
+    const QChar c = text_[pos_];
+    if (c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('=')) {
+      token_.kind = c == QLatin1Char('(')   ? TokenKind::Open
+                    : c == QLatin1Char(')') ? TokenKind::Close
+                                            : TokenKind::Equals;
+      ++pos_;
+      return;
+    }
+    if (c == QLatin1Char('[')) {
+      const qsizetype close = text_.indexOf(QLatin1Char(']'), pos_ + 1);
+      if (close < 0) Fail(pos_, QStringLiteral("a field name in brackets has no closing bracket"));
+      token_.kind = TokenKind::Name;
+      token_.text = text_.mid(pos_ + 1, close - pos_ - 1);
+      if (token_.text.isEmpty()) Fail(pos_, QStringLiteral("empty field name"));
+      pos_ = close + 1;
+      return;
+    }
+    if (c == QLatin1Char('\'')) {
+      qsizetype i = pos_ + 1;
+      QString literal;
+      for (;;) {
+        if (i >= text_.size()) Fail(pos_, QStringLiteral("a literal has no closing quote"));
+        if (text_[i] == QLatin1Char('\'')) {
+          if (i + 1 < text_.size() && text_[i + 1] == QLatin1Char('\'')) {
+            literal += QLatin1Char('\'');
+            i += 2;
+            continue;
+          }
+          break;
+        }
+        literal += text_[i++];
+      }
+      token_.kind = TokenKind::Literal;
+      token_.text = literal;
+      pos_ = i + 1;
+      return;
+    }
+    if (IsNameChar(c)) {
+      qsizetype end = pos_;
+      while (end < text_.size() && IsNameChar(text_[end])) ++end;
+      token_.text = text_.mid(pos_, end - pos_);
+      pos_ = end;
+      if (token_.text.compare(QLatin1String("and"), Qt::CaseInsensitive) == 0) {
+        token_.kind = TokenKind::And;
+      } else if (token_.text.compare(QLatin1String("or"), Qt::CaseInsensitive) == 0) {
+        token_.kind = TokenKind::Or;
+      } else if (token_.text.compare(QLatin1String("like"), Qt::CaseInsensitive) == 0) {
+        token_.kind = TokenKind::Like;
+      } else {
+        token_.kind = TokenKind::Name;
+      }
+      return;
+    }
+    Fail(pos_, QStringLiteral("unexpected character '%1'").arg(c));
+  }
+
+  int Add(FilterExpression::Node node) {
+    expression_.nodes_.push_back(std::move(node));
+    return static_cast<int>(expression_.nodes_.size()) - 1;
+  }
+
+  int ParseOr() {
+    int left = ParseAnd();
+    while (token_.kind == TokenKind::Or) {
+      Next();
+      FilterExpression::Node node;
+      node.kind = FilterExpression::Kind::Or;
+      node.left = left;
+      node.right = ParseAnd();
+      left = Add(std::move(node));
+    }
+    return left;
+  }
+
+  int ParseAnd() {
+    int left = ParseFactor();
+    while (token_.kind == TokenKind::And) {
+      Next();
+      FilterExpression::Node node;
+      node.kind = FilterExpression::Kind::And;
+      node.left = left;
+      node.right = ParseFactor();
+      left = Add(std::move(node));
+    }
+    return left;
+  }
+
+  int ParseFactor() {
+    if (token_.kind == TokenKind::Open) {
+      Next();
+      const int inner = ParseOr();
+      if (token_.kind != TokenKind::Close) Fail(token_.position, QStringLiteral("expected ')'"));
+      Next();
+      return inner;
+    }
+    if (token_.kind != TokenKind::Name) {
+      Fail(token_.position, token_.kind == TokenKind::End
+                                ? QStringLiteral("the expression ends where a field name belongs")
+                                : QStringLiteral("expected a field name"));
+    }
+    FilterExpression::Node node;
+    node.field = token_.text;
+    Next();
+    if (token_.kind == TokenKind::Equals) {
+      node.kind = FilterExpression::Kind::Equal;
+    } else if (token_.kind == TokenKind::Like) {
+      node.kind = FilterExpression::Kind::Like;
+    } else {
+      Fail(token_.position, QStringLiteral("expected '=' or like after the field name"));
+    }
+    Next();
+    if (token_.kind != TokenKind::Literal) {
+      Fail(token_.position, QStringLiteral("expected a literal in single quotes"));
+    }
+    node.literal = token_.text;
+    Next();
+    return Add(std::move(node));
+  }
+
+  const QString& text_;
+  qsizetype pos_ = 0;
+  Token token_;
+  FilterExpression expression_;
+};
+
+FilterExpression FilterExpression::Parse(const QString& text) {
+  return FilterParser(text).Run();
+}
+
+QStringList FilterExpression::FieldNames() const {
+  QStringList names;
+  for (const Node& node : nodes_) {
+    if ((node.kind == Kind::Equal || node.kind == Kind::Like) && !names.contains(node.field)) {
+      names.append(node.field);
+    }
+  }
+  return names;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Matching
+
+namespace {
+
+// Whether a match of length k at the start of text ends inside a surrogate pair.
+bool SplitsPair(QStringView text, qsizetype k) {
+  return k > 0 && k < text.size() && QChar::isHighSurrogate(text[k - 1].unicode()) &&
+         QChar::isLowSurrogate(text[k].unicode());
+}
+
+qsizetype CharLength(QStringView text, qsizetype at) {
+  return (at + 1 < text.size() && QChar::isHighSurrogate(text[at].unicode()) &&
+          QChar::isLowSurrogate(text[at + 1].unicode()))
+             ? 2
+             : 1;
+}
+
+bool HasWildcard(QStringView text) {
+  return text.contains(QLatin1Char('%')) || text.contains(QLatin1Char('_'));
+}
+
+}  // namespace
+
+bool LikeMatches(QStringView text, QStringView pattern) {
+  // Greedy matching with one backtrack point: the last % seen and where its run ended.
+  qsizetype t = 0;
+  qsizetype p = 0;
+  qsizetype starPattern = -1;
+  qsizetype starText = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == QLatin1Char('%')) {
+      starPattern = ++p;
+      starText = t;
+      continue;
+    }
+    if (p < pattern.size() && pattern[p] == QLatin1Char('_')) {
+      t += CharLength(text, t);
+      ++p;
+      continue;
+    }
+    if (p < pattern.size() && pattern[p] == text[t]) {
+      ++t;
+      ++p;
+      continue;
+    }
+    if (starPattern < 0) return false;
+    starText += CharLength(text, starText);
+    t = starText;
+    p = starPattern;
+  }
+  while (p < pattern.size() && pattern[p] == QLatin1Char('%')) ++p;
+  return p == pattern.size();
+}
+
+CompiledFilter::CompiledFilter(const FilterExpression& expression, const ColumnLookup& lookup) {
+  if (expression.Empty()) return;
+  const auto& nodes = expression.Nodes();
+  steps_.resize(nodes.size());
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    const FilterExpression::Node& node = nodes[i];
+    Step& step = steps_[i];
+    if (node.kind == FilterExpression::Kind::And || node.kind == FilterExpression::Kind::Or) {
+      step.op = node.kind == FilterExpression::Kind::And ? Op::And : Op::Or;
+      step.left = node.left;
+      step.right = node.right;
+      continue;
+    }
+    step.column = lookup(node.field);
+    if (!step.column) throw Error(QStringLiteral("Field '%1' not found").arg(node.field));
+    const QString& literal = node.literal;
+    if (node.kind == FilterExpression::Kind::Equal) {
+      if (literal.endsWith(QLatin1Char('*'))) {
+        step.op = Op::EqualPrefix;
+        step.text = literal.chopped(1);
+      } else {
+        step.op = Op::EqualExact;
+        step.text = literal;
+      }
+      continue;
+    }
+    // The common pattern shapes get a direct comparison; the rest goes through LikeMatches.
+    const QStringView body = QStringView(literal);
+    if (literal == QLatin1String("%")) {
+      step.op = Op::LikeAll;
+    } else if (!HasWildcard(body)) {
+      step.op = Op::LikeExact;
+      step.text = literal;
+    } else if (literal.size() >= 2 && literal.startsWith(QLatin1Char('%')) &&
+               literal.endsWith(QLatin1Char('%')) && !HasWildcard(body.mid(1).chopped(1))) {
+      step.op = Op::LikeContains;
+      step.text = literal.mid(1).chopped(1);
+    } else if (literal.startsWith(QLatin1Char('%')) && !HasWildcard(body.mid(1))) {
+      step.op = Op::LikeSuffix;
+      step.text = literal.mid(1);
+    } else if (literal.endsWith(QLatin1Char('%')) && !HasWildcard(body.chopped(1))) {
+      step.op = Op::LikePrefix;
+      step.text = literal.chopped(1);
+    } else {
+      step.op = Op::LikeGeneral;
+      step.text = literal;
+    }
+  }
+  root_ = expression.Root();
+}
+
+bool CompiledFilter::Eval(int index, int row) const {
+  const Step& step = steps_[static_cast<size_t>(index)];
+  switch (step.op) {
+    case Op::And:
+      return Eval(step.left, row) && Eval(step.right, row);
+    case Op::Or:
+      return Eval(step.left, row) || Eval(step.right, row);
+    default:
+      break;
+  }
+  if (step.column->IsNull(row)) return false;
+  const QStringView value = step.column->View(row);
+  const QStringView text(step.text);
+  switch (step.op) {
+    case Op::EqualPrefix:
+      // The partial form needs a non-empty value; "x*" against an empty value compares exactly.
+      if (value.isEmpty()) return false;
+      return value.size() >= text.size() && value.first(text.size()) == text &&
+             !SplitsPair(value, text.size());
+    case Op::EqualExact:
+      return value == text;
+    case Op::LikeAll:
+      return true;
+    case Op::LikeExact:
+      return !value.isEmpty() && value == text;
+    case Op::LikeSuffix:
+      return !value.isEmpty() && value.size() >= text.size() && value.last(text.size()) == text &&
+             !SplitsPair(value, value.size() - text.size());
+    case Op::LikePrefix:
+      return !value.isEmpty() && value.size() >= text.size() && value.first(text.size()) == text &&
+             !SplitsPair(value, text.size());
+    case Op::LikeContains:
+      return !value.isEmpty() && value.contains(text);
+    case Op::LikeGeneral:
+      return !value.isEmpty() && LikeMatches(value, text);
+    case Op::And:
+    case Op::Or:
+      break;
+  }
+  return false;
+}
+
+void CompiledFilter::Select(int rowCount, std::vector<int>& passing) const {
+  passing.clear();
+  passing.reserve(static_cast<size_t>(rowCount));
+  if (root_ < 0) {
+    for (int row = 0; row < rowCount; ++row) passing.push_back(row);
+    return;
+  }
+  for (int row = 0; row < rowCount; ++row) {
+    if (Eval(root_, row)) passing.push_back(row);
+  }
+}
+
+}  // namespace ravlek

@@ -1,0 +1,38 @@
+#include "dictionary/lookup_filters.h"
+
+#include "dictionary/filter.h"
+
+namespace ravlek {
+
+QString CharacterFilter(const QString& text) {
+  return QStringLiteral("HanWord =") + QuotedStr(text + QLatin1Char('*'));
+}
+
+QString SpellFilter(const QString& text, const QString& classText) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  while (begin < end && text[begin].unicode() <= 0x20) ++begin;
+  while (end > begin && text[end - 1].unicode() <= 0x20) --end;
+  const QString search = text.mid(begin, end - begin);
+
+  QString classCondition;
+  const auto condition = [](const QString& readingClass) {
+    return QStringLiteral("AND ([Ptype] like ") + QuotedStr(QStringLiteral("%通%")) +
+           QStringLiteral(" or [Ptype] like ") +
+           QuotedStr(QLatin1Char('%') + readingClass + QLatin1Char('%')) + QLatin1Char(')');
+  };
+  if (classText == QStringLiteral("白")) classCondition = condition(QStringLiteral("白"));
+  if (classText == QStringLiteral("文")) classCondition = condition(QStringLiteral("文"));
+
+  if (search.endsWith(QLatin1Char('*'))) {
+    return QStringLiteral("[HanSpell] like ") + QuotedStr(QLatin1Char('%') + search.chopped(1)) +
+           classCondition;
+  }
+  return QStringLiteral("HanSpell =") + QuotedStr(search + QLatin1Char('*')) + classCondition;
+}
+
+QString RhymeFilter(const QString& text) {
+  return QStringLiteral("PoemRhyme =") + QuotedStr(text + QLatin1Char('*'));
+}
+
+}  // namespace ravlek

@@ -1,0 +1,21 @@
+#pragma once
+// The filters the lookup page sets on the dictionary rows for its three kinds of search. The
+// typed text only ever enters them as a literal, so no input can make them malformed.
+
+#include <QString>
+
+namespace ravlek {
+
+// Character search: rows whose HanWord begins with the text exactly as typed.
+QString CharacterFilter(const QString& text);
+
+// Romanisation search. The text loses the characters of code U+0020 and below at both ends; with
+// a final "*" it selects readings ending with the rest, else readings beginning with it. A class
+// text of exactly "白" or "文" adds the condition that Ptype holds 通 or that class; any other
+// class text adds none.
+QString SpellFilter(const QString& text, const QString& classText);
+
+// Rhyme search: rows whose PoemRhyme begins with the text exactly as shown.
+QString RhymeFilter(const QString& text);
+
+}  // namespace ravlek

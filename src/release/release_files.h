@@ -1,0 +1,20 @@
+#pragma once
+// File operations of the release channel. Copies and deletions report nothing: the callers
+// ignore their results by design.
+
+#include <QString>
+
+namespace ravlek {
+
+// Copies a file over another, replacing it; a missing source or an unwritable target leaves the
+// target as it was. The copy lands under a temporary name first and then replaces the target,
+// so that a running program can be replaced too.
+bool CopyFileReplacing(const QString& from, const QString& to);
+
+// Deletes a file; a missing file is no failure.
+void DeleteFileQuietly(const QString& path);
+
+// The size in bytes of the file of that name, or -1 when there is none.
+qint64 FileSizeOf(const QString& path);
+
+}  // namespace ravlek

@@ -1,0 +1,76 @@
+#include "release/release_notes.h"
+
+#include <iconv.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <vector>
+
+#include "app/error.h"
+
+namespace ravlek {
+namespace {
+
+QString DecodeBig5(const QByteArray& bytes) {
+  QStringDecoder decoder("Big5");
+  if (decoder.isValid()) return decoder.decode(bytes);
+  // Without ICU, Qt knows no Big5: iconv's CP950 does the same.
+  iconv_t converter = iconv_open("UTF-16LE", "CP950");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return QString::fromLatin1(bytes);
+  std::vector<char> out(static_cast<size_t>(bytes.size()) * 2 + 16);
+  char* in = const_cast<char*>(bytes.constData());
+  size_t inLeft = static_cast<size_t>(bytes.size());
+  char* outPtr = out.data();
+  size_t outLeft = out.size();
+  while (inLeft > 0) {
+    if (iconv(converter, &in, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
+      // An undecodable byte becomes a replacement character; decoding goes on after it.
+      if (outLeft < 2) break;
+      *outPtr++ = static_cast<char>(0xFD);
+      *outPtr++ = static_cast<char>(0xFF);
+      outLeft -= 2;
+      ++in;
+      --inLeft;
+    }
+  }
+  iconv_close(converter);
+  return QString(reinterpret_cast<const QChar*>(out.data()),
+                 static_cast<qsizetype>((out.size() - outLeft) / 2));
+}
+
+}  // namespace
+
+QString DecodeReleaseNotes(const QByteArray& bytes) {
+  if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
+  if (bytes.startsWith("\xFF\xFE")) return QStringDecoder(QStringConverter::Utf16LE)(bytes.mid(2));
+  if (bytes.startsWith("\xFE\xFF")) return QStringDecoder(QStringConverter::Utf16BE)(bytes.mid(2));
+  QStringDecoder utf8(QStringConverter::Utf8);
+  const QString text = utf8.decode(bytes);
+  if (!utf8.hasError()) return text;
+  return DecodeBig5(bytes);
+}
+
+QStringList ReadReleaseNotes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    throw Error(QStringLiteral("Cannot open file \"%1\". %2")
+                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+  }
+  const QString text = DecodeReleaseNotes(file.readAll());
+  static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+  QStringList lines = text.split(lineEnd);
+  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // the final line end
+  return lines;
+}
+
+QString HanImagesFolder() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("C:/HAN_images");
+#else
+  return QDir::homePath() + QStringLiteral("/HAN_images");
+#endif
+}
+
+}  // namespace ravlek

@@ -1,0 +1,42 @@
+#pragma once
+// The start-up comparison of the installed with the latest release, without the window.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "release/manifest.h"
+
+namespace ravlek {
+
+// RAVLEK_RELEASE_ROOT + "/RavlekSystem_Release/" + XMLpath, nothing added between the last two.
+QString ReleaseBaseAddress(const QString& root, const QString& xmlPath);
+
+// The installed versions of CurrentVersion.xml. The database version only counts from a release
+// that also names sys_download_url and sys_notes.
+struct InstalledVersions {
+  QString system;
+  QString database;
+};
+InstalledVersions InstalledVersionsOf(const std::vector<ReleaseEntry>& releases);
+
+// What LastVersion.xml announces, with the memo lines that list it; the last release wins.
+struct LatestRelease {
+  QStringList memoLines;
+  QString system;
+  QString database;
+  QString systemUrl;
+  QString databaseUrl;
+};
+LatestRelease LatestReleaseOf(const std::vector<ReleaseEntry>& releases);
+
+bool UpdateAnnounced(const InstalledVersions& installed, const LatestRelease& latest);
+
+// Which archives the download button fetches: a changed version with a real address.
+struct DownloadFlags {
+  int system = 0;
+  int database = 0;
+};
+DownloadFlags DownloadFlagsFor(const InstalledVersions& installed, const LatestRelease& latest);
+
+}  // namespace ravlek

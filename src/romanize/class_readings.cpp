@@ -1,0 +1,29 @@
+#include "romanize/class_readings.h"
+
+#include "app/error.h"
+#include "dictionary/dataset.h"
+#include "romanize/reading_classes.h"
+
+namespace ravlek {
+
+namespace {
+int RequiredField(const TFDQuery& query, const QString& name) {
+  const int index = query.FieldIndex(name);
+  if (index < 0) throw Error(QStringLiteral("%1: field '%2' not found").arg(query.Name(), name));
+  return index;
+}
+}  // namespace
+
+void DatasetClassReadingSource::ReadClass(const ReadingClass& readingClass, const RowFn& row) {
+  query_.Close();
+  query_.SetSQL(QString::fromUtf8(readingClass.statement));
+  query_.FilterOff();
+  query_.Open();
+  const int hanWord = RequiredField(query_, QStringLiteral("HanWord"));
+  const int hanSpell = RequiredField(query_, QStringLiteral("HanSpell"));
+  const int count = query_.RecordCount();
+  for (int i = 0; i < count; ++i) row(query_.Text(i, hanWord), query_.Text(i, hanSpell));
+  query_.Close();
+}
+
+}  // namespace ravlek

@@ -1,0 +1,75 @@
+#include "romanize/romanizer.h"
+
+#include "romanize/characters.h"
+#include "romanize/class_readings.h"
+
+namespace ravlek {
+
+Romanizer::Romanizer(ClassReadingSource& source, const ConversionOptions& options)
+    : source_(source), options_(options), classes_(ConsultedClasses(options)) {}
+
+void Romanizer::LoadClasses() {
+  readings_.assign(classes_.size(), {});
+  for (size_t i = 0; i < classes_.size(); ++i) {
+    auto& index = readings_[i];
+    source_.ReadClass(*classes_[i], [&index](const QString& hanWord, const QString& hanSpell) {
+      // Only a row whose HanWord is exactly one character can match a character of the text.
+      if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
+      index[CharacterCode(hanWord, 0, hanWord.size())].append(hanSpell);
+    });
+  }
+  loaded_ = true;
+}
+
+QString Romanizer::BuildPiece(QStringView character, char32_t code) const {
+  QString piece;
+  bool found = false;
+  for (size_t i = 0; i < classes_.size(); ++i) {
+    const auto it = readings_[i].constFind(code);
+    if (it == readings_[i].constEnd()) continue;
+    found = true;
+    const ReadingClass& readingClass = *classes_[i];
+    piece += QString::fromUtf8(options_.classMarks ? readingClass.openingWithMark
+                                                   : readingClass.openingWithoutMark);
+    piece += it->join(kReadingSeparator);
+    piece += QString::fromUtf8(readingClass.closing);
+  }
+  if (!found) piece += character;
+  if (options_.separator) piece += CharacterSeparator();
+  return piece;
+}
+
+const QString& Romanizer::PieceOf(QStringView character, char32_t code) {
+  auto it = pieces_.find(code);
+  if (it == pieces_.end()) it = pieces_.insert(code, BuildPiece(character, code));
+  return *it;
+}
+
+QString Romanizer::RomanizeLine(QStringView line, const ProgressFn& progress) {
+  QString romanised;
+  qsizetype done = 0;
+  for (qsizetype pos = 0; pos < line.size();) {
+    const qsizetype length = CharacterLength(line, pos);
+    if (progress) progress(++done);
+    if (!(length == 1 && line[pos] == u' ')) {
+      if (!loaded_) LoadClasses();
+      romanised += PieceOf(line.mid(pos, length), CharacterCode(line, pos, length));
+    }
+    pos += length;
+  }
+  return romanised;
+}
+
+QStringList Romanizer::RomanizeLines(const QStringList& lines) {
+  QStringList romanised;
+  romanised.reserve(lines.size());
+  for (const QString& line : lines) romanised.append(RomanizeLine(line));
+  return romanised;
+}
+
+QStringList RomanizeLines(const QStringList& lines, const ConversionOptions& options,
+                          ClassReadingSource& source) {
+  return Romanizer(source, options).RomanizeLines(lines);
+}
+
+}  // namespace ravlek

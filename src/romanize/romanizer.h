@@ -1,0 +1,50 @@
+#pragma once
+// Turns lines of text into romanised lines: for every character the readings of each consulted
+// class, grouped and bracketed by class; a character without readings is copied; U+0020 is
+// dropped. The classes are read once per run and indexed by character.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <functional>
+#include <vector>
+
+#include "romanize/reading_classes.h"
+
+namespace ravlek {
+
+class ClassReadingSource;
+
+class Romanizer {
+ public:
+  // Reports the number of characters of the current line done so far.
+  using ProgressFn = std::function<void(qsizetype charactersDone)>;
+
+  Romanizer(ClassReadingSource& source, const ConversionOptions& options);
+
+  // The romanised line of one line. The classes are read on the first character that needs them.
+  QString RomanizeLine(QStringView line, const ProgressFn& progress = {});
+  // The romanised lines of several lines, one for each.
+  QStringList RomanizeLines(const QStringList& lines);
+
+ private:
+  void LoadClasses();
+  const QString& PieceOf(QStringView character, char32_t code);
+  QString BuildPiece(QStringView character, char32_t code) const;
+
+  ClassReadingSource& source_;
+  ConversionOptions options_;
+  std::vector<const ReadingClass*> classes_;
+  bool loaded_ = false;
+  // Per consulted class: character → its readings in row order.
+  std::vector<QHash<char32_t, QStringList>> readings_;
+  // Character → everything written for it (groups or the character, then the separator).
+  QHash<char32_t, QString> pieces_;
+};
+
+// The whole conversion of one run.
+QStringList RomanizeLines(const QStringList& lines, const ConversionOptions& options,
+                          ClassReadingSource& source);
+
+}  // namespace ravlek

@@ -1,0 +1,95 @@
+#include "romanize/text_input.h"
+
+#include <QFile>
+#include <cstdio>
+
+namespace ravlek {
+
+namespace {
+
+// The length of the well-formed sequence at `pos`, or 0.
+int SequenceLength(const unsigned char* p, qsizetype remaining) {
+  const unsigned char b0 = p[0];
+  if (b0 < 0x80) return 1;
+  auto cont = [&](qsizetype i) { return i < remaining && (p[i] & 0xC0) == 0x80; };
+  if (b0 >= 0xC2 && b0 <= 0xDF) return cont(1) ? 2 : 0;
+  if (b0 >= 0xE0 && b0 <= 0xEF) {
+    if (!cont(1) || !cont(2)) return 0;
+    if (b0 == 0xE0 && p[1] < 0xA0) return 0;   // overlong
+    if (b0 == 0xED && p[1] >= 0xA0) return 0;  // surrogate
+    return 3;
+  }
+  if (b0 >= 0xF0 && b0 <= 0xF4) {
+    if (!cont(1) || !cont(2) || !cont(3)) return 0;
+    if (b0 == 0xF0 && p[1] < 0x90) return 0;   // overlong
+    if (b0 == 0xF4 && p[1] >= 0x90) return 0;  // above U+10FFFF
+    return 4;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::optional<qsizetype> DecodeUtf8Strict(const QByteArray& bytes, QString& text) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+  const qsizetype size = bytes.size();
+  for (qsizetype pos = 0; pos < size;) {
+    const int length = SequenceLength(data + pos, size - pos);
+    if (length == 0) return pos;
+    pos += length;
+  }
+  text = QString::fromUtf8(bytes);
+  return std::nullopt;
+}
+
+bool ReadTextInput(const QString& path, QString& text, QString& error) {
+  QFile file(path);
+  const bool opened =
+      path.isEmpty() ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
+  if (!opened) {
+    error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    error = QStringLiteral("cannot read %1: %2")
+                .arg(path.isEmpty() ? QStringLiteral("standard input") : path, file.errorString());
+    return false;
+  }
+  if (const auto offset = DecodeUtf8Strict(bytes, text)) {
+    error = QStringLiteral("invalid UTF-8 at byte offset %1").arg(*offset);
+    return false;
+  }
+  return true;
+}
+
+QStringList SplitTextLines(const QString& text) {
+  QStringList lines;
+  qsizetype start = 0;
+  for (qsizetype pos = 0; pos < text.size(); ++pos) {
+    const QChar unit = text[pos];
+    if (unit != u'\r' && unit != u'\n') continue;
+    lines.append(text.mid(start, pos - start));
+    if (unit == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n') ++pos;
+    start = pos + 1;
+  }
+  if (start < text.size()) lines.append(text.mid(start));
+  return lines;
+}
+
+QString WithCrLfBreaks(const QString& text) {
+  QString out;
+  out.reserve(text.size() + text.size() / 16);
+  for (qsizetype pos = 0; pos < text.size(); ++pos) {
+    const QChar unit = text[pos];
+    if (unit == u'\r' || unit == u'\n') {
+      out += QStringLiteral("\r\n");
+      if (unit == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n') ++pos;
+    } else {
+      out += unit;
+    }
+  }
+  return out;
+}
+
+}  // namespace ravlek

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "app/error.h"
+#include "dictionary/connection.h"
+#include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
+#include "dictionary/lookup_filters.h"
+#include "tests/support/dictionary_fixture.h"
+
+namespace {
+
+using namespace ravlek;
+using ravlek::test::FixtureAppFolder;
+using ravlek::test::FixtureDictionary;
+using ravlek::test::FixtureRow;
+
+FixtureRow Reading(const char* word, const char* type, const char* spell, const char* note = "") {
+  return {{"HanWord", QString::fromUtf8(word)},
+          {"Ptype", QString::fromUtf8(type)},
+          {"HanSpell", QString::fromUtf8(spell)},
+          {"Phone_desc", QString::fromUtf8(note)},
+          {"PoemRhyme", QStringLiteral("去聲十五翰")}};
+}
+
+FixtureDictionary SampleRows() {
+  FixtureDictionary dictionary;
+  dictionary.ravlekRows = {
+      Reading("讚", "文", "tsan3", "first"),
+      Reading("讚", "白", "tsan7"),
+      Reading("字", "", "ji7"),  // no class: the statement leaves it out
+      Reading("字", "文", "ji7"),
+      Reading("讚歎", "通", "tsan3than3"),
+  };
+  dictionary.ravlekRows[1]["Desc"] = std::nullopt;
+  dictionary.ravlekRows[1]["PtypeDesc"] = QString();
+  dictionary.baseWords = {{QStringLiteral("則"), QStringLiteral("tsik4")}};
+  return dictionary;
+}
+
+QString Error_(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.message();
+  }
+  return QString();
+}
+
+class DatasetTest : public ::testing::Test {
+ protected:
+  DatasetTest() : folder(SampleRows()) { Connect(); }
+  void Connect() {
+    const auto opened = connection.Open(folder.Path());
+    ASSERT_TRUE(opened.ok()) << opened.message.toStdString();
+  }
+  TFDQuery MakeRavlekTable() {
+    return TFDQuery(connection, QStringLiteral("FDQueryRavlekTable"),
+                    DatasetStatement(QStringLiteral("FDQueryRavlekTable")));
+  }
+  QStringList Column(TFDQuery& query, const QString& field) {
+    QStringList values;
+    for (int i = 0; i < query.RecordCount(); ++i)
+      values.append(query.Text(i, query.FieldIndex(field)));
+    return values;
+  }
+
+  FixtureAppFolder folder;
+  TFDConnection connection;
+};
+
+TEST_F(DatasetTest, HoldsTheStatementsRowsInTableOrder) {
+  TFDQuery query(connection, "FDQueryRavlekTable", DatasetStatement("FDQueryRavlekTable"));
+  query.Open();
+  EXPECT_EQ(query.FieldNames(), ravlek::test::RavlekTableFields());  // no hidden key shows
+  EXPECT_EQ(Column(query, "HanSpell"), QStringList({"tsan3", "tsan7", "ji7", "tsan3than3"}));
+  EXPECT_EQ(query.RecNo(), 0);
+  EXPECT_EQ(query.FieldByName("phone_desc"), "first");
+  // null and empty both read as empty text, but stay apart
+  const int desc = query.FieldIndex("Desc");
+  const int source = query.FieldIndex("PtypeDesc");
+  EXPECT_TRUE(query.IsNull(1, desc));
+  EXPECT_FALSE(query.IsNull(1, source));
+  EXPECT_EQ(query.Text(1, desc), QString());
+  EXPECT_TRUE(Error_([&] { query.FieldByName("Nope"); }).contains("'Nope'"));
+}
+
+TEST_F(DatasetTest, FilterChangesMoveTheCurrentRowToTheFirstPassingRow) {
+  TFDQuery query = MakeRavlekTable();
+  int changes = 0;
+  query.OnDataChange = [&] { ++changes; };
+  query.Open();
+  query.FilterOff();
+  query.SetFilter(CharacterFilter("讚"));
+  query.FilterOn();
+  EXPECT_EQ(query.RecordCount(), 3);
+  EXPECT_EQ(query.FieldByName("HanSpell"), "tsan3");
+  ASSERT_TRUE(query.FindNext());
+  EXPECT_EQ(query.FieldByName("HanSpell"), "tsan7");
+  ASSERT_TRUE(query.FindNext());
+  EXPECT_FALSE(query.FindNext());
+  EXPECT_EQ(query.FieldByName("HanWord"), "讚歎");
+  ASSERT_TRUE(query.FindFirst());
+  EXPECT_EQ(query.RecNo(), 0);
+  EXPECT_GT(changes, 0);
+
+  query.FilterOff();
+  query.SetFilter(SpellFilter("an7*", "白"));
+  query.FilterOn();
+  EXPECT_EQ(Column(query, "HanSpell"), QStringList({"tsan7"}));
+
+  query.FilterOff();
+  query.SetFilter(CharacterFilter("無"));
+  query.FilterOn();
+  EXPECT_EQ(query.RecordCount(), 0);
+  EXPECT_EQ(query.RecNo(), -1);
+  EXPECT_FALSE(query.FindFirst());
+  EXPECT_EQ(query.FieldByName("HanWord"), QString());
+
+  // Close keeps the filter; opening again applies it.
+  query.Close();
+  query.SetFilter(CharacterFilter("字"));
+  query.Open();
+  EXPECT_EQ(Column(query, "HanSpell"), QStringList({"ji7"}));
+}
+
+TEST_F(DatasetTest, StatementErrorsCarryTheEnginesMessage) {
+  TFDQuery missing(connection, "FDQueryX", "select * from NoSuchTable");
+  EXPECT_TRUE(Error_([&] { missing.Open(); }).contains("no such table: NoSuchTable"));
+  EXPECT_FALSE(missing.Active());
+
+  TFDQuery query = MakeRavlekTable();
+  query.Open();
+  EXPECT_TRUE(Error_([&] { query.SetSQL("select 1"); }).contains("closed"));
+  EXPECT_TRUE(Error_([&] { query.SetFilter("HanWord ='x"); }).contains("position 10"));
+  EXPECT_TRUE(Error_([&] {
+                query.SetFilter("Nope ='x'");
+                query.FilterOn();
+              }).contains("'Nope'"));
+}
+
+TEST_F(DatasetTest, PlainSelectionStatementsKeepTheirColumns) {
+  TFDQuery query(connection, "FDQuerySQLRavlekTable",
+                 "Select HanWord, HanSpell, Ptype FROM RavlekTable WHERE  Ptype like '文%' ");
+  query.Open();
+  EXPECT_EQ(query.FieldNames(), QStringList({"HanWord", "HanSpell", "Ptype"}));
+  EXPECT_EQ(Column(query, "HanSpell"), QStringList({"tsan3", "ji7"}));
+}
+
+TEST_F(DatasetTest, EditsAreStoredWhenTheRowIsLeftAndSurviveAReopen) {
+  {
+    TFDQuery query = MakeRavlekTable();
+    int updates = 0;
+    query.OnUpdateData = [&] { ++updates; };
+    query.Open();
+    query.FilterOff();
+    query.SetFilter(CharacterFilter("字"));
+    query.FilterOn();
+    query.Edit("Phone_desc", "line 1\nline 2 '引號'");
+    EXPECT_TRUE(query.Modified());
+    EXPECT_EQ(query.FieldByName("Phone_desc"), "line 1\nline 2 '引號'");
+    query.FilterOff();  // a filter change leaves the row
+    EXPECT_EQ(updates, 1);
+    EXPECT_FALSE(query.Modified());
+
+    query.SetRecNo(1);
+    query.Edit("Desc", "second");
+    query.SetRecNo(0);  // another row becomes current
+    query.SetRecNo(2);
+    query.Edit("Desc", "third");
+    query.Close();  // closing stores too
+    EXPECT_EQ(updates, 3);
+  }
+  connection.Close();
+  Connect();
+  TFDQuery reopened = MakeRavlekTable();
+  reopened.Open();
+  EXPECT_EQ(Column(reopened, "Phone_desc"),
+            QStringList({"first", "", "line 1\nline 2 '引號'", ""}));
+  EXPECT_EQ(Column(reopened, "Desc"), QStringList({"", "second", "third", ""}));
+  // Only the edited row of 字 changed; the row without a class was not touched.
+  QSqlQuery check(connection.Database());
+  ASSERT_TRUE(check.exec("select count(*) from RavlekTable where Phone_desc like 'line 1%'"));
+  ASSERT_TRUE(check.next());
+  EXPECT_EQ(check.value(0).toInt(), 1);
+}
+
+TEST_F(DatasetTest, AFailedStoreRaisesAndKeepsTheEdit) {
+  TFDQuery query = MakeRavlekTable();
+  query.Open();
+  {
+    QSqlQuery trigger(connection.Database());
+    ASSERT_TRUE(
+        trigger.exec("CREATE TRIGGER refuse BEFORE UPDATE ON RavlekTable BEGIN SELECT RAISE(ABORT, "
+                     "'dictionary is locked'); END"));
+  }
+  query.Edit("Desc", "kept");
+  EXPECT_TRUE(Error_([&] { query.SetRecNo(1); }).contains("dictionary is locked"));
+  EXPECT_EQ(query.RecNo(), 0);
+  EXPECT_TRUE(query.Modified());
+  EXPECT_EQ(query.FieldByName("Desc"), "kept");
+  EXPECT_TRUE(Error_([&] { query.FilterOff(); }).contains("dictionary is locked"));
+  {
+    QSqlQuery drop(connection.Database());
+    ASSERT_TRUE(drop.exec("DROP TRIGGER refuse"));
+  }
+  query.Post();
+  EXPECT_FALSE(query.Modified());
+  QSqlQuery check(connection.Database());
+  ASSERT_TRUE(check.exec("select Desc from RavlekTable where rowid = 1"));
+  ASSERT_TRUE(check.next());
+  EXPECT_EQ(check.value(0).toString(), "kept");
+}
+
+TEST_F(DatasetTest, ATableWithAPrimaryKeyIsWrittenByItsKey) {
+  {
+    QSqlQuery setup(connection.Database());
+    ASSERT_TRUE(setup.exec("CREATE TABLE Keyed (Code TEXT PRIMARY KEY, Desc TEXT) WITHOUT ROWID"));
+    ASSERT_TRUE(setup.exec("INSERT INTO Keyed VALUES ('b', 'x'), ('a', 'y')"));
+  }
+  TFDQuery query(connection, "FDQueryKeyed", "select * from Keyed");
+  query.Open();
+  EXPECT_EQ(query.FieldNames(), QStringList({"Code", "Desc"}));
+  query.SetFilter("Code ='b'");
+  query.FilterOn();
+  query.Edit("Desc", "edited");
+  query.Post();
+  QSqlQuery check(connection.Database());
+  ASSERT_TRUE(check.exec("select Code, Desc from Keyed order by Code"));
+  QStringList rows;
+  while (check.next()) rows.append(check.value(0).toString() + "=" + check.value(1).toString());
+  EXPECT_EQ(rows, QStringList({"a=y", "b=edited"}));
+}
+
+}  // namespace

@@ -1,0 +1,265 @@
+// DownloadToFile and TIdHTTPProgress against real servers on 127.0.0.1.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/error.h"
+#include "local_server.h"
+#include "release/IdHTTPProgress.h"
+#include "release/download.h"
+
+using ravlek::testing::LocalServer;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+// The routes every test server offers.
+void AddRoutes(LocalServer& server) {
+  auto& http = server.http();
+  http.Get("/sized", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("sized body", "application/octet-stream");
+  });
+  http.Get("/unsized", [](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("application/octet-stream",
+                                     [](size_t, httplib::DataSink& sink) {
+                                       sink.write("chunked ", 8);
+                                       sink.write("body", 4);
+                                       sink.done();
+                                       return true;
+                                     });
+  });
+  http.Get("/empty", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("", "text/plain");
+  });
+  http.Get("/nocontent", [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
+  http.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 404;
+    res.set_content("error page body", "text/html");
+  });
+  // /hop/N redirects N more times before it lands on /sized; every hop carries a body of its
+  // own, whose size must not be taken for the final one.
+  http.Get(R"(/hop/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+    const int left = std::stoi(req.matches[1]);
+    res.status = 302;
+    res.set_header("Location", left > 1 ? "/hop/" + std::to_string(left - 1) : "/sized");
+    res.set_content(std::string(1000, 'r'), "text/plain");
+  });
+  http.Get("/agent", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_content(req.get_header_value("User-Agent"), "text/plain");
+  });
+  // Announces 100 bytes, sends 50 and hangs up.
+  http.Get("/short", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(100, "application/octet-stream",
+                             [](size_t offset, size_t, httplib::DataSink& sink) {
+                               if (offset > 0) return false;
+                               sink.write(std::string(50, 's').data(), 50);
+                               return true;
+                             });
+  });
+  // Sends a little and then nothing, until the client gives up or the test ends.
+  http.Get("/stall", [&server](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(
+        100, "application/octet-stream", [&server](size_t offset, size_t, httplib::DataSink& sink) {
+          if (offset == 0) {
+            sink.write("abc", 3);
+            return true;
+          }
+          for (int i = 0; i < 100 && !server.stopping() && sink.is_writable(); ++i)
+            std::this_thread::sleep_for(20ms);
+          return false;
+        });
+  });
+  // Eight bytes announced, sent as 1, 2 and 5 bytes with pauses between.
+  http.Get("/eighths", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(8, "application/octet-stream",
+                             [](size_t offset, size_t, httplib::DataSink& sink) {
+                               const size_t part = offset == 0 ? 1 : offset == 1 ? 2 : 5;
+                               if (offset > 0) std::this_thread::sleep_for(80ms);
+                               sink.write("abcdefgh" + offset, part);
+                               return true;
+                             });
+  });
+}
+
+class DownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AddRoutes(server_);
+    server_.Start();
+    ravlek::DownloadToFileTimeouts() = {2000, 300};
+  }
+  void TearDown() override { ravlek::DownloadToFileTimeouts() = {}; }
+  QString Target(const QString& name = QStringLiteral("target.bin")) const {
+    return folder_.filePath(name);
+  }
+
+  QTemporaryDir folder_;
+  LocalServer server_;
+};
+
+struct DownloadCase {
+  const char* path;
+  bool answer;
+  QByteArray content;
+};
+
+TEST_F(DownloadTest, AnswersTrueOnlyForACompleteNonEmptySuccess) {
+  const std::vector<DownloadCase> cases = {
+      {"/sized", true, "sized body"},
+      {"/unsized", true, "chunked body"},
+      {"/empty", false, ""},
+      {"/nocontent", false, ""},
+      {"/missing", false, ""},  // the error page is never written
+      {"/hop/9", true, "sized body"},
+      {"/hop/10", false, ""},
+      {"/short", false, QByteArray(50, 's')},
+      {"/agent", true, "Mozilla/4.0, Indy Library (Windows; en-US)"},
+  };
+  for (const DownloadCase& c : cases) {
+    SCOPED_TRACE(c.path);
+    WriteFile(Target(), "previous content");
+    EXPECT_EQ(ravlek::DownloadToFile(server_.url(c.path), Target()), c.answer);
+    EXPECT_EQ(ReadAll(Target()), c.content);
+  }
+}
+
+TEST_F(DownloadTest, SendsNothingWhenTheTargetCannotBeCreated) {
+  EXPECT_FALSE(ravlek::DownloadToFile(server_.url("/sized"), Target("no/such/folder/file")));
+  EXPECT_FALSE(ravlek::DownloadToFile(server_.url("/sized"), QString()));
+  EXPECT_FALSE(ravlek::DownloadToFile(QString(), Target()));
+  EXPECT_EQ(server_.hits(), 0);
+}
+
+TEST_F(DownloadTest, RefusesHttpsAndTruncatesTheTargetFirst) {
+  LocalServer tls(true);
+  AddRoutes(tls);
+  tls.Start();
+  WriteFile(Target(), "previous content");
+  EXPECT_FALSE(ravlek::DownloadToFile(tls.url("/sized"), Target()));
+  EXPECT_EQ(tls.hits(), 0);
+  EXPECT_EQ(ReadAll(Target()), "");
+
+  WriteFile(Target(), "previous content");
+  const QString refused =
+      QStringLiteral("http://127.0.0.1:%1/x").arg(ravlek::testing::UnusedPort());
+  EXPECT_FALSE(ravlek::DownloadToFile(refused, Target()));
+  EXPECT_EQ(ReadAll(Target()), "");
+}
+
+TEST_F(DownloadTest, GivesUpOnAServerThatStopsSending) {
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ravlek::DownloadToFile(server_.url("/stall"), Target()));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+// ---- the progress client
+
+class ProgressTest : public DownloadTest {
+ protected:
+  void SetUp() override {
+    DownloadTest::SetUp();
+    client_.ReadTimeout = 300;
+    client_.SetOnChange([this](ravlek::TIdHTTPProgress* sender) {
+      reports_.push_back(sender->Progress());
+      sizes_.push_back(sender->BytesToTransfer());
+    });
+  }
+  ravlek::TIdHTTPProgress client_;
+  std::vector<int> reports_;
+  std::vector<qint64> sizes_;
+};
+
+TEST_F(ProgressTest, ReportsEighthsRoundedHalfToEven) {
+  client_.DownloadFile(server_.url("/eighths"), Target());
+  EXPECT_EQ(ReadAll(Target()), "abcdefgh");
+  EXPECT_EQ(reports_, (std::vector<int>{0, 12, 38, 100, 100}));
+  EXPECT_EQ(sizes_, (std::vector<qint64>{0, 8, 8, 8, 0}));
+  EXPECT_EQ(client_.BytesToTransfer(), 0);
+}
+
+TEST_F(ProgressTest, WithoutAnnouncedSizeStaysAtZeroUntilTheEnd) {
+  client_.DownloadFile(server_.url("/unsized"), Target());
+  EXPECT_EQ(ReadAll(Target()), "chunked body");
+  EXPECT_EQ(reports_, (std::vector<int>{0, 100}));
+}
+
+TEST_F(ProgressTest, TakesTheSizeFromTheFinalResponseOfARedirectChain) {
+  client_.DownloadFile(server_.url("/hop/14"), Target());
+  EXPECT_EQ(ReadAll(Target()), "sized body");
+  ASSERT_GE(sizes_.size(), 2u);
+  EXPECT_EQ(sizes_[1], 10);  // "sized body", not a hop's 1000 bytes
+}
+
+TEST_F(ProgressTest, CreatesTheFoldersOfTheDestination) {
+  client_.DownloadFile(server_.url("/sized"), Target("a/b/c.zip"));
+  EXPECT_EQ(ReadAll(Target("a/b/c.zip")), "sized body");
+}
+
+struct FailureCase {
+  const char* path;
+  const char* message;  // part of the error's text
+  QByteArray content;   // what the destination holds afterwards
+};
+
+TEST_F(ProgressTest, RaisesTheTransfersErrorAfterClosingTheFile) {
+  const std::vector<FailureCase> cases = {
+      {"/missing", "404", ""},
+      {"/hop/15", "redirects", ""},
+      {"/stall", "Read timed out", "abc"},
+      {"/short", "", QByteArray(50, 's')},
+  };
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.path);
+    WriteFile(Target(), "previous content");
+    try {
+      client_.DownloadFile(server_.url(c.path), Target());
+      ADD_FAILURE() << "no error raised";
+    } catch (const ravlek::Error& error) {
+      EXPECT_TRUE(error.message().contains(QString::fromLatin1(c.message))) << error.what();
+    }
+    EXPECT_EQ(ReadAll(Target()), c.content);
+  }
+  const QString refused =
+      QStringLiteral("http://127.0.0.1:%1/x").arg(ravlek::testing::UnusedPort());
+  EXPECT_THROW(client_.DownloadFile(refused, Target()), ravlek::Error);
+}
+
+TEST_F(ProgressTest, FetchesHttpsVerifyingTheCertificate) {
+  ASSERT_TRUE(ravlek::testing::MakeTestCertificate().ok) << "openssl could not make a certificate";
+  LocalServer tls(true);
+  AddRoutes(tls);
+  tls.Start();
+  // The system's store does not know the test authority.
+  EXPECT_THROW(client_.DownloadFile(tls.url("/sized"), Target()), ravlek::Error);
+  client_.IOHndl->CAFile = ravlek::testing::MakeTestCertificate().certFile;
+  client_.DownloadFile(tls.url("/hop/3"), Target());
+  EXPECT_EQ(ReadAll(Target()), "sized body");
+}
+
+TEST_F(ProgressTest, RaisesWhenTheDestinationCannotBeCreated) {
+  QDir(folder_.path()).mkpath(QStringLiteral("taken.zip"));
+  EXPECT_THROW(client_.DownloadFile(server_.url("/sized"), Target("taken.zip")), ravlek::Error);
+  EXPECT_EQ(server_.hits(), 0);
+}
+
+}  // namespace

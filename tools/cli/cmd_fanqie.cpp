@@ -1,0 +1,49 @@
+// ravlek-cli fanqie: the readings of the fanqie notations in the input, one line per notation.
+
+#include "app/error.h"
+#include "cli.h"
+#include "dictionary/connection.h"
+#include "dictionary/dataset.h"
+#include "dictionary/fanqie.h"
+#include "romanize/text_input.h"
+
+namespace ravlek::cli {
+namespace {
+
+constexpr const char* kUsage = "fanqie [FILE]";
+
+int Fanqie(const Globals& globals, const QStringList& args) {
+  if (args.size() > 1 || (!args.isEmpty() && args[0].startsWith(u'-'))) {
+    WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
+             QString::fromUtf8(kUsage));
+    return 2;
+  }
+  QString text;
+  if (QString error; !ReadTextInput(args.value(0), text, error)) {
+    WriteErr(QStringLiteral("ravlek-cli fanqie: ") + error);
+    return 1;
+  }
+
+  TFDConnection connection;
+  if (!OpenDictionary(globals, connection)) return 1;
+  try {
+    TFDQuery baseWords(connection, QStringLiteral("FDQueryBaseWords"),
+                       QStringLiteral("select * from BaseWords"));
+    TFDQuery baseWordsPlus(connection, QStringLiteral("FDQueryBaseWordsPlus"),
+                           QStringLiteral("select * from BaseWordsPlus"));
+    baseWords.Open();
+    baseWordsPlus.Open();
+    DatasetBaseWordLookup lookup(baseWords, baseWordsPlus);
+    // The notations are read from the text with its line breaks as CR LF, as the window holds it.
+    WriteOut(ExtractFanqieReadings(WithCrLfBreaks(text), lookup).toUtf8());
+  } catch (const Error& error) {
+    WriteErr(QStringLiteral("ravlek-cli fanqie: ") + error.message());
+    return 1;
+  }
+  return 0;
+}
+
+const CommandRegistration registration("fanqie", kUsage, &Fanqie);
+
+}  // namespace
+}  // namespace ravlek::cli

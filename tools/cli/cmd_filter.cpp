@@ -1,0 +1,56 @@
+// ravlek-cli filter: the rows of a named dataset that pass a filter expression.
+
+#include "cli.h"
+#include "dictionary/connection.h"
+#include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
+#include "tsv.h"
+
+namespace ravlek::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "filter --dataset FDQueryRavlekTable|FDQueryBaseWords|FDQueryBaseWordsPlus EXPR";
+
+int Usage(const QString& problem) {
+  WriteErr(QStringLiteral("ravlek-cli filter: ") + problem);
+  WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
+           QString::fromUtf8(kUsage));
+  return 2;
+}
+
+int Filter(const Globals& globals, const QStringList& args) {
+  QString name;
+  QString expression;
+  bool haveExpression = false;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    if (args[i] == QLatin1String("--dataset") && name.isNull()) {
+      if (i + 1 >= args.size()) return Usage(QStringLiteral("--dataset needs a name"));
+      name = args[++i];
+    } else if (!haveExpression) {
+      expression = args[i];
+      haveExpression = true;
+    } else {
+      return Usage(QStringLiteral("unexpected argument %1").arg(args[i]));
+    }
+  }
+  if (name.isNull()) return Usage(QStringLiteral("--dataset is missing"));
+  if (!haveExpression) return Usage(QStringLiteral("the filter expression is missing"));
+  const QString statement = DatasetStatement(name);
+  if (statement.isEmpty()) return Usage(QStringLiteral("unknown dataset %1").arg(name));
+
+  TFDConnection connection;
+  if (!OpenDictionary(globals, connection)) return 1;
+  TFDQuery dataset(connection, name, statement);
+  dataset.Open();
+  dataset.FilterOff();
+  dataset.SetFilter(expression);
+  dataset.FilterOn();
+  WriteOut(DatasetAsTsv(dataset, dataset.FieldNames()).toUtf8());
+  return 0;
+}
+
+const CommandRegistration registration("filter", kUsage, &Filter);
+
+}  // namespace
+}  // namespace ravlek::cli

@@ -1,0 +1,81 @@
+// ravlek-cli lookup: the rows the lookup page shows for a character, romanisation or rhyme input.
+
+#include <QMap>
+
+#include "cli.h"
+#include "dictionary/connection.h"
+#include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
+#include "dictionary/lookup_filters.h"
+#include "tsv.h"
+
+namespace ravlek::cli {
+namespace {
+
+constexpr const char* kUsage = "lookup --char TEXT | --spell TEXT [--class TEXT] | --rhyme TEXT";
+
+// The grid's fields in grid order.
+const QStringList& GridFields() {
+  static const QStringList fields = {
+      QStringLiteral("HanWord"),   QStringLiteral("Ptype"),       QStringLiteral("HanSpell"),
+      QStringLiteral("Spell_P"),   QStringLiteral("Spell_P_Han"), QStringLiteral("Initial_C_type"),
+      QStringLiteral("PoemRhyme"), QStringLiteral("hong5se3"),    QStringLiteral("PoemRhyme2"),
+      QStringLiteral("PtypeDesc")};
+  return fields;
+}
+
+int Usage(const QString& problem) {
+  WriteErr(QStringLiteral("ravlek-cli lookup: ") + problem);
+  WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
+           QString::fromUtf8(kUsage));
+  return 2;
+}
+
+int Lookup(const Globals& globals, const QStringList& args) {
+  // Each option takes the next argument as its text, whatever it holds (empty, a blank or a dash
+  // in front, quotes).
+  QMap<QString, QString> given;
+  for (qsizetype i = 0; i < args.size(); i += 2) {
+    const QString& option = args[i];
+    if (option != QLatin1String("--char") && option != QLatin1String("--spell") &&
+        option != QLatin1String("--rhyme") && option != QLatin1String("--class")) {
+      return Usage(QStringLiteral("unknown argument %1").arg(option));
+    }
+    if (i + 1 >= args.size()) return Usage(QStringLiteral("%1 needs a text").arg(option));
+    if (given.contains(option)) return Usage(QStringLiteral("%1 given twice").arg(option));
+    given.insert(option, args[i + 1]);
+  }
+  const int searches = int(given.contains(QStringLiteral("--char"))) +
+                       int(given.contains(QStringLiteral("--spell"))) +
+                       int(given.contains(QStringLiteral("--rhyme")));
+  if (searches != 1) return Usage(QStringLiteral("give one of --char, --spell or --rhyme"));
+  if (given.contains(QStringLiteral("--class")) && !given.contains(QStringLiteral("--spell"))) {
+    return Usage(QStringLiteral("--class goes with --spell"));
+  }
+
+  QString filter;
+  if (given.contains(QStringLiteral("--char"))) {
+    filter = CharacterFilter(given.value(QStringLiteral("--char")));
+  } else if (given.contains(QStringLiteral("--spell"))) {
+    filter = SpellFilter(given.value(QStringLiteral("--spell")),
+                         given.value(QStringLiteral("--class"), QStringLiteral("全")));
+  } else {
+    filter = RhymeFilter(given.value(QStringLiteral("--rhyme")));
+  }
+
+  TFDConnection connection;
+  if (!OpenDictionary(globals, connection)) return 1;
+  const QString name = QStringLiteral("FDQueryRavlekTable");
+  TFDQuery dataset(connection, name, DatasetStatement(name));
+  dataset.Open();
+  dataset.FilterOff();
+  dataset.SetFilter(filter);
+  dataset.FilterOn();
+  WriteOut(DatasetAsTsv(dataset, GridFields()).toUtf8());
+  return 0;
+}
+
+const CommandRegistration registration("lookup", kUsage, &Lookup);
+
+}  // namespace
+}  // namespace ravlek::cli

@@ -1,0 +1,21 @@
+// ravlek-cli rhymes: the 106 Pingshui rhyme names in their fixed order, one per line.
+
+#include "cli.h"
+#include "dictionary/rhymes.h"
+
+namespace ravlek::cli {
+namespace {
+
+int Rhymes(const Globals&, const QStringList& args) {
+  if (!args.isEmpty()) {
+    WriteErr(QStringLiteral("ravlek-cli rhymes: takes no arguments"));
+    return 2;
+  }
+  WriteOut((PingshuiRhymeNames().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+  return 0;
+}
+
+const CommandRegistration registration("rhymes", "rhymes", &Rhymes);
+
+}  // namespace
+}  // namespace ravlek::cli

@@ -1,0 +1,96 @@
+// Saves a picture of each of the main window's nine pages.
+// usage: screenshots APP_FOLDER OUTPUT_FOLDER
+// The application folder must hold the start marker; the window is created there as the starter
+// would start it, and each page is selected as a user would select it.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <cstdio>
+
+#include "app/ostrel.h"
+
+namespace {
+
+void Wait(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// A grab taken right after a load shows an empty view: wait for one script round trip and a
+// painted frame.
+void WaitForView(QWebEngineView* view) {
+  QEventLoop loop;
+  bool answered = false;
+  view->page()->runJavaScript(QStringLiteral("document.readyState"), [&](const QVariant&) {
+    answered = true;
+    loop.quit();
+  });
+  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+  if (!answered) loop.exec();
+  Wait(400);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: screenshots APP_FOLDER OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const QString output = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+  QDir().mkpath(output);
+  if (!QDir::setCurrent(QString::fromLocal8Bit(argv[1]))) {
+    std::fprintf(stderr, "screenshots: no folder %s\n", argv[1]);
+    return 1;
+  }
+  // Notices and messages of the start-up are closed as the user would close them.
+  QTimer dismiss;
+  QObject::connect(&dismiss, &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  dismiss.start(100);
+
+  TOstrel window;
+  if (window.Terminated()) {
+    std::fprintf(stderr, "screenshots: the program ended at start-up\n");
+    return 1;
+  }
+  window.show();
+  Wait(300);
+
+  const char* names[] = {"01-lookup", "02-editor", "03-conversion", "04-versions", "05-fanqie",
+                         "06-basics", "07-media",  "08-tools",      "09-about"};
+  QWebEngineView* views[] = {nullptr,
+                             nullptr,
+                             nullptr,
+                             nullptr,
+                             nullptr,
+                             window.A_WebBrowser,
+                             window.B_WebBrowser,
+                             window.C_WebBrowser,
+                             window.D_WebBrowser};
+  int failures = 0;
+  for (int index = 0; index < window.TntTabControl1->count(); ++index) {
+    window.SelectPage(window.TntTabControl1->widget(index));
+    // What a user's choice of the tab does: the page-change handler loads a resource page.
+    window.TntTabControl1Change();
+    if (views[index]) WaitForView(views[index]);
+    Wait(150);
+    const QString file = QDir(output).filePath(QString::fromLatin1(names[index]) + ".png");
+    if (!window.grab().save(file)) {
+      std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
+      ++failures;
+    }
+  }
+  dismiss.stop();
+  window.close();
+  return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,34 @@
+// Ravlek_Start: installs the staged upgrade archives, creates the start marker and starts Ravlek.
+// The application folder is the folder of this executable, so the starter works from any current
+// directory (a desktop shortcut, a terminal elsewhere).
+#include <QCoreApplication>
+#include <QDir>
+#include <cstdio>
+
+#include "starter.h"
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const QString appDir = QCoreApplication::applicationDirPath();
+
+  const ravlek::StarterReport report = ravlek::InstallStagedArchives(appDir);
+  for (const QString& line : report.failures) {
+    std::fprintf(stderr, "Ravlek_Start: upgrade not installed: %s\n", qUtf8Printable(line));
+  }
+  if (!ravlek::CreateStartMarker(appDir)) {
+    std::fprintf(stderr, "Ravlek_Start: cannot create the start marker in %s\n",
+                 qUtf8Printable(QDir::toNativeSeparators(appDir)));
+    return 1;
+  }
+#ifdef Q_OS_WIN
+  const QString program = QDir(appDir).filePath(QStringLiteral("Ravlek.exe"));
+#else
+  const QString program = QDir(appDir).filePath(QStringLiteral("Ravlek"));
+#endif
+  if (!ravlek::StartProgram(program, appDir)) {
+    std::fprintf(stderr, "Ravlek_Start: cannot start %s\n",
+                 qUtf8Printable(QDir::toNativeSeparators(program)));
+    return 1;
+  }
+  return 0;
+}
