@@ -3,7 +3,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTabWidget>
 
 #include "app/ostrel.h"
@@ -78,6 +80,18 @@ TEST(StartUp, WithMarkerPreparesTheWindow) {
   EXPECT_EQ(window.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_FALSE(window.DL_TntButton->isVisibleTo(&window));
   EXPECT_FALSE(window.DL_NEXTTIME_TntButton->isVisibleTo(&window));
+
+  // The grid shows the passing rows under the column titles, the memos the current row.
+  QAbstractItemModel* grid = window.TntDBGrid2->model();
+  ASSERT_EQ(grid->columnCount(), 10);
+  EXPECT_EQ(grid->rowCount(), 3);
+  EXPECT_EQ(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("漢字"));
+  EXPECT_EQ(grid->headerData(9, Qt::Horizontal).toString(), QStringLiteral("古音出處"));
+  EXPECT_EQ(grid->data(grid->index(2, 2)).toString(), QStringLiteral("tsan3"));
+  EXPECT_EQ(window.TntDBMemo1->toPlainText(), QStringLiteral("音注 東"));
+  window.TntDBGrid2->selectRow(2);
+  EXPECT_EQ(window.TntDBMemo1->toPlainText(), QStringLiteral("音注 讚"));
+  EXPECT_EQ(window.TntDBMemo2->toPlainText(), QStringLiteral("說明 讚"));
 
   // The phonetic font of the folder is available once the start-up has run.
   bool phonetic = false;
