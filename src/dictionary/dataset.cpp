@@ -107,8 +107,8 @@ struct TFDQuery::Impl {
     return nullptr;
   }
 
-  void Compile() {
-    compiled = CompiledFilter(expression, [this](const QString& field) -> const HeldColumn* {
+  CompiledFilter Compile(const FilterExpression& parsed) const {
+    return CompiledFilter(parsed, [this](const QString& field) -> const HeldColumn* {
       const int index = FieldIndex(field);
       return index < 0 ? nullptr : &columns[static_cast<size_t>(index)];
     });
@@ -297,10 +297,15 @@ void TFDQuery::Impl::Store(const std::function<void()>& onUpdateData) {
   }
   const int row = passing[static_cast<size_t>(current)];
   for (size_t i = 0; i < keyColumns.size(); ++i) {
+    // A key value is bound as it was read: the rowid as a number, key fields as text.
     const QString key = keyColumns[i].View(row).toString();
-    bool isNumber = false;
-    const qlonglong number = key.toLongLong(&isNumber);
-    update.addBindValue(isNumber ? QVariant(number) : QVariant(key));
+    if (keyColumns[i].IsNull(row)) {
+      update.addBindValue(QVariant(QMetaType(QMetaType::QString)));
+    } else if (keyFields[static_cast<qsizetype>(i)] == QLatin1String("rowid")) {
+      update.addBindValue(key.toLongLong());
+    } else {
+      update.addBindValue(key);
+    }
   }
   if (!update.exec()) Fail(update.lastError().text().trimmed());
   if (update.numRowsAffected() == 0) {
@@ -340,7 +345,7 @@ void TFDQuery::Open() {
   if (d_->active) return;
   try {
     d_->Load();
-    if (d_->filtered) d_->Compile();
+    if (d_->filtered) d_->compiled = d_->Compile(d_->expression);
   } catch (const Error&) {
     d_->columns.clear();
     d_->keyColumns.clear();
@@ -378,19 +383,23 @@ void TFDQuery::FilterOff() {
 }
 
 void TFDQuery::SetFilter(const QString& expression) {
+  // An expression that cannot be read or names an unknown field changes nothing.
   FilterExpression parsed = FilterExpression::Parse(expression);
+  const bool apply = d_->active && d_->filtered;
+  CompiledFilter compiled = apply ? d_->Compile(parsed) : CompiledFilter();
   d_->Store(OnUpdateData);
   d_->filterText = expression;
   d_->expression = std::move(parsed);
-  if (!d_->active || !d_->filtered) return;
-  d_->Compile();
+  if (!apply) return;
+  d_->compiled = std::move(compiled);
   d_->Select();
   if (OnDataChange) OnDataChange();
 }
 
 void TFDQuery::FilterOn() {
+  CompiledFilter compiled = d_->active ? d_->Compile(d_->expression) : CompiledFilter();
   d_->Store(OnUpdateData);
-  if (d_->active) d_->Compile();
+  d_->compiled = std::move(compiled);
   d_->filtered = true;
   if (!d_->active) return;
   d_->Select();
@@ -483,6 +492,11 @@ void TFDQuery::Edit(const QString& field, const QString& text) {
   const int index = d_->FieldIndex(field);
   if (index < 0) d_->Fail(QStringLiteral("Field '%1' not found").arg(field));
   if (d_->current < 0) d_->Fail(QStringLiteral("there is no current row to edit"));
+  // Refused at once, rather than when the row is left, where it could never be stored.
+  if (d_->keyFields.isEmpty()) {
+    d_->Fail(QStringLiteral(
+        "the rows of this statement cannot be edited: their table rows are not known"));
+  }
   auto& pending = d_->pending;
   for (auto it = pending.begin(); it != pending.end(); ++it) {
     if (it->first == index) {
