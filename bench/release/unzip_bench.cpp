@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <QDir>
@@ -59,7 +61,14 @@ double Seconds(std::chrono::steady_clock::duration d) {
 
 void BM_UnzipToFolderVsUnzip(benchmark::State& state) {
   QTemporaryDir folder(QStringLiteral("/tmp/ravlek-bench-XXXXXX"));
-  const QString archive = MakeArchive(folder.path());
+  // The archive is written by a child process, so that its making leaves no peak in this one.
+  const pid_t child = fork();
+  if (child == 0) {
+    MakeArchive(folder.path());
+    _exit(0);
+  }
+  waitpid(child, nullptr, 0);
+  const QString archive = folder.path() + QStringLiteral("/bench.zip");
   const double archiveMiB = static_cast<double>(QFileInfo(archive).size()) / 1048576.0;
   const QString ours = folder.filePath(QStringLiteral("ours"));
   const std::string theirs = folder.filePath(QStringLiteral("theirs")).toStdString();
@@ -83,6 +92,7 @@ void BM_UnzipToFolderVsUnzip(benchmark::State& state) {
   state.counters["archive_MiB"] = archiveMiB;
   state.counters["peak_rss_above_start_MiB"] =
       static_cast<double>(usage.ru_maxrss - baselineKb) / 1024.0;
+  state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
   state.counters["ours_vs_unzip"] = theirsSeconds / oursSeconds;
   state.counters["ours_MiB_per_s"] = archiveMiB * state.iterations() / oursSeconds;
   state.counters["unzip_MiB_per_s"] = archiveMiB * state.iterations() / theirsSeconds;
