@@ -297,10 +297,15 @@ void TFDQuery::Impl::Store(const std::function<void()>& onUpdateData) {
   }
   const int row = passing[static_cast<size_t>(current)];
   for (size_t i = 0; i < keyColumns.size(); ++i) {
+    // A key value is bound as it was read: the rowid as a number, key fields as text.
     const QString key = keyColumns[i].View(row).toString();
-    bool isNumber = false;
-    const qlonglong number = key.toLongLong(&isNumber);
-    update.addBindValue(isNumber ? QVariant(number) : QVariant(key));
+    if (keyColumns[i].IsNull(row)) {
+      update.addBindValue(QVariant(QMetaType(QMetaType::QString)));
+    } else if (keyFields[static_cast<qsizetype>(i)] == QLatin1String("rowid")) {
+      update.addBindValue(key.toLongLong());
+    } else {
+      update.addBindValue(key);
+    }
   }
   if (!update.exec()) Fail(update.lastError().text().trimmed());
   if (update.numRowsAffected() == 0) {
@@ -487,6 +492,11 @@ void TFDQuery::Edit(const QString& field, const QString& text) {
   const int index = d_->FieldIndex(field);
   if (index < 0) d_->Fail(QStringLiteral("Field '%1' not found").arg(field));
   if (d_->current < 0) d_->Fail(QStringLiteral("there is no current row to edit"));
+  // Refused at once, rather than when the row is left, where it could never be stored.
+  if (d_->keyFields.isEmpty()) {
+    d_->Fail(QStringLiteral(
+        "the rows of this statement cannot be edited: their table rows are not known"));
+  }
   auto& pending = d_->pending;
   for (auto it = pending.begin(); it != pending.end(); ++it) {
     if (it->first == index) {

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTableView>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
 
 #include "app/ostrel.h"
 #include "tests/support/app_folder_fixture.h"
@@ -146,6 +148,33 @@ TEST(StartUp, ClosingTheWindowDeletesTheMarker) {
   TOstrel again;
   EXPECT_TRUE(again.Terminated());
   EXPECT_EQ(dismisser.Texts().last(), kStarterMissing);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StartUp, ClosingTheWindowEndsTheEventLoopEvenWithAnotherWindowOpen) {
+  ravlek::test::AppFolderFixture folder;
+  ravlek::test::CurrentDirGuard cwd(folder.Path());
+  ravlek::test::ModalBoxDismisser dismisser;
+  TOstrel window;
+  ASSERT_FALSE(window.Terminated());
+  window.show();
+  QWidget stray;  // a second top-level window, such as a pop-up of a web page
+  stray.show();
+  QTimer::singleShot(20, &window, [&window] { window.close(); });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  bool hung = false;
+  QObject::connect(&watchdog, &QTimer::timeout, [&hung] {
+    hung = true;
+    QCoreApplication::exit(1);
+  });
+  watchdog.start(5000);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_FALSE(hung);
+  EXPECT_FALSE(folder.Exists(QStringLiteral("__sys_Ravlek.ini")));
 }
 
 }  // namespace
