@@ -88,7 +88,7 @@ void LayOutLookupPage(TOstrel& window, const DesignUnits& units) {
   grid->setWordWrap(false);
   grid->verticalHeader()->setDefaultSectionSize(units.Px(30));
   grid->verticalHeader()->setMinimumSectionSize(units.Px(20));
-  grid->verticalHeader()->setFixedWidth(units.Px(12));
+  grid->verticalHeader()->hide();
   grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   grid->horizontalHeader()->setFont(units.Font(QStringLiteral("Tahoma"), 13));
   grid->horizontalHeader()->setHighlightSections(false);

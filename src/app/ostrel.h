@@ -84,6 +84,8 @@ class TOstrel : public QWidget {
 
   // ---- resource pages (src/pages/resource_pages.cpp)
   void TntTabControl1Change();
+  // Waits until the page loaded last is complete and shows its character-set line.
+  void ShowPageCharset();
 
   // ---- annotation-editor launcher (src/app/editor_launcher.cpp)
   void TntBitBtn_Spell_Click();
@@ -202,5 +204,6 @@ class TOstrel : public QWidget {
   void EnsureWorkingFolders();
 
   bool terminated_ = false;
+  bool unstoredEditWarned_ = false;
   bool activated_ = false;
 };

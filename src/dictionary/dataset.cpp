@@ -8,6 +8,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <vector>
+#ifdef RAVLEK_DIRECT_SQLITE
+#include <sqlite3.h>
+#endif
 
 #include "app/error.h"
 #include "dictionary/connection.h"
@@ -104,8 +107,8 @@ struct TFDQuery::Impl {
     return nullptr;
   }
 
-  void Compile() {
-    compiled = CompiledFilter(expression, [this](const QString& field) -> const HeldColumn* {
+  CompiledFilter Compile(const FilterExpression& parsed) const {
+    return CompiledFilter(parsed, [this](const QString& field) -> const HeldColumn* {
       const int index = FieldIndex(field);
       return index < 0 ? nullptr : &columns[static_cast<size_t>(index)];
     });
@@ -122,6 +125,12 @@ struct TFDQuery::Impl {
   }
 
   void Load();
+  void SetColumns(const QStringList& names, int keyCount);
+  // Runs the statement and holds its rows; false with the engine's message when it fails.
+  bool ReadRows(QSqlDatabase& db, const QString& sql, int keyCount, QString& error);
+#ifdef RAVLEK_DIRECT_SQLITE
+  bool ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount, QString& error);
+#endif
   void Store(const std::function<void()>& onUpdateData);
 };
 
@@ -138,42 +147,59 @@ void TFDQuery::Impl::Load() {
     if (keyExpressions.isEmpty()) keyExpressions.append(QStringLiteral("rowid"));
   }
 
-  QSqlQuery query(db);
-  query.setForwardOnly(true);
-  int keyCount = 0;
   // The statement with its key columns first; an engine without rowid runs the plain statement,
   // whose rows can then be shown but not written back.
-  if (!keyExpressions.isEmpty() && query.exec(WithKeyColumns(statement, keyExpressions))) {
-    keyCount = static_cast<int>(keyExpressions.size());
-  } else {
-    query = QSqlQuery(db);
-    query.setForwardOnly(true);
-    if (!query.exec(statement)) {
-      const QString message = query.lastError().text().trimmed();
-      Fail(message.isEmpty() ? QStringLiteral("the statement failed") : message);
+  QString error;
+  int keyCount = static_cast<int>(keyExpressions.size());
+  if (keyCount == 0 || !ReadRows(db, WithKeyColumns(statement, keyExpressions), keyCount, error)) {
+    keyCount = 0;
+    if (!ReadRows(db, statement, 0, error)) {
+      Fail(error.isEmpty() ? QStringLiteral("the statement failed") : error);
     }
   }
   keyFields = keyCount > 0 ? keyExpressions : QStringList();
+}
 
-  const QSqlRecord record = query.record();
-  const int total = record.count();
+void TFDQuery::Impl::SetColumns(const QStringList& names, int keyCount) {
   columns.clear();
   keyColumns.clear();
   fieldNames.clear();
   fieldByLowerName.clear();
-  for (int i = 0; i < total; ++i) {
+  rowCount = 0;
+  for (int i = 0; i < names.size(); ++i) {
     if (i < keyCount) {
-      keyColumns.emplace_back(record.fieldName(i));
+      keyColumns.emplace_back(names[i]);
       continue;
     }
-    const QString fieldName = record.fieldName(i);
-    fieldNames.append(fieldName);
-    if (!fieldByLowerName.contains(fieldName.toLower())) {
-      fieldByLowerName.insert(fieldName.toLower(), static_cast<int>(columns.size()));
+    fieldNames.append(names[i]);
+    if (!fieldByLowerName.contains(names[i].toLower())) {
+      fieldByLowerName.insert(names[i].toLower(), static_cast<int>(columns.size()));
     }
-    columns.emplace_back(fieldName);
+    columns.emplace_back(names[i]);
   }
-  rowCount = 0;
+}
+
+bool TFDQuery::Impl::ReadRows(QSqlDatabase& db, const QString& sql, int keyCount, QString& error) {
+#ifdef RAVLEK_DIRECT_SQLITE
+  // SQLite's own interface hands each value over as UTF-16 without a QVariant or QString per
+  // value, which makes reading a large table several times faster.
+  const QVariant handle = db.driver()->handle();
+  if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+    sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
+    if (sqlite) return ReadSqliteRows(sqlite, sql, keyCount, error);
+  }
+#endif
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  if (!query.exec(sql)) {
+    error = query.lastError().text().trimmed();
+    return false;
+  }
+  const QSqlRecord record = query.record();
+  const int total = record.count();
+  QStringList names;
+  for (int i = 0; i < total; ++i) names.append(record.fieldName(i));
+  SetColumns(names, keyCount);
   while (query.next()) {
     for (int i = 0; i < total; ++i) {
       HeldColumn& column = i < keyCount ? keyColumns[static_cast<size_t>(i)]
@@ -187,8 +213,55 @@ void TFDQuery::Impl::Load() {
     }
     ++rowCount;
   }
-  if (query.lastError().isValid()) Fail(query.lastError().text().trimmed());
+  if (query.lastError().isValid()) {
+    error = query.lastError().text().trimmed();
+    return false;
+  }
+  return true;
 }
+
+#ifdef RAVLEK_DIRECT_SQLITE
+bool TFDQuery::Impl::ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount,
+                                    QString& error) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare16_v2(sqlite, sql.utf16(), static_cast<int>(sql.size() * 2), &statement,
+                           nullptr) != SQLITE_OK) {
+    error = QString::fromUtf8(sqlite3_errmsg(sqlite));
+    sqlite3_finalize(statement);
+    return false;
+  }
+  const int total = sqlite3_column_count(statement);
+  QStringList names;
+  for (int i = 0; i < total; ++i) {
+    names.append(
+        QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(statement, i))));
+  }
+  SetColumns(names, keyCount);
+  std::vector<HeldColumn*> targets;
+  for (int i = 0; i < total; ++i) {
+    targets.push_back(i < keyCount ? &keyColumns[static_cast<size_t>(i)]
+                                   : &columns[static_cast<size_t>(i - keyCount)]);
+  }
+  // Values are taken as SQLite stores them (UTF-8) and decoded once, into the column's buffer.
+  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+  int step = SQLITE_ROW;
+  while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+    for (int i = 0; i < total; ++i) {
+      if (sqlite3_column_type(statement, i) == SQLITE_NULL) {
+        targets[static_cast<size_t>(i)]->AppendNull();
+        continue;
+      }
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+      const int bytes = sqlite3_column_bytes(statement, i);
+      targets[static_cast<size_t>(i)]->AppendUtf8(text, bytes, decoder);
+    }
+    ++rowCount;
+  }
+  if (step != SQLITE_DONE) error = QString::fromUtf8(sqlite3_errmsg(sqlite));
+  sqlite3_finalize(statement);
+  return step == SQLITE_DONE;
+}
+#endif
 
 void TFDQuery::Impl::Store(const std::function<void()>& onUpdateData) {
   if (pending.empty() || current < 0) return;
@@ -224,10 +297,15 @@ void TFDQuery::Impl::Store(const std::function<void()>& onUpdateData) {
   }
   const int row = passing[static_cast<size_t>(current)];
   for (size_t i = 0; i < keyColumns.size(); ++i) {
+    // A key value is bound as it was read: the rowid as a number, key fields as text.
     const QString key = keyColumns[i].View(row).toString();
-    bool isNumber = false;
-    const qlonglong number = key.toLongLong(&isNumber);
-    update.addBindValue(isNumber ? QVariant(number) : QVariant(key));
+    if (keyColumns[i].IsNull(row)) {
+      update.addBindValue(QVariant(QMetaType(QMetaType::QString)));
+    } else if (keyFields[static_cast<qsizetype>(i)] == QLatin1String("rowid")) {
+      update.addBindValue(key.toLongLong());
+    } else {
+      update.addBindValue(key);
+    }
   }
   if (!update.exec()) Fail(update.lastError().text().trimmed());
   if (update.numRowsAffected() == 0) {
@@ -267,7 +345,7 @@ void TFDQuery::Open() {
   if (d_->active) return;
   try {
     d_->Load();
-    if (d_->filtered) d_->Compile();
+    if (d_->filtered) d_->compiled = d_->Compile(d_->expression);
   } catch (const Error&) {
     d_->columns.clear();
     d_->keyColumns.clear();
@@ -305,19 +383,23 @@ void TFDQuery::FilterOff() {
 }
 
 void TFDQuery::SetFilter(const QString& expression) {
+  // An expression that cannot be read or names an unknown field changes nothing.
   FilterExpression parsed = FilterExpression::Parse(expression);
+  const bool apply = d_->active && d_->filtered;
+  CompiledFilter compiled = apply ? d_->Compile(parsed) : CompiledFilter();
   d_->Store(OnUpdateData);
   d_->filterText = expression;
   d_->expression = std::move(parsed);
-  if (!d_->active || !d_->filtered) return;
-  d_->Compile();
+  if (!apply) return;
+  d_->compiled = std::move(compiled);
   d_->Select();
   if (OnDataChange) OnDataChange();
 }
 
 void TFDQuery::FilterOn() {
+  CompiledFilter compiled = d_->active ? d_->Compile(d_->expression) : CompiledFilter();
   d_->Store(OnUpdateData);
-  if (d_->active) d_->Compile();
+  d_->compiled = std::move(compiled);
   d_->filtered = true;
   if (!d_->active) return;
   d_->Select();
@@ -410,6 +492,11 @@ void TFDQuery::Edit(const QString& field, const QString& text) {
   const int index = d_->FieldIndex(field);
   if (index < 0) d_->Fail(QStringLiteral("Field '%1' not found").arg(field));
   if (d_->current < 0) d_->Fail(QStringLiteral("there is no current row to edit"));
+  // Refused at once, rather than when the row is left, where it could never be stored.
+  if (d_->keyFields.isEmpty()) {
+    d_->Fail(QStringLiteral(
+        "the rows of this statement cannot be edited: their table rows are not known"));
+  }
   auto& pending = d_->pending;
   for (auto it = pending.begin(); it != pending.end(); ++it) {
     if (it->first == index) {

@@ -1,5 +1,9 @@
 #include "dictionary/filter.h"
 
+#include <algorithm>
+#include <iterator>
+#include <numeric>
+
 #include "app/error.h"
 #include "dictionary/held_rows.h"
 
@@ -296,6 +300,61 @@ CompiledFilter::CompiledFilter(const FilterExpression& expression, const ColumnL
   root_ = expression.Root();
 }
 
+namespace {
+
+// The comparisons of one condition on a non-null value.
+// Whether value begins / ends with text, unit by unit; short texts compare faster in line than
+// through a library call.
+inline bool SameUnits(const QChar* a, const QChar* b, qsizetype size) {
+  for (qsizetype i = 0; i < size; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+inline bool MatchPrefix(QStringView value, QStringView text) {
+  return !value.isEmpty() && value.size() >= text.size() &&
+         SameUnits(value.data(), text.data(), text.size()) && !SplitsPair(value, text.size());
+}
+inline bool MatchSuffix(QStringView value, QStringView text) {
+  const qsizetype start = value.size() - text.size();
+  if (value.isEmpty() || start < 0) return false;
+  // From the end backwards: the tone digit at the end tells most readings apart at once.
+  for (qsizetype i = text.size() - 1; i >= 0; --i) {
+    if (value[start + i] != text[i]) return false;
+  }
+  return !SplitsPair(value, start);
+}
+inline bool MatchContains(QStringView value, QStringView text) {
+  if (value.isEmpty()) return false;
+  if (text.size() != 1) return value.contains(text);
+  // One character (the reading class in Ptype): a plain scan of a short value.
+  const QChar wanted = text.front();
+  for (const QChar c : value) {
+    if (c == wanted) return true;
+  }
+  return false;
+}
+
+// Adds to out the rows (all rows, or the candidates) whose non-null value passes test.
+template <typename Test>
+void Scan(const HeldColumn& column, const std::vector<int>* candidates, int rowCount,
+          std::vector<int>& out, Test test) {
+  out.clear();
+  if (candidates) {
+    out.reserve(candidates->size());
+    for (const int row : *candidates) {
+      if (!column.IsNull(row) && test(column.View(row))) out.push_back(row);
+    }
+    return;
+  }
+  out.reserve(static_cast<size_t>(rowCount));
+  for (int row = 0; row < rowCount; ++row) {
+    if (!column.IsNull(row) && test(column.View(row))) out.push_back(row);
+  }
+}
+
+}  // namespace
+
 bool CompiledFilter::Eval(int index, int row) const {
   const Step& step = steps_[static_cast<size_t>(index)];
   switch (step.op) {
@@ -312,9 +371,7 @@ bool CompiledFilter::Eval(int index, int row) const {
   switch (step.op) {
     case Op::EqualPrefix:
       // The partial form needs a non-empty value; "x*" against an empty value compares exactly.
-      if (value.isEmpty()) return false;
-      return value.size() >= text.size() && value.first(text.size()) == text &&
-             !SplitsPair(value, text.size());
+      return MatchPrefix(value, text);
     case Op::EqualExact:
       return value == text;
     case Op::LikeAll:
@@ -322,13 +379,11 @@ bool CompiledFilter::Eval(int index, int row) const {
     case Op::LikeExact:
       return !value.isEmpty() && value == text;
     case Op::LikeSuffix:
-      return !value.isEmpty() && value.size() >= text.size() && value.last(text.size()) == text &&
-             !SplitsPair(value, value.size() - text.size());
+      return MatchSuffix(value, text);
     case Op::LikePrefix:
-      return !value.isEmpty() && value.size() >= text.size() && value.first(text.size()) == text &&
-             !SplitsPair(value, text.size());
+      return MatchPrefix(value, text);
     case Op::LikeContains:
-      return !value.isEmpty() && value.contains(text);
+      return MatchContains(value, text);
     case Op::LikeGeneral:
       return !value.isEmpty() && LikeMatches(value, text);
     case Op::And:
@@ -338,16 +393,72 @@ bool CompiledFilter::Eval(int index, int row) const {
   return false;
 }
 
-void CompiledFilter::Select(int rowCount, std::vector<int>& passing) const {
-  passing.clear();
-  passing.reserve(static_cast<size_t>(rowCount));
-  if (root_ < 0) {
-    for (int row = 0; row < rowCount; ++row) passing.push_back(row);
+void CompiledFilter::SelectStep(int index, const std::vector<int>* candidates, int rowCount,
+                                std::vector<int>& out) const {
+  const Step& step = steps_[static_cast<size_t>(index)];
+  if (step.op == Op::And) {
+    // The second condition only looks at the rows that passed the first.
+    std::vector<int> passedLeft;
+    SelectStep(step.left, candidates, rowCount, passedLeft);
+    SelectStep(step.right, &passedLeft, rowCount, out);
     return;
   }
-  for (int row = 0; row < rowCount; ++row) {
-    if (Eval(root_, row)) passing.push_back(row);
+  if (step.op == Op::Or) {
+    // The rows of either side, merged in row order.
+    std::vector<int> passedLeft;
+    std::vector<int> passedRight;
+    SelectStep(step.left, candidates, rowCount, passedLeft);
+    SelectStep(step.right, candidates, rowCount, passedRight);
+    out.clear();
+    out.reserve(passedLeft.size() + passedRight.size());
+    std::set_union(passedLeft.begin(), passedLeft.end(), passedRight.begin(), passedRight.end(),
+                   std::back_inserter(out));
+    return;
   }
+  const HeldColumn& column = *step.column;
+  const QStringView text(step.text);
+  switch (step.op) {
+    case Op::EqualPrefix:
+    case Op::LikePrefix:
+      Scan(column, candidates, rowCount, out,
+           [text](QStringView v) { return MatchPrefix(v, text); });
+      break;
+    case Op::EqualExact:
+      Scan(column, candidates, rowCount, out, [text](QStringView v) { return v == text; });
+      break;
+    case Op::LikeAll:
+      Scan(column, candidates, rowCount, out, [](QStringView) { return true; });
+      break;
+    case Op::LikeExact:
+      Scan(column, candidates, rowCount, out,
+           [text](QStringView v) { return !v.isEmpty() && v == text; });
+      break;
+    case Op::LikeSuffix:
+      Scan(column, candidates, rowCount, out,
+           [text](QStringView v) { return MatchSuffix(v, text); });
+      break;
+    case Op::LikeContains:
+      Scan(column, candidates, rowCount, out,
+           [text](QStringView v) { return MatchContains(v, text); });
+      break;
+    case Op::LikeGeneral:
+      Scan(column, candidates, rowCount, out,
+           [text](QStringView v) { return !v.isEmpty() && LikeMatches(v, text); });
+      break;
+    case Op::And:
+    case Op::Or:
+      break;
+  }
+}
+
+void CompiledFilter::Select(int rowCount, std::vector<int>& passing) const {
+  passing.clear();
+  if (root_ < 0) {
+    passing.resize(static_cast<size_t>(rowCount));
+    std::iota(passing.begin(), passing.end(), 0);
+    return;
+  }
+  SelectStep(root_, nullptr, rowCount, passing);
 }
 
 }  // namespace ravlek

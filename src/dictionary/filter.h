@@ -84,6 +84,9 @@ class CompiledFilter {
     int right = -1;
   };
   bool Eval(int index, int row) const;
+  // The rows among candidates (all rows when null) that pass step index, in row order.
+  void SelectStep(int index, const std::vector<int>* candidates, int rowCount,
+                  std::vector<int>& out) const;
 
   std::vector<Step> steps_;
   int root_ = -1;

@@ -4,6 +4,7 @@
 // allocation per value. A replaced value is appended to the buffer and the row pointed at it.
 
 #include <QString>
+#include <QStringDecoder>
 #include <QStringView>
 #include <vector>
 
@@ -29,6 +30,17 @@ class HeldColumn {
   void Append(QStringView text) {
     begins_.push_back(static_cast<quint32>(units_.size()));
     units_.insert(units_.end(), text.utf16(), text.utf16() + text.size());
+    ends_.push_back(static_cast<quint32>(units_.size()));
+    nulls_.push_back(0);
+  }
+  // Appends UTF-8 text, decoded straight into the buffer.
+  void AppendUtf8(const char* bytes, qsizetype size, QStringDecoder& decoder) {
+    const size_t start = units_.size();
+    begins_.push_back(static_cast<quint32>(start));
+    units_.resize(start + static_cast<size_t>(size));  // never more UTF-16 units than bytes
+    QChar* out = reinterpret_cast<QChar*>(units_.data() + start);
+    const QChar* end = decoder.appendToBuffer(out, QByteArrayView(bytes, size));
+    units_.resize(start + static_cast<size_t>(end - out));
     ends_.push_back(static_cast<quint32>(units_.size()));
     nulls_.push_back(0);
   }

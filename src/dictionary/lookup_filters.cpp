@@ -35,4 +35,22 @@ QString RhymeFilter(const QString& text) {
   return QStringLiteral("PoemRhyme =") + QuotedStr(text + QLatin1Char('*'));
 }
 
+const QStringList& LookupGridFields() {
+  static const QStringList fields = {
+      QStringLiteral("HanWord"),   QStringLiteral("Ptype"),       QStringLiteral("HanSpell"),
+      QStringLiteral("Spell_P"),   QStringLiteral("Spell_P_Han"), QStringLiteral("Initial_C_type"),
+      QStringLiteral("PoemRhyme"), QStringLiteral("hong5se3"),    QStringLiteral("PoemRhyme2"),
+      QStringLiteral("PtypeDesc")};
+  return fields;
+}
+
+const QStringList& LookupGridTitles() {
+  static const QStringList titles = {QStringLiteral("漢字"),       QStringLiteral("文/白(古/今)"),
+                                     QStringLiteral("台羅"),       QStringLiteral("吳守禮注音"),
+                                     QStringLiteral("平水韻注音"), QStringLiteral("聲母次濁"),
+                                     QStringLiteral("平水韻"),     QStringLiteral("等.洪細"),
+                                     QStringLiteral("反切下字韻"), QStringLiteral("古音出處")};
+  return titles;
+}
+
 }  // namespace ravlek

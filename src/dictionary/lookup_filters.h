@@ -3,6 +3,7 @@
 // typed text only ever enters them as a literal, so no input can make them malformed.
 
 #include <QString>
+#include <QStringList>
 
 namespace ravlek {
 
@@ -17,5 +18,9 @@ QString SpellFilter(const QString& text, const QString& classText);
 
 // Rhyme search: rows whose PoemRhyme begins with the text exactly as shown.
 QString RhymeFilter(const QString& text);
+
+// The lookup grid's fields in column order, and their titles.
+const QStringList& LookupGridFields();
+const QStringList& LookupGridTitles();
 
 }  // namespace ravlek

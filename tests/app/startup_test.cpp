@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
 
 #include "app/ostrel.h"
 #include "tests/support/app_folder_fixture.h"
@@ -79,6 +83,18 @@ TEST(StartUp, WithMarkerPreparesTheWindow) {
   EXPECT_FALSE(window.DL_TntButton->isVisibleTo(&window));
   EXPECT_FALSE(window.DL_NEXTTIME_TntButton->isVisibleTo(&window));
 
+  // The grid shows the passing rows under the column titles, the memos the current row.
+  QAbstractItemModel* grid = window.TntDBGrid2->model();
+  ASSERT_EQ(grid->columnCount(), 10);
+  EXPECT_EQ(grid->rowCount(), 3);
+  EXPECT_EQ(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("漢字"));
+  EXPECT_EQ(grid->headerData(9, Qt::Horizontal).toString(), QStringLiteral("古音出處"));
+  EXPECT_EQ(grid->data(grid->index(2, 2)).toString(), QStringLiteral("tsan3"));
+  EXPECT_EQ(window.TntDBMemo1->toPlainText(), QStringLiteral("音注 東"));
+  window.TntDBGrid2->selectRow(2);
+  EXPECT_EQ(window.TntDBMemo1->toPlainText(), QStringLiteral("音注 讚"));
+  EXPECT_EQ(window.TntDBMemo2->toPlainText(), QStringLiteral("說明 讚"));
+
   // The phonetic font of the folder is available once the start-up has run.
   bool phonetic = false;
   for (const QString& family : QFontDatabase::families()) {
@@ -132,6 +148,33 @@ TEST(StartUp, ClosingTheWindowDeletesTheMarker) {
   TOstrel again;
   EXPECT_TRUE(again.Terminated());
   EXPECT_EQ(dismisser.Texts().last(), kStarterMissing);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StartUp, ClosingTheWindowEndsTheEventLoopEvenWithAnotherWindowOpen) {
+  ravlek::test::AppFolderFixture folder;
+  ravlek::test::CurrentDirGuard cwd(folder.Path());
+  ravlek::test::ModalBoxDismisser dismisser;
+  TOstrel window;
+  ASSERT_FALSE(window.Terminated());
+  window.show();
+  QWidget stray;  // a second top-level window, such as a pop-up of a web page
+  stray.show();
+  QTimer::singleShot(20, &window, [&window] { window.close(); });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  bool hung = false;
+  QObject::connect(&watchdog, &QTimer::timeout, [&hung] {
+    hung = true;
+    QCoreApplication::exit(1);
+  });
+  watchdog.start(5000);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_FALSE(hung);
+  EXPECT_FALSE(folder.Exists(QStringLiteral("__sys_Ravlek.ini")));
 }
 
 }  // namespace

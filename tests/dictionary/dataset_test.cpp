@@ -218,12 +218,12 @@ TEST_F(DatasetTest, ATableWithAPrimaryKeyIsWrittenByItsKey) {
   {
     QSqlQuery setup(connection.Database());
     ASSERT_TRUE(setup.exec("CREATE TABLE Keyed (Code TEXT PRIMARY KEY, Desc TEXT) WITHOUT ROWID"));
-    ASSERT_TRUE(setup.exec("INSERT INTO Keyed VALUES ('b', 'x'), ('a', 'y')"));
+    ASSERT_TRUE(setup.exec("INSERT INTO Keyed VALUES ('007', 'x'), ('a', 'y')"));
   }
   TFDQuery query(connection, "FDQueryKeyed", "select * from Keyed");
   query.Open();
   EXPECT_EQ(query.FieldNames(), QStringList({"Code", "Desc"}));
-  query.SetFilter("Code ='b'");
+  query.SetFilter("Code ='007'");
   query.FilterOn();
   query.Edit("Desc", "edited");
   query.Post();
@@ -231,7 +231,13 @@ TEST_F(DatasetTest, ATableWithAPrimaryKeyIsWrittenByItsKey) {
   ASSERT_TRUE(check.exec("select Code, Desc from Keyed order by Code"));
   QStringList rows;
   while (check.next()) rows.append(check.value(0).toString() + "=" + check.value(1).toString());
-  EXPECT_EQ(rows, QStringList({"a=y", "b=edited"}));
+  EXPECT_EQ(rows, QStringList({"007=edited", "a=y"}));
+
+  // Rows that cannot be tied to a table row refuse an edit at once.
+  TFDQuery joined(connection, "FDQueryJoined", "select distinct Desc from Keyed");
+  joined.Open();
+  EXPECT_TRUE(Error_([&] { joined.Edit("Desc", "z"); }).contains("cannot be edited"));
+  EXPECT_FALSE(joined.Modified());
 }
 
 }  // namespace

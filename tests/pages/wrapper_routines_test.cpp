@@ -1,5 +1,6 @@
 // The browser wrapper's routines that need no HTML engine.
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -78,6 +79,14 @@ TEST(BuildResUrl, ModuleHandleOfTheProgramNamesTheProgramFile) {
   EXPECT_EQ(ModuleFileName(nullptr), QCoreApplication::applicationFilePath());
   EXPECT_EQ(BuildResUrl(TModuleHandle(nullptr), TResourceId::Name("X")),
             "res://" + PercentEscape(QCoreApplication::applicationFilePath()) + "/X");
+}
+
+TEST(BuildResUrl, ModuleHandleOfALibraryNamesTheLibraryFile) {
+  void* library = dlopen("libQt6Core.so.6", RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(library, nullptr);
+  EXPECT_TRUE(ModuleFileName(library).contains("libQt6Core.so"))
+      << ModuleFileName(library).toStdString();
+  dlclose(library);
 }
 
 TEST(DetectStreamEncoding, ReadsTheByteOrderMarkFromTheStart) {

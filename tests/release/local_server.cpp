@@ -1,7 +1,12 @@
 #include "local_server.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QProcess>
 #include <QStandardPaths>
+
 #include <chrono>
 
 namespace ravlek::testing {
@@ -32,8 +37,10 @@ LocalServer::LocalServer(bool tls) : tls_(tls) {
   } else {
     server_ = std::make_unique<httplib::Server>();
   }
-  server_->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+  server_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
     ++hits_;
+    const std::lock_guard<std::mutex> lock(pathsMutex_);
+    paths_.push_back(req.path);
     return httplib::Server::HandlerResponse::Unhandled;
   });
 }
@@ -57,10 +64,23 @@ QString LocalServer::url(const QString& path) const {
       .arg(path);
 }
 
+std::vector<std::string> LocalServer::paths() const {
+  const std::lock_guard<std::mutex> lock(pathsMutex_);
+  return paths_;
+}
+
 int UnusedPort() {
-  httplib::Server probe;
-  const int port = probe.bind_to_any_port("127.0.0.1");
-  return port;  // the socket closes with the probe
+  // A socket bound to a free port and closed again: nothing listens there afterwards.
+  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  socklen_t length = sizeof(address);
+  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(probe);
+  return ntohs(address.sin_port);
 }
 
 }  // namespace ravlek::testing

@@ -8,7 +8,10 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace ravlek::testing {
 
@@ -33,6 +36,8 @@ class LocalServer {
   QString url(const QString& path) const;
   // How many requests reached the server.
   int hits() const { return hits_; }
+  // The paths asked for, in order.
+  std::vector<std::string> paths() const;
   // Set while the server stops, so that handlers that hold a connection let go.
   const std::atomic<bool>& stopping() const { return stopping_; }
 
@@ -43,6 +48,8 @@ class LocalServer {
   bool tls_ = false;
   std::atomic<int> hits_{0};
   std::atomic<bool> stopping_{false};
+  mutable std::mutex pathsMutex_;
+  std::vector<std::string> paths_;
 };
 
 // A port on 127.0.0.1 where nothing listens (connection refused).

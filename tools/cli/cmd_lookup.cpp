@@ -14,16 +14,6 @@ namespace {
 
 constexpr const char* kUsage = "lookup --char TEXT | --spell TEXT [--class TEXT] | --rhyme TEXT";
 
-// The grid's fields in grid order.
-const QStringList& GridFields() {
-  static const QStringList fields = {
-      QStringLiteral("HanWord"),   QStringLiteral("Ptype"),       QStringLiteral("HanSpell"),
-      QStringLiteral("Spell_P"),   QStringLiteral("Spell_P_Han"), QStringLiteral("Initial_C_type"),
-      QStringLiteral("PoemRhyme"), QStringLiteral("hong5se3"),    QStringLiteral("PoemRhyme2"),
-      QStringLiteral("PtypeDesc")};
-  return fields;
-}
-
 int Usage(const QString& problem) {
   WriteErr(QStringLiteral("ravlek-cli lookup: ") + problem);
   WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
@@ -71,7 +61,7 @@ int Lookup(const Globals& globals, const QStringList& args) {
   dataset.FilterOff();
   dataset.SetFilter(filter);
   dataset.FilterOn();
-  WriteOut(DatasetAsTsv(dataset, GridFields()).toUtf8());
+  WriteOut(DatasetAsTsv(dataset, LookupGridFields()).toUtf8());
   return 0;
 }
 

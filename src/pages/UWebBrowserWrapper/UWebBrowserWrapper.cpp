@@ -1,7 +1,9 @@
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 
+#if defined(__linux__)
 #include <dlfcn.h>
 #include <link.h>
+#endif
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -129,6 +131,7 @@ QString BuildResUrl(const QString& ModuleName, const TResourceId& ResName,
 }
 
 QString ModuleFileName(TModuleHandle Module) {
+#if defined(__linux__)
   if (Module != nullptr) {
     link_map* map = nullptr;
     if (dlinfo(Module, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr &&
@@ -136,6 +139,9 @@ QString ModuleFileName(TModuleHandle Module) {
       return QString::fromLocal8Bit(map->l_name);
     }
   }
+#else
+  Q_UNUSED(Module);
+#endif
   return QCoreApplication::applicationFilePath();
 }
 

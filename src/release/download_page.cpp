@@ -1,0 +1,167 @@
+// The version page's update download: the download and later buttons, the progress display and
+// the installation of a staged starter program.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <exception>
+
+#include "app/messages.h"
+#include "app/ostrel.h"
+#include "release/IdHTTPProgress.h"
+#include "release/download.h"
+#include "release/download_status.h"
+#include "release/page_labels.h"
+#include "release/release_files.h"
+#include "release/release_state.h"
+#include "release/release_texts.h"
+
+namespace {
+
+#ifdef Q_OS_WIN
+const QString kStarterName = QStringLiteral("Ravlek_Start.exe");
+#else
+const QString kStarterName = QStringLiteral("Ravlek_Start");
+#endif
+
+// A box with a fixed caption, one OK button and no icon, waiting for the user.
+void ShowCaptionedMessage(QWidget* owner, const QString& text, const QString& caption) {
+  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+  box.exec();
+}
+
+void EnableButtons(TOstrel& window, bool enabled) {
+  window.DL_TntButton->setEnabled(enabled);
+  window.DL_NEXTTIME_TntButton->setEnabled(enabled);
+}
+
+}  // namespace
+
+void TOstrel::DownloadProgressChanged() {
+  const ravlek::TIdHTTPProgress& client = *IdHTTPProgress;
+  DL_upgrade_TntProgressBar->setValue(client.Progress());
+  // The size of the transfer stays once its end report has cleared it.
+  if (client.BytesToTransfer() > 0) GLOBAL_DL_size = client.BytesToTransfer();
+  ravlek::SetLabelText(DL_Status, ravlek::DownloadStatusCaption(GLOBAL_DL_size, client.Progress()));
+  QCoreApplication::processEvents();
+}
+
+// Fetches one archive with progress, checks it against the announced size and tries once more.
+// False when it is still incomplete; the target is then deleted and the user has been told.
+static bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
+  if (!window.IdHTTPProgress) window.IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>();
+  ravlek::TIdHTTPProgress& client = *window.IdHTTPProgress;
+  client.SetOnChange([&window](ravlek::TIdHTTPProgress*) { window.DownloadProgressChanged(); });
+  client.DownloadFile(url, target);
+  if (ravlek::FileSizeOf(target) == window.GLOBAL_DL_size) return true;
+  ravlek::ShowTimedNotice(QDir::toNativeSeparators(target) + ravlek::texts::kRetryNoticeSuffix,
+                          ravlek::texts::kPoorNetworkCaption, 5000);
+  client.DownloadFile(url, target);
+  if (ravlek::FileSizeOf(target) == window.GLOBAL_DL_size) return true;
+  ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
+                       ravlek::texts::kNetworkErrorCaption);
+  EnableButtons(window, true);
+  ravlek::DeleteFileQuietly(target);
+  return false;
+}
+
+void TOstrel::DL_TntButtonClick() {
+  const QString app = QDir::currentPath();
+  EnableButtons(*this, false);
+  // A transfer's own error escapes to the error report; the buttons come back for another try.
+  struct EnableOnError {
+    TOstrel& window;
+    int pending = std::uncaught_exceptions();
+    ~EnableOnError() {
+      if (std::uncaught_exceptions() > pending) EnableButtons(window, true);
+    }
+  } enableOnError{*this};
+  DL_Status->show();
+
+  // Is the release server there at all?
+  const QString manifest = app + QStringLiteral("/last_release_XML/LastVersion.xml");
+  const QString backup = app + QStringLiteral("/last_release_XML/LastVersion.sav");
+  ravlek::CopyFileReplacing(manifest, backup);
+  if (!ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"),
+                              manifest)) {
+    ravlek::CopyFileReplacing(backup, manifest);
+    ShowCaptionedMessage(this, ravlek::texts::kNetworkDownText,
+                         ravlek::texts::kNetworkErrorCaption);
+    EnableButtons(*this, true);
+    return;
+  }
+
+  const QString systemArchive = app + QStringLiteral("/upgrade_zip/Ravlek_sys_upgrade.zip");
+  const QString databaseArchive = app + QStringLiteral("/upgrade_zip/Ravlek_db_upgrade.zip");
+  if (GLOBAL_sys_DL == 1) {
+    if (!FetchArchive(*this, GLOBAL_sys_DLURL, systemArchive)) return;
+    ravlek::SetLabelText(TntLabel5, ravlek::texts::kSysArchiveDoneLabel);
+    TntLabel5->show();
+  }
+  if (GLOBAL_db_DL == 1) {
+    // A database archive that fails for good takes a staged system archive with it; the
+    // evaluation below then reports the failure.
+    if (!FetchArchive(*this, GLOBAL_db_DLURL, databaseArchive))
+      ravlek::DeleteFileQuietly(systemArchive);
+    QLabel* label = GLOBAL_sys_DL == 1 ? TntLabel6 : TntLabel5;
+    ravlek::SetLabelText(label, ravlek::texts::kDbArchiveDoneLabel);
+    label->show();
+  }
+
+  const QString selection = QString::number(GLOBAL_sys_DL) + QString::number(GLOBAL_db_DL);
+  GLOBAL_DL_status = QStringLiteral("downloading");
+  const bool systemThere = QFileInfo::exists(systemArchive);
+  const bool databaseThere = QFileInfo::exists(databaseArchive);
+  if ((selection == QStringLiteral("11") && systemThere && databaseThere) ||
+      (selection == QStringLiteral("10") && systemThere) ||
+      (selection == QStringLiteral("01") && databaseThere)) {
+    GLOBAL_DL_status = QStringLiteral("ok");
+  }
+
+  if (GLOBAL_DL_status == QStringLiteral("ok")) {
+    ravlek::ShowPlainMessage(ravlek::texts::kDownloadCompleteMessage);
+    // The program ends here without its close handler: the starter installs what is staged.
+    ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+    state.programEnding = true;
+    hide();
+    if (state.endProgram) {
+      state.endProgram();
+    } else {
+      QCoreApplication::exit(0);
+    }
+    ravlek::DeleteFileQuietly(app + QStringLiteral("/__sys_Ravlek.ini"));
+  } else {
+    ravlek::ShowPlainMessage(ravlek::texts::kDownloadProblemMessage);
+    DL_NEXTTIME_TntButton->hide();
+    ravlek::SetLabelText(TntLabel5, ravlek::texts::kDownloadErrorLabel);
+    ravlek::SetLabelText(TntLabel6, QStringLiteral(" "));
+  }
+  EnableButtons(*this, true);
+}
+
+void TOstrel::DL_NEXTTIME_TntButtonClick() {
+  DL_TntButton->hide();
+  DL_NEXTTIME_TntButton->hide();
+  SelectPage(TntTabSheet1);
+}
+
+void TOstrel::InstallStagedStarter(bool notify) {
+  const QString app = QDir::currentPath();
+  const QString staged = app + QStringLiteral("/upgrade_zip/") + kStarterName;
+  if (!QFileInfo::exists(staged)) return;
+  // A failed copy keeps the staged starter for the next try.
+  if (ravlek::CopyFileReplacing(staged, app + u'/' + kStarterName))
+    ravlek::DeleteFileQuietly(staged);
+  if (notify) {
+    const QString crlf = QStringLiteral("\r\n");
+    ravlek::ShowTimedNotice(ravlek::texts::kStarterNoticeLine1 + crlf +
+                                ravlek::texts::kStarterNoticeLine2 + crlf +
+                                ravlek::texts::kStarterNoticeLine3,
+                            ravlek::texts::kInfoCaption, 3000);
+  }
+}

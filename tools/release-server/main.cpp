@@ -1,0 +1,111 @@
+// release-server: a static HTTP server for a release folder.
+//
+//   release-server --port N --root DIR [--rate BYTES_PER_SECOND]
+//
+// Serves the files under DIR on 127.0.0.1:N with their sizes announced. --rate slows the .zip
+// archives down, so that the progress of an update download can be watched.
+
+#include <httplib.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+httplib::Server* running = nullptr;
+
+void Stop(int) {
+  if (running) running->stop();
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: release-server --port N --root DIR [--rate BYTES_PER_SECOND]\n");
+  return 2;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Serves one file in pieces, pausing so that no more than `rate` bytes go out per second.
+void ServeThrottled(const std::filesystem::path& file, long rate, httplib::Response& res) {
+  const auto size = static_cast<size_t>(std::filesystem::file_size(file));
+  auto stream = std::make_shared<std::ifstream>(file, std::ios::binary);
+  res.set_content_provider(size, "application/zip",
+                           [stream, rate](size_t offset, size_t length, httplib::DataSink& sink) {
+                             const size_t piece =
+                                 std::min<size_t>(length, std::max<long>(rate / 20, 1));
+                             std::vector<char> buffer(piece);
+                             stream->seekg(static_cast<std::streamoff>(offset));
+                             stream->read(buffer.data(), static_cast<std::streamsize>(piece));
+                             const auto got = static_cast<size_t>(stream->gcount());
+                             if (got == 0) return false;
+                             sink.write(buffer.data(), got);
+                             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                             return true;
+                           });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int port = 0;
+  long rate = 0;
+  std::string root;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (i + 1 >= argc) return Usage();
+    if (arg == "--port") {
+      port = std::atoi(argv[++i]);
+    } else if (arg == "--root") {
+      root = argv[++i];
+    } else if (arg == "--rate") {
+      rate = std::atol(argv[++i]);
+    } else {
+      return Usage();
+    }
+  }
+  if (port <= 0 || port > 65535 || root.empty()) return Usage();
+  if (!std::filesystem::is_directory(root)) {
+    std::fprintf(stderr, "release-server: %s is no folder\n", root.c_str());
+    return 1;
+  }
+
+  httplib::Server server;
+  if (rate > 0) {
+    server.set_pre_routing_handler(
+        [root, rate](const httplib::Request& req, httplib::Response& res) {
+          if (!EndsWith(req.path, ".zip") || req.path.find("..") != std::string::npos)
+            return httplib::Server::HandlerResponse::Unhandled;
+          const std::filesystem::path file = std::filesystem::path(root) / req.path.substr(1);
+          if (!std::filesystem::is_regular_file(file))
+            return httplib::Server::HandlerResponse::Unhandled;
+          ServeThrottled(file, rate, res);
+          return httplib::Server::HandlerResponse::Handled;
+        });
+  }
+  if (!server.set_mount_point("/", root)) {
+    std::fprintf(stderr, "release-server: cannot serve %s\n", root.c_str());
+    return 1;
+  }
+  server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+    std::fprintf(stderr, "release-server: %s %s %d\n", req.method.c_str(), req.path.c_str(),
+                 res.status);
+  });
+  running = &server;
+  std::signal(SIGINT, Stop);
+  std::signal(SIGTERM, Stop);
+  std::fprintf(stderr, "release-server: serving %s at http://127.0.0.1:%d/\n", root.c_str(), port);
+  if (!server.listen("127.0.0.1", port)) {
+    std::fprintf(stderr, "release-server: cannot listen on 127.0.0.1:%d\n", port);
+    return 1;
+  }
+  return 0;
+}
