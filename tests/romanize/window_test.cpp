@@ -6,11 +6,14 @@
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 
+#include "app/error.h"
 #include "app/ostrel.h"
+#include "dictionary/connection.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/window_in_app_folder.h"
 
@@ -126,6 +129,15 @@ TEST_F(ConversionPageTest, EmptyInputEmptiesTheOutputWithoutShowingTheBar) {
   w->TntProgressBar1->removeEventFilter(&watcher);
   EXPECT_TRUE(w->TntMemo4->toPlainText().isEmpty());
   EXPECT_EQ(watcher.shows, 0);
+}
+
+TEST_F(ConversionPageTest, StoreFailureKeepsTheLinesFinishedBefore) {
+  w->TntMemo3->setPlainText(u"  \n天\n夜"_s);
+  QSqlQuery drop(w->FDConnection1->Database());
+  ASSERT_TRUE(drop.exec(u"DROP TABLE RavlekTable"_s));
+  EXPECT_THROW(w->TntButton1Click(), Error);
+  EXPECT_EQ(OutputLines(w->TntMemo4), (QStringList{u"  "_s, QString()}));
+  EXPECT_FALSE(w->TntProgressBar1->isVisible());
 }
 
 TEST_F(ConversionPageTest, FanqieSampleGivesThreeLines) {
