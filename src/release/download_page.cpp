@@ -40,16 +40,9 @@ void EnableButtons(TOstrel& window, bool enabled) {
   window.DL_NEXTTIME_TntButton->setEnabled(enabled);
 }
 
-}  // namespace
-
-void TOstrel::DownloadProgressChanged() {
-  ravlek::ShowDownloadProgress(*IdHTTPProgress, *DL_upgrade_TntProgressBar, *DL_Status,
-                               GLOBAL_DL_size);
-}
-
 // Fetches one archive with progress, checks it against the announced size and tries once more.
 // False when it is still incomplete; the target is then deleted and the user has been told.
-static bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
+bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
   if (!window.IdHTTPProgress) window.IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>();
   ravlek::TIdHTTPProgress& client = *window.IdHTTPProgress;
   client.SetOnChange([&window](ravlek::TIdHTTPProgress*) { window.DownloadProgressChanged(); });
@@ -64,6 +57,13 @@ static bool FetchArchive(TOstrel& window, const QString& url, const QString& tar
   EnableButtons(window, true);
   ravlek::DeleteFileQuietly(target);
   return false;
+}
+
+}  // namespace
+
+void TOstrel::DownloadProgressChanged() {
+  ravlek::ShowDownloadProgress(*IdHTTPProgress, *DL_upgrade_TntProgressBar, *DL_Status,
+                               GLOBAL_DL_size);
 }
 
 void TOstrel::DL_TntButtonClick() {
