@@ -12,6 +12,7 @@
 #include "app/window_layout.h"
 #include "dictionary/data_source.h"
 #include "dictionary/dataset.h"
+#include "dictionary/lookup_page.h"
 
 namespace ravlek {
 
@@ -25,6 +26,10 @@ void ShowCurrentRow(TOstrel& window) {
   const QSignalBlocker blockSecond(window.TntDBMemo2);
   window.TntDBMemo1->setPlainText(window.DataSource1->FieldText(QStringLiteral("Phone_desc")));
   window.TntDBMemo2->setPlainText(window.DataSource1->FieldText(QStringLiteral("Desc")));
+  // Without a current row there is nothing to edit: typed text would have no row to go to.
+  const bool noRow = window.DataSource1->CurrentRow() < 0;
+  window.TntDBMemo1->setReadOnly(noRow);
+  window.TntDBMemo2->setReadOnly(noRow);
 }
 
 // The grid's selected row follows the current row.
@@ -82,6 +87,7 @@ void BindLookupGrid(TOstrel& window) {
         ShowCurrentRow(window);
       });
   source->OnUpdateData = [&window] { window.DataSource1UpdateData(); };
+  BindLookupMemoEdits(window);
 }
 
 void UsePhoneticFamily(TOstrel& window, const QString& family) {

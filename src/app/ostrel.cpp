@@ -13,6 +13,7 @@
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
+#include "dictionary/lookup_page.h"
 #include "dictionary/rhymes.h"
 #include "release/IdHTTPProgress.h"
 
@@ -158,6 +159,19 @@ void TOstrel::FormDestroy() {
 }
 
 void TOstrel::closeEvent(QCloseEvent* event) {
+  // A memo edit is stored before the window goes. When it cannot be, the error is shown and the
+  // window stays open this once, so that the typed text can still be copied.
+  bool stored = true;
+  ravlek::RunHandler([this, &stored] {
+    stored = false;
+    ravlek::StoreLookupEdit(*this);
+    stored = true;
+  });
+  if (!stored && !unstoredEditWarned_) {
+    unstoredEditWarned_ = true;
+    event->ignore();
+    return;
+  }
   ravlek::RunHandler([this] { FormClose(); });
   event->accept();
   // Closing the window ends the program, whatever boxes or views are still about.

@@ -204,5 +204,6 @@ class TOstrel : public QWidget {
   void EnsureWorkingFolders();
 
   bool terminated_ = false;
+  bool unstoredEditWarned_ = false;
   bool activated_ = false;
 };

@@ -15,7 +15,7 @@
 #include "app/ostrel.h"
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
-#include "release/download_status.h"
+#include "release/download_progress_display.h"
 #include "release/page_labels.h"
 #include "release/release_files.h"
 #include "release/release_state.h"
@@ -43,12 +43,8 @@ void EnableButtons(TOstrel& window, bool enabled) {
 }  // namespace
 
 void TOstrel::DownloadProgressChanged() {
-  const ravlek::TIdHTTPProgress& client = *IdHTTPProgress;
-  DL_upgrade_TntProgressBar->setValue(client.Progress());
-  // The size of the transfer stays once its end report has cleared it.
-  if (client.BytesToTransfer() > 0) GLOBAL_DL_size = client.BytesToTransfer();
-  ravlek::SetLabelText(DL_Status, ravlek::DownloadStatusCaption(GLOBAL_DL_size, client.Progress()));
-  QCoreApplication::processEvents();
+  ravlek::ShowDownloadProgress(*IdHTTPProgress, *DL_upgrade_TntProgressBar, *DL_Status,
+                               GLOBAL_DL_size);
 }
 
 // Fetches one archive with progress, checks it against the announced size and tries once more.

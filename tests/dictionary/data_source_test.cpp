@@ -31,7 +31,7 @@ TEST(DataSourceTest, FollowsTheDatasetAndBindsTheMemos) {
   dataset.Open();
 
   TDataSource source(dataset, {"HanWord", "HanSpell"}, {"漢字", "台羅"});
-  QAbstractItemModelTester tester(&source, QAbstractItemModelTester::FailureReportingMode::Warning);
+  QAbstractItemModelTester tester(&source, QAbstractItemModelTester::FailureReportingMode::Fatal);
   int resets = 0;
   QList<int> currentRows;
   QObject::connect(&source, &QAbstractItemModel::modelReset, [&] { ++resets; });

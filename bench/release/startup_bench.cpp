@@ -1,0 +1,96 @@
+// What the release steps add to the start-up when the release server refuses the connection,
+// against the same start-up with a release server that answers.
+
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <thread>
+
+#include "app/ostrel.h"
+#include "release/version_check.h"
+#include "tests/support/app_folder_fixture.h"
+
+namespace {
+
+int UnusedPort() {
+  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(probe);
+  return ntohs(address.sin_port);
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One start-up of the window in a fresh application folder that already holds the manifests of
+// an earlier run; boxes are closed as soon as they show.
+void StartOnce(benchmark::State& state, const QString& root) {
+  ravlek::ReleaseRootAddress() = root;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ravlek::test::AppFolderFixture app;
+    app.WriteFile(QStringLiteral("last_release_XML/LastVersion.xml"),
+                  ReadAll(app.FilePath(QStringLiteral("installedXML/CurrentVersion.xml"))));
+    ravlek::test::CurrentDirGuard guard(app.Path());
+    ravlek::test::ModalBoxDismisser boxes(0);
+    state.ResumeTiming();
+    auto window = std::make_unique<TOstrel>();
+    state.PauseTiming();
+    window.reset();
+    state.ResumeTiming();
+  }
+}
+
+void BM_StartUpReleaseServerRefuses(benchmark::State& state) {
+  StartOnce(state, QStringLiteral("http://127.0.0.1:%1").arg(UnusedPort()));
+}
+BENCHMARK(BM_StartUpReleaseServerRefuses)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+void BM_StartUpReleaseServerAnswers(benchmark::State& state) {
+  QTemporaryDir root;
+  const QString folder = root.filePath(QStringLiteral("RavlekSystem_Release/last_release_XML"));
+  QDir().mkpath(folder);
+  {
+    ravlek::test::AppFolderFixture app;
+    QFile::copy(app.FilePath(QStringLiteral("installedXML/CurrentVersion.xml")),
+                folder + QStringLiteral("/LastVersion.xml"));
+    QFile::copy(app.FilePath(QStringLiteral("installedXML/information.xml")),
+                folder + QStringLiteral("/information.xml"));
+  }
+  httplib::Server server;
+  server.set_mount_point("/", root.path().toStdString());
+  const int port = server.bind_to_any_port("127.0.0.1");
+  std::thread thread([&server] { server.listen_after_bind(); });
+  while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  StartOnce(state, QStringLiteral("http://127.0.0.1:%1").arg(port));
+  server.stop();
+  thread.join();
+}
+BENCHMARK(BM_StartUpReleaseServerAnswers)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ravlek::test::PrepareWindowTestEnvironment();
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
