@@ -64,7 +64,11 @@ int Run(const QStringList& args) {
   try {
     return command->second.fn(globals, args.mid(i + 1));
   } catch (const Error& error) {
-    WriteErr(QStringLiteral("ravlek-cli %1: %2").arg(command->first, error.message()));
+    // One line, whatever the engine's message holds.
+    QString message = error.message();
+    message.replace(QLatin1String("\r\n"), QLatin1String(" "))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    WriteErr(QStringLiteral("ravlek-cli %1: %2").arg(command->first, message));
     return 1;
   }
 }
