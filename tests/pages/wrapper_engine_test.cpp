@@ -170,6 +170,40 @@ TEST_F(WrapperOnEngine, NavigatesToLocalFilesAndWaitsForThem) {
   EXPECT_EQ(wrapper_->Encoding(), TEncoding::Default());  // windows-1252 by default, no mark
 }
 
+// Navigations that load no new document must not leave the wait for completion hanging.
+TEST_F(WrapperOnEngine, NavigationsThatLoadNothingStillComplete) {
+  const QString path =
+      WriteFile("anchors.html", "<html><body><p id=\"a\">anchor</p></body></html>");
+  const QString url = "file://" + path;
+  const struct {
+    const char* name;
+    QString before;
+    QString url;
+  } cases[] = {
+      {"script in a view without a document", "", "javascript:void(0)"},
+      {"anchor of the current document", url, url + "#a"},
+      {"the same anchor again", url + "#a", url + "#a"},
+      {"another anchor", url + "#a", url + "#b"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QWebEngineView view;
+    TWebBrowserWrapper wrapper(WebEngineHtmlView::For(&view));
+    if (!c.before.isEmpty()) wrapper.NavigateToURL(c.before);
+    // NavigateToURL waits for completion without a limit; the view is asked directly here, so
+    // that a fault fails the test instead of hanging it.
+    wrapper.WebBrowser()->Navigate(c.url, NavigationFlagsFor(c.url));
+    QElapsedTimer waited;
+    waited.start();
+    while (wrapper.WebBrowser()->ReadyState() != READYSTATE_COMPLETE && waited.elapsed() < 3000)
+      ProcessMessagesFor(20);
+    EXPECT_EQ(wrapper.WebBrowser()->ReadyState(), READYSTATE_COMPLETE);
+    if (!c.before.isEmpty()) {
+      EXPECT_TRUE(wrapper.SaveToString().contains("anchor"));
+    }
+  }
+}
+
 TEST_F(WrapperOnEngine, ADocumentAboveTwoMegabytesLoads) {
   QByteArray page = "<html><body>";
   const QByteArray line = "<p>0123456789 abcdefghijklmnopqrstuvwxyz</p>\n";

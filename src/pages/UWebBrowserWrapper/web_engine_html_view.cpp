@@ -110,6 +110,11 @@ WebEngineHtmlView::WebEngineHtmlView(QWebEngineView* view) : QObject(view), view
 void WebEngineHtmlView::Navigate(const QString& url, int /*flags*/) {
   // The engine keeps no cache for local schemes, so the flags need no translation.
   hasDocument_ = true;
+  const bool inPlace = url.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive) ||
+                       url.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
+  // These load nothing: a view that held no document yet now holds the engine's empty one, which
+  // is complete, so the wait for completion ends.
+  if (inPlace && readyState_ == 0) readyState_ = READYSTATE_COMPLETE;
   if (url.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive)) {
     // Runs in the current document, which stays as complete as it was.
     view_->page()->runJavaScript(QUrl::fromPercentEncoding(url.mid(11).toUtf8()),
@@ -131,7 +136,18 @@ void WebEngineHtmlView::Navigate(const QString& url, int /*flags*/) {
     }
     return;
   }
-  StartLoad(QUrl(url));
+  const QUrl target(url);
+  const QUrl current = view_->url();
+  if (readyState_ == READYSTATE_COMPLETE && target.hasFragment() && target != current &&
+      target.adjusted(QUrl::RemoveFragment) == current.adjusted(QUrl::RemoveFragment)) {
+    // A jump to an anchor of the complete document moves within it: the engine reports no load,
+    // and the document stays complete.
+    pending_ = target;
+    pendingStarted_ = false;
+    view_->page()->load(target);
+    return;
+  }
+  StartLoad(target);
 }
 
 void WebEngineHtmlView::StartLoad(const QUrl& url) {
