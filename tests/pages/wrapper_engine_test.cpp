@@ -89,6 +89,16 @@ TEST_F(WrapperOnEngine, FilesInEachEncodingLoadWithTheirCharsetAndSaveBack) {
       {"big5.html",
        "<html><head><meta charset=\"big5\"></head><body><p>" + big5Text + "</p></body></html>",
        "Big5", TEncoding::Default(), "<", "<p>" + big5Text + "</p>"},
+      // Characters the page's code page lacks are saved as references, not lost.
+      {"big5-beyond.html",
+       "<html><head><meta charset=\"big5\"></head><body><p>" + big5Text +
+           " T&acirc;i-l&ocirc;&#x358; &#x20000;</p></body></html>",
+       "Big5", TEncoding::Default(), "<",
+       "<p>" + big5Text + " T&#226;i-l&#244;&#856; &#131072;</p>"},
+      {"latin-beyond.html",
+       "<html><head><meta charset=\"windows-1252\"></head><body><p>caf\xE9 &#20013;</p></body>"
+       "</html>",
+       "windows-1252", TEncoding::Default(), "<", "<p>caf\xE9 &#20013;</p>"},
       {"utf8-meta.html",
        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>" + body.toUtf8() +
            "</body></html>",

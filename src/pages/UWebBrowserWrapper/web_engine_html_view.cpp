@@ -90,6 +90,25 @@ QString FindResourceFile(const QString& url) {
   return {};
 }
 
+// The markup in the document's encoding. A character that the encoding cannot hold (a Tai-lo
+// vowel in a Big5 page) is written as a numeric character reference, so the saved document still
+// reads as it was shown. Pieces that convert whole are taken as they are; others are halved.
+QByteArray EncodeMarkup(const TEncoding& encoding, QStringView text) {
+  const QString piece = text.toString();
+  const QByteArray bytes = encoding.GetBytes(piece);
+  if (encoding.GetString(bytes) == piece) return bytes;
+  const bool oneCharacter = text.size() == 1 || (text.size() == 2 && text[0].isHighSurrogate() &&
+                                                 text[1].isLowSurrogate());
+  if (oneCharacter) {
+    const char32_t code =
+        text.size() == 1 ? char32_t(text[0].unicode()) : QChar::surrogateToUcs4(text[0], text[1]);
+    return encoding.GetBytes(QStringLiteral("&#%1;").arg(quint32(code)));
+  }
+  qsizetype half = text.size() / 2;
+  if (text[half].isLowSurrogate() && text[half - 1].isHighSurrogate()) ++half;
+  return EncodeMarkup(encoding, text.left(half)) + EncodeMarkup(encoding, text.mid(half));
+}
+
 bool SameAddress(const QUrl& a, const QUrl& b) {
   const auto options = QUrl::NormalizePathSegments | QUrl::StripTrailingSlash;
   return a.adjusted(options) == b.adjusted(options);
@@ -212,7 +231,7 @@ QByteArray WebEngineHtmlView::Save() {
   // is written as UTF-8 with its mark, so the markup stays whole and its encoding stays known.
   const TEncoding* encoding = TEncoding::GetEncoding(parts[0].toLatin1());
   if (encoding == nullptr) encoding = TEncoding::UTF8();
-  return encoding->GetPreamble() + encoding->GetBytes(markup);
+  return encoding->GetPreamble() + EncodeMarkup(*encoding, markup);
 }
 
 QString WebEngineHtmlView::charset() {
