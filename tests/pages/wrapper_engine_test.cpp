@@ -162,6 +162,9 @@ TEST_F(WrapperOnEngine, UnwritableFilesAndMissingFilesRaiseTheFileErrors) {
 
   EXPECT_FALSE(wrapper_->NavigateToLocalFile(missing));
   EXPECT_TRUE(wrapper_->SaveToString().contains("kept"));
+  // A folder is no file: no listing of it replaces the document.
+  EXPECT_FALSE(wrapper_->NavigateToLocalFile(folder_.path()));
+  EXPECT_TRUE(wrapper_->SaveToString().contains("kept"));
 
   try {
     wrapper_->SaveToFile(missing);
