@@ -1,4 +1,5 @@
 // The lookup grid over DataSource1, and the two memos that show the current row's long texts.
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPlainTextEdit>
@@ -88,6 +89,15 @@ void BindLookupGrid(TOstrel& window) {
       });
   source->OnUpdateData = [&window] { window.DataSource1UpdateData(); };
   BindLookupMemoEdits(window);
+
+  // While the store runs a statement (opening a dataset, storing a memo edit) the pointer is busy.
+  TFDQuery::OnBusy = [](bool busy) {
+    if (busy) {
+      QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+      QGuiApplication::restoreOverrideCursor();
+    }
+  };
 }
 
 void UsePhoneticFamily(TOstrel& window, const QString& family) {

@@ -2,15 +2,17 @@
 // 頂面欄清空 empties the input; 使用範例說明 puts the sample passage into the input.
 
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "app/ostrel.h"
 #include "dictionary/fanqie.h"
 
 void TOstrel::TntButton2Click() {
   TntMemo2->clear();
-  // The field's line breaks are read as CR LF (it gives them as LF).
-  QString text = TntMemo1->toPlainText();
-  text.replace(u'\n', QStringLiteral("\r\n"));
+  // The field's text as it holds it, its paragraph breaks read as CR LF. (Its plain text would
+  // turn a no-break space into a blank and a line separator into a line break.)
+  QString text = TntMemo1->document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
   ravlek::DatasetBaseWordLookup lookup(*FDQueryBaseWords, *FDQueryBaseWordsPlus);
   // Each line is shown when it is complete; a failing lookup leaves the lines before it.
   QString shown;

@@ -144,8 +144,15 @@ class FilterParser {
 
   int ParseFactor() {
     if (token_.kind == TokenKind::Open) {
+      // Each level costs stack; a typed-in expression must not be able to exhaust it.
+      if (depth_ >= kMaxNesting) {
+        Fail(token_.position,
+             QStringLiteral("parentheses nested deeper than %1 levels").arg(kMaxNesting));
+      }
+      ++depth_;
       Next();
       const int inner = ParseOr();
+      --depth_;
       if (token_.kind != TokenKind::Close) Fail(token_.position, QStringLiteral("expected ')'"));
       Next();
       return inner;
@@ -174,8 +181,11 @@ class FilterParser {
     return Add(std::move(node));
   }
 
+  static constexpr int kMaxNesting = 256;
+
   const QString& text_;
   qsizetype pos_ = 0;
+  int depth_ = 0;
   Token token_;
   FilterExpression expression_;
 };

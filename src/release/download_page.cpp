@@ -46,12 +46,18 @@ bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
   if (!window.IdHTTPProgress) window.IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>();
   ravlek::TIdHTTPProgress& client = *window.IdHTTPProgress;
   client.SetOnChange([&window](ravlek::TIdHTTPProgress*) { window.DownloadProgressChanged(); });
+  // The file must match the last announced size; an empty file is never an archive, even when
+  // no size has been announced in this run yet (the kept size is then 0 as well).
+  const auto complete = [&window, &target] {
+    const qint64 size = ravlek::FileSizeOf(target);
+    return size > 0 && size == window.GLOBAL_DL_size;
+  };
   client.DownloadFile(url, target);
-  if (ravlek::FileSizeOf(target) == window.GLOBAL_DL_size) return true;
+  if (complete()) return true;
   ravlek::ShowTimedNotice(QDir::toNativeSeparators(target) + ravlek::texts::kRetryNoticeSuffix,
                           ravlek::texts::kPoorNetworkCaption, 5000);
   client.DownloadFile(url, target);
-  if (ravlek::FileSizeOf(target) == window.GLOBAL_DL_size) return true;
+  if (complete()) return true;
   ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
                        ravlek::texts::kNetworkErrorCaption);
   EnableButtons(window, true);

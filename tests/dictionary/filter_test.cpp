@@ -138,6 +138,21 @@ TEST_F(FilterTest, UnreadableExpressionsNameThePosition) {
   }
 }
 
+TEST_F(FilterTest, DeeplyNestedParenthesesAreAnErrorNotACrash) {
+  const auto nested = [](int levels) {
+    return QString(levels, QLatin1Char('(')) + QStringLiteral("HanWord ='讚'") +
+           QString(levels, QLatin1Char(')'));
+  };
+  EXPECT_EQ(Passing(nested(200)), "0");
+  try {
+    FilterExpression::Parse(nested(100000));
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_TRUE(e.message().contains(QStringLiteral("position 257: parentheses nested")))
+        << e.what();
+  }
+}
+
 TEST_F(FilterTest, UnknownFieldIsNamed) {
   try {
     Passing(QStringLiteral("HanWord ='x' or Nope ='y'"));

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -257,6 +259,23 @@ TEST_F(LookupPageTest, EditKeptWhenTheWindowCloses) {
   Type(w->TntDBMemo2, u"灰燼\n餘燼"_s);
   EXPECT_TRUE(w->close());
   EXPECT_EQ(StoredText(u"Desc"_s, 5), u"灰燼\n餘燼"_s);
+}
+
+TEST_F(LookupPageTest, StoringAnEditShowsTheBusyPointer) {
+  const auto shown = TFDQuery::OnBusy;
+  ASSERT_TRUE(shown);
+  std::vector<int> shapes;  // the override pointer when the store starts and when it ends
+  TFDQuery::OnBusy = [&](bool busy) {
+    shown(busy);
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    shapes.push_back(cursor ? cursor->shape() : -1);
+  };
+  Type(w->TntEdit2, u"人"_s);
+  Type(w->TntDBMemo1, u"注"_s);
+  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(1, 0));
+  QApplication::processEvents();
+  TFDQuery::OnBusy = shown;
+  EXPECT_EQ(shapes, (std::vector<int>{Qt::WaitCursor, -1}));
 }
 
 TEST_F(LookupPageTest, FailedStoreIsReportedAndTheTextStays) {

@@ -439,6 +439,22 @@ TEST_F(DownloadButtonTest, ArchiveOfUnknownSizeIsFetchedTwiceThenDropped) {
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("ok"));
 }
 
+TEST_F(DownloadButtonTest, EmptyArchiveIsNeverComplete) {
+  // Nothing announced a size yet in this run, so the kept size is 0 like the empty file's.
+  systemArchive_.clear();
+  TOstrel& w = StartWithUpdate(1, 0);
+  ASSERT_EQ(w.GLOBAL_DL_size, 0);
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kPoorNetworkCaption);
+  EXPECT_EQ(boxes.Boxes()[1].text, texts::kDownloadFailedText);
+  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
+  EXPECT_TRUE(app_->Exists("__sys_Ravlek.ini"));
+  EXPECT_EQ(endRequests_, 0);
+}
+
 TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
   TOstrel& w = StartWithUpdate(1, 1);
   w.GLOBAL_db_DLURL = server_.url("/archives/db.zip?unsized");

@@ -161,5 +161,13 @@ TEST_F(ConversionPageTest, FanqieMarkerAfterLineBreakTakesTheBreak) {
   EXPECT_EQ(w->TntMemo2->toPlainText(), u"\n(\n)\n(\n)切\n"_s);
 }
 
+TEST_F(ConversionPageTest, FanqieTakesTheCharactersTheFieldHolds) {
+  // A no-break space and a line separator are characters of the text, not a blank or a break.
+  w->TntMemo1->setPlainText(u"則\u00A0切旰\u2028反"_s);
+  w->TntButton2Click();
+  EXPECT_EQ(OutputLines(w->TntMemo2), (QStringList{u"則(tsik4)\u00A0(\u00A0)切"_s,
+                                                   u"旰(kan3)\u2028(\u2028)反"_s, QString()}));
+}
+
 }  // namespace
 }  // namespace ravlek
