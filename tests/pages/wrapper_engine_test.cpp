@@ -89,6 +89,16 @@ TEST_F(WrapperOnEngine, FilesInEachEncodingLoadWithTheirCharsetAndSaveBack) {
       {"big5.html",
        "<html><head><meta charset=\"big5\"></head><body><p>" + big5Text + "</p></body></html>",
        "Big5", TEncoding::Default(), "<", "<p>" + big5Text + "</p>"},
+      // Characters the page's code page lacks are saved as references, not lost.
+      {"big5-beyond.html",
+       "<html><head><meta charset=\"big5\"></head><body><p>" + big5Text +
+           " T&acirc;i-l&ocirc;&#x358; &#x20000;</p></body></html>",
+       "Big5", TEncoding::Default(), "<",
+       "<p>" + big5Text + " T&#226;i-l&#244;&#856; &#131072;</p>"},
+      {"latin-beyond.html",
+       "<html><head><meta charset=\"windows-1252\"></head><body><p>caf\xE9 &#20013;</p></body>"
+       "</html>",
+       "windows-1252", TEncoding::Default(), "<", "<p>caf\xE9 &#20013;</p>"},
       {"utf8-meta.html",
        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>" + body.toUtf8() +
            "</body></html>",
@@ -152,6 +162,9 @@ TEST_F(WrapperOnEngine, UnwritableFilesAndMissingFilesRaiseTheFileErrors) {
 
   EXPECT_FALSE(wrapper_->NavigateToLocalFile(missing));
   EXPECT_TRUE(wrapper_->SaveToString().contains("kept"));
+  // A folder is no file: no listing of it replaces the document.
+  EXPECT_FALSE(wrapper_->NavigateToLocalFile(folder_.path()));
+  EXPECT_TRUE(wrapper_->SaveToString().contains("kept"));
 
   try {
     wrapper_->SaveToFile(missing);
@@ -168,6 +181,40 @@ TEST_F(WrapperOnEngine, NavigatesToLocalFilesAndWaitsForThem) {
   EXPECT_EQ(html_->ReadyState(), READYSTATE_COMPLETE);
   EXPECT_TRUE(wrapper_->SaveToString().contains("<body>local</body>"));
   EXPECT_EQ(wrapper_->Encoding(), TEncoding::Default());  // windows-1252 by default, no mark
+}
+
+// Navigations that load no new document must not leave the wait for completion hanging.
+TEST_F(WrapperOnEngine, NavigationsThatLoadNothingStillComplete) {
+  const QString path =
+      WriteFile("anchors.html", "<html><body><p id=\"a\">anchor</p></body></html>");
+  const QString url = "file://" + path;
+  const struct {
+    const char* name;
+    QString before;
+    QString url;
+  } cases[] = {
+      {"script in a view without a document", "", "javascript:void(0)"},
+      {"anchor of the current document", url, url + "#a"},
+      {"the same anchor again", url + "#a", url + "#a"},
+      {"another anchor", url + "#a", url + "#b"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QWebEngineView view;
+    TWebBrowserWrapper wrapper(WebEngineHtmlView::For(&view));
+    if (!c.before.isEmpty()) wrapper.NavigateToURL(c.before);
+    // NavigateToURL waits for completion without a limit; the view is asked directly here, so
+    // that a fault fails the test instead of hanging it.
+    wrapper.WebBrowser()->Navigate(c.url, NavigationFlagsFor(c.url));
+    QElapsedTimer waited;
+    waited.start();
+    while (wrapper.WebBrowser()->ReadyState() != READYSTATE_COMPLETE && waited.elapsed() < 3000)
+      ProcessMessagesFor(20);
+    EXPECT_EQ(wrapper.WebBrowser()->ReadyState(), READYSTATE_COMPLETE);
+    if (!c.before.isEmpty()) {
+      EXPECT_TRUE(wrapper.SaveToString().contains("anchor"));
+    }
+  }
 }
 
 TEST_F(WrapperOnEngine, ADocumentAboveTwoMegabytesLoads) {

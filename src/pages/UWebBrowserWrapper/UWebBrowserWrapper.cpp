@@ -185,7 +185,7 @@ void TWebBrowserWrapper::LoadFromString(const QString& HTML, const TEncoding* En
 }
 
 bool TWebBrowserWrapper::NavigateToLocalFile(const QString& FileName) {
-  const bool exists = QFileInfo::exists(FileName);
+  const bool exists = QFileInfo(FileName).isFile();
   if (exists) NavigateToURL(QStringLiteral("file://") + FileName);
   return exists;
 }

@@ -90,6 +90,25 @@ QString FindResourceFile(const QString& url) {
   return {};
 }
 
+// The markup in the document's encoding. A character that the encoding cannot hold (a Tai-lo
+// vowel in a Big5 page) is written as a numeric character reference, so the saved document still
+// reads as it was shown. Pieces that convert whole are taken as they are; others are halved.
+QByteArray EncodeMarkup(const TEncoding& encoding, QStringView text) {
+  const QString piece = text.toString();
+  const QByteArray bytes = encoding.GetBytes(piece);
+  if (encoding.GetString(bytes) == piece) return bytes;
+  const bool oneCharacter = text.size() == 1 || (text.size() == 2 && text[0].isHighSurrogate() &&
+                                                 text[1].isLowSurrogate());
+  if (oneCharacter) {
+    const char32_t code =
+        text.size() == 1 ? char32_t(text[0].unicode()) : QChar::surrogateToUcs4(text[0], text[1]);
+    return encoding.GetBytes(QStringLiteral("&#%1;").arg(quint32(code)));
+  }
+  qsizetype half = text.size() / 2;
+  if (text[half].isLowSurrogate() && text[half - 1].isHighSurrogate()) ++half;
+  return EncodeMarkup(encoding, text.left(half)) + EncodeMarkup(encoding, text.mid(half));
+}
+
 bool SameAddress(const QUrl& a, const QUrl& b) {
   const auto options = QUrl::NormalizePathSegments | QUrl::StripTrailingSlash;
   return a.adjusted(options) == b.adjusted(options);
@@ -110,6 +129,11 @@ WebEngineHtmlView::WebEngineHtmlView(QWebEngineView* view) : QObject(view), view
 void WebEngineHtmlView::Navigate(const QString& url, int /*flags*/) {
   // The engine keeps no cache for local schemes, so the flags need no translation.
   hasDocument_ = true;
+  const bool inPlace = url.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive) ||
+                       url.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
+  // These load nothing: a view that held no document yet now holds the engine's empty one, which
+  // is complete, so the wait for completion ends.
+  if (inPlace && readyState_ == 0) readyState_ = READYSTATE_COMPLETE;
   if (url.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive)) {
     // Runs in the current document, which stays as complete as it was.
     view_->page()->runJavaScript(QUrl::fromPercentEncoding(url.mid(11).toUtf8()),
@@ -131,7 +155,18 @@ void WebEngineHtmlView::Navigate(const QString& url, int /*flags*/) {
     }
     return;
   }
-  StartLoad(QUrl(url));
+  const QUrl target(url);
+  const QUrl current = view_->url();
+  if (readyState_ == READYSTATE_COMPLETE && target.hasFragment() && target != current &&
+      target.adjusted(QUrl::RemoveFragment) == current.adjusted(QUrl::RemoveFragment)) {
+    // A jump to an anchor of the complete document moves within it: the engine reports no load,
+    // and the document stays complete.
+    pending_ = target;
+    pendingStarted_ = false;
+    view_->page()->load(target);
+    return;
+  }
+  StartLoad(target);
 }
 
 void WebEngineHtmlView::StartLoad(const QUrl& url) {
@@ -196,7 +231,7 @@ QByteArray WebEngineHtmlView::Save() {
   // is written as UTF-8 with its mark, so the markup stays whole and its encoding stays known.
   const TEncoding* encoding = TEncoding::GetEncoding(parts[0].toLatin1());
   if (encoding == nullptr) encoding = TEncoding::UTF8();
-  return encoding->GetPreamble() + encoding->GetBytes(markup);
+  return encoding->GetPreamble() + EncodeMarkup(*encoding, markup);
 }
 
 QString WebEngineHtmlView::charset() {
