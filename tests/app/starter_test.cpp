@@ -52,6 +52,15 @@ TEST(Starter, NothingStagedIsNoFailure) {
   EXPECT_TRUE(report.failures.isEmpty());
 }
 
+TEST(Starter, MarkerLeftByAnEarlierRunIsReplacedByANewOne) {
+  QTemporaryDir app;
+  const QString marker = QDir(app.path()).filePath(QStringLiteral("__sys_Ravlek.ini"));
+  WriteAll(marker, "[RavlekSYS]\r\nLuncher_ID=2\r\n");  // the editor was started in that run
+  ASSERT_TRUE(ravlek::CreateStartMarker(app.path()));
+  EXPECT_TRUE(QFile::exists(marker));
+  EXPECT_EQ(ReadAll(marker), QByteArray());
+}
+
 // The built starter, copied into a fresh folder beside a stand-in program that writes down where
 // and how it was started; the starter is run from another current directory.
 TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {

@@ -27,9 +27,10 @@ StarterReport InstallStagedArchives(const QString& appDir) {
 }
 
 bool CreateStartMarker(const QString& appDir) {
+  // Always a new, empty marker: one left behind by a run that did not end normally still holds
+  // that run's settings (the editor counted as started), which must not carry over.
   QFile marker(QDir(appDir).filePath(QStringLiteral("__sys_Ravlek.ini")));
-  if (marker.exists()) return true;
-  return marker.open(QIODevice::WriteOnly);
+  return marker.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
 bool StartProgram(const QString& program, const QString& appDir) {

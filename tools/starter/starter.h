@@ -19,8 +19,8 @@ struct StarterReport {
 // archive is reported and left where it is.
 StarterReport InstallStagedArchives(const QString& appDir);
 
-// Creates the marker file __sys_Ravlek.ini in appDir (an existing one is kept). False when it
-// cannot be created.
+// Creates the marker file __sys_Ravlek.ini in appDir, new and empty (one left by an earlier run
+// is replaced). False when it cannot be created.
 bool CreateStartMarker(const QString& appDir);
 
 // Starts the program detached, with appDir as its current directory and no arguments.
