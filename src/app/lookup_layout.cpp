@@ -98,6 +98,7 @@ void LayOutLookupPage(TOstrel& window, const DesignUnits& units) {
   for (QPlainTextEdit* memo : {window.TntDBMemo1, window.TntDBMemo2}) {
     memo->setFont(ming20);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setTabChangesFocus(true);
   }
 }
 

@@ -17,6 +17,7 @@ QString ApplicationTitle() {
 void ShowTimedNotice(const QString& text, const QString& caption, int milliseconds) {
   QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok,
                   QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   QTimer timer;
   timer.setSingleShot(true);
@@ -33,6 +34,7 @@ void ShowTimedNotice(const QString& text, const QString& caption, int millisecon
 void ShowPlainMessage(const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok,
                   QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }
@@ -47,6 +49,8 @@ QString ErrorReportText(const QString& message) {
 void ShowErrorReport(const QString& message) {
   QMessageBox box(QMessageBox::Critical, ApplicationTitle(), ErrorReportText(message),
                   QMessageBox::Ok, QApplication::activeWindow());
+  // Messages come from the file system, the database and the user's input: shown as written.
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }

@@ -45,6 +45,8 @@ QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, const DesignUnits& u
   auto* memo = Make<QPlainTextEdit>(parent, name, units, left, top, width, height);
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // Tab moves on to the next control, as in every field of the window.
+  memo->setTabChangesFocus(true);
   return memo;
 }
 
@@ -244,9 +246,10 @@ void LayOutUpdateButtons(TOstrel& window, const DesignUnits& units) {
 }
 
 void SetTabOrders(TOstrel& window) {
-  // The window's order first, then each page's controls in their own order.
+  // The page control comes first on the window and the update buttons after it, as they were
+  // created; in between, each page's controls in their own order. The chain starts inside the
+  // page control: ordering a widget after one of its own ancestors would split the focus chain.
   QWidget* const chain[] = {
-      window.TntTabControl1,
       // page 0
       window.TntEdit2, window.TntDBMemo1, window.TntDBMemo2, window.TntEdit1_spell_Search,
       window.ComboBox1, window.TntDBGrid2, window.ComboBox2,

@@ -49,6 +49,16 @@ TEST(RunHandler, ReportsErrorsWithTheFullStopRuleAndGoesOn) {
   EXPECT_EQ(dismisser.Boxes()[1].text, QStringLiteral("plain failure."));
 }
 
+TEST(MessageBoxes, ShowTheirTextAsWrittenNotAsMarkup) {
+  ModalBoxDismisser dismisser;
+  const QString text = QStringLiteral("<b>LastVersion.xml</b>: no <Release> element");
+  ravlek::ShowPlainMessage(text);
+  ravlek::ShowTimedNotice(text, QStringLiteral("caption"), 5000);
+  ravlek::RunHandler([&] { throw ravlek::Error(text); });
+  ASSERT_EQ(dismisser.Boxes().size(), 3);
+  for (const auto& box : dismisser.Boxes()) EXPECT_TRUE(box.plainText) << box.caption.toStdString();
+}
+
 TEST(ShowPlainMessage, HasNoIconAndTheApplicationTitle) {
   ModalBoxDismisser dismisser;
   ravlek::ShowPlainMessage(QStringLiteral("訊息"));

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include "app/design_units.h"
 #include "app/ostrel.h"
@@ -61,6 +64,57 @@ TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
   EXPECT_EQ(window.DL_TntButton->parentWidget(), &window);
   EXPECT_EQ(window.DL_TntButton->geometry(), units.Rect(746, 329, 145, 34));
   EXPECT_EQ(window.TntTabControl1->indexOf(window.TntTabSheet9), 8);
+}
+
+// The keyboard order: the page control, then each page's controls in their designed order, then the
+// two update buttons, all in one chain; Tab in a memo moves on instead of typing a tab.
+TEST(WindowLayout, TabKeyFollowsTheDesignedOrder) {
+  AppFolderFixture folder;
+  CurrentDirGuard cwd(folder.Path());
+  ModalBoxDismisser dismisser;
+  TOstrel window;
+  const QStringList expected = {"TntTabControl1",
+                                // page 0
+                                "TntEdit2", "TntDBMemo1", "TntDBMemo2", "TntEdit1_spell_Search",
+                                "ComboBox1", "TntDBGrid2", "ComboBox2",
+                                // page 1
+                                "TntBitBtn_Spell",
+                                // page 2
+                                "TntMemo3", "TntMemo4", "TntButton1", "TntCheckBox1",
+                                "TntCheckBox2", "TntCheckBox3", "TntCheckBox4", "TntButton5",
+                                // page 3
+                                "upgrade_ver_TntMemo", "ReleaseNote_TntMemo",
+                                // page 4
+                                "TntMemo1", "TntButton2", "TntButton3", "TntButton4", "TntMemo2",
+                                // the window's own
+                                "DL_TntButton", "DL_NEXTTIME_TntButton"};
+  QStringList chain;
+  QWidget* widget = window.TntTabControl1;
+  do {
+    if ((widget->focusPolicy() & Qt::TabFocus) && expected.contains(widget->objectName())) {
+      chain.append(widget->objectName());
+    }
+    widget = widget->nextInFocusChain();
+  } while (widget != window.TntTabControl1 && chain.size() <= expected.size());
+  EXPECT_EQ(chain.join(u' ').toStdString(), expected.join(u' ').toStdString());
+
+  window.show();
+  QApplication::setActiveWindow(&window);
+  window.SelectPage(window.TntTabSheet1);
+  struct Step {
+    QWidget* from;
+    QWidget* to;
+  };
+  const Step steps[] = {{window.TntEdit2, window.TntDBMemo1},
+                        {window.TntDBMemo1, window.TntDBMemo2},
+                        {window.TntDBMemo2, window.TntEdit1_spell_Search}};
+  for (const Step& step : steps) {
+    step.from->setFocus();
+    QTest::keyClick(step.from, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), step.to) << step.from->objectName().toStdString();
+  }
+  EXPECT_TRUE(window.TntDBMemo1->toPlainText().indexOf(u'\t') < 0);
+  window.close();
 }
 
 }  // namespace

@@ -116,7 +116,8 @@ void ModalBoxDismisser::Poll() {
   }
   seenFor_ += timer_.interval();
   if (seenFor_ < delayMs_) return;
-  boxes_.append({box->windowTitle(), box->text(), box->icon() == QMessageBox::Critical});
+  boxes_.append({box->windowTitle(), box->text(), box->icon() == QMessageBox::Critical,
+                 box->textFormat() == Qt::PlainText});
   pending_ = nullptr;
   box->done(QMessageBox::Ok);
 }

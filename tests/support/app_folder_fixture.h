@@ -57,6 +57,7 @@ class ModalBoxDismisser : public QObject {
     QString caption;
     QString text;
     bool errorIcon;
+    bool plainText;  // the text is shown as written, never as markup
   };
   const QList<Box>& Boxes() const { return boxes_; }
   QStringList Texts() const;
