@@ -186,7 +186,7 @@ TEST_F(WrapperOnEngine, NavigatesToLocalFilesAndWaitsForThem) {
 // Navigations that load no new document must not leave the wait for completion hanging.
 TEST_F(WrapperOnEngine, NavigationsThatLoadNothingStillComplete) {
   const QString path =
-      WriteFile("anchors.html", "<html><body><p id=\"a\">anchor</p></body></html>");
+      WriteFile("anchor page 中.html", "<html><body><p id=\"a\">anchor</p></body></html>");
   const QString url = "file://" + path;
   const struct {
     const char* name;

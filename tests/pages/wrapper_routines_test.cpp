@@ -132,6 +132,22 @@ TEST(WriteTextEncoded, WritesThePreambleThenTheEncodedText) {
     EXPECT_EQ(stream.data().toHex(), c.bytes.toHex())
         << EncodingDisplayName(c.encoding).toStdString();
   }
+  // Encodings with a shift state write out their last character and return to plain text.
+  const struct {
+    const TEncoding* encoding;
+    QByteArray bytes;
+  } shifting[] = {
+      {TEncoding::UTF7(), "a+Ti0"},
+      {TEncoding::GetEncoding("ISO-2022-JP"), "a\x1B$BCf\x1B(B"},
+  };
+  for (const auto& c : shifting) {
+    ASSERT_NE(c.encoding, nullptr);
+    QBuffer stream;
+    stream.open(QIODevice::WriteOnly);
+    WriteTextEncoded(QString::fromUtf8("a中"), stream, c.encoding);
+    EXPECT_EQ(stream.data(), c.bytes) << c.encoding->name().toStdString();
+    EXPECT_EQ(c.encoding->GetString(stream.data()), QString::fromUtf8("a中"));
+  }
   QBuffer stream;
   stream.open(QIODevice::WriteOnly);
   WriteTextEncoded("a", stream, TEncoding::ASCII());

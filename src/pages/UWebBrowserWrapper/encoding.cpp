@@ -99,7 +99,21 @@ QByteArray TEncoding::GetPreamble() const {
 
 QByteArray TEncoding::GetBytes(const QString& text) const {
   QStringEncoder encoder = MakeEncoder(*this);
-  return encoder.encode(text);
+  switch (kind_) {
+    case Kind::Default:
+    case Kind::UTF8:
+    case Kind::Unicode:
+    case Kind::BigEndianUnicode:
+      return encoder.encode(text);
+    default:
+      break;
+  }
+  // A named converter keeps its shift state to itself: the end of a UTF-7 or ISO-2022 text would
+  // be cut short. A line break after the text makes it write everything out; then it goes again.
+  QByteArray bytes = encoder.encode(text + QLatin1Char('\n'));
+  const QByteArray lineBreak = MakeEncoder(*this).encode(QStringLiteral("\n"));
+  if (bytes.endsWith(lineBreak)) bytes.chop(lineBreak.size());
+  return bytes;
 }
 
 QString TEncoding::GetString(const QByteArray& bytes) const {
