@@ -40,6 +40,8 @@ QComboBox* MakeEditableCombo(QWidget* page, const char* name, const DesignUnits&
   auto* combo = Make<QComboBox>(page, name, units, box.x(), box.y(), box.width(), box.height());
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
+  // The box shows what was typed: the search filters by it, so no item is completed into it.
+  combo->setCompleter(nullptr);
   combo->setMaxVisibleItems(20);
   return combo;
 }

@@ -32,6 +32,7 @@ const QString kStarterName = QStringLiteral("Ravlek_Start");
 // A box with a fixed caption, one OK button and no icon, waiting for the user.
 void ShowCaptionedMessage(QWidget* owner, const QString& text, const QString& caption) {
   QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

@@ -139,7 +139,7 @@ TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
        {u"讚/tsan3"_s, u"讚美/tsan3-bi2"_s}},
       {"blanks around the romanisation are ignored",
        SearchCase::Spell,
-       u"  an1*\t "_s,
+       u"  an1*  "_s,
        {},
        {u"安/an1"_s, u"單/tan1"_s}},
       {"final rhyme limited to the colloquial class",
@@ -180,6 +180,7 @@ TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
                                                         : w->ComboBox1->lineEdit();
     field->clear();
     Type(field, c.typed);
+    EXPECT_EQ(field->text(), c.typed);  // nothing completed into the field
     EXPECT_EQ(GridRows(), c.expected);
     EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u"\n"_s).toStdString();
     // An empty result leaves the memos blank; otherwise the first row is current.
