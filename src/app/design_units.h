@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QWidget>
 
 namespace ravlek {
 
@@ -28,5 +29,15 @@ class DesignUnits {
  private:
   double factor_ = 1.0;
 };
+
+// A control of the design: created on its parent with its name, at its scaled place and size.
+template <typename W>
+W* MakeControl(QWidget* parent, const char* name, const DesignUnits& units, int left, int top,
+               int width, int height) {
+  auto* widget = new W(parent);
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setGeometry(units.Rect(left, top, width, height));
+  return widget;
+}
 
 }  // namespace ravlek

@@ -17,18 +17,9 @@ namespace ravlek {
 
 namespace {
 
-template <typename W>
-W* Make(QWidget* parent, const char* name, const DesignUnits& units, int left, int top, int width,
-        int height) {
-  auto* widget = new W(parent);
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(units.Rect(left, top, width, height));
-  return widget;
-}
-
 QLabel* MakeLabel(QWidget* page, const char* name, const DesignUnits& units, QRect box,
                   const QString& text, const QFont& font) {
-  auto* label = Make<QLabel>(page, name, units, box.x(), box.y(), box.width(), box.height());
+  auto* label = MakeControl<QLabel>(page, name, units, box.x(), box.y(), box.width(), box.height());
   label->setText(text);
   label->setFont(font);
   // A label is as wide as its text, from its designed place on.
@@ -37,7 +28,8 @@ QLabel* MakeLabel(QWidget* page, const char* name, const DesignUnits& units, QRe
 }
 
 QComboBox* MakeEditableCombo(QWidget* page, const char* name, const DesignUnits& units, QRect box) {
-  auto* combo = Make<QComboBox>(page, name, units, box.x(), box.y(), box.width(), box.height());
+  auto* combo =
+      MakeControl<QComboBox>(page, name, units, box.x(), box.y(), box.width(), box.height());
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   // The box shows what was typed: the search filters by it, so no item is completed into it.
@@ -57,13 +49,13 @@ void LayOutLookupPage(TOstrel& window, const DesignUnits& units) {
 
   window.TntLabel1 = MakeLabel(page, "TntLabel1", units, QRect(16, 6, 105, 20),
                                QStringLiteral("查單箇漢字"), newMingBold20);
-  window.TntEdit2 = Make<QLineEdit>(page, "TntEdit2", units, 127, 3, 90, 28);
+  window.TntEdit2 = MakeControl<QLineEdit>(page, "TntEdit2", units, 127, 3, 90, 28);
   window.TntEdit2->setFont(kai20);
   window.TntEdit2->setPlaceholderText(QStringLiteral("Null全查"));
   window.TntLabel8 = MakeLabel(page, "TntLabel8", units, QRect(235, 6, 102, 20),
                                QStringLiteral("台羅查詢 : "), newMingBold20);
   window.TntEdit1_spell_Search =
-      Make<QLineEdit>(page, "TntEdit1_spell_Search", units, 335, 3, 90, 28);
+      MakeControl<QLineEdit>(page, "TntEdit1_spell_Search", units, 335, 3, 90, 28);
   window.TntEdit1_spell_Search->setFont(kai20);
   window.TntEdit1_spell_Search->setPlaceholderText(QStringLiteral("Null全查"));
 
@@ -80,7 +72,7 @@ void LayOutLookupPage(TOstrel& window, const DesignUnits& units) {
   window.ComboBox1->setFont(units.Font(QStringLiteral("新細明體"), 20));
   window.ComboBox1->setEditText(QStringLiteral("平水韻查詢"));
 
-  auto* grid = Make<QTableView>(page, "TntDBGrid2", units, 16, 69, 1089, 205);
+  auto* grid = MakeControl<QTableView>(page, "TntDBGrid2", units, 16, 69, 1089, 205);
   window.TntDBGrid2 = grid;
   grid->setFont(ming20);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -95,8 +87,8 @@ void LayOutLookupPage(TOstrel& window, const DesignUnits& units) {
   grid->horizontalHeader()->setFont(units.Font(QStringLiteral("Tahoma"), 13));
   grid->horizontalHeader()->setHighlightSections(false);
 
-  window.TntDBMemo1 = Make<QPlainTextEdit>(page, "TntDBMemo1", units, 16, 280, 1097, 145);
-  window.TntDBMemo2 = Make<QPlainTextEdit>(page, "TntDBMemo2", units, 16, 431, 1097, 153);
+  window.TntDBMemo1 = MakeControl<QPlainTextEdit>(page, "TntDBMemo1", units, 16, 280, 1097, 145);
+  window.TntDBMemo2 = MakeControl<QPlainTextEdit>(page, "TntDBMemo2", units, 16, 431, 1097, 153);
   for (QPlainTextEdit* memo : {window.TntDBMemo1, window.TntDBMemo2}) {
     memo->setFont(ming20);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -29,14 +29,21 @@ void SetClassChoiceToAll(TOstrel& window) {
   ravlek::SetComboText(window.ComboBox2, kAllClasses);
 }
 
+// The character and rhyme searches: filter off, the class choice back to "全", the new filter on.
+// The filter is built after the class choice is set, from the field as it then reads.
+template <typename BuildFilter>
+void RefilterWithAllClasses(TOstrel& window, BuildFilter buildFilter) {
+  window.FDQueryRavlekTable->FilterOff();
+  SetClassChoiceToAll(window);
+  window.FDQueryRavlekTable->SetFilter(buildFilter());
+  window.FDQueryRavlekTable->FilterOn();
+  ShowGridScrollBar(window);
+}
+
 }  // namespace
 
 void TOstrel::TntEdit2Change() {
-  FDQueryRavlekTable->FilterOff();
-  SetClassChoiceToAll(*this);
-  FDQueryRavlekTable->SetFilter(ravlek::CharacterFilter(TntEdit2->text()));
-  FDQueryRavlekTable->FilterOn();
-  ShowGridScrollBar(*this);
+  RefilterWithAllClasses(*this, [this] { return ravlek::CharacterFilter(TntEdit2->text()); });
 }
 
 void TOstrel::TntEdit1_spell_SearchChange() {
@@ -50,11 +57,7 @@ void TOstrel::TntEdit1_spell_SearchChange() {
 }
 
 void TOstrel::ComboBox1Change() {
-  FDQueryRavlekTable->FilterOff();
-  SetClassChoiceToAll(*this);
-  FDQueryRavlekTable->SetFilter(ravlek::RhymeFilter(ComboBox1->currentText()));
-  FDQueryRavlekTable->FilterOn();
-  ShowGridScrollBar(*this);
+  RefilterWithAllClasses(*this, [this] { return ravlek::RhymeFilter(ComboBox1->currentText()); });
 }
 
 void TOstrel::DataSource1UpdateData() {
