@@ -76,7 +76,8 @@ TFDConnection::OpenResult TFDConnection::Open(const QString& appDir) {
   const auto read = [&](const char* key) {
     return ReadProfileString(iniPath, section, QString::fromLatin1(key));
   };
-  const QString driver = read("DriverID").isEmpty() ? QStringLiteral("SQLite") : read("DriverID");
+  const QString driverId = read("DriverID");
+  const QString driver = driverId.isEmpty() ? QStringLiteral("SQLite") : driverId;
   const QString database = read("Database");
   if (driver.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
     if (database.isEmpty()) {
