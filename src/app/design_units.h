@@ -20,7 +20,6 @@ class DesignUnits {
   DesignUnits();
   explicit DesignUnits(double factor) : factor_(factor) {}
 
-  double Factor() const { return factor_; }
   int Px(int designPixels) const;
   QRect Rect(int left, int top, int width, int height) const;
   // A font of the design: family name as designed, character height in design pixels.

@@ -19,7 +19,6 @@ class TDataSource : public QAbstractTableModel {
   TDataSource(TFDQuery& dataset, QStringList fields, QStringList titles, QObject* parent = nullptr);
   ~TDataSource() override;
 
-  TFDQuery& DataSet() const { return dataset_; }
   const QStringList& Fields() const { return fields_; }
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;

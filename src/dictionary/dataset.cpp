@@ -406,10 +406,6 @@ void TFDQuery::FilterOn() {
   if (OnDataChange) OnDataChange();
 }
 
-bool TFDQuery::Filtered() const {
-  return d_->filtered;
-}
-
 const QString& TFDQuery::Filter() const {
   return d_->filterText;
 }
@@ -517,12 +513,6 @@ bool TFDQuery::Modified() const {
 
 void TFDQuery::Post() {
   d_->Store(OnUpdateData);
-}
-
-void TFDQuery::Cancel() {
-  if (d_->pending.empty()) return;
-  d_->pending.clear();
-  if (OnDataChange) OnDataChange();
 }
 
 quint64 TFDQuery::RowsVersion() const {

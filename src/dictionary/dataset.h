@@ -33,7 +33,6 @@ class TFDQuery {
   void FilterOff();
   void SetFilter(const QString& expression);
   void FilterOn();
-  bool Filtered() const;
   const QString& Filter() const;
 
   // --- navigation over the passing rows
@@ -56,7 +55,6 @@ class TFDQuery {
   void Edit(const QString& field, const QString& text);
   bool Modified() const;
   void Post();  // runs OnUpdateData, then writes; raises Error and keeps the edit on failure
-  void Cancel();
 
   // Reported before an edit is stored.
   std::function<void()> OnUpdateData;

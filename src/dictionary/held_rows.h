@@ -15,13 +15,6 @@ class HeldColumn {
   explicit HeldColumn(QString name = QString()) : name_(std::move(name)) {}
 
   const QString& Name() const { return name_; }
-  int RowCount() const { return static_cast<int>(nulls_.size()); }
-
-  void Reserve(int rows) {
-    begins_.reserve(static_cast<size_t>(rows));
-    ends_.reserve(static_cast<size_t>(rows));
-    nulls_.reserve(static_cast<size_t>(rows));
-  }
   void AppendNull() {
     begins_.push_back(static_cast<quint32>(units_.size()));
     ends_.push_back(static_cast<quint32>(units_.size()));
@@ -51,13 +44,6 @@ class HeldColumn {
     ends_[index] = static_cast<quint32>(units_.size());
     nulls_[index] = 0;
   }
-  void Clear() {
-    units_ = {};
-    begins_ = {};
-    ends_ = {};
-    nulls_ = {};
-  }
-
   bool IsNull(int row) const { return nulls_[static_cast<size_t>(row)] != 0; }
   // The row's value; empty for null.
   QStringView View(int row) const {

@@ -44,13 +44,4 @@ const QStringList& LookupGridFields() {
   return fields;
 }
 
-const QStringList& LookupGridTitles() {
-  static const QStringList titles = {QStringLiteral("漢字"),       QStringLiteral("文/白(古/今)"),
-                                     QStringLiteral("台羅"),       QStringLiteral("吳守禮注音"),
-                                     QStringLiteral("平水韻注音"), QStringLiteral("聲母次濁"),
-                                     QStringLiteral("平水韻"),     QStringLiteral("等.洪細"),
-                                     QStringLiteral("反切下字韻"), QStringLiteral("古音出處")};
-  return titles;
-}
-
 }  // namespace ravlek

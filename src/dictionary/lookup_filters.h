@@ -19,8 +19,7 @@ QString SpellFilter(const QString& text, const QString& classText);
 // Rhyme search: rows whose PoemRhyme begins with the text exactly as shown.
 QString RhymeFilter(const QString& text);
 
-// The lookup grid's fields in column order, and their titles.
+// The lookup grid's fields in column order.
 const QStringList& LookupGridFields();
-const QStringList& LookupGridTitles();
 
 }  // namespace ravlek
