@@ -2,19 +2,17 @@
 
 #include <QFile>
 #include <QSaveFile>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <optional>
+
+#include "app/byte_order_mark.h"
 
 namespace ravlek {
 namespace {
 
-enum class Encoding { Utf8, Utf8Bom, Utf16Le, Utf16Be };
-
 // A profile file held as lines, with what is needed to write it back unchanged elsewhere.
 struct ProfileText {
   bool exists = false;
-  Encoding encoding = Encoding::Utf8;
+  ByteOrderMark mark = ByteOrderMark::None;
   QString lineEnd = QStringLiteral("\n");
   bool endsWithLineEnd = true;
   QStringList lines;
@@ -25,22 +23,9 @@ ProfileText Load(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return text;
   text.exists = true;
-  QByteArray bytes = file.readAll();
-  QString content;
-  if (bytes.startsWith("\xEF\xBB\xBF")) {
-    text.encoding = Encoding::Utf8Bom;
-    content = QString::fromUtf8(bytes.mid(3));
-  } else if (bytes.startsWith("\xFF\xFE")) {
-    text.encoding = Encoding::Utf16Le;
-    QStringDecoder decode(QStringConverter::Utf16LE);
-    content = decode(bytes.mid(2));
-  } else if (bytes.startsWith("\xFE\xFF")) {
-    text.encoding = Encoding::Utf16Be;
-    QStringDecoder decode(QStringConverter::Utf16BE);
-    content = decode(bytes.mid(2));
-  } else {
-    content = QString::fromUtf8(bytes);
-  }
+  const QByteArray bytes = file.readAll();
+  text.mark = DetectByteOrderMark(bytes);
+  QString content = DecodeAfterByteOrderMark(bytes, text.mark);
   if (content.contains(QStringLiteral("\r\n"))) text.lineEnd = QStringLiteral("\r\n");
   content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text.endsWithLineEnd = content.isEmpty() || content.endsWith(QLatin1Char('\n'));
@@ -52,25 +37,7 @@ ProfileText Load(const QString& path) {
 bool Save(const QString& path, const ProfileText& text) {
   QString content = text.lines.join(text.lineEnd);
   if (text.endsWithLineEnd && !text.lines.isEmpty()) content += text.lineEnd;
-  QByteArray bytes;
-  switch (text.encoding) {
-    case Encoding::Utf8:
-      bytes = content.toUtf8();
-      break;
-    case Encoding::Utf8Bom:
-      bytes = "\xEF\xBB\xBF" + content.toUtf8();
-      break;
-    case Encoding::Utf16Le: {
-      QStringEncoder encode(QStringConverter::Utf16LE);
-      bytes = QByteArray("\xFF\xFE", 2) + QByteArray(encode(content));
-      break;
-    }
-    case Encoding::Utf16Be: {
-      QStringEncoder encode(QStringConverter::Utf16BE);
-      bytes = QByteArray("\xFE\xFF", 2) + QByteArray(encode(content));
-      break;
-    }
-  }
+  const QByteArray bytes = EncodeWithByteOrderMark(content, text.mark);
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
   if (file.write(bytes) != bytes.size()) {

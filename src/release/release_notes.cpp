@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <vector>
 
+#include "app/byte_order_mark.h"
 #include "app/error.h"
 
 namespace ravlek {
@@ -43,9 +44,8 @@ QString DecodeBig5(const QByteArray& bytes) {
 }  // namespace
 
 QString DecodeReleaseNotes(const QByteArray& bytes) {
-  if (bytes.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(bytes.mid(3));
-  if (bytes.startsWith("\xFF\xFE")) return QStringDecoder(QStringConverter::Utf16LE)(bytes.mid(2));
-  if (bytes.startsWith("\xFE\xFF")) return QStringDecoder(QStringConverter::Utf16BE)(bytes.mid(2));
+  const ByteOrderMark mark = DetectByteOrderMark(bytes);
+  if (mark != ByteOrderMark::None) return DecodeAfterByteOrderMark(bytes, mark);
   QStringDecoder utf8(QStringConverter::Utf8);
   const QString text = utf8.decode(bytes);
   if (!utf8.hasError()) return text;

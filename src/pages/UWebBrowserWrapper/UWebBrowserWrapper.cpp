@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "app/byte_order_mark.h"
 #include "app/error.h"
 
 namespace ravlek {
@@ -82,10 +83,16 @@ int NavigationFlagsFor(const QString& URL) {
 
 const TEncoding* DetectStreamEncoding(QIODevice& Stream) {
   Stream.seek(0);
-  const QByteArray bytes = Stream.readAll();
-  if (bytes.startsWith("\xEF\xBB\xBF")) return TEncoding::UTF8();
-  if (bytes.startsWith("\xFF\xFE")) return TEncoding::Unicode();
-  if (bytes.startsWith("\xFE\xFF")) return TEncoding::BigEndianUnicode();
+  switch (DetectByteOrderMark(Stream.readAll())) {
+    case ByteOrderMark::Utf8:
+      return TEncoding::UTF8();
+    case ByteOrderMark::Utf16Le:
+      return TEncoding::Unicode();
+    case ByteOrderMark::Utf16Be:
+      return TEncoding::BigEndianUnicode();
+    case ByteOrderMark::None:
+      break;
+  }
   return TEncoding::Default();
 }
 
