@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "app/app_folder.h"
 #include "app/error.h"
 #include "app/messages.h"
 #include "app/ostrel.h"
@@ -17,7 +18,6 @@ namespace ravlek {
 
 namespace {
 
-const QString kMarkerFile = QStringLiteral("__sys_Ravlek.ini");
 const QString kMarkerSection = QStringLiteral("RavlekSYS");
 const QString kLauncherKey = QStringLiteral("Luncher_ID");
 // The key's value once the editor has been started in this run.
@@ -73,7 +73,7 @@ QString EditorProgramPath(const QString& applicationFolder) {
 void TOstrel::TntBitBtn_Spell_Click() {
   using namespace ravlek;
   const QString applicationFolder = QDir::currentPath();
-  const QString marker = QDir(applicationFolder).filePath(kMarkerFile);
+  const QString marker = QDir(applicationFolder).filePath(kStartMarkerFile);
   if (ReadProfileInt(marker, kMarkerSection, kLauncherKey, 1) == kEditorStarted) {
     ShowTimedNotice(EditorAlreadyOpenNotice(), EditorNoticeCaption(), kNoticeMilliseconds);
     return;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTabWidget>
 
+#include "app/app_folder.h"
 #include "app/error.h"
 #include "app/messages.h"
 #include "app/window_layout.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-const QString kMarkerFile = QStringLiteral("__sys_Ravlek.ini");
 const QString kStarterMissingMessage =
     QStringLiteral("請改執行 Ravlek_Start 應用程式 來 啟動 [台語Ostrel輔助系統]");
 const QString kEngineMissingMessage =
@@ -73,7 +73,7 @@ void TOstrel::FormCreate() {
     FillRhymeBox();
     ravlek::SetComboText(ComboBox2, QStringLiteral("全"));
 
-    if (!QFile::exists(QDir::current().filePath(kMarkerFile))) {
+    if (!QFile::exists(ravlek::AppFolderFile(ravlek::kStartMarkerFile))) {
       ravlek::ShowPlainMessage(kStarterMissingMessage);
       terminated_ = true;
       return;
@@ -150,7 +150,7 @@ void TOstrel::FormActivate() {
 }
 
 void TOstrel::FormClose() {
-  QFile::remove(QDir::current().filePath(kMarkerFile));
+  QFile::remove(ravlek::AppFolderFile(ravlek::kStartMarkerFile));
   InstallStagedStarter(false);
 }
 

@@ -1,12 +1,12 @@
 // The page-change handler of the main window: the gate after an unfinished update download, the
 // update buttons of the version page, and the four resource pages, loaded anew at each visit.
 
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QWebEngineView>
 
+#include "app/app_folder.h"
 #include "app/messages.h"
 #include "app/ostrel.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
@@ -80,12 +80,11 @@ void TOstrel::TntTabControl1Change() {
   };
   for (const ResourcePage& resource : resourcePages) {
     if (TntTabControl1->currentWidget() != resource.page) continue;
-    const QString applicationFolder = QDir::currentPath();
     // This run keeps its own wrapper alive: a page change inside the load's waits replaces fWBW.
     auto wrapper = std::make_shared<TWebBrowserWrapper>(WebEngineHtmlView::For(resource.view));
     fWBW = wrapper;
-    wrapper->LoadFromFile(applicationFolder + QStringLiteral("/last_release_XML/") +
-                          QLatin1String(resource.file));
+    wrapper->LoadFromFile(
+        AppFolderFile(QStringLiteral("last_release_XML/") + QLatin1String(resource.file)));
     ShowPageCharset();
     return;
   }

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <exception>
 
+#include "app/app_folder.h"
 #include "app/messages.h"
 #include "app/ostrel.h"
 #include "release/IdHTTPProgress.h"
@@ -20,6 +21,8 @@
 #include "release/release_files.h"
 #include "release/release_state.h"
 #include "release/release_texts.h"
+
+using ravlek::AppFolderFile;
 
 namespace {
 
@@ -74,7 +77,6 @@ void TOstrel::DownloadProgressChanged() {
 }
 
 void TOstrel::DL_TntButtonClick() {
-  const QString app = QDir::currentPath();
   EnableButtons(*this, false);
   // A transfer's own error escapes to the error report; the buttons come back for another try.
   struct EnableOnError {
@@ -87,8 +89,8 @@ void TOstrel::DL_TntButtonClick() {
   DL_Status->show();
 
   // Is the release server there at all?
-  const QString manifest = app + QStringLiteral("/last_release_XML/LastVersion.xml");
-  const QString backup = app + QStringLiteral("/last_release_XML/LastVersion.sav");
+  const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
+  const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
   ravlek::CopyFileReplacing(manifest, backup);
   if (!ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"),
                               manifest)) {
@@ -99,8 +101,9 @@ void TOstrel::DL_TntButtonClick() {
     return;
   }
 
-  const QString systemArchive = app + QStringLiteral("/upgrade_zip/Ravlek_sys_upgrade.zip");
-  const QString databaseArchive = app + QStringLiteral("/upgrade_zip/Ravlek_db_upgrade.zip");
+  const QString systemArchive = AppFolderFile(QStringLiteral("upgrade_zip/Ravlek_sys_upgrade.zip"));
+  const QString databaseArchive =
+      AppFolderFile(QStringLiteral("upgrade_zip/Ravlek_db_upgrade.zip"));
   if (GLOBAL_sys_DL == 1) {
     if (!FetchArchive(*this, GLOBAL_sys_DLURL, systemArchive)) return;
     ravlek::SetLabelText(TntLabel5, ravlek::texts::kSysArchiveDoneLabel);
@@ -137,7 +140,7 @@ void TOstrel::DL_TntButtonClick() {
     } else {
       QCoreApplication::exit(0);
     }
-    ravlek::DeleteFileQuietly(app + QStringLiteral("/__sys_Ravlek.ini"));
+    ravlek::DeleteFileQuietly(AppFolderFile(ravlek::kStartMarkerFile));
   } else {
     ravlek::ShowPlainMessage(ravlek::texts::kDownloadProblemMessage);
     DL_NEXTTIME_TntButton->hide();
@@ -154,11 +157,10 @@ void TOstrel::DL_NEXTTIME_TntButtonClick() {
 }
 
 void TOstrel::InstallStagedStarter(bool notify) {
-  const QString app = QDir::currentPath();
-  const QString staged = app + QStringLiteral("/upgrade_zip/") + kStarterName;
+  const QString staged = AppFolderFile(QStringLiteral("upgrade_zip/") + kStarterName);
   if (!QFileInfo::exists(staged)) return;
   // A failed copy keeps the staged starter for the next try.
-  if (ravlek::CopyFileReplacing(staged, app + u'/' + kStarterName))
+  if (ravlek::CopyFileReplacing(staged, AppFolderFile(kStarterName)))
     ravlek::DeleteFileQuietly(staged);
   if (notify) {
     const QString crlf = QStringLiteral("\r\n");

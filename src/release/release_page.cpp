@@ -1,13 +1,13 @@
 // The release steps of the start-up sequence: the release base address, the manifests, the
 // package refresh, the version comparison and the announcement of an update.
 
-#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "app/app_folder.h"
 #include "app/messages.h"
 #include "app/ostrel.h"
 #include "app/profile.h"
@@ -21,19 +21,17 @@
 #include "release/unzip.h"
 #include "release/version_check.h"
 
+using ravlek::AppFolderFile;
+
 namespace {
 
 const QString kLastReleaseFolder = QStringLiteral("last_release_XML");
-
-QString AppFile(const QString& relative) {
-  return QDir::currentPath() + u'/' + relative;
-}
 
 }  // namespace
 
 void TOstrel::StartupReleaseAddress() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
-  state.xmlPath = ravlek::ReadProfileString(AppFile(QStringLiteral("FDConnectionDefs.ini")),
+  state.xmlPath = ravlek::ReadProfileString(AppFolderFile(QStringLiteral("FDConnectionDefs.ini")),
                                             QStringLiteral("Connect_RavlekXML"),
                                             QStringLiteral("XMLpath"), kLastReleaseFolder);
   GLOBAL_HOST_XML_Path = ravlek::ReleaseBaseAddress(ravlek::ReleaseRootAddress(), state.xmlPath);
@@ -45,8 +43,8 @@ void TOstrel::StartupReleaseAddress() {
 
 void TOstrel::StartupFetchManifest() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
-  const QString manifest = AppFile(QStringLiteral("last_release_XML/LastVersion.xml"));
-  const QString backup = AppFile(QStringLiteral("last_release_XML/LastVersion.sav"));
+  const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
+  const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
   ravlek::CopyFileReplacing(manifest, backup);
   ReleaseNote_TntMemo->hide();
   ReleaseNote_TntMemo->setEnabled(false);
@@ -64,37 +62,36 @@ void TOstrel::StartupFetchManifest() {
 
 void TOstrel::StartupRefreshPackages() {
   if (!ravlek::EnsureReleaseState(releaseState).manifestFetched) return;
-  const QString app = QDir::currentPath();
   ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"),
-                         app + QStringLiteral("/last_release_XML/information.xml"));
+                         AppFolderFile(QStringLiteral("last_release_XML/information.xml")));
   const ravlek::PackageIds installed =
-      ravlek::ReadPackageIds(app + QStringLiteral("/installedXML/information.xml"));
+      ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("installedXML/information.xml")));
   const ravlek::PackageIds latest =
-      ravlek::ReadPackageIds(app + QStringLiteral("/last_release_XML/information.xml"));
+      ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("last_release_XML/information.xml")));
   bool refreshed = false;
   if (latest.html != installed.html) {
-    const QString archive = app + QStringLiteral("/last_release_XML//HTML.zip");
+    const QString archive = AppFolderFile(QStringLiteral("last_release_XML//HTML.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
-    ravlek::UnzipToFolder(archive, app + u'/' + kLastReleaseFolder);
+    ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder));
     refreshed = true;
   }
   if (latest.images != installed.images) {
-    const QString archive = app + QStringLiteral("/last_release_XML/HTML_images.zip");
+    const QString archive = AppFolderFile(QStringLiteral("last_release_XML/HTML_images.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
     ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder());
     refreshed = true;
   }
   // The installed manifest moves on only once both packages are in place.
   if (refreshed) {
-    ravlek::CopyFileReplacing(app + QStringLiteral("/last_release_XML/information.xml"),
-                              app + QStringLiteral("/installedXML/information.xml"));
+    ravlek::CopyFileReplacing(AppFolderFile(QStringLiteral("last_release_XML/information.xml")),
+                              AppFolderFile(QStringLiteral("installedXML/information.xml")));
   }
 }
 
 void TOstrel::StartupShowInstalledVersions() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
   const auto releases =
-      ravlek::ReadReleases(AppFile(QStringLiteral("installedXML/CurrentVersion.xml")));
+      ravlek::ReadReleases(AppFolderFile(QStringLiteral("installedXML/CurrentVersion.xml")));
   state.installed = ravlek::InstalledVersionsOf(releases);
   if (!releases.empty()) {
     system_ver->setText(state.installed.system);
@@ -105,7 +102,7 @@ void TOstrel::StartupShowInstalledVersions() {
 void TOstrel::StartupListLatestRelease() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
   const auto releases =
-      ravlek::ReadReleases(AppFile(QStringLiteral("last_release_XML/LastVersion.xml")));
+      ravlek::ReadReleases(AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml")));
   state.latest = ravlek::LatestReleaseOf(releases);
   // The memo starts with one empty line; the release's lines follow it.
   QStringList lines = upgrade_ver_TntMemo->toPlainText().split(u'\n');
@@ -145,7 +142,7 @@ void TOstrel::StartupShowReleaseNotes() {
   ReleaseNote_TntMemo->show();
   ReleaseNote_TntMemo->setEnabled(true);
   ReleaseNote_TntMemo->setPlainText(
-      ravlek::ReadReleaseNotes(AppFile(QStringLiteral("ReleaseNote.txt"))).join(u'\n'));
+      ravlek::ReadReleaseNotes(AppFolderFile(QStringLiteral("ReleaseNote.txt"))).join(u'\n'));
 }
 
 void TOstrel::StartupSetDownloadFlags() {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include "app/app_folder.h"
 #include "app/error.h"
 #include "release/unzip.h"
 
@@ -29,7 +30,7 @@ StarterReport InstallStagedArchives(const QString& appDir) {
 bool CreateStartMarker(const QString& appDir) {
   // Always a new, empty marker: one left behind by a run that did not end normally still holds
   // that run's settings (the editor counted as started), which must not carry over.
-  QFile marker(QDir(appDir).filePath(QStringLiteral("__sys_Ravlek.ini")));
+  QFile marker(QDir(appDir).filePath(kStartMarkerFile));
   return marker.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
