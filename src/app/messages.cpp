@@ -9,16 +9,25 @@
 #include "app/error.h"
 
 namespace ravlek {
+namespace {
+
+// Every box of the program: one OK button, modal for the whole application, the text shown as
+// written (it comes from the file system, the database and the user's input). Waits until closed.
+void ExecMessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                    QWidget* owner) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+}
+
+}  // namespace
 
 QString ApplicationTitle() {
   return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
 void ShowTimedNotice(const QString& text, const QString& caption, int milliseconds) {
-  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.setTextFormat(Qt::PlainText);
-  box.setWindowModality(Qt::ApplicationModal);
   QTimer timer;
   timer.setSingleShot(true);
   // When the time runs out, the box that is active then is closed as if OK had been pressed.
@@ -26,17 +35,17 @@ void ShowTimedNotice(const QString& text, const QString& caption, int millisecon
     if (QWidget* active = QApplication::activeModalWidget()) active->close();
   });
   timer.start(milliseconds);
-  box.exec();
+  ExecMessageBox(QMessageBox::NoIcon, caption, text, QApplication::activeWindow());
   // The box may have been closed by the user: the timer must not fire later.
   timer.stop();
 }
 
 void ShowPlainMessage(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.setTextFormat(Qt::PlainText);
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
+  ExecMessageBox(QMessageBox::NoIcon, ApplicationTitle(), text, QApplication::activeWindow());
+}
+
+void ShowCaptionedMessage(QWidget* owner, const QString& text, const QString& caption) {
+  ExecMessageBox(QMessageBox::NoIcon, caption, text, owner);
 }
 
 QString ErrorReportText(const QString& message) {
@@ -47,12 +56,8 @@ QString ErrorReportText(const QString& message) {
 }
 
 void ShowErrorReport(const QString& message) {
-  QMessageBox box(QMessageBox::Critical, ApplicationTitle(), ErrorReportText(message),
-                  QMessageBox::Ok, QApplication::activeWindow());
-  // Messages come from the file system, the database and the user's input: shown as written.
-  box.setTextFormat(Qt::PlainText);
-  box.setWindowModality(Qt::ApplicationModal);
-  box.exec();
+  ExecMessageBox(QMessageBox::Critical, ApplicationTitle(), ErrorReportText(message),
+                 QApplication::activeWindow());
 }
 
 void RunHandler(const std::function<void()>& handler) {

@@ -18,6 +18,9 @@ void ShowTimedNotice(const QString& text, const QString& caption, int millisecon
 // A plain message: no icon, one OK button, the application's title as caption; waits for the user.
 void ShowPlainMessage(const QString& text);
 
+// A message with its own caption, no icon and one OK button, over `owner`; waits for the user.
+void ShowCaptionedMessage(QWidget* owner, const QString& text, const QString& caption);
+
 // The error report's text: a full stop is appended unless the last character's code is at most
 // that of "." (so a message ending in "!", "." or a blank stays as it is).
 QString ErrorReportText(const QString& message);

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -32,13 +31,6 @@ const QString kStarterName = QStringLiteral("Ravlek_Start.exe");
 const QString kStarterName = QStringLiteral("Ravlek_Start");
 #endif
 
-// A box with a fixed caption, one OK button and no icon, waiting for the user.
-void ShowCaptionedMessage(QWidget* owner, const QString& text, const QString& caption) {
-  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
-}
-
 void EnableButtons(TOstrel& window, bool enabled) {
   window.DL_TntButton->setEnabled(enabled);
   window.DL_NEXTTIME_TntButton->setEnabled(enabled);
@@ -62,8 +54,8 @@ bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
                           ravlek::texts::kPoorNetworkCaption, 5000);
   client.DownloadFile(url, target);
   if (complete()) return true;
-  ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
-                       ravlek::texts::kNetworkErrorCaption);
+  ravlek::ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
+                               ravlek::texts::kNetworkErrorCaption);
   EnableButtons(window, true);
   ravlek::DeleteFileQuietly(target);
   return false;
@@ -95,8 +87,8 @@ void TOstrel::DL_TntButtonClick() {
   if (!ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"),
                               manifest)) {
     ravlek::CopyFileReplacing(backup, manifest);
-    ShowCaptionedMessage(this, ravlek::texts::kNetworkDownText,
-                         ravlek::texts::kNetworkErrorCaption);
+    ravlek::ShowCaptionedMessage(this, ravlek::texts::kNetworkDownText,
+                                 ravlek::texts::kNetworkErrorCaption);
     EnableButtons(*this, true);
     return;
   }
