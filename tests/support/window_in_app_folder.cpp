@@ -1,11 +1,10 @@
 #include "tests/support/window_in_app_folder.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTimer>
 
 #include "app/ostrel.h"
+#include "tests/support/app_folder_fixture.h"
 #include "tests/support/dictionary_fixture.h"
 
 namespace ravlek::test {
@@ -19,20 +18,14 @@ WindowInAppFolder::WindowInAppFolder(
   marker.open(QIODevice::WriteOnly);
   marker.close();
 
-  previousDir_ = QDir::currentPath();
-  QDir::setCurrent(dir_.path());
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [] {
-    if (QWidget* box = QApplication::activeModalWidget()) box->close();
-  });
-  closer.start(20);
+  inFolder_ = std::make_unique<CurrentDirGuard>(dir_.path());
+  ModalBoxDismisser startupBoxes;
   window_ = std::make_unique<TOstrel>();
-  closer.stop();
 }
 
 WindowInAppFolder::~WindowInAppFolder() {
   window_.reset();
-  QDir::setCurrent(previousDir_);
+  inFolder_.reset();
 }
 
 }  // namespace ravlek::test

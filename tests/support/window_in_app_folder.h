@@ -12,6 +12,8 @@ class TOstrel;
 
 namespace ravlek::test {
 
+class CurrentDirGuard;
+
 class WindowInAppFolder {
  public:
   // `writeDictionary` creates the SQLite dictionary at the path it receives.
@@ -25,7 +27,7 @@ class WindowInAppFolder {
 
  private:
   QTemporaryDir dir_;
-  QString previousDir_;
+  std::unique_ptr<CurrentDirGuard> inFolder_;
   std::unique_ptr<TOstrel> window_;
 };
 
