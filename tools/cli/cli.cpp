@@ -110,6 +110,12 @@ void WriteOut(const QByteArray& bytes) {
   std::fflush(stdout);
 }
 
+int CommandUsageError(const char* usage) {
+  WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
+           QString::fromUtf8(usage));
+  return 2;
+}
+
 void WriteErr(const QString& line) {
   const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
   std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);

@@ -29,6 +29,10 @@ struct CommandRegistration {
 // On failure writes one clear line to standard error and returns false.
 bool OpenDictionary(const Globals& globals, TFDConnection& connection);
 
+// Writes a command's usage line, the global options before it, to standard error and returns the
+// usage status 2.
+int CommandUsageError(const char* usage);
+
 // Writes UTF-8 bytes to standard output / standard error exactly as given.
 void WriteOut(const QByteArray& bytes);
 void WriteErr(const QString& line);

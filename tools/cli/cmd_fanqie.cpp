@@ -14,9 +14,7 @@ constexpr const char* kUsage = "fanqie [FILE]";
 
 int Fanqie(const Globals& globals, const QStringList& args) {
   if (args.size() > 1 || (!args.isEmpty() && args[0].startsWith(u'-'))) {
-    WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
-             QString::fromUtf8(kUsage));
-    return 2;
+    return CommandUsageError(kUsage);
   }
   QString text;
   if (QString error; !ReadTextInput(args.value(0), text, error)) {

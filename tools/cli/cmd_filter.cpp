@@ -14,9 +14,7 @@ constexpr const char* kUsage =
 
 int Usage(const QString& problem) {
   WriteErr(QStringLiteral("ravlek-cli filter: ") + problem);
-  WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
-           QString::fromUtf8(kUsage));
-  return 2;
+  return CommandUsageError(kUsage);
 }
 
 int Filter(const Globals& globals, const QStringList& args) {

@@ -16,9 +16,7 @@ constexpr const char* kUsage = "lookup --char TEXT | --spell TEXT [--class TEXT]
 
 int Usage(const QString& problem) {
   WriteErr(QStringLiteral("ravlek-cli lookup: ") + problem);
-  WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
-           QString::fromUtf8(kUsage));
-  return 2;
+  return CommandUsageError(kUsage);
 }
 
 int Lookup(const Globals& globals, const QStringList& args) {

@@ -27,9 +27,7 @@ int Romanize(const Globals& globals, const QStringList& args) {
     } else if (arg == QLatin1String("--no-separator")) {
       options.separator = false;
     } else if (arg.startsWith(u'-') || !path.isEmpty()) {
-      WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
-               QString::fromUtf8(kUsage));
-      return 2;
+      return CommandUsageError(kUsage);
     } else {
       path = arg;
     }
