@@ -19,6 +19,15 @@ class Error : public std::exception {
   std::string utf8_;
 };
 
+// The errors of a file that cannot be opened for reading, or created: the name as it is shown
+// and the system's reason.
+inline Error CannotOpenFileError(const QString& shownName, const QString& reason) {
+  return Error(QStringLiteral("Cannot open file \"%1\". %2").arg(shownName, reason));
+}
+inline Error CannotCreateFileError(const QString& shownName, const QString& reason) {
+  return Error(QStringLiteral("Cannot create file \"%1\". %2").arg(shownName, reason));
+}
+
 // A cancelled action that carries no message: it ends the handler and is never shown.
 class Abort : public std::exception {
  public:

@@ -45,9 +45,8 @@ void TIdHTTPProgress::DownloadFile(const QString& aFileUrl, const QString& aDest
   if (!folder.isEmpty() && folder != QStringLiteral(".")) QDir().mkpath(folder);
   std::FILE* out = detail::OpenForWriting(aDestinationFile);
   if (!out) {
-    throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                    .arg(QDir::toNativeSeparators(aDestinationFile),
-                         QString::fromLocal8Bit(std::strerror(errno))));
+    throw CannotCreateFileError(QDir::toNativeSeparators(aDestinationFile),
+                                QString::fromLocal8Bit(std::strerror(errno)));
   }
 
   detail::TransferSettings settings;

@@ -37,8 +37,7 @@ ManifestDocument::ManifestDocument(ManifestDocument&&) noexcept = default;
 ManifestDocument ManifestDocument::Load(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    throw Error(QStringLiteral("Cannot open file \"%1\". %2")
-                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+    throw CannotOpenFileError(QDir::toNativeSeparators(path), file.errorString());
   }
   QByteArray bytes = file.readAll();
   if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);

@@ -55,8 +55,7 @@ QString DecodeReleaseNotes(const QByteArray& bytes) {
 QStringList ReadReleaseNotes(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    throw Error(QStringLiteral("Cannot open file \"%1\". %2")
-                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+    throw CannotOpenFileError(QDir::toNativeSeparators(path), file.errorString());
   }
   const QString text = DecodeReleaseNotes(file.readAll());
   static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));

@@ -75,8 +75,7 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
   std::unique_ptr<std::FILE, FileCloser> out(
       std::fopen(QFile::encodeName(target).constData(), "wb"));
   if (!out) {
-    throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                    .arg(Native(target), QString::fromLocal8Bit(std::strerror(errno))));
+    throw CannotCreateFileError(Native(target), QString::fromLocal8Bit(std::strerror(errno)));
   }
   for (;;) {
     const zip_int64_t count = zip_fread(member.get(), buffer.data(), buffer.size());
@@ -102,8 +101,7 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
 void UnzipToFolder(const QString& archive, const QString& folder) {
   const QFileInfo info(archive);
   if (!info.isFile()) {
-    throw Error(
-        QStringLiteral("Cannot open file \"%1\". The file does not exist").arg(Native(archive)));
+    throw CannotOpenFileError(Native(archive), QStringLiteral("The file does not exist"));
   }
   if (info.size() == 0) {
     throw Error(

@@ -167,8 +167,7 @@ void TWebBrowserWrapper::LoadFromFile(const QString& FileName) {
   // Other processes may read and write the file meanwhile: nothing here locks it.
   QFile file(FileName);
   if (!file.open(QIODevice::ReadOnly)) {
-    throw Error(QStringLiteral("Cannot open file \"%1\". %2")
-                    .arg(FullFileName(FileName), file.errorString()));
+    throw CannotOpenFileError(FullFileName(FileName), file.errorString());
   }
   LoadFromStream(file);
 }
@@ -227,8 +226,7 @@ void TWebBrowserWrapper::SaveToStream(QIODevice& Stm, const TEncoding* Encoding)
 void TWebBrowserWrapper::SaveToFile(const QString& FileName) {
   QFile file(FileName);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                    .arg(FullFileName(FileName), file.errorString()));
+    throw CannotCreateFileError(FullFileName(FileName), file.errorString());
   }
   SaveToStream(file);
 }
@@ -236,8 +234,7 @@ void TWebBrowserWrapper::SaveToFile(const QString& FileName) {
 void TWebBrowserWrapper::SaveToFile(const QString& FileName, const TEncoding* Encoding) {
   QFile file(FileName);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                    .arg(FullFileName(FileName), file.errorString()));
+    throw CannotCreateFileError(FullFileName(FileName), file.errorString());
   }
   SaveToStream(file, Encoding);
 }
