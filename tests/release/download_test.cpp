@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/error.h"
+#include "file_bytes.h"
 #include "local_server.h"
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
@@ -21,11 +22,6 @@ using ravlek::testing::LocalServer;
 namespace {
 
 using namespace std::chrono_literals;
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "app/error.h"
+#include "file_bytes.h"
 #include "release/unzip.h"
 #include "zip_writer.h"
 
@@ -15,11 +16,6 @@ using ravlek::testing::WriteZip;
 using ravlek::testing::ZipMember;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList FilesUnder(const QString& folder) {
   QStringList files;

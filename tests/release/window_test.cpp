@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "app/ostrel.h"
+#include "file_bytes.h"
 #include "local_server.h"
 #include "qstring_printer.h"
 #include "release/download_status.h"
@@ -34,11 +35,6 @@ using test::CurrentDirGuard;
 using test::ModalBoxDismisser;
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QByteArray LastVersion(const QString& system, const QString& database, const QString& systemUrl,
                        const QString& databaseUrl) {
