@@ -16,16 +16,17 @@
 
 namespace {
 
+// The window lives from the first benchmark until main() ends, before the application object.
+std::unique_ptr<ravlek::test::WindowInAppFolder> g_started;
+
 ravlek::test::WindowInAppFolder& Started() {
-  static auto started = std::make_unique<ravlek::test::WindowInAppFolder>(
-      [](const QString& path) { ravlek::test::WriteSyntheticDictionary(path, 100000); });
-  static bool shown = false;
-  if (!shown) {
-    started->window().show();
+  if (!g_started) {
+    g_started = std::make_unique<ravlek::test::WindowInAppFolder>(
+        [](const QString& path) { ravlek::test::WriteSyntheticDictionary(path, 100000); });
+    g_started->window().show();
     QApplication::processEvents();
-    shown = true;
   }
-  return *started;
+  return *g_started;
 }
 
 void Press(QWidget* field, const QString& text) {
@@ -98,5 +99,6 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  g_started.reset();
   return 0;
 }
