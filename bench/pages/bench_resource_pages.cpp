@@ -14,6 +14,7 @@
 
 #include "app/messages.h"
 #include "app/ostrel.h"
+#include "build_paths.h"
 
 namespace {
 

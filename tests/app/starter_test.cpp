@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include "../release/zip_writer.h"
+#include "build_paths.h"
 #include "starter.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <stdexcept>
 
+#include "build_paths.h"
 #include "tests/support/dictionary_fixture.h"
 
 namespace ravlek::test {

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/error.h"
+#include "build_paths.h"
 #include "dictionary/connection.h"
 
 namespace ravlek::cli {
