@@ -72,13 +72,13 @@ void TOstrel::StartupRefreshPackages() {
   if (latest.html != installed.html) {
     const QString archive = AppFolderFile(QStringLiteral("last_release_XML//HTML.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
-    ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder));
+    ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder), ravlek::PackageUnzipLimits());
     refreshed = true;
   }
   if (latest.images != installed.images) {
     const QString archive = AppFolderFile(QStringLiteral("last_release_XML/HTML_images.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
-    ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder());
+    ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder(), ravlek::PackageUnzipLimits());
     refreshed = true;
   }
   // The installed manifest moves on only once both packages are in place.
