@@ -215,7 +215,9 @@ bool TFDQuery::Impl::ReadRows(QSqlDatabase& db, const QString& sql, int keyCount
   }
 #endif
   QSqlQuery query(db);
-  query.setForwardOnly(true);
+  // Forward-only makes Qt's PostgreSQL driver fetch one row per round trip; the whole result in
+  // one piece reads 100,000 rows several times faster there.
+  query.setForwardOnly(db.driverName() != QLatin1String("QPSQL"));
   if (!query.exec(sql)) {
     error = query.lastError().text().trimmed();
     return false;
@@ -527,14 +529,17 @@ int TFDQuery::FieldIndex(const QString& field) const {
 }
 
 QString TFDQuery::Text(int passingIndex, int fieldIndex) const {
+  return TextView(passingIndex, fieldIndex).toString();
+}
+
+QStringView TFDQuery::TextView(int passingIndex, int fieldIndex) const {
   if (passingIndex < 0 || passingIndex >= RecordCount() || fieldIndex < 0 ||
       fieldIndex >= static_cast<int>(d_->columns.size())) {
-    return QString();
+    return QStringView();
   }
   if (const QString* edited = d_->PendingText(passingIndex, fieldIndex)) return *edited;
-  return d_->columns[static_cast<size_t>(fieldIndex)]
-      .View(d_->passing[static_cast<size_t>(passingIndex)])
-      .toString();
+  return d_->columns[static_cast<size_t>(fieldIndex)].View(
+      d_->passing[static_cast<size_t>(passingIndex)]);
 }
 
 bool TFDQuery::IsNull(int passingIndex, int fieldIndex) const {

@@ -53,6 +53,8 @@ class TFDQuery {
   QStringList FieldNames() const;
   int FieldIndex(const QString& field) const;  // -1 when unknown
   QString Text(int passingIndex, int fieldIndex) const;
+  // The same without a copy; valid until the rows, the filter or the pending edit change.
+  QStringView TextView(int passingIndex, int fieldIndex) const;
   bool IsNull(int passingIndex, int fieldIndex) const;
 
   // --- edits of the current row, stored into the table (by the row's key) when the row is left:
