@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/messages.h"
-#include "app/ostrel.h"
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
 #include "build_paths.h"
 
 namespace {

@@ -1,0 +1,31 @@
+// The fanqie page: 反.切音粹取 writes the readings of the notations in the input field;
+// 頂面欄清空 empties the input; 使用範例說明 puts the sample passage into the input.
+
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include "app/window/ostrel.h"
+#include "dictionary/fanqie.h"
+
+void TOstrel::TntButton2Click() {
+  TntMemo2->clear();
+  // The field's text as it holds it, its paragraph breaks read as CR LF. (Its plain text would
+  // turn a no-break space into a blank and a line separator into a line break.)
+  QString text = TntMemo1->document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+  ravlek::DatasetBaseWordLookup lookup(*FDQueryBaseWords, *FDQueryBaseWordsPlus);
+  // Each line is shown when it is complete; a failing lookup leaves the lines before it.
+  QString shown;
+  ravlek::ExtractFanqieReadings(text, lookup, [&](const QString& line) {
+    shown += line;
+    TntMemo2->setPlainText(shown);
+  });
+}
+
+void TOstrel::TntButton3Click() {
+  TntMemo1->clear();
+}
+
+void TOstrel::TntButton4Click() {
+  TntMemo1->setPlainText(ravlek::FanqieSamplePassage());
+}

@@ -1,0 +1,16 @@
+#include "tests/support/window/window_test_environment.h"
+
+#include <QCoreApplication>
+
+namespace ravlek::test {
+
+void PrepareWindowTestEnvironment() {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  if (qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").isEmpty()) {
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+  }
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+}  // namespace ravlek::test
