@@ -26,6 +26,7 @@
 #include "tests/support/local_server.h"
 #include "tests/support/qstring_printer.h"
 #include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/own_release_server.h"
 #include "tests/support/zip_writer.h"
 
 namespace ravlek {
@@ -99,7 +100,7 @@ class ReleaseWindowTest : public ::testing::Test {
     window_.reset();
     guard_.reset();
     qputenv("HOME", previousHome_);
-    ReleaseRootAddress() = QStringLiteral(RAVLEK_RELEASE_ROOT);
+    ReleaseRootAddress() = test::EnsureOwnReleaseServer();
   }
 
   void Publish(const QString& name, const QByteArray& bytes,

@@ -7,6 +7,7 @@
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/own_release_server.h"
 
 namespace ravlek::test {
 
@@ -19,6 +20,7 @@ WindowInAppFolder::WindowInAppFolder(
   marker.open(QIODevice::WriteOnly);
   marker.close();
 
+  EnsureOwnReleaseServer();
   inFolder_ = std::make_unique<CurrentDirGuard>(dir_.path());
   ModalBoxDismisser startupBoxes;
   window_ = std::make_unique<TOstrel>();

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "tests/support/window/own_release_server.h"
+
 namespace ravlek::test {
 
 void PrepareWindowTestEnvironment() {
@@ -11,6 +13,7 @@ void PrepareWindowTestEnvironment() {
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  EnsureOwnReleaseServer();
 }
 
 }  // namespace ravlek::test

@@ -3,8 +3,8 @@
 
 namespace ravlek::test {
 
-// Sets the offscreen platform and WebEngine without sandbox; call before the QApplication is
-// created.
+// Sets the offscreen platform and WebEngine without sandbox and points the release steps at the
+// program's own release server; call before the QApplication is created.
 void PrepareWindowTestEnvironment();
 
 }  // namespace ravlek::test
