@@ -1,6 +1,8 @@
 #include "dictionary/fanqie_synthesis.h"
 
+#include <QStringList>
 #include <algorithm>
+#include <initializer_list>
 #include <optional>
 
 #include "dictionary/tailo_syllable.h"
@@ -288,6 +290,79 @@ void RestoreMedial(Sound& sound, const TailoSyllable& low, const QString& lowerD
   }
 }
 
+bool IsDentalOrSibilant(const QString& initial) {
+  return initial == u"t" || initial == u"th" || initial == u"n" || initial == u"l" ||
+         initial == u"ts" || initial == u"tsh" || initial == u"s" || initial == u"j";
+}
+
+bool IsSibilant(const QString& initial) {
+  return initial == u"ts" || initial == u"tsh" || initial == u"s";
+}
+
+// The Pingshui rhyme groups by their names in all tones (支紙寘 is the 止 rhymes 支脂之).
+bool InRhymeGroup(const QString& rhyme, std::initializer_list<const char16_t*> names) {
+  for (const char16_t* name : names) {
+    if (rhyme.endsWith(QStringView(name))) return true;
+  }
+  return false;
+}
+
+// Finals that the literary layer reads differently from the lower character's own reading,
+// depending on the initial: the first of the list is the more usual one.
+void AddFinalVariants(QList<Sound>& sounds, const TailoSyllable& up,
+                      const LiteraryReading& upperReading, const TailoSyllable& low,
+                      const LiteraryReading& lowerReading) {
+  QList<Sound> result;
+  for (const Sound& sound : std::as_const(sounds)) {
+    auto variant = [&](const QString& final, const QString& note, bool first) {
+      Sound other = sound;
+      other.final = final;
+      other.notes << note;
+      if (first) {
+        Sound plain = sound;
+        plain.penalty += 1;
+        result << other << plain;
+      } else {
+        other.penalty += 1;
+        result << sound << other;
+      }
+    };
+    const QString& rhyme = lowerReading.poemRhyme;
+    // 止 rhymes after dental sibilants (精, 莊) read the apical -u (資 tsu, 師 su); after the
+    // palatals (章) -i. An upper that itself reads -u in these rhymes is a dental sibilant.
+    if (IsSibilant(sound.initial) && sound.final == u"i" &&
+        InRhymeGroup(rhyme, {u"四支", u"四紙", u"四寘"})) {
+      const bool apicalUpper =
+          up.final == u"u" && InRhymeGroup(upperReading.poemRhyme, {u"四支", u"四紙", u"四寘"});
+      variant(QStringLiteral("u"), QStringLiteral("止攝齒頭 -u"), apicalUpper);
+      continue;
+    }
+    // 江 rhymes: -ang/-ak after velars and labials, -ong/-ok after dentals and sibilants.
+    if (IsDentalOrSibilant(sound.initial) && (sound.final == u"ang" || sound.final == u"ak") &&
+        InRhymeGroup(rhyme, {u"三江", u"三講", u"三絳", u"三覺"})) {
+      variant(sound.final == u"ang" ? QStringLiteral("ong") : QStringLiteral("ok"),
+              QStringLiteral("江韻舌齒 -o-"), true);
+      continue;
+    }
+    // 灰 rhymes: -ue after velars and labials, often -ui after dentals.
+    if (IsDentalOrSibilant(sound.initial) && sound.final == u"ue" &&
+        InRhymeGroup(rhyme, {u"十灰", u"十賄", u"十一隊"})) {
+      variant(QStringLiteral("ui"), QStringLiteral("灰韻舌齒 -ui"), false);
+      continue;
+    }
+    // A rounded third-division rhyme lost its -u- after a zero initial (緣 ian); after a
+    // consonant it may stand (全 tsuan).
+    if (low.initial.isEmpty() && !sound.initial.isEmpty() &&
+        (sound.final == u"ian" || sound.final == u"iat")) {
+      variant(sound.final == u"ian" ? QStringLiteral("uan") : QStringLiteral("uat"),
+              QStringLiteral("合口 -u-"), false);
+      continue;
+    }
+    result << sound;
+  }
+  sounds = result;
+}
+
 struct Ranked {
   FanqieCandidate candidate;
   int rank;
@@ -319,19 +394,33 @@ QList<FanqieCandidate> SynthesizeFanqie(const QString& upper,
                            (up->initial.isEmpty() ? QStringLiteral("∅") : up->initial) +
                            QStringLiteral("- · ") + lower + QStringLiteral(" -") + low->final +
                            u' ' + CategoryName(category) + QStringLiteral(" · ") + toneStep;
-      for (Sound sound : ByInitialClass(*up, upperReading.initialType, low->final)) {
+      QList<Sound> sounds = ByInitialClass(*up, upperReading.initialType, low->final);
+      for (Sound& sound : sounds) {
         if (labiodental) ApplyLabiodental(sound, upperReading.initialType);
         RestoreMedial(sound, *low, lowerReadings[j].division);
-        const QList<Onset> onsets = Onsets(sound.initial, sound.final);
-        for (qsizetype v = 0; v < onsets.size(); ++v) {
-          const Onset& onset = onsets[v];
-          const QString reading = onset.initial + onset.final + QString::number(tone);
-          QString steps = head;
-          QStringList notes = sound.notes;
-          if (!onset.note.isEmpty()) notes << onset.note;
-          for (const QString& note : notes) steps += QStringLiteral(" · ") + note;
-          steps += QStringLiteral(" ⇒ ") + reading;
-          ranked.push_back({{reading, steps}, static_cast<int>(i + j + 2 * v + 2 * sound.penalty)});
+      }
+      AddFinalVariants(sounds, *up, upperReading, *low, lowerReadings[j]);
+      // A fully voiced rising syllable went to 陽去, but literary readings often kept it rising.
+      QList<std::pair<int, QString>> tones = {{tone, head}};
+      if (category == ToneCategory::Shang && reg.value == Register::FullyVoiced) {
+        QString rising = head;
+        rising.truncate(rising.lastIndexOf(QStringLiteral(" → ")));
+        tones.push_back({2, rising + QStringLiteral(" → 全濁上讀上聲 2")});
+      }
+      for (qsizetype t = 0; t < tones.size(); ++t) {
+        for (const Sound& sound : std::as_const(sounds)) {
+          const QList<Onset> onsets = Onsets(sound.initial, sound.final);
+          for (qsizetype v = 0; v < onsets.size(); ++v) {
+            const Onset& onset = onsets[v];
+            const QString reading = onset.initial + onset.final + QString::number(tones[t].first);
+            QString steps = tones[t].second;
+            QStringList notes = sound.notes;
+            if (!onset.note.isEmpty()) notes << onset.note;
+            for (const QString& note : notes) steps += QStringLiteral(" · ") + note;
+            steps += QStringLiteral(" ⇒ ") + reading;
+            ranked.push_back(
+                {{reading, steps}, static_cast<int>(i + j + 2 * v + 2 * sound.penalty + 2 * t)});
+          }
         }
       }
     }

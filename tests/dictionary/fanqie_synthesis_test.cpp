@@ -254,6 +254,26 @@ TEST(SynthesisTest, EveryDistinctCandidateInReadingOrder) {
   EXPECT_EQ(readings, (QStringList{u"tsian3"_s, u"tsuan3"_s}));
 }
 
+TEST(SynthesisTest, RuleVariantsComeAfterTheRegularOutcome) {
+  auto readings = [](const QList<FanqieCandidate>& candidates) {
+    QStringList list;
+    for (const auto& c : candidates) list << c.reading;
+    return list;
+  };
+  // A fully voiced 上 goes to 陽去, the literary layer's kept rising tone after it; a fully voiced
+  // stop is unaspirated first, aspirated second.
+  EXPECT_EQ(readings(SynthesizeFanqie(u"徒"_s, {R(u"too5"_s, u"全濁"_s)}, u"摠"_s,
+                                      {R(u"tsong2"_s, u"全清"_s, u"上聲一董"_s)})),
+            (QStringList{u"tong7"_s, u"thong7"_s, u"tong2"_s, u"thong2"_s}));
+  // 止 rhymes after a dental sibilant read -u when the upper itself reads so; else -i first.
+  EXPECT_EQ(readings(SynthesizeFanqie(u"子"_s, {R(u"tsu2"_s, u"全清"_s, u"上聲四紙"_s)}, u"夷"_s,
+                                      {R(u"i5"_s, u"次濁"_s, u"上平四支"_s)})),
+            (QStringList{u"tsu1"_s, u"tsi1"_s}));
+  EXPECT_EQ(readings(SynthesizeFanqie(u"章"_s, {R(u"tsiong1"_s, u"全清"_s, u"下平七陽"_s)}, u"移"_s,
+                                      {R(u"i5"_s, u"次濁"_s, u"上平四支"_s)})),
+            (QStringList{u"tsi1"_s, u"tsu1"_s}));
+}
+
 TEST(SynthesisTest, NoCandidateWithoutAReadableReading) {
   EXPECT_TRUE(SynthesizeFanqie(u"則"_s, {}, u"旰"_s, {R(u"kan3"_s)}).isEmpty());
   EXPECT_TRUE(SynthesizeFanqie(u"則"_s, {R(u"tsik"_s)}, u"旰"_s, {R(u"kan3"_s)}).isEmpty());
