@@ -15,8 +15,8 @@
 #include <QWebEngineView>
 #include <cstdio>
 
-#include "app/messages.h"
-#include "app/ostrel.h"
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
 
 namespace {
 
