@@ -227,6 +227,26 @@ INSTANTIATE_TEST_SUITE_P(
                      u"良"_s,
                      {R(u"liong5"_s, u"次濁"_s, u"下平七陽"_s, u"三"_s)},
                      u"hiong1"_s},
+        NotationCase{"labiodental_wei_rhyme",
+                     u"甫"_s,
+                     {R(u"hu2"_s, u"全清"_s, u"上聲七麌"_s, u"三"_s)},
+                     u"微"_s,
+                     {R(u"bi5"_s, u"次濁"_s, u"上平五微"_s, u"三"_s)},
+                     u"hui1"_s},
+        // The coda follows the lower's rhyme: -m read in a -n rhyme gives -n.
+        NotationCase{"coda_from_rhyme",
+                     u"章"_s,
+                     {R(u"tsiong1"_s, u"全清"_s)},
+                     u"忍"_s,
+                     {R(u"jim2"_s, u"次濁"_s, u"上聲十一軫"_s)},
+                     u"tsin2"_s},
+        // 通 rhymes have a rounded vowel whatever the lower's own reading.
+        NotationCase{"tong_rhymes_rounded",
+                     u"古"_s,
+                     {R(u"koo2"_s, u"全清"_s)},
+                     u"沃"_s,
+                     {R(u"ak4"_s, u"全清"_s, u"入聲二沃"_s)},
+                     u"kok4"_s},
         // A third-division lower read after a labiodental gives its medial back.
         NotationCase{"medial_restored",
                      u"餘"_s,
@@ -272,6 +292,10 @@ TEST(SynthesisTest, RuleVariantsComeAfterTheRegularOutcome) {
   EXPECT_EQ(readings(SynthesizeFanqie(u"章"_s, {R(u"tsiong1"_s, u"全清"_s, u"下平七陽"_s)}, u"移"_s,
                                       {R(u"i5"_s, u"次濁"_s, u"上平四支"_s)})),
             (QStringList{u"tsi1"_s, u"tsu1"_s}));
+  // Third-division retroflex stops keep t-, some palatalised to ts-.
+  EXPECT_EQ(readings(SynthesizeFanqie(u"陟"_s, {R(u"tik4"_s, u"全清"_s)}, u"弓"_s,
+                                      {R(u"kiong1"_s, u"全清"_s, u"上平一東"_s, u"三等細"_s)})),
+            (QStringList{u"tiong1"_s, u"tsiong1"_s}));
 }
 
 TEST(SynthesisTest, NoCandidateWithoutAReadableReading) {
