@@ -227,6 +227,26 @@ INSTANTIATE_TEST_SUITE_P(
                      u"良"_s,
                      {R(u"liong5"_s, u"次濁"_s, u"下平七陽"_s, u"三"_s)},
                      u"hiong1"_s},
+        NotationCase{"labiodental_wei_rhyme",
+                     u"甫"_s,
+                     {R(u"hu2"_s, u"全清"_s, u"上聲七麌"_s, u"三"_s)},
+                     u"微"_s,
+                     {R(u"bi5"_s, u"次濁"_s, u"上平五微"_s, u"三"_s)},
+                     u"hui1"_s},
+        // The coda follows the lower's rhyme: -m read in a -n rhyme gives -n.
+        NotationCase{"coda_from_rhyme",
+                     u"章"_s,
+                     {R(u"tsiong1"_s, u"全清"_s)},
+                     u"忍"_s,
+                     {R(u"jim2"_s, u"次濁"_s, u"上聲十一軫"_s)},
+                     u"tsin2"_s},
+        // 通 rhymes have a rounded vowel whatever the lower's own reading.
+        NotationCase{"tong_rhymes_rounded",
+                     u"古"_s,
+                     {R(u"koo2"_s, u"全清"_s)},
+                     u"沃"_s,
+                     {R(u"ak4"_s, u"全清"_s, u"入聲二沃"_s)},
+                     u"kok4"_s},
         // A third-division lower read after a labiodental gives its medial back.
         NotationCase{"medial_restored",
                      u"餘"_s,
@@ -252,6 +272,26 @@ TEST(SynthesisTest, EveryDistinctCandidateInReadingOrder) {
   QStringList readings;
   for (const auto& c : candidates) readings << c.reading;
   EXPECT_EQ(readings, (QStringList{u"tsian3"_s, u"tsuan3"_s}));
+}
+
+TEST(SynthesisTest, RuleVariantsComeAfterTheRegularOutcome) {
+  auto readings = [](const QList<FanqieCandidate>& candidates) {
+    QStringList list;
+    for (const auto& c : candidates) list << c.reading;
+    return list;
+  };
+  // A fully voiced 上 goes to 陽去, the literary layer's kept rising tone after it; a fully voiced
+  // stop is unaspirated first, aspirated second.
+  EXPECT_EQ(readings(SynthesizeFanqie(u"徒"_s, {R(u"too5"_s, u"全濁"_s)}, u"摠"_s,
+                                      {R(u"tsong2"_s, u"全清"_s, u"上聲一董"_s)})),
+            (QStringList{u"tong7"_s, u"thong7"_s, u"tong2"_s, u"thong2"_s}));
+  // 止 rhymes after a dental sibilant read -u when the upper itself reads so; else -i first.
+  EXPECT_EQ(readings(SynthesizeFanqie(u"子"_s, {R(u"tsu2"_s, u"全清"_s, u"上聲四紙"_s)}, u"夷"_s,
+                                      {R(u"i5"_s, u"次濁"_s, u"上平四支"_s)})),
+            (QStringList{u"tsu1"_s, u"tsi1"_s}));
+  EXPECT_EQ(readings(SynthesizeFanqie(u"章"_s, {R(u"tsiong1"_s, u"全清"_s, u"下平七陽"_s)}, u"移"_s,
+                                      {R(u"i5"_s, u"次濁"_s, u"上平四支"_s)})),
+            (QStringList{u"tsi1"_s, u"tsu1"_s}));
 }
 
 TEST(SynthesisTest, NoCandidateWithoutAReadableReading) {

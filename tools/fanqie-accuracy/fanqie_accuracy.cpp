@@ -57,6 +57,25 @@ void Print(const QString& text) {
   std::fputs(text.toUtf8().constData(), stdout);
 }
 
+// The tone categories (平上去入) a tone digit may stand for; 7 is also a fully voiced 上.
+QString ToneCategories(QChar digit) {
+  switch (digit.unicode()) {
+    case u'1':
+    case u'5':
+      return QStringLiteral("平");
+    case u'2':
+      return QStringLiteral("上");
+    case u'3':
+      return QStringLiteral("去");
+    case u'7':
+      return QStringLiteral("去上");
+    case u'4':
+    case u'8':
+      return QStringLiteral("入");
+  }
+  return QString();
+}
+
 // Which of initial, final and tone differ; the fewer, the nearer.
 QString Difference(const QString& predicted, const QString& actual, int& count) {
   const auto p = ravlek::SplitTailoSyllable(predicted);
@@ -124,7 +143,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Every entry that no candidate matches, with its Middle-Chinese position, for study.
+  // Every entry whose first candidate is not the character's reading, with its Middle-Chinese
+  // position, for study.
   QFile dump(dumpPath);
   QTextStream dumpOut(&dump);
   if (!dumpPath.isEmpty() && !dump.open(QIODevice::WriteOnly)) {
@@ -133,6 +153,11 @@ int main(int argc, char** argv) {
   }
   const int head = guangyun->Column(QStringLiteral("字頭"));
   const int position = guangyun->Column(QStringLiteral("音韻描述"));
+  const int toneColumn = guangyun->Column(QStringLiteral("聲"));
+  // Entries whose character has a literary reading of the entry's own tone category: the others
+  // are readings of a polyphonic character that the 1913 dictionary does not give.
+  int sameTone = 0;
+  int sameToneAnyMatch = 0;
   const int fanqie = guangyun->Column(QStringLiteral("反切"));
   int entries = 0;
   int anyMatch = 0;
@@ -140,6 +165,7 @@ int main(int argc, char** argv) {
   int noCandidate = 0;
   QMap<QString, int> kinds;
   QMap<QString, QStringList> examples;
+  QMap<QString, QStringList> exampleRhymes;
   for (const QStringList& row : guangyun->rows) {
     const QString character = Field(row, head);
     const QString notation = Field(row, fanqie);
@@ -153,6 +179,11 @@ int main(int argc, char** argv) {
     const auto* own = &ownList;
     ++entries;
     const auto candidates = ravlek::SynthesizeFanqie(upper, upList, lower, lowList);
+    const QString tone = Field(row, toneColumn);
+    const bool hasSameTone = std::any_of(own->begin(), own->end(), [&](const LiteraryReading& r) {
+      return !r.spell.isEmpty() && ToneCategories(r.spell.back()).contains(tone);
+    });
+    if (hasSameTone) ++sameTone;
     auto isOwn = [&](const QString& reading) {
       return std::any_of(own->begin(), own->end(),
                          [&](const LiteraryReading& r) { return r.spell == reading; });
@@ -165,6 +196,15 @@ int main(int argc, char** argv) {
     if (std::any_of(candidates.begin(), candidates.end(),
                     [&](const auto& c) { return isOwn(c.reading); })) {
       ++anyMatch;
+      if (hasSameTone) ++sameToneAnyMatch;
+      if (dump.isOpen() && !isOwn(candidates.front().reading)) {
+        // A later candidate matches: which one, and its steps.
+        qsizetype place = 0;
+        while (!isOwn(candidates[place].reading)) ++place;
+        dumpOut << character << '\t' << notation << '\t' << Field(row, position) << '\t'
+                << QStringLiteral("later %1").arg(place + 1) << '\t' << candidates.front().reading
+                << '\t' << candidates[place].reading << '\t' << candidates[place].steps << '\n';
+      }
       continue;
     }
     QString nearestKind;
@@ -190,7 +230,11 @@ int main(int argc, char** argv) {
               << '\t' << candidates.front().steps << '\n';
     }
     QStringList& list = examples[nearestKind];
-    if (list.size() < examplesPerKind) {
+    // One example per rhyme of the book, so that the examples show different rhymes.
+    const QString rhymeOfEntry = Field(row, position).right(2);
+    QStringList& rhymesShown = exampleRhymes[nearestKind];
+    if (list.size() < examplesPerKind && !rhymesShown.contains(rhymeOfEntry)) {
+      rhymesShown << rhymeOfEntry;
       list << character + u' ' + notation + QStringLiteral("切 ") + candidates.front().reading +
                   QStringLiteral(" ≠ ") + nearestReading;
     }
@@ -205,6 +249,12 @@ int main(int argc, char** argv) {
             .arg(firstMatch)
             .arg(percent(firstMatch)));
   Print(QStringLiteral("no candidate\t%1\n").arg(noCandidate));
+  Print(QStringLiteral("entries whose character has a reading of the entry's tone category\t%1\t"
+                       "some candidate matches\t%2\t%3 %\n")
+            .arg(sameTone)
+            .arg(sameToneAnyMatch)
+            .arg(sameTone ? QString::number(100.0 * sameToneAnyMatch / sameTone, 'f', 1)
+                          : QStringLiteral("0")));
   Print(
       QStringLiteral("\nmismatch\tentries\tshare\texamples (character, notation: first candidate "
                      "≠ nearest own reading)\n"));
