@@ -17,10 +17,11 @@
 #include <map>
 #include <memory>
 
-#include "app/ostrel.h"
+#include "app/window/ostrel.h"
 #include "build_paths.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/synthetic_dictionary.h"
+#include "tests/support/window/window_test_environment.h"
 
 namespace {
 
