@@ -1,6 +1,7 @@
 #include "dictionary/literary_readings.h"
 
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 
 namespace ravlek {
 
@@ -15,7 +16,7 @@ QList<LiteraryReading> LiteraryReadings::Find(const QString& character) const {
 
 LiteraryReadings LiteraryReadings::FromTable(TFDConnection& connection) {
   TFDQuery query(connection, QStringLiteral("FDQueryLiteraryReadings"),
-                 QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
+                 DatasetStatement(QStringLiteral("FDQueryRavlekTable")));
   query.Open();
   const int hanWord = query.FieldIndex(QStringLiteral("HanWord"));
   const int ptype = query.FieldIndex(QStringLiteral("Ptype"));

@@ -4,6 +4,7 @@
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/text_input.h"
@@ -41,8 +42,8 @@ int Romanize(const Globals& globals, const QStringList& args) {
   TFDConnection connection;
   if (!OpenDictionary(globals, connection)) return 1;
   try {
-    TFDQuery query(connection, QStringLiteral("FDQuerySQLRavlekTable"),
-                   QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
+    const QString name = QStringLiteral("FDQuerySQLRavlekTable");
+    TFDQuery query(connection, name, DatasetStatement(name));
     DatasetClassReadingSource source(query);
     const QStringList lines = SplitTextLines(text);
     const QStringList romanised = RomanizeLines(lines, options, source);
