@@ -3,6 +3,7 @@
 // The application folder must hold the start marker; the window is created there as the starter
 // would start it, and each page is selected as a user would select it.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
       window.TntButton1->click();
     }
     if (index == 4) {
+      window.Synth_TntCheckBox->setChecked(true);
       window.TntButton4->click();
       window.TntButton2->click();
     }
