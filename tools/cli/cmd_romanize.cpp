@@ -6,6 +6,7 @@
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/text_input.h"
@@ -50,8 +51,8 @@ int Romanize(const Globals& globals, const QStringList& args) {
   Utf8LineReader reader(input);
   QByteArray out;
   try {
-    TFDQuery query(connection, QStringLiteral("FDQuerySQLRavlekTable"),
-                   QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
+    const QString name = QStringLiteral("FDQuerySQLRavlekTable");
+    TFDQuery query(connection, name, DatasetStatement(name));
     DatasetClassReadingSource source(query);
     Romanizer romanizer(source, options);
     QString line;
