@@ -51,6 +51,24 @@ QString WithKeyColumns(const QString& statement, const QStringList& keyExpressio
   return statement.left(match.capturedEnd()) + columns + statement.mid(match.capturedEnd());
 }
 
+// The statement as run: without a sort clause of its own its rows come in table order (the key's
+// order), whatever index the engine might otherwise scan. The statement's own text is unchanged.
+QString InTableOrder(const QString& statement, int keyCount) {
+  static const QRegularExpression literal(QStringLiteral(R"('(?:[^']|'')*')"));
+  static const QRegularExpression ordered(QStringLiteral(R"(\b(order\s+by|limit|offset)\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+  if (keyCount == 0 || ordered.match(QString(statement).remove(literal)).hasMatch()) {
+    return statement;
+  }
+  QString body = statement;
+  while (!body.isEmpty() && (body.back().isSpace() || body.back() == QLatin1Char(';'))) {
+    body.chop(1);
+  }
+  QStringList keys;
+  for (int i = 0; i < keyCount; ++i) keys.append(QLatin1String(kKeyAlias) + QString::number(i));
+  return body + QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
+}
+
 struct BusyScope {
   BusyScope() {
     if (TFDQuery::OnBusy) TFDQuery::OnBusy(true);
@@ -151,7 +169,9 @@ void TFDQuery::Impl::Load() {
   // whose rows can then be shown but not written back.
   QString error;
   int keyCount = static_cast<int>(keyExpressions.size());
-  if (keyCount == 0 || !ReadRows(db, WithKeyColumns(statement, keyExpressions), keyCount, error)) {
+  if (keyCount == 0 ||
+      !ReadRows(db, InTableOrder(WithKeyColumns(statement, keyExpressions), keyCount), keyCount,
+                error)) {
     keyCount = 0;
     if (!ReadRows(db, statement, 0, error)) {
       Fail(error.isEmpty() ? QStringLiteral("the statement failed") : error);
@@ -243,7 +263,9 @@ bool TFDQuery::Impl::ReadSqliteRows(sqlite3* sqlite, const QString& sql, int key
                                    : &columns[static_cast<size_t>(i - keyCount)]);
   }
   // Values are taken as SQLite stores them (UTF-8) and decoded once, into the column's buffer.
-  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+  // Each value is whole text, not the start of a stream: a leading U+FEFF is part of it.
+  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                     QStringConverter::Flag::ConvertInitialBom);
   int step = SQLITE_ROW;
   while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
     for (int i = 0; i < total; ++i) {

@@ -87,6 +87,26 @@ TEST_F(DatasetTest, HoldsTheStatementsRowsInTableOrder) {
   EXPECT_TRUE(Error_([&] { query.FieldByName("Nope"); }).contains("'Nope'"));
 }
 
+TEST_F(DatasetTest, AValueIsReadExactlyAsStored) {
+  const QString marked = QStringLiteral("\uFEFF讚");
+  {
+    QSqlQuery insert(connection.Database());
+    ASSERT_TRUE(
+        insert.prepare("INSERT INTO RavlekTable (HanWord, Ptype, HanSpell, Desc) "
+                       "VALUES (?, '文', 'bom1', ?)"));
+    insert.addBindValue(marked);
+    insert.addBindValue(QStringLiteral("\uFEFF\uFEFF義"));
+    ASSERT_TRUE(insert.exec()) << insert.lastError().text().toStdString();
+  }
+  TFDQuery query = MakeRavlekTable();
+  query.Open();
+  EXPECT_EQ(Column(query, "HanWord").last(), marked);
+  EXPECT_EQ(Column(query, "Desc").last(), QStringLiteral("\uFEFF\uFEFF義"));
+  query.SetFilter("HanWord ='讚'");
+  query.FilterOn();
+  EXPECT_EQ(Column(query, "HanSpell"), QStringList({"tsan3", "tsan7"}));
+}
+
 TEST_F(DatasetTest, FilterChangesMoveTheCurrentRowToTheFirstPassingRow) {
   TFDQuery query = MakeRavlekTable();
   int changes = 0;
