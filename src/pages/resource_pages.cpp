@@ -97,7 +97,8 @@ void TOstrel::ShowPageCharset() {
   HtmlView* view = wrapper->WebBrowser();
   HtmlDocument* document = view->Document();
   if (document == nullptr) return;
-  while (view->ReadyState() != READYSTATE_COMPLETE) ProcessMessagesFor(5);
+  // A page that never finishes loading is taken as it stands once the wait's limit has passed.
+  WaitForLoadEnd(*view);
   if (!document->SupportsHtmlDocument2()) return;
   const QString line =
       PageCharsetLine(document->charset(), EncodingDisplayName(wrapper->Encoding()));

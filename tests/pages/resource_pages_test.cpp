@@ -12,6 +12,7 @@
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/UWebBrowserWrapper/web_engine_html_view.h"
 #include "pages/pages_state.h"
+#include "silent_server.h"
 #include "window_fixture.h"
 
 namespace ravlek::test {
@@ -143,6 +144,31 @@ TEST_F(ResourcePages, UpdateButtonsFollowTheVersionPage) {
   EXPECT_FALSE(window_->DL_TntButton->isHidden());
   EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
   EXPECT_TRUE(Boxes().isEmpty());
+}
+
+// A page with a picture that never arrives: the page shows what it has with its charset line once
+// the wait's limit has passed, and the window goes on working.
+TEST_F(ResourcePages, APageThatNeverFinishesLoadingDoesNotHoldTheWindow) {
+  SilentServer server;
+  ASSERT_TRUE(server.Listening());
+  WritePage("ToolAndResource.html", "\xEF\xBB\xBF<html><body><p>tools so far</p><img src=\"" +
+                                        server.Url("picture.png").toUtf8() + "\"></body></html>");
+  WritePage("About.html", "<html><body>about</body></html>");
+  const int limit = LoadWaitLimitMs;
+  LoadWaitLimitMs = 1000;
+  QElapsedTimer waited;
+  waited.start();
+  ChooseTab(7);
+  const qint64 elapsed = waited.elapsed();
+  LoadWaitLimitMs = limit;
+  EXPECT_LT(elapsed, 10000);
+  EXPECT_NE(WebEngineHtmlView::For(window_->C_WebBrowser)->ReadyState(), READYSTATE_COMPLETE);
+  EXPECT_TRUE(Shown(window_->C_WebBrowser).contains("tools so far"));
+  EXPECT_EQ(CharsetLine(window_->C_WebBrowser), "Charset: UTF-8    Encoding: UTF8");
+
+  ChooseTab(8);
+  EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("about"));
+  EXPECT_FALSE(CharsetLine(window_->D_WebBrowser).isEmpty());
 }
 
 TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
