@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QTableView>
 
+#include "app/cut_text_tooltips.h"
 #include "app/design_units.h"
 #include "app/lookup_grid_model.h"
 #include "app/messages.h"
@@ -64,6 +65,7 @@ void BindLookupGrid(TOstrel& window) {
       window.TntDBGrid2);
   model->setSourceModel(source);
   window.TntDBGrid2->setModel(model);
+  ShowCutTextsAsToolTips(*window.TntDBGrid2);
   for (int i = 0; i < model->columnCount(); ++i) {
     const int width = model->Columns()[static_cast<size_t>(i)].width;
     window.TntDBGrid2->setColumnWidth(i, units.Px(width > 0 ? width : kDefaultColumnWidth));

@@ -11,6 +11,7 @@
 #include "app/ostrel.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/UWebBrowserWrapper/web_engine_html_view.h"
+#include "pages/charset_line_place.h"
 #include "pages/pages_state.h"
 
 namespace ravlek {
@@ -36,7 +37,7 @@ struct ResourcePage {
   const char* file;
 };
 
-// The page's charset line: a label along the page's bottom edge, above the view's corner.
+// The page's charset line: a label beside the view.
 QLabel* CharsetLabel(PagesState& state, QWidget* page) {
   QLabel*& label = state.charsetLines[page];
   if (label == nullptr) {
@@ -110,7 +111,8 @@ void TOstrel::ShowPageCharset() {
   QLabel* label = CharsetLabel(*pagesState, page);
   label->setText(line);
   label->adjustSize();
-  label->move(page->width() - label->width(), page->height() - label->height());
+  // The line covers nothing of the view: neither its scroll bar nor its edges.
+  label->setGeometry(CharsetLinePlace(page->size(), engineView->view()->geometry(), label->size()));
   label->show();
   label->raise();
 }

@@ -7,6 +7,8 @@
 #include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 #include "app/ostrel.h"
 #include "dictionary/data_source.h"
@@ -397,10 +400,51 @@ class LookupMemoTest : public LookupPageTest {
                      {u"Ptype"_s, u"通"_s},
                      {u"HanSpell"_s, u"tsan3"_s},
                      {u"Phone_desc"_s, Note()},
-                     {u"Desc"_s, Meaning()}}};
+                     {u"Desc"_s, Meaning()},
+                     {u"PoemRhyme"_s, u"去聲十五翰"_s},
+                     {u"PtypeDesc"_s, u"廣韻、集韻、韻會、正韻并則旰切，音酇"_s}}};
     return d;
   }
 };
+
+// The tooltip a widget shows when the pointer rests at pos; empty when none shows.
+QString ToolTipAt(QWidget* widget, QPoint pos) {
+  QToolTip::hideText();
+  QApplication::processEvents();
+  QHelpEvent event(QEvent::ToolTip, pos, widget->mapToGlobal(pos));
+  QApplication::sendEvent(widget, &event);
+  QApplication::processEvents();
+  return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+TEST_F(LookupMemoTest, CutTitlesAndCellsShowTheirWholeTextAsToolTip) {
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  Type(w->TntEdit2, u"讚"_s);
+  QTableView* grid = w->TntDBGrid2;
+  QHeaderView* header = grid->horizontalHeader();
+  const auto title = [&](int section) {
+    return QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                  header->height() / 2);
+  };
+  const auto cell = [&](int column) {
+    return grid->visualRect(grid->model()->index(0, column)).center();
+  };
+  struct Case {
+    const char* name;
+    QWidget* widget;
+    QPoint pos;
+    QString tip;
+  };
+  const std::vector<Case> cases = {
+      {"cut title", header->viewport(), title(1), u"文/白(古/今)"_s},
+      {"whole title", header->viewport(), title(0), QString()},
+      {"cut cell", grid->viewport(), cell(9), u"廣韻、集韻、韻會、正韻并則旰切，音酇"_s},
+      {"whole cell", grid->viewport(), cell(6), QString()},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ToolTipAt(c.widget, c.pos), c.tip) << c.name;
+  QToolTip::hideText();
+}
 
 TEST_F(LookupMemoTest, AnEditStoresTheTextWithOnlyTheTypedChange) {
   Type(w->TntEdit2, u"讚"_s);

@@ -67,6 +67,11 @@ TEST_F(ResourcePages, EachTabLoadsItsFileAndShowsItsCharset) {
     EXPECT_EQ(window_->TntTabControl1->currentIndex(), page.index);
     EXPECT_TRUE(Shown(page.view).contains(page.file + QString::fromUtf8(" 切韻")));
     EXPECT_EQ(CharsetLine(page.view), "Charset: UTF-8    Encoding: UTF8");
+    // The line covers nothing of the view (its scroll bar, its edges) and lies on the page.
+    const auto* line = page.view->parentWidget()->findChild<QLabel*>("PageCharset_Line");
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(line->geometry().intersects(page.view->geometry()));
+    EXPECT_TRUE(page.view->parentWidget()->rect().contains(line->geometry()));
     ASSERT_TRUE(window_->fWBW);
     EXPECT_EQ(window_->fWBW->WebBrowser(), WebEngineHtmlView::For(page.view));
   }
