@@ -121,7 +121,9 @@ TEST_F(ResourcePages, AnUnfinishedDownloadHoldsTheUserOnTheVersionPage) {
     SCOPED_TRACE(index);
     ForgetBoxes();
     ChooseTab(index);
-    EXPECT_EQ(Boxes(), QStringList{DownloadGateMessage()});
+    EXPECT_EQ(Boxes(), QStringList{QStringLiteral(
+                           "更新系統 ZIP Files曾下載到一半 出問題必須下載完畢, 請確認網路連線後再 "
+                           "按[下載(download)安裝] 鈕重新下載")});
     EXPECT_EQ(window_->TntTabControl1->currentIndex(), kVersionPage);
     EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
     EXPECT_FALSE(window_->DL_TntButton->isHidden());
