@@ -273,7 +273,9 @@ CompiledFilter::CompiledFilter(const FilterExpression& expression, const ColumnL
       step.op = node.kind == FilterExpression::Kind::And ? Op::And : Op::Or;
       for (const int operand : {node.left, node.right}) {
         Step& child = steps_[static_cast<size_t>(operand)];
-        if (child.op == step.op) {
+        if (child.op == step.op && step.operands.empty()) {
+          step.operands = std::move(child.operands);  // the chain so far: taken, not copied
+        } else if (child.op == step.op) {
           step.operands.insert(step.operands.end(), child.operands.begin(), child.operands.end());
           child.operands = {};
         } else {

@@ -244,6 +244,17 @@ std::map<int, int> PaintedSelection(TOstrel& window) {
   const QImage image = window.screen()->grabWindow(window.winId()).toImage();
   const QList<QColor> highlight = {grid->palette().color(QPalette::Active, QPalette::Highlight),
                                    grid->palette().color(QPalette::Inactive, QPalette::Highlight)};
+  // The current cell's frame is drawn in a shade of the selection colour.
+  const auto IsHighlight = [&highlight](QRgb pixel) {
+    for (const QColor& color : highlight) {
+      if (std::abs(qRed(pixel) - color.red()) + std::abs(qGreen(pixel) - color.green()) +
+              std::abs(qBlue(pixel) - color.blue()) <=
+          90) {
+        return true;
+      }
+    }
+    return false;
+  };
   const QPoint origin = grid->viewport()->mapTo(&window, QPoint(0, 0));
   std::map<int, int> painted;
   for (int r = 0; r < grid->model()->rowCount(); ++r) {
@@ -251,13 +262,15 @@ std::map<int, int> PaintedSelection(TOstrel& window) {
       const QRect cell =
           grid->visualRect(grid->model()->index(r, c)).intersected(grid->viewport()->rect());
       if (cell.isEmpty()) continue;
+      // The cell's background near its top and bottom, inside the current cell's focus frame and
+      // clear of the text.
       int lit = 0;
-      for (int y = cell.top(); y <= cell.bottom(); ++y) {
+      for (const int y : {cell.top() + 3, cell.bottom() - 3}) {
         for (int x = cell.left(); x <= cell.right(); ++x) {
-          if (highlight.contains(QColor(image.pixel(origin + QPoint(x, y))))) ++lit;
+          if (IsHighlight(image.pixel(origin + QPoint(x, y)))) ++lit;
         }
       }
-      if (lit * 2 > cell.width() * cell.height()) ++painted[r];
+      if (lit > cell.width()) ++painted[r];
     }
   }
   return painted;
@@ -410,7 +423,7 @@ class LookupMemoTest : public LookupPageTest {
 // The tooltip a widget shows when the pointer rests at pos; empty when none shows.
 QString ToolTipAt(QWidget* widget, QPoint pos) {
   QToolTip::hideText();
-  QApplication::processEvents();
+  EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
   QHelpEvent event(QEvent::ToolTip, pos, widget->mapToGlobal(pos));
   QApplication::sendEvent(widget, &event);
   QApplication::processEvents();
