@@ -43,6 +43,8 @@ QLabel* CharsetLabel(PagesState& state, QWidget* page) {
   if (label == nullptr) {
     label = new QLabel(page);
     label->setObjectName(QStringLiteral("PageCharset_Line"));
+    // The window's own small text, not the page tabs' large one: the line fits under the view.
+    label->setFont(page->window()->font());
     label->setAutoFillBackground(true);
     label->setContentsMargins(6, 1, 6, 1);
   }

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QWebEngineView>
 
@@ -12,7 +13,6 @@
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/UWebBrowserWrapper/web_engine_html_view.h"
 #include "pages/pages_state.h"
-#include "silent_server.h"
 #include "window_fixture.h"
 
 namespace ravlek::test {
@@ -57,6 +57,8 @@ class ResourcePages : public WindowFixture {
 };
 
 TEST_F(ResourcePages, EachTabLoadsItsFileAndShowsItsCharset) {
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
   for (const Page& page : Pages()) {
     WritePage(page.file,
               "\xEF\xBB\xBF<html><body><p>" + page.file.toUtf8() + " 切韻</p></body></html>");
@@ -153,29 +155,30 @@ TEST_F(ResourcePages, UpdateButtonsFollowTheVersionPage) {
   EXPECT_TRUE(Boxes().isEmpty());
 }
 
-// A page with a picture that never arrives: the page shows what it has with its charset line once
-// the wait's limit has passed, and the window goes on working.
-TEST_F(ResourcePages, APageThatNeverFinishesLoadingDoesNotHoldTheWindow) {
-  SilentServer server;
-  ASSERT_TRUE(server.Listening());
-  WritePage("ToolAndResource.html", "\xEF\xBB\xBF<html><body><p>tools so far</p><img src=\"" +
-                                        server.Url("picture.png").toUtf8() + "\"></body></html>");
+// The handler waits for a page's load only so long: a page that has not finished by then is
+// taken as it stands, and the window goes on working. (A page loaded from its file here always
+// finishes; the limit is shortened below the time this large page takes.)
+TEST_F(ResourcePages, TheWaitForAPageIsBounded) {
+  QByteArray large = "<html><body><p>tools so far</p>\n";
+  while (large.size() < 2 * 1024 * 1024) large += "<p>line of the tools page</p>\n";
+  WritePage("ToolAndResource.html", large + "<p>tools end</p></body></html>");
   WritePage("About.html", "<html><body>about</body></html>");
   const int limit = LoadWaitLimitMs;
-  LoadWaitLimitMs = 1000;
+  LoadWaitLimitMs = 1;
+  ChooseTab(7);
+  LoadWaitLimitMs = limit;
+  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->C_WebBrowser);
+  EXPECT_NE(tools->ReadyState(), READYSTATE_COMPLETE);
+  EXPECT_FALSE(CharsetLine(window_->C_WebBrowser).isEmpty());
+
   QElapsedTimer waited;
   waited.start();
-  ChooseTab(7);
-  const qint64 elapsed = waited.elapsed();
-  LoadWaitLimitMs = limit;
-  EXPECT_LT(elapsed, 10000);
-  EXPECT_NE(WebEngineHtmlView::For(window_->C_WebBrowser)->ReadyState(), READYSTATE_COMPLETE);
-  EXPECT_TRUE(Shown(window_->C_WebBrowser).contains("tools so far"));
-  EXPECT_EQ(CharsetLine(window_->C_WebBrowser), "Charset: UTF-8    Encoding: UTF8");
-
+  while (tools->ReadyState() != READYSTATE_COMPLETE && waited.elapsed() < 20000)
+    ProcessMessagesFor(20);
+  EXPECT_TRUE(Shown(window_->C_WebBrowser).contains("tools end"));
   ChooseTab(8);
   EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("about"));
-  EXPECT_FALSE(CharsetLine(window_->D_WebBrowser).isEmpty());
+  EXPECT_EQ(CharsetLine(window_->D_WebBrowser), "Charset: windows-1252    Encoding: Default");
 }
 
 TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
