@@ -169,7 +169,8 @@ struct Onset {
 
 // The literary layer pairs b/l/g with oral finals and m/n/ng with nasal vowels: a nasal vowel
 // after b/l/g makes m/n/ng (its nasality then goes unwritten), a nasal or stop coda after m/n/ng
-// makes b/l/g. Before a plain vowel either may stand: the upper's own initial first.
+// makes b/l/g. Before a plain vowel either may stand: b/l/g first, the literary layer's usual
+// form (鵝 go, 衙 ga).
 QList<Onset> Onsets(const QString& initial, const QString& final) {
   if (const QString nasal = NasalPartner(initial); !nasal.isEmpty()) {
     if (HasNasalVowel(final)) {
@@ -188,7 +189,7 @@ QList<Onset> Onsets(const QString& initial, const QString& final) {
       return {{initial, oralFinal, QString()}};
     }
     if (IsOpenFinal(final))
-      return {{initial, final, QString()}, {oral, final, initial + u'→' + oral}};
+      return {{oral, final, initial + u'→' + oral}, {initial, final, QString()}};
     return {{oral, final, initial + u'→' + oral + QStringLiteral(" (非鼻化韻)")}};
   }
   return {{initial, final, QString()}};
@@ -208,6 +209,14 @@ QString Unaspirated(const QString& initial) {
 
 bool IsLabial(const QString& initial) {
   return initial == u"p" || initial == u"ph" || initial == u"b" || initial == u"m";
+}
+
+// The Pingshui rhyme groups by their names in all tones (支紙寘 is the 止 rhymes 支脂之).
+bool InRhymeGroup(const QString& rhyme, std::initializer_list<const char16_t*> names) {
+  for (const char16_t* name : names) {
+    if (rhyme.endsWith(QStringView(name))) return true;
+  }
+  return false;
 }
 
 bool IsThirdDivision(const QString& division) {
@@ -234,6 +243,18 @@ QList<Sound> ByInitialClass(const TailoSyllable& up, const QString& initialType,
     if (const QString aspirated = Aspirated(initial); !aspirated.isEmpty())
       return {{aspirated, final, {initial + u'→' + aspirated + QStringLiteral(" (次清送氣)")}}};
   } else if (initialType.contains(u"全濁")) {
+    // Fully voiced sibilants (崇, 船, 常) split between the fricative and the affricates.
+    if (initial == u"s") {
+      return {{initial, final, {}},
+              {QStringLiteral("ts"), final, {QStringLiteral("s→ts (全濁塞擦)")}, 1},
+              {QStringLiteral("tsh"), final, {QStringLiteral("s→tsh (全濁塞擦)")}, 2}};
+    }
+    if (initial == u"ts" || initial == u"tsh") {
+      const QString other = initial == u"ts" ? QStringLiteral("tsh") : QStringLiteral("ts");
+      return {{initial, final, {}},
+              {other, final, {initial + u'→' + other + QStringLiteral(" (全濁送氣)")}, 1},
+              {QStringLiteral("s"), final, {initial + QStringLiteral("→s (全濁擦音)")}, 2}};
+    }
     if (const QString aspirated = Aspirated(initial); !aspirated.isEmpty())
       return {{initial, final, {}},
               {aspirated, final, {initial + u'→' + aspirated + QStringLiteral(" (全濁送氣)")}, 1}};
@@ -258,12 +279,20 @@ bool IsLabiodentalUpper(const TailoSyllable& up, const LiteraryReading& reading)
   return labialLike && rounded && IsThirdDivision(reading.division) && !yuRhyme;
 }
 
-void ApplyLabiodental(Sound& sound, const QString& initialType) {
+void ApplyLabiodental(Sound& sound, const QString& initialType, const QString& lowerRhyme) {
   const QString before = sound.initial;
   if (sound.final.startsWith(u"io")) {
     sound.initial = QStringLiteral("h");
     sound.final = sound.final.mid(1);
     sound.notes << QStringLiteral("輕唇 h-, -i- 脫落");
+    return;
+  }
+  // 微 rhymes are rounded: their labials all became labiodental (非 hui), read -i after a
+  // bilabial lower (微 bi).
+  if (sound.final == u"i" && InRhymeGroup(lowerRhyme, {u"五微", u"五尾", u"五未"})) {
+    sound.initial = QStringLiteral("h");
+    sound.final = QStringLiteral("ui");
+    sound.notes << QStringLiteral("輕唇 h-, 微韻 -ui");
     return;
   }
   if (sound.final.startsWith(u'i')) {
@@ -299,10 +328,64 @@ bool IsSibilant(const QString& initial) {
   return initial == u"ts" || initial == u"tsh" || initial == u"s";
 }
 
-// The Pingshui rhyme groups by their names in all tones (支紙寘 is the 止 rhymes 支脂之).
-bool InRhymeGroup(const QString& rhyme, std::initializer_list<const char16_t*> names) {
-  for (const char16_t* name : names) {
-    if (rhyme.endsWith(QStringView(name))) return true;
+// The coda that a Pingshui rhyme requires: 'n' (-n, -t), 'm' (-m, -p), 'g' (-ng, -k), or 0 for
+// a rhyme without a nasal coda or an unknown one.
+char RhymeCoda(const QString& rhyme) {
+  static const char16_t* const kN[] = {
+      u"上平十一真", u"上平十二文", u"上平十三元", u"上平十四寒", u"上平十五删", u"下平一先",
+      u"上聲十一軫", u"上聲十二吻", u"上聲十三阮", u"上聲十四旱", u"上聲十五潸", u"上聲十六銑",
+      u"去聲十二震", u"去聲十三問", u"去聲十四願", u"去聲十五翰", u"去聲十六諫", u"去聲十七霰",
+      u"入聲四質",   u"入聲五物",   u"入聲六月",   u"入聲七曷",   u"入聲八黠",   u"入聲九屑"};
+  static const char16_t* const kM[] = {
+      u"下平十二侵",   u"下平十三覃",   u"下平十四鹽",   u"下平十五咸",
+      u"上聲二十六寢", u"上聲二十七感", u"上聲二十八琰", u"上聲二十九豏",
+      u"去聲二十七沁", u"去聲二十八勘", u"去聲二十九豔", u"去聲三十陷",
+      u"入聲十四緝",   u"入聲十五合",   u"入聲十六葉",   u"入聲十七洽"};
+  static const char16_t* const kNg[] = {
+      u"上平一東",     u"上平二冬",  u"上平三江", u"下平七陽", u"下平八庚",     u"下平九青",
+      u"下平十蒸",     u"上聲一董",  u"上聲二腫", u"上聲三講", u"上聲二十二養", u"上聲二十三梗",
+      u"上聲二十四迥", u"去聲一送",  u"去聲二宋", u"去聲三絳", u"去聲二十三漾", u"去聲二十四敬",
+      u"去聲二十五徑", u"入聲一屋",  u"入聲二沃", u"入聲三覺", u"入聲十藥",     u"入聲十一陌",
+      u"入聲十二錫",   u"入聲十三職"};
+  auto in = [&](const auto& names) {
+    for (const char16_t* name : names) {
+      if (rhyme.startsWith(QStringView(name))) return true;
+    }
+    return false;
+  };
+  if (in(kN)) return 'n';
+  if (in(kM)) return 'm';
+  if (in(kNg)) return 'g';
+  return 0;
+}
+
+// The final with the coda its rhyme requires: a lower character read with another nasal or stop
+// coda than its rhyme has (忍 jim in a -n rhyme) gives the rhyme's coda.
+bool AlignCoda(QString& final, char coda) {
+  struct Pair {
+    const char16_t* nasal;
+    const char16_t* stop;
+  };
+  const Pair pairs[] = {{u"n", u"t"}, {u"m", u"p"}, {u"ng", u"k"}};
+  const Pair* wanted = coda == 'n'   ? &pairs[0]
+                       : coda == 'm' ? &pairs[1]
+                       : coda == 'g' ? &pairs[2]
+                                     : nullptr;
+  if (!wanted) return false;
+  for (const Pair& pair : pairs) {
+    if (&pair == wanted) continue;
+    for (const bool stop : {false, true}) {
+      const QStringView from(stop ? pair.stop : pair.nasal);
+      const QStringView to(stop ? wanted->stop : wanted->nasal);
+      // -ng must not be taken for -n, nor -nn for a coda.
+      if (final.endsWith(from) && !(from == u"n" && final.endsWith(u"nn")) &&
+          !(pair.nasal == QStringView(u"n") && !stop && final.endsWith(u"ng")) &&
+          final.size() > from.size()) {
+        final.chop(from.size());
+        final += to;
+        return true;
+      }
+    }
   }
   return false;
 }
@@ -350,6 +433,35 @@ void AddFinalVariants(QList<Sound>& sounds, const TailoSyllable& up,
       variant(QStringLiteral("ui"), QStringLiteral("灰韻舌齒 -ui"), false);
       continue;
     }
+    // 通 rhymes (東冬 and their entering 屋沃) have a rounded vowel: -ong, -ok.
+    if ((sound.final == u"ang" || sound.final == u"ak") &&
+        InRhymeGroup(rhyme,
+                     {u"一東", u"二冬", u"一董", u"二腫", u"一送", u"二宋", u"一屋", u"二沃"})) {
+      variant(sound.final == u"ang" ? QStringLiteral("ong") : QStringLiteral("ok"),
+              QStringLiteral("通攝 -o-"), true);
+      continue;
+    }
+    // 齊 rhymes read -e, some words -i.
+    if (sound.final == u"e" && InRhymeGroup(rhyme, {u"八齊", u"八薺", u"八霽"})) {
+      variant(QStringLiteral("i"), QStringLiteral("齊韻 -i"), false);
+      continue;
+    }
+    // After dentals and sibilants the entering -it and -ik interchange (直 tit, 質 tsit).
+    if (IsDentalOrSibilant(sound.initial) && (sound.final == u"it" || sound.final == u"ik")) {
+      variant(sound.final == u"it" ? QStringLiteral("ik") : QStringLiteral("it"),
+              QStringLiteral("-it/-ik"), false);
+      continue;
+    }
+    // The zero initial of 以 before -u often reads j- in the literary layer (愉 ju).
+    if (sound.initial.isEmpty() && sound.final == u"u" &&
+        upperReading.initialType.contains(u"次濁")) {
+      Sound other = sound;
+      other.initial = QStringLiteral("j");
+      other.notes << QStringLiteral("∅→j (以母 -u)");
+      other.penalty += 1;
+      result << sound << other;
+      continue;
+    }
     // A rounded third-division rhyme lost its -u- after a zero initial (緣 ian); after a
     // consonant it may stand (全 tsuan).
     if (low.initial.isEmpty() && !sound.initial.isEmpty() &&
@@ -361,6 +473,19 @@ void AddFinalVariants(QList<Sound>& sounds, const TailoSyllable& up,
     result << sound;
   }
   sounds = result;
+}
+
+// The order in which a character's readings are tried: those that the dictionary ties to a
+// 廣韻 entry (it gives their initial class) first, each group in row order.
+QList<int> ReadingRanks(const QList<LiteraryReading>& readings) {
+  QList<int> ranks(readings.size());
+  int next = 0;
+  for (const bool tied : {true, false}) {
+    for (qsizetype i = 0; i < readings.size(); ++i) {
+      if (readings[i].initialType.isEmpty() != tied) ranks[i] = next++;
+    }
+  }
+  return ranks;
 }
 
 struct Ranked {
@@ -375,6 +500,8 @@ QList<FanqieCandidate> SynthesizeFanqie(const QString& upper,
                                         const QString& lower,
                                         const QList<LiteraryReading>& lowerReadings) {
   std::vector<Ranked> ranked;
+  const QList<int> upperRanks = ReadingRanks(upperReadings);
+  const QList<int> lowerRanks = ReadingRanks(lowerReadings);
   for (qsizetype i = 0; i < upperReadings.size(); ++i) {
     const LiteraryReading& upperReading = upperReadings[i];
     const auto up = SplitTailoSyllable(upperReading.spell);
@@ -396,8 +523,16 @@ QList<FanqieCandidate> SynthesizeFanqie(const QString& upper,
                            u' ' + CategoryName(category) + QStringLiteral(" · ") + toneStep;
       QList<Sound> sounds = ByInitialClass(*up, upperReading.initialType, low->final);
       for (Sound& sound : sounds) {
-        if (labiodental) ApplyLabiodental(sound, upperReading.initialType);
-        RestoreMedial(sound, *low, lowerReadings[j].division);
+        if (labiodental)
+          ApplyLabiodental(sound, upperReading.initialType, lowerReadings[j].poemRhyme);
+        else
+          RestoreMedial(sound, *low, lowerReadings[j].division);
+      }
+      if (const char coda = RhymeCoda(lowerReadings[j].poemRhyme); coda) {
+        for (Sound& sound : sounds) {
+          if (AlignCoda(sound.final, coda))
+            sound.notes << QStringLiteral("韻尾從韻 -") + sound.final;
+        }
       }
       AddFinalVariants(sounds, *up, upperReading, *low, lowerReadings[j]);
       // A fully voiced rising syllable went to 陽去, but literary readings often kept it rising.
@@ -418,8 +553,9 @@ QList<FanqieCandidate> SynthesizeFanqie(const QString& upper,
             if (!onset.note.isEmpty()) notes << onset.note;
             for (const QString& note : notes) steps += QStringLiteral(" · ") + note;
             steps += QStringLiteral(" ⇒ ") + reading;
-            ranked.push_back(
-                {{reading, steps}, static_cast<int>(i + j + 2 * v + 2 * sound.penalty + 2 * t)});
+            ranked.push_back({{reading, steps},
+                              static_cast<int>(upperRanks[i] + lowerRanks[j] + 2 * v +
+                                               2 * sound.penalty + 2 * t)});
           }
         }
       }

@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Every entry that no candidate matches, with its Middle-Chinese position, for study.
+  // Every entry whose first candidate is not the character's reading, with its Middle-Chinese
+  // position, for study.
   QFile dump(dumpPath);
   QTextStream dumpOut(&dump);
   if (!dumpPath.isEmpty() && !dump.open(QIODevice::WriteOnly)) {
@@ -196,6 +197,14 @@ int main(int argc, char** argv) {
                     [&](const auto& c) { return isOwn(c.reading); })) {
       ++anyMatch;
       if (hasSameTone) ++sameToneAnyMatch;
+      if (dump.isOpen() && !isOwn(candidates.front().reading)) {
+        // A later candidate matches: which one, and its steps.
+        qsizetype place = 0;
+        while (!isOwn(candidates[place].reading)) ++place;
+        dumpOut << character << '\t' << notation << '\t' << Field(row, position) << '\t'
+                << QStringLiteral("later %1").arg(place + 1) << '\t' << candidates.front().reading
+                << '\t' << candidates[place].reading << '\t' << candidates[place].steps << '\n';
+      }
       continue;
     }
     QString nearestKind;
