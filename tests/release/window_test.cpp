@@ -277,7 +277,8 @@ TEST_F(ReleaseWindowTest, OversizedManifestIsAFailedDownloadAndKeepsTheBackup) {
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);  // the manifest was not fetched
+  EXPECT_EQ(boxes.Boxes()[0].caption,
+            QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));  // the manifest was not fetched
   EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
@@ -301,8 +302,9 @@ TEST_F(ReleaseWindowTest, LongReleaseNotesAreCutInTheMemo) {
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   const QString memo = w.upgrade_ver_TntMemo->toPlainText();
-  EXPECT_EQ(memo.size(), kMaxMemoNotes + 1 + texts::kNotesCutLine.size());
-  EXPECT_TRUE(memo.endsWith(u'\n' + texts::kNotesCutLine));
+  EXPECT_EQ(memo.size(),
+            kMaxMemoNotes + 1 + QStringLiteral("（說明超過 256 KB，以下省略）").size());
+  EXPECT_TRUE(memo.endsWith(u'\n' + QStringLiteral("（說明超過 256 KB，以下省略）")));
 }
 
 TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
@@ -328,7 +330,7 @@ TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
   TOstrel& w = Start();
   EXPECT_LT(clock.elapsed(), 5000);
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));
   EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
