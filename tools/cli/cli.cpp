@@ -9,7 +9,6 @@
 #include <map>
 
 #include "app/error.h"
-#include "build_paths.h"
 #include "dictionary/connection.h"
 
 namespace ravlek::cli {
@@ -85,7 +84,7 @@ CommandRegistration::CommandRegistration(const char* name, const char* usage, Co
 bool OpenDictionary(const Globals& globals, TFDConnection& connection) {
   const TFDConnection::OpenResult result =
       globals.dbFile.isEmpty()
-          ? connection.Open(globals.appDir.isEmpty() ? QStringLiteral(RAVLEK_DEFAULT_APP_DIR)
+          ? connection.Open(globals.appDir.isEmpty() ? QCoreApplication::applicationDirPath()
                                                      : globals.appDir)
           : connection.OpenSqliteFile(globals.dbFile);
   if (result.ok()) return true;

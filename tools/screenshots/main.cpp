@@ -5,6 +5,7 @@
 // lookup page (after a mouse click on a row), the launcher page and a resource page are saved, as
 // PREFIX-lookup.png, PREFIX-editor.png and PREFIX-about.png (for the pictures of one density).
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -19,8 +20,8 @@
 #include <QWebEngineView>
 #include <cstdio>
 
-#include "app/messages.h"
-#include "app/ostrel.h"
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
 
 namespace {
 
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
       window.TntButton1->click();
     }
     if (index == 4) {
+      window.Synth_TntCheckBox->setChecked(true);
       window.TntButton4->click();
       window.TntButton2->click();
     }
