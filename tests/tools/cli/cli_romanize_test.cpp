@@ -107,7 +107,7 @@ TEST_F(CliTextTest, MissingFileIsAnError) {
   EXPECT_TRUE(result.out.isEmpty());
 }
 
-TEST_F(CliTest, OutputThatCannotBeWrittenIsAnError) {
+TEST_F(CliTextTest, OutputThatCannotBeWrittenIsAnError) {
   const QStringList commands[] = {{u"rhymes"_s},
                                   {u"romanize"_s},
                                   {u"fanqie"_s},
@@ -123,7 +123,7 @@ TEST_F(CliTest, OutputThatCannotBeWrittenIsAnError) {
 }
 
 // An index that the engine could scan instead of the table changes no statement's row order.
-TEST_F(CliTest, RowsComeInTableOrderWhateverIndexesExist) {
+TEST_F(CliTextTest, RowsComeInTableOrderWhateverIndexesExist) {
   test::FixtureDictionary dictionary;
   auto row = [](const QString& spell, const QString& ptype) {
     return test::FixtureRow{{u"HanWord"_s, u"行"_s}, {u"HanSpell"_s, spell}, {u"Ptype"_s, ptype}};
