@@ -4,6 +4,7 @@
 #include <iterator>
 #include <numeric>
 
+#include "app/characters.h"
 #include "app/error.h"
 #include "dictionary/held_rows.h"
 
@@ -194,16 +195,6 @@ FilterExpression FilterExpression::Parse(const QString& text) {
   return FilterParser(text).Run();
 }
 
-QStringList FilterExpression::FieldNames() const {
-  QStringList names;
-  for (const Node& node : nodes_) {
-    if ((node.kind == Kind::Equal || node.kind == Kind::Like) && !names.contains(node.field)) {
-      names.append(node.field);
-    }
-  }
-  return names;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Matching
 
@@ -213,13 +204,6 @@ namespace {
 bool SplitsPair(QStringView text, qsizetype k) {
   return k > 0 && k < text.size() && QChar::isHighSurrogate(text[k - 1].unicode()) &&
          QChar::isLowSurrogate(text[k].unicode());
-}
-
-qsizetype CharLength(QStringView text, qsizetype at) {
-  return (at + 1 < text.size() && QChar::isHighSurrogate(text[at].unicode()) &&
-          QChar::isLowSurrogate(text[at + 1].unicode()))
-             ? 2
-             : 1;
 }
 
 bool HasWildcard(QStringView text) {
@@ -241,7 +225,7 @@ bool LikeMatches(QStringView text, QStringView pattern) {
       continue;
     }
     if (p < pattern.size() && pattern[p] == QLatin1Char('_')) {
-      t += CharLength(text, t);
+      t += CharacterLength(text, t);
       ++p;
       continue;
     }
@@ -251,7 +235,7 @@ bool LikeMatches(QStringView text, QStringView pattern) {
       continue;
     }
     if (starPattern < 0) return false;
-    starText += CharLength(text, starText);
+    starText += CharacterLength(text, starText);
     t = starText;
     p = starPattern;
   }
@@ -267,9 +251,21 @@ CompiledFilter::CompiledFilter(const FilterExpression& expression, const ColumnL
     const FilterExpression::Node& node = nodes[i];
     Step& step = steps_[i];
     if (node.kind == FilterExpression::Kind::And || node.kind == FilterExpression::Kind::Or) {
+      // A chain of one operator becomes one step over all its operands, so that neither testing
+      // nor selecting goes one level deeper per term. Operands come before their node and belong
+      // to it alone, so their lists can be taken over.
       step.op = node.kind == FilterExpression::Kind::And ? Op::And : Op::Or;
-      step.left = node.left;
-      step.right = node.right;
+      for (const int operand : {node.left, node.right}) {
+        Step& child = steps_[static_cast<size_t>(operand)];
+        if (child.op == step.op && step.operands.empty()) {
+          step.operands = std::move(child.operands);  // the chain so far: taken, not copied
+        } else if (child.op == step.op) {
+          step.operands.insert(step.operands.end(), child.operands.begin(), child.operands.end());
+          child.operands = {};
+        } else {
+          step.operands.push_back(operand);
+        }
+      }
       continue;
     }
     step.column = lookup(node.field);
@@ -365,64 +361,32 @@ void Scan(const HeldColumn& column, const std::vector<int>* candidates, int rowC
 
 }  // namespace
 
-bool CompiledFilter::Eval(int index, int row) const {
-  const Step& step = steps_[static_cast<size_t>(index)];
-  switch (step.op) {
-    case Op::And:
-      return Eval(step.left, row) && Eval(step.right, row);
-    case Op::Or:
-      return Eval(step.left, row) || Eval(step.right, row);
-    default:
-      break;
-  }
-  if (step.column->IsNull(row)) return false;
-  const QStringView value = step.column->View(row);
-  const QStringView text(step.text);
-  switch (step.op) {
-    case Op::EqualPrefix:
-      // The partial form needs a non-empty value; "x*" against an empty value compares exactly.
-      return MatchPrefix(value, text);
-    case Op::EqualExact:
-      return value == text;
-    case Op::LikeAll:
-      return true;
-    case Op::LikeExact:
-      return !value.isEmpty() && value == text;
-    case Op::LikeSuffix:
-      return MatchSuffix(value, text);
-    case Op::LikePrefix:
-      return MatchPrefix(value, text);
-    case Op::LikeContains:
-      return MatchContains(value, text);
-    case Op::LikeGeneral:
-      return !value.isEmpty() && LikeMatches(value, text);
-    case Op::And:
-    case Op::Or:
-      break;
-  }
-  return false;
-}
-
 void CompiledFilter::SelectStep(int index, const std::vector<int>* candidates, int rowCount,
                                 std::vector<int>& out) const {
   const Step& step = steps_[static_cast<size_t>(index)];
   if (step.op == Op::And) {
-    // The second condition only looks at the rows that passed the first.
-    std::vector<int> passedLeft;
-    SelectStep(step.left, candidates, rowCount, passedLeft);
-    SelectStep(step.right, &passedLeft, rowCount, out);
+    // Each condition only looks at the rows that passed the ones before it.
+    SelectStep(step.operands.front(), candidates, rowCount, out);
+    std::vector<int> passed;
+    for (size_t i = 1; i < step.operands.size() && !out.empty(); ++i) {
+      passed.swap(out);
+      SelectStep(step.operands[i], &passed, rowCount, out);
+    }
     return;
   }
   if (step.op == Op::Or) {
-    // The rows of either side, merged in row order.
-    std::vector<int> passedLeft;
-    std::vector<int> passedRight;
-    SelectStep(step.left, candidates, rowCount, passedLeft);
-    SelectStep(step.right, candidates, rowCount, passedRight);
-    out.clear();
-    out.reserve(passedLeft.size() + passedRight.size());
-    std::set_union(passedLeft.begin(), passedLeft.end(), passedRight.begin(), passedRight.end(),
-                   std::back_inserter(out));
+    // The rows of every operand, merged in row order.
+    SelectStep(step.operands.front(), candidates, rowCount, out);
+    std::vector<int> passed;
+    std::vector<int> merged;
+    for (size_t i = 1; i < step.operands.size(); ++i) {
+      SelectStep(step.operands[i], candidates, rowCount, passed);
+      merged.clear();
+      merged.reserve(out.size() + passed.size());
+      std::set_union(out.begin(), out.end(), passed.begin(), passed.end(),
+                     std::back_inserter(merged));
+      out.swap(merged);
+    }
     return;
   }
   const HeldColumn& column = *step.column;

@@ -11,6 +11,7 @@
 #include "app/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "dictionary/fanqie.h"
 #include "fuzz_support.h"
 #include "romanize/class_readings.h"
@@ -60,13 +61,15 @@ struct Dictionary {
     const QString path = folder.filePath(QStringLiteral("Ravlek.db"));
     MakeDictionary(path);
     if (!connection.OpenSqliteFile(path).ok()) ravlek::fuzz::Fail("the dictionary does not open");
-    conversion =
-        std::make_unique<TFDQuery>(connection, QStringLiteral("FDQuerySQLRavlekTable"),
-                                   QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
-    baseWords = std::make_unique<TFDQuery>(connection, QStringLiteral("FDQueryBaseWords"),
-                                           QStringLiteral("select * from BaseWords"));
-    baseWordsPlus = std::make_unique<TFDQuery>(connection, QStringLiteral("FDQueryBaseWordsPlus"),
-                                               QStringLiteral("select * from BaseWordsPlus"));
+    conversion = std::make_unique<TFDQuery>(
+        connection, QStringLiteral("FDQuerySQLRavlekTable"),
+        ravlek::DatasetStatement(QStringLiteral("FDQuerySQLRavlekTable")));
+    baseWords =
+        std::make_unique<TFDQuery>(connection, QStringLiteral("FDQueryBaseWords"),
+                                   ravlek::DatasetStatement(QStringLiteral("FDQueryBaseWords")));
+    baseWordsPlus = std::make_unique<TFDQuery>(
+        connection, QStringLiteral("FDQueryBaseWordsPlus"),
+        ravlek::DatasetStatement(QStringLiteral("FDQueryBaseWordsPlus")));
     baseWords->Open();
     baseWordsPlus->Open();
   }
