@@ -1,5 +1,6 @@
 // What the release steps add to the start-up when the release server refuses the connection,
-// against the same start-up with a release server that answers.
+// against the same start-up with a release server that answers; and how long a server that drips
+// one byte every 25 s can hold the start-up (the 30 s low-speed limit must end it).
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -85,6 +87,32 @@ void BM_StartUpReleaseServerAnswers(benchmark::State& state) {
   thread.join();
 }
 BENCHMARK(BM_StartUpReleaseServerAnswers)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// Every release file is sent one byte every 25 s: never silent for the 30 s stall limit, far
+// below 1 KB/s. One start-up, timed whole.
+void BM_StartUpReleaseServerDrips(benchmark::State& state) {
+  using namespace std::chrono_literals;
+  std::atomic<bool> stopping{false};
+  httplib::Server server;
+  server.Get(".*", [&stopping](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(1000, "text/xml",
+                             [&stopping](size_t, size_t, httplib::DataSink& sink) {
+                               if (stopping || !sink.is_writable()) return false;
+                               sink.write("<", 1);
+                               for (int i = 0; i < 250 && !stopping; ++i)
+                                 std::this_thread::sleep_for(100ms);
+                               return !stopping.load();
+                             });
+  });
+  const int port = server.bind_to_any_port("127.0.0.1");
+  std::thread thread([&server] { server.listen_after_bind(); });
+  while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  StartOnce(state, QStringLiteral("http://127.0.0.1:%1").arg(port));
+  stopping = true;
+  server.stop();
+  thread.join();
+}
+BENCHMARK(BM_StartUpReleaseServerDrips)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -4,7 +4,8 @@
 //   release-server sign --key PRIVATE_KEY.pem FILE...   writes FILE.sig beside each FILE
 //   release-server keygen OUT                            writes OUT (private) and OUT.pub (public)
 //
-// Serves the files under DIR on 127.0.0.1:N with their sizes announced. --rate slows the .zip
+// Serves the files under DIR on 127.0.0.1:N with their sizes announced; with --port 0 the system
+// picks the port, which the first line on standard error names. --rate slows the .zip
 // archives down, so that the progress of an update download can be watched.
 
 #include <httplib.h>
@@ -142,7 +143,7 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (port <= 0 || port > 65535 || root.empty()) return Usage();
+  if (port < 0 || port > 65535 || root.empty()) return Usage();
   if (!std::filesystem::is_directory(root)) {
     std::fprintf(stderr, "release-server: %s is no folder\n", root.c_str());
     return 1;
@@ -172,10 +173,13 @@ int main(int argc, char** argv) {
   running = &server;
   std::signal(SIGINT, Stop);
   std::signal(SIGTERM, Stop);
-  std::fprintf(stderr, "release-server: serving %s at http://127.0.0.1:%d/\n", root.c_str(), port);
-  if (!server.listen("127.0.0.1", port)) {
+  const int bound = port == 0 ? server.bind_to_any_port("127.0.0.1")
+                              : (server.bind_to_port("127.0.0.1", port) ? port : -1);
+  if (bound <= 0) {
     std::fprintf(stderr, "release-server: cannot listen on 127.0.0.1:%d\n", port);
     return 1;
   }
-  return 0;
+  std::fprintf(stderr, "release-server: serving %s at http://127.0.0.1:%d/\n", root.c_str(), bound);
+  std::fflush(stderr);
+  return server.listen_after_bind() ? 0 : 1;
 }

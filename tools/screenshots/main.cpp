@@ -22,6 +22,7 @@
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "release/version_check.h"
 
 namespace {
 
@@ -61,6 +62,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "screenshots: no folder %s\n", argv[1]);
     return 1;
   }
+  // The release server that scripts/screenshots started on a port the system picked.
+  if (const QByteArray root = qgetenv("RAVLEK_SCREENSHOTS_RELEASE_ROOT"); !root.isEmpty())
+    ravlek::ReleaseRootAddress() = QString::fromUtf8(root);
   // Notices and messages of the start-up are closed as the user would close them.
   QTimer dismiss;
   QObject::connect(&dismiss, &QTimer::timeout, [] {

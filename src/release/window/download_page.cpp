@@ -129,8 +129,10 @@ void TOstrel::DL_TntButtonClick() {
   if (GLOBAL_db_DL == 1) {
     // A database archive that fails for good takes a staged system archive with it; the
     // evaluation below then reports the failure.
-    if (!FetchArchive(*this, GLOBAL_db_DLURL, databaseArchive))
+    if (!FetchArchive(*this, GLOBAL_db_DLURL, databaseArchive)) {
       ravlek::DeleteFileQuietly(systemArchive);
+      ravlek::DeleteFileQuietly(ravlek::ReadyMarkPath(systemArchive));
+    }
     QLabel* label = GLOBAL_sys_DL == 1 ? TntLabel6 : TntLabel5;
     ravlek::SetLabelText(label, ravlek::texts::kDbArchiveDoneLabel);
     label->show();

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -22,6 +23,7 @@
 #include "release/download_status.h"
 #include "release/manifest.h"
 #include "release/release_notes.h"
+#include "release/release_signature.h"
 #include "release/release_texts.h"
 #include "release/staged_archive.h"
 #include "release/version_check.h"
@@ -64,6 +66,38 @@ QByteArray Information(const QString& html, const QString& images) {
       .arg(html, images)
       .toUtf8();
 }
+
+// How a forged release file comes with its signature.
+enum class Forgery { kTampered, kMissingSignature, kOtherKey };
+
+const char* ForgeryName(Forgery forgery) {
+  switch (forgery) {
+    case Forgery::kTampered:
+      return "tampered";
+    case Forgery::kMissingSignature:
+      return "missing .sig";
+    case Forgery::kOtherKey:
+      return "other key";
+  }
+  return "";
+}
+
+// The .sig text a forger would serve beside `bytes`; empty: no .sig at all.
+QByteArray ForgedSignature(const QByteArray& bytes, Forgery forgery) {
+  static const ReleaseKeyPair otherKey = MakeReleaseKeyPair();
+  switch (forgery) {
+    case Forgery::kTampered:  // the publisher signed the file before one byte was changed
+      return test::TestSignature(QByteArray(bytes).append('\n'));
+    case Forgery::kMissingSignature:
+      return {};
+    case Forgery::kOtherKey:
+      return SignReleaseFile(bytes, otherKey.privatePem);
+  }
+  return {};
+}
+
+const std::vector<Forgery> kForgeries = {Forgery::kTampered, Forgery::kMissingSignature,
+                                         Forgery::kOtherKey};
 
 bool Shown(QWidget* widget) {
   return !widget->isHidden();
@@ -124,16 +158,24 @@ class ReleaseWindowTest : public ::testing::Test {
 
   void Publish(const QString& name, const QByteArray& bytes,
                const QString& folder = QStringLiteral("last_release_XML")) {
+    PublishSigned(name, bytes, test::TestSignature(bytes), folder);
+  }
+  // Serves `bytes` with the given .sig text beside them, or without a .sig when it is empty.
+  void PublishSigned(const QString& name, const QByteArray& bytes, const QByteArray& sig,
+                     const QString& folder = QStringLiteral("last_release_XML")) {
     const QString path =
         serverRoot_.filePath(QStringLiteral("RavlekSystem_Release/%1/%2").arg(folder, name));
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+    QFile::remove(path + ".sig");
+    if (sig.isEmpty()) return;
     QFile signature(path + ".sig");
     ASSERT_TRUE(signature.open(QIODevice::WriteOnly));
-    signature.write(test::TestSignature(bytes));
+    signature.write(sig);
   }
+
   // The server announces the installed release, or other versions when given.
   void PublishRelease(const QString& system, const QString& database,
                       const QString& systemUrl = QStringLiteral("無更新"),
@@ -406,6 +448,94 @@ TEST_F(ReleaseWindowTest, BrokenPagePackageKeepsTheInstalledManifest) {
   EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
   EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), before);
   EXPECT_EQ(w.system_ver->text(), QStringLiteral("system_ver"));  // later steps did not run
+}
+
+// A release file whose signature is missing or does not verify is a failed download: nothing
+// of it is read (no update announced, no package fetched or unpacked) and it never becomes the
+// backup or the installed manifest.
+TEST_F(ReleaseWindowTest, ForgedManifestFallsBackOnThePreviousOneUnread) {
+  const QByteArray previous =
+      LastVersion(installed_.system, installed_.database, "無更新", "無更新");
+  const QByteArray forged = LastVersion("9", "9", ArchiveUrl("sys"), ArchiveUrl("db"));
+  for (Forgery forgery : kForgeries) {
+    SCOPED_TRACE(ForgeryName(forgery));
+    app_ = std::make_unique<AppFolderFixture>();
+    app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+    Publish("information.xml", Information(packages_.html, packages_.images));
+    PublishSigned("LastVersion.xml", forged, ForgedSignature(forged, forgery));
+    const size_t before = server_.paths().size();
+    {
+      ModalBoxDismisser boxes;
+      TOstrel& w = Start();
+      ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+      EXPECT_EQ(boxes.Boxes()[0].caption,
+                QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));  // the manifest was not fetched
+      EXPECT_FALSE(Shown(w.DL_TntButton));
+      EXPECT_EQ(w.GLOBAL_sys_DL, 0);
+      EXPECT_FALSE(w.GLOBAL_sys_DLURL.contains("archives"));
+      EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
+    }
+    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+    // information.xml is fetched only after a manifest that was accepted.
+    const std::vector<std::string> paths = server_.paths();
+    EXPECT_EQ(paths.size(), before + 2);
+    // The next start does not take the forged manifest for its backup either.
+    Publish("LastVersion.xml", previous);
+    app_->WriteMarker();
+    {
+      ModalBoxDismisser boxes;
+      Start();
+      EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
+    }
+    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.sav")), previous);
+    window_.reset();
+  }
+}
+
+struct ForgedPackageCase {
+  const char* file;  // the forged one; the others are signed
+  bool newPages;     // information.xml names a new page package
+};
+
+TEST_F(ReleaseWindowTest, ForgedPackageFileEndsTheStartUpBeforeItIsUsed) {
+  QTemporaryDir scratch;
+  ASSERT_TRUE(testing::WriteZip(scratch.filePath("HTML.zip"), {{"forged.htm", "forged page"}}));
+  const QByteArray pages = ReadAll(scratch.filePath("HTML.zip"));
+  const std::vector<ForgedPackageCase> cases = {{"information.xml", true}, {"HTML.zip", true}};
+  for (const ForgedPackageCase& c : cases) {
+    for (Forgery forgery : kForgeries) {
+      SCOPED_TRACE(std::string(c.file) + ", " + ForgeryName(forgery));
+      app_ = std::make_unique<AppFolderFixture>();
+      const QByteArray installedInformation =
+          ReadAll(app_->FilePath("installedXML/information.xml"));
+      PublishRelease(installed_.system, installed_.database);
+      const QByteArray information = Information(packages_.html + "-2", packages_.images);
+      Publish("information.xml", information);
+      Publish("HTML.zip", pages);
+      const QByteArray forged = c.file == std::string("HTML.zip") ? pages : information;
+      PublishSigned(c.file, forged, ForgedSignature(forged, forgery));
+      const size_t before = server_.paths().size();
+      {
+        ModalBoxDismisser boxes;
+        TOstrel& w = Start();
+        ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+        EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+        EXPECT_TRUE(boxes.Boxes()[0].text.contains(QLatin1String(c.file)))
+            << boxes.Boxes()[0].text.toStdString();
+        EXPECT_EQ(w.system_ver->text(), QStringLiteral("system_ver"));  // later steps did not run
+      }
+      // A forged information.xml is not read: the page package it names is never fetched.
+      const std::vector<std::string> paths = server_.paths();
+      const bool pagesFetched =
+          std::find(paths.begin() + before, paths.end(),
+                    "/RavlekSystem_Release/last_release_XML/HTML.zip") != paths.end();
+      EXPECT_EQ(pagesFetched, c.file == std::string("HTML.zip"));
+      EXPECT_FALSE(app_->Exists("last_release_XML/forged.htm"));
+      EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/") + c.file), "");  // emptied
+      EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), installedInformation);
+      window_.reset();
+    }
+  }
 }
 
 TEST_F(ReleaseWindowTest, StagedStarterIsInstalledAtStartUpAndAtClose) {
@@ -689,8 +819,72 @@ TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheN
     ModalBoxDismisser boxes;
     Start();
     // Told once, at the first start after the refusal.
-    EXPECT_EQ(boxes.Texts().contains(QStringLiteral("上次下載的更新檔不完整或未通過驗證，沒有安裝，系統仍是原來的版本。請重新下載更新。")), start == 0)
+    EXPECT_EQ(
+        boxes.Texts().contains(QStringLiteral(
+            "上次下載的更新檔不完整或未通過驗證，沒有安裝，系統仍是原來的版本。請重新下載更新。")),
+        start == 0)
         << boxes.Texts().join(" | ").toStdString();
+  }
+}
+
+TEST_F(DownloadButtonTest, ForgedArchiveIsNeverStagedOrMarkedReady) {
+  for (Forgery forgery : kForgeries) {
+    SCOPED_TRACE(ForgeryName(forgery));
+    app_ = std::make_unique<AppFolderFixture>();
+    endRequests_ = 0;
+    signArchives_ = [forgery](const QByteArray& bytes) { return ForgedSignature(bytes, forgery); };
+    TOstrel& w = StartWithUpdate(1, 0);
+    ModalBoxDismisser boxes;
+    w.DL_TntButton->click();
+    ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+    EXPECT_EQ(boxes.Boxes()[0].text, texts::kSignatureRefusedText);  // never 系統下載完畢
+    EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
+    EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+    EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged("Ravlek_sys_upgrade.zip"))));
+    EXPECT_EQ(endRequests_, 0);
+    EXPECT_TRUE(w.DL_TntButton->isEnabled());
+    window_.reset();
+  }
+}
+
+TEST_F(DownloadButtonTest, ForgedDatabaseArchiveTakesTheSignedSystemArchiveAlong) {
+  signArchives_ = [this](const QByteArray& bytes) {
+    return bytes == QByteArray::fromStdString(databaseArchive_)
+               ? ForgedSignature(bytes, Forgery::kOtherKey)
+               : test::TestSignature(bytes);
+  };
+  TOstrel& w = StartWithUpdate(1, 1);
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].text, texts::kSignatureRefusedText);
+  EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
+  for (const char* name : {"Ravlek_sys_upgrade.zip", "Ravlek_db_upgrade.zip"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(QFile::exists(Staged(name)));
+    EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(name))));
+  }
+  EXPECT_EQ(endRequests_, 0);
+}
+
+TEST_F(DownloadButtonTest, ForgedManifestAtThePressStagesNothing) {
+  for (Forgery forgery : kForgeries) {
+    SCOPED_TRACE(ForgeryName(forgery));
+    app_ = std::make_unique<AppFolderFixture>();
+    TOstrel& w = StartWithUpdate(1, 1);
+    const QByteArray manifest = ReadAll(app_->FilePath("last_release_XML/LastVersion.xml"));
+    const QByteArray forged = LastVersion("9", "9", ArchiveUrl("sys"), ArchiveUrl("db"));
+    PublishSigned("LastVersion.xml", forged, ForgedSignature(forged, forgery));
+    const size_t before = server_.paths().size();
+    ModalBoxDismisser boxes;
+    w.DL_TntButton->click();
+    ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+    EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("          (((網路未連線...下載失敗!!)))    "));
+    EXPECT_EQ(server_.paths().size(), before + 2);  // no archive asked for
+    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), manifest);
+    EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+    EXPECT_TRUE(w.DL_TntButton->isEnabled());
+    window_.reset();
   }
 }
 
