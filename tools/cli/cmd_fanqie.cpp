@@ -41,7 +41,13 @@ int Fanqie(const Globals& globals, const QStringList& args) {
   return 0;
 }
 
-const CommandRegistration registration("fanqie", kUsage, &Fanqie);
+constexpr const char* kHelp =
+    "The readings of the fanqie notations (\u2026\u5207, \u2026\u53cd) of a text.\n"
+    "Finds the notations (two characters before \u5207 or \u53cd) in FILE, or in standard input,\n"
+    "and writes the readings of their upper and lower characters, one line a notation (at\n"
+    "most 25), as the fanqie page does.";
+
+const CommandRegistration registration("fanqie", kUsage, &Fanqie, kHelp);
 
 }  // namespace
 }  // namespace ravlek::cli
