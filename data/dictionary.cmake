@@ -1,19 +1,26 @@
-# The sample dictionary: Ravlek.db in the application folder, built from the reviewable TSV source.
-set(RAVLEK_SAMPLE_DICTIONARY_SOURCES
-    "${CMAKE_CURRENT_SOURCE_DIR}/sample_dictionary/RavlekTable.tsv"
-    "${CMAKE_CURRENT_SOURCE_DIR}/sample_dictionary/BaseWords.tsv"
-    "${CMAKE_CURRENT_SOURCE_DIR}/sample_dictionary/BaseWordsPlus.tsv")
-set(RAVLEK_SAMPLE_DICTIONARY_SCRIPT "${CMAKE_CURRENT_SOURCE_DIR}/build_sample_db.py")
+# The dictionaries the build makes from their reviewable TSV sources with build_dictionary_db.py,
+# which checks every row and fails the build on a bad one:
+#   ${RAVLEK_APP_DIR}/Ravlek.db        the open dictionary, the application folder's default
+#   ${RAVLEK_SAMPLE_DICTIONARY_DB}     the small handwritten sample, a fixture of the tests
+set(RAVLEK_DICTIONARY_BUILDER "${CMAKE_CURRENT_SOURCE_DIR}/build_dictionary_db.py")
 set(RAVLEK_RHYME_NAMES_SOURCE "${CMAKE_SOURCE_DIR}/src/dictionary/rhymes.cpp")
 
-add_custom_command(
-  OUTPUT "${RAVLEK_APP_DIR}/Ravlek.db"
-  COMMAND Python3::Interpreter "${RAVLEK_SAMPLE_DICTIONARY_SCRIPT}"
-          --source "${CMAKE_CURRENT_SOURCE_DIR}/sample_dictionary"
-          --rhymes "${RAVLEK_RHYME_NAMES_SOURCE}"
-          --output "${RAVLEK_APP_DIR}/Ravlek.db"
-  DEPENDS ${RAVLEK_SAMPLE_DICTIONARY_SOURCES} "${RAVLEK_SAMPLE_DICTIONARY_SCRIPT}"
-          "${RAVLEK_RHYME_NAMES_SOURCE}"
-  COMMENT "Building the sample dictionary Ravlek.db"
-  VERBATIM)
-add_custom_target(sample_dictionary ALL DEPENDS "${RAVLEK_APP_DIR}/Ravlek.db")
+function(ravlek_dictionary_db target source_dir output comment)
+  set(sources "${source_dir}/RavlekTable.tsv" "${source_dir}/BaseWords.tsv"
+              "${source_dir}/BaseWordsPlus.tsv")
+  add_custom_command(
+    OUTPUT "${output}"
+    COMMAND Python3::Interpreter "${RAVLEK_DICTIONARY_BUILDER}"
+            --source "${source_dir}"
+            --rhymes "${RAVLEK_RHYME_NAMES_SOURCE}"
+            --output "${output}"
+    DEPENDS ${sources} "${RAVLEK_DICTIONARY_BUILDER}" "${RAVLEK_RHYME_NAMES_SOURCE}"
+    COMMENT "${comment}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS "${output}")
+endfunction()
+
+ravlek_dictionary_db(open_dictionary "${CMAKE_CURRENT_SOURCE_DIR}/open_dictionary"
+                     "${RAVLEK_APP_DIR}/Ravlek.db" "Building the open dictionary Ravlek.db")
+ravlek_dictionary_db(sample_dictionary "${CMAKE_CURRENT_SOURCE_DIR}/sample_dictionary"
+                     "${RAVLEK_SAMPLE_DICTIONARY_DB}" "Building the sample dictionary fixture")

@@ -1,7 +1,9 @@
 // From process start to the main window shown, on an application folder holding a 100,000-row
 // dictionary. Each iteration starts a fresh process (this program in its child role), which
 // creates the window as the program's entry point does and reports when it is shown; message
-// boxes of the start-up are closed at once.
+// boxes of the start-up are closed at once. The child's release steps ask a release server of its
+// own (started by PrepareWindowTestEnvironment on a port the system picks) that announces no
+// update.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>

@@ -15,6 +15,7 @@
 #include "app/messages.h"
 #include "app/ostrel.h"
 #include "build_paths.h"
+#include "tests/support/own_release_server.h"
 
 namespace {
 
@@ -87,7 +88,8 @@ int main(int argc, char** argv) {
   marker.close();
   QDir::setCurrent(folder.path());
 
-  // Start-up notices (no release server, no font) close at once.
+  // The start-up asks the program's own release server; its notices (no font) close at once.
+  ravlek::test::EnsureOwnReleaseServer();
   QTimer closer;
   QObject::connect(&closer, &QTimer::timeout, [] {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();

@@ -25,6 +25,7 @@
 #include "release/release_texts.h"
 #include "release/version_check.h"
 #include "tests/support/app_folder_fixture.h"
+#include "tests/support/own_release_server.h"
 #include "zip_writer.h"
 
 namespace ravlek {
@@ -98,7 +99,7 @@ class ReleaseWindowTest : public ::testing::Test {
     window_.reset();
     guard_.reset();
     qputenv("HOME", previousHome_);
-    ReleaseRootAddress() = QStringLiteral(RAVLEK_RELEASE_ROOT);
+    ReleaseRootAddress() = test::EnsureOwnReleaseServer();
   }
 
   void Publish(const QString& name, const QByteArray& bytes,

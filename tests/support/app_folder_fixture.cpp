@@ -8,6 +8,7 @@
 
 #include "build_paths.h"
 #include "tests/support/dictionary_fixture.h"
+#include "tests/support/own_release_server.h"
 
 namespace ravlek::test {
 
@@ -47,6 +48,7 @@ void PrepareWindowTestEnvironment() {
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  EnsureOwnReleaseServer();
 }
 
 AppFolderFixture::AppFolderFixture() : AppFolderFixture(Options{}) {}

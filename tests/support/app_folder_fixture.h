@@ -10,8 +10,9 @@
 
 namespace ravlek::test {
 
-// Sets the environment that window tests run in (offscreen platform, WebEngine without sandbox);
-// call before the QApplication is created.
+// Sets the environment that window tests run in (offscreen platform, WebEngine without sandbox)
+// and points the release steps at the program's own release server; call before the
+// QApplication is created.
 void PrepareWindowTestEnvironment();
 
 // A temporary application folder laid out like the installed one: FDConnectionDefs.ini naming a

@@ -6,6 +6,7 @@
 #include "app/ostrel.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/dictionary_fixture.h"
+#include "tests/support/own_release_server.h"
 
 namespace ravlek::test {
 
@@ -18,6 +19,7 @@ WindowInAppFolder::WindowInAppFolder(
   marker.open(QIODevice::WriteOnly);
   marker.close();
 
+  EnsureOwnReleaseServer();
   inFolder_ = std::make_unique<CurrentDirGuard>(dir_.path());
   ModalBoxDismisser startupBoxes;
   window_ = std::make_unique<TOstrel>();

@@ -1,7 +1,7 @@
 #pragma once
 // The real main window, started in a temporary application folder that holds the starter's
-// marker file, a connection definition and a dictionary. Boxes that the start-up shows (no
-// release server runs in tests) are closed as they come up.
+// marker file, a connection definition and a dictionary, against the test program's own release
+// server. Boxes that the start-up shows are closed as they come up.
 
 #include <QString>
 #include <QTemporaryDir>

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Builds the sample dictionary database (SQLite) from its tab-separated text source.
+"""Builds a dictionary database (SQLite) from its tab-separated text source.
 
 Each TSV file has a header line with the column names, then one row per line. Inside a value
-"\\N" alone stands for null, and "\\n", "\\t", "\\\\" stand for a line feed, a tab and a backslash.
+"\\N" alone stands for null, and "\\n", "\\r", "\\t", "\\\\" stand for a line feed, a carriage return,
+a tab and a backslash.
 Every row is checked before anything is written; the database appears atomically (a temporary
 file renamed into place), so a failed build never leaves a half-written file behind.
 """
@@ -57,6 +58,8 @@ def unescape(field):
         code = field[i + 1]
         if code == "n":
             out.append("\n")
+        elif code == "r":
+            out.append("\r")
         elif code == "t":
             out.append("\t")
         elif code == "\\":
@@ -156,7 +159,7 @@ def main():
             rows = read_table(path, columns, checks.get(name, check_base_row), rhyme_names)
             tables.append((name, columns, rows))
     except (BadRow, OSError) as e:
-        print(f"build_sample_db: {e}", file=sys.stderr)
+        print(f"build_dictionary_db: {e}", file=sys.stderr)
         return 1
     write_database(args.output, tables)
     return 0

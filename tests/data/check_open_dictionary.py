@@ -1,0 +1,268 @@
+#!/usr/bin/env python3
+"""Checks the open dictionary: the Tâi-lô shape check and phonetic-symbol converter, the
+generator's rules on small fixture sources, the committed files against a fresh run over the
+shared data, and the database the build makes from them."""
+
+import argparse
+import bz2
+import os
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ARGS = None
+
+
+def load_tailo():
+    sys.path.insert(0, ARGS.folder)
+    import tailo
+    return tailo
+
+
+def read_rows(path):
+    with open(path, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    header = lines[0].split("\t")
+    return [dict(zip(header, line.split("\t"))) for line in lines[1:-1]]
+
+
+class Converter(unittest.TestCase):
+    def test_syllable_shape(self):
+        tailo = load_tailo()
+        cases = [  # reading, is one Tâi-lô syllable
+            ("tsan3", True), ("tshiunn1", True), ("ng5", True), ("hm2", True), ("m7", True),
+            ("sng1", True), ("mng5", True), ("ainnh4", True), ("iok8", True), ("tshuang3", True),
+            ("kennh8", True), ("som1", True), ("ing1", True),
+            ("tsan", False),      # no tone
+            ("tsan6", False),     # no tone 6 in this dialect
+            ("tsat3", False),     # a stop ending with an open tone
+            ("tsan4", False),     # an open syllable with an entering tone
+            ("Tsan3", False),     # capital letter
+            ("thagn1", False), ("lannn2", False), ("tosat4", False), ("huau1", False),
+            ("tshoou1", False), ("ek4", False), ("chan3", False), ("tsan33", False), ("", False),
+        ]
+        for reading, valid in cases:
+            with self.subTest(reading=reading):
+                self.assertEqual(tailo.is_tailo_syllable(reading), valid)
+
+    def test_phonetic_symbols(self):
+        tailo = load_tailo()
+        cases = [
+            # initials
+            ("pa1", "ㄅㄚ"), ("pha1", "ㄆㄚ"), ("ma2", "ㄇㄚˋ"), ("ba2", "ㆠㄚˋ"), ("ta1", "ㄉㄚ"),
+            ("tha1", "ㄊㄚ"), ("na5", "ㄋㄚˊ"), ("la5", "ㄌㄚˊ"), ("ka1", "ㄍㄚ"), ("kha1", "ㄎㄚ"),
+            ("ga5", "ㆣㄚˊ"), ("nga5", "ㄫㄚˊ"), ("ha1", "ㄏㄚ"), ("tsa1", "ㄗㄚ"),
+            ("tsha1", "ㄘㄚ"), ("sa1", "ㄙㄚ"), ("ju5", "ㆡㄨˊ"),
+            # palatal forms before i
+            ("tsi1", "ㄐㄧ"), ("tshiu1", "ㄑㄧㄨ"), ("sian1", "ㄒㄧㄢ"), ("ji5", "ㆢㄧˊ"),
+            # finals with -m/-n/-ng and -p/-t/-k/-h
+            ("kam2", "ㄍㆰˋ"), ("kan1", "ㄍㄢ"), ("kang1", "ㄍㄤ"), ("kim1", "ㄍㄧㆬ"),
+            ("kin1", "ㄍㄧㄣ"), ("king1", "ㄍㄧㄥ"), ("kun1", "ㄍㄨㄣ"), ("kong1", "ㄍㆲ"),
+            ("som1", "ㄙㆱ"), ("kiong5", "ㄍㄧㆲˊ"), ("kuan1", "ㄍㄨㄢ"), ("kap4", "ㄍㄚㆴ"),
+            ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆶ"),
+            ("kok4", "ㄍㆦㆶ"), ("kiok8", "ㄍㄧㆦㆶ˙"), ("koh4", "ㄍㄜㆷ"), ("kut8", "ㄍㄨㆵ˙"),
+            # vowels and nasal vowels
+            ("o1", "ㄜ"), ("oo1", "ㆦ"), ("e1", "ㆤ"), ("ai1", "ㄞ"), ("au1", "ㄠ"),
+            ("sann1", "ㄙㆩ"), ("senn1", "ㄙㆥ"), ("kinn1", "ㄍㆪ"), ("honn3", "ㄏㆧ˪"),
+            ("tiunn5", "ㄉㄧㆫˊ"), ("kuann1", "ㄍㄨㆩ"), ("ainn3", "ㆮ˪"), ("kuainn1", "ㄍㄨㆮ"),
+            ("ngiaunn2", "ㄫㄧㆯˋ"), ("annh4", "ㆩㆷ"), ("kue3", "ㄍㄨㆤ˪"), ("kui3", "ㄍㄨㄧ˪"),
+            # syllabic m and ng
+            ("m7", "ㆬ˫"), ("hm2", "ㄏㆬˋ"), ("ng5", "ㆭˊ"), ("sng1", "ㄙㆭ"), ("mng5", "ㄇㆭˊ"),
+            # the tone marks
+            ("tong1", "ㄉㆲ"), ("tong2", "ㄉㆲˋ"), ("tong3", "ㄉㆲ˪"), ("tok4", "ㄉㆦㆶ"),
+            ("tong5", "ㄉㆲˊ"), ("tong7", "ㄉㆲ˫"), ("tok8", "ㄉㆦㆶ˙"),
+        ]
+        for reading, symbols in cases:
+            with self.subTest(reading=reading):
+                self.assertEqual(tailo.to_phonetic_symbols(reading), symbols)
+        with self.assertRaises(ValueError):
+            tailo.to_phonetic_symbols("thagn1")
+
+    def test_agrees_with_the_handwritten_sample(self):
+        tailo = load_tailo()
+        rows = read_rows(os.path.join(ARGS.sample, "RavlekTable.tsv"))
+        differing = [(r["HanSpell"], r["Spell_P"], tailo.to_phonetic_symbols(r["HanSpell"]))
+                     for r in rows if r["Spell_P"] != tailo.to_phonetic_symbols(r["HanSpell"])]
+        self.assertEqual(differing, [])
+
+
+class Generator(unittest.TestCase):
+    """The generator's rules on small sources made here."""
+
+    def run_generator(self, kam, pingshui="", guangyun="", variants=""):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
+        data = os.path.join(folder, "data")
+        files = {
+            "kam-jitian/kam_char_readings.tsv":
+                "han\tclass\tpoj\ttailo\tlit_poj\tlit_tailo\tkam_id\tpage\n" + kam,
+            "pingshui/pingshui_chars.tsv":
+                "char\tcategory\tcategory_short\tpart\ttone\tpingze\torder_in_category\n" + pingshui,
+            "guangyun/guangyun.tsv": "字頭\t小韻號\t韻目\t反切\t母\t呼\t等\t類\t韻\t聲\t清濁\t攝\t"
+                                     "音韻描述\t釋義\n" + guangyun,
+        }
+        for name, text in files.items():
+            os.makedirs(os.path.dirname(os.path.join(data, name)), exist_ok=True)
+            with open(os.path.join(data, name), "w", encoding="utf-8") as f:
+                f.write(text)
+        with bz2.open(os.path.join(folder, "Unihan_Variants.txt.bz2"), "wt", encoding="utf-8") as f:
+            f.write("# Unihan_Variants.txt\n" + variants)
+        out = os.path.join(folder, "out")
+        result = subprocess.run(
+            [sys.executable, os.path.join(ARGS.folder, "make_open_dictionary.py"), "--data", data,
+             "--unihan", os.path.join(folder, "Unihan_Variants.txt.bz2"), "--rhymes", ARGS.rhymes,
+             "--output", out], capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        tables = {name: read_rows(os.path.join(out, name + ".tsv"))
+                  for name in ("RavlekTable", "BaseWords", "BaseWordsPlus")}
+        return tables, result.stderr
+
+    def test_classes_readings_and_placeholders(self):
+        tables, report = self.run_generator(
+            "一\t文\tit4\tit4\t\t\t1\t10\n"          # only one 文 reading: 通
+            "子\t文\tchu2\ttsu2\t\t\t2\t11\n"
+            "子\t白\ta2\ta2\tchu2\ttsu2\t3\t12\n"   # has a 白 reading too: 文 stays
+            "子\t文\tchu2\ttsu2\t\t\t4\t13\n"        # the same reading again: one row
+            "中\t文\ttiong1\ttiong1\t\t\t5\t14\n"
+            "中\t文\ttiong3\ttiong3\t\t\t6\t14\n"  # two 文 readings: 文
+            "窓\t白\tthagn1\tthagn1\t\t\t7\t15\n"   # not a syllable: reported, left out
+            "●\t文\ta1\ta1\t\t\t8\t16\n")           # placeholder: left out
+        rows = [(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in tables["RavlekTable"]]
+        self.assertEqual(rows, [("一", "通", "it4"), ("子", "文", "tsu2"), ("子", "白", "a2"),
+                                ("中", "文", "tiong1"), ("中", "文", "tiong3")])
+        self.assertIn("kam_char_readings.tsv:8: 窓 白 'thagn1' is not one Tâi-lô syllable", report)
+        first = tables["RavlekTable"][0]
+        self.assertEqual(first["Spell_P"], "ㄧㆵ")
+        self.assertEqual(first["Phone_desc"],
+                         "文白通用音 it4，陰入（第4調）。廈門音新字典（甘為霖，1913）第10頁。")
+
+    def test_rhyme_and_guangyun_fields_agree_with_the_tone(self):
+        pingshui = ("中\t上平聲一東\t上平一東\t上平聲部\t平\t平\t1\n"
+                    "中\t去聲一送\t去聲一送\t去聲部\t去\t仄\t1\n"
+                    "紙\t上聲四紙\t上聲四紙\t上聲部\t上\t仄\t1\n"
+                    "是\t上聲四紙\t上聲四紙\t上聲部\t上\t仄\t1\n"
+                    "是\t去聲四寘\t去聲四寘\t去聲部\t去\t仄\t1\n"
+                    "弓\t上平聲一東\t上平一東\t上平聲部\t平\t平\t1\n")
+        guangyun = ("中\t1\t東\t陟弓\t知\t\t三\t\t東\t平\t全清\t通\t知三東平\t平也\n"
+                    "中\t2\t送\t陟仲\t知\t\t三\t\t東\t去\t全清\t通\t知三東去\t當也\n"
+                    "是\t3\t紙\t承紙\t常\t開\t三\t\t支\t上\t全濁\t止\t常開三支上\t是非也\n"
+                    "逸\t4\t質\t弋質\t影\t\t四\t\t真\t入\t全清\t臻\t影四真入\t奔也\n"
+                    "逸\t5\t質\t夷質\t以\t\t三\t\t真\t入\t次濁\t臻\t以三真入\t過也\n")
+        tables, report = self.run_generator(
+            "中\t文\ttiong1\ttiong1\t\t\t1\t1\n"
+            "中\t文\ttiong3\ttiong3\t\t\t2\t1\n"
+            "中\t白\ttik8\ttik8\t\t\t3\t1\n"      # entering tone: nothing agrees
+            "是\t文\tsi7\tsi7\t\t\t4\t1\n"         # tone 7: 去 or 上, the voiced 上 entry decides
+            "逸\t文\tit8\tit8\t\t\t5\t1\n",        # tone 8: the voiced entering entry first
+            pingshui, guangyun)
+        fields = ["PoemRhyme", "Initial_C_type", "hong5se3", "PoemRhyme2", "PtypeDesc", "Desc"]
+        got = [[r[f] for f in fields] for r in tables["RavlekTable"]]
+        self.assertEqual(got, [
+            ["上平一東", "全清", "三等細", "上平一東", "廣韻 陟弓切", "平也"],
+            ["去聲一送", "全清", "三等細", "", "廣韻 陟仲切", "當也"],
+            ["", "", "", "", "", ""],
+            ["上聲四紙", "全濁", "三等細", "上聲四紙", "廣韻 承紙切", "是非也"],
+            ["", "次濁", "三等細", "", "廣韻 夷質切", "過也"],
+        ])
+        self.assertIn("with a 廣韻 entry of agreeing tone: 4 (80.0 %)", report)
+
+    def test_variants_get_copies_and_base_words_follow_the_fanqie(self):
+        guangyun = ("爲\t1\t支\t薳支\t云\t合\t三\t\t支\t平\t次濁\t止\t云合三支平\t作也\n"
+                    "東\t2\t東\t德紅\t端\t\t一\t\t東\t平\t全清\t通\t端一東平\t春方也\n")
+        tables, _ = self.run_generator(
+            "為\t文\tui5\tui5\t\t\t1\t808\n"
+            "為\t白\tui7\tui7\t\t\t2\t809\n"
+            "紅\t白\tang5\tang5\t\t\t3\t5\n"
+            "東\t文\ttong1\ttong1\t\t\t4\t6\n"
+            "德\t文\ttik4\ttik4\t\t\t5\t7\n",
+            guangyun=guangyun,
+            variants="U+7232\tkSemanticVariant\tU+70BA<kHKGlyph\n"
+                     "U+5FB7\tkZVariant\tU+60B3\n")
+        rows = tables["RavlekTable"]
+        copies = [r for r in rows if r["HanWord"] == "爲"]
+        self.assertEqual([(r["Ptype"], r["HanSpell"]) for r in copies], [("文", "ui5"), ("白", "ui7")])
+        self.assertTrue(copies[0]["Phone_desc"].endswith("\\n「爲」是「為」的異體字，讀音照「為」。"))
+        # 為 finds the 廣韻 entry that the source spells 爲.
+        self.assertEqual(rows[0]["PtypeDesc"], "廣韻 薳支切")
+        self.assertEqual([r["HanWord"] for r in rows], ["為", "為", "紅", "東", "德", "悳", "爲", "爲"])
+        base = [(r["HanWord"], r["HanSpell"]) for r in tables["BaseWords"]]
+        plus = [(r["HanWord"], r["HanSpell"]) for r in tables["BaseWordsPlus"]]
+        # Fanqie characters in the book's order with a 通 or 文 reading (紅 has only a 白 one).
+        self.assertEqual(base, [("德", "tik4")])
+        self.assertEqual(plus, [("為", "ui5"), ("東", "tong1"), ("悳", "tik4"), ("爲", "ui5")])
+
+
+class CommittedFiles(unittest.TestCase):
+    def test_a_fresh_run_over_the_shared_data_gives_the_same_bytes(self):
+        if not os.path.isdir(ARGS.data):
+            self.skipTest(f"the shared data folder {ARGS.data} is absent")
+        if not os.path.exists(ARGS.unihan):
+            self.skipTest(f"{ARGS.unihan} is absent (Debian package unicode-data)")
+        out = tempfile.mkdtemp()
+        self.addCleanup(lambda: subprocess.run(["rm", "-rf", out]))
+        result = subprocess.run(
+            [sys.executable, os.path.join(ARGS.folder, "make_open_dictionary.py"), "--data",
+             ARGS.data, "--unihan", ARGS.unihan, "--rhymes", ARGS.rhymes, "--output", out],
+            capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv"):
+            with self.subTest(file=name):
+                with open(os.path.join(out, name), "rb") as fresh, \
+                        open(os.path.join(ARGS.folder, name), "rb") as committed:
+                    self.assertTrue(fresh.read() == committed.read(),
+                                    f"{name} differs from a fresh run of make_open_dictionary.py")
+
+    def test_one_reading_always_has_the_same_symbols(self):
+        symbols = {}
+        for row in read_rows(os.path.join(ARGS.folder, "RavlekTable.tsv")):
+            symbols.setdefault(row["HanSpell"], set()).add(row["Spell_P"])
+        self.assertEqual({s: v for s, v in symbols.items() if len(v) > 1}, {})
+
+
+class BuiltDatabase(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not os.path.exists(ARGS.db):
+            raise unittest.SkipTest(f"{ARGS.db} has not been built")
+        cls.db = sqlite3.connect(ARGS.db)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.db.close()
+
+    def test_zan_shows_campbells_reading_rhyme_division_and_fanqie(self):
+        rows = self.db.execute("SELECT Ptype, HanSpell, Spell_P, PoemRhyme, hong5se3, PtypeDesc "
+                               "FROM RavlekTable WHERE HanWord = '讚' ORDER BY rowid").fetchall()
+        self.assertEqual(rows, [("通", "tsan3", "ㄗㄢ˪", "去聲十五翰", "一等洪", "廣韻 則旰切")])
+
+    def test_rows_keep_the_order_of_the_source(self):
+        expected = [(r["HanWord"], r["Ptype"], r["HanSpell"])
+                    for r in read_rows(os.path.join(ARGS.folder, "RavlekTable.tsv"))]
+        actual = self.db.execute("SELECT HanWord, Ptype, HanSpell FROM RavlekTable "
+                                 "ORDER BY rowid").fetchall()
+        self.assertEqual(actual, expected)
+
+    def test_the_fanqie_characters_of_the_demonstration_read(self):
+        # The fanqie page takes the first row of BaseWords, else of BaseWordsPlus.
+        for ch, spell in [("則", "tsik4"), ("旰", "han2"), ("租", "tsoo1"), ("全", "tsuan5"),
+                          ("縣", "hian5")]:
+            with self.subTest(ch=ch):
+                found = [self.db.execute(f"SELECT HanSpell FROM {table} WHERE HanWord = ? "
+                                         "ORDER BY rowid", (ch,)).fetchone()
+                         for table in ("BaseWords", "BaseWordsPlus")]
+                self.assertEqual(next(row[0] for row in found if row), spell)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--rhymes"):
+        parser.add_argument(option, required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
