@@ -43,8 +43,8 @@ class HeldClassRows : public ClassReadingSource {
   explicit HeldClassRows(ClassReadingSource& from) {
     for (const ReadingClass& readingClass : ReadingClasses()) {
       auto& rows = rows_[readingClass.character];
-      from.ReadClass(readingClass, [&rows](const QString& word, const QString& spell) {
-        rows.emplace_back(word, spell);
+      from.ReadClass(readingClass, [&rows](QStringView word, QStringView spell) {
+        rows.emplace_back(word.toString(), spell.toString());
       });
     }
   }

@@ -13,6 +13,13 @@
 namespace ravlek::bench {
 namespace {
 
+bool failed = false;
+
+void Fail(benchmark::State& state, const std::string& why) {
+  failed = true;
+  state.SkipWithError(why.c_str());
+}
+
 void BM_CliRomanize_1MB(benchmark::State& state) {
   BenchDictionary& dictionary = SyntheticDictionary();
   // Lines of 100 characters until the text holds 1 MB of UTF-8.
@@ -35,13 +42,25 @@ void BM_CliRomanize_1MB(benchmark::State& state) {
     process.start(QStringLiteral("/usr/bin/time"),
                   {QStringLiteral("-v"), QStringLiteral(RAVLEK_CLI_PATH), QStringLiteral("--db"),
                    dictionary.path, QStringLiteral("romanize"), inputPath});
+    // A run that cannot be measured fails the benchmark instead of reporting a time of nothing.
+    if (!process.waitForStarted(-1)) {
+      Fail(state, "cannot start /usr/bin/time (the time package; scripts/setup installs it)");
+      break;
+    }
     process.waitForFinished(-1);
-    if (process.exitCode() != 0) state.SkipWithError("ravlek-cli failed");
     const QString report = QString::fromUtf8(process.readAllStandardError());
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+      Fail(state, "ravlek-cli romanize failed: " + report.left(400).toStdString());
+      break;
+    }
     const auto match =
         QRegularExpression(QStringLiteral("Maximum resident set size \\(kbytes\\): (\\d+)"))
             .match(report);
-    if (match.hasMatch()) peakKiB = match.captured(1).toDouble();
+    if (!match.hasMatch()) {
+      Fail(state, "/usr/bin/time -v reported no peak memory");
+      break;
+    }
+    peakKiB = match.captured(1).toDouble();
   }
   state.counters["input_bytes"] = double(text.size());
   state.counters["peak_rss_MiB"] = peakKiB / 1024.0;
@@ -58,5 +77,5 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  return 0;
+  return ravlek::bench::failed ? 1 : 0;
 }

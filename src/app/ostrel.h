@@ -162,6 +162,9 @@ class TOstrel : public QWidget {
   QPushButton* TntButton2 = nullptr;
   QPlainTextEdit* TntMemo2 = nullptr;
   QStatusBar* TntStatusBar1 = nullptr;
+  // fanqie synthesis: "自動拼切" and its read-only output beside TntMemo2
+  QCheckBox* Synth_TntCheckBox = nullptr;
+  QPlainTextEdit* Synth_TntMemo = nullptr;
 
   // pages 5 to 8: resource pages
   QWebEngineView* A_WebBrowser = nullptr;

@@ -206,6 +206,14 @@ void LayOutFanqiePage(TOstrel& window, const DesignUnits& units) {
   window.TntMemo2->setFont(units.Font(QStringLiteral("細明體"), 23));
   window.TntStatusBar1 = MakeControl<QStatusBar>(page, "TntStatusBar1", units, 0, 560, 1143, 40);
   window.TntStatusBar1->setSizeGripEnabled(false);
+  // The synthesis: its check box just below TntButton2, its output in the free space to the
+  // right of TntMemo2 (ending above the status bar).
+  window.Synth_TntCheckBox =
+      MakeControl<QCheckBox>(page, "Synth_TntCheckBox", units, 910, 290, 155, 24);
+  window.Synth_TntCheckBox->setText(QStringLiteral("自動拼切"));
+  window.Synth_TntMemo = MakeMemo(page, "Synth_TntMemo", units, 497, 318, 568, 239);
+  window.Synth_TntMemo->setFont(units.Font(QStringLiteral("細明體"), 17));
+  window.Synth_TntMemo->setReadOnly(true);
 }
 
 void LayOutResourcePages(TOstrel& window, const DesignUnits& units) {
@@ -258,6 +266,7 @@ void SetTabOrders(TOstrel& window) {
       window.upgrade_ver_TntMemo, window.ReleaseNote_TntMemo,
       // page 4
       window.TntMemo1, window.TntButton2, window.TntButton3, window.TntButton4, window.TntMemo2,
+      window.Synth_TntCheckBox, window.Synth_TntMemo,
       // pages 5 to 8
       window.A_WebBrowser, window.B_WebBrowser, window.C_WebBrowser, window.D_WebBrowser,
       // the update buttons

@@ -13,6 +13,11 @@ namespace ravlek {
 
 class TFDConnection;
 
+// The refusal of an edit whose field someone else changed after it was read.
+inline const QString kEditConflictMessage = QStringLiteral(
+    "您的修改沒有存入：這筆資料在您讀取之後已被其他使用者修改。您輸入的文字仍保留在欄位中；"
+    "再次存入（離開這筆資料）時，將以您的文字取代對方的修改。");
+
 class TFDQuery {
  public:
   TFDQuery(TFDConnection& connection, QString name, QString statement);
@@ -48,13 +53,18 @@ class TFDQuery {
   QStringList FieldNames() const;
   int FieldIndex(const QString& field) const;  // -1 when unknown
   QString Text(int passingIndex, int fieldIndex) const;
+  // The same without a copy; valid until the rows, the filter or the pending edit change.
+  QStringView TextView(int passingIndex, int fieldIndex) const;
   bool IsNull(int passingIndex, int fieldIndex) const;
 
   // --- edits of the current row, stored into the table (by the row's key) when the row is left:
   // another row becomes current, the filter changes or the dataset closes; or by Post().
   void Edit(const QString& field, const QString& text);
   bool Modified() const;
-  void Post();  // runs OnUpdateData, then writes; raises Error and keeps the edit on failure
+  // Runs OnUpdateData, then writes; raises Error and keeps the edit on failure. When another user
+  // changed an edited field since it was read, the edit is refused with kEditConflictMessage and
+  // kept; the held value becomes the other user's, so that the next store writes the edit.
+  void Post();
 
   // Reported before an edit is stored.
   std::function<void()> OnUpdateData;

@@ -21,29 +21,34 @@ QString Piece(BaseWordLookup& lookup, const QString& character, const QString& m
 
 }  // namespace
 
-QString ExtractFanqieReadings(const QString& text, BaseWordLookup& lookup,
-                              const std::function<void(const QString& line)>& onLine) {
-  QString output;
-  int notations = 0;
+QList<FanqieNotation> FindFanqieNotations(const QString& text) {
+  QList<FanqieNotation> notations;
   // Start positions of the two characters before the current one.
   std::array<qsizetype, 2> before = {-1, -1};  // [0] the one before last, [1] the last
   std::array<qsizetype, 2> beforeLength = {0, 0};
-  for (qsizetype pos = 0; pos < text.size() && notations < kMaxFanqieNotations;) {
+  for (qsizetype pos = 0; pos < text.size() && notations.size() < kMaxFanqieNotations;) {
     const qsizetype length = CharacterLengthAt(text, pos);
     const QChar unit = text[pos];
     if (length == 1 && (unit == u'切' || unit == u'反') && before[0] >= 0) {
-      const QString upper = text.mid(before[0], beforeLength[0]);
-      const QString lower = text.mid(before[1], beforeLength[1]);
-      QString line = Piece(lookup, upper, QString());
-      line += Piece(lookup, lower, QString(unit));
-      line += QStringLiteral("\r\n");
-      output += line;
-      if (onLine) onLine(line);
-      ++notations;
+      notations.push_back(
+          {text.mid(before[0], beforeLength[0]), text.mid(before[1], beforeLength[1]), unit});
     }
     before = {before[1], pos};
     beforeLength = {beforeLength[1], length};
     pos += length;
+  }
+  return notations;
+}
+
+QString ExtractFanqieReadings(const QString& text, BaseWordLookup& lookup,
+                              const std::function<void(const QString& line)>& onLine) {
+  QString output;
+  for (const FanqieNotation& notation : FindFanqieNotations(text)) {
+    QString line = Piece(lookup, notation.upper, QString());
+    line += Piece(lookup, notation.lower, QString(notation.marker));
+    line += QStringLiteral("\r\n");
+    output += line;
+    if (onLine) onLine(line);
   }
   return output;
 }

@@ -2,6 +2,7 @@
 // Fanqie notations in a text: two characters followed by the marker 切 or 反. For each, the
 // upper and the lower character with the reading the base-word tables give.
 
+#include <QList>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -37,6 +38,20 @@ class DatasetBaseWordLookup : public BaseWordLookup {
 
 // At most this many notations are reported per extraction.
 inline constexpr int kMaxFanqieNotations = 25;
+
+// A notation found in a text: its upper and lower character (each a whole character) and its
+// marker 切 or 反.
+struct FanqieNotation {
+  QString upper;
+  QString lower;
+  QChar marker;
+
+  QString Text() const { return upper + lower + marker; }
+};
+
+// The notations of a text in text order, at most kMaxFanqieNotations; a marker with fewer than
+// two characters before it is no notation.
+QList<FanqieNotation> FindFanqieNotations(const QString& text);
 
 // The extraction's output: one line per notation in text order, each ending with CR LF. The text
 // is read with its line breaks as CR LF; characters are whole (a surrogate pair is one). A marker

@@ -44,6 +44,11 @@ class HeldColumn {
     ends_[index] = static_cast<quint32>(units_.size());
     nulls_[index] = 0;
   }
+  void ReplaceNull(int row) {
+    const auto index = static_cast<size_t>(row);
+    begins_[index] = ends_[index] = static_cast<quint32>(units_.size());
+    nulls_[index] = 1;
+  }
   bool IsNull(int row) const { return nulls_[static_cast<size_t>(row)] != 0; }
   // The row's value; empty for null.
   QStringView View(int row) const {

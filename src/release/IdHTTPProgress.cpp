@@ -55,6 +55,8 @@ void TIdHTTPProgress::DownloadFile(const QString& aFileUrl, const QString& aDest
   settings.maxRedirects = HandleRedirects ? RedirectMaximum - 1 : 0;
   settings.basicAuth = BasicAuthentication;
   settings.stallTimeoutMs = ReadTimeout;
+  settings.lowSpeedBytes = LowSpeedLimit;
+  settings.lowSpeedSeconds = LowSpeedTime;
   settings.caFile = IOHndl ? IOHndl->CAFile : QString();
   detail::TransferListener listener;
   listener.begin = [this](qint64 total) { TransferBegin(total); };

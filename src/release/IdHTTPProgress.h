@@ -43,6 +43,9 @@ class TIdHTTPProgress {
   bool HandleRedirects = true;
   int RedirectMaximum = 15;  // a redirect is followed while the count stays below this
   int ReadTimeout = 30000;   // milliseconds without data before a read fails
+  // A transfer slower than LowSpeedLimit bytes per second for LowSpeedTime seconds fails.
+  int LowSpeedLimit = 1024;
+  int LowSpeedTime = 30;
   std::unique_ptr<TIdSSLIOHandlerSocketOpenSSL> IOHndl;
 
  private:

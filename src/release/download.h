@@ -3,15 +3,28 @@
 
 namespace ravlek {
 
-// Fetches an http address into a file. Never raises: true only when the GET completed with a
-// success status and the file is non-empty.
-bool DownloadToFile(const QString& url, const QString& file);
+// What a download may take: a body past maxBytes is a failed download (the target is left empty),
+// and the whole transfer ends after totalMs. Zero means no limit.
+struct DownloadLimits {
+  qint64 maxBytes = 0;
+  long totalMs = 0;
+};
 
-// How long DownloadToFile waits for a connection and for data before it gives up. The defaults
-// are 10 s and 30 s; tests shorten them.
+// The limits of the release manifests (LastVersion.xml, information.xml): 1 MB and 60 s. Tests
+// shorten them.
+DownloadLimits& ManifestDownloadLimits();
+
+// Fetches an http address into a file. Never raises: true only when the GET completed with a
+// success status within the limits and the file is non-empty.
+bool DownloadToFile(const QString& url, const QString& file, const DownloadLimits& limits = {});
+
+// How long DownloadToFile waits for a connection and for data, and the slowest transfer it
+// bears: 10 s, 30 s, and 1 KB/s kept up for 30 s. Tests shorten them.
 struct DownloadTimeouts {
   long connectMs = 10000;
   long stallMs = 30000;
+  long lowSpeedBytes = 1024;
+  long lowSpeedSeconds = 30;
 };
 DownloadTimeouts& DownloadToFileTimeouts();
 

@@ -84,8 +84,8 @@ void TOstrel::DL_TntButtonClick() {
   const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
   const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
   ravlek::CopyFileReplacing(manifest, backup);
-  if (!ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"),
-                              manifest)) {
+  if (!ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"), manifest,
+                              ravlek::ManifestDownloadLimits())) {
     ravlek::CopyFileReplacing(backup, manifest);
     ravlek::ShowCaptionedMessage(this, ravlek::texts::kNetworkDownText,
                                  ravlek::texts::kNetworkErrorCaption);

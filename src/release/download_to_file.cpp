@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -11,7 +12,12 @@ DownloadTimeouts& DownloadToFileTimeouts() {
   return timeouts;
 }
 
-bool DownloadToFile(const QString& url, const QString& file) {
+DownloadLimits& ManifestDownloadLimits() {
+  static DownloadLimits limits{1024 * 1024, 60000};
+  return limits;
+}
+
+bool DownloadToFile(const QString& url, const QString& file, const DownloadLimits& limits) {
   if (url.isNull() || file.isNull()) return false;
   // The target is truncated before any traffic; without it no request is sent.
   std::FILE* out = detail::OpenForWriting(file);
@@ -24,8 +30,14 @@ bool DownloadToFile(const QString& url, const QString& file) {
   settings.userAgent = QStringLiteral("Mozilla/4.0, Indy Library (Windows; en-US)");
   settings.connectTimeoutMs = DownloadToFileTimeouts().connectMs;
   settings.stallTimeoutMs = DownloadToFileTimeouts().stallMs;
+  settings.lowSpeedBytes = DownloadToFileTimeouts().lowSpeedBytes;
+  settings.lowSpeedSeconds = DownloadToFileTimeouts().lowSpeedSeconds;
+  settings.maxBytes = limits.maxBytes;
+  settings.totalTimeoutMs = limits.totalMs;
   const detail::TransferResult result = detail::PerformTransfer(settings, out, {});
   const bool closed = std::fclose(out) == 0;
+  // Nothing of a body past the limit is kept, so that no one reads a part of it.
+  if (result.tooLarge) QFile::resize(file, 0);
   return result.ok && closed && QFileInfo(file).size() > 0;
 }
 

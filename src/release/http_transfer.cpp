@@ -21,7 +21,9 @@ void InitialiseCurlOnce() {
 // What one transfer tracks while it runs; the header callback sees every response of a redirect
 // chain, so the values always describe the response whose body is arriving.
 struct TransferState {
-  std::FILE* out = nullptr;
+  const std::function<bool(const char*, size_t)>* write = nullptr;
+  qint64 maxBytes = 0;
+  bool tooLarge = false;
   const TransferListener* listener = nullptr;
   long status = 0;
   QByteArray statusLine;
@@ -72,7 +74,11 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return state->status >= 300 && state->status <= 399 ? length : 0;
   }
   state->Begin();
-  if (length > 0 && std::fwrite(data, 1, length, state->out) != length) {
+  if (state->maxBytes > 0 && state->received + static_cast<qint64>(length) > state->maxBytes) {
+    state->tooLarge = true;
+    return 0;
+  }
+  if (length > 0 && !(*state->write)(data, length)) {
     state->writeFailed = true;
     return 0;
   }
@@ -108,6 +114,28 @@ std::FILE* OpenForWriting(const QString& path) {
 
 TransferResult PerformTransfer(const TransferSettings& settings, std::FILE* out,
                                const TransferListener& listener) {
+  return PerformTransfer(
+      settings,
+      [out](const char* data, size_t length) {
+        return std::fwrite(data, 1, length, out) == length;
+      },
+      listener);
+}
+
+QByteArray FetchToMemory(const TransferSettings& settings) {
+  QByteArray body;
+  const TransferResult result = PerformTransfer(settings,
+                                                [&body](const char* data, size_t length) {
+                                                  body.append(data, static_cast<qsizetype>(length));
+                                                  return true;
+                                                },
+                                                {});
+  return result.ok ? body : QByteArray();
+}
+
+TransferResult PerformTransfer(const TransferSettings& settings,
+                               const std::function<bool(const char*, size_t)>& write,
+                               const TransferListener& listener) {
   InitialiseCurlOnce();
   TransferResult result;
   CURL* curl = curl_easy_init();
@@ -116,7 +144,8 @@ TransferResult PerformTransfer(const TransferSettings& settings, std::FILE* out,
     return result;
   }
   TransferState state;
-  state.out = out;
+  state.write = &write;
+  state.maxBytes = settings.maxBytes;
   state.listener = &listener;
   state.stallTimeoutMs = settings.stallTimeoutMs;
 
@@ -142,6 +171,15 @@ TransferResult PerformTransfer(const TransferSettings& settings, std::FILE* out,
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
   if (!caFile.isEmpty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+  if (settings.lowSpeedBytes > 0 && settings.lowSpeedSeconds > 0) {
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, settings.lowSpeedBytes);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, settings.lowSpeedSeconds);
+  }
+  if (settings.totalTimeoutMs > 0)
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, settings.totalTimeoutMs);
+  // An announced size past the limit fails before the body comes; a chunked one is counted.
+  if (settings.maxBytes > 0)
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(settings.maxBytes));
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
   curl_easy_setopt(curl, CURLOPT_HEADERDATA, &state);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
@@ -158,6 +196,11 @@ TransferResult PerformTransfer(const TransferSettings& settings, std::FILE* out,
   if (code == CURLE_OK && IsSuccess(finalStatus)) {
     state.Begin();  // an empty body still begins and ends
     result.ok = true;
+  } else if (state.tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+    result.tooLarge = true;
+    result.error = QStringLiteral("The response is larger than %1 bytes: %2")
+                       .arg(settings.maxBytes)
+                       .arg(settings.url);
   } else if (state.stalled) {
     result.error = QStringLiteral("Read timed out.");
   } else if (state.writeFailed) {

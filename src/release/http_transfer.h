@@ -2,6 +2,7 @@
 // One HTTP GET on libcurl, streamed into an open file. Shared by DownloadToFile and
 // TIdHTTPProgress, which differ only in their settings and in who listens to the transfer.
 
+#include <QByteArray>
 #include <QString>
 #include <cstdio>
 #include <functional>
@@ -16,7 +17,13 @@ struct TransferSettings {
   bool basicAuth = false;
   long connectTimeoutMs = 0;  // 0: none
   long stallTimeoutMs = 0;    // the transfer fails after this long without data; 0: never
-  QString caFile;             // certificates trusted besides none: empty means the system's store
+  // The transfer fails when it stays slower than lowSpeedBytes per second for lowSpeedSeconds
+  // (so a server that drips bytes cannot hold it forever); 0: never.
+  long lowSpeedBytes = 0;
+  long lowSpeedSeconds = 0;
+  long totalTimeoutMs = 0;  // the whole transfer ends after this long; 0: never
+  qint64 maxBytes = 0;      // a body larger than this fails the transfer; 0: any size
+  QString caFile;           // certificates trusted besides none: empty means the system's store
   long bufferSize = 256 * 1024;
 };
 
@@ -29,14 +36,23 @@ struct TransferListener {
 };
 
 struct TransferResult {
-  bool ok = false;  // completed with a 2xx final status
-  QString error;    // what went wrong, otherwise empty
+  bool ok = false;        // completed with a 2xx final status
+  bool tooLarge = false;  // the body went past maxBytes
+  QString error;          // what went wrong, otherwise empty
 };
 
 // Sends the GET and writes a 2xx response's body into `out`; an error response's body is never
 // written. Never throws.
 TransferResult PerformTransfer(const TransferSettings& settings, std::FILE* out,
                                const TransferListener& listener);
+
+// The same, handing the body to `write`, which answers false to end the transfer.
+TransferResult PerformTransfer(const TransferSettings& settings,
+                               const std::function<bool(const char*, size_t)>& write,
+                               const TransferListener& listener);
+
+// A small body (a signature) fetched into memory; empty on any failure.
+QByteArray FetchToMemory(const TransferSettings& settings);
 
 // Opens a file for writing, truncating it ("wb"); nullptr with errno set on failure.
 std::FILE* OpenForWriting(const QString& path);

@@ -39,7 +39,12 @@ ManifestDocument ManifestDocument::Load(const QString& path) {
   if (!file.open(QIODevice::ReadOnly)) {
     throw CannotOpenFileError(QDir::toNativeSeparators(path), file.errorString());
   }
-  QByteArray bytes = file.readAll();
+  if (file.size() > kMaxManifestBytes) {
+    throw Error(QStringLiteral("\"%1\" is not a release manifest: it is larger than %2 bytes")
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(kMaxManifestBytes));
+  }
+  QByteArray bytes = file.read(kMaxManifestBytes);
   if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
   ManifestDocument document;
   const pugi::xml_parse_result result = document.document_->load_buffer(
@@ -109,6 +114,14 @@ std::vector<ReleaseEntry> ReadReleases(const QString& path) {
     entry.dbVersion = ChildText(release, "db_version");
     entry.dbDownloadUrl = ChildText(release, "db_download_url");
     entry.dbNotes = ChildText(release, "db_notes");
+    for (const auto& version : {entry.sysVersion, entry.dbVersion}) {
+      if (version && version->size() > kMaxVersionLength) {
+        throw Error(QStringLiteral("\"%1\" is not a release manifest: a version is longer than "
+                                   "%2 characters")
+                        .arg(QDir::toNativeSeparators(path))
+                        .arg(kMaxVersionLength));
+      }
+    }
     releases.push_back(std::move(entry));
   }
   return releases;

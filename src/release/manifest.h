@@ -21,8 +21,13 @@ namespace ravlek {
 // Replaces the five predefined entity references in the order given above.
 QString ReplacePredefinedEntities(QString text);
 
-// A manifest file loaded for reading. Load raises Error when the file cannot be opened, is not
-// well-formed or has no root element.
+// The largest manifest file that is read (and fetched): 1 MB.
+constexpr qint64 kMaxManifestBytes = 1024 * 1024;
+// The longest version text of a well-formed release manifest.
+constexpr int kMaxVersionLength = 64;
+
+// A manifest file loaded for reading. Load raises Error when the file cannot be opened, is larger
+// than kMaxManifestBytes, is not well-formed or has no root element.
 class ManifestDocument {
  public:
   static ManifestDocument Load(const QString& path);
@@ -58,7 +63,8 @@ struct ReleaseEntry {
   std::optional<QString> dbDownloadUrl;
   std::optional<QString> dbNotes;
 };
-// The release children of the root, in document order.
+// The release children of the root, in document order. Raises Error as Load does, and for a
+// version text longer than kMaxVersionLength.
 std::vector<ReleaseEntry> ReadReleases(const QString& path);
 
 // The package ids of information.xml: each taken from the last info element that has it.

@@ -10,6 +10,7 @@
 
 #include "app/byte_order_mark.h"
 #include "app/error.h"
+#include "release/release_texts.h"
 
 namespace ravlek {
 namespace {
@@ -62,6 +63,13 @@ QStringList ReadReleaseNotes(const QString& path) {
   QStringList lines = text.split(lineEnd);
   if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // the final line end
   return lines;
+}
+
+QString CutForMemo(const QString& text) {
+  if (text.size() <= kMaxMemoNotes) return text;
+  qsizetype end = kMaxMemoNotes;
+  if (text.at(end - 1).isHighSurrogate()) --end;  // never half a character
+  return text.left(end) + u'\n' + texts::kNotesCutLine;
 }
 
 QString HanImagesFolder() {

@@ -15,6 +15,11 @@ QString DecodeReleaseNotes(const QByteArray& bytes);
 // The lines of the file (CR LF, LF or CR end a line). Raises Error when it cannot be read.
 QStringList ReadReleaseNotes(const QString& path);
 
+// Release notes are shown up to kMaxMemoNotes characters (256 K); a longer text is cut there and
+// ends with a line that says so, so that a huge text cannot hold up the window.
+constexpr qsizetype kMaxMemoNotes = 256 * 1024;
+QString CutForMemo(const QString& text);
+
 // Where the image package is unpacked: "C:/HAN_images" on Windows, else HAN_images in the
 // user's home folder.
 QString HanImagesFolder();

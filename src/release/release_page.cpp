@@ -49,7 +49,8 @@ void TOstrel::StartupFetchManifest() {
   ReleaseNote_TntMemo->hide();
   ReleaseNote_TntMemo->setEnabled(false);
   state.manifestFetched =
-      ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"), manifest);
+      ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"), manifest,
+                             ravlek::ManifestDownloadLimits());
   if (!state.manifestFetched) {
     ravlek::CopyFileReplacing(backup, manifest);
     const QString crlf = QStringLiteral("\r\n");
@@ -63,7 +64,8 @@ void TOstrel::StartupFetchManifest() {
 void TOstrel::StartupRefreshPackages() {
   if (!ravlek::EnsureReleaseState(releaseState).manifestFetched) return;
   ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"),
-                         AppFolderFile(QStringLiteral("last_release_XML/information.xml")));
+                         AppFolderFile(QStringLiteral("last_release_XML/information.xml")),
+                         ravlek::ManifestDownloadLimits());
   const ravlek::PackageIds installed =
       ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("installedXML/information.xml")));
   const ravlek::PackageIds latest =
@@ -72,13 +74,13 @@ void TOstrel::StartupRefreshPackages() {
   if (latest.html != installed.html) {
     const QString archive = AppFolderFile(QStringLiteral("last_release_XML//HTML.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
-    ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder));
+    ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder), ravlek::PackageUnzipLimits());
     refreshed = true;
   }
   if (latest.images != installed.images) {
     const QString archive = AppFolderFile(QStringLiteral("last_release_XML/HTML_images.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
-    ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder());
+    ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder(), ravlek::PackageUnzipLimits());
     refreshed = true;
   }
   // The installed manifest moves on only once both packages are in place.
@@ -107,7 +109,7 @@ void TOstrel::StartupListLatestRelease() {
   // The memo starts with one empty line; the release's lines follow it.
   QStringList lines = upgrade_ver_TntMemo->toPlainText().split(u'\n');
   lines += state.latest.memoLines;
-  upgrade_ver_TntMemo->setPlainText(lines.join(u'\n'));
+  upgrade_ver_TntMemo->setPlainText(ravlek::CutForMemo(lines.join(u'\n')));
   if (!releases.empty()) {
     GLOBAL_sys_DLURL = state.latest.systemUrl;
     GLOBAL_db_DLURL = state.latest.databaseUrl;
@@ -141,8 +143,8 @@ void TOstrel::StartupShowReleaseNotes() {
   if (ravlek::UpdateAnnounced(state.installed, state.latest)) return;
   ReleaseNote_TntMemo->show();
   ReleaseNote_TntMemo->setEnabled(true);
-  ReleaseNote_TntMemo->setPlainText(
-      ravlek::ReadReleaseNotes(AppFolderFile(QStringLiteral("ReleaseNote.txt"))).join(u'\n'));
+  ReleaseNote_TntMemo->setPlainText(ravlek::CutForMemo(
+      ravlek::ReadReleaseNotes(AppFolderFile(QStringLiteral("ReleaseNote.txt"))).join(u'\n')));
 }
 
 void TOstrel::StartupSetDownloadFlags() {

@@ -43,6 +43,8 @@ inline const QString kDownloadStatusPrefix = QStringLiteral(" Download Status :"
 inline const QString kDownloadStatusMbytes = QStringLiteral("Mbytes ");
 inline const QString kDownloadButtonCaption = QStringLiteral("下載(download)安裝");
 inline const QString kLaterButtonCaption = QStringLiteral("稍後更新");
+// Texts of the release channel's safeguards.
+inline const QString kNotesCutLine = QStringLiteral("（說明超過 256 KB，以下省略）");
 // clang-format on
 
 }  // namespace ravlek::texts

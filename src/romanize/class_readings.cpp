@@ -22,7 +22,7 @@ void DatasetClassReadingSource::ReadClass(const ReadingClass& readingClass, cons
   const int hanWord = RequiredField(query_, QStringLiteral("HanWord"));
   const int hanSpell = RequiredField(query_, QStringLiteral("HanSpell"));
   const int count = query_.RecordCount();
-  for (int i = 0; i < count; ++i) row(query_.Text(i, hanWord), query_.Text(i, hanSpell));
+  for (int i = 0; i < count; ++i) row(query_.TextView(i, hanWord), query_.TextView(i, hanSpell));
   query_.Close();
 }
 

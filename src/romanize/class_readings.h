@@ -2,6 +2,7 @@
 // Where the conversion gets its readings: the rows of one reading class, in the store's order.
 
 #include <QString>
+#include <QStringView>
 #include <functional>
 
 namespace ravlek {
@@ -9,10 +10,11 @@ namespace ravlek {
 class TFDQuery;
 struct ReadingClass;
 
-// Delivers every row of one class (HanWord, HanSpell; null read as empty) in row order.
+// Delivers every row of one class (HanWord, HanSpell; null read as empty) in row order. The texts
+// are views valid during the call only: nothing is copied for a row the conversion passes over.
 class ClassReadingSource {
  public:
-  using RowFn = std::function<void(const QString& hanWord, const QString& hanSpell)>;
+  using RowFn = std::function<void(QStringView hanWord, QStringView hanSpell)>;
   virtual ~ClassReadingSource() = default;
   virtual void ReadClass(const ReadingClass& readingClass, const RowFn& row) = 0;
 };

@@ -12,10 +12,19 @@ void Romanizer::LoadClasses() {
   readings_.assign(classes_.size(), {});
   for (size_t i = 0; i < classes_.size(); ++i) {
     auto& index = readings_[i];
-    source_.ReadClass(*classes_[i], [&index](const QString& hanWord, const QString& hanSpell) {
+    source_.ReadClass(*classes_[i], [&index](QStringView hanWord, QStringView hanSpell) {
       // Only a row whose HanWord is exactly one character can match a character of the text.
       if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
-      index[CharacterCode(hanWord, 0, hanWord.size())].append(hanSpell);
+      // The readings of a character are kept joined, as the piece writes them: one text per
+      // character instead of one per reading.
+      const char32_t code = CharacterCode(hanWord, 0, hanWord.size());
+      const auto it = index.find(code);
+      if (it == index.end()) {
+        index.insert(code, hanSpell.toString());
+      } else {
+        *it += kReadingSeparator;
+        *it += hanSpell;
+      }
     });
   }
   loaded_ = true;
@@ -31,7 +40,7 @@ QString Romanizer::BuildPiece(QStringView character, char32_t code) const {
     const ReadingClass& readingClass = *classes_[i];
     piece += QString::fromUtf8(options_.classMarks ? readingClass.openingWithMark
                                                    : readingClass.openingWithoutMark);
-    piece += it->join(kReadingSeparator);
+    piece += *it;
     piece += QString::fromUtf8(readingClass.closing);
   }
   if (!found) piece += character;

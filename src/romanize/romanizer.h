@@ -37,8 +37,8 @@ class Romanizer {
   ConversionOptions options_;
   std::vector<const ReadingClass*> classes_;
   bool loaded_ = false;
-  // Per consulted class: character → its readings in row order.
-  std::vector<QHash<char32_t, QStringList>> readings_;
+  // Per consulted class: character → its readings in row order, joined by the separator.
+  std::vector<QHash<char32_t, QString>> readings_;
   // Character → everything written for it (groups or the character, then the separator).
   QHash<char32_t, QString> pieces_;
 };

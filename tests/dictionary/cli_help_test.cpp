@@ -23,7 +23,8 @@ Result RunCli(const QStringList& args) {
           QString::fromUtf8(process.readAllStandardError())};
 }
 
-const QStringList kCommands = {u"fanqie"_s, u"filter"_s, u"lookup"_s, u"rhymes"_s, u"romanize"_s};
+const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s,  u"import"_s,
+                               u"lookup"_s, u"rhymes"_s, u"romanize"_s};
 
 struct HelpCase {
   const char* name;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -238,6 +239,76 @@ TEST_F(DatasetTest, ATableWithAPrimaryKeyIsWrittenByItsKey) {
   joined.Open();
   EXPECT_TRUE(Error_([&] { joined.Edit("Desc", "z"); }).contains("cannot be edited"));
   EXPECT_FALSE(joined.Modified());
+}
+
+}  // namespace
+
+namespace {
+
+// Stores an edit from another process on the same dictionary file, as a second user's window.
+void EditInAnotherProcess(const QString& appDir, int row, const QString& field,
+                          const QString& text) {
+  QProcess process;
+  process.start(QStringLiteral(RAVLEK_EDIT_ROW_PATH), {appDir, QString::number(row), field, text});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+}
+
+QString StoredValue(TFDConnection& connection, int rowid, const QString& field) {
+  QSqlQuery check(connection.Database());
+  EXPECT_TRUE(check.exec(
+      QStringLiteral("select %1 from RavlekTable where rowid = %2").arg(field).arg(rowid)));
+  EXPECT_TRUE(check.next());
+  return check.value(0).isNull() ? QStringLiteral("<null>") : check.value(0).toString();
+}
+
+// Rows 0 and 1 of the dataset are rowids 1 and 2; row 0's Phone_desc reads "first", row 1's
+// Desc reads null.
+struct ConflictCase {
+  const char* what;
+  int row;
+  const char* field;
+};
+const ConflictCase kConflictCases[] = {
+    {"a field read with text", 0, "Phone_desc"},
+    {"a field read as null", 1, "Desc"},
+};
+
+TEST_F(DatasetTest, AnEditOfAFieldAnotherProcessChangedIsRefusedAndKept) {
+  for (const ConflictCase& c : kConflictCases) {
+    SCOPED_TRACE(c.what);
+    TFDQuery query = MakeRavlekTable();
+    query.Open();
+    query.SetRecNo(c.row);
+    EditInAnotherProcess(folder.Path(), c.row, c.field, "theirs");
+    query.Edit(c.field, "mine");
+    const int other = 1 - c.row;
+    EXPECT_EQ(Error_([&] { query.SetRecNo(other); }), kEditConflictMessage);
+    EXPECT_EQ(query.RecNo(), c.row);
+    EXPECT_TRUE(query.Modified());
+    EXPECT_EQ(query.FieldByName(c.field), "mine");  // the typed text stays
+    EXPECT_EQ(StoredValue(connection, c.row + 1, c.field), "theirs");
+    // Once told, the next store writes the typed text.
+    query.SetRecNo(other);
+    EXPECT_FALSE(query.Modified());
+    EXPECT_EQ(StoredValue(connection, c.row + 1, c.field), "mine");
+  }
+}
+
+TEST_F(DatasetTest, AnotherProcessesChangeOfAnotherFieldOrToTheSameTextIsNoConflict) {
+  TFDQuery query = MakeRavlekTable();
+  query.Open();
+  EditInAnotherProcess(folder.Path(), 0, "Phone_desc", "theirs");
+  EditInAnotherProcess(folder.Path(), 0, "Desc", "same");
+  query.Edit("Desc", "same");
+  query.SetRecNo(1);  // no error: the table already holds the typed text
+  EXPECT_FALSE(query.Modified());
+  query.SetRecNo(0);
+  query.Edit("PtypeDesc", "mine");
+  query.SetRecNo(1);
+  EXPECT_EQ(StoredValue(connection, 1, "PtypeDesc"), "mine");
+  EXPECT_EQ(StoredValue(connection, 1, "Phone_desc"), "theirs");  // not overwritten
+  EXPECT_EQ(StoredValue(connection, 1, "Desc"), "same");
 }
 
 }  // namespace

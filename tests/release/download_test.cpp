@@ -72,7 +72,8 @@ void AddRoutes(LocalServer& server) {
                                return true;
                              });
   });
-  // Sends a little and then nothing, until the client gives up or the test ends.
+  // Sends a little, stays silent for 1.5 s (longer than the tests' stall limit), then sends the
+  // rest: only a client that keeps the stall limit gives up.
   http.Get("/stall", [&server](const httplib::Request&, httplib::Response& res) {
     res.set_content_provider(
         100, "application/octet-stream", [&server](size_t offset, size_t, httplib::DataSink& sink) {
@@ -80,10 +81,40 @@ void AddRoutes(LocalServer& server) {
             sink.write("abc", 3);
             return true;
           }
-          for (int i = 0; i < 100 && !server.stopping() && sink.is_writable(); ++i)
+          for (int i = 0; i < 75 && !server.stopping() && sink.is_writable(); ++i)
             std::this_thread::sleep_for(20ms);
-          return false;
+          sink.write(std::string(97, 'd').data(), 97);
+          return true;
         });
+  });
+  // One byte every 50 ms, 120 bytes in all: never silent, but far slower than 1 KB/s.
+  http.Get("/drip", [&server](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(120, "application/octet-stream",
+                             [&server](size_t, size_t, httplib::DataSink& sink) {
+                               if (server.stopping()) return false;
+                               std::this_thread::sleep_for(50ms);
+                               sink.write("d", 1);
+                               return true;
+                             });
+  });
+  // Bodies past the manifests' limit, announced and not.
+  http.Get("/big", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(std::string(3000, 'b'), "text/xml");
+  });
+  http.Get("/big-chunked", [](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("text/xml", [](size_t offset, httplib::DataSink& sink) {
+      if (offset >= 3000) {
+        sink.done();
+      } else {
+        sink.write(std::string(500, 'b').data(), 500);
+      }
+      return true;
+    });
+  });
+  // A redirect to a local file, which must never be read.
+  http.Get("/to-file", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 302;
+    res.set_header("Location", "file:///etc/hostname");
   });
   // Eight bytes announced, sent as 1, 2 and 5 bytes with pauses between.
   http.Get("/eighths", [](const httplib::Request&, httplib::Response& res) {
@@ -102,7 +133,7 @@ class DownloadTest : public ::testing::Test {
   void SetUp() override {
     AddRoutes(server_);
     server_.Start();
-    ravlek::DownloadToFileTimeouts() = {2000, 300};
+    ravlek::DownloadToFileTimeouts() = {2000, 300, 1024, 1};
   }
   void TearDown() override { ravlek::DownloadToFileTimeouts() = {}; }
   QString Target(const QString& name = QStringLiteral("target.bin")) const {
@@ -130,6 +161,7 @@ TEST_F(DownloadTest, AnswersTrueOnlyForACompleteNonEmptySuccess) {
       {"/hop/10", false, ""},
       {"/short", false, QByteArray(50, 's')},
       {"/agent", true, "Mozilla/4.0, Indy Library (Windows; en-US)"},
+      {"/to-file", false, ""},
   };
   for (const DownloadCase& c : cases) {
     SCOPED_TRACE(c.path);
@@ -162,10 +194,42 @@ TEST_F(DownloadTest, RefusesHttpsAndTruncatesTheTargetFirst) {
   EXPECT_EQ(ReadAll(Target()), "");
 }
 
-TEST_F(DownloadTest, GivesUpOnAServerThatStopsSending) {
+struct SlowCase {
+  const char* path;
+  ravlek::DownloadTimeouts timeouts;
+};
+
+TEST_F(DownloadTest, GivesUpOnAServerThatStopsOrDripsBytes) {
+  // Each server would complete its body if the client waited long enough.
+  const std::vector<SlowCase> cases = {
+      {"/stall", {2000, 300, 0, 0}},    // silent for longer than the stall limit
+      {"/drip", {2000, 300, 1024, 1}},  // never silent, slower than 1 KB/s for a second
+  };
+  for (const SlowCase& c : cases) {
+    SCOPED_TRACE(c.path);
+    ravlek::DownloadToFileTimeouts() = c.timeouts;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ravlek::DownloadToFile(server_.url(c.path), Target()));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+  }
+}
+
+TEST_F(DownloadTest, ManifestLimitsBoundSizeAndTime) {
+  const ravlek::DownloadLimits limits{2000, 0};
+  for (const char* path : {"/big", "/big-chunked"}) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(ravlek::DownloadToFile(server_.url(path), Target(), limits));
+    EXPECT_EQ(ReadAll(Target()), "");  // nothing of a refused body is kept
+    EXPECT_TRUE(ravlek::DownloadToFile(server_.url(path), Target()));
+  }
+  EXPECT_TRUE(ravlek::DownloadToFile(server_.url("/sized"), Target(), limits));
+  // The whole transfer ends after its time, however steadily the bytes come.
+  ravlek::DownloadToFileTimeouts() = {2000, 300, 0, 0};
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ravlek::DownloadToFile(server_.url("/stall"), Target()));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_FALSE(ravlek::DownloadToFile(server_.url("/drip"), Target(), {0, 500}));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+  EXPECT_EQ(ravlek::ManifestDownloadLimits().maxBytes, 1024 * 1024);
+  EXPECT_EQ(ravlek::ManifestDownloadLimits().totalMs, 60000);
 }
 
 // ---- the progress client
@@ -175,6 +239,7 @@ class ProgressTest : public DownloadTest {
   void SetUp() override {
     DownloadTest::SetUp();
     client_.ReadTimeout = 300;
+    client_.LowSpeedTime = 1;
     client_.SetOnChange([this](ravlek::TIdHTTPProgress* sender) {
       reports_.push_back(sender->Progress());
       sizes_.push_back(sender->BytesToTransfer());
@@ -223,6 +288,7 @@ TEST_F(ProgressTest, RaisesTheTransfersErrorAfterClosingTheFile) {
       {"/hop/15", "redirects", ""},
       {"/stall", "Read timed out", "abc"},
       {"/short", "", QByteArray(50, 's')},
+      {"/to-file", "", ""},
   };
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.path);
@@ -250,6 +316,31 @@ TEST_F(ProgressTest, FetchesHttpsVerifyingTheCertificate) {
   client_.IOHndl->CAFile = ravlek::testing::MakeTestCertificate().certFile;
   client_.DownloadFile(tls.url("/hop/3"), Target());
   EXPECT_EQ(ReadAll(Target()), "sized body");
+}
+
+TEST_F(ProgressTest, GivesUpOnAServerThatDripsBytes) {
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(client_.DownloadFile(server_.url("/drip"), Target()), ravlek::Error);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+}
+
+TEST_F(ProgressTest, RefusesACertificateForAnotherHostName) {
+  const ravlek::testing::TestCertificate elsewhere =
+      ravlek::testing::MakeCertificateFor(QStringLiteral("DNS:elsewhere.invalid"));
+  ASSERT_TRUE(elsewhere.ok) << "openssl could not make a certificate";
+  LocalServer tls(elsewhere);
+  AddRoutes(tls);
+  tls.Start();
+  // The certificate is trusted, but it names another host than the address.
+  client_.IOHndl->CAFile = elsewhere.certFile;
+  try {
+    client_.DownloadFile(tls.url("/sized"), Target());
+    ADD_FAILURE() << "no error raised";
+  } catch (const ravlek::Error& error) {
+    EXPECT_TRUE(error.message().contains(QStringLiteral("127.0.0.1"))) << error.what();
+    EXPECT_TRUE(error.message().contains(QStringLiteral("match"))) << error.what();
+  }
+  EXPECT_EQ(ReadAll(Target()), "");
 }
 
 TEST_F(ProgressTest, RaisesWhenTheDestinationCannotBeCreated) {

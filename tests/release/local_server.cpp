@@ -11,27 +11,32 @@
 
 namespace ravlek::testing {
 
-const TestCertificate& MakeTestCertificate() {
+TestCertificate MakeCertificateFor(const QString& altName) {
   static QTemporaryDir folder;
-  static TestCertificate certificate = [] {
-    TestCertificate made;
-    made.certFile = folder.filePath(QStringLiteral("cert.pem"));
-    made.keyFile = folder.filePath(QStringLiteral("key.pem"));
-    QProcess openssl;
-    openssl.start(
-        QStringLiteral("openssl"),
-        {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-         "-keyout", made.keyFile, "-out", made.certFile, "-days", "2", "-subj", "/CN=127.0.0.1",
-         "-addext", "subjectAltName=IP:127.0.0.1", "-addext", "basicConstraints=critical,CA:TRUE"});
-    made.ok = openssl.waitForFinished(30000) && openssl.exitCode() == 0;
-    return made;
-  }();
+  static int made = 0;
+  TestCertificate certificate;
+  certificate.certFile = folder.filePath(QStringLiteral("cert%1.pem").arg(made));
+  certificate.keyFile = folder.filePath(QStringLiteral("key%1.pem").arg(made++));
+  QProcess openssl;
+  openssl.start(QStringLiteral("openssl"),
+                {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                 "-nodes", "-keyout", certificate.keyFile, "-out", certificate.certFile, "-days",
+                 "2", "-subj", "/CN=" + altName.section(u':', 1), "-addext",
+                 "subjectAltName=" + altName, "-addext", "basicConstraints=critical,CA:TRUE"});
+  certificate.ok = openssl.waitForFinished(30000) && openssl.exitCode() == 0;
   return certificate;
 }
 
-LocalServer::LocalServer(bool tls) : tls_(tls) {
-  if (tls) {
-    const TestCertificate& certificate = MakeTestCertificate();
+const TestCertificate& MakeTestCertificate() {
+  static const TestCertificate certificate = MakeCertificateFor(QStringLiteral("IP:127.0.0.1"));
+  return certificate;
+}
+
+LocalServer::LocalServer(bool tls) : LocalServer(tls ? MakeTestCertificate() : TestCertificate{}) {}
+
+LocalServer::LocalServer(const TestCertificate& certificate)
+    : tls_(!certificate.certFile.isEmpty()) {
+  if (tls_) {
     server_ = std::make_unique<httplib::SSLServer>(certificate.certFile.toLocal8Bit().constData(),
                                                    certificate.keyFile.toLocal8Bit().constData());
   } else {

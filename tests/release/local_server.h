@@ -23,10 +23,14 @@ struct TestCertificate {
   bool ok = false;
 };
 const TestCertificate& MakeTestCertificate();
+// A self-signed certificate for another subject alternative name ("DNS:name" or "IP:address").
+TestCertificate MakeCertificateFor(const QString& altName);
 
 class LocalServer {
  public:
   explicit LocalServer(bool tls = false);
+  // A TLS server presenting the given certificate.
+  explicit LocalServer(const TestCertificate& certificate);
   ~LocalServer();
 
   httplib::Server& http() { return *server_; }

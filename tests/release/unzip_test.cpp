@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -90,6 +92,15 @@ TEST_F(UnzipTest, RefusesBrokenOrUnsafeArchivesWritingNothing) {
        [](const QString& archive) {
          ASSERT_TRUE(WriteZip(archive, {{"fine.txt", "ok"}, {"a/../../escaped.txt", "bad"}}));
        }},
+      {"symbolic link member",
+       [](const QString& archive) {
+         ASSERT_TRUE(WriteZip(
+             archive, {{"fine.txt", "ok"}, {"link", "/etc/passwd", ZIP_CM_STORE, 0120777}}));
+       }},
+      {"member beyond the package limits (1:200)",
+       [](const QString& archive) {
+         ASSERT_TRUE(WriteZip(archive, {{"fine.txt", "ok"}, {"zeros", QByteArray(1 << 20, 0)}}));
+       }},
       {"absolute member",
        [absolute](const QString& archive) {
          ASSERT_TRUE(WriteZip(archive, {{"fine.txt", "ok"}, {absolute, "bad"}}));
@@ -102,11 +113,82 @@ TEST_F(UnzipTest, RefusesBrokenOrUnsafeArchivesWritingNothing) {
     const QString out = scratch.filePath("sub/out");
     QDir().mkpath(out);
     c.make(archive);
-    EXPECT_THROW(ravlek::UnzipToFolder(archive, out), ravlek::Error);
+    EXPECT_THROW(ravlek::UnzipToFolder(archive, out, ravlek::PackageUnzipLimits()), ravlek::Error);
     EXPECT_TRUE(FilesUnder(out).isEmpty());
     EXPECT_FALSE(QFile::exists(scratch.filePath("sub/escaped.txt")));
     EXPECT_FALSE(QFile::exists(scratch.filePath("escaped.txt")));
     EXPECT_FALSE(QFile::exists(absolute));
+  }
+}
+
+TEST_F(UnzipTest, KeepsOnlyTheOwnerExecuteBitAndReplacesFilesByRenaming) {
+  ASSERT_TRUE(WriteZip(Path("x.zip"), {{"bin/Ravlek_Start", "#!/bin/sh\n", ZIP_CM_DEFLATE, 0104777},
+                                       {"plain.txt", "text", ZIP_CM_DEFLATE, 0100777 & ~0111},
+                                       {"unknown.txt", "no mode recorded"}}));
+  // A file already in place, with a second name: written into, the second name would change.
+  QDir().mkpath(Path("out/bin"));
+  QFile old(Path("out/bin/Ravlek_Start"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("old starter");
+  old.close();
+  ASSERT_EQ(::link(QFile::encodeName(Path("out/bin/Ravlek_Start")).constData(),
+                   QFile::encodeName(Path("hardlink-to-old")).constData()),
+            0);
+
+  ravlek::UnzipToFolder(Path("x.zip"), Path("out"));
+
+  struct stat starter, plain, unknown;
+  ASSERT_EQ(::stat(QFile::encodeName(Path("out/bin/Ravlek_Start")).constData(), &starter), 0);
+  ASSERT_EQ(::stat(QFile::encodeName(Path("out/plain.txt")).constData(), &plain), 0);
+  ASSERT_EQ(::stat(QFile::encodeName(Path("out/unknown.txt")).constData(), &unknown), 0);
+  EXPECT_TRUE(starter.st_mode & S_IXUSR);
+  EXPECT_FALSE(starter.st_mode & (S_ISUID | S_ISGID | S_IXGRP | S_IXOTH | S_IWOTH));
+  EXPECT_FALSE(plain.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH));
+  EXPECT_FALSE(unknown.st_mode & S_IXUSR);
+  EXPECT_EQ(ReadAll(Path("out/bin/Ravlek_Start")), "#!/bin/sh\n");
+  EXPECT_EQ(ReadAll(Path("hardlink-to-old")), "old starter");
+  EXPECT_TRUE(FilesUnder(Path("out")).filter("unzip-new").isEmpty());
+}
+
+TEST_F(UnzipTest, MemberNamedLikeTheArchiveCannotCutItShort) {
+  // The package lies in the folder it unpacks into and holds a member of its own name first.
+  QByteArray page;
+  for (int i = 0; page.size() < 300000; ++i) page += "<p>" + QByteArray::number(i) + "</p>\n";
+  const QString archive = Path("pages/HTML.zip");
+  QDir().mkpath(Path("pages"));
+  ASSERT_TRUE(WriteZip(archive, {{"HTML.zip", "not the archive any more"}, {"big.html", page}}));
+  ravlek::UnzipToFolder(archive, Path("pages"));
+  EXPECT_EQ(ReadAll(Path("pages/big.html")), page);
+  EXPECT_EQ(ReadAll(archive), "not the archive any more");
+}
+
+struct LimitCase {
+  const char* label;
+  ravlek::UnzipLimits limits;
+  bool refused;
+};
+
+TEST_F(UnzipTest, RefusesArchivesThatUnpackBeyondTheirLimits) {
+  // Two members of 600 bytes each: 1:600 for the zeros, about 1:1 for the random bytes.
+  QByteArray noise(600, 0);
+  for (int i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+  ASSERT_TRUE(WriteZip(Path("l.zip"), {{"zeros", QByteArray(600, 0)}, {"noise", noise}}));
+  const std::vector<LimitCase> cases = {
+      {"within every limit", {600, 1200, 0}, false},
+      {"one member too big", {599, 0, 0}, true},
+      {"all members too big", {0, 1199, 0}, true},
+      {"compression ratio too high", {0, 0, 20}, true},
+  };
+  for (const LimitCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    QTemporaryDir out;
+    if (c.refused) {
+      EXPECT_THROW(ravlek::UnzipToFolder(Path("l.zip"), out.path(), c.limits), ravlek::Error);
+      EXPECT_TRUE(FilesUnder(out.path()).isEmpty());
+    } else {
+      ravlek::UnzipToFolder(Path("l.zip"), out.path(), c.limits);
+      EXPECT_EQ(ReadAll(out.filePath("noise")), noise);
+    }
   }
 }
 

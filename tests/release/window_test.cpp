@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
@@ -12,12 +13,15 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "app/ostrel.h"
 #include "file_bytes.h"
 #include "local_server.h"
 #include "qstring_printer.h"
+#include "release/download.h"
 #include "release/download_status.h"
 #include "release/manifest.h"
 #include "release/release_notes.h"
@@ -100,6 +104,7 @@ class ReleaseWindowTest : public ::testing::Test {
     guard_.reset();
     qputenv("HOME", previousHome_);
     ReleaseRootAddress() = test::EnsureOwnReleaseServer();
+    DownloadToFileTimeouts() = {};
   }
 
   void Publish(const QString& name, const QByteArray& bytes,
@@ -252,6 +257,72 @@ TEST_F(ReleaseWindowTest, UnreachableServerWithoutManifestEndsTheStartUpAtTheLis
   EXPECT_TRUE(w.upgrade_ver_TntMemo->toPlainText().isEmpty());
   EXPECT_FALSE(Shown(w.ReleaseNote_TntMemo));
   EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet1"));
+}
+
+TEST_F(ReleaseWindowTest, OversizedManifestIsAFailedDownloadAndKeepsTheBackup) {
+  const QByteArray previous =
+      LastVersion(installed_.system, installed_.database, "無更新", "無更新");
+  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  QByteArray huge = LastVersion("9", "9", "無更新", "無更新");
+  huge.insert(huge.indexOf("</sys_notes>"), QByteArray(2 * 1024 * 1024, 'n'));
+  Publish("LastVersion.xml", huge);
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);  // the manifest was not fetched
+  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
+}
+
+TEST_F(ReleaseWindowTest, LongVersionIsAMalformedManifest) {
+  PublishRelease(QString(65, u'9'), installed_.database);
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+  EXPECT_TRUE(boxes.Boxes()[0].text.contains("64")) << boxes.Boxes()[0].text.toStdString();
+  EXPECT_FALSE(Shown(w.DL_TntButton));
+  EXPECT_TRUE(w.upgrade_ver_TntMemo->toPlainText().isEmpty());
+}
+
+TEST_F(ReleaseWindowTest, LongReleaseNotesAreCutInTheMemo) {
+  QByteArray manifest = LastVersion("9", "9", "無更新", "無更新");
+  manifest.insert(manifest.indexOf("</sys_notes>"), QByteArray(300 * 1024, 'n'));
+  Publish("LastVersion.xml", manifest);
+  Publish("information.xml", Information(packages_.html, packages_.images));
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  const QString memo = w.upgrade_ver_TntMemo->toPlainText();
+  EXPECT_EQ(memo.size(), kMaxMemoNotes + 1 + texts::kNotesCutLine.size());
+  EXPECT_TRUE(memo.endsWith(u'\n' + texts::kNotesCutLine));
+}
+
+TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
+  // One byte at a time, never silent for long: only the low-speed limit ends it.
+  server_.http().Get("/drip/RavlekSystem_Release/last_release_XML/LastVersion.xml",
+                     [this](const httplib::Request&, httplib::Response& res) {
+                       res.set_content_provider(
+                           1000, "text/xml", [this](size_t, size_t, httplib::DataSink& sink) {
+                             if (server_.stopping()) return false;
+                             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                             sink.write("<", 1);
+                             return true;
+                           });
+                     });
+  ReleaseRootAddress() = server_.url("/drip");
+  DownloadToFileTimeouts() = {2000, 300, 1024, 1};
+  const QByteArray previous =
+      LastVersion(installed_.system, installed_.database, "無更新", "無更新");
+  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  ModalBoxDismisser boxes;
+  QElapsedTimer clock;
+  clock.start();
+  TOstrel& w = Start();
+  EXPECT_LT(clock.elapsed(), 5000);
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
 
 TEST_F(ReleaseWindowTest, TestModeFetchesFromItsOwnFolderAfterANotice) {

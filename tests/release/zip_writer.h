@@ -14,6 +14,7 @@ struct ZipMember {
   QString name;
   QByteArray data;
   zip_int32_t method = ZIP_CM_DEFLATE;  // ZIP_CM_STORE, ZIP_CM_DEFLATE, ...
+  zip_uint32_t unixMode = 0;            // type and permission bits made on Unix; 0: none recorded
 };
 
 // True when the archive was written; names ending in "/" become folder entries.
@@ -33,6 +34,9 @@ inline bool WriteZip(const QString& path, const std::vector<ZipMember>& members)
       if (index < 0) zip_source_free(source);
       if (index >= 0)
         zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), member.method, 0);
+      if (index >= 0 && member.unixMode != 0)
+        zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0,
+                                         ZIP_OPSYS_UNIX, member.unixMode << 16);
     }
     if (index < 0) {
       zip_discard(archive);

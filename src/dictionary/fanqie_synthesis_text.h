@@ -1,0 +1,20 @@
+#pragma once
+// The synthesis of every notation of a text, one line each: the notation, the predicted readings
+// and the steps that led to them.
+
+#include <QString>
+
+namespace ravlek {
+
+class LiteraryReadings;
+struct FanqieNotation;
+
+// "則旰切", TAB, the readings joined by "/", TAB, each candidate's steps joined by "; ", CR LF.
+// A notation without a candidate has no readings; its steps say which character lacks a
+// literary reading.
+QString FanqieSynthesisLine(const FanqieNotation& notation, const LiteraryReadings& readings);
+
+// One line per notation of the text, in the order and within the limit of the extraction.
+QString SynthesizeFanqieText(const QString& text, const LiteraryReadings& readings);
+
+}  // namespace ravlek

@@ -1,0 +1,277 @@
+// The dictionary on PostgreSQL (DriverID=PG), on a private server the test starts: the datasets,
+// the lookup filters, the conversion and the fanqie extraction give what they give on the same
+// dictionary in SQLite; memo edits are written back in place; two users' edits of one field do
+// not overwrite each other silently.
+
+#include <gtest/gtest.h>
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/error.h"
+#include "dictionary/connection.h"
+#include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
+#include "dictionary/fanqie.h"
+#include "dictionary/lookup_filters.h"
+#include "romanize/class_readings.h"
+#include "romanize/romanizer.h"
+#include "romanize/sample_text.h"
+#include "romanize/text_input.h"
+#include "tests/support/dictionary_fixture.h"
+#include "tests/support/postgres_server.h"
+#include "tests/support/synthetic_dictionary.h"
+
+// GoogleTest shows QString values as text.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+using namespace ravlek;
+using namespace Qt::StringLiterals;
+
+test::PostgresServer* server = nullptr;
+QString skipReason;
+QTemporaryDir* shared = nullptr;  // the SQLite dictionary and the application folders
+
+// The synthetic dictionary, plus rows that the fanqie sample and the filter language's special
+// characters need, plus a row without a class and nulls.
+void MakeSqliteDictionary(const QString& path) {
+  test::WriteSyntheticDictionary(path, 3000);
+  const QString name = u"ravlek-pg-extra"_s;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+    db.setDatabaseName(path);
+    ASSERT_TRUE(db.open());
+    QSqlQuery q(db);
+    for (const QString& sql :
+         {u"insert into RavlekTable (HanWord, Ptype, HanSpell, Desc) values "
+          "('讚','文','zan3','讚：稱美。'),('則','文','zik4',null),('則','白','zit4',''),"
+          "('''','通','quote1','O''Neil'),('%','今','pct3',null),('*','古','ast2',null),"
+          "('讚','','none',null),(null,'通','nul1',null)"_s,
+          u"insert into BaseWords values ('則','tsik4'),('租','tsoo1'),('全','tsuan5'),"
+          "('''','q1')"_s,
+          u"insert into BaseWordsPlus values ('旰','kan3'),('縣','hian7')"_s}) {
+      ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+    }
+  }
+  QSqlDatabase::removeDatabase(name);
+}
+
+class PostgresEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    server = new test::PostgresServer;
+    bool unavailable = false;
+    if (!server->Start(skipReason, unavailable)) {
+      if (!unavailable) FAIL() << skipReason.toStdString();
+      return;
+    }
+    shared = new QTemporaryDir;
+    MakeSqliteDictionary(SqlitePath());
+    server->CreateDatabase(u"ravlek"_s);
+    QSqlDatabase db = server->Connect(u"ravlek"_s, u"ravlek-pg-load"_s);
+    test::CopyDictionaryToPostgres(SqlitePath(), db);
+    db.close();
+  }
+  void TearDown() override {
+    for (const QString& name : QSqlDatabase::connectionNames()) QSqlDatabase::removeDatabase(name);
+    delete shared;
+    delete server;
+  }
+  static QString SqlitePath() { return shared->filePath(u"Ravlek.db"_s); }
+};
+
+[[maybe_unused]] const auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new PostgresEnvironment);
+
+// An application folder whose connection definition names the server's database (PG) or the
+// SQLite copy.
+QString AppFolder(bool postgres) {
+  const QString dir = shared->filePath(postgres ? u"pg"_s : u"sqlite"_s);
+  QDir().mkpath(dir);
+  if (postgres) {
+    server->WriteConnectionDefs(dir, u"ravlek"_s);
+  } else {
+    test::WriteConnectionDefs(dir, PostgresEnvironment::SqlitePath());
+  }
+  return dir;
+}
+
+class PostgresTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!skipReason.isEmpty()) GTEST_SKIP() << skipReason.toStdString();
+    Open(pg, true);
+    Open(lite, false);
+  }
+  static void Open(TFDConnection& connection, bool postgres) {
+    const auto opened = connection.Open(AppFolder(postgres));
+    ASSERT_TRUE(opened.ok()) << opened.message.toStdString();
+  }
+  static std::unique_ptr<TFDQuery> Dataset(TFDConnection& connection, const QString& name) {
+    auto query = std::make_unique<TFDQuery>(connection, name, DatasetStatement(name));
+    query->Open();
+    return query;
+  }
+  // Every passing row's values of the SQLite dataset's fields, null marked, in row order.
+  static QStringList Rows(const TFDQuery& query, const QStringList& fields) {
+    QStringList rows;
+    for (int r = 0; r < query.RecordCount(); ++r) {
+      QStringList row;
+      for (const QString& field : fields) {
+        const int index = query.FieldIndex(field);
+        row.append(index < 0                ? u"<no field>"_s
+                   : query.IsNull(r, index) ? u"<null>"_s
+                                            : query.Text(r, index));
+      }
+      rows.append(row.join(u'|'));
+    }
+    return rows;
+  }
+
+  TFDConnection pg;
+  TFDConnection lite;
+};
+
+TEST_F(PostgresTest, DatasetsHoldTheSameRowsInTheSameOrderAsOnSqlite) {
+  for (const DatasetDefinition& definition : DictionaryDatasets()) {
+    SCOPED_TRACE(definition.name.toStdString());
+    const auto onLite = Dataset(lite, definition.name);
+    const auto onPg = Dataset(pg, definition.name);
+    ASSERT_GT(onLite->RecordCount(), 0);
+    EXPECT_EQ(Rows(*onPg, onLite->FieldNames()), Rows(*onLite, onLite->FieldNames()));
+  }
+}
+
+TEST_F(PostgresTest, LookupFiltersSelectTheSameRowsAsOnSqlite) {
+  const QString name = u"FDQueryRavlekTable"_s;
+  const auto onLite = Dataset(lite, name);
+  const auto onPg = Dataset(pg, name);
+  const QString filters[] = {CharacterFilter(u"讚"_s),        CharacterFilter(u"'"_s),
+                             CharacterFilter(u"%"_s),         SpellFilter(u"tsa"_s, QString()),
+                             SpellFilter(u"an1*"_s, u"白"_s), SpellFilter(u"ts"_s, u"文"_s),
+                             RhymeFilter(u"上平一東"_s)};
+  for (const QString& filter : filters) {
+    SCOPED_TRACE(filter.toStdString());
+    for (TFDQuery* query : {onLite.get(), onPg.get()}) {
+      query->FilterOff();
+      query->SetFilter(filter);
+      query->FilterOn();
+    }
+    EXPECT_GT(onLite->RecordCount(), 0);
+    EXPECT_EQ(Rows(*onPg, onLite->FieldNames()), Rows(*onLite, onLite->FieldNames()));
+  }
+}
+
+TEST_F(PostgresTest, ConversionAndFanqieExtractionGiveWhatTheyGiveOnSqlite) {
+  // A text of the dictionary's own characters (one line per 40), the sample text and specials.
+  const auto words = Dataset(lite, u"FDQueryBaseWords"_s);
+  QStringList lines = SplitTextLines(ConversionSampleText());
+  QString line;
+  for (int r = 0; r < words->RecordCount(); ++r) {
+    line += words->Text(r, words->FieldIndex(u"HanWord"_s));
+    if (line.size() >= 40) lines.append(std::exchange(line, QString()));
+  }
+  lines.append(u"讚'%* 則旰切"_s);
+  ConversionOptions all;
+  all.ancient = all.colloquial = true;
+  for (const ConversionOptions& options : {ConversionOptions(), all}) {
+    TFDQuery onLite(lite, u"FDQuerySQLRavlekTable"_s, DatasetStatement(u"FDQuerySQLRavlekTable"_s));
+    TFDQuery onPg(pg, u"FDQuerySQLRavlekTable"_s, DatasetStatement(u"FDQuerySQLRavlekTable"_s));
+    DatasetClassReadingSource liteSource(onLite);
+    DatasetClassReadingSource pgSource(onPg);
+    const QStringList expected = RomanizeLines(lines, options, liteSource);
+    EXPECT_EQ(RomanizeLines(lines, options, pgSource), expected);
+    EXPECT_NE(expected, lines);
+  }
+
+  const QString passage = FanqieSamplePassage() + u"\r\n租'切 全縣反 '則反 則旰切"_s;
+  const auto fanqie = [&](TFDConnection& connection) {
+    const auto baseWords = Dataset(connection, u"FDQueryBaseWords"_s);
+    const auto plus = Dataset(connection, u"FDQueryBaseWordsPlus"_s);
+    DatasetBaseWordLookup lookup(*baseWords, *plus);
+    return ExtractFanqieReadings(passage, lookup);
+  };
+  const QString expected = fanqie(lite);
+  EXPECT_EQ(expected.count(u"\r\n"_s), 7);
+  EXPECT_EQ(fanqie(pg), expected);
+}
+
+QString StoredDesc(TFDConnection& connection, const QString& hanSpell) {
+  QSqlQuery check(connection.Database());
+  EXPECT_TRUE(
+      check.exec(u"select \"Desc\" from RavlekTable where hanspell = '%1'"_s.arg(hanSpell)));
+  EXPECT_TRUE(check.next());
+  return check.value(0).toString();
+}
+
+TEST_F(PostgresTest, AMemoEditIsWrittenBackAndTheRowKeepsItsPlace) {
+  const QString name = u"FDQueryRavlekTable"_s;
+  const QStringList fields = {u"HanWord"_s, u"HanSpell"_s, u"Desc"_s};
+  QStringList before;
+  {
+    const auto query = Dataset(pg, name);
+    before = Rows(*query, fields);
+    query->SetFilter(u"HanSpell ='zik4'"_s);
+    query->FilterOn();
+    ASSERT_EQ(query->RecordCount(), 1);
+    query->Edit(u"Desc"_s, u"則：法則。\n'引號'"_s);
+    query->FilterOff();  // leaving the row stores the edit
+    EXPECT_FALSE(query->Modified());
+  }
+  EXPECT_EQ(StoredDesc(pg, u"zik4"_s), u"則：法則。\n'引號'"_s);
+  TFDConnection again;
+  ASSERT_TRUE(again.Open(AppFolder(true)).ok());
+  const auto reopened = Dataset(again, name);
+  QStringList after = Rows(*reopened, fields);
+  const auto changed = before.indexOf(u"則|zik4|<null>"_s);
+  ASSERT_GE(changed, 0);
+  before[changed] = u"則|zik4|則：法則。\n'引號'"_s;
+  EXPECT_EQ(after, before);  // same rows, same order: the updated row did not move to the end
+}
+
+TEST_F(PostgresTest, TwoConnectionsEditingOneFieldDoNotOverwriteEachOther) {
+  TFDConnection second;
+  ASSERT_TRUE(second.Open(AppFolder(true)).ok());
+  const QString name = u"FDQueryRavlekTable"_s;
+  const auto mine = Dataset(pg, name);
+  const auto theirs = Dataset(second, name);
+  for (TFDQuery* query : {mine.get(), theirs.get()}) {
+    query->SetFilter(u"HanSpell ='zan3'"_s);
+    query->FilterOn();
+    ASSERT_EQ(query->RecordCount(), 1);
+  }
+  theirs->Edit(u"Desc"_s, u"他們的說明"_s);
+  theirs->Post();
+  mine->Edit(u"Desc"_s, u"我的說明"_s);
+  try {
+    mine->Post();
+    ADD_FAILURE() << "the edit overwrote the other connection's";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.message(), kEditConflictMessage);
+  }
+  EXPECT_TRUE(mine->Modified());
+  EXPECT_EQ(mine->FieldByName(u"Desc"_s), u"我的說明"_s);
+  EXPECT_EQ(StoredDesc(pg, u"zan3"_s), u"他們的說明"_s);
+
+  // The other connection's edit of another field goes through, and after the refusal the typed
+  // text is stored on the next attempt.
+  theirs->Edit(u"Phone_desc"_s, u"他們的音注"_s);
+  theirs->Post();
+  mine->Post();
+  EXPECT_FALSE(mine->Modified());
+  EXPECT_EQ(StoredDesc(pg, u"zan3"_s), u"我的說明"_s);
+  QSqlQuery check(pg.Database());
+  ASSERT_TRUE(check.exec(u"select phone_desc from RavlekTable where hanspell = 'zan3'"_s));
+  ASSERT_TRUE(check.next());
+  EXPECT_EQ(check.value(0).toString(), u"他們的音注"_s);
+}
+
+}  // namespace
