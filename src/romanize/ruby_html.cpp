@@ -37,13 +37,13 @@ class ReadingIndex {
   ReadingIndex(ClassReadingSource& source, const ConversionOptions& options)
       : classes_(ConsultedClasses(options)) {
     for (size_t i = 0; i < classes_.size(); ++i) {
-      source.ReadClass(*classes_[i], [this, i](const QString& hanWord, const QString& hanSpell) {
+      source.ReadClass(*classes_[i], [this, i](QStringView hanWord, QStringView hanSpell) {
         // Only a row whose HanWord is exactly one character can match a character of the text.
         if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
         if (hanSpell.isEmpty()) return;
         CharacterReadings& entry = index_[CharacterCode(hanWord, 0, hanWord.size())];
         entry.byClass.resize(classes_.size());
-        entry.byClass[i].append(hanSpell);
+        entry.byClass[i].append(hanSpell.toString());
       });
     }
   }

@@ -5,8 +5,8 @@
 namespace ravlek {
 
 void ToneMarkedReadingSource::ReadClass(const ReadingClass& readingClass, const RowFn& row) {
-  source_.ReadClass(readingClass, [&row](const QString& hanWord, const QString& hanSpell) {
-    row(hanWord, ToneMarkedTaiLo(hanSpell));
+  source_.ReadClass(readingClass, [&row](QStringView hanWord, QStringView hanSpell) {
+    row(hanWord, ToneMarkedTaiLo(hanSpell.toString()));
   });
 }
 

@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                  u"Usage: ravlek-cli [--app-dir DIR | --db FILE] romanize "_s,
                  u"--tone-marks"_s},
         HelpCase{"HelpOfCommand", {u"help"_s, u"lookup"_s}, u"Usage: "_s, u"--spell TEXT"_s},
-        HelpCase{"FanqieHelp", {u"fanqie"_s, u"-h"_s}, u"Usage: "_s, u"fanqie [FILE]"_s}),
+        HelpCase{"FanqieHelp", {u"fanqie"_s, u"-h"_s}, u"Usage: "_s, u"--synthesize"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliHelp, NamesEveryCommandWithItsSummary) {
