@@ -16,9 +16,10 @@
 #include <cstring>
 #include <memory>
 
-#include "app/ostrel.h"
+#include "app/window/ostrel.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/synthetic_dictionary.h"
+#include "tests/support/window/window_test_environment.h"
 
 namespace {
 

@@ -8,11 +8,12 @@
 #include <QTest>
 #include <memory>
 
-#include "app/ostrel.h"
+#include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/synthetic_dictionary.h"
-#include "tests/support/window_in_app_folder.h"
+#include "tests/support/window/window_in_app_folder.h"
+#include "tests/support/window/window_test_environment.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/messages.h"
-#include "app/ostrel.h"
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
 #include "build_paths.h"
-#include "tests/support/own_release_server.h"
+#include "tests/support/window/own_release_server.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "release/IdHTTPProgress.h"
-#include "release/download_progress_display.h"
+#include "release/window/download_progress_display.h"
 
 namespace {
 

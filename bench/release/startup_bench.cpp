@@ -15,9 +15,11 @@
 #include <memory>
 #include <thread>
 
-#include "app/ostrel.h"
+#include "app/window/ostrel.h"
 #include "release/version_check.h"
 #include "tests/support/app_folder_fixture.h"
+#include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/window_test_environment.h"
 
 namespace {
 

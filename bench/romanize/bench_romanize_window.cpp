@@ -6,10 +6,10 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 
-#include "app/ostrel.h"
+#include "app/window/ostrel.h"
 #include "bench_text.h"
 #include "tests/support/synthetic_dictionary.h"
-#include "tests/support/window_in_app_folder.h"
+#include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek::bench {
 namespace {

@@ -427,10 +427,13 @@ void AddFinalVariants(QList<Sound>& sounds, const TailoSyllable& up,
               QStringLiteral("江韻舌齒 -o-"), true);
       continue;
     }
-    // 灰 rhymes: -ue after velars and labials, often -ui after dentals.
-    if (IsDentalOrSibilant(sound.initial) && sound.final == u"ue" &&
+    // 灰 rhymes read -ue, many words -ui (after dentals most of them); either way round.
+    if ((sound.final == u"ue" || sound.final == u"ui") &&
         InRhymeGroup(rhyme, {u"十灰", u"十賄", u"十一隊"})) {
-      variant(QStringLiteral("ui"), QStringLiteral("灰韻舌齒 -ui"), false);
+      const bool toUi = sound.final == u"ue";
+      variant(toUi ? QStringLiteral("ui") : QStringLiteral("ue"),
+              toUi ? QStringLiteral("灰韻 -ui") : QStringLiteral("灰韻 -ue"),
+              toUi && IsDentalOrSibilant(sound.initial));
       continue;
     }
     // 通 rhymes (東冬 and their entering 屋沃) have a rounded vowel: -ong, -ok.
@@ -450,6 +453,17 @@ void AddFinalVariants(QList<Sound>& sounds, const TailoSyllable& up,
     if (IsDentalOrSibilant(sound.initial) && (sound.final == u"it" || sound.final == u"ik")) {
       variant(sound.final == u"it" ? QStringLiteral("ik") : QStringLiteral("it"),
               QStringLiteral("-it/-ik"), false);
+      continue;
+    }
+    // Retroflex stops (知組) of the third division kept t-/th- in the literary layer, some words
+    // palatalised to ts-/tsh- before i.
+    if ((sound.initial == u"t" || sound.initial == u"th") && sound.final.startsWith(u'i') &&
+        IsThirdDivision(lowerReading.division)) {
+      Sound other = sound;
+      other.initial = sound.initial == u"t" ? QStringLiteral("ts") : QStringLiteral("tsh");
+      other.notes << sound.initial + u'→' + other.initial + QStringLiteral(" (知組三等)");
+      other.penalty += 1;
+      result << sound << other;
       continue;
     }
     // The zero initial of 以 before -u often reads j- in the literary layer (愉 ju).

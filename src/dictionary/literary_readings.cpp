@@ -1,5 +1,6 @@
 #include "dictionary/literary_readings.h"
 
+#include "app/error.h"
 #include "dictionary/dataset.h"
 
 namespace ravlek {
@@ -14,9 +15,16 @@ QList<LiteraryReading> LiteraryReadings::Find(const QString& character) const {
 }
 
 LiteraryReadings LiteraryReadings::FromTable(TFDConnection& connection) {
+  // The six fields the synthesis reads; a table without some of them is read whole.
   TFDQuery query(connection, QStringLiteral("FDQueryLiteraryReadings"),
-                 QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
-  query.Open();
+                 QStringLiteral("select HanWord, Ptype, HanSpell, Initial_C_type, PoemRhyme, "
+                                "hong5se3 from RavlekTable where Ptype<>'' "));
+  try {
+    query.Open();
+  } catch (const Error&) {
+    query.SetSQL(QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
+    query.Open();
+  }
   const int hanWord = query.FieldIndex(QStringLiteral("HanWord"));
   const int ptype = query.FieldIndex(QStringLiteral("Ptype"));
   const int hanSpell = query.FieldIndex(QStringLiteral("HanSpell"));

@@ -292,6 +292,10 @@ TEST(SynthesisTest, RuleVariantsComeAfterTheRegularOutcome) {
   EXPECT_EQ(readings(SynthesizeFanqie(u"章"_s, {R(u"tsiong1"_s, u"全清"_s, u"下平七陽"_s)}, u"移"_s,
                                       {R(u"i5"_s, u"次濁"_s, u"上平四支"_s)})),
             (QStringList{u"tsi1"_s, u"tsu1"_s}));
+  // Third-division retroflex stops keep t-, some palatalised to ts-.
+  EXPECT_EQ(readings(SynthesizeFanqie(u"陟"_s, {R(u"tik4"_s, u"全清"_s)}, u"弓"_s,
+                                      {R(u"kiong1"_s, u"全清"_s, u"上平一東"_s, u"三等細"_s)})),
+            (QStringList{u"tiong1"_s, u"tsiong1"_s}));
 }
 
 TEST(SynthesisTest, NoCandidateWithoutAReadableReading) {

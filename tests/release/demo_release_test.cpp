@@ -9,12 +9,12 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "local_server.h"
-#include "qstring_printer.h"
 #include "release/download.h"
 #include "release/manifest.h"
 #include "release/unzip.h"
 #include "release/version_check.h"
+#include "tests/support/local_server.h"
+#include "tests/support/qstring_printer.h"
 
 namespace ravlek {
 namespace {

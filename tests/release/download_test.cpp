@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/error.h"
-#include "file_bytes.h"
-#include "local_server.h"
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/local_server.h"
 
 using ravlek::testing::LocalServer;
 

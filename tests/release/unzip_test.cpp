@@ -10,9 +10,9 @@
 #include <QTemporaryDir>
 
 #include "app/error.h"
-#include "file_bytes.h"
 #include "release/unzip.h"
-#include "zip_writer.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/zip_writer.h"
 
 using ravlek::testing::WriteZip;
 using ravlek::testing::ZipMember;

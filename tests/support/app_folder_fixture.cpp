@@ -1,14 +1,11 @@
 #include "tests/support/app_folder_fixture.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <stdexcept>
 
 #include "build_paths.h"
 #include "tests/support/dictionary_fixture.h"
-#include "tests/support/own_release_server.h"
 
 namespace ravlek::test {
 
@@ -40,16 +37,6 @@ FixtureDictionary SmallDictionary() {
 }
 
 }  // namespace
-
-void PrepareWindowTestEnvironment() {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  if (qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").isEmpty()) {
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-  }
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  EnsureOwnReleaseServer();
-}
 
 AppFolderFixture::AppFolderFixture() : AppFolderFixture(Options{}) {}
 
@@ -92,37 +79,6 @@ CurrentDirGuard::CurrentDirGuard(const QString& folder) : previous_(QDir::curren
 
 CurrentDirGuard::~CurrentDirGuard() {
   QDir::setCurrent(previous_);
-}
-
-ModalBoxDismisser::ModalBoxDismisser(int delayMs) : delayMs_(delayMs) {
-  timer_.setInterval(5);
-  connect(&timer_, &QTimer::timeout, this, &ModalBoxDismisser::Poll);
-  timer_.start();
-}
-
-QStringList ModalBoxDismisser::Texts() const {
-  QStringList texts;
-  for (const Box& box : boxes_) texts.append(box.text);
-  return texts;
-}
-
-void ModalBoxDismisser::Poll() {
-  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-  if (!box || !box->isVisible()) {
-    pending_ = nullptr;
-    return;
-  }
-  if (pending_ != box) {
-    pending_ = box;
-    seenFor_ = 0;
-    return;
-  }
-  seenFor_ += timer_.interval();
-  if (seenFor_ < delayMs_) return;
-  boxes_.append({box->windowTitle(), box->text(), box->icon() == QMessageBox::Critical,
-                 box->textFormat() == Qt::PlainText});
-  pending_ = nullptr;
-  box->done(QMessageBox::Ok);
 }
 
 }  // namespace ravlek::test

@@ -9,7 +9,6 @@
 #include <map>
 
 #include "app/error.h"
-#include "build_paths.h"
 #include "dictionary/connection.h"
 
 namespace ravlek::cli {
@@ -179,7 +178,7 @@ QString DefaultAppDir() {
   if (holdsSettings(user)) return user;
   const QString installed = QDir::cleanPath(own + QStringLiteral("/../share/ravlek/app"));
   if (holdsSettings(installed)) return installed;
-  return QStringLiteral(RAVLEK_DEFAULT_APP_DIR);
+  return own;
 }
 
 bool OpenDictionary(const Globals& globals, TFDConnection& connection) {

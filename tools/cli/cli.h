@@ -30,7 +30,7 @@ struct CommandRegistration {
 
 // The application folder used without --app-dir or --db: the program's own folder when it holds
 // the settings (the build's folder, a user's folder), else the folder the ravlek launcher prepares
-// under the XDG data folder, else the installed template, else the build's folder.
+// under the XDG data folder, else the installed template, else the program's own folder.
 QString DefaultAppDir();
 
 // Opens the dictionary the global options name (without them, DefaultAppDir()).

@@ -4,6 +4,7 @@
 // The application folder must hold the start marker; the window is created there as the starter
 // would start it, and each page is selected as a user would select it.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -15,9 +16,9 @@
 #include <QWebEngineView>
 #include <cstdio>
 
-#include "app/messages.h"
-#include "app/ostrel.h"
-#include "romanize/html_to_pdf.h"
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
+#include "romanize/window/html_to_pdf.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
       window.TntButton1->click();
     }
     if (index == 4) {
+      window.Synth_TntCheckBox->setChecked(true);
       window.TntButton4->click();
       window.TntButton2->click();
     }

@@ -1,0 +1,47 @@
+#include "app/window/design_units.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace ravlek {
+
+namespace {
+constexpr double kDesignDotsPerInch = 120.0;
+}
+
+void InstallFontSubstitutions() {
+  const QString ming = QStringLiteral("Noto Serif CJK TC");
+  for (const QString& family :
+       {QStringLiteral("細明體"), QStringLiteral("新細明體"), QStringLiteral("細明體-ExtB")}) {
+    QFont::removeSubstitutions(family);
+    QFont::insertSubstitution(family, ming);
+  }
+  QFont::removeSubstitutions(QStringLiteral("標楷體"));
+  QFont::insertSubstitution(QStringLiteral("標楷體"), QStringLiteral("AR PL UKai TW"));
+  QFont::removeSubstitutions(QStringLiteral("Tahoma"));
+  QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
+}
+
+DesignUnits::DesignUnits() {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    factor_ = screen->logicalDotsPerInch() / kDesignDotsPerInch;
+  }
+}
+
+int DesignUnits::Px(int designPixels) const {
+  return static_cast<int>(std::lround(designPixels * factor_));
+}
+
+QRect DesignUnits::Rect(int left, int top, int width, int height) const {
+  return QRect(Px(left), Px(top), Px(width), Px(height));
+}
+
+QFont DesignUnits::Font(const QString& family, int designPixels, bool bold) const {
+  QFont font(family);
+  font.setPixelSize(std::max(1, Px(designPixels)));
+  font.setBold(bold);
+  return font;
+}
+
+}  // namespace ravlek

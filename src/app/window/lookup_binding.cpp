@@ -1,0 +1,109 @@
+// The lookup grid over DataSource1, and the two memos that show the current row's long texts.
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTableView>
+
+#include "app/window/design_units.h"
+#include "app/window/lookup_grid_model.h"
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
+#include "app/window/window_layout.h"
+#include "dictionary/data_source.h"
+#include "dictionary/dataset.h"
+#include "dictionary/window/lookup_page.h"
+
+namespace ravlek {
+
+namespace {
+
+constexpr int kDefaultColumnWidth = 64;  // design pixels: one character of the cell font
+
+// The memos show the current row's fields; showing them is no edit.
+void ShowCurrentRow(TOstrel& window) {
+  const QSignalBlocker blockFirst(window.TntDBMemo1);
+  const QSignalBlocker blockSecond(window.TntDBMemo2);
+  window.TntDBMemo1->setPlainText(window.DataSource1->FieldText(QStringLiteral("Phone_desc")));
+  window.TntDBMemo2->setPlainText(window.DataSource1->FieldText(QStringLiteral("Desc")));
+  // Without a current row there is nothing to edit: typed text would have no row to go to.
+  const bool noRow = window.DataSource1->CurrentRow() < 0;
+  window.TntDBMemo1->setReadOnly(noRow);
+  window.TntDBMemo2->setReadOnly(noRow);
+}
+
+// The grid's selected row follows the current row.
+void SelectCurrentRow(TOstrel& window, int row) {
+  QTableView* grid = window.TntDBGrid2;
+  const QSignalBlocker block(grid->selectionModel());
+  if (row < 0) {
+    grid->selectionModel()->clear();
+    return;
+  }
+  const QModelIndex index = grid->model()->index(row, 0);
+  grid->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  grid->scrollTo(index);
+}
+
+}  // namespace
+
+void BindLookupGrid(TOstrel& window) {
+  const DesignUnits units;
+  std::vector<LookupGridColumn> columns = LookupGridColumns(units);
+  QStringList fields;
+  QStringList titles;
+  for (const LookupGridColumn& column : columns) {
+    fields.append(column.field);
+    titles.append(column.title);
+  }
+  window.DataSource1 = std::make_shared<TDataSource>(*window.FDQueryRavlekTable, fields, titles);
+  TDataSource* source = window.DataSource1.get();
+
+  auto* model = new LookupGridModel(
+      std::move(columns),
+      [source](const QString& field) { return source->Fields().indexOf(field); },
+      window.TntDBGrid2);
+  model->setSourceModel(source);
+  window.TntDBGrid2->setModel(model);
+  for (int i = 0; i < model->columnCount(); ++i) {
+    const int width = model->Columns()[static_cast<size_t>(i)].width;
+    window.TntDBGrid2->setColumnWidth(i, units.Px(width > 0 ? width : kDefaultColumnWidth));
+  }
+
+  QObject::connect(source, &TDataSource::CurrentRowChanged, &window, [&window](int row) {
+    SelectCurrentRow(window, row);
+    ShowCurrentRow(window);
+  });
+  QObject::connect(
+      window.TntDBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, &window,
+      [&window](const QModelIndex& current) {
+        if (!current.isValid() || current.row() == window.DataSource1->CurrentRow()) {
+          return;
+        }
+        RunHandler([&window, row = current.row()] { window.DataSource1->SelectRow(row); });
+        // A row that could not be made current keeps the grid on the current one.
+        SelectCurrentRow(window, window.DataSource1->CurrentRow());
+        ShowCurrentRow(window);
+      });
+  source->OnUpdateData = [&window] { window.DataSource1UpdateData(); };
+  BindLookupMemoEdits(window);
+
+  // While the store runs a statement (opening a dataset, storing a memo edit) the pointer is busy.
+  TFDQuery::OnBusy = [](bool busy) {
+    if (busy) {
+      QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+      QGuiApplication::restoreOverrideCursor();
+    }
+  };
+}
+
+void UsePhoneticFamily(TOstrel& window, const QString& family) {
+  if (auto* model = qobject_cast<LookupGridModel*>(window.TntDBGrid2->model())) {
+    model->SetPhoneticFamily(family);
+  }
+}
+
+}  // namespace ravlek

@@ -1,0 +1,75 @@
+#include "app/window/messages.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/error.h"
+
+namespace ravlek {
+namespace {
+
+// Every box of the program: one OK button, modal for the whole application, the text shown as
+// written (it comes from the file system, the database and the user's input). Waits until closed.
+void ExecMessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                    QWidget* owner) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+}
+
+}  // namespace
+
+QString ApplicationTitle() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+void ShowTimedNotice(const QString& text, const QString& caption, int milliseconds) {
+  QTimer timer;
+  timer.setSingleShot(true);
+  // When the time runs out, the box that is active then is closed as if OK had been pressed.
+  QObject::connect(&timer, &QTimer::timeout, [] {
+    if (QWidget* active = QApplication::activeModalWidget()) active->close();
+  });
+  timer.start(milliseconds);
+  ExecMessageBox(QMessageBox::NoIcon, caption, text, QApplication::activeWindow());
+  // The box may have been closed by the user: the timer must not fire later.
+  timer.stop();
+}
+
+void ShowPlainMessage(const QString& text) {
+  ExecMessageBox(QMessageBox::NoIcon, ApplicationTitle(), text, QApplication::activeWindow());
+}
+
+void ShowCaptionedMessage(QWidget* owner, const QString& text, const QString& caption) {
+  ExecMessageBox(QMessageBox::NoIcon, caption, text, owner);
+}
+
+QString ErrorReportText(const QString& message) {
+  if (!message.isEmpty() && message.back() > QLatin1Char('.')) {
+    return message + QLatin1Char('.');
+  }
+  return message;
+}
+
+void ShowErrorReport(const QString& message) {
+  ExecMessageBox(QMessageBox::Critical, ApplicationTitle(), ErrorReportText(message),
+                 QApplication::activeWindow());
+}
+
+void RunHandler(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const Abort&) {
+    // A cancelled action is not reported.
+  } catch (const Error& error) {
+    ShowErrorReport(error.message());
+  } catch (const std::exception& error) {
+    ShowErrorReport(QString::fromUtf8(error.what()));
+  }
+}
+
+}  // namespace ravlek

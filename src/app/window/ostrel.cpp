@@ -1,0 +1,190 @@
+#include "app/window/ostrel.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+
+#include "app/app_folder.h"
+#include "app/error.h"
+#include "app/window/messages.h"
+#include "app/window/window_layout.h"
+#include "dictionary/connection.h"
+#include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
+#include "dictionary/rhymes.h"
+#include "dictionary/window/lookup_page.h"
+#include "release/IdHTTPProgress.h"
+
+namespace {
+
+const QString kStarterMissingMessage =
+    QStringLiteral("請改執行 Ravlek_Start 應用程式 來 啟動 [台語Ostrel輔助系統]");
+const QString kEngineMissingMessage =
+    QStringLiteral("請安裝 ACCESS DATABASE 2010 RUNTIME ENGINE 後才可正常運作此系統! ");
+
+}  // namespace
+
+TOstrel::TOstrel(QWidget* parent) : QWidget(parent) {
+  ravlek::LayOutWindow(*this);
+  FDConnection1 = std::make_unique<ravlek::TFDConnection>();
+  auto dataset = [this](const char* name) {
+    const QString datasetName = QString::fromLatin1(name);
+    return std::make_unique<ravlek::TFDQuery>(*FDConnection1, datasetName,
+                                              ravlek::DatasetStatement(datasetName));
+  };
+  FDQueryRavlekTable = dataset("FDQueryRavlekTable");
+  FDQueryBaseWords = dataset("FDQueryBaseWords");
+  FDQueryBaseWordsPlus = dataset("FDQueryBaseWordsPlus");
+  FDQuerySQLRavlekTable = dataset("FDQuerySQLRavlekTable");
+  ravlek::BindLookupGrid(*this);
+  ravlek::BindWindowEvents(*this);
+  FormCreate();
+}
+
+TOstrel::~TOstrel() {
+  FormDestroy();
+  // The controls go before the datasets their models read.
+  const auto children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  qDeleteAll(children);
+}
+
+void TOstrel::SelectPage(QWidget* page) {
+  // Selecting from code is no page change of the user's: the page-change handler does not run.
+  TntTabControl1->setCurrentWidget(page);
+}
+
+void TOstrel::FormCreate() {
+  ravlek::RunHandler([this] {
+    IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>(this);
+    IdHTTPProgress->SetOnChange([this](ravlek::TIdHTTPProgress*) { DownloadProgressChanged(); });
+    TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet4), QStringLiteral("版本資訊"));
+    TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet2), QStringLiteral("編稿注音"));
+    TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet5), QStringLiteral("切音輔助"));
+    TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet6), QStringLiteral("切韻基礎"));
+    TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet7), QStringLiteral("影音資源"));
+    TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet8), QStringLiteral("工具資源"));
+    TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet9),
+                               QStringLiteral("關於(About)"));
+    GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet1");
+    GLOBAL_DL_status = QStringLiteral("none");
+    FillRhymeBox();
+    ravlek::SetComboText(ComboBox2, QStringLiteral("全"));
+
+    if (!QFile::exists(ravlek::AppFolderFile(ravlek::kStartMarkerFile))) {
+      ravlek::ShowPlainMessage(kStarterMissingMessage);
+      terminated_ = true;
+      return;
+    }
+    if (!OpenDictionaryConnection()) {
+      terminated_ = true;
+      return;
+    }
+    FDQueryRavlekTable->Open();
+    FDQueryBaseWords->Open();
+    FDQueryBaseWordsPlus->Open();
+    FDQuerySQLRavlekTable->Open();
+    EnsureWorkingFolders();
+
+    StartupReleaseAddress();     // steps 10 and 11
+    InstallStagedStarter(true);  // step 12
+    EnsurePhoneticFont();        // step 13
+    StartupFetchManifest();      // step 14
+    StartupRefreshPackages();    // step 15
+    StartupShowInstalledVersions();
+    StartupListLatestRelease();
+    StartupAnnounceUpdate();
+    StartupShowReleaseNotes();
+    StartupSetDownloadFlags();  // step 20
+  });
+}
+
+void TOstrel::FillRhymeBox() {
+  // Adding items leaves the box's text as it was.
+  const QString text = ComboBox1->currentText();
+  ComboBox1->addItems(ravlek::PingshuiRhymeNames());
+  ComboBox1->setCurrentIndex(-1);
+  ComboBox1->setEditText(text);
+}
+
+bool TOstrel::OpenDictionaryConnection() {
+  using Kind = ravlek::TFDConnection::FailureKind;
+  const auto result = FDConnection1->Open(QDir::currentPath());
+  switch (result.kind) {
+    case Kind::None:
+    case Kind::InvalidLogin:
+    case Kind::ServerGone:
+      return true;
+    case Kind::Cancelled:
+      return false;
+    case Kind::EngineError:
+      ravlek::ShowPlainMessage(kEngineMissingMessage);
+      return false;
+  }
+  return false;
+}
+
+void TOstrel::EnsureWorkingFolders() {
+  const QString appDir = QDir::currentPath();
+  for (const QString& folder :
+       {QStringLiteral("last_release_XML"), QStringLiteral("upgrade_zip")}) {
+    if (!QDir::setCurrent(QDir(appDir).filePath(folder))) {
+      QDir::setCurrent(appDir);
+      if (!QDir(appDir).mkdir(folder)) {
+        throw ravlek::Error(QStringLiteral("Unable to create directory %1")
+                                .arg(QDir::toNativeSeparators(QDir(appDir).filePath(folder))));
+      }
+    }
+    QDir::setCurrent(appDir);
+  }
+}
+
+void TOstrel::FormActivate() {
+  // Four independent comparisons; any other value selects nothing.
+  if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet1")) SelectPage(TntTabSheet1);
+  if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet2")) SelectPage(TntTabSheet2);
+  if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet3")) SelectPage(TntTabSheet3);
+  if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet4")) SelectPage(TntTabSheet4);
+}
+
+void TOstrel::FormClose() {
+  QFile::remove(ravlek::AppFolderFile(ravlek::kStartMarkerFile));
+  InstallStagedStarter(false);
+}
+
+void TOstrel::FormDestroy() {
+  fWBW.reset();
+}
+
+void TOstrel::closeEvent(QCloseEvent* event) {
+  // A memo edit is stored before the window goes. When it cannot be, the error is shown and the
+  // window stays open this once, so that the typed text can still be copied.
+  bool stored = true;
+  ravlek::RunHandler([this, &stored] {
+    stored = false;
+    ravlek::StoreLookupEdit(*this);
+    stored = true;
+  });
+  if (!stored && !unstoredEditWarned_) {
+    unstoredEditWarned_ = true;
+    event->ignore();
+    return;
+  }
+  ravlek::RunHandler([this] { FormClose(); });
+  event->accept();
+  // Closing the window ends the program, whatever boxes or views are still about.
+  if (!parentWidget()) QCoreApplication::quit();
+}
+
+bool TOstrel::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  // Only the first activation selects the start page: boxes shown later and switching between
+  // programs do not select it again.
+  if (!activated_ && (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)) {
+    activated_ = true;
+    ravlek::RunHandler([this] { FormActivate(); });
+  }
+  return handled;
+}

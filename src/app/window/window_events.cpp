@@ -1,0 +1,56 @@
+// Which event of which control runs which handler of the window. Every handler runs through
+// RunHandler, so an error escaping it is reported and the program goes on.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
+#include "app/window/page_control.h"
+#include "app/window/window_layout.h"
+
+namespace ravlek {
+
+namespace {
+
+template <typename Sender, typename Signal>
+void Bind(TOstrel& window, Sender* sender, Signal signal, void (TOstrel::*handler)()) {
+  QObject::connect(sender, signal, &window,
+                   [&window, handler] { RunHandler([&window, handler] { (window.*handler)(); }); });
+}
+
+// A combo box's text changed by the user: an item chosen or text typed. Texts that code sets
+// raise no change event.
+void BindComboChange(TOstrel& window, QComboBox* box, void (TOstrel::*handler)()) {
+  Bind(window, box, &QComboBox::activated, handler);
+  Bind(window, box->lineEdit(), &QLineEdit::textEdited, handler);
+}
+
+}  // namespace
+
+void BindWindowEvents(TOstrel& window) {
+  Bind(window, static_cast<PageControl*>(window.TntTabControl1), &PageControl::userChangedPage,
+       &TOstrel::TntTabControl1Change);
+
+  Bind(window, window.TntEdit2, &QLineEdit::textChanged, &TOstrel::TntEdit2Change);
+  Bind(window, window.TntEdit1_spell_Search, &QLineEdit::textChanged,
+       &TOstrel::TntEdit1_spell_SearchChange);
+  BindComboChange(window, window.ComboBox2, &TOstrel::TntEdit1_spell_SearchChange);
+  BindComboChange(window, window.ComboBox1, &TOstrel::ComboBox1Change);
+
+  Bind(window, window.TntBitBtn_Spell, &QPushButton::clicked, &TOstrel::TntBitBtn_Spell_Click);
+  Bind(window, window.TntButton5, &QPushButton::clicked, &TOstrel::TntButton5Click);
+  Bind(window, window.TntButton1, &QPushButton::clicked, &TOstrel::TntButton1Click);
+  Bind(window, window.RubyExport_TntButton, &QPushButton::clicked,
+       &TOstrel::RubyExport_TntButtonClick);
+  Bind(window, window.TntButton4, &QPushButton::clicked, &TOstrel::TntButton4Click);
+  Bind(window, window.TntButton3, &QPushButton::clicked, &TOstrel::TntButton3Click);
+  Bind(window, window.TntButton2, &QPushButton::clicked, &TOstrel::TntButton2Click);
+  Bind(window, window.DL_TntButton, &QPushButton::clicked, &TOstrel::DL_TntButtonClick);
+  Bind(window, window.DL_NEXTTIME_TntButton, &QPushButton::clicked,
+       &TOstrel::DL_NEXTTIME_TntButtonClick);
+  BindLookupGridCopy(window);
+  BindWindowShortcuts(window);
+}
+
+}  // namespace ravlek

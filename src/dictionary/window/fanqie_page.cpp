@@ -1,0 +1,41 @@
+// The fanqie page: 反.切音粹取 writes the readings of the notations in the input field, and with
+// 自動拼切 checked what each notation reads; 頂面欄清空 empties the input; 使用範例說明 puts the
+// sample passage into the input.
+
+#include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+
+#include "app/window/ostrel.h"
+#include "dictionary/fanqie.h"
+#include "dictionary/fanqie_synthesis_text.h"
+#include "dictionary/literary_readings.h"
+
+void TOstrel::TntButton2Click() {
+  TntMemo2->clear();
+  // The synthesis output belongs to this press only; unchecked, it stays empty.
+  if (Synth_TntMemo) Synth_TntMemo->clear();
+  // The field's text as it holds it, its paragraph breaks read as CR LF. (Its plain text would
+  // turn a no-break space into a blank and a line separator into a line break.)
+  QString text = TntMemo1->document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+  ravlek::DatasetBaseWordLookup lookup(*FDQueryBaseWords, *FDQueryBaseWordsPlus);
+  // Each line is shown when it is complete; a failing lookup leaves the lines before it.
+  QString shown;
+  ravlek::ExtractFanqieReadings(text, lookup, [&](const QString& line) {
+    shown += line;
+    TntMemo2->setPlainText(shown);
+  });
+  if (Synth_TntCheckBox && Synth_TntCheckBox->isChecked()) {
+    const auto readings = ravlek::LiteraryReadings::FromTable(*FDConnection1);
+    Synth_TntMemo->setPlainText(ravlek::SynthesizeFanqieText(text, readings));
+  }
+}
+
+void TOstrel::TntButton3Click() {
+  TntMemo1->clear();
+}
+
+void TOstrel::TntButton4Click() {
+  TntMemo1->setPlainText(ravlek::FanqieSamplePassage());
+}

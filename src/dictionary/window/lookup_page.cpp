@@ -1,0 +1,87 @@
+// The character lookup page: each of the three searches replaces the filter of the dictionary
+// rows held since start-up, and text typed into the two memos edits the current row.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTableView>
+
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
+#include "app/window/window_layout.h"
+#include "dictionary/data_source.h"
+#include "dictionary/dataset.h"
+#include "dictionary/lookup_filters.h"
+#include "dictionary/window/lookup_page.h"
+#include "romanize/tailo.h"
+
+namespace {
+
+const QString kAllClasses = QStringLiteral("全");
+
+// The grid keeps an enabled vertical scroll bar, also when few rows pass.
+void ShowGridScrollBar(TOstrel& window) {
+  window.TntDBGrid2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  window.TntDBGrid2->verticalScrollBar()->setEnabled(true);
+}
+
+// Setting the class choice from code raises no change event of its own.
+void SetClassChoiceToAll(TOstrel& window) {
+  ravlek::SetComboText(window.ComboBox2, kAllClasses);
+}
+
+// The character and rhyme searches: filter off, the class choice back to "全", the new filter on.
+// The filter is built after the class choice is set, from the field as it then reads.
+template <typename BuildFilter>
+void RefilterWithAllClasses(TOstrel& window, BuildFilter buildFilter) {
+  window.FDQueryRavlekTable->FilterOff();
+  SetClassChoiceToAll(window);
+  window.FDQueryRavlekTable->SetFilter(buildFilter());
+  window.FDQueryRavlekTable->FilterOn();
+  ShowGridScrollBar(window);
+}
+
+}  // namespace
+
+void TOstrel::TntEdit2Change() {
+  RefilterWithAllClasses(*this, [this] { return ravlek::CharacterFilter(TntEdit2->text()); });
+}
+
+void TOstrel::TntEdit1_spell_SearchChange() {
+  // The filter is built from the texts as they are before the filter goes off. Romanisation typed
+  // as books print it (tone marks, POJ) is read as the numeric Tâi-lô that the rows hold.
+  const QString filter = ravlek::SpellFilter(ravlek::NumericTaiLo(TntEdit1_spell_Search->text()),
+                                             ComboBox2->currentText());
+  FDQueryRavlekTable->FilterOff();
+  FDQueryRavlekTable->SetFilter(filter);
+  FDQueryRavlekTable->FilterOn();
+  ShowGridScrollBar(*this);
+}
+
+void TOstrel::ComboBox1Change() {
+  RefilterWithAllClasses(*this, [this] { return ravlek::RhymeFilter(ComboBox1->currentText()); });
+}
+
+void TOstrel::DataSource1UpdateData() {
+  ShowGridScrollBar(*this);
+}
+
+namespace ravlek {
+
+void BindLookupMemoEdits(TOstrel& window) {
+  const auto bind = [&window](QPlainTextEdit* memo, const QString& field) {
+    QObject::connect(memo, &QPlainTextEdit::textChanged, &window, [&window, memo, field] {
+      RunHandler([&] { window.DataSource1->FieldEdited(field, memo->toPlainText()); });
+    });
+  };
+  bind(window.TntDBMemo1, QStringLiteral("Phone_desc"));
+  bind(window.TntDBMemo2, QStringLiteral("Desc"));
+}
+
+void StoreLookupEdit(TOstrel& window) {
+  if (window.FDQueryRavlekTable && window.FDQueryRavlekTable->Modified()) {
+    window.FDQueryRavlekTable->Post();
+  }
+}
+
+}  // namespace ravlek

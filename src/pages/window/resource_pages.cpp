@@ -1,0 +1,115 @@
+// The page-change handler of the main window: the gate after an unfinished update download, the
+// update buttons of the version page, and the four resource pages, loaded anew at each visit.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QWebEngineView>
+
+#include "app/app_folder.h"
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
+#include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
+#include "pages/window/pages_state.h"
+#include "pages/window/web_engine_html_view.h"
+
+namespace ravlek {
+
+QString DownloadGateMessage() {
+  return QStringLiteral(
+      "更新系統 ZIP Files曾下載到一半 出問題必須下載完畢, 請確認網路連線後再 "
+      "按[下載(download)安裝] 鈕重新下載");
+}
+
+QString PageCharsetLine(const QString& charset, const QString& encodingName) {
+  return QStringLiteral("Charset: %1    Encoding: %2").arg(charset, encodingName);
+}
+
+namespace {
+
+const QString kDownloading = QStringLiteral("downloading");
+const QString kVersionCaption = QStringLiteral("版本資訊");
+
+struct ResourcePage {
+  QWidget* page;
+  QWebEngineView* view;
+  const char* file;
+};
+
+// The page's charset line: a label along the page's bottom edge, above the view's corner.
+QLabel* CharsetLabel(PagesState& state, QWidget* page) {
+  QLabel*& label = state.charsetLines[page];
+  if (label == nullptr) {
+    label = new QLabel(page);
+    label->setObjectName(QStringLiteral("PageCharset_Line"));
+    label->setAutoFillBackground(true);
+    label->setContentsMargins(6, 1, 6, 1);
+  }
+  return label;
+}
+
+}  // namespace
+
+}  // namespace ravlek
+
+void TOstrel::TntTabControl1Change() {
+  using namespace ravlek;
+  if (GLOBAL_DL_status == kDownloading) {
+    ShowPlainMessage(DownloadGateMessage());
+    DL_NEXTTIME_TntButton->hide();
+    SelectPage(TntTabSheet4);
+  }
+
+  if (TntTabControl1->currentWidget() == TntTabSheet4) {
+    // The caption tells whether an update was announced; without one the buttons stay as they are.
+    if (TntTabControl1->tabText(TntTabControl1->indexOf(TntTabSheet4)) != kVersionCaption) {
+      DL_TntButton->show();
+      DL_NEXTTIME_TntButton->setVisible(GLOBAL_DL_status != kDownloading);
+    }
+  } else {
+    DL_TntButton->hide();
+    DL_NEXTTIME_TntButton->hide();
+    DL_Status->hide();
+  }
+
+  const ResourcePage resourcePages[] = {
+      {TntTabSheet6, A_WebBrowser, "RavlekBasic.html"},
+      {TntTabSheet7, B_WebBrowser, "MediaLink.html"},
+      {TntTabSheet8, C_WebBrowser, "ToolAndResource.html"},
+      {TntTabSheet9, D_WebBrowser, "About.html"},
+  };
+  for (const ResourcePage& resource : resourcePages) {
+    if (TntTabControl1->currentWidget() != resource.page) continue;
+    // This run keeps its own wrapper alive: a page change inside the load's waits replaces fWBW.
+    auto wrapper = std::make_shared<TWebBrowserWrapper>(WebEngineHtmlView::For(resource.view));
+    fWBW = wrapper;
+    wrapper->LoadFromFile(
+        AppFolderFile(QStringLiteral("last_release_XML/") + QLatin1String(resource.file)));
+    ShowPageCharset();
+    return;
+  }
+}
+
+void TOstrel::ShowPageCharset() {
+  using namespace ravlek;
+  const std::shared_ptr<TWebBrowserWrapper> wrapper = fWBW;
+  if (!wrapper) return;
+  HtmlView* view = wrapper->WebBrowser();
+  HtmlDocument* document = view->Document();
+  if (document == nullptr) return;
+  while (view->ReadyState() != READYSTATE_COMPLETE) ProcessMessagesFor(5);
+  if (!document->SupportsHtmlDocument2()) return;
+  const QString line =
+      PageCharsetLine(document->charset(), EncodingDisplayName(wrapper->Encoding()));
+
+  auto* engineView = dynamic_cast<WebEngineHtmlView*>(view);
+  QWidget* page = engineView != nullptr ? engineView->view()->parentWidget() : nullptr;
+  if (page == nullptr) return;
+  if (!pagesState) pagesState = std::make_shared<PagesState>();
+  QLabel* label = CharsetLabel(*pagesState, page);
+  label->setText(line);
+  label->adjustSize();
+  label->move(page->width() - label->width(), page->height() - label->height());
+  label->show();
+  label->raise();
+}

@@ -1,0 +1,155 @@
+// The release steps of the start-up sequence: the release base address, the manifests, the
+// package refresh, the version comparison and the announcement of an update.
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/app_folder.h"
+#include "app/profile.h"
+#include "app/window/messages.h"
+#include "app/window/ostrel.h"
+#include "release/download.h"
+#include "release/manifest.h"
+#include "release/release_files.h"
+#include "release/release_notes.h"
+#include "release/release_texts.h"
+#include "release/unzip.h"
+#include "release/version_check.h"
+#include "release/window/page_labels.h"
+#include "release/window/release_state.h"
+
+using ravlek::AppFolderFile;
+
+namespace {
+
+const QString kLastReleaseFolder = QStringLiteral("last_release_XML");
+
+}  // namespace
+
+void TOstrel::StartupReleaseAddress() {
+  ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  state.xmlPath = ravlek::ReadProfileString(AppFolderFile(QStringLiteral("FDConnectionDefs.ini")),
+                                            QStringLiteral("Connect_RavlekXML"),
+                                            QStringLiteral("XMLpath"), kLastReleaseFolder);
+  GLOBAL_HOST_XML_Path = ravlek::ReleaseBaseAddress(ravlek::ReleaseRootAddress(), state.xmlPath);
+  if (state.xmlPath != kLastReleaseFolder) {
+    ravlek::ShowTimedNotice(ravlek::texts::kTestModeNoticeText + GLOBAL_HOST_XML_Path,
+                            ravlek::texts::kTestModeCaption, 5000);
+  }
+}
+
+void TOstrel::StartupFetchManifest() {
+  ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
+  const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
+  ravlek::CopyFileReplacing(manifest, backup);
+  ReleaseNote_TntMemo->hide();
+  ReleaseNote_TntMemo->setEnabled(false);
+  state.manifestFetched =
+      ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"), manifest,
+                             ravlek::ManifestDownloadLimits());
+  if (!state.manifestFetched) {
+    ravlek::CopyFileReplacing(backup, manifest);
+    const QString crlf = QStringLiteral("\r\n");
+    ravlek::ShowTimedNotice(
+        ravlek::texts::kManifestFailedLine1 + crlf + ravlek::texts::kManifestFailedLine2 + crlf +
+            ravlek::texts::kManifestFailedLine3 + crlf + ravlek::texts::kManifestFailedLine4,
+        ravlek::texts::kInfoCaption, 5000);
+  }
+}
+
+void TOstrel::StartupRefreshPackages() {
+  if (!ravlek::EnsureReleaseState(releaseState).manifestFetched) return;
+  ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"),
+                         AppFolderFile(QStringLiteral("last_release_XML/information.xml")),
+                         ravlek::ManifestDownloadLimits());
+  const ravlek::PackageIds installed =
+      ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("installedXML/information.xml")));
+  const ravlek::PackageIds latest =
+      ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("last_release_XML/information.xml")));
+  bool refreshed = false;
+  if (latest.html != installed.html) {
+    const QString archive = AppFolderFile(QStringLiteral("last_release_XML//HTML.zip"));
+    ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
+    ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder), ravlek::PackageUnzipLimits());
+    refreshed = true;
+  }
+  if (latest.images != installed.images) {
+    const QString archive = AppFolderFile(QStringLiteral("last_release_XML/HTML_images.zip"));
+    ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
+    ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder(), ravlek::PackageUnzipLimits());
+    refreshed = true;
+  }
+  // The installed manifest moves on only once both packages are in place.
+  if (refreshed) {
+    ravlek::CopyFileReplacing(AppFolderFile(QStringLiteral("last_release_XML/information.xml")),
+                              AppFolderFile(QStringLiteral("installedXML/information.xml")));
+  }
+}
+
+void TOstrel::StartupShowInstalledVersions() {
+  ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  const auto releases =
+      ravlek::ReadReleases(AppFolderFile(QStringLiteral("installedXML/CurrentVersion.xml")));
+  state.installed = ravlek::InstalledVersionsOf(releases);
+  if (!releases.empty()) {
+    system_ver->setText(state.installed.system);
+    database_ver->setText(state.installed.database);
+  }
+}
+
+void TOstrel::StartupListLatestRelease() {
+  ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  const auto releases =
+      ravlek::ReadReleases(AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml")));
+  state.latest = ravlek::LatestReleaseOf(releases);
+  // The memo starts with one empty line; the release's lines follow it.
+  QStringList lines = upgrade_ver_TntMemo->toPlainText().split(u'\n');
+  lines += state.latest.memoLines;
+  upgrade_ver_TntMemo->setPlainText(ravlek::CutForMemo(lines.join(u'\n')));
+  if (!releases.empty()) {
+    GLOBAL_sys_DLURL = state.latest.systemUrl;
+    GLOBAL_db_DLURL = state.latest.databaseUrl;
+  }
+}
+
+void TOstrel::StartupAnnounceUpdate() {
+  const ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  if (!ravlek::UpdateAnnounced(state.installed, state.latest)) return;
+  ravlek::ShowTimedNotice(ravlek::texts::kUpdateNoticeText, ravlek::texts::kUpdateNoticeCaption,
+                          6000);
+  GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet4");
+  ravlek::SetLabelText(TntLabel3, ravlek::texts::kUpdateLabel3);
+  TntLabel3->show();
+  ravlek::SetLabelText(TntLabel4, ravlek::texts::kUpdateLabel4);
+  TntLabel4->show();
+  TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet4),
+                             ravlek::texts::kUpdatePageCaption);
+  upgrade_ver_TntMemo->show();
+  DL_upgrade_TntProgressBar->show();
+  DL_TntButton->show();
+  DL_NEXTTIME_TntButton->show();
+  GLOBAL_sys_DL = 0;
+  GLOBAL_db_DL = 0;
+  GLOBAL_sys_DLURL = state.latest.systemUrl;
+  GLOBAL_db_DLURL = state.latest.databaseUrl;
+}
+
+void TOstrel::StartupShowReleaseNotes() {
+  const ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  if (ravlek::UpdateAnnounced(state.installed, state.latest)) return;
+  ReleaseNote_TntMemo->show();
+  ReleaseNote_TntMemo->setEnabled(true);
+  ReleaseNote_TntMemo->setPlainText(ravlek::CutForMemo(
+      ravlek::ReadReleaseNotes(AppFolderFile(QStringLiteral("ReleaseNote.txt"))).join(u'\n')));
+}
+
+void TOstrel::StartupSetDownloadFlags() {
+  const ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  const ravlek::DownloadFlags flags = ravlek::DownloadFlagsFor(state.installed, state.latest);
+  if (state.latest.system != state.installed.system) GLOBAL_sys_DL = flags.system;
+  if (state.latest.database != state.installed.database) GLOBAL_db_DL = flags.database;
+}

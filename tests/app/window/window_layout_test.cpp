@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/window/design_units.h"
+#include "app/window/ostrel.h"
+#include "tests/support/app_folder_fixture.h"
+#include "tests/support/window/modal_box_dismisser.h"
+
+namespace {
+
+using ravlek::test::AppFolderFixture;
+using ravlek::test::CurrentDirGuard;
+using ravlek::test::ModalBoxDismisser;
+
+TEST(DesignUnits, ScaleFromTheDesignDensity) {
+  const ravlek::DesignUnits at96(96.0 / 120.0);
+  EXPECT_EQ(at96.Px(1165), 932);
+  EXPECT_EQ(at96.Px(647), 518);
+  EXPECT_EQ(at96.Font(QStringLiteral("細明體"), 20).pixelSize(), 16);
+  EXPECT_EQ(at96.Rect(7, -5, 1151, 636), QRect(6, -4, 921, 509));
+}
+
+TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
+  AppFolderFixture folder;
+  CurrentDirGuard cwd(folder.Path());
+  ModalBoxDismisser dismisser;
+  TOstrel window;
+  const ravlek::DesignUnits units;
+
+  EXPECT_EQ(window.size(), QSize(units.Px(1165), units.Px(647)));
+  const char* names[] = {"TntTabControl1",
+                         "TntEdit2",
+                         "TntEdit1_spell_Search",
+                         "ComboBox1",
+                         "ComboBox2",
+                         "TntDBGrid2",
+                         "TntDBMemo1",
+                         "TntDBMemo2",
+                         "Image1",
+                         "TntImage1",
+                         "TntBitBtn_Spell",
+                         "TntMemo3",
+                         "TntMemo4",
+                         "TntMemo1",
+                         "TntMemo2",
+                         "TntStatusBar1",
+                         "system_ver",
+                         "database_ver",
+                         "DL_upgrade_TntProgressBar",
+                         "A_WebBrowser",
+                         "D_WebBrowser",
+                         "DL_TntButton",
+                         "DL_NEXTTIME_TntButton"};
+  for (const char* name : names) {
+    EXPECT_NE(window.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+  }
+  EXPECT_EQ(window.TntEdit2->geometry(), units.Rect(127, 3, 90, 28));
+  EXPECT_EQ(window.TntEdit2->placeholderText(), QStringLiteral("Null全查"));
+  EXPECT_EQ(window.DL_TntButton->parentWidget(), &window);
+  EXPECT_EQ(window.DL_TntButton->geometry(), units.Rect(746, 329, 145, 34));
+  EXPECT_EQ(window.TntTabControl1->indexOf(window.TntTabSheet9), 8);
+}
+
+// Every control of every page: place and size, text, font, colour and initial state as designed.
+TEST(WindowLayout, EveryControlAsDesigned) {
+  AppFolderFixture folder;
+  CurrentDirGuard cwd(folder.Path());
+  ModalBoxDismisser dismisser;
+  TOstrel window;
+  const ravlek::DesignUnits units;
+  enum : int { kHidden = 1, kDisabled = 2, kChecked = 4 };
+  struct Control {
+    const char* name;
+    QRect design;
+    const char* text;  // nullptr: no text of its own, or one that start-up replaces
+    const char* family;
+    int pixels;
+    bool bold;
+    Qt::GlobalColor color;
+    int state;
+  };
+  const Control controls[] = {
+      {"TntTabControl1", {7, -5, 1151, 636}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"A_WebBrowser", {0, 16, 1065, 538}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"B_WebBrowser", {8, 24, 1065, 538}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"C_WebBrowser", {16, 32, 1065, 538}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"D_WebBrowser", {24, 40, 1065, 538}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"TntLabel1", {16, 6, 105, 20}, "查單箇漢字", "新細明體", 20, true, Qt::black, 0},
+      {"TntEdit2", {127, 3, 90, 28}, "", "標楷體", 20, false, Qt::black, 0},
+      {"TntLabel8", {235, 6, 102, 20}, "台羅查詢 : ", "新細明體", 20, true, Qt::black, 0},
+      {"TntEdit1_spell_Search", {335, 3, 90, 28}, "", "標楷體", 20, false, Qt::black, 0},
+      {"ComboBox2", {431, 3, 66, 24}, "全", "Tahoma", 13, false, Qt::black, 0},
+      {"TntLabel11",
+       {235, 32, 371, 17},
+       "( an 表an開頭之字; an1* 表示所有尾韻 an1之字)",
+       "新細明體",
+       17,
+       true,
+       Qt::black,
+       0},
+      {"ComboBox1", {627, 3, 145, 28}, "平水韻查詢", "新細明體", 20, false, Qt::black, 0},
+      {"TntDBGrid2", {16, 69, 1089, 205}, nullptr, "細明體", 20, false, Qt::black, 0},
+      {"TntDBMemo1", {16, 280, 1097, 145}, nullptr, "細明體", 20, false, Qt::black, 0},
+      {"TntDBMemo2", {16, 431, 1097, 153}, nullptr, "細明體", 20, false, Qt::black, 0},
+      {"Image1", {16, 96, 961, 505}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"TntBitBtn_Spell",
+       {773, 104, 185, 166},
+       "啟動注音編稿程式",
+       "細明體",
+       20,
+       true,
+       Qt::black,
+       0},
+      {"TntImage1", {802, 276, 156, 301}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"TntMemo3", {16, 16, 1089, 209}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"TntButton5", {16, 231, 113, 28}, "例文說明", "細明體", 20, true, Qt::black, 0},
+      {"TntCheckBox2", {368, 231, 97, 27}, "轉古音", "細明體", 20, true, Qt::black, 0},
+      {"TntCheckBox3", {471, 231, 122, 23}, "轉白話音", "細明體", 20, true, Qt::black, 0},
+      {"TntCheckBox4", {625, 227, 113, 34}, "音類標註", "細明體", 20, true, Qt::black, kChecked},
+      {"TntCheckBox1",
+       {744, 231, 161, 28},
+       "換字 with 。",
+       "細明體",
+       20,
+       true,
+       Qt::black,
+       kChecked},
+      {"TntButton1", {942, 231, 139, 28}, "開始轉拼音", "細明體", 20, true, Qt::black, 0},
+      {"TntMemo4", {16, 280, 1089, 193}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"TntProgressBar1", {16, 496, 1049, 21}, nullptr, "細明體", 20, true, Qt::black, kHidden},
+      {"TntStaticSYS_Ver0",
+       {64, 40, 213, 24},
+       "System Version :   ",
+       "細明體",
+       20,
+       true,
+       Qt::black,
+       0},
+      {"system_ver", {256, 44, 110, 20}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"TntStaticBD_Ver",
+       {40, 70, 246, 24},
+       "DataBase Version :    ",
+       "細明體",
+       20,
+       true,
+       Qt::black,
+       0},
+      {"database_ver", {283, 70, 132, 20}, nullptr, "細明體", 20, true, Qt::black, 0},
+      // The test program's own release server announces no update: the release notes show.
+      {"ReleaseNote_TntMemo", {16, 205, 1073, 380}, nullptr, "細明體", 20, true, Qt::black, 0},
+      {"TntLabel3", {27, 224, 99, 20}, "TntLabel3", "細明體", 20, true, Qt::red, kHidden},
+      {"TntLabel4", {27, 246, 99, 20}, "TntLabel4", "細明體", 20, true, Qt::black, kHidden},
+      {"DL_upgrade_TntProgressBar",
+       {29, 272, 1044, 21},
+       nullptr,
+       "細明體",
+       20,
+       true,
+       Qt::black,
+       kHidden},
+      {"DL_Status",
+       {32, 296, 198, 20},
+       " Download Status :",
+       "細明體",
+       20,
+       true,
+       Qt::black,
+       kHidden},
+      {"TntLabel5", {29, 339, 99, 20}, "TntLabel5", "細明體", 20, true, Qt::black, kHidden},
+      {"TntLabel6", {32, 368, 99, 20}, "TntLabel6", "細明體", 20, true, Qt::black, kHidden},
+      {"upgrade_ver_TntMemo",
+       {16, 394, 1089, 192},
+       nullptr,
+       "細明體",
+       20,
+       true,
+       Qt::black,
+       kHidden},
+      {"DL_TntButton",
+       {746, 329, 145, 34},
+       "下載(download)安裝",
+       "細明體",
+       13,
+       false,
+       Qt::red,
+       kHidden},
+      {"DL_NEXTTIME_TntButton",
+       {920, 329, 89, 34},
+       "稍後更新",
+       "細明體",
+       13,
+       false,
+       Qt::red,
+       kHidden},
+      {"TntLabel2",
+       {16, 13, 697, 20},
+       "請輸入有 [反]或者[切] 並其前有二字漢字之文字, 此功能將輔助汝切音。",
+       "細明體",
+       20,
+       true,
+       Qt::black,
+       0},
+      {"TntMemo1", {16, 39, 1049, 225}, nullptr, "細明體-ExtB", 23, false, Qt::black, 0},
+      {"TntButton4", {568, 263, 135, 25}, "使用範例說明", "細明體", 20, true, Qt::black, 0},
+      {"TntButton3", {789, 263, 115, 25}, "頂面欄清空", "細明體", 20, true, Qt::black, 0},
+      {"TntButton2", {910, 263, 155, 25}, "反.切音粹取", "細明體", 20, true, Qt::black, 0},
+      {"TntMemo2", {16, 302, 473, 275}, nullptr, "細明體", 23, false, Qt::black, 0},
+      {"TntStatusBar1", {0, 560, 1143, 40}, nullptr, "細明體", 20, true, Qt::black, 0},
+  };
+  // Labels on the lookup page are as wide and high as their text, from their designed place on.
+  const QStringList sizedToText = {"TntLabel1", "TntLabel8", "TntLabel11"};
+  for (const Control& c : controls) {
+    SCOPED_TRACE(c.name);
+    auto* widget = window.findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_NE(widget, nullptr);
+    const QRect expected =
+        units.Rect(c.design.x(), c.design.y(), c.design.width(), c.design.height());
+    if (sizedToText.contains(QString::fromLatin1(c.name))) {
+      EXPECT_EQ(widget->pos(), expected.topLeft());
+    } else {
+      EXPECT_EQ(widget->geometry(), expected);
+    }
+    if (c.text) {
+      QString text;
+      if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
+      if (auto* button = qobject_cast<QAbstractButton*>(widget)) text = button->text();
+      if (auto* field = qobject_cast<QLineEdit*>(widget)) text = field->text();
+      if (auto* box = qobject_cast<QComboBox*>(widget)) text = box->currentText();
+      EXPECT_EQ(text, QString::fromUtf8(c.text));
+    }
+    const QFont designed = units.Font(QString::fromUtf8(c.family), c.pixels, c.bold);
+    EXPECT_EQ(widget->font().family(), designed.family());
+    EXPECT_EQ(widget->font().pixelSize(), designed.pixelSize());
+    EXPECT_EQ(widget->font().bold(), c.bold);
+    EXPECT_EQ(widget->palette().color(QPalette::WindowText), QColor(c.color));
+    EXPECT_EQ(widget->isHidden(), (c.state & kHidden) != 0);
+    EXPECT_EQ(widget->isEnabled(), (c.state & kDisabled) == 0);
+    if (auto* check = qobject_cast<QCheckBox*>(widget)) {
+      EXPECT_EQ(check->isChecked(), (c.state & kChecked) != 0);
+    }
+  }
+  EXPECT_EQ(window.font().pixelSize(), units.Px(13));
+  EXPECT_EQ(window.palette().color(QPalette::WindowText), QColor(Qt::red));
+  EXPECT_EQ(window.TntTabSheet1->font().family(), QStringLiteral("Tahoma"));
+  EXPECT_EQ(window.pos(), QPoint(0, 0));
+  EXPECT_TRUE(window.windowTitle().endsWith(QStringLiteral("Ravlek.exe")));
+}
+
+// The keyboard order: the page control, then each page's controls in their designed order, then the
+// two update buttons, all in one chain; Tab in a memo moves on instead of typing a tab.
+TEST(WindowLayout, TabKeyFollowsTheDesignedOrder) {
+  AppFolderFixture folder;
+  CurrentDirGuard cwd(folder.Path());
+  ModalBoxDismisser dismisser;
+  TOstrel window;
+  const QStringList expected = {"TntTabControl1",
+                                // page 0
+                                "TntEdit2", "TntDBMemo1", "TntDBMemo2", "TntEdit1_spell_Search",
+                                "ComboBox1", "TntDBGrid2", "ComboBox2",
+                                // page 1
+                                "TntBitBtn_Spell",
+                                // page 2
+                                "TntMemo3", "TntMemo4", "TntButton1", "TntCheckBox1",
+                                "TntCheckBox2", "TntCheckBox3", "TntCheckBox4", "TntButton5",
+                                // page 3
+                                "upgrade_ver_TntMemo", "ReleaseNote_TntMemo",
+                                // page 4
+                                "TntMemo1", "TntButton2", "TntButton3", "TntButton4", "TntMemo2",
+                                // the window's own
+                                "DL_TntButton", "DL_NEXTTIME_TntButton"};
+  QStringList chain;
+  QWidget* widget = window.TntTabControl1;
+  do {
+    if ((widget->focusPolicy() & Qt::TabFocus) && expected.contains(widget->objectName())) {
+      chain.append(widget->objectName());
+    }
+    widget = widget->nextInFocusChain();
+  } while (widget != window.TntTabControl1 && chain.size() <= expected.size());
+  EXPECT_EQ(chain.join(u' ').toStdString(), expected.join(u' ').toStdString());
+
+  window.show();
+  QApplication::setActiveWindow(&window);
+  window.SelectPage(window.TntTabSheet1);
+  struct Step {
+    QWidget* from;
+    QWidget* to;
+  };
+  const Step steps[] = {{window.TntEdit2, window.TntDBMemo1},
+                        {window.TntDBMemo1, window.TntDBMemo2},
+                        {window.TntDBMemo2, window.TntEdit1_spell_Search}};
+  for (const Step& step : steps) {
+    step.from->setFocus();
+    QTest::keyClick(step.from, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), step.to) << step.from->objectName().toStdString();
+  }
+  EXPECT_TRUE(window.TntDBMemo1->toPlainText().indexOf(u'\t') < 0);
+  window.close();
+}
+
+}  // namespace

@@ -1,0 +1,310 @@
+// The lookup page of the real window (offscreen): the grid and memos follow what is typed, and
+// memo edits reach the database file on every path that leaves the row.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCursor>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTest>
+
+#include "app/window/ostrel.h"
+#include "dictionary/data_source.h"
+#include "dictionary/dataset.h"
+#include "tests/support/app_folder_fixture.h"
+#include "tests/support/dictionary_fixture.h"
+#include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/window_in_app_folder.h"
+
+namespace ravlek {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+test::FixtureRow Row(const QString& word, const QString& ptype, const std::optional<QString>& spell,
+                     const std::optional<QString>& rhyme) {
+  return {{u"HanWord"_s, word},
+          {u"Ptype"_s, ptype},
+          {u"HanSpell"_s, spell},
+          {u"PoemRhyme"_s, rhyme},
+          {u"Phone_desc"_s, u"音:"_s + word + u" "_s + spell.value_or(QString())},
+          {u"Desc"_s, u"義:"_s + word}};
+}
+
+// Row order is table order; the labels in the test cases are "HanWord/HanSpell".
+test::FixtureDictionary LookupDictionary() {
+  test::FixtureDictionary d;
+  d.ravlekRows = {
+      Row(u"讚"_s, u"通"_s, u"tsan3"_s, u"去聲十五翰"_s),
+      Row(u"人"_s, u"文"_s, u"jin5"_s, u"上平十一真"_s),
+      Row(u"人"_s, u"白"_s, u"lang5"_s, u"上平十一真"_s),
+      Row(u"東"_s, u"通"_s, u"tong1"_s, u"上平一東"_s),
+      Row(u"灰"_s, u"文"_s, u"hue1"_s, u"上平十灰"_s),
+      Row(u"安"_s, u"文"_s, u"an1"_s, u"上平十四寒"_s),
+      Row(u"單"_s, u"通"_s, u"tan1"_s, u"上平十四寒"_s),
+      Row(u"删"_s, u"白"_s, u"suann1"_s, u"上平十五删"_s),
+      Row(u"讚美"_s, u"通"_s, u"tsan3-bi2"_s, std::nullopt),
+      Row(u"乎"_s, u"文"_s, u""_s, u"上平七虞"_s),
+      Row(u"之"_s, u"古"_s, std::nullopt, u""_s),
+  };
+  return d;
+}
+
+class LookupPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    started_ = std::make_unique<test::WindowInAppFolder>(
+        [](const QString& path) { test::WriteFixtureDictionary(path, LookupDictionary()); });
+    w = &started_->window();
+    databasePath_ = QDir::current().filePath(u"Ravlek.db"_s);
+  }
+  void TearDown() override { started_.reset(); }
+
+  // "HanWord/HanSpell" of every row the grid shows, top to bottom.
+  QStringList GridRows() const {
+    QStringList rows;
+    const QAbstractItemModel* model = w->TntDBGrid2->model();
+    for (int r = 0; r < model->rowCount(); ++r) {
+      rows.append(model->index(r, 0).data().toString() + u"/"_s +
+                  model->index(r, 2).data().toString());
+    }
+    return rows;
+  }
+
+  // Types text as key presses, the way a keyboard or an input method delivers it.
+  void Type(QWidget* field, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      if (text[i] == u'\n') {
+        QTest::keyClick(field, Qt::Key_Return);
+        continue;
+      }
+      const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+      QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, text.mid(i, length),
+                          Qt::NoModifier);
+      i += length - 1;
+    }
+    QApplication::processEvents();
+  }
+
+  QString StoredText(const QString& field, int rowid) const {
+    QString value;
+    {
+      QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
+      db.setDatabaseName(databasePath_);
+      EXPECT_TRUE(db.open());
+      QSqlQuery query(db);
+      query.exec(u"select %1 from RavlekTable where rowid = %2"_s.arg(field).arg(rowid));
+      if (query.next()) value = query.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase(u"check"_s);
+    return value;
+  }
+
+  std::unique_ptr<test::WindowInAppFolder> started_;
+  TOstrel* w = nullptr;
+  QString databasePath_;
+};
+
+struct SearchCase {
+  const char* name;
+  enum Field { Character, Spell, Rhyme } field;
+  QString typed;
+  QString classChoice;  // empty: leave the class box alone
+  QStringList expected;
+};
+
+TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
+  const QStringList all = {u"讚/tsan3"_s,       u"人/jin5"_s, u"人/lang5"_s, u"東/tong1"_s,
+                           u"灰/hue1"_s,        u"安/an1"_s,  u"單/tan1"_s,  u"删/suann1"_s,
+                           u"讚美/tsan3-bi2"_s, u"乎/"_s,     u"之/"_s};
+  const std::vector<SearchCase> cases = {
+      {"one character and the words it begins",
+       SearchCase::Character,
+       u"讚"_s,
+       {},
+       {u"讚/tsan3"_s, u"讚美/tsan3-bi2"_s}},
+      {"a blank before the character is kept", SearchCase::Character, u" 讚"_s, {}, {}},
+      {"a quote finds nothing", SearchCase::Character, u"'"_s, {}, {}},
+      {"two characters need a word", SearchCase::Character, u"讚美"_s, {}, {u"讚美/tsan3-bi2"_s}},
+      {"romanisation prefix",
+       SearchCase::Spell,
+       u"tsan"_s,
+       {},
+       {u"讚/tsan3"_s, u"讚美/tsan3-bi2"_s}},
+      {"blanks around the romanisation are ignored",
+       SearchCase::Spell,
+       u"  an1*  "_s,
+       {},
+       {u"安/an1"_s, u"單/tan1"_s}},
+      {"final rhyme limited to the colloquial class",
+       SearchCase::Spell,
+       u"an1*"_s,
+       u"白"_s,
+       {u"單/tan1"_s}},
+      {"final rhyme limited to the literary class",
+       SearchCase::Spell,
+       u"n5*"_s,
+       u"文"_s,
+       {u"人/jin5"_s}},
+      {"romanisation is case-sensitive", SearchCase::Spell, u"TSAN"_s, {}, {}},
+      {"wildcards are ordinary without the asterisk", SearchCase::Spell, u"%an"_s, {}, {}},
+      {"a quote in the romanisation finds nothing", SearchCase::Spell, u"a'n"_s, {}, {}},
+      {"the asterisk alone takes empty readings too",
+       SearchCase::Spell,
+       u"*"_s,
+       {},
+       all.mid(0, 10)},
+      {"rhyme typed partially",
+       SearchCase::Rhyme,
+       u"上平十"_s,
+       {},
+       {u"人/jin5"_s, u"人/lang5"_s, u"灰/hue1"_s, u"安/an1"_s, u"單/tan1"_s, u"删/suann1"_s}},
+      {"rhyme name", SearchCase::Rhyme, u"上平一東"_s, {}, {u"東/tong1"_s}},
+      {"a quote in the rhyme box finds nothing", SearchCase::Rhyme, u"上'"_s, {}, {}},
+  };
+  for (const SearchCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::ModalBoxDismisser boxes;
+    if (!c.classChoice.isEmpty()) {
+      w->ComboBox2->lineEdit()->clear();
+      Type(w->ComboBox2->lineEdit(), c.classChoice);
+    }
+    QLineEdit* field = c.field == SearchCase::Character ? w->TntEdit2
+                       : c.field == SearchCase::Spell   ? w->TntEdit1_spell_Search
+                                                        : w->ComboBox1->lineEdit();
+    field->clear();
+    Type(field, c.typed);
+    EXPECT_EQ(field->text(), c.typed);  // nothing completed into the field
+    EXPECT_EQ(GridRows(), c.expected);
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u"\n"_s).toStdString();
+    // An empty result leaves the memos blank; otherwise the first row is current.
+    EXPECT_EQ(w->TntDBMemo2->toPlainText(),
+              c.expected.isEmpty() ? QString() : u"義:"_s + c.expected.first().section(u'/', 0, 0));
+    EXPECT_EQ(w->DataSource1->CurrentRow(), c.expected.isEmpty() ? -1 : 0);
+    EXPECT_EQ(w->TntDBGrid2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    w->ComboBox2->lineEdit()->clear();
+    Type(w->ComboBox2->lineEdit(), u"全"_s);
+  }
+}
+
+TEST_F(LookupPageTest, ClassChoiceAndEmptyFields) {
+  Type(w->TntEdit2, u"人"_s);
+  w->TntEdit2->clear();  // the empty character field shows every row with a HanWord
+  QApplication::processEvents();
+  EXPECT_EQ(GridRows().size(), 11);
+
+  // Choosing 白 with an empty romanisation field: readings of the classes 通 and 白.
+  w->ComboBox2->setCurrentIndex(1);  // the user picks the second item, 白
+  Q_EMIT w->ComboBox2->activated(1);
+  QApplication::processEvents();
+  EXPECT_EQ(GridRows(), (QStringList{u"讚/tsan3"_s, u"人/lang5"_s, u"東/tong1"_s, u"單/tan1"_s,
+                                     u"删/suann1"_s, u"讚美/tsan3-bi2"_s}));
+
+  // The character filter sets the class choice back to 全.
+  Type(w->TntEdit2, u"東"_s);
+  EXPECT_EQ(w->ComboBox2->currentText(), u"全"_s);
+  EXPECT_EQ(GridRows(), QStringList{u"東/tong1"_s});
+
+  // The rhyme box emptied shows every row with a PoemRhyme that is not empty.
+  w->ComboBox1->lineEdit()->clear();
+  Type(w->ComboBox1->lineEdit(), u"上"_s);
+  QTest::keyClick(w->ComboBox1->lineEdit(), Qt::Key_Backspace);
+  QApplication::processEvents();
+  EXPECT_EQ(GridRows().size(), 9);
+}
+
+TEST_F(LookupPageTest, SelectingARowMovesTheMemos) {
+  Type(w->TntEdit2, u"人"_s);
+  EXPECT_EQ(w->TntDBMemo1->toPlainText(), u"音:人 jin5"_s);
+  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(1, 3));
+  QApplication::processEvents();
+  EXPECT_EQ(w->DataSource1->CurrentRow(), 1);
+  EXPECT_EQ(w->TntDBMemo1->toPlainText(), u"音:人 lang5"_s);
+  EXPECT_EQ(w->TntDBMemo2->toPlainText(), u"義:人"_s);
+}
+
+TEST_F(LookupPageTest, EditKeptWhenMovingToAnotherRow) {
+  Type(w->TntEdit2, u"人"_s);
+  w->TntDBMemo1->moveCursor(QTextCursor::End);
+  Type(w->TntDBMemo1, u"，白話"_s);
+  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(1, 0));
+  QApplication::processEvents();
+  EXPECT_EQ(StoredText(u"Phone_desc"_s, 2), u"音:人 jin5，白話"_s);
+  // Back on the row, the memo shows the stored text.
+  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(0, 0));
+  QApplication::processEvents();
+  EXPECT_EQ(w->TntDBMemo1->toPlainText(), u"音:人 jin5，白話"_s);
+}
+
+TEST_F(LookupPageTest, EditKeptWhenTheFilterChanges) {
+  Type(w->TntEdit2, u"東"_s);
+  w->TntDBMemo2->selectAll();
+  Type(w->TntDBMemo2, u"東方"_s);
+  Type(w->TntEdit1_spell_Search, u"t"_s);
+  EXPECT_EQ(StoredText(u"Desc"_s, 4), u"東方"_s);
+  // The held row carries the edit too: the grid never re-reads the table.
+  w->TntEdit2->clear();
+  Type(w->TntEdit2, u"東"_s);
+  EXPECT_EQ(w->TntDBMemo2->toPlainText(), u"東方"_s);
+}
+
+TEST_F(LookupPageTest, EditKeptWhenTheWindowCloses) {
+  Type(w->TntEdit2, u"灰"_s);
+  w->TntDBMemo2->selectAll();
+  Type(w->TntDBMemo2, u"灰燼\n餘燼"_s);
+  EXPECT_TRUE(w->close());
+  EXPECT_EQ(StoredText(u"Desc"_s, 5), u"灰燼\n餘燼"_s);
+}
+
+TEST_F(LookupPageTest, StoringAnEditShowsTheBusyPointer) {
+  const auto shown = TFDQuery::OnBusy;
+  ASSERT_TRUE(shown);
+  std::vector<int> shapes;  // the override pointer when the store starts and when it ends
+  TFDQuery::OnBusy = [&](bool busy) {
+    shown(busy);
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    shapes.push_back(cursor ? cursor->shape() : -1);
+  };
+  Type(w->TntEdit2, u"人"_s);
+  Type(w->TntDBMemo1, u"注"_s);
+  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(1, 0));
+  QApplication::processEvents();
+  TFDQuery::OnBusy = shown;
+  EXPECT_EQ(shapes, (std::vector<int>{Qt::WaitCursor, -1}));
+}
+
+TEST_F(LookupPageTest, FailedStoreIsReportedAndTheTextStays) {
+  Type(w->TntEdit2, u"安"_s);
+  w->TntDBMemo1->selectAll();
+  Type(w->TntDBMemo1, u"新注"_s);
+  {
+    // Another program removes the row underneath the window.
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+    db.setDatabaseName(databasePath_);
+    ASSERT_TRUE(db.open());
+    QSqlQuery(db).exec(u"delete from RavlekTable where rowid = 6"_s);
+  }
+  QSqlDatabase::removeDatabase(u"other"_s);
+
+  test::ModalBoxDismisser boxes;
+  Type(w->TntEdit1_spell_Search, u"a"_s);
+  ASSERT_EQ(boxes.Boxes().size(), 1);
+  EXPECT_TRUE(boxes.Boxes().first().errorIcon);
+  EXPECT_EQ(w->TntDBMemo1->toPlainText(), u"新注"_s);
+  EXPECT_EQ(GridRows(), QStringList{u"安/an1"_s});  // the filter stays as it was
+
+  // Closing is refused once so that the text can be copied; the next close goes through.
+  EXPECT_FALSE(w->close());
+  EXPECT_EQ(boxes.Boxes().size(), 2);
+  EXPECT_TRUE(w->close());
+}
+
+}  // namespace
+}  // namespace ravlek

@@ -1,0 +1,175 @@
+// The page-change handler in the real window: the download gate, the update buttons and the four
+// resource pages.
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include "app/window/messages.h"
+#include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
+#include "pages/window/pages_state.h"
+#include "pages/window/web_engine_html_view.h"
+#include "tests/support/window/window_fixture.h"
+
+namespace ravlek::test {
+namespace {
+
+constexpr int kVersionPage = 3;
+const QString kAnnounced = QStringLiteral("進版下載安裝");
+
+class ResourcePages : public WindowFixture {
+ protected:
+  struct Page {
+    int index;
+    QWebEngineView* view;
+    QString file;
+  };
+
+  std::vector<Page> Pages() const {
+    return {{5, window_->A_WebBrowser, "RavlekBasic.html"},
+            {6, window_->B_WebBrowser, "MediaLink.html"},
+            {7, window_->C_WebBrowser, "ToolAndResource.html"},
+            {8, window_->D_WebBrowser, "About.html"}};
+  }
+
+  void WritePage(const QString& file, const QByteArray& bytes) const {
+    WriteFile("last_release_XML/" + file, bytes);
+  }
+
+  static QString Shown(QWebEngineView* view) {
+    WebEngineHtmlView* html = WebEngineHtmlView::For(view);
+    if (html->Document() == nullptr) return {};
+    return TWebBrowserWrapper(html).SaveToString();
+  }
+
+  QString CharsetLine(QWebEngineView* view) const {
+    auto* line = view->parentWidget()->findChild<QLabel*>("PageCharset_Line");
+    return line != nullptr && line->isVisible() ? line->text() : QString();
+  }
+
+  void AnnounceUpdate(bool announced) {
+    window_->TntTabControl1->setTabText(kVersionPage, announced ? kAnnounced : "版本資訊");
+  }
+};
+
+TEST_F(ResourcePages, EachTabLoadsItsFileAndShowsItsCharset) {
+  for (const Page& page : Pages()) {
+    WritePage(page.file,
+              "\xEF\xBB\xBF<html><body><p>" + page.file.toUtf8() + " 切韻</p></body></html>");
+  }
+  for (const Page& page : Pages()) {
+    SCOPED_TRACE(page.file.toStdString());
+    ChooseTab(page.index);
+    EXPECT_EQ(window_->TntTabControl1->currentIndex(), page.index);
+    EXPECT_TRUE(Shown(page.view).contains(page.file + QString::fromUtf8(" 切韻")));
+    EXPECT_EQ(CharsetLine(page.view), "Charset: UTF-8    Encoding: UTF8");
+    ASSERT_TRUE(window_->fWBW);
+    EXPECT_EQ(window_->fWBW->WebBrowser(), WebEngineHtmlView::For(page.view));
+  }
+  EXPECT_TRUE(Boxes().isEmpty()) << Boxes().join('|').toStdString();
+}
+
+TEST_F(ResourcePages, ThePageIsReadAgainAtEveryVisit) {
+  WritePage("About.html", "<html><head><meta charset=\"big5\"></head><body>first</body></html>");
+  ChooseTab(8);
+  EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("first"));
+  EXPECT_EQ(CharsetLine(window_->D_WebBrowser), "Charset: Big5    Encoding: Default");
+
+  ChooseTab(0);
+  QByteArray second = "\xFF\xFE";
+  for (char c : QByteArray("<html><body>second</body></html>")) second += QByteArray(1, c) + '\0';
+  WritePage("About.html", second);
+  ChooseTab(8);
+  EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("second"));
+  EXPECT_EQ(CharsetLine(window_->D_WebBrowser), "Charset: UTF-16LE    Encoding: Unicode (LE)");
+}
+
+TEST_F(ResourcePages, AMissingPageIsReportedAndTheOthersStillLoad) {
+  WritePage("RavlekBasic.html", "<html><body>basic</body></html>");
+  ChooseTab(6);
+  ASSERT_EQ(Boxes().size(), 1);
+  const QString path = QDir::currentPath() + "/last_release_XML/MediaLink.html";
+  EXPECT_EQ(Boxes()[0], QString("Cannot open file \"%1\". No such file or directory.").arg(path));
+  // The view keeps what it showed: nothing, at the first visit.
+  EXPECT_EQ(WebEngineHtmlView::For(window_->B_WebBrowser)->Document(), nullptr);
+  EXPECT_EQ(CharsetLine(window_->B_WebBrowser), QString());
+
+  ChooseTab(5);
+  EXPECT_TRUE(Shown(window_->A_WebBrowser).contains("basic"));
+  EXPECT_EQ(Boxes().size(), 1);
+
+  WritePage("MediaLink.html", "<html><body>media</body></html>");
+  ChooseTab(6);
+  EXPECT_TRUE(Shown(window_->B_WebBrowser).contains("media"));
+}
+
+TEST_F(ResourcePages, AnUnfinishedDownloadHoldsTheUserOnTheVersionPage) {
+  WritePage("About.html", "<html><body>about</body></html>");
+  AnnounceUpdate(true);
+  window_->GLOBAL_DL_status = "downloading";
+  window_->DL_NEXTTIME_TntButton->show();
+  for (int index : {8, 0}) {
+    SCOPED_TRACE(index);
+    ForgetBoxes();
+    ChooseTab(index);
+    EXPECT_EQ(Boxes(), QStringList{DownloadGateMessage()});
+    EXPECT_EQ(window_->TntTabControl1->currentIndex(), kVersionPage);
+    EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
+    EXPECT_FALSE(window_->DL_TntButton->isHidden());
+  }
+  EXPECT_EQ(WebEngineHtmlView::For(window_->D_WebBrowser)->Document(), nullptr);
+}
+
+TEST_F(ResourcePages, UpdateButtonsFollowTheVersionPage) {
+  AnnounceUpdate(true);
+  window_->GLOBAL_DL_status = "none";
+  ChooseTab(kVersionPage);
+  EXPECT_FALSE(window_->DL_TntButton->isHidden());
+  EXPECT_FALSE(window_->DL_NEXTTIME_TntButton->isHidden());
+
+  window_->DL_Status->show();
+  ChooseTab(4);
+  EXPECT_TRUE(window_->DL_TntButton->isHidden());
+  EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
+  EXPECT_TRUE(window_->DL_Status->isHidden());
+
+  // Without an announced update the version page leaves the buttons as they are.
+  AnnounceUpdate(false);
+  window_->DL_TntButton->show();
+  ChooseTab(kVersionPage);
+  EXPECT_FALSE(window_->DL_TntButton->isHidden());
+  EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
+  EXPECT_TRUE(Boxes().isEmpty());
+}
+
+TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
+  QByteArray large = "<html><body>";
+  while (large.size() < 400 * 1024) large += "<p>line of the tools page</p>\n";
+  WritePage("ToolAndResource.html", large + "<p>tools end</p></body></html>");
+  WritePage("About.html", "<html><body>about</body></html>");
+  // While the tools page loads, the user chooses the About page.
+  bool chosen = false;
+  QTimer::singleShot(0, window_.get(), [&] {
+    chosen = true;
+    ChooseTab(8);
+  });
+  ChooseTab(7);
+  EXPECT_TRUE(chosen);
+  // The outer run's charset step looked at the inner run's page; its own page finishes anyway.
+  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->C_WebBrowser);
+  QElapsedTimer waited;
+  waited.start();
+  while (tools->ReadyState() != READYSTATE_COMPLETE && waited.elapsed() < 20000)
+    ProcessMessagesFor(20);
+  EXPECT_TRUE(Shown(window_->C_WebBrowser).contains("tools end"));
+  EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("about"));
+  // The newest wrapper is the inner run's.
+  EXPECT_EQ(window_->fWBW->WebBrowser(), WebEngineHtmlView::For(window_->D_WebBrowser));
+  EXPECT_FALSE(CharsetLine(window_->D_WebBrowser).isEmpty());
+}
+
+}  // namespace
+}  // namespace ravlek::test

@@ -1,0 +1,591 @@
+// The start-up version check, the update download and the staged starter in the real window
+// (offscreen), against a release server on 127.0.0.1.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "app/window/ostrel.h"
+#include "release/download.h"
+#include "release/download_status.h"
+#include "release/manifest.h"
+#include "release/release_notes.h"
+#include "release/release_texts.h"
+#include "release/version_check.h"
+#include "release/window/release_state.h"
+#include "tests/support/app_folder_fixture.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/local_server.h"
+#include "tests/support/qstring_printer.h"
+#include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/own_release_server.h"
+#include "tests/support/zip_writer.h"
+
+namespace ravlek {
+namespace {
+
+using test::AppFolderFixture;
+using test::CurrentDirGuard;
+using test::ModalBoxDismisser;
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QByteArray LastVersion(const QString& system, const QString& database, const QString& systemUrl,
+                       const QString& databaseUrl) {
+  return QStringLiteral(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Ravlek>\n  <release id=\"R\">"
+             "<sys_version>%1</sys_version><sys_download_url>%3</sys_download_url>"
+             "<sys_notes>sn</sys_notes><db_version>%2</db_version>"
+             "<db_download_url>%4</db_download_url><db_notes>dn</db_notes></release>\n"
+             "</Ravlek>\n")
+      .arg(system, database, systemUrl, databaseUrl)
+      .toUtf8();
+}
+
+QByteArray Information(const QString& html, const QString& images) {
+  return QStringLiteral(
+             "<Ravlek><info><HTML_release_id>%1</HTML_release_id>"
+             "<HTML_images_release_id>%2</HTML_images_release_id></info></Ravlek>")
+      .arg(html, images)
+      .toUtf8();
+}
+
+bool Shown(QWidget* widget) {
+  return !widget->isHidden();
+}
+
+// The controls that an announced update shows.
+std::vector<QWidget*> UpdateControls(TOstrel& w) {
+  return {w.DL_TntButton, w.DL_NEXTTIME_TntButton, w.TntLabel3,
+          w.TntLabel4,    w.upgrade_ver_TntMemo,   w.DL_upgrade_TntProgressBar};
+}
+
+class ReleaseWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousHome_ = qgetenv("HOME");
+    qputenv("HOME", home_.path().toLocal8Bit());
+    server_.http().set_mount_point("/", serverRoot_.path().toStdString());
+    // The upgrade archives, with or without their size announced.
+    server_.http().Get(
+        R"(/archives/(\w+)\.zip)", [this](const httplib::Request& req, httplib::Response& res) {
+          const std::string body = req.matches[1] == "sys" ? systemArchive_ : databaseArchive_;
+          if (announceSizes_) {
+            res.set_content(body, "application/zip");
+          } else {
+            res.set_chunked_content_provider("application/zip",
+                                             [body](size_t, httplib::DataSink& sink) {
+                                               sink.write(body.data(), body.size());
+                                               sink.done();
+                                               return true;
+                                             });
+          }
+        });
+    server_.Start();
+    ReleaseRootAddress() = server_.url(QString());
+    app_ = std::make_unique<AppFolderFixture>();
+    installed_ =
+        InstalledVersionsOf(ReadReleases(app_->FilePath("installedXML/CurrentVersion.xml")));
+    packages_ = ReadPackageIds(app_->FilePath("installedXML/information.xml"));
+  }
+  void TearDown() override {
+    window_.reset();
+    guard_.reset();
+    qputenv("HOME", previousHome_);
+    ReleaseRootAddress() = test::EnsureOwnReleaseServer();
+    DownloadToFileTimeouts() = {};
+  }
+
+  void Publish(const QString& name, const QByteArray& bytes,
+               const QString& folder = QStringLiteral("last_release_XML")) {
+    const QString path =
+        serverRoot_.filePath(QStringLiteral("RavlekSystem_Release/%1/%2").arg(folder, name));
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  }
+  // The server announces the installed release, or other versions when given.
+  void PublishRelease(const QString& system, const QString& database,
+                      const QString& systemUrl = QStringLiteral("無更新"),
+                      const QString& databaseUrl = QStringLiteral("無更新")) {
+    Publish("LastVersion.xml", LastVersion(system, database, systemUrl, databaseUrl));
+    Publish("information.xml", Information(packages_.html, packages_.images));
+  }
+  QString ArchiveUrl(const char* which) const {
+    return server_.url(QStringLiteral("/archives/%1.zip").arg(QLatin1String(which)));
+  }
+  void PublishUpdate() {
+    PublishRelease(installed_.system + "-new", installed_.database + "-new", ArchiveUrl("sys"),
+                   ArchiveUrl("db"));
+  }
+
+  TOstrel& Start() {
+    window_.reset();
+    guard_.reset();  // the previous folder comes back before the next one is entered
+    guard_ = std::make_unique<CurrentDirGuard>(app_->Path());
+    window_ = std::make_unique<TOstrel>();
+    EnsureReleaseState(window_->releaseState).endProgram = [this] { ++endRequests_; };
+    return *window_;
+  }
+
+  QTemporaryDir home_;
+  QTemporaryDir serverRoot_;
+  QByteArray previousHome_;
+  testing::LocalServer server_;
+  std::unique_ptr<AppFolderFixture> app_;
+  InstalledVersions installed_;
+  PackageIds packages_;
+  std::unique_ptr<CurrentDirGuard> guard_;
+  std::unique_ptr<TOstrel> window_;
+  int endRequests_ = 0;
+  bool announceSizes_ = true;
+  std::string systemArchive_ = std::string(300000, 's');
+  std::string databaseArchive_ = std::string(2000, 'd');
+};
+
+// ---- start-up
+
+TEST_F(ReleaseWindowTest, NoUpdateShowsTheReleaseNotes) {
+  PublishRelease(installed_.system, installed_.database);
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet1"));
+  EXPECT_EQ(w.TntTabControl1->tabText(w.TntTabControl1->indexOf(w.TntTabSheet4)),
+            texts::kVersionPageCaption);
+  EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
+  EXPECT_TRUE(w.ReleaseNote_TntMemo->isEnabled());
+  EXPECT_EQ(w.ReleaseNote_TntMemo->toPlainText(),
+            ReadReleaseNotes(app_->FilePath("ReleaseNote.txt")).join(u'\n'));
+  for (QWidget* hidden : UpdateControls(w))
+    EXPECT_FALSE(Shown(hidden)) << hidden->objectName().toStdString();
+  EXPECT_EQ(w.GLOBAL_sys_DL, 0);
+  EXPECT_EQ(w.GLOBAL_db_DL, 0);
+  EXPECT_EQ(w.system_ver->text(), installed_.system);
+  EXPECT_EQ(w.database_ver->text(), installed_.database);
+  EXPECT_TRUE(w.upgrade_ver_TntMemo->toPlainText().startsWith(
+      "\n更新版 Release: R\n系統版號 sys_version: "));
+  // Only the two manifests were fetched: the packages are the installed ones.
+  EXPECT_EQ(server_.paths(),
+            (std::vector<std::string>{"/RavlekSystem_Release/last_release_XML/LastVersion.xml",
+                                      "/RavlekSystem_Release/last_release_XML/information.xml"}));
+}
+
+struct AnnounceCase {
+  const char* label;
+  bool systemChanged;
+  bool databaseChanged;
+  const char* systemUrl;
+  const char* databaseUrl;
+  int systemFlag;
+  int databaseFlag;
+};
+
+TEST_F(ReleaseWindowTest, AnAnnouncedUpdatePreparesTheVersionPage) {
+  const std::vector<AnnounceCase> cases = {
+      {"both", true, true, "http://h/s.zip", "http://h/d.zip", 1, 1},
+      {"system only", true, false, "http://h/s.zip", "無更新", 1, 0},
+      {"database inside the system archive", false, true, "無更新", "已包入Ravlek_sys_upgrade.zip",
+       0, 0},
+      {"database without archive", false, true, "無更新", "無更新", 0, 0},
+      {"system without archive", true, true, "無更新", "http://h/d.zip", 0, 1},
+  };
+  for (const AnnounceCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    PublishRelease(c.systemChanged ? installed_.system + " " : installed_.system,
+                   c.databaseChanged ? installed_.database + "x" : installed_.database,
+                   QString::fromUtf8(c.systemUrl), QString::fromUtf8(c.databaseUrl));
+    ModalBoxDismisser boxes;
+    TOstrel& w = Start();
+    ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+    EXPECT_EQ(boxes.Boxes()[0].caption, texts::kUpdateNoticeCaption);
+    EXPECT_EQ(boxes.Boxes()[0].text, texts::kUpdateNoticeText);
+    EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet4"));
+    EXPECT_EQ(w.TntTabControl1->tabText(w.TntTabControl1->indexOf(w.TntTabSheet4)),
+              texts::kUpdatePageCaption);
+    EXPECT_EQ(w.TntLabel3->text(), texts::kUpdateLabel3);
+    EXPECT_EQ(w.TntLabel4->text(), texts::kUpdateLabel4);
+    for (QWidget* shown : UpdateControls(w))
+      EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
+    EXPECT_FALSE(Shown(w.ReleaseNote_TntMemo));
+    EXPECT_EQ(w.GLOBAL_sys_DL, c.systemFlag);
+    EXPECT_EQ(w.GLOBAL_db_DL, c.databaseFlag);
+    EXPECT_EQ(w.GLOBAL_sys_DLURL, QString::fromUtf8(c.systemUrl));
+    EXPECT_EQ(w.GLOBAL_db_DLURL, QString::fromUtf8(c.databaseUrl));
+    window_.reset();
+  }
+}
+
+TEST_F(ReleaseWindowTest, UnreachableServerFallsBackOnThePreviousManifest) {
+  ReleaseRootAddress() = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
+  const QByteArray previous =
+      LastVersion(installed_.system + "-older", installed_.database, "http://h/s.zip", "無更新");
+  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_EQ(boxes.Boxes()[0].text,
+            texts::kManifestFailedLine1 + kCrLf + texts::kManifestFailedLine2 + kCrLf +
+                texts::kManifestFailedLine3 + kCrLf + texts::kManifestFailedLine4);
+  EXPECT_EQ(boxes.Boxes()[1].text, texts::kUpdateNoticeText);
+  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.sav")), previous);
+  EXPECT_EQ(w.GLOBAL_sys_DL, 1);
+}
+
+TEST_F(ReleaseWindowTest, UnreachableServerWithoutManifestEndsTheStartUpAtTheList) {
+  ReleaseRootAddress() = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_TRUE(boxes.Boxes()[1].errorIcon);
+  EXPECT_EQ(w.system_ver->text(), installed_.system);  // step 16 ran
+  EXPECT_TRUE(w.upgrade_ver_TntMemo->toPlainText().isEmpty());
+  EXPECT_FALSE(Shown(w.ReleaseNote_TntMemo));
+  EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet1"));
+}
+
+TEST_F(ReleaseWindowTest, OversizedManifestIsAFailedDownloadAndKeepsTheBackup) {
+  const QByteArray previous =
+      LastVersion(installed_.system, installed_.database, "無更新", "無更新");
+  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  QByteArray huge = LastVersion("9", "9", "無更新", "無更新");
+  huge.insert(huge.indexOf("</sys_notes>"), QByteArray(2 * 1024 * 1024, 'n'));
+  Publish("LastVersion.xml", huge);
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);  // the manifest was not fetched
+  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
+}
+
+TEST_F(ReleaseWindowTest, LongVersionIsAMalformedManifest) {
+  PublishRelease(QString(65, u'9'), installed_.database);
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+  EXPECT_TRUE(boxes.Boxes()[0].text.contains("64")) << boxes.Boxes()[0].text.toStdString();
+  EXPECT_FALSE(Shown(w.DL_TntButton));
+  EXPECT_TRUE(w.upgrade_ver_TntMemo->toPlainText().isEmpty());
+}
+
+TEST_F(ReleaseWindowTest, LongReleaseNotesAreCutInTheMemo) {
+  QByteArray manifest = LastVersion("9", "9", "無更新", "無更新");
+  manifest.insert(manifest.indexOf("</sys_notes>"), QByteArray(300 * 1024, 'n'));
+  Publish("LastVersion.xml", manifest);
+  Publish("information.xml", Information(packages_.html, packages_.images));
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  const QString memo = w.upgrade_ver_TntMemo->toPlainText();
+  EXPECT_EQ(memo.size(), kMaxMemoNotes + 1 + texts::kNotesCutLine.size());
+  EXPECT_TRUE(memo.endsWith(u'\n' + texts::kNotesCutLine));
+}
+
+TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
+  // One byte at a time, never silent for long: only the low-speed limit ends it.
+  server_.http().Get("/drip/RavlekSystem_Release/last_release_XML/LastVersion.xml",
+                     [this](const httplib::Request&, httplib::Response& res) {
+                       res.set_content_provider(
+                           1000, "text/xml", [this](size_t, size_t, httplib::DataSink& sink) {
+                             if (server_.stopping()) return false;
+                             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                             sink.write("<", 1);
+                             return true;
+                           });
+                     });
+  ReleaseRootAddress() = server_.url("/drip");
+  DownloadToFileTimeouts() = {2000, 300, 1024, 1};
+  const QByteArray previous =
+      LastVersion(installed_.system, installed_.database, "無更新", "無更新");
+  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  ModalBoxDismisser boxes;
+  QElapsedTimer clock;
+  clock.start();
+  TOstrel& w = Start();
+  EXPECT_LT(clock.elapsed(), 5000);
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
+}
+
+TEST_F(ReleaseWindowTest, TestModeFetchesFromItsOwnFolderAfterANotice) {
+  app_->WriteFile("FDConnectionDefs.ini",
+                  "[Connect_RavlekDB]\nDriverID=SQLite\nDatabase=Ravlek.db\n\n"
+                  "[Connect_RavlekXML]\nXMLpath=Last_release_XML\n");
+  Publish("LastVersion.xml", LastVersion("9", "9", "無更新", "無更新"),
+          QStringLiteral("Last_release_XML"));
+  Publish("information.xml", Information(packages_.html, packages_.images),
+          QStringLiteral("Last_release_XML"));
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kTestModeCaption);
+  EXPECT_EQ(boxes.Boxes()[0].text, texts::kTestModeNoticeText + server_.url(QString()) +
+                                       "/RavlekSystem_Release/Last_release_XML");
+  EXPECT_EQ(boxes.Boxes()[1].text, texts::kUpdateNoticeText);
+  EXPECT_EQ(w.GLOBAL_HOST_XML_Path,
+            server_.url(QString()) + "/RavlekSystem_Release/Last_release_XML");
+}
+
+TEST_F(ReleaseWindowTest, ChangedImagePackageIsUnpackedIntoTheImagesFolder) {
+  PublishRelease(installed_.system, installed_.database);
+  const QByteArray information = Information(packages_.html, packages_.images + "-2");
+  Publish("information.xml", information);
+  const QString zip = serverRoot_.filePath("images.zip");
+  ASSERT_TRUE(testing::WriteZip(zip, {{"sub/pic.png", "picture"}}));
+  Publish("HTML_images.zip", ReadAll(zip));
+  ModalBoxDismisser boxes;
+  Start();
+  EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(ReadAll(home_.filePath("HAN_images/sub/pic.png")), "picture");
+  EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), information);
+  for (const std::string& path : server_.paths())
+    EXPECT_EQ(path.find("HTML.zip"), std::string::npos);
+}
+
+TEST_F(ReleaseWindowTest, BrokenPagePackageKeepsTheInstalledManifest) {
+  PublishRelease(installed_.system, installed_.database);
+  Publish("information.xml", Information(packages_.html + "-2", packages_.images));
+  Publish("HTML.zip", "this is no archive");
+  const QByteArray before = ReadAll(app_->FilePath("installedXML/information.xml"));
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+  EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), before);
+  EXPECT_EQ(w.system_ver->text(), QStringLiteral("system_ver"));  // later steps did not run
+}
+
+TEST_F(ReleaseWindowTest, StagedStarterIsInstalledAtStartUpAndAtClose) {
+  PublishRelease(installed_.system, installed_.database);
+  app_->WriteFile("Ravlek_Start", "old starter");
+  app_->WriteFile("upgrade_zip/Ravlek_Start", "new starter");
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_EQ(boxes.Boxes()[0].text, texts::kStarterNoticeLine1 + kCrLf + texts::kStarterNoticeLine2 +
+                                       kCrLf + texts::kStarterNoticeLine3);
+  EXPECT_EQ(ReadAll(app_->FilePath("Ravlek_Start")), "new starter");
+  EXPECT_FALSE(app_->Exists("upgrade_zip/Ravlek_Start"));
+
+  app_->WriteFile("upgrade_zip/Ravlek_Start", "newer starter");
+  w.close();
+  EXPECT_EQ(ReadAll(app_->FilePath("Ravlek_Start")), "newer starter");
+  EXPECT_FALSE(app_->Exists("upgrade_zip/Ravlek_Start"));
+  EXPECT_EQ(boxes.Boxes().size(), 1);
+}
+
+// ---- the download button
+
+class DownloadButtonTest : public ReleaseWindowTest {
+ protected:
+  TOstrel& StartWithUpdate(int systemFlag, int databaseFlag) {
+    PublishUpdate();
+    {
+      ModalBoxDismisser startup;
+      Start();
+    }
+    window_->GLOBAL_sys_DL = systemFlag;
+    window_->GLOBAL_db_DL = databaseFlag;
+    QObject::connect(window_->DL_upgrade_TntProgressBar, &QProgressBar::valueChanged,
+                     [this](int value) { barValues_.push_back(value); });
+    return *window_;
+  }
+  QString Staged(const char* name) const {
+    return app_->FilePath(QStringLiteral("upgrade_zip/") + name);
+  }
+  std::vector<int> barValues_;
+};
+
+struct SelectionCase {
+  int systemFlag;
+  int databaseFlag;
+  QString label5;
+  QString label6;  // empty: TntLabel6 stays hidden
+};
+
+TEST_F(DownloadButtonTest, CompleteDownloadStagesTheArchivesAndEndsTheProgram) {
+  const std::vector<SelectionCase> cases = {
+      {1, 0, texts::kSysArchiveDoneLabel, QString()},
+      {1, 1, texts::kSysArchiveDoneLabel, texts::kDbArchiveDoneLabel},
+      {0, 1, texts::kDbArchiveDoneLabel, QString()},
+  };
+  for (const SelectionCase& c : cases) {
+    SCOPED_TRACE(QStringLiteral("%1%2").arg(c.systemFlag).arg(c.databaseFlag).toStdString());
+    app_ = std::make_unique<AppFolderFixture>();
+    barValues_.clear();
+    endRequests_ = 0;
+    TOstrel& w = StartWithUpdate(c.systemFlag, c.databaseFlag);
+    ModalBoxDismisser boxes;
+    w.DL_TntButton->click();
+    ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+    EXPECT_EQ(boxes.Boxes()[0].text, texts::kDownloadCompleteMessage);
+    EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("ok"));
+    EXPECT_TRUE(w.releaseState->programEnding);
+    EXPECT_EQ(endRequests_, 1);
+    EXPECT_TRUE(w.isHidden());
+    EXPECT_FALSE(app_->Exists("__sys_Ravlek.ini"));
+    EXPECT_EQ(ReadAll(Staged("Ravlek_sys_upgrade.zip")),
+              c.systemFlag ? QByteArray::fromStdString(systemArchive_) : "<missing>");
+    EXPECT_EQ(ReadAll(Staged("Ravlek_db_upgrade.zip")),
+              c.databaseFlag ? QByteArray::fromStdString(databaseArchive_) : "<missing>");
+    EXPECT_EQ(w.TntLabel5->text(), c.label5);
+    EXPECT_TRUE(Shown(w.TntLabel5));
+    EXPECT_EQ(Shown(w.TntLabel6), !c.label6.isEmpty());
+    if (!c.label6.isEmpty()) {
+      EXPECT_EQ(w.TntLabel6->text(), c.label6);
+    }
+    const qint64 last = c.databaseFlag ? databaseArchive_.size() : systemArchive_.size();
+    EXPECT_EQ(w.GLOBAL_DL_size, last);
+    EXPECT_EQ(w.DL_Status->text(), DownloadStatusCaption(last, 100));
+    ASSERT_FALSE(barValues_.empty());
+    EXPECT_EQ(barValues_.back(), 100);
+    window_.reset();
+  }
+}
+
+TEST_F(DownloadButtonTest, NothingSelectedReportsTheProblem) {
+  TOstrel& w = StartWithUpdate(0, 0);
+  const size_t before = server_.paths().size();
+  ModalBoxDismisser boxes;
+  ASSERT_TRUE(w.DL_TntButton->isEnabled());
+  w.DL_TntButton->click();
+  EXPECT_EQ(server_.paths().size(), before + 1);  // the manifest only
+  ASSERT_EQ(boxes.Boxes().size(), 1);
+  EXPECT_EQ(boxes.Boxes()[0].text, texts::kDownloadProblemMessage);
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("downloading"));
+  EXPECT_FALSE(Shown(w.DL_NEXTTIME_TntButton));
+  EXPECT_EQ(w.TntLabel5->text(), texts::kDownloadErrorLabel);
+  EXPECT_EQ(w.TntLabel6->text(), QStringLiteral(" "));
+  EXPECT_TRUE(w.DL_TntButton->isEnabled());
+  EXPECT_TRUE(app_->Exists("__sys_Ravlek.ini"));
+  EXPECT_EQ(endRequests_, 0);
+}
+
+TEST_F(DownloadButtonTest, ArchiveOfUnknownSizeIsFetchedTwiceThenDropped) {
+  announceSizes_ = false;
+  TOstrel& w = StartWithUpdate(1, 0);
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kPoorNetworkCaption);
+  EXPECT_EQ(boxes.Boxes()[0].text,
+            QDir::toNativeSeparators(Staged("Ravlek_sys_upgrade.zip")) + texts::kRetryNoticeSuffix);
+  EXPECT_EQ(boxes.Boxes()[1].caption, texts::kNetworkErrorCaption);
+  EXPECT_EQ(boxes.Boxes()[1].text, texts::kDownloadFailedText);
+  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_EQ(w.GLOBAL_DL_size, 0);
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
+  EXPECT_TRUE(w.DL_TntButton->isEnabled());
+  EXPECT_TRUE(w.DL_NEXTTIME_TntButton->isEnabled());
+  // Without a size the bar stays at 0 until each transfer's end.
+  EXPECT_EQ(barValues_, (std::vector<int>{100, 0, 100}));
+
+  // A second press, the server now announcing sizes, ends well.
+  announceSizes_ = true;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 3) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[2].text, texts::kDownloadCompleteMessage);
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("ok"));
+}
+
+TEST_F(DownloadButtonTest, EmptyArchiveIsNeverComplete) {
+  // Nothing announced a size yet in this run, so the kept size is 0 like the empty file's.
+  systemArchive_.clear();
+  TOstrel& w = StartWithUpdate(1, 0);
+  ASSERT_EQ(w.GLOBAL_DL_size, 0);
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kPoorNetworkCaption);
+  EXPECT_EQ(boxes.Boxes()[1].text, texts::kDownloadFailedText);
+  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
+  EXPECT_TRUE(app_->Exists("__sys_Ravlek.ini"));
+  EXPECT_EQ(endRequests_, 0);
+}
+
+TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
+  TOstrel& w = StartWithUpdate(1, 1);
+  w.GLOBAL_db_DLURL = server_.url("/archives/db.zip?unsized");
+  announceSizes_ = true;
+  // The database archive comes without a size: it fails the check twice.
+  server_.http().Get("/unsized-db", [this](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider("application/zip", [this](size_t, httplib::DataSink& sink) {
+      sink.write(databaseArchive_.data(), databaseArchive_.size());
+      sink.done();
+      return true;
+    });
+  });
+  w.GLOBAL_db_DLURL = server_.url("/unsized-db");
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 3) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[1].text, texts::kDownloadFailedText);
+  EXPECT_EQ(boxes.Boxes()[2].text, texts::kDownloadProblemMessage);
+  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged("Ravlek_db_upgrade.zip")));
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("downloading"));
+  EXPECT_EQ(w.TntLabel5->text(), texts::kDownloadErrorLabel);
+}
+
+TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
+  TOstrel& w = StartWithUpdate(1, 1);
+  const QByteArray manifest = ReadAll(app_->FilePath("last_release_XML/LastVersion.xml"));
+  w.GLOBAL_HOST_XML_Path =
+      QStringLiteral("http://127.0.0.1:%1/RavlekSystem_Release/last_release_XML")
+          .arg(testing::UnusedPort());
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 1);
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kNetworkErrorCaption);
+  EXPECT_EQ(boxes.Boxes()[0].text, texts::kNetworkDownText);
+  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), manifest);
+  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
+  EXPECT_TRUE(w.DL_TntButton->isEnabled());
+}
+
+TEST_F(DownloadButtonTest, TransferErrorIsReportedAndTheButtonsComeBack) {
+  TOstrel& w = StartWithUpdate(1, 0);
+  w.GLOBAL_sys_DLURL = server_.url("/archives/none-such");
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 1);
+  EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+  EXPECT_TRUE(boxes.Boxes()[0].text.contains("404"));
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
+  EXPECT_TRUE(w.DL_TntButton->isEnabled());
+}
+
+TEST_F(DownloadButtonTest, LaterButtonPutsTheUpdateAside) {
+  TOstrel& w = StartWithUpdate(1, 1);
+  w.DL_NEXTTIME_TntButton->click();
+  EXPECT_FALSE(Shown(w.DL_TntButton));
+  EXPECT_FALSE(Shown(w.DL_NEXTTIME_TntButton));
+  EXPECT_EQ(w.TntTabControl1->currentWidget(), w.TntTabSheet1);
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
+  EXPECT_EQ(w.GLOBAL_sys_DL, 1);
+}
+
+}  // namespace
+}  // namespace ravlek

@@ -1,0 +1,173 @@
+// The conversion and fanqie pages of the real window (offscreen).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSqlQuery>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+
+#include "app/error.h"
+#include "app/window/ostrel.h"
+#include "dictionary/connection.h"
+#include "tests/support/dictionary_fixture.h"
+#include "tests/support/window/window_in_app_folder.h"
+
+namespace ravlek {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+test::FixtureRow Row(const QString& word, const QString& spell, const QString& ptype) {
+  return {{u"HanWord"_s, word}, {u"HanSpell"_s, spell}, {u"Ptype"_s, ptype}};
+}
+
+test::FixtureDictionary PageDictionary() {
+  test::FixtureDictionary dictionary;
+  dictionary.ravlekRows = {Row(u"昨"_s, u"tsok8"_s, u"文"_s), Row(u"夜"_s, u"ia7"_s, u"通"_s),
+                           Row(u"星"_s, u"sing1"_s, u"文"_s), Row(u"星"_s, u"tshenn1"_s, u"白"_s),
+                           Row(u"天"_s, u"thian1"_s, u"通"_s)};
+  dictionary.baseWords = {{u"則"_s, u"tsik4"_s}, {u"旰"_s, u"kan3"_s}, {u"租"_s, u"tsoo1"_s}};
+  dictionary.baseWordsPlus = {{u"全"_s, u"tsuan5"_s}, {u"縣"_s, u"hian7"_s}};
+  return dictionary;
+}
+
+QStringList OutputLines(QPlainTextEdit* field) {
+  QStringList lines;
+  for (QTextBlock block = field->document()->begin(); block.isValid(); block = block.next())
+    lines.append(block.text());
+  return lines;
+}
+
+// Counts what the progress bar paints and whether it shows.
+class BarWatcher : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    if (event->type() == QEvent::Show) ++shows;
+    return false;
+  }
+  int paints = 0;
+  int shows = 0;
+};
+
+class ConversionPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    started_ = std::make_unique<test::WindowInAppFolder>(
+        [](const QString& path) { test::WriteFixtureDictionary(path, PageDictionary()); });
+    w = &started_->window();
+    ASSERT_FALSE(w->Terminated());
+    if (!w->TntMemo3) GTEST_SKIP() << "the window has no conversion page yet";
+    w->show();
+    w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
+    QApplication::processEvents();
+  }
+  std::unique_ptr<test::WindowInAppFolder> started_;
+  TOstrel* w = nullptr;
+};
+
+TEST_F(ConversionPageTest, SampleTextGivesTwentyLines) {
+  w->TntButton5Click();
+  EXPECT_TRUE(w->TntMemo4->toPlainText().isEmpty());
+  w->TntButton1Click();
+  const QStringList lines = OutputLines(w->TntMemo4);
+  ASSERT_EQ(lines.size(), 20);
+  EXPECT_EQ(lines[0], u"無題 (李商隱)"_s);
+  EXPECT_EQ(lines[2], u"昨夜星辰昨夜風，畫樓西畔桂堂東，"_s);
+  EXPECT_TRUE(lines[3].startsWith(u"(文 tsok8)  。 通 ia7  。 (文 sing1)  。 辰 。 "_s));
+  EXPECT_TRUE(lines[10].isEmpty());
+  EXPECT_TRUE(lines[11].isEmpty());
+  EXPECT_TRUE(lines[16].isEmpty());
+  EXPECT_TRUE(lines[17].isEmpty());
+  EXPECT_FALSE(w->TntProgressBar1->isVisible());
+}
+
+TEST_F(ConversionPageTest, OptionsComeFromTheBoxes) {
+  w->TntMemo3->setPlainText(u"星 x"_s);
+  w->TntCheckBox3->setChecked(true);
+  w->TntCheckBox4->setChecked(false);
+  w->TntCheckBox1->setChecked(false);
+  w->TntButton1Click();
+  EXPECT_EQ(OutputLines(w->TntMemo4), (QStringList{u"星 x"_s, u"( sing1) < tshenn1> x"_s}));
+}
+
+TEST_F(ConversionPageTest, WrappedParagraphGivesOnePairPerShownLine) {
+  // A paragraph about two and a half times as long as one line of the field, then a short line.
+  const QFontMetrics metrics(w->TntMemo3->font());
+  const int perLine = w->TntMemo3->viewport()->width() / metrics.horizontalAdvance(u"天"_s);
+  ASSERT_GT(perLine, 4);
+  const QString paragraph = QString(u"天"_s).repeated(perLine * 5 / 2);
+  w->TntMemo3->setPlainText(paragraph + u"\n夜"_s);
+
+  BarWatcher watcher;
+  w->TntProgressBar1->installEventFilter(&watcher);
+  w->TntButton1Click();
+  w->TntProgressBar1->removeEventFilter(&watcher);
+
+  const QStringList lines = OutputLines(w->TntMemo4);
+  ASSERT_EQ(lines.size(), 8);
+  EXPECT_EQ(lines[0] + lines[2] + lines[4], paragraph);
+  EXPECT_FALSE(lines[4].isEmpty());
+  EXPECT_EQ(lines[6], u"夜"_s);
+  EXPECT_EQ(lines[7], u"通 ia7  。 "_s);
+  // Shown for the run and painted, hidden at its end.
+  EXPECT_EQ(watcher.shows, 1);
+  EXPECT_GE(watcher.paints, 1);
+  EXPECT_FALSE(w->TntProgressBar1->isVisible());
+}
+
+TEST_F(ConversionPageTest, EmptyInputEmptiesTheOutputWithoutShowingTheBar) {
+  w->TntMemo4->setPlainText(u"old"_s);
+  BarWatcher watcher;
+  w->TntProgressBar1->installEventFilter(&watcher);
+  w->TntButton1Click();
+  w->TntProgressBar1->removeEventFilter(&watcher);
+  EXPECT_TRUE(w->TntMemo4->toPlainText().isEmpty());
+  EXPECT_EQ(watcher.shows, 0);
+}
+
+TEST_F(ConversionPageTest, StoreFailureKeepsTheLinesFinishedBefore) {
+  w->TntMemo3->setPlainText(u"  \n天\n夜"_s);
+  QSqlQuery drop(w->FDConnection1->Database());
+  ASSERT_TRUE(drop.exec(u"DROP TABLE RavlekTable"_s));
+  EXPECT_THROW(w->TntButton1Click(), Error);
+  EXPECT_EQ(OutputLines(w->TntMemo4), (QStringList{u"  "_s, QString()}));
+  EXPECT_FALSE(w->TntProgressBar1->isVisible());
+}
+
+TEST_F(ConversionPageTest, FanqieSampleGivesThreeLines) {
+  w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
+  w->TntMemo2->setPlainText(u"kept"_s);
+  w->TntButton4Click();
+  EXPECT_EQ(w->TntMemo2->toPlainText(), u"kept"_s);
+  w->TntButton2Click();
+  EXPECT_EQ(w->TntMemo2->toPlainText(),
+            u"則(tsik4)旰(kan3)\n租(tsoo1)全(tsuan5)\n則(tsik4)縣(hian7)\n"_s);
+  w->TntButton3Click();
+  EXPECT_TRUE(w->TntMemo1->toPlainText().isEmpty());
+  EXPECT_FALSE(w->TntMemo2->toPlainText().isEmpty());
+  w->TntButton2Click();
+  EXPECT_TRUE(w->TntMemo2->toPlainText().isEmpty());
+}
+
+TEST_F(ConversionPageTest, FanqieMarkerAfterLineBreakTakesTheBreak) {
+  w->TntMemo1->setPlainText(u"則\n切"_s);
+  w->TntButton2Click();
+  EXPECT_EQ(w->TntMemo2->toPlainText(), u"\n(\n)\n(\n)切\n"_s);
+}
+
+TEST_F(ConversionPageTest, FanqieTakesTheCharactersTheFieldHolds) {
+  // A no-break space and a line separator are characters of the text, not a blank or a break.
+  w->TntMemo1->setPlainText(u"則\u00A0切旰\u2028反"_s);
+  w->TntButton2Click();
+  EXPECT_EQ(OutputLines(w->TntMemo2), (QStringList{u"則(tsik4)\u00A0(\u00A0)切"_s,
+                                                   u"旰(kan3)\u2028(\u2028)反"_s, QString()}));
+}
+
+}  // namespace
+}  // namespace ravlek

@@ -1,0 +1,39 @@
+#include "tests/support/window/modal_box_dismisser.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace ravlek::test {
+
+ModalBoxDismisser::ModalBoxDismisser(int delayMs) : delayMs_(delayMs) {
+  timer_.setInterval(5);
+  connect(&timer_, &QTimer::timeout, this, &ModalBoxDismisser::Poll);
+  timer_.start();
+}
+
+QStringList ModalBoxDismisser::Texts() const {
+  QStringList texts;
+  for (const Box& box : boxes_) texts.append(box.text);
+  return texts;
+}
+
+void ModalBoxDismisser::Poll() {
+  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  if (!box || !box->isVisible()) {
+    pending_ = nullptr;
+    return;
+  }
+  if (pending_ != box) {
+    pending_ = box;
+    seenFor_ = 0;
+    return;
+  }
+  seenFor_ += timer_.interval();
+  if (seenFor_ < delayMs_) return;
+  boxes_.append({box->windowTitle(), box->text(), box->icon() == QMessageBox::Critical,
+                 box->textFormat() == Qt::PlainText});
+  pending_ = nullptr;
+  box->done(QMessageBox::Ok);
+}
+
+}  // namespace ravlek::test

@@ -1,0 +1,62 @@
+#include "tests/support/window/own_release_server.h"
+
+#include <httplib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+#include "build_paths.h"
+#include "release/version_check.h"
+
+namespace ravlek::test {
+
+namespace {
+
+class OwnReleaseServer {
+ public:
+  OwnReleaseServer() {
+    const QDir installed(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/installedXML"));
+    const QString folder = root_.filePath(QStringLiteral("RavlekSystem_Release/last_release_XML"));
+    QDir().mkpath(folder);
+    // The latest release is the installed one, and so are the resource packages.
+    if (!QFile::copy(installed.filePath(QStringLiteral("CurrentVersion.xml")),
+                     folder + QStringLiteral("/LastVersion.xml")) ||
+        !QFile::copy(installed.filePath(QStringLiteral("information.xml")),
+                     folder + QStringLiteral("/information.xml"))) {
+      throw std::runtime_error("the built application folder has no installed manifests");
+    }
+    server_.set_mount_point("/", root_.path().toStdString());
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ~OwnReleaseServer() {
+    server_.stop();
+    thread_.join();
+  }
+  QString Root() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+
+ private:
+  QTemporaryDir root_;
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+};
+
+}  // namespace
+
+QString EnsureOwnReleaseServer() {
+  static const OwnReleaseServer server;
+  static const bool pointed = [] {
+    ReleaseRootAddress() = server.Root();
+    return true;
+  }();
+  (void)pointed;
+  return server.Root();
+}
+
+}  // namespace ravlek::test

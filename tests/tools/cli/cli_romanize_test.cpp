@@ -1,0 +1,106 @@
+// ravlek-cli romanize and fanqie on a small dictionary: the exact output, and refused input.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "tests/support/dictionary_fixture.h"
+
+namespace ravlek {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+struct CliResult {
+  int status;
+  QByteArray out;
+  QByteArray err;
+};
+
+class CliTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    dbPath_ = dir_.filePath(u"cli.db"_s);
+    test::FixtureDictionary dictionary;
+    auto row = [](const QString& word, const QString& spell, const QString& ptype) {
+      return test::FixtureRow{{u"HanWord"_s, word}, {u"HanSpell"_s, spell}, {u"Ptype"_s, ptype}};
+    };
+    dictionary.ravlekRows = {row(u"天"_s, u"thian1"_s, u"通"_s), row(u"星"_s, u"sing1"_s, u"文"_s),
+                             row(u"星"_s, u"tshenn1"_s, u"白"_s),
+                             row(u"𠀤"_s, u"ping7"_s, u"古"_s)};
+    dictionary.baseWords = {{u"則"_s, u"tsik4"_s}, {u"旰"_s, u"kan3"_s}};
+    dictionary.baseWordsPlus = {{u"租"_s, u"tsoo1"_s}, {u"全"_s, u"tsuan5"_s}};
+    test::WriteFixtureDictionary(dbPath_, dictionary);
+  }
+
+  CliResult Run(const QStringList& args, const QByteArray& input) {
+    QProcess process;
+    process.start(QStringLiteral(RAVLEK_CLI_PATH), QStringList{u"--db"_s, dbPath_} + args);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(30000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+  }
+
+  QTemporaryDir dir_;
+  QString dbPath_;
+};
+
+TEST_F(CliTextTest, RomanizeWritesEachLineThenItsRomanisedLine) {
+  const CliResult result = Run({u"romanize"_s}, u"天 x\r\n\r\n星𠀤\n"_s.toUtf8());
+  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(QString::fromUtf8(result.out),
+            u"天 x\n通 thian1  。 x 。 \n\n\n星𠀤\n(文 sing1)  。 𠀤 。 \n"_s);
+}
+
+TEST_F(CliTextTest, RomanizeOptions) {
+  const CliResult result = Run({u"romanize"_s, u"--ancient"_s, u"--colloquial"_s,
+                                u"--no-class-marks"_s, u"--no-separator"_s},
+                               u"星𠀤\r天"_s.toUtf8());
+  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(QString::fromUtf8(result.out),
+            u"星𠀤\n( sing1) < tshenn1> [ ping7] \n天\n thian1 \n"_s);
+}
+
+TEST_F(CliTextTest, RomanizeReadsANamedFile) {
+  const QString path = dir_.filePath(u"in.txt"_s);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(u"天"_s.toUtf8());
+  file.close();
+  const CliResult result = Run({u"romanize"_s, path}, QByteArray());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(QString::fromUtf8(result.out), u"天\n通 thian1  。 \n"_s);
+}
+
+TEST_F(CliTextTest, FanqieWritesTheOutputTextWithCrLf) {
+  const CliResult result = Run({u"fanqie"_s}, u"則旰切\n租全反\n則\n切"_s.toUtf8());
+  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(QString::fromUtf8(result.out),
+            u"則(tsik4)旰(kan3)\r\n租(tsoo1)全(tsuan5)\r\n\r(\r)\n(\n)切\r\n"_s);
+}
+
+TEST_F(CliTextTest, InvalidUtf8IsRefusedWithItsOffset) {
+  for (const QString& command : {u"romanize"_s, u"fanqie"_s}) {
+    const CliResult result = Run({command}, QByteArray("\xe5\xa4\xa9\xff\n"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.isEmpty());
+    EXPECT_TRUE(result.err.contains("byte offset 3")) << result.err.toStdString();
+  }
+}
+
+TEST_F(CliTextTest, UnknownOptionIsAUsageError) {
+  const CliResult result = Run({u"romanize"_s, u"--modern"_s}, QByteArray());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_TRUE(result.out.isEmpty());
+}
+
+TEST_F(CliTextTest, MissingFileIsAnError) {
+  const CliResult result = Run({u"fanqie"_s, dir_.filePath(u"none.txt"_s)}, QByteArray());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_TRUE(result.out.isEmpty());
+}
+
+}  // namespace
+}  // namespace ravlek
