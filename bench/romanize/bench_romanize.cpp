@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 #include <vector>
 
+#include "app/characters.h"
 #include "bench_text.h"
-#include "romanize/characters.h"
 #include "romanize/class_readings.h"
 #include "romanize/reading_classes.h"
 #include "romanize/romanizer.h"

@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 
 #include "app/error.h"
+#include "dictionary/datasets.h"
 #include "tests/support/synthetic_dictionary.h"
 
 namespace ravlek::bench {
@@ -15,9 +16,9 @@ BenchDictionary& SyntheticDictionary() {
     if (!d->connection.OpenSqliteFile(d->path).ok()) throw Error(QStringLiteral("cannot open"));
     d->conversionQuery =
         std::make_unique<TFDQuery>(d->connection, QStringLiteral("FDQuerySQLRavlekTable"),
-                                   QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
+                                   DatasetStatement(QStringLiteral("FDQuerySQLRavlekTable")));
     TFDQuery baseWords(d->connection, QStringLiteral("FDQueryBaseWords"),
-                       QStringLiteral("select * from BaseWords"));
+                       DatasetStatement(QStringLiteral("FDQueryBaseWords")));
     baseWords.Open();
     const int hanWord = baseWords.FieldIndex(QStringLiteral("HanWord"));
     for (int i = 0; i < baseWords.RecordCount(); ++i)

@@ -402,10 +402,6 @@ void TFDQuery::SetSQL(const QString& statement) {
   d_->statement = statement;
 }
 
-const QString& TFDQuery::SQL() const {
-  return d_->statement;
-}
-
 void TFDQuery::Open() {
   if (d_->active) return;
   try {

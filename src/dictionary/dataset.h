@@ -29,7 +29,6 @@ class TFDQuery {
 
   // --- statement and state
   void SetSQL(const QString& statement);  // only on a closed dataset (raises Error otherwise)
-  const QString& SQL() const;
   void Open();   // runs the statement, holds its rows; raises Error with the engine's message
   void Close();  // drops the rows; statement, filter and switch stay
   bool Active() const;

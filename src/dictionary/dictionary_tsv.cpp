@@ -142,7 +142,7 @@ qsizetype LoadRows(QSqlDatabase& db, const DictionaryTsv& tsv, const QString& sh
                               marks.join(QStringLiteral(", "))))) {
     throw Error(query.lastError().text());
   }
-  const QVariant null(QMetaType(QMetaType::QString));
+  const QVariant null{QMetaType(QMetaType::QString)};
   for (size_t row = 0; row < tsv.rows.size(); ++row) {
     const std::vector<TsvValue>& values = tsv.rows[row];
     for (size_t i = 0; i < values.size(); ++i) {

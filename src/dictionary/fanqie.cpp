@@ -3,16 +3,11 @@
 #include <QStringView>
 #include <array>
 
+#include "app/characters.h"
+
 namespace ravlek {
 
 namespace {
-
-// The UTF-16 units of the character that starts at `pos` (a lone surrogate stands alone).
-qsizetype CharacterLengthAt(QStringView text, qsizetype pos) {
-  return (text[pos].isHighSurrogate() && pos + 1 < text.size() && text[pos + 1].isLowSurrogate())
-             ? 2
-             : 1;
-}
 
 QString Piece(BaseWordLookup& lookup, const QString& character, const QString& markerIfMissing) {
   if (const auto row = lookup.Find(character)) return row->hanWord + u'(' + row->hanSpell + u')';
@@ -27,7 +22,7 @@ QList<FanqieNotation> FindFanqieNotations(const QString& text) {
   std::array<qsizetype, 2> before = {-1, -1};  // [0] the one before last, [1] the last
   std::array<qsizetype, 2> beforeLength = {0, 0};
   for (qsizetype pos = 0; pos < text.size() && notations.size() < kMaxFanqieNotations;) {
-    const qsizetype length = CharacterLengthAt(text, pos);
+    const qsizetype length = CharacterLength(text, pos);
     const QChar unit = text[pos];
     if (length == 1 && (unit == u'切' || unit == u'反') && before[0] >= 0) {
       notations.push_back(

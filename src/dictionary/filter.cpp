@@ -4,6 +4,7 @@
 #include <iterator>
 #include <numeric>
 
+#include "app/characters.h"
 #include "app/error.h"
 #include "dictionary/held_rows.h"
 
@@ -194,16 +195,6 @@ FilterExpression FilterExpression::Parse(const QString& text) {
   return FilterParser(text).Run();
 }
 
-QStringList FilterExpression::FieldNames() const {
-  QStringList names;
-  for (const Node& node : nodes_) {
-    if ((node.kind == Kind::Equal || node.kind == Kind::Like) && !names.contains(node.field)) {
-      names.append(node.field);
-    }
-  }
-  return names;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Matching
 
@@ -213,13 +204,6 @@ namespace {
 bool SplitsPair(QStringView text, qsizetype k) {
   return k > 0 && k < text.size() && QChar::isHighSurrogate(text[k - 1].unicode()) &&
          QChar::isLowSurrogate(text[k].unicode());
-}
-
-qsizetype CharLength(QStringView text, qsizetype at) {
-  return (at + 1 < text.size() && QChar::isHighSurrogate(text[at].unicode()) &&
-          QChar::isLowSurrogate(text[at + 1].unicode()))
-             ? 2
-             : 1;
 }
 
 bool HasWildcard(QStringView text) {
@@ -241,7 +225,7 @@ bool LikeMatches(QStringView text, QStringView pattern) {
       continue;
     }
     if (p < pattern.size() && pattern[p] == QLatin1Char('_')) {
-      t += CharLength(text, t);
+      t += CharacterLength(text, t);
       ++p;
       continue;
     }
@@ -251,7 +235,7 @@ bool LikeMatches(QStringView text, QStringView pattern) {
       continue;
     }
     if (starPattern < 0) return false;
-    starText += CharLength(text, starText);
+    starText += CharacterLength(text, starText);
     t = starText;
     p = starPattern;
   }
@@ -364,44 +348,6 @@ void Scan(const HeldColumn& column, const std::vector<int>* candidates, int rowC
 }
 
 }  // namespace
-
-bool CompiledFilter::Eval(int index, int row) const {
-  const Step& step = steps_[static_cast<size_t>(index)];
-  switch (step.op) {
-    case Op::And:
-      return Eval(step.left, row) && Eval(step.right, row);
-    case Op::Or:
-      return Eval(step.left, row) || Eval(step.right, row);
-    default:
-      break;
-  }
-  if (step.column->IsNull(row)) return false;
-  const QStringView value = step.column->View(row);
-  const QStringView text(step.text);
-  switch (step.op) {
-    case Op::EqualPrefix:
-      // The partial form needs a non-empty value; "x*" against an empty value compares exactly.
-      return MatchPrefix(value, text);
-    case Op::EqualExact:
-      return value == text;
-    case Op::LikeAll:
-      return true;
-    case Op::LikeExact:
-      return !value.isEmpty() && value == text;
-    case Op::LikeSuffix:
-      return MatchSuffix(value, text);
-    case Op::LikePrefix:
-      return MatchPrefix(value, text);
-    case Op::LikeContains:
-      return MatchContains(value, text);
-    case Op::LikeGeneral:
-      return !value.isEmpty() && LikeMatches(value, text);
-    case Op::And:
-    case Op::Or:
-      break;
-  }
-  return false;
-}
 
 void CompiledFilter::SelectStep(int index, const std::vector<int>* candidates, int rowCount,
                                 std::vector<int>& out) const {

@@ -40,7 +40,6 @@ class FilterExpression {
   bool Empty() const { return root_ < 0; }
   const std::vector<Node>& Nodes() const { return nodes_; }
   int Root() const { return root_; }
-  QStringList FieldNames() const;
 
  private:
   friend class FilterParser;
@@ -58,8 +57,6 @@ class CompiledFilter {
   // Raises Error naming the first field that lookup does not know.
   CompiledFilter(const FilterExpression& expression, const ColumnLookup& lookup);
 
-  bool PassesAll() const { return root_ < 0; }
-  bool Passes(int row) const { return root_ < 0 || Eval(root_, row); }
   // Replaces passing by the rows in [0, rowCount) that pass, in row order.
   void Select(int rowCount, std::vector<int>& passing) const;
 
@@ -83,7 +80,6 @@ class CompiledFilter {
     int left = -1;
     int right = -1;
   };
-  bool Eval(int index, int row) const;
   // The rows among candidates (all rows when null) that pass step index, in row order.
   void SelectStep(int index, const std::vector<int>* candidates, int rowCount,
                   std::vector<int>& out) const;

@@ -2,6 +2,7 @@
 
 #include "app/error.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 
 namespace ravlek {
 
@@ -22,7 +23,7 @@ LiteraryReadings LiteraryReadings::FromTable(TFDConnection& connection) {
   try {
     query.Open();
   } catch (const Error&) {
-    query.SetSQL(QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
+    query.SetSQL(DatasetStatement(QStringLiteral("FDQueryRavlekTable")));
     query.Open();
   }
   const int hanWord = query.FieldIndex(QStringLiteral("HanWord"));

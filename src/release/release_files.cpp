@@ -21,6 +21,13 @@ bool CopyFileReplacing(const QString& from, const QString& to) {
   staging += ".copying";
   std::filesystem::copy_file(source, staging, std::filesystem::copy_options::overwrite_existing,
                              error);
+  // The copy keeps the source's mode (a starter stays executable), never setuid or setgid.
+  namespace fs = std::filesystem;
+  if (!error) {
+    const fs::perms mode = fs::status(source, error).permissions() &
+                           ~(fs::perms::set_uid | fs::perms::set_gid | fs::perms::sticky_bit);
+    if (!error) fs::permissions(staging, mode, error);
+  }
   if (!error) std::filesystem::rename(staging, target, error);
   if (error) {
     std::error_code ignored;

@@ -8,7 +8,7 @@ namespace ravlek {
 
 // Copies a file over another, replacing it; a missing source or an unwritable target leaves the
 // target as it was. The copy lands under a temporary name first and then replaces the target,
-// so that a running program can be replaced too.
+// so that a running program can be replaced too; it keeps the source's mode.
 bool CopyFileReplacing(const QString& from, const QString& to);
 
 // Deletes a file; a missing file is no failure.

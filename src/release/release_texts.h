@@ -44,6 +44,8 @@ inline const QString kDownloadStatusMbytes = QStringLiteral("Mbytes ");
 inline const QString kDownloadButtonCaption = QStringLiteral("下載(download)安裝");
 inline const QString kLaterButtonCaption = QStringLiteral("稍後更新");
 // Texts of the release channel's safeguards.
+inline const QString kUpdateRefusedText = QStringLiteral("上次下載的更新檔不完整或未通過驗證，沒有安裝，系統仍是原來的版本。請重新下載更新。");
+inline const QString kSignatureRefusedText = QStringLiteral("更新檔的簽章驗證失敗，已刪除，不會安裝。");
 inline const QString kNotesCutLine = QStringLiteral("（說明超過 256 KB，以下省略）");
 // clang-format on
 

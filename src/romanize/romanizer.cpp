@@ -1,6 +1,6 @@
 #include "romanize/romanizer.h"
 
-#include "romanize/characters.h"
+#include "app/characters.h"
 #include "romanize/class_readings.h"
 
 namespace ravlek {

@@ -1,8 +1,8 @@
 #include "romanize/statement_romanizer.h"
 
+#include "app/characters.h"
 #include "dictionary/dataset.h"
 #include "dictionary/filter.h"
-#include "romanize/characters.h"
 
 namespace ravlek {
 

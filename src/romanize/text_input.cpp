@@ -77,6 +77,75 @@ QStringList SplitTextLines(const QString& text) {
   return lines;
 }
 
+Utf8LineReader::Utf8LineReader(QIODevice& device, qsizetype pieceSize)
+    : device_(device), pieceSize_(pieceSize) {}
+
+bool Utf8LineReader::Fill() {
+  if (atEnd_ || !error_.isEmpty()) return false;
+  // Drop what has been read before growing the buffer.
+  buffer_.remove(0, pos_);
+  consumed_ += pos_;
+  pos_ = 0;
+  const qsizetype before = buffer_.size();
+  buffer_.resize(before + pieceSize_);
+  const qint64 got = device_.read(buffer_.data() + before, pieceSize_);
+  buffer_.resize(before + (got > 0 ? got : 0));
+  if (got < 0) {
+    error_ = QStringLiteral("cannot read: %1").arg(device_.errorString());
+    return false;
+  }
+  if (got == 0) atEnd_ = true;
+  return got > 0;
+}
+
+bool Utf8LineReader::TakeLine(qsizetype end, QString& line) {
+  const auto* data = reinterpret_cast<const unsigned char*>(buffer_.constData());
+  for (qsizetype i = pos_; i < end;) {
+    const int length = SequenceLength(data + i, end - i);
+    if (length == 0) {
+      error_ = QStringLiteral("invalid UTF-8 at byte offset %1").arg(consumed_ + i);
+      return false;
+    }
+    i += length;
+  }
+  line = QString::fromUtf8(buffer_.constData() + pos_, end - pos_);
+  // Decoding drops a byte-order mark at the start of what it decodes: the whole text's, as
+  // decoding the text at once does, but not one that begins a later line.
+  if (consumed_ + pos_ > 0 &&
+      QByteArrayView(buffer_).sliced(pos_, end - pos_).startsWith("\xEF\xBB\xBF")) {
+    line.prepend(QChar(0xFEFF));
+  }
+  return true;
+}
+
+bool Utf8LineReader::Next(QString& line) {
+  if (!error_.isEmpty()) return false;
+  if (skipLf_) {
+    if (pos_ >= buffer_.size()) Fill();
+    if (pos_ < buffer_.size() && buffer_[pos_] == '\n') ++pos_;
+    skipLf_ = false;
+  }
+  qsizetype scanned = pos_;
+  for (;;) {
+    for (qsizetype i = scanned; i < buffer_.size(); ++i) {
+      const char c = buffer_[i];
+      if (c != '\n' && c != '\r') continue;
+      if (!TakeLine(i, line)) return false;
+      pos_ = i + 1;
+      skipLf_ = c == '\r';
+      return true;
+    }
+    scanned = buffer_.size() - pos_;  // Fill moves the unread part to the front
+    if (!Fill()) break;
+  }
+  if (!error_.isEmpty()) return false;
+  // The end of the input: what remains is the last line, unless it is empty.
+  if (pos_ >= buffer_.size()) return false;
+  if (!TakeLine(buffer_.size(), line)) return false;
+  pos_ = buffer_.size();
+  return true;
+}
+
 QString WithCrLfBreaks(const QString& text) {
   QString out;
   out.reserve(text.size() + text.size() / 16);

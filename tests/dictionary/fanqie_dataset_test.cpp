@@ -5,6 +5,7 @@
 
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "dictionary/fanqie.h"
 #include "tests/support/dictionary_fixture.h"
 
@@ -39,8 +40,9 @@ class FanqieDatasetTest : public ::testing::Test {
 
   QTemporaryDir dir_;
   TFDConnection connection_;
-  TFDQuery baseWords_{connection_, u"FDQueryBaseWords"_s, u"select * from BaseWords"_s};
-  TFDQuery baseWordsPlus_{connection_, u"FDQueryBaseWordsPlus"_s, u"select * from BaseWordsPlus"_s};
+  TFDQuery baseWords_{connection_, u"FDQueryBaseWords"_s, DatasetStatement(u"FDQueryBaseWords"_s)};
+  TFDQuery baseWordsPlus_{connection_, u"FDQueryBaseWordsPlus"_s,
+                          DatasetStatement(u"FDQueryBaseWordsPlus"_s)};
 };
 
 TEST_F(FanqieDatasetTest, FirstRowOfBaseWordsThenBaseWordsPlus) {

@@ -11,6 +11,7 @@
 #include "app/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "dictionary/fanqie.h"
 #include "fuzz_support.h"
 #include "romanize/class_readings.h"
@@ -32,12 +33,12 @@ void MakeDictionary(const QString& path) {
         "create table RavlekTable (HanWord text, HanSpell text, Ptype text)",
         "create table BaseWords (HanWord text, HanSpell text)",
         "create table BaseWordsPlus (HanWord text, HanSpell text)",
-        "insert into RavlekTable values ('則','tsik4','文'),('則','tsit4','白'),"
-        "('旰','kan3','通'),('切','tshiat4','文'),('反','huan2','通'),('''','q1','今'),"
-        "('*','s2','古'),('%','p3','通'),('a','a1','文'),('𠀤','ping7','通'),('',null,'通'),"
-        "(null,'n1','文')",
-        "insert into BaseWords values ('則','tsik4'),('租','tsoo1'),('全','tsuan5'),"
-        "('''','q1'),('*','s2'),('𠀤','ping7'),('a','')",
+        ("insert into RavlekTable values ('則','tsik4','文'),('則','tsit4','白'),"
+         "('旰','kan3','通'),('切','tshiat4','文'),('反','huan2','通'),('''','q1','今'),"
+         "('*','s2','古'),('%','p3','通'),('a','a1','文'),('𠀤','ping7','通'),('',null,'通'),"
+         "(null,'n1','文')"),
+        ("insert into BaseWords values ('則','tsik4'),('租','tsoo1'),('全','tsuan5'),"
+         "('''','q1'),('*','s2'),('𠀤','ping7'),('a','')"),
         "insert into BaseWordsPlus values ('旰','kan3'),('縣','hian7'),('%','p3')",
     };
     for (const char* statement : statements) {
@@ -60,13 +61,15 @@ struct Dictionary {
     const QString path = folder.filePath(QStringLiteral("Ravlek.db"));
     MakeDictionary(path);
     if (!connection.OpenSqliteFile(path).ok()) ravlek::fuzz::Fail("the dictionary does not open");
-    conversion =
-        std::make_unique<TFDQuery>(connection, QStringLiteral("FDQuerySQLRavlekTable"),
-                                   QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
-    baseWords = std::make_unique<TFDQuery>(connection, QStringLiteral("FDQueryBaseWords"),
-                                           QStringLiteral("select * from BaseWords"));
-    baseWordsPlus = std::make_unique<TFDQuery>(connection, QStringLiteral("FDQueryBaseWordsPlus"),
-                                               QStringLiteral("select * from BaseWordsPlus"));
+    conversion = std::make_unique<TFDQuery>(
+        connection, QStringLiteral("FDQuerySQLRavlekTable"),
+        ravlek::DatasetStatement(QStringLiteral("FDQuerySQLRavlekTable")));
+    baseWords =
+        std::make_unique<TFDQuery>(connection, QStringLiteral("FDQueryBaseWords"),
+                                   ravlek::DatasetStatement(QStringLiteral("FDQueryBaseWords")));
+    baseWordsPlus = std::make_unique<TFDQuery>(
+        connection, QStringLiteral("FDQueryBaseWordsPlus"),
+        ravlek::DatasetStatement(QStringLiteral("FDQueryBaseWordsPlus")));
     baseWords->Open();
     baseWordsPlus->Open();
   }

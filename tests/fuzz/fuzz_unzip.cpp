@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QString destination = parent.filePath(QStringLiteral("a/b/c/out"));
   QDir().mkpath(destination);
   try {
-    ravlek::UnzipToFolder(archive, destination);
+    ravlek::UnzipToFolder(archive, destination, ravlek::PackageUnzipLimits());
   } catch (const ravlek::Error&) {
   }
 

@@ -155,6 +155,27 @@ TEST(WriteTextEncoded, WritesThePreambleThenTheEncodedText) {
   ExpectAssertion([&] { WriteTextEncoded("a", stream, nullptr); });
 }
 
+// Found by fuzzing: a document whose text begins with U+FEFF after its mark (or with the mark
+// written twice) lost that character when read, and read back differently after a save.
+TEST(GetString, KeepsAMarkCharacterAtTheStartOfTheText) {
+  const struct {
+    const TEncoding* encoding;
+    QByteArray bytes;  // after the preamble
+  } cases[] = {
+      {TEncoding::UTF8(), Bytes({0xEF, 0xBB, 0xBF, 'a'})},
+      {TEncoding::Unicode(), Bytes({0xFF, 0xFE, 'a', 0})},
+      {TEncoding::BigEndianUnicode(), Bytes({0xFE, 0xFF, 0, 'a'})},
+  };
+  for (const auto& c : cases) {
+    const QString text = c.encoding->GetString(c.bytes);
+    EXPECT_EQ(text, QStringLiteral(u"\uFEFFa")) << EncodingDisplayName(c.encoding).toStdString();
+    QBuffer stream;
+    stream.open(QIODevice::WriteOnly);
+    WriteTextEncoded(text, stream, c.encoding);
+    EXPECT_EQ(stream.data().mid(c.encoding->GetPreamble().size()), c.bytes);
+  }
+}
+
 TEST(EncodingDisplayName, NamesEachKind) {
   EXPECT_EQ(EncodingDisplayName(TEncoding::UTF8()), "UTF8");
   EXPECT_EQ(EncodingDisplayName(TEncoding::Unicode()), "Unicode (LE)");

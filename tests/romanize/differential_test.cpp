@@ -7,6 +7,7 @@
 
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/statement_romanizer.h"
@@ -17,7 +18,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-const QString kStartStatement = u"select *  from RavlekTable where Ptype<>'' "_s;
+const QString kStartStatement = DatasetStatement(u"FDQuerySQLRavlekTable"_s);
 
 // Characters the random dictionary and text are drawn from: CJK, outside the BMP, the filter
 // language's special characters, a quote.

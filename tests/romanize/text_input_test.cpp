@@ -1,6 +1,8 @@
 // Text as the command line reads it: strict UTF-8 and line splitting.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+
 #include "romanize/sample_text.h"
 #include "romanize/text_input.h"
 
@@ -62,6 +64,53 @@ INSTANTIATE_TEST_SUITE_P(
                       Utf8Case{"surrogate", QByteArray("x\xed\xa0\x80"), 1},
                       Utf8Case{"above_max", QByteArray("\xf4\x90\x80\x80"), 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The line reader gives the lines and errors of reading the whole text at once, wherever the
+// pieces it reads end (in the middle of a character, between CR and LF).
+TEST(Utf8LineReaderTest, SameLinesAndErrorsAsTheWholeText) {
+  const QByteArray inputs[] = {
+      "",
+      "\n",
+      "a\nb",
+      "a\r\nb\r\n",
+      "a\rb\nc\r\n\r\nd",
+      "a\n\rb",
+      "a\n\n",
+      "\r",
+      "\r\r\n",
+      "\xef\xbb\xbf\xe5\xa4\xa9\n\xef\xbb\xbf\xe5\x9c\xb0\xf0\xa0\x80\xa4\r\n\xe4\xba\xba",
+      "\xe5\xa4\xa9\n\xe5\xa4\xa9\xff\n",
+      "ab\n\xe5\xa4",
+      "x\n\xed\xa0\x80\n",
+      "\xe5\n\xa4\xa9"};
+  for (const QByteArray& input : inputs) {
+    QString text;
+    const std::optional<qsizetype> bad = DecodeUtf8Strict(input, text);
+    for (const qsizetype pieceSize : {1, 2, 3, 5, 65536}) {
+      QBuffer device;
+      device.setData(input);
+      device.open(QIODevice::ReadOnly);
+      Utf8LineReader reader(device, pieceSize);
+      QStringList lines;
+      QString line;
+      while (reader.Next(line)) lines.append(line);
+      const std::string what =
+          input.toHex().toStdString() + " in pieces of " + std::to_string(pieceSize);
+      if (bad) {
+        EXPECT_EQ(reader.Error(), QStringLiteral("invalid UTF-8 at byte offset %1").arg(*bad))
+            << what;
+        // The lines before the one holding the bad byte have been delivered.
+        const QByteArray upToBad = input.left(*bad);
+        const QStringList before = SplitTextLines(QString::fromUtf8(upToBad));
+        const bool endsWithBreak = upToBad.endsWith('\n') || upToBad.endsWith('\r');
+        EXPECT_EQ(lines, endsWithBreak ? before : before.mid(0, before.size() - 1)) << what;
+      } else {
+        EXPECT_EQ(reader.Error(), QString()) << what;
+        EXPECT_EQ(lines, SplitTextLines(text)) << what;
+      }
+    }
+  }
+}
 
 TEST(WithCrLfBreaksTest, EveryBreakBecomesCrLf) {
   EXPECT_EQ(WithCrLfBreaks(u"a\nb\rc\r\nd\n\r"_s), u"a\r\nb\r\nc\r\nd\r\n\r\n"_s);

@@ -5,6 +5,7 @@
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "dictionary/fanqie.h"
 #include "dictionary/fanqie_synthesis_text.h"
 #include "dictionary/literary_readings.h"
@@ -30,10 +31,10 @@ int Fanqie(const Globals& globals, const QStringList& arguments) {
   TFDConnection connection;
   if (!OpenDictionary(globals, connection)) return 1;
   try {
-    TFDQuery baseWords(connection, QStringLiteral("FDQueryBaseWords"),
-                       QStringLiteral("select * from BaseWords"));
-    TFDQuery baseWordsPlus(connection, QStringLiteral("FDQueryBaseWordsPlus"),
-                           QStringLiteral("select * from BaseWordsPlus"));
+    const QString baseName = QStringLiteral("FDQueryBaseWords");
+    const QString plusName = QStringLiteral("FDQueryBaseWordsPlus");
+    TFDQuery baseWords(connection, baseName, DatasetStatement(baseName));
+    TFDQuery baseWordsPlus(connection, plusName, DatasetStatement(plusName));
     baseWords.Open();
     baseWordsPlus.Open();
     DatasetBaseWordLookup lookup(baseWords, baseWordsPlus);

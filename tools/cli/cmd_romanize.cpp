@@ -1,10 +1,13 @@
 // ravlek-cli romanize: each line of the input, then its romanised line; or the input as an HTML
 // document with the readings above the characters.
 
+#include <QFile>
+
 #include "app/error.h"
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
 #include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/ruby_html.h"
@@ -60,36 +63,58 @@ int Romanize(const Globals& globals, const QStringList& args) {
       path = arg;
     }
   }
-  QString text;
-  if (QString error; !ReadTextInput(path, text, error)) {
-    WriteErr(QStringLiteral("ravlek-cli romanize: ") + error);
+  QFile input;
+  const bool opened = path.isEmpty() ? input.open(stdin, QIODevice::ReadOnly)
+                                     : (input.setFileName(path), input.open(QIODevice::ReadOnly));
+  if (!opened) {
+    WriteErr(
+        QStringLiteral("ravlek-cli romanize: cannot read %1: %2").arg(path, input.errorString()));
     return 1;
   }
 
   TFDConnection connection;
   if (!OpenDictionary(globals, connection)) return 1;
+  // Line by line: each line and its romanised line are written before the next is read, so
+  // memory stays the same whatever the length of the input.
+  Utf8LineReader reader(input);
+  QByteArray out;
   try {
-    TFDQuery query(connection, QStringLiteral("FDQuerySQLRavlekTable"),
-                   QStringLiteral("select *  from RavlekTable where Ptype<>'' "));
+    const QString name = QStringLiteral("FDQuerySQLRavlekTable");
+    TFDQuery query(connection, name, DatasetStatement(name));
     DatasetClassReadingSource dataset(query);
     ToneMarkedReadingSource toneMarked(dataset);
     ClassReadingSource& source = toneMarks ? static_cast<ClassReadingSource&>(toneMarked) : dataset;
-    const QStringList lines = SplitTextLines(text);
+    QString line;
     if (html) {
+      // A document needs the whole text.
+      QStringList lines;
+      while (reader.Next(line)) lines.append(line);
+      if (!reader.Error().isEmpty()) {
+        WriteErr(QStringLiteral("ravlek-cli romanize: ") + reader.Error());
+        return 1;
+      }
       WriteOut(RubyHtmlDocument(lines, options, source).toUtf8());
       return 0;
     }
-    const QStringList romanised = RomanizeLines(lines, options, source);
-    QByteArray out;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-      out += lines[i].toUtf8();
+    Romanizer romanizer(source, options);
+    while (reader.Next(line)) {
+      out += line.toUtf8();
       out += '\n';
-      out += romanised[i].toUtf8();
+      out += romanizer.RomanizeLine(line).toUtf8();
       out += '\n';
+      if (out.size() >= 64 * 1024) {
+        WriteOut(out);
+        out.clear();
+      }
     }
-    WriteOut(out);
   } catch (const Error& error) {
+    WriteOut(out);
     WriteErr(QStringLiteral("ravlek-cli romanize: ") + error.message());
+    return 1;
+  }
+  WriteOut(out);
+  if (!reader.Error().isEmpty()) {
+    WriteErr(QStringLiteral("ravlek-cli romanize: ") + reader.Error());
     return 1;
   }
   return 0;

@@ -1,28 +1,139 @@
 #include "starter.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <cstdio>
+#include <vector>
 
 #include "app/app_folder.h"
 #include "app/error.h"
+#include "release/staged_archive.h"
 #include "release/unzip.h"
 
 namespace ravlek {
+namespace {
+
+#ifdef Q_OS_WIN
+const QString kStarterName = QStringLiteral("Ravlek_Start.exe");
+#else
+const QString kStarterName = QStringLiteral("Ravlek_Start");
+#endif
+// Inside the application folder, so that every move into place is a rename on one file system.
+const QString kUnpackFolder = QStringLiteral("upgrade_unpack");
+const QString kBackupFolder = QStringLiteral("upgrade_unpack.old");
+
+bool Rename(const QString& from, const QString& to) {
+  return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// Moves every file unpacked under `unpacked` to its place under appDir, each old copy first
+// moved into `backup`. On a failure everything moved so far goes back and Error is raised.
+void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString& appDir) {
+  struct Moved {
+    QString target;
+    QString old;  // empty when there was no old copy
+  };
+  std::vector<Moved> moved;
+  const auto rollBack = [&moved] {
+    for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+      QFile::remove(it->target);
+      if (!it->old.isEmpty()) Rename(it->old, it->target);
+    }
+  };
+  const QDir from(unpacked);
+  QDirIterator files(unpacked, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    const QString source = files.next();
+    const QString relative = from.relativeFilePath(source);
+    // The running starter is never written over: the program installs the new one.
+    const QString target = relative == kStarterName
+                               ? QDir(appDir).filePath(QStringLiteral("upgrade_zip/") + relative)
+                               : QDir(appDir).filePath(relative);
+    Moved step{target, QString()};
+    QDir().mkpath(QFileInfo(target).path());
+    if (QFileInfo(target).isFile()) {
+      step.old = QDir(backup).filePath(relative);
+      QDir().mkpath(QFileInfo(step.old).path());
+      if (!Rename(target, step.old)) {
+        rollBack();
+        throw Error(
+            QStringLiteral("Cannot move \"%1\" aside").arg(QDir::toNativeSeparators(target)));
+      }
+    }
+    if (!Rename(source, target)) {
+      if (!step.old.isEmpty()) Rename(step.old, target);
+      rollBack();
+      throw Error(
+          QStringLiteral("Cannot move \"%1\" into place").arg(QDir::toNativeSeparators(target)));
+    }
+    moved.push_back(step);
+  }
+}
+
+// Moves the archives and their marks out of the way and leaves the note for the program.
+void SetAside(const QDir& app, const QStringList& archives, const QStringList& reasons) {
+  app.mkpath(kRefusedUpdateFolder);
+  for (const QString& archive : archives) {
+    const QString name = QFileInfo(archive).fileName();
+    const QString aside = app.filePath(kRefusedUpdateFolder + u'/' + name);
+    QFile::remove(aside);
+    Rename(archive, aside);
+    QFile::remove(ReadyMarkPath(archive));
+  }
+  QFile note(app.filePath(kRefusedUpdateNote));
+  if (note.open(QIODevice::WriteOnly | QIODevice::Append))
+    note.write((reasons.join(u'\n') + u'\n').toUtf8());
+}
+
+}  // namespace
 
 StarterReport InstallStagedArchives(const QString& appDir) {
   StarterReport report;
-  const QDir staging(QDir(appDir).filePath(QStringLiteral("upgrade_zip")));
+  const QDir app(appDir);
+  QStringList archives;
   for (const QString& name : kStagedArchives) {
-    const QString archive = staging.filePath(name);
-    if (!QFile::exists(archive)) continue;
-    try {
-      UnzipToFolder(archive, appDir);
-      QFile::remove(archive);
-      report.installed.append(name);
-    } catch (const std::exception& error) {
-      report.failures.append(QStringLiteral("%1: %2").arg(name, QString::fromUtf8(error.what())));
+    const QString archive = app.filePath(QStringLiteral("upgrade_zip/") + name);
+    if (QFile::exists(archive)) archives.append(archive);
+  }
+  if (archives.isEmpty()) return report;
+
+  const QString unpacked = app.filePath(kUnpackFolder);
+  const QString backup = app.filePath(kBackupFolder);
+  QDir(unpacked).removeRecursively();  // what an interrupted earlier run left
+  QDir(backup).removeRecursively();
+  QStringList reasons;
+  try {
+    for (const QString& archive : archives) {
+      const QString name = QFileInfo(archive).fileName();
+      QFile file(archive);
+      if (!file.open(QIODevice::ReadOnly)) throw Error(name + QStringLiteral(": cannot be read"));
+      const QByteArray bytes = file.readAll();
+      if (!ReadyMarkMatches(archive, bytes)) {
+        throw Error(name + QStringLiteral(": not verified by the program (incomplete or changed)"));
+      }
+      try {
+        UnzipBytesToFolder(bytes, name, unpacked);
+      } catch (const Error& error) {
+        throw Error(name + QStringLiteral(": ") + error.message());
+      }
     }
+    MoveIntoPlace(unpacked, backup, appDir);
+  } catch (const Error& error) {
+    reasons.append(error.message());
+  }
+  QDir(unpacked).removeRecursively();
+  QDir(backup).removeRecursively();
+  if (!reasons.isEmpty()) {
+    SetAside(app, archives, reasons);
+    report.failures = reasons;
+    return report;
+  }
+  for (const QString& archive : archives) {
+    QFile::remove(archive);
+    QFile::remove(ReadyMarkPath(archive));
+    report.installed.append(QFileInfo(archive).fileName());
   }
   return report;
 }

@@ -6,17 +6,22 @@
 
 namespace ravlek {
 
-// The staged archives, installed in this order.
+// The staged archives, unpacked in this order (a later one's files win).
 inline const QStringList kStagedArchives = {QStringLiteral("Ravlek_sys_upgrade.zip"),
                                             QStringLiteral("Ravlek_db_upgrade.zip")};
 
 struct StarterReport {
-  QStringList installed;  // archives unpacked and removed
-  QStringList failures;   // one line per archive that could not be installed (left in place)
+  QStringList installed;  // archives installed and removed
+  QStringList failures;   // one line per archive refused (moved aside into upgrade_zip/refused)
 };
 
-// Unpacks each staged archive found in <appDir>/upgrade_zip into appDir and removes it. A broken
-// archive is reported and left where it is.
+// Installs the archives staged in <appDir>/upgrade_zip, all or nothing. Only archives whose ready
+// mark matches (the program verified them) are installed. Every archive is unpacked into a
+// folder of its own inside appDir; only when all members are out are the files moved into place,
+// each renamed over its old copy, and any failure puts the old copies back. A new starter among
+// the files is left as upgrade_zip/Ravlek_Start for the program to install, never written over
+// the running one. When anything is refused or fails, nothing installed changes: the archives
+// are moved aside into upgrade_zip/refused, with a note the program shows at its next start.
 StarterReport InstallStagedArchives(const QString& appDir);
 
 // Creates the marker file __sys_Ravlek.ini in appDir, new and empty (one left by an earlier run

@@ -3,6 +3,7 @@
 #include <QColor>
 
 #include "app/window/design_units.h"
+#include "dictionary/lookup_filters.h"
 
 namespace ravlek {
 
@@ -12,25 +13,43 @@ std::vector<LookupGridColumn> LookupGridColumns(const DesignUnits& units) {
   const QString kai = QStringLiteral("標楷體");
   const QString ming = QStringLiteral("細明體");
   const QString newMing = QStringLiteral("新細明體");
-  return {
-      {QStringLiteral("HanWord"), QStringLiteral("漢字"), 0, units.Font(kai, 23, true),
-       units.Font(QStringLiteral("Tahoma"), 20, true), false},
-      {QStringLiteral("Ptype"), QStringLiteral("文/白(古/今)"), 40, units.Font(kai, 20, true),
-       units.Font(newMing, 17, true), false},
-      {QStringLiteral("HanSpell"), QStringLiteral("台羅"), 125, units.Font(kai, 23, true),
-       units.Font(newMing, 20, true), false},
-      {QStringLiteral("Spell_P"), QStringLiteral("吳守禮注音"), 84, units.Font(ming, 20), titles,
-       true},
-      {QStringLiteral("Spell_P_Han"), QStringLiteral("平水韻注音"), 88, units.Font(ming, 20),
-       titles, true},
-      {QStringLiteral("Initial_C_type"), QStringLiteral("聲母次濁"), 65, cells, titles, false},
-      {QStringLiteral("PoemRhyme"), QStringLiteral("平水韻"), 159, units.Font(kai, 20),
-       units.Font(ming, 20, true), false},
-      {QStringLiteral("hong5se3"), QStringLiteral("等.洪細"), 52, cells, titles, false},
-      {QStringLiteral("PoemRhyme2"), QStringLiteral("反切下字韻"), 184, units.Font(ming, 20, true),
-       titles, false},
-      {QStringLiteral("PtypeDesc"), QStringLiteral("古音出處"), 193, cells, titles, false},
+  // Title, width, cell font, title font and phonetic mark of each field of LookupGridFields(), in
+  // its order.
+  const std::vector<LookupGridColumn> looks = {
+      {{},
+       QStringLiteral("漢字"),
+       0,
+       units.Font(kai, 23, true),
+       units.Font(QStringLiteral("Tahoma"), 20, true),
+       false},
+      {{},
+       QStringLiteral("文/白(古/今)"),
+       40,
+       units.Font(kai, 20, true),
+       units.Font(newMing, 17, true),
+       false},
+      {{},
+       QStringLiteral("台羅"),
+       125,
+       units.Font(kai, 23, true),
+       units.Font(newMing, 20, true),
+       false},
+      {{}, QStringLiteral("吳守禮注音"), 84, units.Font(ming, 20), titles, true},
+      {{}, QStringLiteral("平水韻注音"), 88, units.Font(ming, 20), titles, true},
+      {{}, QStringLiteral("聲母次濁"), 65, cells, titles, false},
+      {{}, QStringLiteral("平水韻"), 159, units.Font(kai, 20), units.Font(ming, 20, true), false},
+      {{}, QStringLiteral("等.洪細"), 52, cells, titles, false},
+      {{}, QStringLiteral("反切下字韻"), 184, units.Font(ming, 20, true), titles, false},
+      {{}, QStringLiteral("古音出處"), 193, cells, titles, false},
   };
+  const QStringList& fields = LookupGridFields();
+  Q_ASSERT(static_cast<size_t>(fields.size()) == looks.size());
+  std::vector<LookupGridColumn> columns;
+  for (size_t i = 0; i < looks.size(); ++i) {
+    columns.push_back(looks[i]);
+    columns.back().field = fields[static_cast<qsizetype>(i)];
+  }
+  return columns;
 }
 
 LookupGridModel::LookupGridModel(std::vector<LookupGridColumn> columns,

@@ -90,9 +90,10 @@ void TOstrel::FormCreate() {
 
     StartupReleaseAddress();     // steps 10 and 11
     InstallStagedStarter(true);  // step 12
-    EnsurePhoneticFont();        // step 13
-    StartupFetchManifest();      // step 14
-    StartupRefreshPackages();    // step 15
+    ReportRefusedUpdate();
+    EnsurePhoneticFont();      // step 13
+    StartupFetchManifest();    // step 14
+    StartupRefreshPackages();  // step 15
     StartupShowInstalledVersions();
     StartupListLatestRelease();
     StartupAnnounceUpdate();

@@ -75,6 +75,8 @@ class TOstrel : public QWidget {
   void StartupReleaseAddress();
   // Start-up step 12 (notify = true) and the close handler (notify = false).
   void InstallStagedStarter(bool notify);
+  // Tells the user, once, that the starter refused the update staged in the last run.
+  void ReportRefusedUpdate();
   // Start-up steps 14 to 20.
   void StartupFetchManifest();
   void StartupRefreshPackages();

@@ -24,18 +24,21 @@ QStringEncoder MakeEncoder(const TEncoding& encoding) {
   }
 }
 
+// The bytes given to a decoder have lost their preamble already: a U+FEFF at their start is a
+// character of the text (a document that begins with it, or a mark written twice), kept as such.
 QStringDecoder MakeDecoder(const TEncoding& encoding) {
+  constexpr auto keepMark = QStringConverter::Flag::ConvertInitialBom;
   switch (encoding.kind()) {
     case TEncoding::Kind::Default:
-      return QStringDecoder(QStringConverter::System);
+      return QStringDecoder(QStringConverter::System, keepMark);
     case TEncoding::Kind::UTF8:
-      return QStringDecoder(QStringConverter::Utf8);
+      return QStringDecoder(QStringConverter::Utf8, keepMark);
     case TEncoding::Kind::Unicode:
-      return QStringDecoder(QStringConverter::Utf16LE);
+      return QStringDecoder(QStringConverter::Utf16LE, keepMark);
     case TEncoding::Kind::BigEndianUnicode:
-      return QStringDecoder(QStringConverter::Utf16BE);
+      return QStringDecoder(QStringConverter::Utf16BE, keepMark);
     default:
-      return QStringDecoder(encoding.name().constData());
+      return QStringDecoder(encoding.name().constData(), keepMark);
   }
 }
 

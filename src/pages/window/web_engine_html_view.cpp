@@ -17,6 +17,7 @@
 #include <QWebEngineView>
 #include <memory>
 
+#include "app/characters.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/UWebBrowserWrapper/encoding.h"
 
@@ -97,11 +98,9 @@ QByteArray EncodeMarkup(const TEncoding& encoding, QStringView text) {
   const QString piece = text.toString();
   const QByteArray bytes = encoding.GetBytes(piece);
   if (encoding.GetString(bytes) == piece) return bytes;
-  const bool oneCharacter = text.size() == 1 || (text.size() == 2 && text[0].isHighSurrogate() &&
-                                                 text[1].isLowSurrogate());
-  if (oneCharacter) {
-    const char32_t code =
-        text.size() == 1 ? char32_t(text[0].unicode()) : QChar::surrogateToUcs4(text[0], text[1]);
+  const qsizetype first = CharacterLength(text, 0);
+  if (first == text.size()) {
+    const char32_t code = CharacterCode(text, 0, first);
     return encoding.GetBytes(QStringLiteral("&#%1;").arg(quint32(code)));
   }
   qsizetype half = text.size() / 2;

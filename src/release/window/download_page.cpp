@@ -17,6 +17,7 @@
 #include "release/download.h"
 #include "release/release_files.h"
 #include "release/release_texts.h"
+#include "release/staged_archive.h"
 #include "release/window/download_progress_display.h"
 #include "release/window/page_labels.h"
 #include "release/window/release_state.h"
@@ -36,6 +37,17 @@ void EnableButtons(TOstrel& window, bool enabled) {
   window.DL_NEXTTIME_TntButton->setEnabled(enabled);
 }
 
+// A complete archive is marked ready for the starter. False (archive deleted, user told) when it
+// cannot be.
+bool MarkReady(TOstrel& window, const QString&, const QString& target) {
+  if (ravlek::WriteReadyMark(target)) return true;
+  ravlek::DeleteFileQuietly(target);
+  ravlek::ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
+                               ravlek::texts::kNetworkErrorCaption);
+  EnableButtons(window, true);
+  return false;
+}
+
 // Fetches one archive with progress, checks it against the announced size and tries once more.
 // False when it is still incomplete; the target is then deleted and the user has been told.
 bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
@@ -48,12 +60,14 @@ bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
     const qint64 size = ravlek::FileSizeOf(target);
     return size > 0 && size == window.GLOBAL_DL_size;
   };
+  // A mark left by an earlier download never vouches for this one.
+  ravlek::DeleteFileQuietly(ravlek::ReadyMarkPath(target));
   client.DownloadFile(url, target);
-  if (complete()) return true;
+  if (complete()) return MarkReady(window, url, target);
   ravlek::ShowTimedNotice(QDir::toNativeSeparators(target) + ravlek::texts::kRetryNoticeSuffix,
                           ravlek::texts::kPoorNetworkCaption, 5000);
   client.DownloadFile(url, target);
-  if (complete()) return true;
+  if (complete()) return MarkReady(window, url, target);
   ravlek::ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
                                ravlek::texts::kNetworkErrorCaption);
   EnableButtons(window, true);
@@ -146,6 +160,14 @@ void TOstrel::DL_NEXTTIME_TntButtonClick() {
   DL_TntButton->hide();
   DL_NEXTTIME_TntButton->hide();
   SelectPage(TntTabSheet1);
+}
+
+void TOstrel::ReportRefusedUpdate() {
+  const QString note = AppFolderFile(ravlek::kRefusedUpdateNote);
+  if (!QFileInfo::exists(note)) return;
+  ravlek::DeleteFileQuietly(note);
+  ravlek::ShowCaptionedMessage(this, ravlek::texts::kUpdateRefusedText,
+                               ravlek::texts::kInfoCaption);
 }
 
 void TOstrel::InstallStagedStarter(bool notify) {

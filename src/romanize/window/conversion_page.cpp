@@ -9,9 +9,9 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include "app/characters.h"
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
-#include "romanize/characters.h"
 #include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"

@@ -23,8 +23,10 @@
 #include "release/manifest.h"
 #include "release/release_notes.h"
 #include "release/release_texts.h"
+#include "release/staged_archive.h"
 #include "release/version_check.h"
 #include "release/window/release_state.h"
+#include "starter.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/local_server.h"
@@ -448,6 +450,13 @@ TEST_F(DownloadButtonTest, CompleteDownloadStagesTheArchivesAndEndsTheProgram) {
               c.systemFlag ? QByteArray::fromStdString(systemArchive_) : "<missing>");
     EXPECT_EQ(ReadAll(Staged("Ravlek_db_upgrade.zip")),
               c.databaseFlag ? QByteArray::fromStdString(databaseArchive_) : "<missing>");
+    // Each archive fetched whole is marked ready for the starter.
+    EXPECT_EQ(ReadyMarkMatches(Staged("Ravlek_sys_upgrade.zip"),
+                               QByteArray::fromStdString(systemArchive_)),
+              c.systemFlag == 1);
+    EXPECT_EQ(ReadyMarkMatches(Staged("Ravlek_db_upgrade.zip"),
+                               QByteArray::fromStdString(databaseArchive_)),
+              c.databaseFlag == 1);
     EXPECT_EQ(w.TntLabel5->text(), c.label5);
     EXPECT_TRUE(Shown(w.TntLabel5));
     EXPECT_EQ(Shown(w.TntLabel6), !c.label6.isEmpty());
@@ -575,6 +584,51 @@ TEST_F(DownloadButtonTest, TransferErrorIsReportedAndTheButtonsComeBack) {
   EXPECT_TRUE(boxes.Boxes()[0].text.contains("404"));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
+}
+
+TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheNextStart) {
+  // A valid ZIP that arrives 1,000 bytes short of the size its response announced.
+  QTemporaryDir scratch;  // not under the server's mounted folder, which would serve it whole
+  const QString zip = scratch.filePath("short.zip");
+  ASSERT_TRUE(testing::WriteZip(zip, {{"ReleaseNote.txt", "new notes"}}));
+  const std::string body = ReadAll(zip).toStdString();
+  server_.http().Get("/short.zip", [body](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(body.size() + 1000, "application/zip",
+                             [body](size_t offset, size_t, httplib::DataSink& sink) {
+                               if (offset > 0) return false;
+                               sink.write(body.data(), body.size());
+                               return true;
+                             });
+  });
+  TOstrel& w = StartWithUpdate(1, 0);
+  w.GLOBAL_sys_DLURL = server_.url("/short.zip");
+  const QByteArray notes = ReadAll(app_->FilePath("ReleaseNote.txt"));
+  {
+    ModalBoxDismisser boxes;
+    w.DL_TntButton->click();
+    ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+    EXPECT_TRUE(boxes.Boxes()[0].errorIcon);  // the failed transfer, never 系統下載完畢
+    EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
+  }
+  EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged("Ravlek_sys_upgrade.zip"))));
+  window_.reset();
+
+  // The starter runs, refuses the unverified archive and sets it aside.
+  const StarterReport report = InstallStagedArchives(app_->Path());
+  EXPECT_TRUE(report.installed.isEmpty());
+  EXPECT_EQ(ReadAll(app_->FilePath("ReleaseNote.txt")), notes);
+  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+
+  PublishRelease(installed_.system, installed_.database);
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    app_->WriteMarker();
+    ModalBoxDismisser boxes;
+    Start();
+    // Told once, at the first start after the refusal.
+    EXPECT_EQ(boxes.Texts().contains(texts::kUpdateRefusedText), start == 0)
+        << boxes.Texts().join(" | ").toStdString();
+  }
 }
 
 TEST_F(DownloadButtonTest, LaterButtonPutsTheUpdateAside) {

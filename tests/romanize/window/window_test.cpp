@@ -1,4 +1,4 @@
-// The conversion and fanqie pages of the real window (offscreen).
+// The conversion page of the real window (offscreen).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -31,8 +31,6 @@ test::FixtureDictionary PageDictionary() {
   dictionary.ravlekRows = {Row(u"昨"_s, u"tsok8"_s, u"文"_s), Row(u"夜"_s, u"ia7"_s, u"通"_s),
                            Row(u"星"_s, u"sing1"_s, u"文"_s), Row(u"星"_s, u"tshenn1"_s, u"白"_s),
                            Row(u"天"_s, u"thian1"_s, u"通"_s)};
-  dictionary.baseWords = {{u"則"_s, u"tsik4"_s}, {u"旰"_s, u"kan3"_s}, {u"租"_s, u"tsoo1"_s}};
-  dictionary.baseWordsPlus = {{u"全"_s, u"tsuan5"_s}, {u"縣"_s, u"hian7"_s}};
   return dictionary;
 }
 
@@ -138,35 +136,6 @@ TEST_F(ConversionPageTest, StoreFailureKeepsTheLinesFinishedBefore) {
   EXPECT_THROW(w->TntButton1Click(), Error);
   EXPECT_EQ(OutputLines(w->TntMemo4), (QStringList{u"  "_s, QString()}));
   EXPECT_FALSE(w->TntProgressBar1->isVisible());
-}
-
-TEST_F(ConversionPageTest, FanqieSampleGivesThreeLines) {
-  w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
-  w->TntMemo2->setPlainText(u"kept"_s);
-  w->TntButton4Click();
-  EXPECT_EQ(w->TntMemo2->toPlainText(), u"kept"_s);
-  w->TntButton2Click();
-  EXPECT_EQ(w->TntMemo2->toPlainText(),
-            u"則(tsik4)旰(kan3)\n租(tsoo1)全(tsuan5)\n則(tsik4)縣(hian7)\n"_s);
-  w->TntButton3Click();
-  EXPECT_TRUE(w->TntMemo1->toPlainText().isEmpty());
-  EXPECT_FALSE(w->TntMemo2->toPlainText().isEmpty());
-  w->TntButton2Click();
-  EXPECT_TRUE(w->TntMemo2->toPlainText().isEmpty());
-}
-
-TEST_F(ConversionPageTest, FanqieMarkerAfterLineBreakTakesTheBreak) {
-  w->TntMemo1->setPlainText(u"則\n切"_s);
-  w->TntButton2Click();
-  EXPECT_EQ(w->TntMemo2->toPlainText(), u"\n(\n)\n(\n)切\n"_s);
-}
-
-TEST_F(ConversionPageTest, FanqieTakesTheCharactersTheFieldHolds) {
-  // A no-break space and a line separator are characters of the text, not a blank or a break.
-  w->TntMemo1->setPlainText(u"則\u00A0切旰\u2028反"_s);
-  w->TntButton2Click();
-  EXPECT_EQ(OutputLines(w->TntMemo2), (QStringList{u"則(tsik4)\u00A0(\u00A0)切"_s,
-                                                   u"旰(kan3)\u2028(\u2028)反"_s, QString()}));
 }
 
 }  // namespace

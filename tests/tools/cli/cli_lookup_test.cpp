@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -144,6 +145,21 @@ TEST_F(CliLookupTest, AMissingTableIsAnErrorNamingIt) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(result.err.contains("no such table: RavlekTable")) << result.err.toStdString();
   EXPECT_EQ(result.err.count('\n'), 1);
+}
+
+TEST_F(CliLookupTest, WithoutAFolderItOpensTheOneItSitsIn) {
+  // A copy of the program in the fixture's folder finds that folder's dictionary, wherever the
+  // program was built and whatever the current directory is.
+  const QString copy = folder.Path() + QStringLiteral("/ravlek-cli");
+  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_CLI_PATH), copy));
+  QProcess process;
+  process.setWorkingDirectory(QDir::tempPath());
+  process.start(copy, {"lookup", "--char", "讚"});
+  ASSERT_TRUE(process.waitForFinished(30000));
+  EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+  const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n');
+  ASSERT_EQ(lines.size(), 4);  // the header, two rows, the end
+  EXPECT_TRUE(lines[1].startsWith("讚\t文\ttsan3")) << lines[1].toStdString();
 }
 
 TEST(CliRhymesTest, PrintsTheHundredAndSixNames) {

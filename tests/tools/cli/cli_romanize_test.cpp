@@ -74,6 +74,24 @@ TEST_F(CliTextTest, RomanizeReadsANamedFile) {
   EXPECT_EQ(QString::fromUtf8(result.out), u"天\n通 thian1  。 \n"_s);
 }
 
+// The conversion writes as it reads: output comes before the input has ended, so memory does not
+// grow with the input. A bad byte late in the input ends the run there, with its offset.
+TEST_F(CliTextTest, RomanizeStreamsAndStopsAtALateBadByte) {
+  QProcess process;
+  process.start(QStringLiteral(RAVLEK_CLI_PATH), {u"--db"_s, dbPath_, u"romanize"_s});
+  const QByteArray lines = u"天\n"_s.toUtf8().repeated(10000);
+  process.write(lines);
+  ASSERT_TRUE(process.waitForReadyRead(30000)) << "no output while the input is still open";
+  process.write("\xff\n");
+  process.closeWriteChannel();
+  ASSERT_TRUE(process.waitForFinished(30000));
+  EXPECT_EQ(process.exitCode(), 1);
+  EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
+            u"ravlek-cli romanize: invalid UTF-8 at byte offset %1\n"_s.arg(lines.size()));
+  const QByteArray out = process.readAll() + process.readAllStandardOutput();
+  EXPECT_EQ(out.count("\n"), 20000);
+}
+
 TEST_F(CliTextTest, FanqieWritesTheOutputTextWithCrLf) {
   const CliResult result = Run({u"fanqie"_s}, u"則旰切\n租全反\n則\n切"_s.toUtf8());
   EXPECT_EQ(result.status, 0) << result.err.toStdString();

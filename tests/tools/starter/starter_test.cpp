@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <functional>
+#include <vector>
 
 #include "build_paths.h"
+#include "release/release_files.h"
+#include "release/staged_archive.h"
 #include "starter.h"
 #include "tests/support/zip_writer.h"
 
@@ -27,23 +32,107 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
-TEST(Starter, InstallsGoodArchivesAndLeavesBrokenOnesInPlace) {
-  QTemporaryDir app;
-  const QDir dir(app.path());
-  ASSERT_TRUE(dir.mkdir(QStringLiteral("upgrade_zip")));
-  ASSERT_TRUE(WriteZip(dir.filePath("upgrade_zip/Ravlek_sys_upgrade.zip"),
-                       {{"installedXML/CurrentVersion.xml", "<r/>"}, {"ReleaseNote.txt", "new"}}));
-  WriteAll(dir.filePath("upgrade_zip/Ravlek_db_upgrade.zip"), "this is no zip archive");
+QString Staged(const QDir& app, const char* name) {
+  return app.filePath(QStringLiteral("upgrade_zip/") + name);
+}
+
+// Stages an archive as the program does once it has verified it: with its ready mark.
+void StageVerified(const QDir& app, const char* name,
+                   const std::vector<ravlek::testing::ZipMember>& members) {
+  QDir().mkpath(app.filePath("upgrade_zip"));
+  ASSERT_TRUE(WriteZip(Staged(app, name), members));
+  ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, name)));
+}
+
+TEST(Starter, InstallsVerifiedArchivesAndRemovesThem) {
+  QTemporaryDir folder;
+  const QDir app(folder.path());
+  WriteAll(app.filePath("ReleaseNote.txt"), "old");
+  StageVerified(app, "Ravlek_sys_upgrade.zip",
+                {{"installedXML/CurrentVersion.xml", "<sys/>"}, {"ReleaseNote.txt", "new"}});
+  StageVerified(app, "Ravlek_db_upgrade.zip", {{"installedXML/CurrentVersion.xml", "<db/>"}});
 
   const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
 
-  EXPECT_EQ(report.installed, QStringList{QStringLiteral("Ravlek_sys_upgrade.zip")});
-  ASSERT_EQ(report.failures.size(), 1);
-  EXPECT_TRUE(report.failures[0].startsWith(QStringLiteral("Ravlek_db_upgrade.zip")));
-  EXPECT_EQ(ReadAll(dir.filePath("ReleaseNote.txt")), "new");
-  EXPECT_EQ(ReadAll(dir.filePath("installedXML/CurrentVersion.xml")), "<r/>");
-  EXPECT_FALSE(QFile::exists(dir.filePath("upgrade_zip/Ravlek_sys_upgrade.zip")));
-  EXPECT_TRUE(QFile::exists(dir.filePath("upgrade_zip/Ravlek_db_upgrade.zip")));
+  EXPECT_EQ(report.installed, ravlek::kStagedArchives);
+  EXPECT_TRUE(report.failures.isEmpty());
+  EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
+  EXPECT_EQ(ReadAll(app.filePath("installedXML/CurrentVersion.xml")), "<db/>");  // the later wins
+  EXPECT_EQ(QDir(app.filePath("upgrade_zip")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            QStringList());
+  EXPECT_EQ(app.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+            (QStringList{"installedXML", "ReleaseNote.txt", "upgrade_zip"}));
+}
+
+struct RefusedCase {
+  const char* label;
+  std::function<void(const QDir& app)> stage;
+};
+
+TEST(Starter, RefusesUnverifiedOrUnsafeArchivesChangingNothing) {
+  const std::vector<RefusedCase> cases = {
+      {"no ready mark (a transfer cut short)",
+       [](const QDir& app) {
+         QDir().mkpath(app.filePath("upgrade_zip"));
+         ASSERT_TRUE(WriteZip(Staged(app, "Ravlek_sys_upgrade.zip"), {{"ReleaseNote.txt", "new"}}));
+       }},
+      {"changed after it was marked",
+       [](const QDir& app) {
+         StageVerified(app, "Ravlek_sys_upgrade.zip", {{"ReleaseNote.txt", "new"}});
+         ASSERT_TRUE(
+             WriteZip(Staged(app, "Ravlek_sys_upgrade.zip"), {{"ReleaseNote.txt", "evil"}}));
+       }},
+      {"a parent member",
+       [](const QDir& app) {
+         StageVerified(app, "Ravlek_sys_upgrade.zip",
+                       {{"ReleaseNote.txt", "new"}, {"../outside.txt", "bad"}});
+       }},
+      {"a symbolic link member",
+       [](const QDir& app) {
+         StageVerified(app, "Ravlek_sys_upgrade.zip",
+                       {{"ReleaseNote.txt", "new"}, {"link", "/etc", ZIP_CM_STORE, 0120777}});
+       }},
+      {"a good archive beside a broken one",
+       [](const QDir& app) {
+         StageVerified(app, "Ravlek_sys_upgrade.zip", {{"ReleaseNote.txt", "new"}});
+         WriteAll(Staged(app, "Ravlek_db_upgrade.zip"), "this is no zip archive");
+         ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, "Ravlek_db_upgrade.zip")));
+       }},
+      {"a file where the installation has a folder",
+       [](const QDir& app) {
+         StageVerified(app, "Ravlek_sys_upgrade.zip",
+                       {{"ReleaseNote.txt", "new"}, {"installedXML", "a file now"}});
+       }},
+  };
+  for (const RefusedCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    QTemporaryDir parent;
+    const QDir app(parent.filePath("app"));
+    QDir().mkpath(app.path());
+    WriteAll(app.filePath("ReleaseNote.txt"), "old");
+    WriteAll(app.filePath("installedXML/CurrentVersion.xml"), "<old/>");
+    c.stage(app);
+    QStringList staged;
+    for (const QString& name : ravlek::kStagedArchives)
+      if (QFile::exists(app.filePath("upgrade_zip/" + name))) staged.append(name);
+
+    const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
+
+    EXPECT_TRUE(report.installed.isEmpty());
+    EXPECT_FALSE(report.failures.isEmpty());
+    EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "old");
+    EXPECT_EQ(ReadAll(app.filePath("installedXML/CurrentVersion.xml")), "<old/>");
+    EXPECT_FALSE(QFile::exists(parent.filePath("outside.txt")));
+    EXPECT_EQ(app.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{"installedXML", "ReleaseNote.txt", "upgrade_zip"}));
+    // Set aside, not retried at the next start, and the program is told.
+    for (const QString& name : staged) {
+      EXPECT_FALSE(QFile::exists(app.filePath("upgrade_zip/" + name))) << name.toStdString();
+      EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kRefusedUpdateFolder + "/" + name)));
+    }
+    EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kRefusedUpdateNote)));
+    EXPECT_TRUE(ravlek::InstallStagedArchives(app.path()).failures.isEmpty());
+  }
 }
 
 TEST(Starter, NothingStagedIsNoFailure) {
@@ -76,8 +165,7 @@ TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {
            "mv started.tmp started.txt\n");
   QFile::setPermissions(dir.filePath(QStringLiteral("Ravlek")),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  ASSERT_TRUE(dir.mkdir(QStringLiteral("upgrade_zip")));
-  ASSERT_TRUE(WriteZip(dir.filePath("upgrade_zip/Ravlek_db_upgrade.zip"), {{"Ravlek.db", "db"}}));
+  StageVerified(dir, "Ravlek_db_upgrade.zip", {{"Ravlek.db", "db"}});
 
   QProcess process;
   process.setWorkingDirectory(QDir::tempPath());
@@ -99,6 +187,44 @@ TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {
   EXPECT_EQ(QDir(QString::fromUtf8(lines[0])).canonicalPath(), dir.canonicalPath());
   EXPECT_EQ(lines[1], "0");    // no arguments
   EXPECT_EQ(lines[2], "yes");  // the marker was there before the program started
+}
+
+// The starter updates itself: its new copy, staged by the starter, is installed by the program
+// (a copy renamed over the old one), and the new starter then runs.
+TEST(Starter, SelfUpdateLeavesAStarterThatStillRuns) {
+  QTemporaryDir folder;
+  const QDir app(folder.path());
+  const QString starter = app.filePath(QStringLiteral("Ravlek_Start"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"), starter));
+  WriteAll(app.filePath(QStringLiteral("Ravlek")), "#!/bin/sh\ntouch started.txt\n");
+  QFile::setPermissions(app.filePath(QStringLiteral("Ravlek")),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  StageVerified(
+      app, "Ravlek_sys_upgrade.zip",
+      {{"Ravlek_Start", ReadAll(starter), ZIP_CM_DEFLATE, 0100755}, {"ReleaseNote.txt", "new"}});
+
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    QFile::remove(app.filePath("started.txt"));
+    QProcess process;
+    process.start(starter, {});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFile::exists(app.filePath("started.txt")) && clock.elapsed() < 5000)
+      QThread::msleep(10);
+    EXPECT_TRUE(QFile::exists(app.filePath("started.txt")));
+    if (run == 0) {
+      EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
+      // What the program does at its start-up with the staged starter.
+      ASSERT_TRUE(QFile::exists(app.filePath("upgrade_zip/Ravlek_Start")));
+      ASSERT_TRUE(ravlek::CopyFileReplacing(app.filePath("upgrade_zip/Ravlek_Start"), starter));
+      struct stat mode;
+      ASSERT_EQ(::stat(QFile::encodeName(starter).constData(), &mode), 0);
+      EXPECT_TRUE(mode.st_mode & S_IXUSR);
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+// The texts of the shared open data that the whole-corpus tests and benchmarks run, read from
+// RAVLEK_SHARED_DATA_DIR. Each function returns nothing when its file is absent.
+
+#include <QString>
+#include <QStringList>
+
+namespace ravlek::test {
+
+// The shared data folder, and whether it is there.
+QString SharedDataDir();
+bool HaveSharedData();
+
+// One line per title and per line of verse or prose paragraph, in the order of the source:
+// every poem of 唐詩三百首, every piece of 古文觀止, every one of the 57,607 poems of the Tang
+// corpus. A line break inside a title becomes a blank.
+QStringList TangShiSanBaiShouLines();
+QStringList GuWenGuanZhiLines();
+QStringList QuanTangShiLines();
+
+// The text of every 康熙字典 entry (what follows a headword up to the next), markup removed and
+// its lines kept.
+QStringList KangxiEntries();
+
+// Han ideographs: the unified blocks, their extensions and the compatibility block.
+bool IsHanCharacter(char32_t code);
+
+}  // namespace ravlek::test
