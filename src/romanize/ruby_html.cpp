@@ -3,7 +3,7 @@
 #include <QHash>
 #include <vector>
 
-#include "romanize/characters.h"
+#include "app/characters.h"
 #include "romanize/class_readings.h"
 
 namespace ravlek {
