@@ -59,10 +59,16 @@ QWidget* MakePage(TOstrel& window, const char* name, const QString& caption) {
 }
 
 // A picture drawn at its own size from the top-left corner, one picture pixel to one pixel of the
-// screen whatever its density, shrunk proportionally only when it is larger than its box.
-void ShowPictureAtOwnSize(QLabel* label, const QPixmap& picture) {
+// screen, shrunk proportionally only when it is larger than its box. Below the design density the
+// whole layout shrinks, so the picture shrinks with it (never past its designed size): drawn only
+// to fit its box, it would reach under the controls beside it.
+void ShowPictureAtOwnSize(QLabel* label, const QPixmap& picture, const DesignUnits& units) {
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setPixmap(PictureForBox(picture, label->size(), label->devicePixelRatioF(), false));
+  const qreal ratio = label->devicePixelRatioF();
+  const QSize designed(units.Px(picture.width()), units.Px(picture.height()));
+  QSize box = label->size();
+  if (designed.width() * ratio < picture.width()) box = box.boundedTo(designed);
+  label->setPixmap(PictureForBox(picture, box, ratio, false));
 }
 
 // A picture stretched to fill its box, drawn from the screen's own pixels.
@@ -113,7 +119,8 @@ void LayOutWindow(TOstrel& window) {
 void LayOutEditorPage(TOstrel& window, const DesignUnits& units) {
   QWidget* page = window.TntTabSheet2;
   window.Image1 = MakeControl<QLabel>(page, "Image1", units, 16, 96, 961, 505);
-  ShowPictureAtOwnSize(window.Image1, QPixmap(QStringLiteral(":/pictures/editor_hints.jpg")));
+  ShowPictureAtOwnSize(window.Image1, QPixmap(QStringLiteral(":/pictures/editor_hints.jpg")),
+                       units);
   window.TntBitBtn_Spell =
       MakeControl<QPushButton>(page, "TntBitBtn_Spell", units, 773, 104, 185, 166);
   window.TntBitBtn_Spell->setText(QStringLiteral("啟動注音編稿程式"));
