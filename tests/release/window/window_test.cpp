@@ -31,6 +31,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/local_server.h"
 #include "tests/support/qstring_printer.h"
+#include "tests/support/test_release_key.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/own_release_server.h"
 #include "tests/support/zip_writer.h"
@@ -95,6 +96,17 @@ class ReleaseWindowTest : public ::testing::Test {
                                              });
           }
         });
+    // The archives' signatures, by the test key unless a test forges them.
+    server_.http().Get(R"(/archives/(\w+)\.zip\.sig)", [this](const httplib::Request& req,
+                                                              httplib::Response& res) {
+      const std::string body = req.matches[1] == "sys" ? systemArchive_ : databaseArchive_;
+      const QByteArray signature = signArchives_(QByteArray::fromStdString(body));
+      if (signature.isEmpty()) {
+        res.status = 404;
+      } else {
+        res.set_content(signature.toStdString(), "text/plain");
+      }
+    });
     server_.Start();
     ReleaseRootAddress() = server_.url(QString());
     app_ = std::make_unique<AppFolderFixture>();
@@ -118,6 +130,9 @@ class ReleaseWindowTest : public ::testing::Test {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+    QFile signature(path + ".sig");
+    ASSERT_TRUE(signature.open(QIODevice::WriteOnly));
+    signature.write(test::TestSignature(bytes));
   }
   // The server announces the installed release, or other versions when given.
   void PublishRelease(const QString& system, const QString& database,
@@ -154,6 +169,7 @@ class ReleaseWindowTest : public ::testing::Test {
   std::unique_ptr<TOstrel> window_;
   int endRequests_ = 0;
   bool announceSizes_ = true;
+  std::function<QByteArray(const QByteArray&)> signArchives_ = test::TestSignature;
   std::string systemArchive_ = std::string(300000, 's');
   std::string databaseArchive_ = std::string(2000, 'd');
 };
@@ -181,9 +197,11 @@ TEST_F(ReleaseWindowTest, NoUpdateShowsTheReleaseNotes) {
   EXPECT_TRUE(w.upgrade_ver_TntMemo->toPlainText().startsWith(
       "\n更新版 Release: R\n系統版號 sys_version: "));
   // Only the two manifests were fetched: the packages are the installed ones.
-  EXPECT_EQ(server_.paths(),
-            (std::vector<std::string>{"/RavlekSystem_Release/last_release_XML/LastVersion.xml",
-                                      "/RavlekSystem_Release/last_release_XML/information.xml"}));
+  EXPECT_EQ(server_.paths(), (std::vector<std::string>{
+                                 "/RavlekSystem_Release/last_release_XML/LastVersion.xml",
+                                 "/RavlekSystem_Release/last_release_XML/LastVersion.xml.sig",
+                                 "/RavlekSystem_Release/last_release_XML/information.xml",
+                                 "/RavlekSystem_Release/last_release_XML/information.xml.sig"}));
 }
 
 struct AnnounceCase {
@@ -508,7 +526,7 @@ TEST_F(DownloadButtonTest, NothingSelectedReportsTheProblem) {
   ModalBoxDismisser boxes;
   ASSERT_TRUE(w.DL_TntButton->isEnabled());
   w.DL_TntButton->click();
-  EXPECT_EQ(server_.paths().size(), before + 1);  // the manifest only
+  EXPECT_EQ(server_.paths().size(), before + 2);  // the manifest and its signature only
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_EQ(
       boxes.Boxes()[0].text,
