@@ -6,14 +6,13 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include "release/download.h"
 #include "release/manifest.h"
 #include "release/unzip.h"
 #include "release/version_check.h"
-#include "tests/support/local_server.h"
 #include "tests/support/qstring_printer.h"
 
 namespace ravlek {
@@ -72,19 +71,24 @@ TEST(ReleaseServer, ServesAFolderWithSizesAndThrottlesArchives) {
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   file.write(QByteArray(40000, 'z'));
   file.close();
-  const int port = testing::UnusedPort();
+  // With --port 0 the system picks the port, and the first line on standard error names it.
   QProcess server;
   server.start(QStringLiteral(RAVLEK_RELEASE_SERVER_PATH),
-               {"--port", QString::number(port), "--root", root.path(), "--rate", "400000"});
+               {"--port", "0", "--root", root.path(), "--rate", "400000"});
+  server.setReadChannel(QProcess::StandardError);
   ASSERT_TRUE(server.waitForStarted());
+  QByteArray said;
+  while (!said.contains('\n') && server.waitForReadyRead(5000))
+    said += server.readAllStandardError();
+  const QRegularExpressionMatch named =
+      QRegularExpression(QStringLiteral("at http://127\\.0\\.0\\.1:(\\d+)/\n"))
+          .match(QString::fromUtf8(said));
+  ASSERT_TRUE(named.hasMatch()) << said.toStdString();
+  const int port = named.captured(1).toInt();
+  ASSERT_GT(port, 0);
   QTemporaryDir out;
   const QString base = QStringLiteral("http://127.0.0.1:%1/RavlekSystem_Release/").arg(port);
-  bool fetched = false;
-  for (int attempt = 0; attempt < 50 && !fetched; ++attempt) {
-    fetched = DownloadToFile(base + "a.zip", out.filePath("a.zip"));
-    if (!fetched) QThread::msleep(20);
-  }
-  EXPECT_TRUE(fetched);
+  EXPECT_TRUE(DownloadToFile(base + "a.zip", out.filePath("a.zip")));
   EXPECT_EQ(QFileInfo(out.filePath("a.zip")).size(), 40000);
   EXPECT_FALSE(DownloadToFile(base + "missing.xml", out.filePath("m.xml")));
   server.terminate();
