@@ -3,7 +3,9 @@
 #include "cli.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "app/error.h"
@@ -106,8 +108,16 @@ bool OpenDictionary(const Globals& globals, TFDConnection& connection) {
 }
 
 void WriteOut(const QByteArray& bytes) {
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-  std::fflush(stdout);
+  // Output that did not arrive is a failure, not a success with nothing said.
+  errno = 0;
+  if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+          static_cast<size_t>(bytes.size()) ||
+      std::fflush(stdout) != 0) {
+    const int code = errno;
+    std::clearerr(stdout);
+    throw Error(QStringLiteral("cannot write the output: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(code != 0 ? code : EIO))));
+  }
 }
 
 int CommandUsageError(const char* usage) {

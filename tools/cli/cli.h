@@ -33,7 +33,8 @@ bool OpenDictionary(const Globals& globals, TFDConnection& connection);
 // usage status 2.
 int CommandUsageError(const char* usage);
 
-// Writes UTF-8 bytes to standard output / standard error exactly as given.
+// Writes UTF-8 bytes to standard output / standard error exactly as given. WriteOut raises Error
+// when the bytes cannot be written or flushed.
 void WriteOut(const QByteArray& bytes);
 void WriteErr(const QString& line);
 
