@@ -1,5 +1,6 @@
 // Saves a picture of each of the main window's nine pages.
 // usage: screenshots APP_FOLDER OUTPUT_FOLDER [PREFIX]
+//        screenshots --pdf HTML_FILE PDF_FILE   (prints a document as 輸出注音 does)
 // The application folder must hold the start marker; the window is created there as the starter
 // would start it, and each page is selected as a user would select it. With PREFIX only the
 // lookup page (after a mouse click on a row), the launcher page and a resource page are saved, as
@@ -22,6 +23,7 @@
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "romanize/window/html_to_pdf.h"
 
 namespace {
 
@@ -50,6 +52,14 @@ void WaitForView(QWebEngineView* view) {
 int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  if (argc == 4 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--pdf")) {
+    bool printed = false;
+    ravlek::RunHandler([&] {
+      ravlek::PrintHtmlFileToPdf(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+      printed = true;
+    });
+    return printed ? 0 : 1;
+  }
   if (argc != 3 && argc != 4) {
     std::fprintf(stderr, "usage: screenshots APP_FOLDER OUTPUT_FOLDER [PREFIX]\n");
     return 2;

@@ -16,6 +16,7 @@
 #include "dictionary/lookup_filters.h"
 #include "dictionary/memo_text.h"
 #include "dictionary/window/lookup_page.h"
+#include "romanize/tailo.h"
 
 namespace {
 
@@ -50,9 +51,10 @@ void TOstrel::TntEdit2Change() {
 }
 
 void TOstrel::TntEdit1_spell_SearchChange() {
-  // The filter is built from the texts as they are before the filter goes off.
-  const QString filter =
-      ravlek::SpellFilter(TntEdit1_spell_Search->text(), ComboBox2->currentText());
+  // The filter is built from the texts as they are before the filter goes off. Romanisation typed
+  // as books print it (tone marks, POJ) is read as the numeric Tâi-lô that the rows hold.
+  const QString filter = ravlek::SpellFilter(ravlek::NumericTaiLo(TntEdit1_spell_Search->text()),
+                                             ComboBox2->currentText());
   FDQueryRavlekTable->FilterOff();
   FDQueryRavlekTable->SetFilter(filter);
   FDQueryRavlekTable->FilterOn();
