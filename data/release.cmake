@@ -35,8 +35,11 @@ if(release_ready)
             --html-id "${RAVLEK_HTML_RELEASE_ID}"
             --images-id "${RAVLEK_HTML_IMAGES_RELEASE_ID}"
             --pages ${release_pages}
+    COMMAND "${CMAKE_COMMAND}" -DSERVER=$<TARGET_FILE:release-server>
+            "-DKEY=${RAVLEK_DEMO_KEY_DIR}/private.pem" "-DFOLDER=${release_demo}"
+            -P "${CMAKE_CURRENT_LIST_DIR}/sign_release_demo.cmake"
     COMMAND "${CMAKE_COMMAND}" -E touch "${release_stamp}"
-    DEPENDS "${release_script}" ${release_pages} "${CMAKE_CURRENT_LIST_DIR}/versions.cmake"
+    DEPENDS release-server "${CMAKE_CURRENT_LIST_DIR}/sign_release_demo.cmake" "${release_script}" ${release_pages} "${CMAKE_CURRENT_LIST_DIR}/versions.cmake"
     COMMENT "Making the demo release folders" VERBATIM)
   add_custom_target(release_demo ALL DEPENDS "${release_stamp}")
 else()

@@ -51,10 +51,22 @@ QString WithKeyColumns(const QString& statement, const QStringList& keyExpressio
   return statement.left(match.capturedEnd()) + columns + statement.mid(match.capturedEnd());
 }
 
-bool HasOrderClause(const QString& statement) {
-  static const QRegularExpression order(QStringLiteral(R"(\border\s+by\b)"),
-                                        QRegularExpression::CaseInsensitiveOption);
-  return order.match(statement).hasMatch();
+// The statement as run: without a sort clause of its own its rows come in table order (the key's
+// order), whatever index the engine might otherwise scan. The statement's own text is unchanged.
+QString InTableOrder(const QString& statement, int keyCount) {
+  static const QRegularExpression literal(QStringLiteral(R"('(?:[^']|'')*')"));
+  static const QRegularExpression ordered(QStringLiteral(R"(\b(order\s+by|limit|offset)\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+  if (keyCount == 0 || ordered.match(QString(statement).remove(literal)).hasMatch()) {
+    return statement;
+  }
+  QString body = statement;
+  while (!body.isEmpty() && (body.back().isSpace() || body.back() == QLatin1Char(';'))) {
+    body.chop(1);
+  }
+  QStringList keys;
+  for (int i = 0; i < keyCount; ++i) keys.append(QLatin1String(kKeyAlias) + QString::number(i));
+  return body + QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
 }
 
 struct BusyScope {
@@ -158,18 +170,12 @@ void TFDQuery::Impl::Load() {
     for (int i = 0; i < primary.count(); ++i) {
       keyExpressions.append(driver->escapeIdentifier(primary.fieldName(i), QSqlDriver::FieldName));
     }
-    if (keyExpressions.isEmpty()) {
-      keyExpressions.append(QStringLiteral("rowid"));
-      keyed = WithKeyColumns(statement, keyExpressions);
-    } else {
-      keyed = WithKeyColumns(statement, keyExpressions);
-      // Without a sort clause the rows come in the table's order: SQLite keeps rowid order, but
-      // a server such as PostgreSQL returns a row it has updated at the end; the primary key
-      // keeps the order of the table.
-      if (!HasOrderClause(statement) && db.driverName() != QLatin1String("QSQLITE")) {
-        keyed += QStringLiteral(" ORDER BY ") + keyExpressions.join(QStringLiteral(", "));
-      }
-    }
+    if (keyExpressions.isEmpty()) keyExpressions.append(QStringLiteral("rowid"));
+    // Without a sort clause the rows come in the table's order whatever the engine would do:
+    // SQLite may scan an index a user added, and a server such as PostgreSQL returns a row it has
+    // updated at the end.
+    keyed = InTableOrder(WithKeyColumns(statement, keyExpressions),
+                         static_cast<int>(keyExpressions.size()));
   }
 
   // The statement with its key columns first; an engine without rowid runs the plain statement,
@@ -270,7 +276,9 @@ bool TFDQuery::Impl::ReadSqliteRows(sqlite3* sqlite, const QString& sql, int key
                                    : &columns[static_cast<size_t>(i - keyCount)]);
   }
   // Values are taken as SQLite stores them (UTF-8) and decoded once, into the column's buffer.
-  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+  // Each value is whole text, not the start of a stream: a leading U+FEFF is part of it.
+  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                     QStringConverter::Flag::ConvertInitialBom);
   int step = SQLITE_ROW;
   while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
     for (int i = 0; i < total; ++i) {

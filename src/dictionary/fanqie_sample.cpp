@@ -5,14 +5,16 @@
 namespace ravlek {
 
 QString FanqieSamplePassage() {
-  // An entry for 讚 with its three notations, and a hint at the extraction button.
+  // The 康熙字典 entry for 讚 (public domain) with its three notations, its two citations as the
+  // dictionary gives them, and a hint at the extraction button.
   static const std::array<const char16_t*, 5> pieces = {
       u"範例如:讚(tsan3)"
       u"【集韻】【韻會】𠀤則旰切，音酇。【小爾雅】明也。【類篇】稱也。【釋名】稱人之美曰讚。讚，纂"
       u"也。纂集其美而敘之也。 又叶租全反，音鐫。",
-      u"【馬融·圍棋賦】三尺之局，兩敵相當。攻守無方，觀者咸讚。怨平聲，叶上源。",
+      u"【蔡洪·圍棋賦】或設死而稱枉，皋陶不能治其怨；或巧逸以樂胥，后夔不足以之讚。"
+      u"怨平聲，叶上源。",
       u"　又叶則縣反，音箭。",
-      u"【馬融·長笛賦】截竹為管，吹之以氣。清聲發越，聽者忘歸。俗作讃。 ",
+      u"【馬融·長笛賦】留眎瞠眙，累稱屢讚；失容墜席，搏拊雷抃。俗作讃。 ",
       u"\r\n\r\n                              <<< 請按此欄位右下 《【粹取】》 按鈕 , 執行此範例 "
       u">>>",
   };

@@ -251,9 +251,21 @@ CompiledFilter::CompiledFilter(const FilterExpression& expression, const ColumnL
     const FilterExpression::Node& node = nodes[i];
     Step& step = steps_[i];
     if (node.kind == FilterExpression::Kind::And || node.kind == FilterExpression::Kind::Or) {
+      // A chain of one operator becomes one step over all its operands, so that neither testing
+      // nor selecting goes one level deeper per term. Operands come before their node and belong
+      // to it alone, so their lists can be taken over.
       step.op = node.kind == FilterExpression::Kind::And ? Op::And : Op::Or;
-      step.left = node.left;
-      step.right = node.right;
+      for (const int operand : {node.left, node.right}) {
+        Step& child = steps_[static_cast<size_t>(operand)];
+        if (child.op == step.op && step.operands.empty()) {
+          step.operands = std::move(child.operands);  // the chain so far: taken, not copied
+        } else if (child.op == step.op) {
+          step.operands.insert(step.operands.end(), child.operands.begin(), child.operands.end());
+          child.operands = {};
+        } else {
+          step.operands.push_back(operand);
+        }
+      }
       continue;
     }
     step.column = lookup(node.field);
@@ -353,22 +365,28 @@ void CompiledFilter::SelectStep(int index, const std::vector<int>* candidates, i
                                 std::vector<int>& out) const {
   const Step& step = steps_[static_cast<size_t>(index)];
   if (step.op == Op::And) {
-    // The second condition only looks at the rows that passed the first.
-    std::vector<int> passedLeft;
-    SelectStep(step.left, candidates, rowCount, passedLeft);
-    SelectStep(step.right, &passedLeft, rowCount, out);
+    // Each condition only looks at the rows that passed the ones before it.
+    SelectStep(step.operands.front(), candidates, rowCount, out);
+    std::vector<int> passed;
+    for (size_t i = 1; i < step.operands.size() && !out.empty(); ++i) {
+      passed.swap(out);
+      SelectStep(step.operands[i], &passed, rowCount, out);
+    }
     return;
   }
   if (step.op == Op::Or) {
-    // The rows of either side, merged in row order.
-    std::vector<int> passedLeft;
-    std::vector<int> passedRight;
-    SelectStep(step.left, candidates, rowCount, passedLeft);
-    SelectStep(step.right, candidates, rowCount, passedRight);
-    out.clear();
-    out.reserve(passedLeft.size() + passedRight.size());
-    std::set_union(passedLeft.begin(), passedLeft.end(), passedRight.begin(), passedRight.end(),
-                   std::back_inserter(out));
+    // The rows of every operand, merged in row order.
+    SelectStep(step.operands.front(), candidates, rowCount, out);
+    std::vector<int> passed;
+    std::vector<int> merged;
+    for (size_t i = 1; i < step.operands.size(); ++i) {
+      SelectStep(step.operands[i], candidates, rowCount, passed);
+      merged.clear();
+      merged.reserve(out.size() + passed.size());
+      std::set_union(out.begin(), out.end(), passed.begin(), passed.end(),
+                     std::back_inserter(merged));
+      out.swap(merged);
+    }
     return;
   }
   const HeldColumn& column = *step.column;

@@ -76,9 +76,8 @@ class CompiledFilter {
   struct Step {
     Op op = Op::EqualExact;
     const HeldColumn* column = nullptr;
-    QString text;  // the literal, or the part of the pattern the fast forms compare
-    int left = -1;
-    int right = -1;
+    QString text;               // the literal, or the part of the pattern the fast forms compare
+    std::vector<int> operands;  // And, Or: the steps of the whole chain, in text order
   };
   // The rows among candidates (all rows when null) that pass step index, in row order.
   void SelectStep(int index, const std::vector<int>* candidates, int rowCount,

@@ -88,6 +88,25 @@ TEST_F(DatasetTest, HoldsTheStatementsRowsInTableOrder) {
   EXPECT_TRUE(Error_([&] { query.FieldByName("Nope"); }).contains("'Nope'"));
 }
 
+TEST_F(DatasetTest, AValueIsReadExactlyAsStored) {
+  const QString marked = QStringLiteral("\uFEFF讚");
+  {
+    // Written as SQL text: a bound UTF-16 value would lose its leading mark in SQLite itself.
+    QSqlQuery insert(connection.Database());
+    ASSERT_TRUE(
+        insert.exec("INSERT INTO RavlekTable (HanWord, Ptype, HanSpell, Desc) VALUES "
+                    "(char(65279) || '讚', '文', 'bom1', char(65279, 65279) || '義')"))
+        << insert.lastError().text().toStdString();
+  }
+  TFDQuery query = MakeRavlekTable();
+  query.Open();
+  EXPECT_EQ(Column(query, "HanWord").last(), marked);
+  EXPECT_EQ(Column(query, "Desc").last(), QStringLiteral("\uFEFF\uFEFF義"));
+  query.SetFilter("HanWord ='讚'");
+  query.FilterOn();
+  EXPECT_EQ(Column(query, "HanSpell"), QStringList({"tsan3", "tsan7"}));
+}
+
 TEST_F(DatasetTest, FilterChangesMoveTheCurrentRowToTheFirstPassingRow) {
   TFDQuery query = MakeRavlekTable();
   int changes = 0;

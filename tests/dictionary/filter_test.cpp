@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <QThread>
 
 #include "app/error.h"
 #include "dictionary/filter.h"
@@ -150,6 +151,43 @@ TEST_F(FilterTest, DeeplyNestedParenthesesAreAnErrorNotACrash) {
   } catch (const Error& e) {
     EXPECT_TRUE(e.message().contains(QStringLiteral("position 257: parentheses nested")))
         << e.what();
+  }
+}
+
+// Long chains of one operator, parsed, bound and selected on a thread with a small stack: no
+// step may go one level deeper per term.
+TEST_F(FilterTest, LongChainsNeedNoDeeperStack) {
+  const auto chain = [](const QString& term, const QString& last, const QString& op) {
+    QStringList terms(20000, term);
+    terms.back() = last;
+    return terms.join(op);
+  };
+  struct Case {
+    const char* name;
+    QString expression;
+    QString passing;
+  };
+  const std::vector<Case> cases = {
+      {"or",
+       chain(QStringLiteral("HanWord ='x'"), QStringLiteral("Ptype ='通'"), QStringLiteral(" or ")),
+       QStringLiteral("2 7")},
+      {"and",
+       chain(QStringLiteral("HanSpell like '%an%'"), QStringLiteral("Ptype ='通'"),
+             QStringLiteral(" AND ")),
+       QStringLiteral("7")},
+      {"and within or",
+       chain(QStringLiteral("HanWord ='x' AND Ptype ='x'"), QStringLiteral("HanWord ='讚'"),
+             QStringLiteral(" or ")),
+       QStringLiteral("0")},
+  };
+  for (const Case& c : cases) {
+    QString passing;
+    QThread* thread = QThread::create([&] { passing = Passing(c.expression); });
+    thread->setStackSize(256 * 1024);
+    thread->start();
+    thread->wait();
+    delete thread;
+    EXPECT_EQ(passing, c.passing) << c.name;
   }
 }
 

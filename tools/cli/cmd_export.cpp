@@ -47,7 +47,16 @@ int Export(const Globals& globals, const QStringList& args) {
   return 0;
 }
 
-const CommandRegistration registration("export", kUsage, &Export);
+constexpr const char* kHelp =
+    "A dictionary table as tab-separated text, the format import reads.\n"
+    "The first line names the fields; then one row per line in the table's order. Inside a\n"
+    "value a tab, LF, CR and backslash are written \\t, \\n, \\r, \\\\; a null value is \\N.\n"
+    "\n"
+    "  --table NAME     RavlekTable, BaseWords or BaseWordsPlus\n"
+    "  --db FILE        the SQLite dictionary (also before the command)\n"
+    "  --app-dir DIR    the application folder (also before the command)";
+
+const CommandRegistration registration("export", kUsage, &Export, kHelp);
 
 }  // namespace
 }  // namespace ravlek::cli

@@ -53,7 +53,15 @@ int Fanqie(const Globals& globals, const QStringList& arguments) {
   return 0;
 }
 
-const CommandRegistration registration("fanqie", kUsage, &Fanqie);
+constexpr const char* kHelp =
+    "The readings of the fanqie notations (\u2026\u5207, \u2026\u53cd) of a text.\n"
+    "Finds the notations (two characters before \u5207 or \u53cd) in FILE, or in standard input,\n"
+    "and writes the readings of their upper and lower characters, one line a notation (at\n"
+    "most 25), as the fanqie page does.\n"
+    "\n"
+    "  --synthesize  then an empty line and what each notation reads, with its steps";
+
+const CommandRegistration registration("fanqie", kUsage, &Fanqie, kHelp);
 
 }  // namespace
 }  // namespace ravlek::cli

@@ -48,7 +48,14 @@ int Filter(const Globals& globals, const QStringList& args) {
   return 0;
 }
 
-const CommandRegistration registration("filter", kUsage, &Filter);
+constexpr const char* kHelp =
+    "The rows of a dataset that pass a filter expression, as TSV.\n"
+    "A header line with every field of the dataset, then one line per passing row.\n"
+    "\n"
+    "  --dataset NAME  FDQueryRavlekTable, FDQueryBaseWords or FDQueryBaseWordsPlus\n"
+    "  EXPR            the filter, for example HanWord ='\u5247' or [HanSpell] like '%an1'";
+
+const CommandRegistration registration("filter", kUsage, &Filter, kHelp);
 
 }  // namespace
 }  // namespace ravlek::cli

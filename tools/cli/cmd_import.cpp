@@ -54,7 +54,17 @@ int Import(const Globals& globals, const QStringList& args) {
   return 0;
 }
 
-const CommandRegistration registration("import", kUsage, &Import);
+constexpr const char* kHelp =
+    "Loads a dictionary table from tab-separated text into a SQLite file.\n"
+    "Reads the format export writes (a byte-order mark and CR LF line ends are accepted) and\n"
+    "checks every line before anything is written.\n"
+    "\n"
+    "  --table NAME  RavlekTable, BaseWords or BaseWordsPlus\n"
+    "  --tsv FILE    the text to load\n"
+    "  --to DBFILE   the SQLite file; made when missing\n"
+    "  --replace     the loaded rows take the place of the table's rows (else they follow them)";
+
+const CommandRegistration registration("import", kUsage, &Import, kHelp);
 
 }  // namespace
 }  // namespace ravlek::cli

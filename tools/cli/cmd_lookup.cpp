@@ -7,6 +7,7 @@
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
 #include "dictionary/lookup_filters.h"
+#include "romanize/tailo.h"
 #include "tsv.h"
 
 namespace ravlek::cli {
@@ -45,7 +46,7 @@ int Lookup(const Globals& globals, const QStringList& args) {
   if (given.contains(QStringLiteral("--char"))) {
     filter = CharacterFilter(given.value(QStringLiteral("--char")));
   } else if (given.contains(QStringLiteral("--spell"))) {
-    filter = SpellFilter(given.value(QStringLiteral("--spell")),
+    filter = SpellFilter(NumericTaiLo(given.value(QStringLiteral("--spell"))),
                          given.value(QStringLiteral("--class"), QStringLiteral("全")));
   } else {
     filter = RhymeFilter(given.value(QStringLiteral("--rhyme")));
@@ -63,7 +64,20 @@ int Lookup(const Globals& globals, const QStringList& args) {
   return 0;
 }
 
-const CommandRegistration registration("lookup", kUsage, &Lookup);
+constexpr const char* kHelp =
+    "The rows the lookup page shows for a character, a romanisation or a rhyme, as TSV.\n"
+    "A header line with the field names, then one line per row (a tab, CR, LF or backslash inside "
+    "a value written as \\t, \\r,\n"
+    "\\n, \\\\).\n"
+    "\n"
+    "  --char TEXT    readings of the characters whose HanWord begins with TEXT\n"
+    "  --spell TEXT   readings beginning with the romanisation TEXT, or ending with it when it\n"
+    "                 ends in '*' (an1*); Tai-lo with tone marks (ts\u00e0n) and POJ spellings\n"
+    "                 (chan3, chhun) are read as numeric Tai-lo (tsan3, tshun)\n"
+    "  --class TEXT   with --spell: \u767d or \u6587 keeps the readings of that class and \u901a\n"
+    "  --rhyme TEXT   rows whose Pingshui rhyme begins with TEXT (\u4e0a\u5e73\u5341)";
+
+const CommandRegistration registration("lookup", kUsage, &Lookup, kHelp);
 
 }  // namespace
 }  // namespace ravlek::cli

@@ -15,7 +15,8 @@ int Rhymes(const Globals&, const QStringList& args) {
   return 0;
 }
 
-const CommandRegistration registration("rhymes", "rhymes", &Rhymes);
+const CommandRegistration registration("rhymes", "rhymes", &Rhymes,
+                                       "The 106 Pingshui rhyme names in order, one a line.");
 
 }  // namespace
 }  // namespace ravlek::cli

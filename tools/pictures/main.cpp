@@ -1,5 +1,6 @@
 // Draws the editor-launcher page's pictures: a screenshot-like view of the annotation editor with
-// four numbered hints (747 x 475), and a column of five annotated characters (179 x 565).
+// four numbered hints (747 x 475), and a column of five annotated characters (179 x 565); and the
+// program's icon for the desktop: 台 with its reading tâi above it, on a paper seal.
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
@@ -143,11 +144,48 @@ QImage AnnotatedSample() {
   return image;
 }
 
+// The icon at `size` pixels square: a rounded sheet of paper with a red border, the character
+// 台 and its Tâi-lô reading above it, as the ruby export prints them.
+QImage Icon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  const qreal unit = size / 256.0;
+  const QRectF sheet(12 * unit, 12 * unit, 232 * unit, 232 * unit);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0, 0, 0, 40));
+  p.drawRoundedRect(sheet.translated(0, 5 * unit), 36 * unit, 36 * unit);
+  p.setBrush(QColor(250, 244, 228));
+  p.setPen(QPen(QColor(178, 34, 34), 10 * unit));
+  p.drawRoundedRect(sheet, 36 * unit, 36 * unit);
+  p.setPen(QColor(29, 78, 137));
+  p.setFont(Font(kSans, qMax(9, int(46 * unit)), true));
+  p.drawText(QRectF(0, 26 * unit, size, 56 * unit), Qt::AlignCenter, QStringLiteral("tâi"));
+  p.setPen(QColor(20, 20, 20));
+  p.setFont(Font(kSerif, int(150 * unit), true));
+  p.drawText(QRectF(0, 74 * unit, size, 160 * unit), Qt::AlignCenter, QStringLiteral("台"));
+  return image;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+  // "icons" as second argument: the icon in the sizes of the desktop's icon theme.
+  if (argc > 2 && QString::fromLatin1(argv[2]) == QLatin1String("icons")) {
+    bool written = true;
+    for (const int size : {48, 64, 128, 256}) {
+      const QString dir = QStringLiteral("%1x%1").arg(size);
+      written = folder.mkpath(dir) &&
+                Icon(size).save(folder.filePath(dir + QStringLiteral("/org.ravlek.Ravlek.png"))) &&
+                written;
+    }
+    if (!written) std::fprintf(stderr, "draw_pictures: cannot write the icons\n");
+    return written ? 0 : 1;
+  }
   const bool ok =
       EditorHints().save(folder.filePath(QStringLiteral("editor_hints.jpg")), "JPG", 90) &&
       AnnotatedSample().save(folder.filePath(QStringLiteral("annotated_sample.jpg")), "JPG", 92);

@@ -1,11 +1,15 @@
 // release-server: a static HTTP server for a release folder.
 //
 //   release-server --port N --root DIR [--rate BYTES_PER_SECOND]
+//   release-server sign --key PRIVATE_KEY.pem FILE...   writes FILE.sig beside each FILE
+//   release-server keygen OUT                            writes OUT (private) and OUT.pub (public)
 //
 // Serves the files under DIR on 127.0.0.1:N with their sizes announced. --rate slows the .zip
 // archives down, so that the progress of an update download can be watched.
 
 #include <httplib.h>
+
+#include <QFile>
 
 #include <chrono>
 #include <csignal>
@@ -17,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "release/release_signature.h"
+
 namespace {
 
 httplib::Server* running = nullptr;
@@ -26,8 +32,70 @@ void Stop(int) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: release-server --port N --root DIR [--rate BYTES_PER_SECOND]\n");
+  std::fprintf(stderr,
+               "usage: release-server --port N --root DIR [--rate BYTES_PER_SECOND]\n"
+               "       release-server sign --key PRIVATE_KEY.pem FILE...\n"
+               "       release-server keygen OUT\n");
   return 2;
+}
+
+bool ReadFile(const QString& path, QByteArray& bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  bytes = file.readAll();
+  return true;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes, QFileDevice::Permissions mode) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+         file.write(bytes) == bytes.size() && file.setPermissions(mode);
+}
+
+// The publisher's side of the signed release files.
+int Sign(int argc, char** argv) {
+  if (argc < 5 || std::string(argv[2]) != "--key") return Usage();
+  QByteArray key;
+  if (!ReadFile(QString::fromLocal8Bit(argv[3]), key)) {
+    std::fprintf(stderr, "release-server: cannot read the key %s\n", argv[3]);
+    return 1;
+  }
+  for (int i = 4; i < argc; ++i) {
+    const QString file = QString::fromLocal8Bit(argv[i]);
+    QByteArray bytes;
+    if (!ReadFile(file, bytes)) {
+      std::fprintf(stderr, "release-server: cannot read %s\n", argv[i]);
+      return 1;
+    }
+    const QByteArray signature = ravlek::SignReleaseFile(bytes, key);
+    if (signature.isEmpty()) {
+      std::fprintf(stderr, "release-server: %s is no Ed25519 private key\n", argv[3]);
+      return 1;
+    }
+    const auto readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                          QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (!WriteFile(file + QStringLiteral(".sig"), signature, readable)) {
+      std::fprintf(stderr, "release-server: cannot write %s.sig\n", argv[i]);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int Keygen(int argc, char** argv) {
+  if (argc != 3) return Usage();
+  const ravlek::ReleaseKeyPair pair = ravlek::MakeReleaseKeyPair();
+  const QString out = QString::fromLocal8Bit(argv[2]);
+  if (pair.privatePem.isEmpty() ||
+      !WriteFile(out, pair.privatePem, QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+      !WriteFile(out + QStringLiteral(".pub"), pair.publicPem,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                     QFileDevice::ReadOther)) {
+    std::fprintf(stderr, "release-server: cannot make the key pair %s\n", argv[2]);
+    return 1;
+  }
+  std::printf("%s", pair.publicPem.constData());
+  return 0;
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -56,6 +124,8 @@ void ServeThrottled(const std::filesystem::path& file, long rate, httplib::Respo
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "sign") return Sign(argc, argv);
+  if (argc > 1 && std::string(argv[1]) == "keygen") return Keygen(argc, argv);
   int port = 0;
   long rate = 0;
   std::string root;

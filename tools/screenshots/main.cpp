@@ -1,15 +1,21 @@
 // Saves a picture of each of the main window's nine pages.
-// usage: screenshots APP_FOLDER OUTPUT_FOLDER
+// usage: screenshots APP_FOLDER OUTPUT_FOLDER [PREFIX]
+//        screenshots --pdf HTML_FILE PDF_FILE   (prints a document as 輸出注音 does)
 // The application folder must hold the start marker; the window is created there as the starter
-// would start it, and each page is selected as a user would select it.
+// would start it, and each page is selected as a user would select it. With PREFIX only the
+// lookup page (after a mouse click on a row), the launcher page and a resource page are saved, as
+// PREFIX-lookup.png, PREFIX-editor.png and PREFIX-about.png (for the pictures of one density).
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -17,6 +23,7 @@
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "romanize/window/html_to_pdf.h"
 
 namespace {
 
@@ -45,10 +52,19 @@ void WaitForView(QWebEngineView* view) {
 int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: screenshots APP_FOLDER OUTPUT_FOLDER\n");
+  if (argc == 4 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--pdf")) {
+    bool printed = false;
+    ravlek::RunHandler([&] {
+      ravlek::PrintHtmlFileToPdf(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+      printed = true;
+    });
+    return printed ? 0 : 1;
+  }
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: screenshots APP_FOLDER OUTPUT_FOLDER [PREFIX]\n");
     return 2;
   }
+  const QString prefix = argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
   const QString output = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
   QDir().mkpath(output);
   if (!QDir::setCurrent(QString::fromLocal8Bit(argv[1]))) {
@@ -82,14 +98,28 @@ int main(int argc, char** argv) {
                              window.C_WebBrowser,
                              window.D_WebBrowser};
   int failures = 0;
+  // The pages of one density's set, and the names they are saved under.
+  const QHash<int, QString> densitySet = {
+      {0, QStringLiteral("lookup")}, {1, QStringLiteral("editor")}, {8, QStringLiteral("about")}};
   for (int index = 0; index < window.TntTabControl1->count(); ++index) {
+    if (!prefix.isEmpty() && !densitySet.contains(index)) continue;
     window.SelectPage(window.TntTabControl1->widget(index));
     // What a user's choice of the tab does: the page-change handler loads a resource page, and
     // an error it raises is reported (and closed by the timer above), not fatal.
     ravlek::RunHandler([&window] { window.TntTabControl1Change(); });
     if (views[index]) WaitForView(views[index]);
     // The working pages are shown at work, with the sample inputs the pages themselves offer.
-    if (index == 0) window.TntEdit2->setText(QStringLiteral("讚"));
+    if (index == 0) {
+      // A character with several readings, and a click on the third: the grid shows it
+      // selected and the notes below are its own.
+      window.TntEdit2->setText(QStringLiteral("行"));
+      QApplication::processEvents();
+      QTableView* grid = window.TntDBGrid2;
+      const QModelIndex third = grid->model()->index(2, 2);
+      if (third.isValid()) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(third).center());
+      }
+    }
     if (index == 2) {
       window.TntButton5->click();
       window.TntButton1->click();
@@ -100,7 +130,9 @@ int main(int argc, char** argv) {
       window.TntButton2->click();
     }
     Wait(150);
-    const QString file = QDir(output).filePath(QString::fromLatin1(names[index]) + ".png");
+    const QString name = prefix.isEmpty() ? QString::fromLatin1(names[index])
+                                          : prefix + QLatin1Char('-') + densitySet.value(index);
+    const QString file = QDir(output).filePath(name + ".png");
     if (!window.grab().save(file)) {
       std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
       ++failures;

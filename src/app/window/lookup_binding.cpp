@@ -3,9 +3,9 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
 #include <QTableView>
 
+#include "app/window/cut_text_tooltips.h"
 #include "app/window/design_units.h"
 #include "app/window/lookup_grid_model.h"
 #include "app/window/messages.h"
@@ -23,20 +23,18 @@ constexpr int kDefaultColumnWidth = 64;  // design pixels: one character of the 
 
 // The memos show the current row's fields; showing them is no edit.
 void ShowCurrentRow(TOstrel& window) {
-  const QSignalBlocker blockFirst(window.TntDBMemo1);
-  const QSignalBlocker blockSecond(window.TntDBMemo2);
-  window.TntDBMemo1->setPlainText(window.DataSource1->FieldText(QStringLiteral("Phone_desc")));
-  window.TntDBMemo2->setPlainText(window.DataSource1->FieldText(QStringLiteral("Desc")));
+  ShowMemoText(*window.TntDBMemo1, window.DataSource1->FieldText(QStringLiteral("Phone_desc")));
+  ShowMemoText(*window.TntDBMemo2, window.DataSource1->FieldText(QStringLiteral("Desc")));
   // Without a current row there is nothing to edit: typed text would have no row to go to.
   const bool noRow = window.DataSource1->CurrentRow() < 0;
   window.TntDBMemo1->setReadOnly(noRow);
   window.TntDBMemo2->setReadOnly(noRow);
 }
 
-// The grid's selected row follows the current row.
+// The grid's selected row follows the current row. The selection model's signals stay on: they
+// are what tells the view which rows to paint as selected.
 void SelectCurrentRow(TOstrel& window, int row) {
   QTableView* grid = window.TntDBGrid2;
-  const QSignalBlocker block(grid->selectionModel());
   if (row < 0) {
     grid->selectionModel()->clear();
     return;
@@ -67,6 +65,7 @@ void BindLookupGrid(TOstrel& window) {
       window.TntDBGrid2);
   model->setSourceModel(source);
   window.TntDBGrid2->setModel(model);
+  ShowCutTextsAsToolTips(*window.TntDBGrid2);
   for (int i = 0; i < model->columnCount(); ++i) {
     const int width = model->Columns()[static_cast<size_t>(i)].width;
     window.TntDBGrid2->setColumnWidth(i, units.Px(width > 0 ? width : kDefaultColumnWidth));
@@ -83,9 +82,13 @@ void BindLookupGrid(TOstrel& window) {
           return;
         }
         RunHandler([&window, row = current.row()] { window.DataSource1->SelectRow(row); });
-        // A row that could not be made current keeps the grid on the current one.
+        // A row that could not be made current keeps the grid on the current one; the view's
+        // own selection of a clicked row comes after this signal, hence again once it is done.
         SelectCurrentRow(window, window.DataSource1->CurrentRow());
         ShowCurrentRow(window);
+        QMetaObject::invokeMethod(
+            &window, [&window] { SelectCurrentRow(window, window.DataSource1->CurrentRow()); },
+            Qt::QueuedConnection);
       });
   source->OnUpdateData = [&window] { window.DataSource1UpdateData(); };
   BindLookupMemoEdits(window);

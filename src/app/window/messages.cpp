@@ -17,11 +17,20 @@ void ExecMessageBox(QMessageBox::Icon icon, const QString& caption, const QStrin
                     QWidget* owner) {
   QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
   box.setTextFormat(Qt::PlainText);
+  box.setFont(MessageFont());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }
 
 }  // namespace
+
+QFont MessageFont() {
+  // The desktop's default family may take its Chinese glyphs from any installed font (a thin
+  // Kai style among them); boxes name the user-interface family and keep the default size.
+  QFont font = QApplication::font();
+  font.setFamilies({QStringLiteral("Noto Sans CJK TC")});
+  return font;
+}
 
 QString ApplicationTitle() {
   return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();

@@ -1,12 +1,17 @@
 #pragma once
 // The program's message boxes and its program-wide error report.
 
+#include <QFont>
 #include <QString>
 #include <functional>
 
 class QWidget;
 
 namespace ravlek {
+
+// The font of every box: the desktop's user-interface family for Chinese text (Noto Sans CJK TC)
+// at the application's default size.
+QFont MessageFont();
 
 // The application's title: the executable's file name without its extension ("Ravlek").
 QString ApplicationTitle();

@@ -64,6 +64,8 @@ class TOstrel : public QWidget {
   // ---- conversion page (src/romanize/conversion_page.cpp)
   void TntButton1Click();
   void TntButton5Click();
+  // 輸出注音: the input as a ruby-annotated document (src/romanize/ruby_export_page.cpp)
+  void RubyExport_TntButtonClick();
 
   // ---- release channel (src/release/*_page.cpp)
   void DL_TntButtonClick();
@@ -132,6 +134,7 @@ class TOstrel : public QWidget {
   QCheckBox* TntCheckBox4 = nullptr;
   QCheckBox* TntCheckBox1 = nullptr;
   QPushButton* TntButton1 = nullptr;
+  QPushButton* RubyExport_TntButton = nullptr;  // 輸出注音
   QPlainTextEdit* TntMemo4 = nullptr;
   QProgressBar* TntProgressBar1 = nullptr;
 

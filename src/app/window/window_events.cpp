@@ -41,12 +41,16 @@ void BindWindowEvents(TOstrel& window) {
   Bind(window, window.TntBitBtn_Spell, &QPushButton::clicked, &TOstrel::TntBitBtn_Spell_Click);
   Bind(window, window.TntButton5, &QPushButton::clicked, &TOstrel::TntButton5Click);
   Bind(window, window.TntButton1, &QPushButton::clicked, &TOstrel::TntButton1Click);
+  Bind(window, window.RubyExport_TntButton, &QPushButton::clicked,
+       &TOstrel::RubyExport_TntButtonClick);
   Bind(window, window.TntButton4, &QPushButton::clicked, &TOstrel::TntButton4Click);
   Bind(window, window.TntButton3, &QPushButton::clicked, &TOstrel::TntButton3Click);
   Bind(window, window.TntButton2, &QPushButton::clicked, &TOstrel::TntButton2Click);
   Bind(window, window.DL_TntButton, &QPushButton::clicked, &TOstrel::DL_TntButtonClick);
   Bind(window, window.DL_NEXTTIME_TntButton, &QPushButton::clicked,
        &TOstrel::DL_NEXTTIME_TntButtonClick);
+  BindLookupGridCopy(window);
+  BindWindowShortcuts(window);
 }
 
 }  // namespace ravlek

@@ -15,6 +15,7 @@
 #include "app/window/design_units.h"
 #include "app/window/ostrel.h"
 #include "app/window/page_control.h"
+#include "app/window/picture_box.h"
 
 namespace ravlek {
 
@@ -57,15 +58,22 @@ QWidget* MakePage(TOstrel& window, const char* name, const QString& caption) {
   return page;
 }
 
-// A picture drawn at its own size from the top-left corner, shrunk proportionally only when it
-// is larger than its box.
-void ShowPictureAtOwnSize(QLabel* label, const QPixmap& picture) {
+// A picture drawn at its own size from the top-left corner, one picture pixel to one pixel of the
+// screen, shrunk proportionally only when it is larger than its box. Below the design density the
+// whole layout shrinks, so the picture shrinks with it (never past its designed size): drawn only
+// to fit its box, it would reach under the controls beside it.
+void ShowPictureAtOwnSize(QLabel* label, const QPixmap& picture, const DesignUnits& units) {
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  if (picture.width() > label->width() || picture.height() > label->height()) {
-    label->setPixmap(picture.scaled(label->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
-  } else {
-    label->setPixmap(picture);
-  }
+  const qreal ratio = label->devicePixelRatioF();
+  const QSize designed(units.Px(picture.width()), units.Px(picture.height()));
+  QSize box = label->size();
+  if (designed.width() * ratio < picture.width()) box = box.boundedTo(designed);
+  label->setPixmap(PictureForBox(picture, box, ratio, false));
+}
+
+// A picture stretched to fill its box, drawn from the screen's own pixels.
+void ShowPictureStretched(QLabel* label, const QPixmap& picture) {
+  label->setPixmap(PictureForBox(picture, label->size(), label->devicePixelRatioF(), true));
 }
 
 }  // namespace
@@ -111,13 +119,14 @@ void LayOutWindow(TOstrel& window) {
 void LayOutEditorPage(TOstrel& window, const DesignUnits& units) {
   QWidget* page = window.TntTabSheet2;
   window.Image1 = MakeControl<QLabel>(page, "Image1", units, 16, 96, 961, 505);
-  ShowPictureAtOwnSize(window.Image1, QPixmap(QStringLiteral(":/pictures/editor_hints.jpg")));
+  ShowPictureAtOwnSize(window.Image1, QPixmap(QStringLiteral(":/pictures/editor_hints.jpg")),
+                       units);
   window.TntBitBtn_Spell =
       MakeControl<QPushButton>(page, "TntBitBtn_Spell", units, 773, 104, 185, 166);
   window.TntBitBtn_Spell->setText(QStringLiteral("啟動注音編稿程式"));
   window.TntImage1 = MakeControl<QLabel>(page, "TntImage1", units, 802, 276, 156, 301);
-  window.TntImage1->setScaledContents(true);
-  window.TntImage1->setPixmap(QPixmap(QStringLiteral(":/pictures/annotated_sample.jpg")));
+  ShowPictureStretched(window.TntImage1,
+                       QPixmap(QStringLiteral(":/pictures/annotated_sample.jpg")));
 }
 
 void LayOutConversionPage(TOstrel& window, const DesignUnits& units) {
@@ -137,6 +146,10 @@ void LayOutConversionPage(TOstrel& window, const DesignUnits& units) {
   window.TntCheckBox1->setChecked(true);
   window.TntButton1 = MakeControl<QPushButton>(page, "TntButton1", units, 942, 231, 139, 28);
   window.TntButton1->setText(QStringLiteral("開始轉拼音"));
+  // The one free place of the button row, between the sample button and the class boxes.
+  window.RubyExport_TntButton =
+      MakeControl<QPushButton>(page, "RubyExport_TntButton", units, 135, 231, 113, 28);
+  window.RubyExport_TntButton->setText(QStringLiteral("輸出注音"));
   window.TntMemo4 = MakeMemo(page, "TntMemo4", units, 16, 280, 1089, 193);
   window.TntProgressBar1 = MakeProgressBar(page, "TntProgressBar1", units, 16, 496, 1049, 21);
   window.TntProgressBar1->hide();

@@ -29,6 +29,10 @@ void UsePhoneticFamily(TOstrel& window, const QString& family);
 
 // Connects every control's event to its handler; each handler runs through RunHandler.
 void BindWindowEvents(TOstrel& window);
+// Ctrl+C and the context menu of the lookup grid (lookup_grid_copy.cpp).
+void BindLookupGridCopy(TOstrel& window);
+// Ctrl+L and Ctrl+Enter (window_shortcuts.cpp).
+void BindWindowShortcuts(TOstrel& window);
 
 // Sets the text of an editable combo box the way the design's combo boxes take it: the matching
 // item becomes current, otherwise the text is put into the edit field. No change event follows.

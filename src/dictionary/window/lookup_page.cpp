@@ -4,7 +4,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableView>
+#include <QTextDocument>
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
@@ -12,7 +14,9 @@
 #include "dictionary/data_source.h"
 #include "dictionary/dataset.h"
 #include "dictionary/lookup_filters.h"
+#include "dictionary/memo_text.h"
 #include "dictionary/window/lookup_page.h"
+#include "romanize/tailo.h"
 
 namespace {
 
@@ -47,9 +51,10 @@ void TOstrel::TntEdit2Change() {
 }
 
 void TOstrel::TntEdit1_spell_SearchChange() {
-  // The filter is built from the texts as they are before the filter goes off.
-  const QString filter =
-      ravlek::SpellFilter(TntEdit1_spell_Search->text(), ComboBox2->currentText());
+  // The filter is built from the texts as they are before the filter goes off. Romanisation typed
+  // as books print it (tone marks, POJ) is read as the numeric Tâi-lô that the rows hold.
+  const QString filter = ravlek::SpellFilter(ravlek::NumericTaiLo(TntEdit1_spell_Search->text()),
+                                             ComboBox2->currentText());
   FDQueryRavlekTable->FilterOff();
   FDQueryRavlekTable->SetFilter(filter);
   FDQueryRavlekTable->FilterOn();
@@ -66,10 +71,32 @@ void TOstrel::DataSource1UpdateData() {
 
 namespace ravlek {
 
+namespace {
+
+// What the memo was shown, and whether it has handed an edit over since.
+constexpr char kStoredText[] = "ravlekStoredText";
+constexpr char kHandedOver[] = "ravlekHandedOver";
+
+}  // namespace
+
+void ShowMemoText(QPlainTextEdit& memo, const QString& stored) {
+  const QSignalBlocker block(&memo);
+  memo.setProperty(kStoredText, stored);
+  memo.setProperty(kHandedOver, false);
+  memo.setPlainText(stored);
+}
+
 void BindLookupMemoEdits(TOstrel& window) {
   const auto bind = [&window](QPlainTextEdit* memo, const QString& field) {
     QObject::connect(memo, &QPlainTextEdit::textChanged, &window, [&window, memo, field] {
-      RunHandler([&] { window.DataSource1->FieldEdited(field, memo->toPlainText()); });
+      // The document's raw text keeps no-break spaces and line separators; its line breaks are
+      // mapped back onto the stored text's own.
+      const QString stored = memo->property(kStoredText).toString();
+      const std::optional<QString> text = MemoTextToStore(stored, memo->document()->toRawText());
+      // Typed and undone again: the stored text goes back as it was.
+      if (!text && !memo->property(kHandedOver).toBool()) return;
+      memo->setProperty(kHandedOver, true);
+      RunHandler([&] { window.DataSource1->FieldEdited(field, text.value_or(stored)); });
     });
   };
   bind(window.TntDBMemo1, QStringLiteral("Phone_desc"));

@@ -58,6 +58,15 @@ void ProcessMessagesFor(int ms) {
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+bool WaitForLoadEnd(const HtmlView& view, int limitMs) {
+  const quint32 start = GetTickCount();
+  while (view.ReadyState() != READYSTATE_COMPLETE) {
+    if (TickElapsed(start, GetTickCount()) >= static_cast<quint32>(limitMs)) return false;
+    PumpFor(5);
+  }
+  return true;
+}
+
 void PumpFor(quint32 ms, const std::function<quint32()>& tickCount) {
   const quint32 start = tickCount();
   for (;;) {
@@ -160,7 +169,7 @@ QString BuildResUrl(TModuleHandle Module, const TResourceId& ResName, const TRes
 
 void TWebBrowserWrapper::NavigateToURL(const QString& URL) {
   fWebBrowser->Navigate(URL, NavigationFlagsFor(URL));
-  while (fWebBrowser->ReadyState() != READYSTATE_COMPLETE) PumpFor(5);
+  WaitForLoadEnd(*fWebBrowser);
 }
 
 void TWebBrowserWrapper::LoadFromFile(const QString& FileName) {

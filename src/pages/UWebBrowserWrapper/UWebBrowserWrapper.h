@@ -50,6 +50,7 @@ class TWebBrowserWrapper {
                           const TResourceId& ResType = {});
   void NavigateToResource(const QString& ModuleName, const TResourceId& ResName,
                           const TResourceId& ResType = {});
+  // Waits for the load to end, LoadWaitLimitMs at most.
   void NavigateToURL(const QString& URL);
   QString SaveToString();
   void SaveToStream(QIODevice& Stm);
@@ -78,6 +79,11 @@ quint32 TickElapsed(quint32 start, quint32 now);
 void PumpFor(quint32 ms, const std::function<quint32()>& tickCount = GetTickCount);
 // Processes pending window messages once, waiting at most `ms` for one to arrive.
 void ProcessMessagesFor(int ms);
+// How long a wait for a view's load to end lasts (ms) before the view is taken as it stands: a
+// page whose load never finishes must not hold the window. Tests shorten it.
+inline int LoadWaitLimitMs = 15000;
+// Processes messages until the view's load has ended (true) or the limit has passed (false).
+bool WaitForLoadEnd(const HtmlView& view, int limitMs = LoadWaitLimitMs);
 
 // The flags NavigateToURL passes: 2, or 14 for local schemes (res, file, about, javascript,
 // mailto, in any letter case), which must neither read nor fill the cache.

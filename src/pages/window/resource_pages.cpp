@@ -10,6 +10,7 @@
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
+#include "pages/charset_line_place.h"
 #include "pages/window/pages_state.h"
 #include "pages/window/web_engine_html_view.h"
 
@@ -36,12 +37,14 @@ struct ResourcePage {
   const char* file;
 };
 
-// The page's charset line: a label along the page's bottom edge, above the view's corner.
+// The page's charset line: a label beside the view.
 QLabel* CharsetLabel(PagesState& state, QWidget* page) {
   QLabel*& label = state.charsetLines[page];
   if (label == nullptr) {
     label = new QLabel(page);
     label->setObjectName(QStringLiteral("PageCharset_Line"));
+    // The window's own small text, not the page tabs' large one: the line fits under the view.
+    label->setFont(page->window()->font());
     label->setAutoFillBackground(true);
     label->setContentsMargins(6, 1, 6, 1);
   }
@@ -97,7 +100,8 @@ void TOstrel::ShowPageCharset() {
   HtmlView* view = wrapper->WebBrowser();
   HtmlDocument* document = view->Document();
   if (document == nullptr) return;
-  while (view->ReadyState() != READYSTATE_COMPLETE) ProcessMessagesFor(5);
+  // A page that never finishes loading is taken as it stands once the wait's limit has passed.
+  WaitForLoadEnd(*view);
   if (!document->SupportsHtmlDocument2()) return;
   const QString line =
       PageCharsetLine(document->charset(), EncodingDisplayName(wrapper->Encoding()));
@@ -109,7 +113,8 @@ void TOstrel::ShowPageCharset() {
   QLabel* label = CharsetLabel(*pagesState, page);
   label->setText(line);
   label->adjustSize();
-  label->move(page->width() - label->width(), page->height() - label->height());
+  // The line covers nothing of the view: neither its scroll bar nor its edges.
+  label->setGeometry(CharsetLinePlace(page->size(), engineView->view()->geometry(), label->size()));
   label->show();
   label->raise();
 }

@@ -16,6 +16,7 @@
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
 #include "release/release_files.h"
+#include "release/release_signature.h"
 #include "release/release_texts.h"
 #include "release/staged_archive.h"
 #include "release/window/download_progress_display.h"
@@ -37,9 +38,18 @@ void EnableButtons(TOstrel& window, bool enabled) {
   window.DL_NEXTTIME_TntButton->setEnabled(enabled);
 }
 
-// A complete archive is marked ready for the starter. False (archive deleted, user told) when it
-// cannot be.
-bool MarkReady(TOstrel& window, const QString&, const QString& target) {
+// A complete archive whose signature verifies is marked ready for the starter. False (archive
+// deleted, user told) otherwise.
+bool MarkReady(TOstrel& window, const QString& url, const QString& target) {
+  const ravlek::TIdHTTPProgress& client = *window.IdHTTPProgress;
+  const QString caFile = client.IOHndl ? client.IOHndl->CAFile : QString();
+  if (!ravlek::ReleaseFileSigned(url, target, caFile)) {
+    ravlek::DeleteFileQuietly(target);
+    ravlek::ShowCaptionedMessage(&window, ravlek::texts::kSignatureRefusedText,
+                                 ravlek::texts::kNetworkErrorCaption);
+    EnableButtons(window, true);
+    return false;
+  }
   if (ravlek::WriteReadyMark(target)) return true;
   ravlek::DeleteFileQuietly(target);
   ravlek::ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
@@ -98,8 +108,9 @@ void TOstrel::DL_TntButtonClick() {
   const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
   const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
   ravlek::CopyFileReplacing(manifest, backup);
-  if (!ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"), manifest,
-                              ravlek::ManifestDownloadLimits())) {
+  const QString manifestUrl = GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml");
+  if (!ravlek::DownloadToFile(manifestUrl, manifest, ravlek::ManifestDownloadLimits()) ||
+      !ravlek::ReleaseFileSigned(manifestUrl, manifest)) {
     ravlek::CopyFileReplacing(backup, manifest);
     ravlek::ShowCaptionedMessage(this, ravlek::texts::kNetworkDownText,
                                  ravlek::texts::kNetworkErrorCaption);

@@ -1,6 +1,8 @@
 // The release steps of the start-up sequence: the release base address, the manifests, the
 // package refresh, the version comparison and the announcement of an update.
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -8,6 +10,7 @@
 #include <QTabWidget>
 
 #include "app/app_folder.h"
+#include "app/error.h"
 #include "app/profile.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
@@ -15,6 +18,7 @@
 #include "release/manifest.h"
 #include "release/release_files.h"
 #include "release/release_notes.h"
+#include "release/release_signature.h"
 #include "release/release_texts.h"
 #include "release/unzip.h"
 #include "release/version_check.h"
@@ -26,6 +30,15 @@ using ravlek::AppFolderFile;
 namespace {
 
 const QString kLastReleaseFolder = QStringLiteral("last_release_XML");
+
+// A package or manifest without the publisher's signature is never used: it is emptied and the
+// start-up ends here with the reason.
+void RequireSignature(const QString& url, const QString& file) {
+  if (ravlek::ReleaseFileSigned(url, file)) return;
+  QFile::resize(file, 0);
+  throw ravlek::Error(QStringLiteral("The signature of \"%1\" is missing or does not verify")
+                          .arg(QDir::toNativeSeparators(file)));
+}
 
 }  // namespace
 
@@ -48,9 +61,10 @@ void TOstrel::StartupFetchManifest() {
   ravlek::CopyFileReplacing(manifest, backup);
   ReleaseNote_TntMemo->hide();
   ReleaseNote_TntMemo->setEnabled(false);
-  state.manifestFetched =
-      ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"), manifest,
-                             ravlek::ManifestDownloadLimits());
+  // A manifest without the publisher's signature counts as not fetched.
+  const QString url = GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml");
+  state.manifestFetched = ravlek::DownloadToFile(url, manifest, ravlek::ManifestDownloadLimits()) &&
+                          ravlek::ReleaseFileSigned(url, manifest);
   if (!state.manifestFetched) {
     ravlek::CopyFileReplacing(backup, manifest);
     const QString crlf = QStringLiteral("\r\n");
@@ -63,9 +77,10 @@ void TOstrel::StartupFetchManifest() {
 
 void TOstrel::StartupRefreshPackages() {
   if (!ravlek::EnsureReleaseState(releaseState).manifestFetched) return;
-  ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"),
-                         AppFolderFile(QStringLiteral("last_release_XML/information.xml")),
+  const QString information = AppFolderFile(QStringLiteral("last_release_XML/information.xml"));
+  ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"), information,
                          ravlek::ManifestDownloadLimits());
+  RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"), information);
   const ravlek::PackageIds installed =
       ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("installedXML/information.xml")));
   const ravlek::PackageIds latest =
@@ -74,12 +89,14 @@ void TOstrel::StartupRefreshPackages() {
   if (latest.html != installed.html) {
     const QString archive = AppFolderFile(QStringLiteral("last_release_XML//HTML.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
+    RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
     ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder), ravlek::PackageUnzipLimits());
     refreshed = true;
   }
   if (latest.images != installed.images) {
     const QString archive = AppFolderFile(QStringLiteral("last_release_XML/HTML_images.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
+    RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
     ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder(), ravlek::PackageUnzipLimits());
     refreshed = true;
   }

@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWidget>
 
 #include "app/error.h"
+#include "app/window/design_units.h"
 #include "app/window/messages.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
@@ -58,6 +61,25 @@ TEST(MessageBoxes, ShowTheirTextAsWrittenNotAsMarkup) {
   ravlek::RunHandler([&] { throw ravlek::Error(text); });
   ASSERT_EQ(dismisser.Boxes().size(), 3);
   for (const auto& box : dismisser.Boxes()) EXPECT_TRUE(box.plainText) << box.caption.toStdString();
+}
+
+// Every box and notice is drawn in the user-interface family at the default size, also over a
+// window whose own font is a Kai style.
+TEST(MessageBoxes, UseTheUserInterfaceFontAtItsNormalSize) {
+  ravlek::InstallFontSubstitutions();
+  QWidget owner;
+  owner.setFont(QFont(QStringLiteral("標楷體"), 9));
+  ModalBoxDismisser dismisser;
+  ravlek::ShowPlainMessage(QStringLiteral("訊息"));
+  ravlek::ShowTimedNotice(QStringLiteral("通知"), QStringLiteral("caption"), 5000);
+  ravlek::ShowCaptionedMessage(&owner, QStringLiteral("訊息"), QStringLiteral("caption"));
+  ravlek::RunHandler([] { throw ravlek::Error(QStringLiteral("錯誤")); });
+  ASSERT_EQ(dismisser.Boxes().size(), 4);
+  for (const auto& box : dismisser.Boxes()) {
+    EXPECT_EQ(box.fontFamily, QStringLiteral("Noto Sans CJK TC")) << box.text.toStdString();
+    EXPECT_EQ(box.pointSize, QFontInfo(QApplication::font()).pointSizeF())
+        << box.text.toStdString();
+  }
 }
 
 TEST(ShowPlainMessage, HasNoIconAndTheApplicationTitle) {

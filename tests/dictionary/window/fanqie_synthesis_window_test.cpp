@@ -62,7 +62,7 @@ TEST_F(FanqieSynthesisPageTest, OffByDefaultThePageIsAsBefore) {
   EXPECT_FALSE(w->Synth_TntCheckBox->isChecked());
   EXPECT_EQ(w->Synth_TntCheckBox->text(), u"自動拼切"_s);
   EXPECT_TRUE(w->Synth_TntMemo->isReadOnly());
-  w->TntButton4Click();
+  w->TntButton4->click();
   w->TntButton2->click();
   EXPECT_EQ(w->TntMemo2->toPlainText(), kExtraction);
   EXPECT_TRUE(w->Synth_TntMemo->toPlainText().isEmpty());
@@ -70,7 +70,7 @@ TEST_F(FanqieSynthesisPageTest, OffByDefaultThePageIsAsBefore) {
 
 TEST_F(FanqieSynthesisPageTest, CheckedWritesTheSampleNotationsBesideTheExtraction) {
   w->Synth_TntCheckBox->click();
-  w->TntButton4Click();
+  w->TntButton4->click();
   w->TntButton2->click();
   EXPECT_EQ(w->TntMemo2->toPlainText(), kExtraction);
   EXPECT_EQ(w->Synth_TntMemo->toPlainText(),

@@ -7,13 +7,19 @@
 #include <QCursor>
 #include <QDir>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QImage>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 #include "app/window/ostrel.h"
 #include "dictionary/data_source.h"
@@ -59,9 +65,10 @@ test::FixtureDictionary LookupDictionary() {
 
 class LookupPageTest : public ::testing::Test {
  protected:
+  virtual test::FixtureDictionary Dictionary() const { return LookupDictionary(); }
   void SetUp() override {
     started_ = std::make_unique<test::WindowInAppFolder>(
-        [](const QString& path) { test::WriteFixtureDictionary(path, LookupDictionary()); });
+        [this](const QString& path) { test::WriteFixtureDictionary(path, Dictionary()); });
     w = &started_->window();
     databasePath_ = QDir::current().filePath(u"Ravlek.db"_s);
   }
@@ -230,6 +237,96 @@ TEST_F(LookupPageTest, SelectingARowMovesTheMemos) {
   EXPECT_EQ(w->TntDBMemo2->toPlainText(), u"義:人"_s);
 }
 
+// For each row that the window has painted with the selection colour, the number of its cells so
+// painted; read from what the window last drew, not from the selection model.
+std::map<int, int> PaintedSelection(TOstrel& window) {
+  QApplication::processEvents();
+  QTableView* grid = window.TntDBGrid2;
+  const QImage image = window.screen()->grabWindow(window.winId()).toImage();
+  const QList<QColor> highlight = {grid->palette().color(QPalette::Active, QPalette::Highlight),
+                                   grid->palette().color(QPalette::Inactive, QPalette::Highlight)};
+  // The current cell's frame is drawn in a shade of the selection colour.
+  const auto IsHighlight = [&highlight](QRgb pixel) {
+    for (const QColor& color : highlight) {
+      if (std::abs(qRed(pixel) - color.red()) + std::abs(qGreen(pixel) - color.green()) +
+              std::abs(qBlue(pixel) - color.blue()) <=
+          90) {
+        return true;
+      }
+    }
+    return false;
+  };
+  const QPoint origin = grid->viewport()->mapTo(&window, QPoint(0, 0));
+  std::map<int, int> painted;
+  for (int r = 0; r < grid->model()->rowCount(); ++r) {
+    for (int c = 0; c < grid->model()->columnCount(); ++c) {
+      const QRect cell =
+          grid->visualRect(grid->model()->index(r, c)).intersected(grid->viewport()->rect());
+      if (cell.isEmpty()) continue;
+      // The cell's background near its top and bottom, inside the current cell's focus frame and
+      // clear of the text.
+      int lit = 0;
+      for (const int y : {cell.top() + 3, cell.bottom() - 3}) {
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+          if (IsHighlight(image.pixel(origin + QPoint(x, y)))) ++lit;
+        }
+      }
+      if (lit > cell.width()) ++painted[r];
+    }
+  }
+  return painted;
+}
+
+int VisibleColumns(QTableView* grid) {
+  int visible = 0;
+  for (int c = 0; c < grid->model()->columnCount(); ++c) {
+    if (grid->visualRect(grid->model()->index(0, c)).intersects(grid->viewport()->rect())) {
+      ++visible;
+    }
+  }
+  return visible;
+}
+
+// After every change of the current row, by mouse, keyboard or filter, the window shows exactly
+// that row selected, across the grid.
+TEST_F(LookupPageTest, TheCurrentRowIsTheOneShownSelected) {
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  QTableView* grid = w->TntDBGrid2;
+  Type(w->TntEdit1_spell_Search, u"t"_s);
+  ASSERT_EQ(GridRows(),
+            (QStringList{u"讚/tsan3"_s, u"東/tong1"_s, u"單/tan1"_s, u"讚美/tsan3-bi2"_s}));
+  const int columns = VisibleColumns(grid);
+  ASSERT_GE(columns, 5);
+  const auto click = [&](int row, int column) {
+    const QRect cell = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  };
+  const auto key = [&](Qt::Key k) { QTest::keyClick(grid, k); };
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    int current;
+    QString memo;
+  };
+  const std::vector<Step> steps = {
+      {"filter", [] {}, 0, u"音:讚 tsan3"_s},
+      {"click", [&] { click(2, 4); }, 2, u"音:單 tan1"_s},
+      {"down key", [&] { key(Qt::Key_Down); }, 3, u"音:讚美 tsan3-bi2"_s},
+      {"up key", [&] { key(Qt::Key_Up); }, 2, u"音:單 tan1"_s},
+      {"click the first column", [&] { click(1, 0); }, 1, u"音:東 tong1"_s},
+      {"click again", [&] { click(3, 7); }, 3, u"音:讚美 tsan3-bi2"_s},
+      {"filter again", [&] { Type(w->TntEdit1_spell_Search, u"o"_s); }, 0, u"音:東 tong1"_s},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    QApplication::processEvents();
+    EXPECT_EQ(w->DataSource1->CurrentRow(), step.current) << step.name;
+    EXPECT_EQ(w->TntDBMemo1->toPlainText(), step.memo) << step.name;
+    EXPECT_EQ(PaintedSelection(*w), (std::map<int, int>{{step.current, columns}})) << step.name;
+  }
+}
+
 TEST_F(LookupPageTest, EditKeptWhenMovingToAnotherRow) {
   Type(w->TntEdit2, u"人"_s);
   w->TntDBMemo1->moveCursor(QTextCursor::End);
@@ -304,6 +401,75 @@ TEST_F(LookupPageTest, FailedStoreIsReportedAndTheTextStays) {
   EXPECT_FALSE(w->close());
   EXPECT_EQ(boxes.Boxes().size(), 2);
   EXPECT_TRUE(w->close());
+}
+
+// A row whose notes hold a no-break space, CR LF and a line separator.
+class LookupMemoTest : public LookupPageTest {
+ protected:
+  static QString Note() { return u"音\u00A0tsan3\r\n第二行\u2028續"_s; }
+  static QString Meaning() { return u"義\r\n讚\u00A0美"_s; }
+  test::FixtureDictionary Dictionary() const override {
+    test::FixtureDictionary d;
+    d.ravlekRows = {{{u"HanWord"_s, u"讚"_s},
+                     {u"Ptype"_s, u"通"_s},
+                     {u"HanSpell"_s, u"tsan3"_s},
+                     {u"Phone_desc"_s, Note()},
+                     {u"Desc"_s, Meaning()},
+                     {u"PoemRhyme"_s, u"去聲十五翰"_s},
+                     {u"PtypeDesc"_s, u"廣韻、集韻、韻會、正韻并則旰切，音酇"_s}}};
+    return d;
+  }
+};
+
+// The tooltip a widget shows when the pointer rests at pos; empty when none shows.
+QString ToolTipAt(QWidget* widget, QPoint pos) {
+  QToolTip::hideText();
+  EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+  QHelpEvent event(QEvent::ToolTip, pos, widget->mapToGlobal(pos));
+  QApplication::sendEvent(widget, &event);
+  QApplication::processEvents();
+  return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+TEST_F(LookupMemoTest, CutTitlesAndCellsShowTheirWholeTextAsToolTip) {
+  w->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  Type(w->TntEdit2, u"讚"_s);
+  QTableView* grid = w->TntDBGrid2;
+  QHeaderView* header = grid->horizontalHeader();
+  const auto title = [&](int section) {
+    return QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                  header->height() / 2);
+  };
+  const auto cell = [&](int column) {
+    return grid->visualRect(grid->model()->index(0, column)).center();
+  };
+  struct Case {
+    const char* name;
+    QWidget* widget;
+    QPoint pos;
+    QString tip;
+  };
+  const std::vector<Case> cases = {
+      {"cut title", header->viewport(), title(1), u"文/白(古/今)"_s},
+      {"whole title", header->viewport(), title(0), QString()},
+      {"cut cell", grid->viewport(), cell(9), u"廣韻、集韻、韻會、正韻并則旰切，音酇"_s},
+      {"whole cell", grid->viewport(), cell(6), QString()},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ToolTipAt(c.widget, c.pos), c.tip) << c.name;
+  QToolTip::hideText();
+}
+
+TEST_F(LookupMemoTest, AnEditStoresTheTextWithOnlyTheTypedChange) {
+  Type(w->TntEdit2, u"讚"_s);
+  w->TntDBMemo1->moveCursor(QTextCursor::End);
+  Type(w->TntDBMemo1, u"!"_s);
+  // Typed and taken back: the memo holds what it was shown.
+  Type(w->TntDBMemo2, u"x"_s);
+  QTest::keyClick(w->TntDBMemo2, Qt::Key_Backspace);
+  EXPECT_TRUE(w->close());
+  EXPECT_EQ(StoredText(u"Phone_desc"_s, 1), u"音\u00A0tsan3\r\n第二行\u2028續!"_s);
+  EXPECT_EQ(StoredText(u"Desc"_s, 1), u"義\r\n讚\u00A0美"_s);
 }
 
 }  // namespace

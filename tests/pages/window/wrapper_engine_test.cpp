@@ -11,6 +11,7 @@
 #include "app/error.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/window/web_engine_html_view.h"
+#include "silent_server.h"
 
 using namespace ravlek;
 
@@ -217,6 +218,26 @@ TEST_F(WrapperOnEngine, NavigationsThatLoadNothingStillComplete) {
       EXPECT_TRUE(wrapper.SaveToString().contains("anchor"));
     }
   }
+}
+
+// A page whose load never ends holds the wrapper only for the wait's limit; the view stays usable.
+TEST_F(WrapperOnEngine, ALoadThatNeverEndsIsWaitedForOnlySoLong) {
+  test::SilentServer server;
+  ASSERT_TRUE(server.Listening());
+  const int limit = LoadWaitLimitMs;
+  LoadWaitLimitMs = 1000;
+  QElapsedTimer waited;
+  waited.start();
+  wrapper_->NavigateToURL(server.Url("never.html"));
+  const qint64 elapsed = waited.elapsed();
+  LoadWaitLimitMs = limit;
+  EXPECT_GE(elapsed, 1000);
+  EXPECT_LT(elapsed, 10000);
+  EXPECT_NE(html_->ReadyState(), READYSTATE_COMPLETE);
+
+  const QString path = WriteFile("after.html", "<html><body>after</body></html>");
+  EXPECT_TRUE(wrapper_->NavigateToLocalFile(path));
+  EXPECT_TRUE(wrapper_->SaveToString().contains("<body>after</body>"));
 }
 
 TEST_F(WrapperOnEngine, ADocumentAboveTwoMegabytesLoads) {

@@ -31,6 +31,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/local_server.h"
 #include "tests/support/qstring_printer.h"
+#include "tests/support/test_release_key.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/own_release_server.h"
 #include "tests/support/zip_writer.h"
@@ -95,6 +96,17 @@ class ReleaseWindowTest : public ::testing::Test {
                                              });
           }
         });
+    // The archives' signatures, by the test key unless a test forges them.
+    server_.http().Get(R"(/archives/(\w+)\.zip\.sig)", [this](const httplib::Request& req,
+                                                              httplib::Response& res) {
+      const std::string body = req.matches[1] == "sys" ? systemArchive_ : databaseArchive_;
+      const QByteArray signature = signArchives_(QByteArray::fromStdString(body));
+      if (signature.isEmpty()) {
+        res.status = 404;
+      } else {
+        res.set_content(signature.toStdString(), "text/plain");
+      }
+    });
     server_.Start();
     ReleaseRootAddress() = server_.url(QString());
     app_ = std::make_unique<AppFolderFixture>();
@@ -118,6 +130,9 @@ class ReleaseWindowTest : public ::testing::Test {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+    QFile signature(path + ".sig");
+    ASSERT_TRUE(signature.open(QIODevice::WriteOnly));
+    signature.write(test::TestSignature(bytes));
   }
   // The server announces the installed release, or other versions when given.
   void PublishRelease(const QString& system, const QString& database,
@@ -154,6 +169,7 @@ class ReleaseWindowTest : public ::testing::Test {
   std::unique_ptr<TOstrel> window_;
   int endRequests_ = 0;
   bool announceSizes_ = true;
+  std::function<QByteArray(const QByteArray&)> signArchives_ = test::TestSignature;
   std::string systemArchive_ = std::string(300000, 's');
   std::string databaseArchive_ = std::string(2000, 'd');
 };
@@ -167,7 +183,7 @@ TEST_F(ReleaseWindowTest, NoUpdateShowsTheReleaseNotes) {
   EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet1"));
   EXPECT_EQ(w.TntTabControl1->tabText(w.TntTabControl1->indexOf(w.TntTabSheet4)),
-            texts::kVersionPageCaption);
+            QStringLiteral("版本資訊"));
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
   EXPECT_TRUE(w.ReleaseNote_TntMemo->isEnabled());
   EXPECT_EQ(w.ReleaseNote_TntMemo->toPlainText(),
@@ -181,9 +197,11 @@ TEST_F(ReleaseWindowTest, NoUpdateShowsTheReleaseNotes) {
   EXPECT_TRUE(w.upgrade_ver_TntMemo->toPlainText().startsWith(
       "\n更新版 Release: R\n系統版號 sys_version: "));
   // Only the two manifests were fetched: the packages are the installed ones.
-  EXPECT_EQ(server_.paths(),
-            (std::vector<std::string>{"/RavlekSystem_Release/last_release_XML/LastVersion.xml",
-                                      "/RavlekSystem_Release/last_release_XML/information.xml"}));
+  EXPECT_EQ(server_.paths(), (std::vector<std::string>{
+                                 "/RavlekSystem_Release/last_release_XML/LastVersion.xml",
+                                 "/RavlekSystem_Release/last_release_XML/LastVersion.xml.sig",
+                                 "/RavlekSystem_Release/last_release_XML/information.xml",
+                                 "/RavlekSystem_Release/last_release_XML/information.xml.sig"}));
 }
 
 struct AnnounceCase {
@@ -213,13 +231,18 @@ TEST_F(ReleaseWindowTest, AnAnnouncedUpdatePreparesTheVersionPage) {
     ModalBoxDismisser boxes;
     TOstrel& w = Start();
     ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-    EXPECT_EQ(boxes.Boxes()[0].caption, texts::kUpdateNoticeCaption);
-    EXPECT_EQ(boxes.Boxes()[0].text, texts::kUpdateNoticeText);
+    EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 進版 通知"));
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              QStringLiteral("有新UPDATE 程式或資料庫Database  點選 [進版下載安裝] 分頁(TabPage) "
+                             "可下載(download) 安裝"));
     EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet4"));
     EXPECT_EQ(w.TntTabControl1->tabText(w.TntTabControl1->indexOf(w.TntTabSheet4)),
-              texts::kUpdatePageCaption);
-    EXPECT_EQ(w.TntLabel3->text(), texts::kUpdateLabel3);
-    EXPECT_EQ(w.TntLabel4->text(), texts::kUpdateLabel4);
+              QStringLiteral("進版下載安裝"));
+    EXPECT_EQ(
+        w.TntLabel3->text(),
+        QStringLiteral("有新UPDATE程式或資料庫Database 請按 [下載(download)安裝] 按鈕 進行更新 "));
+    EXPECT_EQ(w.TntLabel4->text(),
+              QStringLiteral("(下載到安裝完成,大約需3~10分鐘左右, 依網路下載速度而定...)"));
     for (QWidget* shown : UpdateControls(w))
       EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
     EXPECT_FALSE(Shown(w.ReleaseNote_TntMemo));
@@ -239,11 +262,15 @@ TEST_F(ReleaseWindowTest, UnreachableServerFallsBackOnThePreviousManifest) {
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));
   EXPECT_EQ(boxes.Boxes()[0].text,
-            texts::kManifestFailedLine1 + kCrLf + texts::kManifestFailedLine2 + kCrLf +
-                texts::kManifestFailedLine3 + kCrLf + texts::kManifestFailedLine4);
-  EXPECT_EQ(boxes.Boxes()[1].text, texts::kUpdateNoticeText);
+            QStringLiteral("(((下載網站Server最新版本資訊失敗!!)))") + kCrLf +
+                QStringLiteral("開啟程式前, 請保持網路連線.....  ") + kCrLf +
+                QStringLiteral("系統會自動通知資料庫和程式更新, 及update最新訊息.") + kCrLf +
+                QStringLiteral("(網路沒連線也可操作此系統, 但無最新訊息和訊息交流!)"));
+  EXPECT_EQ(boxes.Boxes()[1].text,
+            QStringLiteral("有新UPDATE 程式或資料庫Database  點選 [進版下載安裝] 分頁(TabPage) "
+                           "可下載(download) 安裝"));
   EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
   EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.sav")), previous);
   EXPECT_EQ(w.GLOBAL_sys_DL, 1);
@@ -254,7 +281,7 @@ TEST_F(ReleaseWindowTest, UnreachableServerWithoutManifestEndsTheStartUpAtTheLis
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));
   EXPECT_TRUE(boxes.Boxes()[1].errorIcon);
   EXPECT_EQ(w.system_ver->text(), installed_.system);  // step 16 ran
   EXPECT_TRUE(w.upgrade_ver_TntMemo->toPlainText().isEmpty());
@@ -272,7 +299,8 @@ TEST_F(ReleaseWindowTest, OversizedManifestIsAFailedDownloadAndKeepsTheBackup) {
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);  // the manifest was not fetched
+  EXPECT_EQ(boxes.Boxes()[0].caption,
+            QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));  // the manifest was not fetched
   EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
@@ -296,8 +324,9 @@ TEST_F(ReleaseWindowTest, LongReleaseNotesAreCutInTheMemo) {
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   const QString memo = w.upgrade_ver_TntMemo->toPlainText();
-  EXPECT_EQ(memo.size(), kMaxMemoNotes + 1 + texts::kNotesCutLine.size());
-  EXPECT_TRUE(memo.endsWith(u'\n' + texts::kNotesCutLine));
+  EXPECT_EQ(memo.size(),
+            kMaxMemoNotes + 1 + QStringLiteral("（說明超過 256 KB，以下省略）").size());
+  EXPECT_TRUE(memo.endsWith(u'\n' + QStringLiteral("（說明超過 256 KB，以下省略）")));
 }
 
 TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
@@ -323,7 +352,7 @@ TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
   TOstrel& w = Start();
   EXPECT_LT(clock.elapsed(), 5000);
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));
   EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
@@ -339,10 +368,13 @@ TEST_F(ReleaseWindowTest, TestModeFetchesFromItsOwnFolderAfterANotice) {
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kTestModeCaption);
-  EXPECT_EQ(boxes.Boxes()[0].text, texts::kTestModeNoticeText + server_.url(QString()) +
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 測試專用"));
+  EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("測試測試.... get XML files from : ") +
+                                       server_.url(QString()) +
                                        "/RavlekSystem_Release/Last_release_XML");
-  EXPECT_EQ(boxes.Boxes()[1].text, texts::kUpdateNoticeText);
+  EXPECT_EQ(boxes.Boxes()[1].text,
+            QStringLiteral("有新UPDATE 程式或資料庫Database  點選 [進版下載安裝] 分頁(TabPage) "
+                           "可下載(download) 安裝"));
   EXPECT_EQ(w.GLOBAL_HOST_XML_Path,
             server_.url(QString()) + "/RavlekSystem_Release/Last_release_XML");
 }
@@ -383,9 +415,12 @@ TEST_F(ReleaseWindowTest, StagedStarterIsInstalledAtStartUpAndAtClose) {
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kInfoCaption);
-  EXPECT_EQ(boxes.Boxes()[0].text, texts::kStarterNoticeLine1 + kCrLf + texts::kStarterNoticeLine2 +
-                                       kCrLf + texts::kStarterNoticeLine3);
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));
+  EXPECT_EQ(boxes.Boxes()[0].text,
+            QStringLiteral("台語Ostrel輔助系統 Start_Ravlek.exe 有UPGRADE Version, ") + kCrLf +
+                QStringLiteral(
+                    "稍後關閉系統時自動安裝, 再點選Ravlek_Start.exe即可使用新Ravlek_Start.exe ") +
+                kCrLf + QStringLiteral("(感謝使用!)"));
   EXPECT_EQ(ReadAll(app_->FilePath("Ravlek_Start")), "new starter");
   EXPECT_FALSE(app_->Exists("upgrade_zip/Ravlek_Start"));
 
@@ -427,9 +462,19 @@ struct SelectionCase {
 
 TEST_F(DownloadButtonTest, CompleteDownloadStagesTheArchivesAndEndsTheProgram) {
   const std::vector<SelectionCase> cases = {
-      {1, 0, texts::kSysArchiveDoneLabel, QString()},
-      {1, 1, texts::kSysArchiveDoneLabel, texts::kDbArchiveDoneLabel},
-      {0, 1, texts::kDbArchiveDoneLabel, QString()},
+      {1, 0,
+       QStringLiteral(
+           "Ravlek_sys_ugrade.zip 已下載到 {系統目錄}\\upgrade_zip\\Ravlek_sys_ugrade.zip 完成"),
+       QString()},
+      {1, 1,
+       QStringLiteral(
+           "Ravlek_sys_ugrade.zip 已下載到 {系統目錄}\\upgrade_zip\\Ravlek_sys_ugrade.zip 完成"),
+       QStringLiteral(
+           "Ravlek_db_ugrade.zip 已下載到 {系統目錄}\\upgrade_zip\\Ravlek_db_ugrade.zip 完成")},
+      {0, 1,
+       QStringLiteral(
+           "Ravlek_db_ugrade.zip 已下載到 {系統目錄}\\upgrade_zip\\Ravlek_db_ugrade.zip 完成"),
+       QString()},
   };
   for (const SelectionCase& c : cases) {
     SCOPED_TRACE(QStringLiteral("%1%2").arg(c.systemFlag).arg(c.databaseFlag).toStdString());
@@ -440,7 +485,10 @@ TEST_F(DownloadButtonTest, CompleteDownloadStagesTheArchivesAndEndsTheProgram) {
     ModalBoxDismisser boxes;
     w.DL_TntButton->click();
     ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-    EXPECT_EQ(boxes.Boxes()[0].text, texts::kDownloadCompleteMessage);
+    EXPECT_EQ(
+        boxes.Boxes()[0].text,
+        QStringLiteral("系統下載完畢, 按[OK]後將自動關閉Ravlek.exe!  請關閉後再執行 Ravlek_Start "
+                       "應用程式 來安裝更新系統 及 啟動 [台語Ostrel輔助系統 Ravlek.exe]"));
     EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("ok"));
     EXPECT_TRUE(w.releaseState->programEnding);
     EXPECT_EQ(endRequests_, 1);
@@ -478,12 +526,15 @@ TEST_F(DownloadButtonTest, NothingSelectedReportsTheProblem) {
   ModalBoxDismisser boxes;
   ASSERT_TRUE(w.DL_TntButton->isEnabled());
   w.DL_TntButton->click();
-  EXPECT_EQ(server_.paths().size(), before + 1);  // the manifest only
+  EXPECT_EQ(server_.paths().size(), before + 2);  // the manifest and its signature only
   ASSERT_EQ(boxes.Boxes().size(), 1);
-  EXPECT_EQ(boxes.Boxes()[0].text, texts::kDownloadProblemMessage);
+  EXPECT_EQ(
+      boxes.Boxes()[0].text,
+      QStringLiteral(
+          "更新系統 ZIP Files下載 出問題, 請確認網路連線後再 按[下載(download)安裝] 鈕重新下載"));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("downloading"));
   EXPECT_FALSE(Shown(w.DL_NEXTTIME_TntButton));
-  EXPECT_EQ(w.TntLabel5->text(), texts::kDownloadErrorLabel);
+  EXPECT_EQ(w.TntLabel5->text(), QStringLiteral("ERROR -> 更新系統 ZIP Files下載 出問題....."));
   EXPECT_EQ(w.TntLabel6->text(), QStringLiteral(" "));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
   EXPECT_TRUE(app_->Exists("__sys_Ravlek.ini"));
@@ -496,11 +547,13 @@ TEST_F(DownloadButtonTest, ArchiveOfUnknownSizeIsFetchedTwiceThenDropped) {
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kPoorNetworkCaption);
-  EXPECT_EQ(boxes.Boxes()[0].text,
-            QDir::toNativeSeparators(Staged("Ravlek_sys_upgrade.zip")) + texts::kRetryNoticeSuffix);
-  EXPECT_EQ(boxes.Boxes()[1].caption, texts::kNetworkErrorCaption);
-  EXPECT_EQ(boxes.Boxes()[1].text, texts::kDownloadFailedText);
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 網路連線品質差"));
+  EXPECT_EQ(boxes.Boxes()[0].text, QDir::toNativeSeparators(Staged("Ravlek_sys_upgrade.zip")) +
+                                       QStringLiteral(" 下載失敗!  稍後自動再重下載一次..."));
+  EXPECT_EQ(boxes.Boxes()[1].caption, QStringLiteral("台語Ostrel輔助系統 - 網路錯誤訊息"));
+  EXPECT_EQ(
+      boxes.Boxes()[1].text,
+      QStringLiteral("          (((網路連線品質太差...下載失敗!! 請過一段時間再下載更新!!)))    "));
   EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
   EXPECT_EQ(w.GLOBAL_DL_size, 0);
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
@@ -513,7 +566,10 @@ TEST_F(DownloadButtonTest, ArchiveOfUnknownSizeIsFetchedTwiceThenDropped) {
   announceSizes_ = true;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 3) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[2].text, texts::kDownloadCompleteMessage);
+  EXPECT_EQ(
+      boxes.Boxes()[2].text,
+      QStringLiteral("系統下載完畢, 按[OK]後將自動關閉Ravlek.exe!  請關閉後再執行 Ravlek_Start "
+                     "應用程式 來安裝更新系統 及 啟動 [台語Ostrel輔助系統 Ravlek.exe]"));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("ok"));
 }
 
@@ -525,8 +581,10 @@ TEST_F(DownloadButtonTest, EmptyArchiveIsNeverComplete) {
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kPoorNetworkCaption);
-  EXPECT_EQ(boxes.Boxes()[1].text, texts::kDownloadFailedText);
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 網路連線品質差"));
+  EXPECT_EQ(
+      boxes.Boxes()[1].text,
+      QStringLiteral("          (((網路連線品質太差...下載失敗!! 請過一段時間再下載更新!!)))    "));
   EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(app_->Exists("__sys_Ravlek.ini"));
@@ -549,12 +607,17 @@ TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 3) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(boxes.Boxes()[1].text, texts::kDownloadFailedText);
-  EXPECT_EQ(boxes.Boxes()[2].text, texts::kDownloadProblemMessage);
+  EXPECT_EQ(
+      boxes.Boxes()[1].text,
+      QStringLiteral("          (((網路連線品質太差...下載失敗!! 請過一段時間再下載更新!!)))    "));
+  EXPECT_EQ(
+      boxes.Boxes()[2].text,
+      QStringLiteral(
+          "更新系統 ZIP Files下載 出問題, 請確認網路連線後再 按[下載(download)安裝] 鈕重新下載"));
   EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
   EXPECT_FALSE(QFile::exists(Staged("Ravlek_db_upgrade.zip")));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("downloading"));
-  EXPECT_EQ(w.TntLabel5->text(), texts::kDownloadErrorLabel);
+  EXPECT_EQ(w.TntLabel5->text(), QStringLiteral("ERROR -> 更新系統 ZIP Files下載 出問題....."));
 }
 
 TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
@@ -566,8 +629,8 @@ TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 1);
-  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kNetworkErrorCaption);
-  EXPECT_EQ(boxes.Boxes()[0].text, texts::kNetworkDownText);
+  EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 網路錯誤訊息"));
+  EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("          (((網路未連線...下載失敗!!)))    "));
   EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), manifest);
   EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
@@ -626,7 +689,7 @@ TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheN
     ModalBoxDismisser boxes;
     Start();
     // Told once, at the first start after the refusal.
-    EXPECT_EQ(boxes.Texts().contains(texts::kUpdateRefusedText), start == 0)
+    EXPECT_EQ(boxes.Texts().contains(QStringLiteral("上次下載的更新檔不完整或未通過驗證，沒有安裝，系統仍是原來的版本。請重新下載更新。")), start == 0)
         << boxes.Texts().join(" | ").toStdString();
   }
 }

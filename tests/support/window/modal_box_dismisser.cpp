@@ -1,6 +1,8 @@
 #include "tests/support/window/modal_box_dismisser.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace ravlek::test {
@@ -30,8 +32,10 @@ void ModalBoxDismisser::Poll() {
   }
   seenFor_ += timer_.interval();
   if (seenFor_ < delayMs_) return;
+  const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  const QFontInfo shown(label ? label->font() : box->font());
   boxes_.append({box->windowTitle(), box->text(), box->icon() == QMessageBox::Critical,
-                 box->textFormat() == Qt::PlainText});
+                 box->textFormat() == Qt::PlainText, shown.family(), shown.pointSizeF()});
   pending_ = nullptr;
   box->done(QMessageBox::Ok);
 }

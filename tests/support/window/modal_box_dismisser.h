@@ -18,7 +18,9 @@ class ModalBoxDismisser : public QObject {
     QString caption;
     QString text;
     bool errorIcon;
-    bool plainText;  // the text is shown as written, never as markup
+    bool plainText;      // the text is shown as written, never as markup
+    QString fontFamily;  // the family the text is drawn in
+    qreal pointSize;
   };
   const QList<Box>& Boxes() const { return boxes_; }
   QStringList Texts() const;

@@ -11,6 +11,7 @@
 
 #include "build_paths.h"
 #include "release/version_check.h"
+#include "tests/support/test_release_key.h"
 
 namespace ravlek::test {
 
@@ -28,6 +29,17 @@ class OwnReleaseServer {
         !QFile::copy(installed.filePath(QStringLiteral("information.xml")),
                      folder + QStringLiteral("/information.xml"))) {
       throw std::runtime_error("the built application folder has no installed manifests");
+    }
+    // Signed with the test program's key, which the release steps then check.
+    UseTestReleaseKey();
+    for (const QString& name :
+         {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
+      QFile file(folder + u'/' + name);
+      QFile signature(file.fileName() + QStringLiteral(".sig"));
+      if (!file.open(QIODevice::ReadOnly) || !signature.open(QIODevice::WriteOnly) ||
+          signature.write(TestSignature(file.readAll())) <= 0) {
+        throw std::runtime_error("cannot sign the test release");
+      }
     }
     server_.set_mount_point("/", root_.path().toStdString());
     port_ = server_.bind_to_any_port("127.0.0.1");

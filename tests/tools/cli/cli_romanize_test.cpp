@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include "tests/support/dictionary_fixture.h"
@@ -34,8 +36,11 @@ class CliTextTest : public ::testing::Test {
     test::WriteFixtureDictionary(dbPath_, dictionary);
   }
 
-  CliResult Run(const QStringList& args, const QByteArray& input) {
+  // outputFile: where standard output goes instead of a pipe (empty: read back).
+  CliResult Run(const QStringList& args, const QByteArray& input,
+                const QString& outputFile = QString()) {
     QProcess process;
+    if (!outputFile.isEmpty()) process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(RAVLEK_CLI_PATH), QStringList{u"--db"_s, dbPath_} + args);
     process.write(input);
     process.closeWriteChannel();
@@ -118,6 +123,42 @@ TEST_F(CliTextTest, MissingFileIsAnError) {
   const CliResult result = Run({u"fanqie"_s, dir_.filePath(u"none.txt"_s)}, QByteArray());
   EXPECT_EQ(result.status, 1);
   EXPECT_TRUE(result.out.isEmpty());
+}
+
+TEST_F(CliTextTest, OutputThatCannotBeWrittenIsAnError) {
+  const QStringList commands[] = {{u"rhymes"_s},
+                                  {u"romanize"_s},
+                                  {u"fanqie"_s},
+                                  {u"lookup"_s, u"--char"_s, u"星"_s},
+                                  {u"filter"_s, u"--dataset"_s, u"FDQueryBaseWords"_s, u""_s}};
+  for (const QStringList& command : commands) {
+    const CliResult result = Run(command, u"星\n則旰切\n"_s.toUtf8(), u"/dev/full"_s);
+    EXPECT_EQ(result.status, 1) << command.first().toStdString();
+    EXPECT_EQ(QString::fromUtf8(result.err),
+              u"ravlek-cli %1: cannot write the output: No space left on device\n"_s.arg(
+                  command.first()));
+  }
+}
+
+// An index that the engine could scan instead of the table changes no statement's row order.
+TEST_F(CliTextTest, RowsComeInTableOrderWhateverIndexesExist) {
+  test::FixtureDictionary dictionary;
+  auto row = [](const QString& spell, const QString& ptype) {
+    return test::FixtureRow{{u"HanWord"_s, u"行"_s}, {u"HanSpell"_s, spell}, {u"Ptype"_s, ptype}};
+  };
+  dictionary.ravlekRows = {row(u"hing5"_s, u"文讀"_s), row(u"hang5"_s, u"文"_s),
+                           row(u"hang7"_s, u"文讀"_s), row(u"kiann5"_s, u"白"_s)};
+  test::WriteFixtureDictionary(dbPath_, dictionary);
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"index"_s);
+    db.setDatabaseName(dbPath_);
+    ASSERT_TRUE(db.open());
+    ASSERT_TRUE(QSqlQuery(db).exec(u"CREATE INDEX ip ON RavlekTable(Ptype COLLATE NOCASE)"_s));
+  }
+  QSqlDatabase::removeDatabase(u"index"_s);
+
+  const CliResult romanized = Run({u"romanize"_s}, u"行"_s.toUtf8());
+  EXPECT_EQ(QString::fromUtf8(romanized.out), u"行\n(文 hing5 hang5 hang7)  。 \n"_s);
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+#!/bin/sh
+# ravlek: starts 台語Ostrel輔助系統 in the user's own application folder.
+#
+# The program works in its current directory and writes there (the dictionary with the notes typed
+# into it, settings, downloaded pages, staged updates), so an installed copy cannot run in the
+# read-only installation folders. On the first run this launcher makes the folder
+# $XDG_DATA_HOME/ravlek (~/.local/share/ravlek) from the installed template; when the installed
+# package has changed since, it refreshes the program files there and keeps what the user owns:
+# the dictionary, the settings and the downloaded pages. Then it starts the starter in that folder.
+set -eu
+
+here=$(dirname "$(readlink -f "$0")")
+prefix=$(dirname "$here")
+programs=$prefix/libexec/ravlek
+share=$prefix/share/ravlek
+template=$share/app
+
+case ${XDG_DATA_HOME:-} in
+  /*) data_home=$XDG_DATA_HOME ;;
+  *) data_home=$HOME/.local/share ;;  # unset, empty or relative: the XDG default
+esac
+folder=$data_home/ravlek
+stamp=$folder/.ravlek-template
+
+if [ ! -d "$programs" ] || [ ! -d "$template" ]; then
+  echo "ravlek: the installation is incomplete: $programs or $template is missing" >&2
+  exit 1
+fi
+mkdir -p "$folder"
+
+# Copies one file of the template into the folder through a temporary name, so that a program
+# that is running, or a copy cut short, never leaves a half-written file.
+refresh() {
+  mkdir -p "$(dirname "$folder/$2")"
+  cp -p "$1/$2" "$folder/$2.ravlek-new"
+  mv -f "$folder/$2.ravlek-new" "$folder/$2"
+}
+
+# What the user owns: copied only when missing.
+keep() {
+  if [ ! -e "$folder/$2" ]; then refresh "$1" "$2"; fi
+}
+
+installed=$(cat "$share/template-version")
+if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
+  for program in Ravlek Ravlek_Start Ravlek_Spell; do refresh "$programs" "$program"; done
+  for file in ReleaseNote.txt TSU.ttf TSU-LICENSE.txt installedXML/CurrentVersion.xml \
+              installedXML/information.xml; do
+    refresh "$template" "$file"
+  done
+  printf '%s\n' "$installed" > "$stamp"
+fi
+for file in Ravlek.db FDConnectionDefs.ini last_release_XML/RavlekBasic.html \
+            last_release_XML/MediaLink.html last_release_XML/ToolAndResource.html \
+            last_release_XML/About.html; do
+  keep "$template" "$file"
+done
+
+cd "$folder"
+exec "$folder/Ravlek_Start" "$@"

@@ -1,0 +1,250 @@
+// The window as users of other desktop programs expect it (offscreen): copying rows from the
+// lookup grid, the keyboard shortcuts, romanisation typed as books print it, and the ruby export
+// of the conversion page.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/window/ostrel.h"
+#include "dictionary/dataset.h"
+#include "tests/support/dictionary_fixture.h"
+#include "tests/support/window/window_in_app_folder.h"
+
+namespace ravlek {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+test::FixtureRow Row(const QString& word, const QString& ptype, const QString& spell,
+                     const QString& desc = {}) {
+  return {{u"HanWord"_s, word},
+          {u"Ptype"_s, ptype},
+          {u"HanSpell"_s, spell},
+          {u"PoemRhyme"_s, u"去聲十五翰"_s},
+          {u"PtypeDesc"_s, desc}};
+}
+
+test::FixtureDictionary HabitsDictionary() {
+  test::FixtureDictionary d;
+  d.ravlekRows = {
+      Row(u"讚"_s, u"通"_s, u"tsan3"_s, u"tab\there"_s),
+      Row(u"贊"_s, u"文"_s, u"tsan3"_s),
+      Row(u"殘"_s, u"文"_s, u"tsan5"_s),
+      Row(u"節"_s, u"文"_s, u"tsat4"_s),
+      Row(u"截"_s, u"文"_s, u"tsat8"_s),
+      Row(u"春"_s, u"通"_s, u"tshun1"_s),
+      Row(u"天"_s, u"通"_s, u"thian1"_s),
+      Row(u"天"_s, u"白"_s, u"thinn1"_s),
+  };
+  d.baseWords = {{u"則"_s, u"tsik4"_s}, {u"旰"_s, u"kan3"_s}};
+  return d;
+}
+
+QStringList GridWords(TOstrel* w) {
+  QStringList words;
+  const int column = w->FDQueryRavlekTable->FieldIndex(u"HanWord"_s);
+  for (int row = 0; row < w->FDQueryRavlekTable->RecordCount(); ++row) {
+    words.append(w->FDQueryRavlekTable->Text(row, column));
+  }
+  return words;
+}
+
+class DesktopHabitsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    started_ = std::make_unique<test::WindowInAppFolder>(
+        [](const QString& path) { test::WriteFixtureDictionary(path, HabitsDictionary()); });
+    w = &started_->window();
+    ASSERT_FALSE(w->Terminated());
+    w->show();
+    w->activateWindow();
+    QApplication::processEvents();
+  }
+
+  // What ravlek-cli lookup writes for the window's dictionary.
+  QString CliLookup(const QStringList& args) {
+    QProcess cli;
+    cli.start(QStringLiteral(RAVLEK_CLI_PATH),
+              QStringList{u"--db"_s, QDir::current().filePath(u"Ravlek.db"_s), u"lookup"_s} + args);
+    EXPECT_TRUE(cli.waitForFinished(30000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    return QString::fromUtf8(cli.readAllStandardOutput());
+  }
+
+  std::unique_ptr<test::WindowInAppFolder> started_;
+  TOstrel* w = nullptr;
+};
+
+TEST_F(DesktopHabitsTest, CtrlCCopiesTheSelectedRowsInTheFormatOfLookup) {
+  w->TntEdit2->setText(u"讚"_s);
+  w->TntDBGrid2->setFocus();
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(w->TntDBGrid2, Qt::Key_C, Qt::ControlModifier);
+  // The cli's output without its header line: the same bytes, a tab inside a value escaped.
+  const QString expected = CliLookup({u"--char"_s, u"讚"_s}).section(u'\n', 1);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+  EXPECT_TRUE(expected.contains(u"tab\\there"_s));
+}
+
+TEST_F(DesktopHabitsTest, ContextMenuCopiesTheRowUnderThePointerOrEveryRowWithHeader) {
+  w->TntEdit2->clear();
+  w->TntEdit2Change();
+  ASSERT_EQ(w->FDQueryRavlekTable->RecordCount(), 8);
+  const QString all = CliLookup({u"--char"_s, u""_s});
+  const QStringList lines = all.split(u'\n');
+
+  const auto menuAt = [this](int row) -> QMenu* {
+    const QRect cell = w->TntDBGrid2->visualRect(w->TntDBGrid2->model()->index(row, 0));
+    Q_EMIT w->TntDBGrid2->customContextMenuRequested(cell.center());
+    return w->TntDBGrid2->findChild<QMenu*>(u"LookupGridMenu"_s);
+  };
+  const auto trigger = [](QMenu* menu, const QString& text) {
+    for (QAction* action : menu->actions()) {
+      if (action->text() == text) action->trigger();
+    }
+    menu->close();  // deletes itself
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  };
+
+  QMenu* menu = menuAt(2);
+  ASSERT_NE(menu, nullptr);
+  QStringList texts;
+  for (QAction* action : menu->actions()) texts.append(action->text());
+  EXPECT_EQ(texts, (QStringList{u"複製此列"_s, u"複製全部"_s}));
+  trigger(menu, u"複製此列"_s);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), lines[3] + u'\n');
+
+  trigger(menuAt(0), u"複製全部"_s);
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), all);
+}
+
+TEST_F(DesktopHabitsTest, CtrlLGoesToTheCharacterFieldWithoutChangingAText) {
+  w->TntEdit2->setText(u"天"_s);
+  w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
+  w->TntMemo1->setFocus();
+  QApplication::processEvents();
+  QTest::keyClick(w->TntMemo1, Qt::Key_L, Qt::ControlModifier);
+  EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet1);
+  EXPECT_EQ(QApplication::focusWidget(), w->TntEdit2);
+  EXPECT_EQ(w->TntEdit2->text(), u"天"_s);
+  EXPECT_EQ(w->TntMemo1->toPlainText(), QString());
+  EXPECT_EQ(GridWords(w), (QStringList{u"天"_s, u"天"_s}));
+}
+
+TEST_F(DesktopHabitsTest, CtrlEnterRunsTheConversionAndTheExtractionOnTheirPages) {
+  w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
+  w->TntMemo3->setPlainText(u"天"_s);
+  w->TntMemo3->setFocus();
+  QApplication::processEvents();
+  QTest::keyClick(w->TntMemo3, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(w->TntMemo3->toPlainText(), u"天"_s);  // no line break typed
+  EXPECT_EQ(w->TntMemo4->toPlainText(), u"天\n通 thian1  。 "_s);
+
+  w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
+  w->TntMemo1->setPlainText(u"則旰切"_s);
+  w->TntMemo1->setFocus();
+  QApplication::processEvents();
+  QTest::keyClick(w->TntMemo1, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(w->TntMemo1->toPlainText(), u"則旰切"_s);
+  EXPECT_EQ(w->TntMemo2->toPlainText(), u"則(tsik4)旰(kan3)\n"_s);
+
+  // Elsewhere Ctrl+Enter does nothing.
+  w->TntMemo4->clear();
+  w->TntTabControl1->setCurrentWidget(w->TntTabSheet1);
+  QTest::keyClick(w->TntEdit2, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(w->TntMemo4->toPlainText(), QString());
+}
+
+TEST_F(DesktopHabitsTest, RomanisationAsBooksPrintItFindsTheSameRows) {
+  const auto typed = [this](const QString& text) {
+    w->TntEdit1_spell_Search->setText(text);
+    return GridWords(w);
+  };
+  const QStringList tsan3 = typed(u"tsan3"_s);
+  EXPECT_EQ(tsan3, (QStringList{u"讚"_s, u"贊"_s}));
+  EXPECT_EQ(typed(u"tsàn"_s), tsan3);
+  EXPECT_EQ(typed(u"tsa\u0300n"_s), tsan3);
+  EXPECT_EQ(typed(u"chan3"_s), tsan3);
+  EXPECT_EQ(typed(u"chàn"_s), tsan3);
+  EXPECT_EQ(typed(u"tsa̍t"_s), (QStringList{u"截"_s}));
+  EXPECT_EQ(typed(u"chhun"_s), (QStringList{u"春"_s}));
+  EXPECT_EQ(typed(u"tsat"_s), (QStringList{u"節"_s, u"截"_s}));  // no mark: still a prefix
+  // The field keeps what was typed.
+  EXPECT_EQ(w->TntEdit1_spell_Search->text(), u"tsat"_s);
+  // The command line reads the spellings the same way.
+  EXPECT_EQ(CliLookup({u"--spell"_s, u"tsàn"_s}), CliLookup({u"--spell"_s, u"tsan3"_s}));
+  EXPECT_EQ(CliLookup({u"--spell"_s, u"chan3"_s}), CliLookup({u"--spell"_s, u"tsan3"_s}));
+}
+
+// Answers the next file dialog with `path`, as a user typing the name would.
+void AnswerFileDialog(const QString& path, const QString& filter = {}) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, path, filter] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    timer->stop();
+    timer->deleteLater();
+    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
+    // Typed into the name field: selectFile() leaves the field alone once it has the focus.
+    auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+    EXPECT_NE(name, nullptr);
+    if (name) name->setText(path);
+    static_cast<QDialog*>(dialog)->accept();  // as the dialog's save button does
+  });
+  timer->start(20);
+}
+
+TEST_F(DesktopHabitsTest, RubyExportSavesTheDocumentForThePageOptions) {
+  w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
+  EXPECT_EQ(w->RubyExport_TntButton->text(), u"輸出注音"_s);
+  w->TntMemo3->setPlainText(u"天殘\n\n春"_s);
+  w->TntCheckBox3->setChecked(true);  // 轉白話音
+  QTemporaryDir out;
+  const QString path = out.filePath(u"poem.html"_s);
+  AnswerFileDialog(path);
+  QTest::mouseClick(w->RubyExport_TntButton, Qt::LeftButton);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly))
+      << QDir(out.path()).entryList(QDir::Files).join(u' ').toStdString();
+  const QString html = QString::fromUtf8(file.readAll());
+  EXPECT_TRUE(html.contains(
+      uR"(<div class="line"><ruby title="通 thian1; 白 thinn1">天<rt>thian1</rt></ruby><ruby title="文 tsan5">殘<rt>tsan5</rt></ruby></div>
+<div class="line"></div>
+<div class="line"><ruby title="通 tshun1">春<rt>tshun1</rt></ruby></div>)"_s))
+      << html.toStdString();
+  // The conversion's own output is untouched.
+  EXPECT_EQ(w->TntMemo4->toPlainText(), QString());
+}
+
+TEST_F(DesktopHabitsTest, RubyExportOffersAPdf) {
+  w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
+  w->TntMemo3->setPlainText(u"天殘春"_s);
+  QTemporaryDir out;
+  // The PDF filter chosen and a name without suffix: the file gets ".pdf".
+  AnswerFileDialog(out.filePath(u"poem"_s), u"PDF (*.pdf)"_s);
+  w->RubyExport_TntButtonClick();
+  QFile file(out.filePath(u"poem.pdf"_s));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly))
+      << QDir(out.path()).entryList(QDir::Files).join(u' ').toStdString();
+  EXPECT_TRUE(file.read(5) == "%PDF-");
+}
+
+}  // namespace
+}  // namespace ravlek

@@ -1,0 +1,38 @@
+#!/bin/sh
+# The Debian package made by CPack holds what the desktop needs (launcher, programs, template,
+# desktop entry, icon, metainfo, manual page, licences) and no test or benchmark program.
+# Usage: deb_test.sh BUILD_DIR DPKG_DEB
+set -eu
+build=$1
+dpkg_deb=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work" > "$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/ravlek_*.deb)
+"$dpkg_deb" -c "$deb" > "$work/contents"
+for path in ./usr/bin/ravlek ./usr/bin/ravlek-cli ./usr/libexec/ravlek/Ravlek \
+            ./usr/libexec/ravlek/Ravlek_Start ./usr/libexec/ravlek/Ravlek_Spell \
+            ./usr/share/ravlek/app/Ravlek.db ./usr/share/ravlek/app/FDConnectionDefs.ini \
+            ./usr/share/ravlek/app/TSU.ttf ./usr/share/ravlek/app/installedXML/CurrentVersion.xml \
+            ./usr/share/ravlek/app/last_release_XML/RavlekBasic.html \
+            ./usr/share/ravlek/template-version \
+            ./usr/share/applications/org.ravlek.Ravlek.desktop \
+            ./usr/share/metainfo/org.ravlek.Ravlek.metainfo.xml \
+            ./usr/share/icons/hicolor/48x48/apps/org.ravlek.Ravlek.png \
+            ./usr/share/icons/hicolor/256x256/apps/org.ravlek.Ravlek.png \
+            ./usr/share/man/man1/ravlek-cli.1.gz ./usr/share/doc/ravlek/LICENSE \
+            ./usr/share/doc/ravlek/LICENSE.dictionary; do
+  grep -q " $path\$" "$work/contents" || fail "$path is not in the package"
+done
+grep -q '^-rwxr-xr-x .* ./usr/bin/ravlek$' "$work/contents" || fail "the launcher is not executable"
+if grep -E 'test|bench|gtest|release-server|draw_pictures' "$work/contents"; then
+  fail "the package holds a program for developers"
+fi
+[ "$("$dpkg_deb" -f "$deb" Package)" = ravlek ] || fail "package name"
+depends=$("$dpkg_deb" -f "$deb" Depends)
+for needed in libqt6widgets6 libqt6webenginecore6 libqt6sql6-sqlite fonts-noto-cjk; do
+  echo "$depends" | grep -q "$needed" || fail "Depends lacks $needed: $depends"
+done
+echo "deb: ok"

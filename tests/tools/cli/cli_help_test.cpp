@@ -1,0 +1,125 @@
+// ravlek-cli's help and version, and its usage errors: help goes to standard output with exit
+// status 0, a usage error to standard error with exit status 2.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+struct Result {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+Result RunCli(const QStringList& args) {
+  QProcess process;
+  process.start(QStringLiteral(RAVLEK_CLI_PATH), args);
+  process.waitForFinished(30000);
+  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s,  u"import"_s,
+                               u"lookup"_s, u"rhymes"_s, u"romanize"_s};
+
+struct HelpCase {
+  const char* name;
+  QStringList args;
+  QString startsWith;
+  QString mentions;
+};
+
+class CliHelpTest : public ::testing::TestWithParam<HelpCase> {};
+
+TEST_P(CliHelpTest, HelpGoesToStandardOutput) {
+  const Result result = RunCli(GetParam().args);
+  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+  EXPECT_TRUE(result.err.isEmpty()) << result.err.toStdString();
+  EXPECT_TRUE(result.out.startsWith(GetParam().startsWith)) << result.out.toStdString();
+  EXPECT_TRUE(result.out.contains(GetParam().mentions)) << result.out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliHelpTest,
+    ::testing::Values(
+        HelpCase{"Help",
+                 {u"--help"_s},
+                 u"Usage: ravlek-cli [--app-dir DIR | --db FILE] COMMAND"_s,
+                 u"Exit status:"_s},
+        HelpCase{"ShortHelp", {u"-h"_s}, u"Usage: "_s, u"Commands:"_s},
+        HelpCase{"HelpCommand", {u"help"_s}, u"Usage: "_s, u"Commands:"_s},
+        HelpCase{"HelpAfterGlobalOption",
+                 {u"--db"_s, u"x.db"_s, u"--help"_s},
+                 u"Usage: "_s,
+                 u"--version"_s},
+        HelpCase{"Version", {u"--version"_s}, u"ravlek-cli "_s, u"."_s},
+        HelpCase{"CommandHelp",
+                 {u"romanize"_s, u"--help"_s},
+                 u"Usage: ravlek-cli [--app-dir DIR | --db FILE] romanize "_s,
+                 u"--tone-marks"_s},
+        HelpCase{"HelpOfCommand", {u"help"_s, u"lookup"_s}, u"Usage: "_s, u"--spell TEXT"_s},
+        HelpCase{"FanqieHelp", {u"fanqie"_s, u"-h"_s}, u"Usage: "_s, u"--synthesize"_s}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliHelp, NamesEveryCommandWithItsSummary) {
+  const Result result = RunCli({u"--help"_s});
+  for (const QString& command : kCommands) {
+    EXPECT_TRUE(result.out.contains(u"\n  "_s + command + u' ')) << command.toStdString();
+    const Result own = RunCli({command, u"--help"_s});
+    EXPECT_EQ(own.exitCode, 0) << command.toStdString();
+    // The first line of the command's own help is its line in the list.
+    const QString summary = own.out.section(u'\n', 1, 1);
+    EXPECT_FALSE(summary.isEmpty()) << command.toStdString();
+    EXPECT_TRUE(result.out.contains(summary)) << command.toStdString();
+  }
+}
+
+struct UsageCase {
+  const char* name;
+  QStringList args;
+  QString says;
+};
+
+class CliUsageErrorTest : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsageErrorTest, UsageErrorsGoToStandardErrorWithStatus2) {
+  const Result result = RunCli(GetParam().args);
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+  EXPECT_TRUE(result.err.contains(GetParam().says)) << result.err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliUsageErrorTest,
+    ::testing::Values(
+        UsageCase{"NoCommand", {}, u"no command given"_s},
+        UsageCase{"UnknownCommand", {u"bogus"_s}, u"unknown command bogus"_s},
+        UsageCase{"UnknownOption", {u"--bogus"_s}, u"unknown option --bogus"_s},
+        UsageCase{"HelpOfUnknownCommand", {u"help"_s, u"bogus"_s}, u"unknown command bogus"_s},
+        UsageCase{"UnknownCommandOption", {u"romanize"_s, u"--bogus"_s}, u"usage: ravlek-cli"_s},
+        UsageCase{"MissingValue", {u"--db"_s}, u"--db needs a value"_s}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// "--help" after a command's first argument is that argument's text, not a request for help.
+TEST(CliHelp, HelpAsASearchTextIsSearched) {
+  const Result result =
+      RunCli({u"--db"_s, u"/nonexistent/x.db"_s, u"lookup"_s, u"--char"_s, u"--help"_s});
+  EXPECT_EQ(result.exitCode, 1);  // it went on to open the dictionary
+  EXPECT_FALSE(result.out.startsWith(u"Usage:"_s));
+}
+
+// The manual page is made from the help at build time.
+TEST(CliHelp, ManualPageIsMadeFromTheHelp) {
+  QFile page(QStringLiteral(RAVLEK_CLI_MAN_PAGE));
+  ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << RAVLEK_CLI_MAN_PAGE;
+  const QString text = QString::fromUtf8(page.readAll());
+  EXPECT_TRUE(text.contains(u".TH RAVLEK-CLI \"1\""_s));
+  EXPECT_TRUE(text.contains(u"\\-\\-app\\-dir"_s));
+  for (const QString& command : kCommands) EXPECT_TRUE(text.contains(command));
+}
+
+}  // namespace
