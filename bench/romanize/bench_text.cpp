@@ -1,5 +1,6 @@
 #include "bench_text.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 
 #include "app/error.h"
@@ -8,24 +9,54 @@
 
 namespace ravlek::bench {
 
+namespace {
+
+// Opens the dictionary at d's path and lists the characters of its BaseWords.
+void OpenBenchDictionary(BenchDictionary* d) {
+  if (!d->connection.OpenSqliteFile(d->path).ok()) throw Error(QStringLiteral("cannot open"));
+  d->conversionQuery =
+      std::make_unique<TFDQuery>(d->connection, QStringLiteral("FDQuerySQLRavlekTable"),
+                                 DatasetStatement(QStringLiteral("FDQuerySQLRavlekTable")));
+  TFDQuery baseWords(d->connection, QStringLiteral("FDQueryBaseWords"),
+                     DatasetStatement(QStringLiteral("FDQueryBaseWords")));
+  baseWords.Open();
+  const int hanWord = baseWords.FieldIndex(QStringLiteral("HanWord"));
+  for (int i = 0; i < baseWords.RecordCount(); ++i)
+    d->characters.append(baseWords.Text(i, hanWord));
+}
+
+}  // namespace
+
 BenchDictionary& SyntheticDictionary() {
   static BenchDictionary* dictionary = [] {
     auto* d = new BenchDictionary;
     d->path = d->dir.filePath(QStringLiteral("synthetic.db"));
     test::WriteSyntheticDictionary(d->path, 100000);
-    if (!d->connection.OpenSqliteFile(d->path).ok()) throw Error(QStringLiteral("cannot open"));
-    d->conversionQuery =
-        std::make_unique<TFDQuery>(d->connection, QStringLiteral("FDQuerySQLRavlekTable"),
-                                   DatasetStatement(QStringLiteral("FDQuerySQLRavlekTable")));
-    TFDQuery baseWords(d->connection, QStringLiteral("FDQueryBaseWords"),
-                       DatasetStatement(QStringLiteral("FDQueryBaseWords")));
-    baseWords.Open();
-    const int hanWord = baseWords.FieldIndex(QStringLiteral("HanWord"));
-    for (int i = 0; i < baseWords.RecordCount(); ++i)
-      d->characters.append(baseWords.Text(i, hanWord));
+    OpenBenchDictionary(d);
     return d;
   }();
   return *dictionary;
+}
+
+BenchDictionary& ShippedDictionary() {
+  static BenchDictionary* dictionary = [] {
+    auto* d = new BenchDictionary;
+    // A copy, so that nothing the benchmark does can touch the built application folder.
+    d->path = d->dir.filePath(QStringLiteral("Ravlek.db"));
+    if (!QFile::copy(QStringLiteral(RAVLEK_OPEN_DICTIONARY_DB), d->path)) {
+      throw Error(QStringLiteral("cannot copy %1").arg(QStringLiteral(RAVLEK_OPEN_DICTIONARY_DB)));
+    }
+    OpenBenchDictionary(d);
+    return d;
+  }();
+  return *dictionary;
+}
+
+int RowCount(BenchDictionary& dictionary) {
+  TFDQuery all(dictionary.connection, QStringLiteral("RowCount"),
+               QStringLiteral("SELECT count(*) AS n FROM RavlekTable"));
+  all.Open();
+  return all.Text(0, 0).toInt();
 }
 
 QStringList BenchLines(const QStringList& characters, int total, int perLine) {

@@ -1,5 +1,6 @@
 #pragma once
-// The benchmarks' dictionary (the 100,000-row synthetic one, made once per process) and texts
+// The benchmarks' dictionaries (the 100,000-row synthetic one, made once per process, and the
+// shipped open dictionary) and texts
 // drawn from its characters.
 
 #include <QStringList>
@@ -21,6 +22,13 @@ struct BenchDictionary {
 
 // Made on first use: the synthetic dictionary in a temporary folder, opened.
 BenchDictionary& SyntheticDictionary();
+
+// Made on first use: a copy of the built open dictionary (the application folder's Ravlek.db),
+// opened.
+BenchDictionary& ShippedDictionary();
+
+// The number of rows of the dictionary's RavlekTable.
+int RowCount(BenchDictionary& dictionary);
 
 // `characters` characters in lines of `perLine`: dictionary characters with some punctuation and
 // blanks, the same text on every call.

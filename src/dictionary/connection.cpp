@@ -115,7 +115,12 @@ TFDConnection::OpenResult TFDConnection::OpenSqliteFile(const QString& path) {
     result.message = QStringLiteral("%1: %2").arg(path, result.message);
     probe = QSqlQuery();
     Close();
+    return result;
   }
+  // Every conversion scans the dictionary table once per reading class; with SQLite's default
+  // cache of 2 MB a large dictionary's pages are read from the file again on every scan. The
+  // cache fills only as pages are read, and SQLite still sees other writers' changes.
+  probe.exec(QStringLiteral("PRAGMA cache_size = -65536"));
   return result;
 }
 

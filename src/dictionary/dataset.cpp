@@ -7,6 +7,7 @@
 #include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <charconv>
 #include <vector>
 #ifdef RAVLEK_DIRECT_SQLITE
 #include <sqlite3.h>
@@ -282,8 +283,18 @@ bool TFDQuery::Impl::ReadSqliteRows(sqlite3* sqlite, const QString& sql, int key
   int step = SQLITE_ROW;
   while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
     for (int i = 0; i < total; ++i) {
-      if (sqlite3_column_type(statement, i) == SQLITE_NULL) {
+      const int type = sqlite3_column_type(statement, i);
+      if (type == SQLITE_NULL) {
         targets[static_cast<size_t>(i)]->AppendNull();
+        continue;
+      }
+      if (type == SQLITE_INTEGER) {
+        // Written here as SQLite would write it, without SQLite turning the value into text in
+        // place for every row (the hidden rowid of every row is such a value).
+        char digits[24];
+        const char* end =
+            std::to_chars(digits, digits + sizeof digits, sqlite3_column_int64(statement, i)).ptr;
+        targets[static_cast<size_t>(i)]->AppendUtf8(digits, end - digits, decoder);
         continue;
       }
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));

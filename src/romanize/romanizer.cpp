@@ -1,12 +1,21 @@
 #include "romanize/romanizer.h"
 
+#include <array>
+
 #include "app/characters.h"
 #include "romanize/class_readings.h"
 
 namespace ravlek {
 
 Romanizer::Romanizer(ClassReadingSource& source, const ConversionOptions& options)
-    : source_(source), options_(options), classes_(ConsultedClasses(options)) {}
+    : source_(source), options_(options), classes_(ConsultedClasses(options)) {
+  // The pieces around each group are decoded once per run, not once per character.
+  for (const ReadingClass* readingClass : classes_) {
+    openings_.append(QString::fromUtf8(options_.classMarks ? readingClass->openingWithMark
+                                                           : readingClass->openingWithoutMark));
+    closings_.append(QString::fromUtf8(readingClass->closing));
+  }
+}
 
 void Romanizer::LoadClasses() {
   readings_.assign(classes_.size(), {});
@@ -31,17 +40,27 @@ void Romanizer::LoadClasses() {
 }
 
 QString Romanizer::BuildPiece(QStringView character, char32_t code) const {
-  QString piece;
+  // The groups are found first, so that the piece is allocated once at its full length.
+  std::array<const QString*, 5> groups{};
+  qsizetype length = options_.separator ? CharacterSeparator().size() : 0;
   bool found = false;
   for (size_t i = 0; i < classes_.size(); ++i) {
     const auto it = readings_[i].constFind(code);
     if (it == readings_[i].constEnd()) continue;
     found = true;
-    const ReadingClass& readingClass = *classes_[i];
-    piece += QString::fromUtf8(options_.classMarks ? readingClass.openingWithMark
-                                                   : readingClass.openingWithoutMark);
-    piece += *it;
-    piece += QString::fromUtf8(readingClass.closing);
+    groups[i] = &*it;
+    const auto index = static_cast<qsizetype>(i);
+    length += openings_[index].size() + it->size() + closings_[index].size();
+  }
+  if (!found) length += character.size();
+  QString piece;
+  piece.reserve(length);
+  for (size_t i = 0; i < classes_.size(); ++i) {
+    if (!groups[i]) continue;
+    const auto index = static_cast<qsizetype>(i);
+    piece += openings_[index];
+    piece += *groups[i];
+    piece += closings_[index];
   }
   if (!found) piece += character;
   if (options_.separator) piece += CharacterSeparator();
@@ -56,6 +75,8 @@ const QString& Romanizer::PieceOf(QStringView character, char32_t code) {
 
 QString Romanizer::RomanizeLine(QStringView line, const ProgressFn& progress) {
   QString romanised;
+  // A character's piece is rarely shorter than the separator and the character itself.
+  romanised.reserve(line.size() * 8);
   qsizetype done = 0;
   for (qsizetype pos = 0; pos < line.size();) {
     const qsizetype length = CharacterLength(line, pos);

@@ -36,6 +36,8 @@ class Romanizer {
   ClassReadingSource& source_;
   ConversionOptions options_;
   std::vector<const ReadingClass*> classes_;
+  QStringList openings_;  // per consulted class, with or without the class mark
+  QStringList closings_;
   bool loaded_ = false;
   // Per consulted class: character → its readings in row order, joined by the separator.
   std::vector<QHash<char32_t, QString>> readings_;
