@@ -52,7 +52,7 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
 fi
 for file in Ravlek.db FDConnectionDefs.ini last_release_XML/RavlekBasic.html \
             last_release_XML/MediaLink.html last_release_XML/ToolAndResource.html \
-            last_release_XML/About.html; do
+            last_release_XML/About.html last_release_XML/LastVersion.xml; do
   keep "$template" "$file"
 done
 
