@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QHash>
 
-#include "build_paths.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/fanqie.h"
@@ -17,14 +16,7 @@ namespace {
 using namespace ravlek;
 using namespace Qt::StringLiterals;
 
-const QString kDictionary = QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek.db");
-
-#define SKIP_WITHOUT_CORPUS()                                                        \
-  if (!test::HaveSharedData())                                                       \
-    GTEST_SKIP() << "the shared data folder " << test::SharedDataDir().toStdString() \
-                 << " is absent: whole-corpus runs skipped";                         \
-  if (!QFile::exists(kDictionary))                                                   \
-  GTEST_SKIP() << kDictionary.toStdString() << " has not been built"
+const QString kDictionary = test::BuiltOpenDictionary();
 
 // The notations that the extraction must find, counted without it: every 切 or 反 with at least
 // two characters before it, at most the extraction's limit.

@@ -53,6 +53,19 @@ bool HaveSharedData() {
   return QDir(SharedDataDir()).exists(QStringLiteral("chinese-poetry"));
 }
 
+QString BuiltOpenDictionary() {
+  return QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek.db");
+}
+
+QString WholeCorpusSkipReason() {
+  if (!HaveSharedData())
+    return QStringLiteral("the shared data folder %1 is absent: whole-corpus runs skipped")
+        .arg(SharedDataDir());
+  if (!QFile::exists(BuiltOpenDictionary()))
+    return QStringLiteral("%1 has not been built").arg(BuiltOpenDictionary());
+  return {};
+}
+
 QStringList TangShiSanBaiShouLines() {
   return GroupedPieces(QStringLiteral("chinese-poetry/tangshisanbaishou.json"));
 }

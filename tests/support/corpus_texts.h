@@ -11,6 +11,16 @@ namespace ravlek::test {
 QString SharedDataDir();
 bool HaveSharedData();
 
+// The open dictionary as the build lays it out, and why a whole-corpus run cannot go on (the
+// shared data folder absent or that dictionary not built), or nothing when it can.
+QString BuiltOpenDictionary();
+QString WholeCorpusSkipReason();
+
+// Skips the calling test, saying why, when a whole-corpus run cannot go on.
+#define SKIP_WITHOUT_CORPUS()                                                    \
+  if (const QString why = ravlek::test::WholeCorpusSkipReason(); !why.isEmpty()) \
+  GTEST_SKIP() << why.toStdString()
+
 // One line per title and per line of verse or prose paragraph, in the order of the source:
 // every poem of 唐詩三百首, every piece of 古文觀止, every one of the 57,607 poems of the Tang
 // corpus. A line break inside a title becomes a blank.

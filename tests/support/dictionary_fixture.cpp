@@ -100,4 +100,13 @@ FixtureAppFolder::FixtureAppFolder(const FixtureDictionary& dictionary) {
   WriteConnectionDefs(Path(), QStringLiteral("Ravlek.db"));
 }
 
+FixtureRow SynthesisRow(const QString& word, const QString& ptype, const QString& spell,
+                        const QString& initialType, const QString& rhyme) {
+  return {{QStringLiteral("HanWord"), word},
+          {QStringLiteral("Ptype"), ptype},
+          {QStringLiteral("HanSpell"), spell},
+          {QStringLiteral("Initial_C_type"), initialType},
+          {QStringLiteral("PoemRhyme"), rhyme}};
+}
+
 }  // namespace ravlek::test

@@ -20,6 +20,11 @@ using FixtureRow = std::map<QString, std::optional<QString>>;
 // One row of BaseWords or BaseWordsPlus: HanWord and HanSpell, each possibly null.
 using BaseWordRow = std::pair<std::optional<QString>, std::optional<QString>>;
 
+// A reading with the fields the fanqie synthesis consults: character, class, spelling, class of the
+// initial and Pingshui rhyme (an empty text is stored as empty, not null).
+FixtureRow SynthesisRow(const QString& word, const QString& ptype, const QString& spell,
+                        const QString& initialType, const QString& rhyme);
+
 struct FixtureDictionary {
   std::vector<FixtureRow> ravlekRows;
   std::vector<BaseWordRow> baseWords;

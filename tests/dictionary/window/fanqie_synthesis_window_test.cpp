@@ -18,14 +18,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-test::FixtureRow Row(const QString& word, const QString& ptype, const QString& spell,
-                     const QString& initialType, const QString& rhyme) {
-  return {{u"HanWord"_s, word},
-          {u"Ptype"_s, ptype},
-          {u"HanSpell"_s, spell},
-          {u"Initial_C_type"_s, initialType},
-          {u"PoemRhyme"_s, rhyme}};
-}
+constexpr auto Row = test::SynthesisRow;
 
 // The characters of the sample passage's three notations.
 test::FixtureDictionary SampleDictionary() {

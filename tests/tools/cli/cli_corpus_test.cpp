@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "build_paths.h"
 #include "romanize/reading_classes.h"
 #include "tests/support/corpus_texts.h"
 
@@ -16,14 +15,7 @@ namespace {
 using namespace ravlek;
 using namespace Qt::StringLiterals;
 
-const QString kDictionary = QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek.db");
-
-#define SKIP_WITHOUT_CORPUS()                                                        \
-  if (!test::HaveSharedData())                                                       \
-    GTEST_SKIP() << "the shared data folder " << test::SharedDataDir().toStdString() \
-                 << " is absent: whole-corpus runs skipped";                         \
-  if (!QFile::exists(kDictionary))                                                   \
-  GTEST_SKIP() << kDictionary.toStdString() << " has not been built"
+const QString kDictionary = test::BuiltOpenDictionary();
 
 struct Coverage {
   qsizetype han = 0;
