@@ -1,6 +1,7 @@
 // What the release steps add to the start-up when the release server refuses the connection,
-// against the same start-up with a release server that answers; and how long a server that drips
-// one byte every 25 s can hold the start-up (the 30 s low-speed limit must end it).
+// against the same start-up with a release server that answers with signed manifests; and how long
+// a server that drips one byte every 25 s can hold the start-up (the 30 s low-speed limit must end
+// it).
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -20,6 +21,7 @@
 #include "app/window/ostrel.h"
 #include "release/version_check.h"
 #include "tests/support/app_folder_fixture.h"
+#include "tests/support/test_release_key.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/window_test_environment.h"
 
@@ -76,6 +78,17 @@ void BM_StartUpReleaseServerAnswers(benchmark::State& state) {
                 folder + QStringLiteral("/LastVersion.xml"));
     QFile::copy(app.FilePath(QStringLiteral("installedXML/information.xml")),
                 folder + QStringLiteral("/information.xml"));
+  }
+  // Signed with the key the release steps check, so that the manifests are read, not refused.
+  ravlek::test::UseTestReleaseKey();
+  for (const QString& name :
+       {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
+    QFile signature(folder + u'/' + name + QStringLiteral(".sig"));
+    if (!signature.open(QIODevice::WriteOnly) ||
+        signature.write(ravlek::test::TestSignature(ReadAll(folder + u'/' + name))) <= 0) {
+      state.SkipWithError("cannot sign the release files");
+      return;
+    }
   }
   httplib::Server server;
   server.set_mount_point("/", root.path().toStdString());

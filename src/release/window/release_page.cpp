@@ -113,8 +113,9 @@ void TOstrel::StartupShowInstalledVersions() {
       ravlek::ReadReleases(AppFolderFile(QStringLiteral("installedXML/CurrentVersion.xml")));
   state.installed = ravlek::InstalledVersionsOf(releases);
   if (!releases.empty()) {
-    system_ver->setText(state.installed.system);
-    database_ver->setText(state.installed.database);
+    // A version may be longer than the designed label: the label grows to show it whole.
+    ravlek::SetLabelText(system_ver, state.installed.system);
+    ravlek::SetLabelText(database_ver, state.installed.database);
   }
 }
 

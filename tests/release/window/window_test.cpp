@@ -246,6 +246,24 @@ TEST_F(ReleaseWindowTest, NoUpdateShowsTheReleaseNotes) {
                                  "/RavlekSystem_Release/last_release_XML/information.xml.sig"}));
 }
 
+// An installed version as long as a manifest may give it is shown whole, not cut at the label's
+// designed width.
+TEST_F(ReleaseWindowTest, LongInstalledVersionsAreShownWhole) {
+  const QString system = QStringLiteral("1.0.0-demo-update") + QString(47, u'8');
+  const QString database = QStringLiteral("1.0.0-demo-update");
+  app_->WriteFile(
+      QStringLiteral("installedXML/CurrentVersion.xml"),
+      LastVersion(system, database, QStringLiteral("無更新"), QStringLiteral("無更新")));
+  PublishRelease(system, database);
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  for (QLabel* label : {w.system_ver, w.database_ver}) {
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+        << label->objectName().toStdString() << " " << label->text().toStdString();
+  }
+  EXPECT_EQ(w.system_ver->text(), system);
+}
+
 struct AnnounceCase {
   const char* label;
   bool systemChanged;
