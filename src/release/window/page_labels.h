@@ -11,4 +11,12 @@ inline void SetLabelText(QLabel* label, const QString& text) {
   label->adjustSize();
 }
 
+// Sets a designed label's text, widening the label when the text is longer than its designed width
+// (and never making it smaller than designed).
+inline void SetLabelTextWidened(QLabel* label, const QString& text) {
+  label->setText(text);
+  const int needed = label->sizeHint().width();
+  if (needed > label->width()) label->resize(needed, label->height());
+}
+
 }  // namespace ravlek

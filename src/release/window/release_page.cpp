@@ -114,8 +114,8 @@ void TOstrel::StartupShowInstalledVersions() {
   state.installed = ravlek::InstalledVersionsOf(releases);
   if (!releases.empty()) {
     // A version may be longer than the designed label: the label grows to show it whole.
-    ravlek::SetLabelText(system_ver, state.installed.system);
-    ravlek::SetLabelText(database_ver, state.installed.database);
+    ravlek::SetLabelTextWidened(system_ver, state.installed.system);
+    ravlek::SetLabelTextWidened(database_ver, state.installed.database);
   }
 }
 
