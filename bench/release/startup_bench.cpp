@@ -11,9 +11,7 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -21,8 +19,8 @@
 #include "app/window/ostrel.h"
 #include "release/version_check.h"
 #include "tests/support/app_folder_fixture.h"
-#include "tests/support/test_release_key.h"
 #include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/own_release_server.h"
 #include "tests/support/window/window_test_environment.h"
 
 namespace {
@@ -68,36 +66,10 @@ void BM_StartUpReleaseServerRefuses(benchmark::State& state) {
 }
 BENCHMARK(BM_StartUpReleaseServerRefuses)->Iterations(10)->Unit(benchmark::kMillisecond);
 
+// The test programs' own release server: the installed manifests, signed with the key that the
+// release steps check.
 void BM_StartUpReleaseServerAnswers(benchmark::State& state) {
-  QTemporaryDir root;
-  const QString folder = root.filePath(QStringLiteral("RavlekSystem_Release/last_release_XML"));
-  QDir().mkpath(folder);
-  {
-    ravlek::test::AppFolderFixture app;
-    QFile::copy(app.FilePath(QStringLiteral("installedXML/CurrentVersion.xml")),
-                folder + QStringLiteral("/LastVersion.xml"));
-    QFile::copy(app.FilePath(QStringLiteral("installedXML/information.xml")),
-                folder + QStringLiteral("/information.xml"));
-  }
-  // Signed with the key the release steps check, so that the manifests are read, not refused.
-  ravlek::test::UseTestReleaseKey();
-  for (const QString& name :
-       {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
-    QFile signature(folder + u'/' + name + QStringLiteral(".sig"));
-    if (!signature.open(QIODevice::WriteOnly) ||
-        signature.write(ravlek::test::TestSignature(ReadAll(folder + u'/' + name))) <= 0) {
-      state.SkipWithError("cannot sign the release files");
-      return;
-    }
-  }
-  httplib::Server server;
-  server.set_mount_point("/", root.path().toStdString());
-  const int port = server.bind_to_any_port("127.0.0.1");
-  std::thread thread([&server] { server.listen_after_bind(); });
-  while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  StartOnce(state, QStringLiteral("http://127.0.0.1:%1").arg(port));
-  server.stop();
-  thread.join();
+  StartOnce(state, ravlek::test::EnsureOwnReleaseServer());
 }
 BENCHMARK(BM_StartUpReleaseServerAnswers)->Iterations(10)->Unit(benchmark::kMillisecond);
 

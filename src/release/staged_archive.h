@@ -1,7 +1,7 @@
 #pragma once
 // What the program and the starter agree on about staged upgrade archives: the ready mark that
-// the program leaves beside an archive it has verified, and the note that the starter leaves
-// when it refused what was staged.
+// the program leaves beside an archive it has verified, the note that the starter leaves when it
+// refused what was staged, and the starter's own name.
 
 #include <QByteArray>
 #include <QString>
@@ -19,5 +19,13 @@ bool ReadyMarkMatches(const QString& archive, const QByteArray& bytes);
 // it leaves there for the program, one line per refused archive.
 inline const QString kRefusedUpdateFolder = QStringLiteral("upgrade_zip/refused");
 inline const QString kRefusedUpdateNote = QStringLiteral("upgrade_zip/refused/refused.txt");
+
+// The starter's file name. The starter cannot replace itself while it runs: it leaves a new copy in
+// upgrade_zip/ for the program to install.
+#ifdef Q_OS_WIN
+inline const QString kStarterFileName = QStringLiteral("Ravlek_Start.exe");
+#else
+inline const QString kStarterFileName = QStringLiteral("Ravlek_Start");
+#endif
 
 }  // namespace ravlek

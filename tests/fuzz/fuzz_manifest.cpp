@@ -1,7 +1,5 @@
 // The release manifests: any file content either loads or raises Error, never worse.
 
-#include <QTemporaryDir>
-
 #include "app/error.h"
 #include "fuzz_support.h"
 #include "release/manifest.h"
@@ -9,12 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool started = (ravlek::fuzz::StartQt(), true);
   (void)started;
-  static QTemporaryDir folder;
-  const QString file = folder.filePath(QStringLiteral("LastVersion.xml"));
-  if (!ravlek::fuzz::WriteFileBytes(
-          file, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)))) {
-    ravlek::fuzz::Fail("the manifest file cannot be written");
-  }
+  const QString file = ravlek::fuzz::InputFile(QStringLiteral("LastVersion.xml"), data, size);
   try {
     ravlek::ReadReleases(file);
   } catch (const ravlek::Error&) {

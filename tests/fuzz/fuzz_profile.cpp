@@ -1,20 +1,13 @@
 // The INI profile reader and writer on any file content: reading never fails, and a key written
 // is read back as written while a key of another section keeps its value.
 
-#include <QTemporaryDir>
-
 #include "app/profile.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool started = (ravlek::fuzz::StartQt(), true);
   (void)started;
-  static QTemporaryDir folder;
-  const QString file = folder.filePath(QStringLiteral("FDConnectionDefs.ini"));
-  if (!ravlek::fuzz::WriteFileBytes(
-          file, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)))) {
-    ravlek::fuzz::Fail("the profile file cannot be written");
-  }
+  const QString file = ravlek::fuzz::InputFile(QStringLiteral("FDConnectionDefs.ini"), data, size);
 
   const QString section = QStringLiteral("Connect_RavlekDB");
   const QString before = ravlek::ReadProfileString(file, section, QStringLiteral("Database"));

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTemporaryDir>
 
 namespace ravlek::fuzz {
 
@@ -13,10 +14,16 @@ void StartQt() {
   (void)app;
 }
 
-bool WriteFileBytes(const QString& path, const QByteArray& bytes) {
+QString InputFile(const QString& name, const uint8_t* data, size_t size) {
+  static QTemporaryDir folder;
+  const QString path = folder.filePath(name);
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  return file.write(bytes) == bytes.size();
+  const auto length = static_cast<qint64>(size);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      file.write(reinterpret_cast<const char*>(data), length) != length) {
+    Fail("the input file cannot be written");
+  }
+  return path;
 }
 
 }  // namespace ravlek::fuzz

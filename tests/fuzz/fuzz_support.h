@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -22,7 +23,8 @@ inline void Check(bool condition, const char* what) {
   if (!condition) Fail(what);
 }
 
-// Writes bytes to a file; false when it cannot be written.
-bool WriteFileBytes(const QString& path, const QByteArray& bytes);
+// Writes the input to a file `name` in a folder kept for the whole run and returns its path;
+// ends the run when the file cannot be written.
+QString InputFile(const QString& name, const uint8_t* data, size_t size);
 
 }  // namespace ravlek::fuzz

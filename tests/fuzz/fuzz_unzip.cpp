@@ -14,12 +14,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool started = (ravlek::fuzz::StartQt(), true);
   (void)started;
-  static QTemporaryDir archives;
-  const QString archive = archives.filePath(QStringLiteral("package.zip"));
-  if (!ravlek::fuzz::WriteFileBytes(
-          archive, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)))) {
-    ravlek::fuzz::Fail("the archive cannot be written");
-  }
+  const QString archive = ravlek::fuzz::InputFile(QStringLiteral("package.zip"), data, size);
 
   QTemporaryDir parent;
   const QString destination = parent.filePath(QStringLiteral("a/b/c/out"));

@@ -15,11 +15,6 @@
 namespace ravlek {
 namespace {
 
-#ifdef Q_OS_WIN
-const QString kStarterName = QStringLiteral("Ravlek_Start.exe");
-#else
-const QString kStarterName = QStringLiteral("Ravlek_Start");
-#endif
 // Inside the application folder, so that every move into place is a rename on one file system.
 const QString kUnpackFolder = QStringLiteral("upgrade_unpack");
 const QString kBackupFolder = QStringLiteral("upgrade_unpack.old");
@@ -48,7 +43,7 @@ void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString
     const QString source = files.next();
     const QString relative = from.relativeFilePath(source);
     // The running starter is never written over: the program installs the new one.
-    const QString target = relative == kStarterName
+    const QString target = relative == kStarterFileName
                                ? QDir(appDir).filePath(QStringLiteral("upgrade_zip/") + relative)
                                : QDir(appDir).filePath(relative);
     Moved step{target, QString()};

@@ -27,12 +27,6 @@ using ravlek::AppFolderFile;
 
 namespace {
 
-#ifdef Q_OS_WIN
-const QString kStarterName = QStringLiteral("Ravlek_Start.exe");
-#else
-const QString kStarterName = QStringLiteral("Ravlek_Start");
-#endif
-
 void EnableButtons(TOstrel& window, bool enabled) {
   window.DL_TntButton->setEnabled(enabled);
   window.DL_NEXTTIME_TntButton->setEnabled(enabled);
@@ -184,10 +178,10 @@ void TOstrel::ReportRefusedUpdate() {
 }
 
 void TOstrel::InstallStagedStarter(bool notify) {
-  const QString staged = AppFolderFile(QStringLiteral("upgrade_zip/") + kStarterName);
+  const QString staged = AppFolderFile(QStringLiteral("upgrade_zip/") + ravlek::kStarterFileName);
   if (!QFileInfo::exists(staged)) return;
   // A failed copy keeps the staged starter for the next try.
-  if (ravlek::CopyFileReplacing(staged, AppFolderFile(kStarterName)))
+  if (ravlek::CopyFileReplacing(staged, AppFolderFile(ravlek::kStarterFileName)))
     ravlek::DeleteFileQuietly(staged);
   if (notify) {
     const QString crlf = QStringLiteral("\r\n");

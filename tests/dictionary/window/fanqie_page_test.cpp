@@ -5,11 +5,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTest>
 #include <QTextBlock>
 
 #include "app/window/ostrel.h"
 #include "tests/support/dictionary_fixture.h"
+#include "tests/support/window/press_button.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek {
@@ -46,13 +46,7 @@ class FanqiePageTest : public ::testing::Test {
     w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
     QApplication::processEvents();
   }
-  // Presses a button with the mouse, as the user does.
-  void Press(QPushButton* button) {
-    ASSERT_TRUE(button->isVisible());
-    ASSERT_TRUE(button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
-    QApplication::processEvents();
-  }
+  void Press(QPushButton* button) { test::PressOnItsPage(*w, button); }
   std::unique_ptr<test::WindowInAppFolder> started_;
   TOstrel* w = nullptr;
 };

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTabWidget>
-#include <QTest>
 #include <QTextBlock>
 
 #include "app/error.h"
@@ -17,6 +16,7 @@
 #include "dictionary/connection.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/press_button.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek {
@@ -71,17 +71,7 @@ class ConversionPageTest : public ::testing::Test {
     w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
     QApplication::processEvents();
   }
-  // Presses a button with the mouse, on its page, as the user does.
-  void Press(QPushButton* button) {
-    for (QWidget* p = button; p; p = p->parentWidget()) {
-      if (w->TntTabControl1->indexOf(p) >= 0) w->TntTabControl1->setCurrentWidget(p);
-    }
-    QApplication::processEvents();
-    ASSERT_TRUE(button->isVisible());
-    ASSERT_TRUE(button->isEnabled());
-    QTest::mouseClick(button, Qt::LeftButton);
-    QApplication::processEvents();
-  }
+  void Press(QPushButton* button) { test::PressOnItsPage(*w, button); }
   std::unique_ptr<test::WindowInAppFolder> started_;
   TOstrel* w = nullptr;
 };

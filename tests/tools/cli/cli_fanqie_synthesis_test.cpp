@@ -1,9 +1,8 @@
 // ravlek-cli fanqie --synthesize, run as a program: the exact bytes.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-
 #include "tests/support/dictionary_fixture.h"
+#include "tests/tools/cli/run_cli.h"
 
 namespace ravlek {
 namespace {
@@ -25,29 +24,20 @@ test::FixtureDictionary Dictionary() {
   return dictionary;
 }
 
-struct Result {
-  int status;
-  QByteArray out;
-  QByteArray err;
-};
+using Result = test::CliRun;
 
 class FanqieSynthesisCliTest : public ::testing::Test {
  protected:
   Result Run(const QStringList& args, const QByteArray& input) {
-    QProcess process;
-    process.start(QStringLiteral(RAVLEK_CLI_PATH),
-                  QStringList{u"--app-dir"_s, folder_.Path(), u"fanqie"_s} + args);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return test::RunCliProgram(QStringList{u"--app-dir"_s, folder_.Path(), u"fanqie"_s} + args,
+                               input);
   }
   test::FixtureAppFolder folder_{Dictionary()};
 };
 
 TEST_F(FanqieSynthesisCliTest, ExtractionThenAnEmptyLineThenOneLinePerNotation) {
   const Result result = Run({u"--synthesize"_s}, u"則旰切\n又則縣反，某全反"_s.toUtf8());
-  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_EQ(result.out,
             u"則(tsik4)旰(kan3)\r\n"
             u"則(tsik4)縣(hian7)\r\n"
@@ -62,13 +52,13 @@ TEST_F(FanqieSynthesisCliTest, ExtractionThenAnEmptyLineThenOneLinePerNotation) 
 
 TEST_F(FanqieSynthesisCliTest, NoNotationLeavesOnlyTheEmptyLine) {
   const Result result = Run({u"--synthesize"_s}, u"讚，纂也。"_s.toUtf8());
-  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_EQ(result.out, QByteArray("\r\n"));
 }
 
 TEST_F(FanqieSynthesisCliTest, TwoFilesAreAUsageError) {
   const Result result = Run({u"--synthesize"_s, u"a.txt"_s, u"b.txt"_s}, QByteArray());
-  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.exitCode, 2);
   EXPECT_TRUE(result.out.isEmpty());
 }
 

@@ -3,25 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
+
+#include "tests/tools/cli/run_cli.h"
 
 namespace {
 
 using namespace Qt::StringLiterals;
 
-struct Result {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-Result RunCli(const QStringList& args) {
-  QProcess process;
-  process.start(QStringLiteral(RAVLEK_CLI_PATH), args);
-  process.waitForFinished(30000);
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
-}
+using Result = ravlek::test::CliTextRun;
+using ravlek::test::RunCli;
 
 const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s,  u"import"_s,
                                u"lookup"_s, u"rhymes"_s, u"romanize"_s};

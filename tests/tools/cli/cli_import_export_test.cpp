@@ -3,30 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "build_paths.h"
 #include "tests/support/dictionary_fixture.h"
+#include "tests/tools/cli/run_cli.h"
 
 namespace {
 
 using namespace ravlek;
 using namespace Qt::StringLiterals;
 
-struct CliRun {
-  int exitCode = -1;
-  QByteArray out;
-  QString err;
-};
-
-CliRun Cli(const QStringList& args) {
-  QProcess process;
-  process.start(QStringLiteral(RAVLEK_CLI_PATH), args);
-  process.waitForFinished(60000);
-  return {process.exitCode(), process.readAllStandardOutput(),
-          QString::fromUtf8(process.readAllStandardError())};
-}
+using test::CliRun;
+const auto Cli = [](const QStringList& args) { return test::RunCliProgram(args); };
 
 QByteArray FileBytes(const QString& path) {
   QFile file(path);

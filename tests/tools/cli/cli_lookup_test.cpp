@@ -5,24 +5,14 @@
 #include <QProcess>
 
 #include "tests/support/dictionary_fixture.h"
+#include "tests/tools/cli/run_cli.h"
 
 namespace {
 
 using namespace ravlek;
 
-struct Result {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-Result RunCli(const QStringList& args) {
-  QProcess process;
-  process.start(QStringLiteral(RAVLEK_CLI_PATH), args);
-  process.waitForFinished(30000);
-  return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-          QString::fromUtf8(process.readAllStandardError())};
-}
+using Result = test::CliTextRun;
+using test::RunCli;
 
 test::FixtureRow Row(const char* word, const char* type, const char* spell) {
   return {{"HanWord", QString::fromUtf8(word)},

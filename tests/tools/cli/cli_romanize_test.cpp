@@ -7,17 +7,14 @@
 #include <QTemporaryDir>
 
 #include "tests/support/dictionary_fixture.h"
+#include "tests/tools/cli/run_cli.h"
 
 namespace ravlek {
 namespace {
 
 using namespace Qt::StringLiterals;
 
-struct CliResult {
-  int status;
-  QByteArray out;
-  QByteArray err;
-};
+using CliResult = test::CliRun;
 
 class CliTextTest : public ::testing::Test {
  protected:
@@ -39,13 +36,7 @@ class CliTextTest : public ::testing::Test {
   // outputFile: where standard output goes instead of a pipe (empty: read back).
   CliResult Run(const QStringList& args, const QByteArray& input,
                 const QString& outputFile = QString()) {
-    QProcess process;
-    if (!outputFile.isEmpty()) process.setStandardOutputFile(outputFile);
-    process.start(QStringLiteral(RAVLEK_CLI_PATH), QStringList{u"--db"_s, dbPath_} + args);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(30000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return test::RunCliProgram(QStringList{u"--db"_s, dbPath_} + args, input, outputFile);
   }
 
   QTemporaryDir dir_;
@@ -54,7 +45,7 @@ class CliTextTest : public ::testing::Test {
 
 TEST_F(CliTextTest, RomanizeWritesEachLineThenItsRomanisedLine) {
   const CliResult result = Run({u"romanize"_s}, u"天 x\r\n\r\n星𠀤\n"_s.toUtf8());
-  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_EQ(QString::fromUtf8(result.out),
             u"天 x\n通 thian1  。 x 。 \n\n\n星𠀤\n(文 sing1)  。 𠀤 。 \n"_s);
 }
@@ -63,7 +54,7 @@ TEST_F(CliTextTest, RomanizeOptions) {
   const CliResult result = Run({u"romanize"_s, u"--ancient"_s, u"--colloquial"_s,
                                 u"--no-class-marks"_s, u"--no-separator"_s},
                                u"星𠀤\r天"_s.toUtf8());
-  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_EQ(QString::fromUtf8(result.out),
             u"星𠀤\n( sing1) < tshenn1> [ ping7] \n天\n thian1 \n"_s);
 }
@@ -75,7 +66,7 @@ TEST_F(CliTextTest, RomanizeReadsANamedFile) {
   file.write(u"天"_s.toUtf8());
   file.close();
   const CliResult result = Run({u"romanize"_s, path}, QByteArray());
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.exitCode, 0);
   EXPECT_EQ(QString::fromUtf8(result.out), u"天\n通 thian1  。 \n"_s);
 }
 
@@ -99,7 +90,7 @@ TEST_F(CliTextTest, RomanizeStreamsAndStopsAtALateBadByte) {
 
 TEST_F(CliTextTest, FanqieWritesTheOutputTextWithCrLf) {
   const CliResult result = Run({u"fanqie"_s}, u"則旰切\n租全反\n則\n切"_s.toUtf8());
-  EXPECT_EQ(result.status, 0) << result.err.toStdString();
+  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
   EXPECT_EQ(QString::fromUtf8(result.out),
             u"則(tsik4)旰(kan3)\r\n租(tsoo1)全(tsuan5)\r\n\r(\r)\n(\n)切\r\n"_s);
 }
@@ -107,7 +98,7 @@ TEST_F(CliTextTest, FanqieWritesTheOutputTextWithCrLf) {
 TEST_F(CliTextTest, InvalidUtf8IsRefusedWithItsOffset) {
   for (const QString& command : {u"romanize"_s, u"fanqie"_s}) {
     const CliResult result = Run({command}, QByteArray("\xe5\xa4\xa9\xff\n"));
-    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.out.isEmpty());
     EXPECT_TRUE(result.err.contains("byte offset 3")) << result.err.toStdString();
   }
@@ -115,13 +106,13 @@ TEST_F(CliTextTest, InvalidUtf8IsRefusedWithItsOffset) {
 
 TEST_F(CliTextTest, UnknownOptionIsAUsageError) {
   const CliResult result = Run({u"romanize"_s, u"--modern"_s}, QByteArray());
-  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.exitCode, 2);
   EXPECT_TRUE(result.out.isEmpty());
 }
 
 TEST_F(CliTextTest, MissingFileIsAnError) {
   const CliResult result = Run({u"fanqie"_s, dir_.filePath(u"none.txt"_s)}, QByteArray());
-  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.exitCode, 1);
   EXPECT_TRUE(result.out.isEmpty());
 }
 
@@ -133,8 +124,8 @@ TEST_F(CliTextTest, OutputThatCannotBeWrittenIsAnError) {
                                   {u"filter"_s, u"--dataset"_s, u"FDQueryBaseWords"_s, u""_s}};
   for (const QStringList& command : commands) {
     const CliResult result = Run(command, u"星\n則旰切\n"_s.toUtf8(), u"/dev/full"_s);
-    EXPECT_EQ(result.status, 1) << command.first().toStdString();
-    EXPECT_EQ(QString::fromUtf8(result.err),
+    EXPECT_EQ(result.exitCode, 1) << command.first().toStdString();
+    EXPECT_EQ(result.err,
               u"ravlek-cli %1: cannot write the output: No space left on device\n"_s.arg(
                   command.first()));
   }
