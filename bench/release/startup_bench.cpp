@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFile>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -19,6 +18,7 @@
 #include "app/window/ostrel.h"
 #include "release/version_check.h"
 #include "tests/support/app_folder_fixture.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/own_release_server.h"
 #include "tests/support/window/window_test_environment.h"
@@ -35,11 +35,6 @@ int UnusedPort() {
   ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
   ::close(probe);
   return ntohs(address.sin_port);
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // One start-up of the window in a fresh application folder that already holds the manifests of

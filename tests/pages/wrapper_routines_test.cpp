@@ -9,16 +9,11 @@
 
 #include "app/error.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
+#include "tests/support/file_bytes.h"
 
 using namespace ravlek;
 
 namespace {
-
-QByteArray Bytes(std::initializer_list<int> values) {
-  QByteArray bytes;
-  for (int value : values) bytes.append(static_cast<char>(value));
-  return bytes;
-}
 
 void ExpectAssertion(const std::function<void()>& action) {
   try {

@@ -12,16 +12,11 @@
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/window/web_engine_html_view.h"
 #include "silent_server.h"
+#include "tests/support/file_bytes.h"
 
 using namespace ravlek;
 
 namespace {
-
-QByteArray Bytes(std::initializer_list<int> values) {
-  QByteArray bytes;
-  for (int value : values) bytes.append(static_cast<char>(value));
-  return bytes;
-}
 
 class WrapperOnEngine : public testing::Test {
  protected:

@@ -14,16 +14,12 @@
 #include "release/release_files.h"
 #include "release/staged_archive.h"
 #include "starter.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/zip_writer.h"
 
 namespace {
 
 using ravlek::testing::WriteZip;
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
   QDir().mkpath(QFileInfo(path).absolutePath());
