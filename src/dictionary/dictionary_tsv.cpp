@@ -11,6 +11,7 @@
 
 #include "app/error.h"
 #include "dictionary/dataset.h"
+#include "dictionary/rows_tsv.h"
 
 namespace ravlek {
 namespace {
@@ -185,28 +186,7 @@ QStringList DictionaryTableFields(const QString& table) {
 }
 
 QString EscapeTsvField(const TsvValue& value) {
-  if (!value) return kNull;
-  QString escaped;
-  escaped.reserve(value->size());
-  for (const QChar c : *value) {
-    switch (c.unicode()) {
-      case '\\':
-        escaped += QLatin1String("\\\\");
-        break;
-      case '\t':
-        escaped += QLatin1String("\\t");
-        break;
-      case '\r':
-        escaped += QLatin1String("\\r");
-        break;
-      case '\n':
-        escaped += QLatin1String("\\n");
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;  // a text \N comes out as \\N, apart from null
+  return value ? EscapeTsvValue(*value) : kNull;  // a text \N comes out as \\N, apart from null
 }
 
 DictionaryTsv ReadDictionaryTsv(const QByteArray& bytes, const QString& shownName) {
@@ -306,7 +286,7 @@ void WriteDatasetTsv(const TFDQuery& dataset, const std::function<void(const QBy
   for (int row = 0; row < rows; ++row) {
     for (int i = 0; i < fields.size(); ++i) {
       if (i > 0) chunk += QLatin1Char('\t');
-      chunk += dataset.IsNull(row, i) ? kNull : EscapeTsvField(dataset.Text(row, i));
+      chunk += dataset.IsNull(row, i) ? kNull : EscapeTsvValue(dataset.Text(row, i));
     }
     chunk += QLatin1Char('\n');
     if (chunk.size() >= 32 * 1024) {

@@ -5,10 +5,6 @@
 
 namespace ravlek::cli {
 
-QString EscapeTsvValue(const QString& value) {
-  return ravlek::EscapeTsvValue(value);
-}
-
 QString DatasetAsTsv(const TFDQuery& dataset, const QStringList& fields) {
   QList<int> rows;
   rows.reserve(dataset.RecordCount());

@@ -12,8 +12,6 @@ class TFDQuery;
 
 namespace ravlek::cli {
 
-QString EscapeTsvValue(const QString& value);
-
 // The header and the dataset's passing rows, with the given fields in the given order.
 QString DatasetAsTsv(const TFDQuery& dataset, const QStringList& fields);
 
