@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -25,6 +24,7 @@
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
 #include "tests/support/dictionary_fixture.h"
+#include "tests/support/run_cli.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek {
@@ -80,12 +80,10 @@ class DesktopHabitsTest : public ::testing::Test {
 
   // What ravlek-cli lookup writes for the window's dictionary.
   QString CliLookup(const QStringList& args) {
-    QProcess cli;
-    cli.start(QStringLiteral(RAVLEK_CLI_PATH),
-              QStringList{u"--db"_s, QDir::current().filePath(u"Ravlek.db"_s), u"lookup"_s} + args);
-    EXPECT_TRUE(cli.waitForFinished(30000));
-    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    return QString::fromUtf8(cli.readAllStandardOutput());
+    const test::CliTextRun run = test::RunCli(
+        QStringList{u"--db"_s, QDir::current().filePath(u"Ravlek.db"_s), u"lookup"_s} + args);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    return run.out;
   }
 
   std::unique_ptr<test::WindowInAppFolder> started_;

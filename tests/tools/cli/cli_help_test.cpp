@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "tests/tools/cli/run_cli.h"
+#include "tests/support/run_cli.h"
 
 namespace {
 

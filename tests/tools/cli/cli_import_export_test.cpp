@@ -7,7 +7,7 @@
 
 #include "build_paths.h"
 #include "tests/support/dictionary_fixture.h"
-#include "tests/tools/cli/run_cli.h"
+#include "tests/support/run_cli.h"
 
 namespace {
 

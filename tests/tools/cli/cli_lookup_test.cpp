@@ -5,7 +5,7 @@
 #include <QProcess>
 
 #include "tests/support/dictionary_fixture.h"
-#include "tests/tools/cli/run_cli.h"
+#include "tests/support/run_cli.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
-// ravlek-cli run as a program by the command tests (RAVLEK_CLI_PATH names the built program).
+// ravlek-cli run as a program by the tests; RAVLEK_CLI_PATH, which the test program defines, names
+// the built program.
 
 #include <QByteArray>
 #include <QProcess>
@@ -14,8 +15,9 @@ struct CliRun {
   QString err;
 };
 
-// Runs ravlek-cli with `args`, gives it `input` on standard input and waits up to a minute.
-// outputFile: where standard output goes instead of a pipe (empty: read back into `out`).
+// Runs ravlek-cli with `args`, gives it `input` on standard input and waits up to a minute; the
+// exit code is -1 when it did not end by itself in that time. outputFile: where standard output
+// goes instead of a pipe (empty: read back into `out`).
 inline CliRun RunCliProgram(const QStringList& args, const QByteArray& input = {},
                             const QString& outputFile = {}) {
   QProcess process;
@@ -23,8 +25,8 @@ inline CliRun RunCliProgram(const QStringList& args, const QByteArray& input = {
   process.start(QStringLiteral(RAVLEK_CLI_PATH), args);
   process.write(input);
   process.closeWriteChannel();
-  process.waitForFinished(60000);
-  return {process.exitCode(), process.readAllStandardOutput(),
+  const bool ended = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+  return {ended ? process.exitCode() : -1, process.readAllStandardOutput(),
           QString::fromUtf8(process.readAllStandardError())};
 }
 
