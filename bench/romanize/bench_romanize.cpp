@@ -6,12 +6,12 @@
 #include <QCoreApplication>
 #include <vector>
 
-#include "app/characters.h"
+#include "base/characters.h"
 #include "bench_text.h"
 #include "romanize/class_readings.h"
 #include "romanize/reading_classes.h"
 #include "romanize/romanizer.h"
-#include "romanize/statement_romanizer.h"
+#include "tests/support/statement_romanizer.h"
 
 namespace ravlek::bench {
 namespace {

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/datasets.h"
 #include "tests/support/synthetic_dictionary.h"
 

@@ -5,7 +5,7 @@
 #include <QSqlQuery>
 #include <atomic>
 
-#include "app/profile.h"
+#include "base/profile.h"
 
 namespace ravlek {
 namespace {

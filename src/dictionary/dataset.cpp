@@ -13,7 +13,7 @@
 #include <sqlite3.h>
 #endif
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/filter.h"
 #include "dictionary/held_rows.h"

@@ -9,7 +9,7 @@
 #include <QStringDecoder>
 #include <atomic>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/dataset.h"
 #include "dictionary/rows_tsv.h"
 

@@ -3,7 +3,7 @@
 #include <QStringView>
 #include <array>
 
-#include "app/characters.h"
+#include "base/characters.h"
 
 namespace ravlek {
 

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <numeric>
 
-#include "app/characters.h"
-#include "app/error.h"
+#include "base/characters.h"
+#include "base/error.h"
 #include "dictionary/held_rows.h"
 
 namespace ravlek {

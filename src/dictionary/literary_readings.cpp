@@ -1,6 +1,6 @@
 #include "dictionary/literary_readings.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
 

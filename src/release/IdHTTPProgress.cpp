@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "release/http_transfer.h"
 
 namespace ravlek {

@@ -4,7 +4,7 @@
 #include <QFile>
 #include <pugixml.hpp>
 
-#include "app/error.h"
+#include "base/error.h"
 
 namespace ravlek {
 namespace {

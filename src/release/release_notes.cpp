@@ -8,8 +8,8 @@
 #include <QStringDecoder>
 #include <vector>
 
-#include "app/byte_order_mark.h"
-#include "app/error.h"
+#include "base/byte_order_mark.h"
+#include "base/error.h"
 #include "release/release_texts.h"
 
 namespace ravlek {

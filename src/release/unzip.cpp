@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/error.h"
+#include "base/error.h"
 
 namespace ravlek {
 namespace {

@@ -1,6 +1,6 @@
 #include "romanize/class_readings.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/dataset.h"
 #include "romanize/reading_classes.h"
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/characters.h"
+#include "base/characters.h"
 #include "romanize/class_readings.h"
 
 namespace ravlek {

@@ -3,7 +3,7 @@
 #include <QHash>
 #include <vector>
 
-#include "app/characters.h"
+#include "base/characters.h"
 #include "romanize/class_readings.h"
 
 namespace ravlek {

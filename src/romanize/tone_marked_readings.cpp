@@ -1,6 +1,6 @@
 #include "romanize/tone_marked_readings.h"
 
-#include "romanize/tailo.h"
+#include "dictionary/tailo.h"
 
 namespace ravlek {
 

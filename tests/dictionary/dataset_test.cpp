@@ -4,7 +4,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"

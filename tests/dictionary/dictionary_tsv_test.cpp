@@ -11,7 +11,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "tests/support/dictionary_fixture.h"

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <QThread>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/filter.h"
 #include "dictionary/held_rows.h"
 #include "dictionary/lookup_filters.h"

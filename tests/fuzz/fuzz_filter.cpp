@@ -7,7 +7,7 @@
 #include <QString>
 #include <vector>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/filter.h"
 #include "dictionary/held_rows.h"
 #include "fuzz_support.h"

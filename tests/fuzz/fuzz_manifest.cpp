@@ -1,6 +1,6 @@
 // The release manifests: any file content either loads or raises Error, never worse.
 
-#include "app/error.h"
+#include "base/error.h"
 #include "fuzz_support.h"
 #include "release/manifest.h"
 

@@ -1,7 +1,7 @@
 // The INI profile reader and writer on any file content: reading never fails, and a key written
 // is read back as written while a key of another section keeps its value.
 
-#include "app/profile.h"
+#include "base/profile.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "fuzz_support.h"
 #include "release/unzip.h"
 

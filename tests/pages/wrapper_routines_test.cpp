@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "tests/support/file_bytes.h"
 

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
 #include "tests/support/file_bytes.h"

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "release/manifest.h"
 #include "release/release_notes.h"
 #include "release/version_check.h"

@@ -9,7 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "release/unzip.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/zip_writer.h"

@@ -10,7 +10,7 @@
 #include "dictionary/datasets.h"
 #include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
-#include "romanize/statement_romanizer.h"
+#include "tests/support/statement_romanizer.h"
 #include "tests/support/dictionary_fixture.h"
 
 namespace ravlek {

@@ -7,8 +7,8 @@
 #include <QSqlQuery>
 #include <atomic>
 
-#include "app/error.h"
-#include "app/profile.h"
+#include "base/error.h"
+#include "base/profile.h"
 
 namespace ravlek::test {
 namespace {

@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <atomic>
 
-#include "app/error.h"
-#include "app/profile.h"
+#include "base/error.h"
+#include "base/profile.h"
 
 namespace ravlek::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <atomic>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/rhymes.h"
 #include "dictionary_fixture.h"
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <map>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "dictionary/connection.h"
 
 namespace ravlek::cli {

@@ -1,7 +1,7 @@
 // ravlek-cli fanqie: the readings of the fanqie notations in the input, one line per notation;
 // with --synthesize, then an empty line and what each notation reads, with the steps.
 
-#include "app/error.h"
+#include "base/error.h"
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"

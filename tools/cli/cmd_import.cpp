@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "cli.h"
 #include "dictionary/dictionary_tsv.h"
 

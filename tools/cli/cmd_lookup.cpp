@@ -7,7 +7,7 @@
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
 #include "dictionary/lookup_filters.h"
-#include "romanize/tailo.h"
+#include "dictionary/tailo.h"
 #include "tsv.h"
 
 namespace ravlek::cli {

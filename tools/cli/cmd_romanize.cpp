@@ -3,7 +3,7 @@
 
 #include <QFile>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"

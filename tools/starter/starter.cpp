@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/app_folder.h"
-#include "app/error.h"
+#include "base/app_folder.h"
+#include "base/error.h"
 #include "release/staged_archive.h"
 #include "release/unzip.h"
 

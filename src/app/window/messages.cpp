@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "app/error.h"
+#include "base/error.h"
 
 namespace ravlek {
 namespace {

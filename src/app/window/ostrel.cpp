@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QTabWidget>
 
-#include "app/app_folder.h"
-#include "app/error.h"
+#include "base/app_folder.h"
+#include "base/error.h"
 #include "app/window/messages.h"
 #include "app/window/window_layout.h"
 #include "dictionary/connection.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The main window. It composes the nine pages; each subsystem defines the handlers it owns in its
-// own folder (src/dictionary/lookup_page.cpp defines TntEdit2Change, and so on).
+// own folder (src/dictionary/window/lookup_page.cpp defines TntEdit2Change, and so on).
 
 #include <QString>
 #include <QWidget>
@@ -44,30 +44,30 @@ class TOstrel : public QWidget {
   // Selects a page from code; the page-change handler does not run.
   void SelectPage(QWidget* page);
 
-  // ---- lifecycle (src/app)
+  // ---- lifecycle (src/app/window)
   void FormCreate();
   void FormActivate();
   void FormClose();
   void FormDestroy();
 
-  // ---- lookup page (src/dictionary/lookup_page.cpp)
+  // ---- lookup page (src/dictionary/window/lookup_*.cpp)
   void TntEdit2Change();
   void TntEdit1_spell_SearchChange();
   void ComboBox1Change();
   void DataSource1UpdateData();
 
-  // ---- fanqie page (src/dictionary/fanqie_page.cpp)
+  // ---- fanqie page (src/dictionary/window/fanqie_page.cpp)
   void TntButton2Click();
   void TntButton3Click();
   void TntButton4Click();
 
-  // ---- conversion page (src/romanize/conversion_page.cpp)
+  // ---- conversion page (src/romanize/window/conversion_page.cpp)
   void TntButton1Click();
   void TntButton5Click();
-  // 輸出注音: the input as a ruby-annotated document (src/romanize/ruby_export_page.cpp)
+  // 輸出注音: the input as a ruby-annotated document (src/romanize/window/ruby_export_page.cpp)
   void RubyExport_TntButtonClick();
 
-  // ---- release channel (src/release/*_page.cpp)
+  // ---- release channel (src/release/window/release_page.cpp, download_page.cpp)
   void DL_TntButtonClick();
   void DL_NEXTTIME_TntButtonClick();
   void DownloadProgressChanged();
@@ -86,15 +86,15 @@ class TOstrel : public QWidget {
   void StartupShowReleaseNotes();
   void StartupSetDownloadFlags();
 
-  // ---- resource pages (src/pages/resource_pages.cpp)
+  // ---- resource pages (src/pages/window/resource_pages.cpp)
   void TntTabControl1Change();
   // Waits until the page loaded last is complete and shows its character-set line.
   void ShowPageCharset();
 
-  // ---- annotation-editor launcher (src/app/editor_launcher.cpp)
+  // ---- annotation-editor launcher (src/app/window/editor_launcher.cpp)
   void TntBitBtn_Spell_Click();
 
-  // ---- start-up step 13 (src/app/font_check.cpp)
+  // ---- start-up step 13 (src/app/window/font_check.cpp)
   void EnsurePhoneticFont();
 
   // ---- controls -------------------------------------------------------------------------
@@ -206,7 +206,7 @@ class TOstrel : public QWidget {
   bool event(QEvent* event) override;
 
  private:
-  // Start-up steps of the shell (src/app/ostrel.cpp).
+  // Start-up steps of the shell (src/app/window/ostrel.cpp).
   void FillRhymeBox();
   bool OpenDictionaryConnection();  // false when the program ends
   void EnsureWorkingFolders();

@@ -16,7 +16,7 @@
 #include "dictionary/lookup_filters.h"
 #include "dictionary/memo_text.h"
 #include "dictionary/window/lookup_page.h"
-#include "romanize/tailo.h"
+#include "dictionary/tailo.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "app/byte_order_mark.h"
-#include "app/error.h"
+#include "base/byte_order_mark.h"
+#include "base/error.h"
 
 namespace ravlek {
 

@@ -6,7 +6,7 @@
 #include <QTabWidget>
 #include <QWebEngineView>
 
-#include "app/app_folder.h"
+#include "base/app_folder.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"

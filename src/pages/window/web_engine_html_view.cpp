@@ -17,7 +17,7 @@
 #include <QWebEngineView>
 #include <memory>
 
-#include "app/characters.h"
+#include "base/characters.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/UWebBrowserWrapper/encoding.h"
 

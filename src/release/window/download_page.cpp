@@ -10,7 +10,7 @@
 #include <QTabWidget>
 #include <exception>
 
-#include "app/app_folder.h"
+#include "base/app_folder.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "release/IdHTTPProgress.h"

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/app_folder.h"
-#include "app/error.h"
-#include "app/profile.h"
+#include "base/app_folder.h"
+#include "base/error.h"
+#include "base/profile.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "release/download.h"

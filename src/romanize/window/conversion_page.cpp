@@ -9,7 +9,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "app/characters.h"
+#include "base/characters.h"
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
 #include "romanize/class_readings.h"

@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <QWebEnginePage>
 
-#include "app/error.h"
+#include "base/error.h"
 
 namespace ravlek {
 

@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
 #include "romanize/class_readings.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/profile.h"
+#include "base/profile.h"
 #include "app/window/editor_launcher.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "tests/support/window/window_fixture.h"

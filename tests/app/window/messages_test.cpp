@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "app/window/design_units.h"
 #include "app/window/messages.h"
 #include "tests/support/app_folder_fixture.h"

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QWebEngineView>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/window/web_engine_html_view.h"
 #include "silent_server.h"

@@ -11,7 +11,7 @@
 #include <QTabWidget>
 #include <QTextBlock>
 
-#include "app/error.h"
+#include "base/error.h"
 #include "app/window/ostrel.h"
 #include "dictionary/connection.h"
 #include "tests/support/dictionary_fixture.h"

@@ -1,4 +1,4 @@
-#include "romanize/tailo.h"
+#include "dictionary/tailo.h"
 
 namespace ravlek {
 

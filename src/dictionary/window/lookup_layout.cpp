@@ -9,7 +9,7 @@
 #include <QTableView>
 
 #include "app/window/design_units.h"
-#include "app/window/lookup_grid_model.h"
+#include "dictionary/window/lookup_grid_model.h"
 #include "app/window/ostrel.h"
 #include "app/window/window_layout.h"
 

@@ -1,4 +1,4 @@
-#include "app/byte_order_mark.h"
+#include "base/byte_order_mark.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

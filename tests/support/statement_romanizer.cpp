@@ -1,6 +1,6 @@
-#include "romanize/statement_romanizer.h"
+#include "tests/support/statement_romanizer.h"
 
-#include "app/characters.h"
+#include "base/characters.h"
 #include "dictionary/dataset.h"
 #include "dictionary/filter.h"
 

@@ -1,7 +1,7 @@
 // Romanisation as books print it turned into numeric Tâi-lô, and numeric Tâi-lô into tone marks.
 #include <gtest/gtest.h>
 
-#include "romanize/tailo.h"
+#include "dictionary/tailo.h"
 
 namespace ravlek {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/profile.h"
+#include "base/profile.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <optional>
 
-#include "app/byte_order_mark.h"
+#include "base/byte_order_mark.h"
 
 namespace ravlek {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/window/cut_text_tooltips.h"
+#include "dictionary/window/cut_text_tooltips.h"
 
 #include <QEvent>
 #include <QFontMetrics>

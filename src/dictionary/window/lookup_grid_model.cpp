@@ -1,4 +1,4 @@
-#include "app/window/lookup_grid_model.h"
+#include "dictionary/window/lookup_grid_model.h"
 
 #include <QColor>
 

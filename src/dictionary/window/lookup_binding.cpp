@@ -5,9 +5,9 @@
 #include <QPlainTextEdit>
 #include <QTableView>
 
-#include "app/window/cut_text_tooltips.h"
+#include "dictionary/window/cut_text_tooltips.h"
 #include "app/window/design_units.h"
-#include "app/window/lookup_grid_model.h"
+#include "dictionary/window/lookup_grid_model.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "app/window/window_layout.h"
