@@ -22,7 +22,9 @@ import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from tailo import is_tailo_syllable, to_phonetic_symbols  # noqa: E402
+from rhyme_choice import (CODA_NAMES, EntryChooser, derive_merger, describe_score,  # noqa: E402
+                          group_codas, reading_coda)
+from tailo import is_tailo_syllable, split_syllable, to_phonetic_symbols  # noqa: E402
 
 RAVLEK_COLUMNS = [
     "HanWord", "Ptype", "HanSpell", "Spell_P", "Spell_P_Han", "Initial_C_type",
@@ -112,15 +114,17 @@ def read_pingshui(path, names):
 
 def read_guangyun(path):
     entries = {}
+    rows = []
     fanqie_characters = []
     seen = set()
     for _, row in read_tsv(path):
+        rows.append(row)
         entries.setdefault(row["字頭"], []).append(row)
         for ch in row["反切"]:
             if ch not in seen:
                 seen.add(ch)
                 fanqie_characters.append(ch)
-    return entries, fanqie_characters
+    return entries, fanqie_characters, rows
 
 
 def read_variants(path):
@@ -139,20 +143,6 @@ def read_variants(path):
                 listed.setdefault(ch, {}).setdefault(field, []).append(target)
     return {ch: [t for field in VARIANT_FIELDS for t in fields.get(field, [])]
             for ch, fields in listed.items()}
-
-
-def agreeing_entry(entries, digit):
-    """The first 廣韻 entry whose tone agrees with the tone digit, preferring one whose initial
-    agrees with the register; None where no tone agrees."""
-    for want_register in (True, False):
-        for tone in TONE_AGREEMENT[digit]:
-            for entry in entries:
-                if entry["聲"] != tone:
-                    continue
-                if want_register and entry["清濁"] not in REGISTER[digit].get(tone, ()):
-                    continue
-                return entry
-    return None
 
 
 def agreeing_rhyme(rhymes, tones):
@@ -191,7 +181,8 @@ def read_kam(path, report):
             report.line(f"{os.path.basename(path)}:{number}: {han} {klass} {spell!r} is not one "
                         "Tâi-lô syllable; left out")
             continue
-        readings.append({"han": han, "class": klass, "spell": spell, "page": row["page"]})
+        readings.append({"han": han, "class": klass, "spell": spell, "page": row["page"],
+                         "literary": row["lit_tailo"]})
     report.line(f"{os.path.basename(path)}: {placeholders} rows without a Han character left out")
     return readings, book_readings
 
@@ -244,28 +235,143 @@ def variant_readings(readings, candidates, report):
     return added
 
 
-def make_rows(readings, pingshui, guangyun, candidates, report):
-    """One RavlekTable row per reading. The 廣韻 entry and the Pingshui rhyme are looked up for
-    the character, then for the standard form it was copied from, then for its other variant
-    forms (the sources spell many characters in another form, e.g. 爲 for 為)."""
+def literary_spells(readings, candidates):
+    """Character -> its literary (文, 通) readings in the book's order, for the fanqie
+    characters; a character without one takes its variant forms'."""
+    own = {}
+    for reading in readings:
+        if reading["ptype"] in "通文" and "standard" not in reading:
+            own.setdefault(reading["han"], [])
+            if reading["spell"] not in own[reading["han"]]:
+                own[reading["han"]].append(reading["spell"])
+
+    def literary(ch):
+        if ch in own:
+            return own[ch]
+        return next((own[v] for v in candidates.get(ch, []) if v in own), [])
+    return literary
+
+
+def read_rhyme_reasons(path):
+    """(character, reading) -> the recorded reason why its rhyme's coda differs from the
+    reading's."""
+    return {(row["HanWord"], row["HanSpell"]): row["reason"] for _, row in read_tsv(path)}
+
+
+# Readings of the 1913 book whose coda is not that of the rhyme in a regular way of the Amoy
+# literary layer; each names the reason a row carries.
+CODA_PATTERNS = [
+    (lambda initial, final, coda: coda == "m" and final[-1:] in "nt" and initial in
+     ("p", "ph", "b", "m", "h"), "唇音聲母使 -m/-p 異化為 -n/-t（凡 huan5、法 huat4）"),
+    (lambda initial, final, coda: final in ("it", "ik"), "廈門文讀 -it 與 -ik 相混（漆 tshik4、職 tsit4）"),
+    (lambda initial, final, coda: coda == "n" and final[-1:] in "mp",
+     "廈門文讀部分 -n/-t 韻字讀 -m/-p（忍 jim2、欣 him1）"),
+    (lambda initial, final, coda: coda == "m" and final[-1:] in "nt",
+     "廈門文讀部分 -m/-p 韻字讀 -n/-t（捷 tsiat8）"),
+    (lambda initial, final, coda: coda == "ng" and final in ("in", "it", "ian", "iat"),
+     "廈門文讀部分 -ng/-k 韻字讀 -n/-t（瓶 pin5）"),
+    (lambda initial, final, coda: coda == "n" and final in ("ing", "ik", "iong", "iok"),
+     "廈門文讀部分 -n/-t 韻字讀 -ng/-k"),
+]
+
+
+def irregular_coda(spell, rhyme, forms, pingshui, guangyun, chooser, codas):
+    """Why a literary reading stands under a rhyme of another coda: only where neither the
+    廣韻 entries of the reading's tone that the choice ranked nor the Pingshui rhymes of that tone
+    of the character or its variant forms have the reading's coda (else the choice is wrong, and needs a reason in rhyme_reasons.tsv). The
+    reason names the regular pattern of the Amoy literary layer where one applies."""
+    coda = reading_coda(spell)
+    tones = TONE_AGREEMENT[spell[-1]]
+    # The entries the choice ranked: those of the first form that has one of an agreeing tone.
+    entries = next((found for found in ([e for e in guangyun.get(form, []) if e["聲"] in tones]
+                                        for form in forms) if found), [])
+    if any(chooser.merger.get((e["聲"], e["韻"]), {}).get("coda") == coda for e in entries):
+        return None
+    for form in forms:
+        for group in pingshui.get(form, []):
+            if rhyme_tone(group) in tones and codas.get(group) == coda:
+                return None
+    initial, final, _ = split_syllable(spell)
+    pattern = next((words for test, words in CODA_PATTERNS
+                    if test(initial, final, codas.get(rhyme, ""))), "讀音的韻尾不合常例")
+    return f"{pattern}；此字同聲調的韻都不是 {CODA_NAMES[coda]}"
+
+
+def choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas):
+    """The 廣韻 entry (or None), the Pingshui rhyme and the words that say why, for one reading.
+    A colloquial reading that the book ties to a literary one (lit_tailo) takes that one's."""
+    spell = reading["spell"]
+    guide = spell
+    if reading["ptype"] == "白" and reading.get("literary") and \
+            is_tailo_syllable(reading["literary"]):
+        guide = reading["literary"]
+    tones = TONE_AGREEMENT[guide[-1]]
+    why = []
+    if guide != spell:
+        why.append(f"白讀，依其文讀 {guide} 擇韻")
+    coda = reading_coda(guide)
+    # A Pingshui rhyme of the reading's tone and coda, for where the nearest entry has another.
+    fitting = next(((form, g) for form in forms for g in pingshui.get(form, [])
+                    if rhyme_tone(g) in tones and codas.get(g) == coda), None)
+    for form in forms:
+        entry, score, scored = chooser.choose(guangyun.get(form, []), guide, tones)
+        if entry is None:
+            continue
+        group = chooser.group_of(entry)
+        if codas.get(group) != coda and fitting is not None:
+            why.append(f"最近的廣韻條目 {entry['反切']}切（{chooser.heading_of(entry)}韻）"
+                       f"韻尾不合；" + ("" if fitting[0] == reading["han"] else f"依「{fitting[0]}」，")
+                       + f"取平水韻中韻尾相合的{fitting[1]}，不取廣韻條目")
+            return None, fitting[1], why, scored
+        why.append(("" if form == reading["han"] else f"依「{form}」的廣韻條目，")
+                   + f"廣韻 {entry['反切']}切（{chooser.heading_of(entry)}韻{entry['聲']}聲）："
+                   + describe_score(score) + f"；{len(scored)} 個聲調相合的條目中最近")
+        why.append(f"{chooser.heading_of(entry)}韻併入{group}")
+        return entry, group, why, scored
+    for form in forms:
+        found = [g for g in pingshui.get(form, []) if rhyme_tone(g) in tones]
+        if not found:
+            continue
+        agreeing = [g for g in found if codas.get(g) == coda]
+        group = (agreeing or found)[0]
+        why.append(("" if form == reading["han"] else f"依「{form}」，")
+                   + f"無聲調相合的廣韻條目；平水韻 {'、'.join(found)} 中"
+                   + ("韻尾相合者" if agreeing else "無韻尾相合者，取第一個"))
+        return None, group, why, []
+    why.append("無聲調相合的廣韻條目，亦無平水韻")
+    return None, "", why, []
+
+
+def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons, report):
+    """One RavlekTable row per reading, with the reasons of its rhyme and entry (key "why", not
+    written). The 廣韻 entry and the Pingshui rhyme are looked up for the character, then for the
+    standard form it was copied from, then for its other variant forms (the sources spell many
+    characters in another form, e.g. 爲 for 為)."""
     rows = []
-    stats = {"rhyme": 0, "guangyun": 0}
+    stats = {"rhyme": 0, "guangyun": 0, "reasoned": 0, "unreasoned": 0}
+    used_reasons = set()
     for reading in readings:
         han, spell, ptype = reading["han"], reading["spell"], reading["ptype"]
-        digit = spell[-1]
         forms = [han] + ([reading["standard"]] if "standard" in reading else [])
         forms += [v for v in candidates.get(han, []) if v not in forms]
-        entry = next((e for e in (agreeing_entry(guangyun.get(f, []), digit) for f in forms)
-                      if e is not None), None)
-        tones = TONE_AGREEMENT[digit]
-        if entry is not None and entry["聲"] in tones:
-            tones = [entry["聲"]] + [t for t in tones if t != entry["聲"]]
-        rhyme = next((r for r in (agreeing_rhyme(pingshui.get(f, []), tones) for f in forms)
-                      if r), "")
+        entry, rhyme, why, scored = choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas)
         note = phone_note(ptype, spell, reading["page"])
         if "standard" in reading:
             standard = reading["standard"]
             note += f"\n「{han}」是「{standard}」的異體字，讀音照「{standard}」。"
+        if rhyme and ptype in "通文" and codas.get(rhyme) != reading_coda(spell):
+            reason = reasons.get((han, spell))
+            if reason is None:
+                reason = irregular_coda(spell, rhyme, forms, pingshui, guangyun, chooser, codas)
+            if reason is None:
+                stats["unreasoned"] += 1
+                report.line(f"{han} {spell}: {rhyme} ({CODA_NAMES[codas.get(rhyme, '')]}) "
+                            "differs from the reading's coda and has no recorded reason")
+            else:
+                used_reasons.add((han, spell))
+                stats["reasoned"] += 1
+                note += f"\n韻尾例外：{spell} 在{rhyme}，{reason}。"
+                why.append(f"韻尾例外：{reason}")
         row = {column: "" for column in RAVLEK_COLUMNS}
         row.update({"HanWord": han, "Ptype": ptype, "HanSpell": spell,
                     "Spell_P": to_phonetic_symbols(spell), "PoemRhyme": rhyme,
@@ -278,19 +384,27 @@ def make_rows(readings, pingshui, guangyun, candidates, report):
                 "hong5se3": f"{division}等{'洪' if division in '一二' else '細'}" if division else "",
                 "PoemRhyme2": next((r for r in (agreeing_rhyme(pingshui.get(f, []), [entry["聲"]])
                                                 for f in [lower] + candidates.get(lower, [])) if r), ""),
-                "PtypeDesc": f"廣韻 {entry['反切']}切" if entry["反切"] else "",
+                "PtypeDesc": (f"廣韻 {entry['反切']}切，{chooser.heading_of(entry)}韻"
+                              if entry["反切"] else ""),
                 "Desc": entry["釋義"],
             })
             stats["guangyun"] += 1
         if rhyme:
             stats["rhyme"] += 1
+        row["why"] = why
+        row["candidates"] = scored
         rows.append(row)
+    for key in sorted(set(reasons) - used_reasons):
+        report.line(f"rhyme_reasons.tsv: {key[0]} {key[1]} is not a disagreeing row; its reason "
+                    "is unused")
     total = len(rows)
     report.line(f"RavlekTable: {total} rows")
-    report.line(f"  with a Pingshui rhyme of agreeing tone: {stats['rhyme']} "
+    report.line(f"  with a Pingshui rhyme: {stats['rhyme']} "
                 f"({100.0 * stats['rhyme'] / total:.1f} %)")
     report.line(f"  with a 廣韻 entry of agreeing tone: {stats['guangyun']} "
                 f"({100.0 * stats['guangyun'] / total:.1f} %)")
+    report.line(f"  literary rows whose rhyme's coda differs from the reading's: "
+                f"{stats['reasoned']} with a recorded reason, {stats['unreasoned']} without")
     return rows
 
 
@@ -322,7 +436,17 @@ def write_tsv(path, columns, rows):
     os.replace(temp, path)
 
 
-def main():
+MERGER_COLUMNS = ["聲", "韻", "韻目", "平水韻", "韻尾", "同組字", "字數", "定法"]
+
+
+def merger_rows(merger):
+    return [{"聲": tone, "韻": rhyme, "韻目": item["heading"], "平水韻": item["group"],
+             "韻尾": item["coda"], "同組字": str(item["votes"]), "字數": str(item["total"]),
+             "定法": item["decided"]}
+            for (tone, rhyme), item in merger.items()]
+
+
+def arguments(argv=None):
     here = os.path.dirname(os.path.abspath(__file__))
     repo = os.path.dirname(os.path.dirname(here))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -331,21 +455,37 @@ def main():
     parser.add_argument("--unihan", default="/usr/share/unicode/Unihan_Variants.txt.bz2")
     parser.add_argument("--rhymes", default=os.path.join(repo, "src", "dictionary", "rhymes.cpp"),
                         help="rhymes.cpp with the program's 106 rhyme names")
-    parser.add_argument("--output", default=here, help="folder to write the three TSV files to")
-    args = parser.parse_args()
+    parser.add_argument("--reasons", default=os.path.join(here, "rhyme_reasons.tsv"),
+                        help="the reviewed reasons of rows whose rhyme's coda differs")
+    parser.add_argument("--output", default=here, help="folder to write the TSV files to")
+    return parser.parse_args(argv)
 
-    report = Report(sys.stderr)
+
+def build(args, report):
+    """Everything the files are made of: the rows (with their reasons), the base words and the
+    rhyme merger."""
     names = read_rhyme_names(args.rhymes)
     pingshui = read_pingshui(os.path.join(args.data, "pingshui", "pingshui_chars.tsv"), names)
-    guangyun, fanqie_characters = read_guangyun(
+    guangyun, fanqie_characters, guangyun_rows = read_guangyun(
         os.path.join(args.data, "guangyun", "guangyun.tsv"))
+    merger = derive_merger(guangyun_rows, pingshui, rhyme_tone)
+    codas = group_codas(merger)
     readings, book_readings = read_kam(
         os.path.join(args.data, "kam-jitian", "kam_char_readings.tsv"), report)
     readings = with_classes(readings, book_readings)
     candidates = variant_candidates(read_variants(args.unihan))
     readings += variant_readings(readings, candidates, report)
-    rows = make_rows(readings, pingshui, guangyun, candidates, report)
+    chooser = EntryChooser(merger, literary_spells(readings, candidates), REGISTER)
+    reasons = read_rhyme_reasons(args.reasons) if os.path.exists(args.reasons) else {}
+    rows = make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons, report)
     base, plus = make_base_words(rows, fanqie_characters)
+    return rows, base, plus, merger
+
+
+def main():
+    args = arguments()
+    report = Report(sys.stderr)
+    rows, base, plus, merger = build(args, report)
     report.line(f"RavlekTable.tsv: {len(rows)} rows, {len({r['HanWord'] for r in rows})} characters; "
                 f"BaseWords.tsv: {len(base)} rows; BaseWordsPlus.tsv: {len(plus)} rows")
 
@@ -353,6 +493,7 @@ def main():
     write_tsv(os.path.join(args.output, "RavlekTable.tsv"), RAVLEK_COLUMNS, rows)
     write_tsv(os.path.join(args.output, "BaseWords.tsv"), BASE_COLUMNS, base)
     write_tsv(os.path.join(args.output, "BaseWordsPlus.tsv"), BASE_COLUMNS, plus)
+    write_tsv(os.path.join(args.output, "rhyme_merger.tsv"), MERGER_COLUMNS, merger_rows(merger))
     return 0
 
 

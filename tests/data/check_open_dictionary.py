@@ -6,6 +6,7 @@ shared data, and the database the build makes from them."""
 import argparse
 import bz2
 import os
+import re
 import sqlite3
 import subprocess
 import sys
@@ -91,9 +92,10 @@ class Converter(unittest.TestCase):
 class Generator(unittest.TestCase):
     """The generator's rules on small sources made here."""
 
-    def run_generator(self, kam, pingshui="", guangyun="", variants=""):
-        folder = tempfile.mkdtemp()
-        self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
+    def run_generator(self, kam, pingshui="", guangyun="", variants="", keep=None):
+        folder = keep or tempfile.mkdtemp()
+        if keep is None:
+            self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
         data = os.path.join(folder, "data")
         files = {
             "kam-jitian/kam_char_readings.tsv":
@@ -116,7 +118,7 @@ class Generator(unittest.TestCase):
              "--output", out], capture_output=True, text=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         tables = {name: read_rows(os.path.join(out, name + ".tsv"))
-                  for name in ("RavlekTable", "BaseWords", "BaseWordsPlus")}
+                  for name in ("RavlekTable", "BaseWords", "BaseWordsPlus", "rhyme_merger")}
         return tables, result.stderr
 
     def test_classes_readings_and_placeholders(self):
@@ -160,13 +162,92 @@ class Generator(unittest.TestCase):
         fields = ["PoemRhyme", "Initial_C_type", "hong5se3", "PoemRhyme2", "PtypeDesc", "Desc"]
         got = [[r[f] for f in fields] for r in tables["RavlekTable"]]
         self.assertEqual(got, [
-            ["上平一東", "全清", "三等細", "上平一東", "廣韻 陟弓切", "平也"],
-            ["去聲一送", "全清", "三等細", "", "廣韻 陟仲切", "當也"],
+            ["上平一東", "全清", "三等細", "上平一東", "廣韻 陟弓切，東韻", "平也"],
+            ["去聲一送", "全清", "三等細", "", "廣韻 陟仲切，送韻", "當也"],
             ["", "", "", "", "", ""],
-            ["上聲四紙", "全濁", "三等細", "上聲四紙", "廣韻 承紙切", "是非也"],
-            ["", "次濁", "三等細", "", "廣韻 夷質切", "過也"],
+            ["上聲四紙", "全濁", "三等細", "上聲四紙", "廣韻 承紙切，紙韻", "是非也"],
+            # No character of 質 is in the Pingshui fixture: the rhyme is not merged, its entries
+            # take no part.
+            ["", "", "", "", "", ""],
         ])
-        self.assertIn("with a 廣韻 entry of agreeing tone: 4 (80.0 %)", report)
+        self.assertIn("with a 廣韻 entry of agreeing tone: 3 (60.0 %)", report)
+
+    # Two entries of the reading's tone: 平 (符兵切 庚, 房連切 仙), 能 (奴登切 登, 奴來切 咍).
+    RHYME_SOURCES = {
+        "pingshui": "".join(f"{ch}\t{name}\t{name}\t部\t平\t平\t1\n" for ch, name in [
+            ("平", "下平一先"), ("平", "下平八庚"), ("兵", "下平八庚"),
+            ("連", "下平一先"), ("能", "上平十灰"), ("能", "下平十蒸"), ("登", "下平十蒸"),
+            ("來", "上平十灰"), ("凡", "下平十五咸"), ("帆", "下平十五咸")]),
+        "guangyun": "".join(
+            f"{ch}\t1\t{head}\t{fanqie}\t母\t\t三\t\t{rhyme}\t平\t{voice}\t{she}\t描述\t釋義\n"
+            for ch, head, fanqie, rhyme, voice, she in [
+                ("平", "仙", "房連", "仙", "全濁", "山"), ("平", "庚", "符兵", "庚", "全濁", "梗"),
+                ("兵", "庚", "甫明", "庚", "全清", "梗"), ("連", "仙", "力延", "仙", "次濁", "山"),
+                ("能", "咍", "奴來", "咍", "次濁", "蟹"), ("能", "登", "奴登", "登", "次濁", "曾"),
+                ("登", "登", "都滕", "登", "全清", "曾"), ("來", "咍", "落哀", "咍", "次濁", "蟹"),
+                ("凡", "凡", "符咸", "凡", "全濁", "咸"), ("帆", "凡", "符咸", "凡", "全濁", "咸")]),
+        "kam": "".join(f"{ch}\t文\t{spell}\t{spell}\t\t\t{i}\t1\n" for i, (ch, spell) in enumerate([
+            ("符", "hu5"), ("房", "hong5"), ("兵", "ping1"), ("連", "lian5"), ("奴", "loo5"),
+            ("登", "ting1"), ("來", "lai5"), ("能", "ling5"), ("能", "nai5"), ("平", "ping5"),
+            ("凡", "huan5"), ("咸", "ham5")])) + "平\t白\tpinn5\tpinn5\tping5\tping5\t99\t1\n",
+    }
+
+    def test_rhyme_and_entry_agree_with_the_reading(self):
+        sources = self.RHYME_SOURCES
+        tables, report = self.run_generator(sources["kam"], sources["pingshui"], sources["guangyun"])
+        got = {(r["HanWord"], r["HanSpell"]): (r["PoemRhyme"], r["PtypeDesc"])
+               for r in tables["RavlekTable"]}
+        cases = [  # reading, the rhyme and entry its fanqie or coda agrees with
+            (("平", "ping5"), ("下平八庚", "廣韻 符兵切，庚韻")),   # not 一先, not the first entry
+            (("平", "pinn5"), ("下平八庚", "廣韻 符兵切，庚韻")),   # 白: by its literary reading
+            (("能", "ling5"), ("下平十蒸", "廣韻 奴登切，登韻")),   # not 十灰
+            (("能", "nai5"), ("上平十灰", "廣韻 奴來切，咍韻")),
+            (("凡", "huan5"), ("下平十五咸", "廣韻 符咸切，凡韻")),  # -m after a labial: a reason
+        ]
+        for reading, expected in cases:
+            with self.subTest(reading=reading):
+                self.assertEqual(got[reading], expected)
+        fan = next(r for r in tables["RavlekTable"] if r["HanWord"] == "凡")
+        self.assertIn("韻尾例外：huan5 在下平十五咸，唇音聲母使 -m/-p 異化為 -n/-t", fan["Phone_desc"])
+        self.assertIn("0 without", report)
+        merger = {(r["聲"], r["韻"]): r["平水韻"] for r in tables["rhyme_merger"]}
+        self.assertEqual(merger[("平", "庚")], "下平八庚")
+        self.assertEqual(merger[("平", "仙")], "下平一先")
+
+    def test_a_disagreeing_row_without_a_reason_fails_the_build(self):
+        # The generated rows pass; a hand edit that drops 凡's reason, or files 平 under another
+        # rhyme than its entry's, fails the build.
+        sources = self.RHYME_SOURCES
+        folder = tempfile.mkdtemp()
+        self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
+        tables, _ = self.run_generator(sources["kam"], sources["pingshui"], sources["guangyun"],
+                                       keep=folder)
+        source = os.path.join(folder, "out")
+        table = os.path.join(source, "RavlekTable.tsv")
+        with open(table, encoding="utf-8") as f:
+            text = f.read()
+        builder = [sys.executable, ARGS.builder, "--source", source, "--rhymes", ARGS.rhymes,
+                   "--output", os.path.join(folder, "x.db"), "--merger",
+                   os.path.join(source, "rhyme_merger.tsv")]
+        result = subprocess.run(builder, capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("1 otherwise with a reason", result.stdout)
+        cases = [  # what a hand edit changes, what the build says
+            (lambda t: re.sub(r"\\n韻尾例外：[^\t]*", "", t),
+             "the coda of huan5 differs from 下平十五咸's"),
+            (lambda t: t.replace("全濁\t下平八庚\t三等細\t下平八庚\t廣韻 符兵切",
+                                 "全濁\t下平一先\t三等細\t下平八庚\t廣韻 符兵切"),
+             "PoemRhyme '下平一先' is not 下平八庚"),
+        ]
+        for edit, message in cases:
+            with self.subTest(message=message):
+                edited = edit(text)
+                self.assertTrue(edited != text, "the edit changed nothing")
+                with open(table, "w", encoding="utf-8") as f:
+                    f.write(edited)
+                result = subprocess.run(builder, capture_output=True, text=True)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn(message, result.stderr)
 
     def test_variants_get_copies_and_base_words_follow_the_fanqie(self):
         guangyun = ("爲\t1\t支\t薳支\t云\t合\t三\t\t支\t平\t次濁\t止\t云合三支平\t作也\n"
@@ -177,7 +258,7 @@ class Generator(unittest.TestCase):
             "紅\t白\tang5\tang5\t\t\t3\t5\n"
             "東\t文\ttong1\ttong1\t\t\t4\t6\n"
             "德\t文\ttik4\ttik4\t\t\t5\t7\n",
-            guangyun=guangyun,
+            guangyun=guangyun, pingshui="爲\t上平聲四支\t上平四支\t上平聲部\t平\t平\t1\n",
             variants="U+7232\tkSemanticVariant\tU+70BA<kHKGlyph\n"
                      "U+5FB7\tkZVariant\tU+60B3\n")
         rows = tables["RavlekTable"]
@@ -185,7 +266,7 @@ class Generator(unittest.TestCase):
         self.assertEqual([(r["Ptype"], r["HanSpell"]) for r in copies], [("文", "ui5"), ("白", "ui7")])
         self.assertTrue(copies[0]["Phone_desc"].endswith("\\n「爲」是「為」的異體字，讀音照「為」。"))
         # 為 finds the 廣韻 entry that the source spells 爲.
-        self.assertEqual(rows[0]["PtypeDesc"], "廣韻 薳支切")
+        self.assertEqual(rows[0]["PtypeDesc"], "廣韻 薳支切，支韻")
         self.assertEqual([r["HanWord"] for r in rows], ["為", "為", "紅", "東", "德", "悳", "爲", "爲"])
         base = [(r["HanWord"], r["HanSpell"]) for r in tables["BaseWords"]]
         plus = [(r["HanWord"], r["HanSpell"]) for r in tables["BaseWordsPlus"]]
@@ -207,7 +288,7 @@ class CommittedFiles(unittest.TestCase):
              ARGS.data, "--unihan", ARGS.unihan, "--rhymes", ARGS.rhymes, "--output", out],
             capture_output=True, text=True)
         self.assertEqual(result.returncode, 0, result.stderr)
-        for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv"):
+        for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv", "rhyme_merger.tsv"):
             with self.subTest(file=name):
                 with open(os.path.join(out, name), "rb") as fresh, \
                         open(os.path.join(ARGS.folder, name), "rb") as committed:
@@ -235,7 +316,20 @@ class BuiltDatabase(unittest.TestCase):
     def test_zan_shows_campbells_reading_rhyme_division_and_fanqie(self):
         rows = self.db.execute("SELECT Ptype, HanSpell, Spell_P, PoemRhyme, hong5se3, PtypeDesc "
                                "FROM RavlekTable WHERE HanWord = '讚' ORDER BY rowid").fetchall()
-        self.assertEqual(rows, [("通", "tsan3", "ㄗㄢ˪", "去聲十五翰", "一等洪", "廣韻 則旰切")])
+        self.assertEqual(rows, [("通", "tsan3", "ㄗㄢ˪", "去聲十五翰", "一等洪", "廣韻 則旰切，翰韻")])
+
+    def test_the_rhymes_a_reader_checks_first(self):
+        cases = [  # character, reading, its rhyme
+            ("平", "ping5", "下平八庚"), ("能", "ling5", "下平十蒸"), ("北", "pok4", "入聲十三職"),
+            ("國", "kok4", "入聲十三職"), ("逢", "hong5", "上平二冬"), ("佳", "ka1", "上平九佳"),
+            ("母", "boo2", "上聲二十五有"), ("零", "ling5", "下平九青"), ("行", "hing5", "下平八庚"),
+            ("行", "hang5", "下平七陽"), ("情", "tsing5", "下平八庚"),
+        ]
+        for ch, spell, rhyme in cases:
+            with self.subTest(ch=ch, spell=spell):
+                found = self.db.execute("SELECT PoemRhyme FROM RavlekTable WHERE HanWord = ? AND "
+                                        "HanSpell = ?", (ch, spell)).fetchall()
+                self.assertEqual(found, [(rhyme,)])
 
     def test_rows_keep_the_order_of_the_source(self):
         expected = [(r["HanWord"], r["Ptype"], r["HanSpell"])
@@ -258,7 +352,7 @@ class BuiltDatabase(unittest.TestCase):
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--rhymes"):
+    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--rhymes", "--builder"):
         parser.add_argument(option, required=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
