@@ -159,7 +159,59 @@ def is_han(ch):
             or 0x20000 <= code <= 0x3FFFF)
 
 
-def read_kam(path, report):
+CORRECTION_COLUMNS = ["kam_id", "han", "class", "tailo", "new_han", "new_class", "new_tailo",
+                      "evidence"]
+
+
+def read_corrections(path):
+    """[(kam_id, row)] of the reviewed corrections of the digitised book: the row as digitised
+    (han, class, tailo) and as corrected (new_han, new_class, new_tailo; all three empty: the row
+    is not the book's and goes), with the evidence."""
+    if not os.path.exists(path):
+        return []
+    rows = read_tsv(path)
+    if rows and list(rows[0][1]) != CORRECTION_COLUMNS:
+        raise SystemExit(f"{path}: the columns must be {', '.join(CORRECTION_COLUMNS)}")
+    return [(row["kam_id"], row) for _, row in rows]
+
+
+def apply_corrections(rows, corrections, report):
+    """The book's rows with the corrections applied; a correction that does not find its row as
+    digitised stops the run (the source changed under it)."""
+    by_id = {}
+    for kam_id, correction in corrections:
+        if kam_id in by_id:
+            raise SystemExit(f"corrections.tsv: kam_id {kam_id} twice")
+        by_id[kam_id] = correction
+    out = []
+    used = set()
+    for number, row in rows:
+        correction = by_id.get(row["kam_id"])
+        if correction is None:
+            out.append((number, row))
+            continue
+        if (row["han"], row["class"], row["tailo"]) != (correction["han"], correction["class"],
+                                                        correction["tailo"]):
+            raise SystemExit(f"corrections.tsv: kam_id {row['kam_id']} is "
+                             f"{row['han']} {row['class']} {row['tailo']} in the source, not "
+                             f"{correction['han']} {correction['class']} {correction['tailo']}")
+        used.add(row["kam_id"])
+        if not correction["new_han"]:
+            continue
+        fixed = dict(row, han=correction["new_han"], **{"class": correction["new_class"]},
+                     tailo=correction["new_tailo"])
+        fixed["corrected"] = (f"數位版作「{row['han']}」{row['class']} {row['tailo']}，"
+                              f"今校正：{correction['evidence']}")
+        out.append((number, fixed))
+    missing = sorted(set(by_id) - used, key=int)
+    if missing:
+        raise SystemExit(f"corrections.tsv: kam_id {', '.join(missing)} not in the source")
+    report.line(f"corrections.tsv: {len(used)} rows of the book corrected "
+                f"({sum(1 for k in used if not by_id[k]['new_han'])} of them left out)")
+    return out
+
+
+def read_kam(path, report, corrections=()):
     """Campbell's readings in the book's order, one per character, class and reading; readings
     of another shape are reported and left out, and so are rows whose character is a placeholder
     (● for a character the digitisation could not encode, a bopomofo letter, a line). Also:
@@ -168,7 +220,7 @@ def read_kam(path, report):
     seen = set()
     book_readings = {}
     placeholders = 0
-    for number, row in read_tsv(path):
+    for number, row in apply_corrections(read_tsv(path), corrections, report):
         han, klass, spell = row["han"], row["class"], row["tailo"]
         if len(han) != 1 or not is_han(han):
             placeholders += 1
@@ -182,7 +234,7 @@ def read_kam(path, report):
                         "Tâi-lô syllable; left out")
             continue
         readings.append({"han": han, "class": klass, "spell": spell, "page": row["page"],
-                         "literary": row["lit_tailo"]})
+                         "literary": row["lit_tailo"], "corrected": row.get("corrected", "")})
     report.line(f"{os.path.basename(path)}: {placeholders} rows without a Han character left out")
     return readings, book_readings
 
@@ -356,6 +408,8 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
         forms += [v for v in candidates.get(han, []) if v not in forms]
         entry, rhyme, why, scored = choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas)
         note = phone_note(ptype, spell, reading["page"])
+        if reading.get("corrected"):
+            note += "\n" + reading["corrected"]
         if "standard" in reading:
             standard = reading["standard"]
             note += f"\n「{han}」是「{standard}」的異體字，讀音照「{standard}」。"
@@ -457,6 +511,8 @@ def arguments(argv=None):
                         help="rhymes.cpp with the program's 106 rhyme names")
     parser.add_argument("--reasons", default=os.path.join(here, "rhyme_reasons.tsv"),
                         help="the reviewed reasons of rows whose rhyme's coda differs")
+    parser.add_argument("--corrections", default=os.path.join(here, "corrections.tsv"),
+                        help="the reviewed corrections of the digitised 1913 book")
     parser.add_argument("--output", default=here, help="folder to write the TSV files to")
     return parser.parse_args(argv)
 
@@ -470,8 +526,9 @@ def build(args, report):
         os.path.join(args.data, "guangyun", "guangyun.tsv"))
     merger = derive_merger(guangyun_rows, pingshui, rhyme_tone)
     codas = group_codas(merger)
+    corrections = read_corrections(args.corrections)
     readings, book_readings = read_kam(
-        os.path.join(args.data, "kam-jitian", "kam_char_readings.tsv"), report)
+        os.path.join(args.data, "kam-jitian", "kam_char_readings.tsv"), report, corrections)
     readings = with_classes(readings, book_readings)
     candidates = variant_candidates(read_variants(args.unihan))
     readings += variant_readings(readings, candidates, report)

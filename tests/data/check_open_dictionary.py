@@ -29,6 +29,34 @@ def read_rows(path):
     return [dict(zip(header, line.split("\t"))) for line in lines[1:-1]]
 
 
+# Readings and their Taiwanese Phonetic Symbols, for the converter both ways.
+SYMBOL_CASES = [
+    # initials
+    ("pa1", "ㄅㄚ"), ("pha1", "ㄆㄚ"), ("ma2", "ㄇㄚˋ"), ("ba2", "ㆠㄚˋ"), ("ta1", "ㄉㄚ"),
+    ("tha1", "ㄊㄚ"), ("na5", "ㄋㄚˊ"), ("la5", "ㄌㄚˊ"), ("ka1", "ㄍㄚ"), ("kha1", "ㄎㄚ"),
+    ("ga5", "ㆣㄚˊ"), ("nga5", "ㄫㄚˊ"), ("ha1", "ㄏㄚ"), ("tsa1", "ㄗㄚ"),
+    ("tsha1", "ㄘㄚ"), ("sa1", "ㄙㄚ"), ("ju5", "ㆡㄨˊ"),
+    # palatal forms before i
+    ("tsi1", "ㄐㄧ"), ("tshiu1", "ㄑㄧㄨ"), ("sian1", "ㄒㄧㄢ"), ("ji5", "ㆢㄧˊ"),
+    # finals with -m/-n/-ng and -p/-t/-k/-h
+    ("kam2", "ㄍㆰˋ"), ("kan1", "ㄍㄢ"), ("kang1", "ㄍㄤ"), ("kim1", "ㄍㄧㆬ"),
+    ("kin1", "ㄍㄧㄣ"), ("king1", "ㄍㄧㄥ"), ("kun1", "ㄍㄨㄣ"), ("kong1", "ㄍㆲ"),
+    ("som1", "ㄙㆱ"), ("kiong5", "ㄍㄧㆲˊ"), ("kuan1", "ㄍㄨㄢ"), ("kap4", "ㄍㄚㆴ"),
+    ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆶ"),
+    ("kok4", "ㄍㆦㆶ"), ("kiok8", "ㄍㄧㆦㆶ˙"), ("koh4", "ㄍㄜㆷ"), ("kut8", "ㄍㄨㆵ˙"),
+    # vowels and nasal vowels
+    ("o1", "ㄜ"), ("oo1", "ㆦ"), ("e1", "ㆤ"), ("ai1", "ㄞ"), ("au1", "ㄠ"),
+    ("sann1", "ㄙㆩ"), ("senn1", "ㄙㆥ"), ("kinn1", "ㄍㆪ"), ("honn3", "ㄏㆧ˪"),
+    ("tiunn5", "ㄉㄧㆫˊ"), ("kuann1", "ㄍㄨㆩ"), ("ainn3", "ㆮ˪"), ("kuainn1", "ㄍㄨㆮ"),
+    ("ngiaunn2", "ㄫㄧㆯˋ"), ("annh4", "ㆩㆷ"), ("kue3", "ㄍㄨㆤ˪"), ("kui3", "ㄍㄨㄧ˪"),
+    # syllabic m and ng
+    ("m7", "ㆬ˫"), ("hm2", "ㄏㆬˋ"), ("ng5", "ㆭˊ"), ("sng1", "ㄙㆭ"), ("mng5", "ㄇㆭˊ"),
+    # the tone marks
+    ("tong1", "ㄉㆲ"), ("tong2", "ㄉㆲˋ"), ("tong3", "ㄉㆲ˪"), ("tok4", "ㄉㆦㆶ"),
+    ("tong5", "ㄉㆲˊ"), ("tong7", "ㄉㆲ˫"), ("tok8", "ㄉㆦㆶ˙"),
+]
+
+
 class Converter(unittest.TestCase):
     def test_syllable_shape(self):
         tailo = load_tailo()
@@ -50,36 +78,43 @@ class Converter(unittest.TestCase):
 
     def test_phonetic_symbols(self):
         tailo = load_tailo()
-        cases = [
-            # initials
-            ("pa1", "ㄅㄚ"), ("pha1", "ㄆㄚ"), ("ma2", "ㄇㄚˋ"), ("ba2", "ㆠㄚˋ"), ("ta1", "ㄉㄚ"),
-            ("tha1", "ㄊㄚ"), ("na5", "ㄋㄚˊ"), ("la5", "ㄌㄚˊ"), ("ka1", "ㄍㄚ"), ("kha1", "ㄎㄚ"),
-            ("ga5", "ㆣㄚˊ"), ("nga5", "ㄫㄚˊ"), ("ha1", "ㄏㄚ"), ("tsa1", "ㄗㄚ"),
-            ("tsha1", "ㄘㄚ"), ("sa1", "ㄙㄚ"), ("ju5", "ㆡㄨˊ"),
-            # palatal forms before i
-            ("tsi1", "ㄐㄧ"), ("tshiu1", "ㄑㄧㄨ"), ("sian1", "ㄒㄧㄢ"), ("ji5", "ㆢㄧˊ"),
-            # finals with -m/-n/-ng and -p/-t/-k/-h
-            ("kam2", "ㄍㆰˋ"), ("kan1", "ㄍㄢ"), ("kang1", "ㄍㄤ"), ("kim1", "ㄍㄧㆬ"),
-            ("kin1", "ㄍㄧㄣ"), ("king1", "ㄍㄧㄥ"), ("kun1", "ㄍㄨㄣ"), ("kong1", "ㄍㆲ"),
-            ("som1", "ㄙㆱ"), ("kiong5", "ㄍㄧㆲˊ"), ("kuan1", "ㄍㄨㄢ"), ("kap4", "ㄍㄚㆴ"),
-            ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆶ"),
-            ("kok4", "ㄍㆦㆶ"), ("kiok8", "ㄍㄧㆦㆶ˙"), ("koh4", "ㄍㄜㆷ"), ("kut8", "ㄍㄨㆵ˙"),
-            # vowels and nasal vowels
-            ("o1", "ㄜ"), ("oo1", "ㆦ"), ("e1", "ㆤ"), ("ai1", "ㄞ"), ("au1", "ㄠ"),
-            ("sann1", "ㄙㆩ"), ("senn1", "ㄙㆥ"), ("kinn1", "ㄍㆪ"), ("honn3", "ㄏㆧ˪"),
-            ("tiunn5", "ㄉㄧㆫˊ"), ("kuann1", "ㄍㄨㆩ"), ("ainn3", "ㆮ˪"), ("kuainn1", "ㄍㄨㆮ"),
-            ("ngiaunn2", "ㄫㄧㆯˋ"), ("annh4", "ㆩㆷ"), ("kue3", "ㄍㄨㆤ˪"), ("kui3", "ㄍㄨㄧ˪"),
-            # syllabic m and ng
-            ("m7", "ㆬ˫"), ("hm2", "ㄏㆬˋ"), ("ng5", "ㆭˊ"), ("sng1", "ㄙㆭ"), ("mng5", "ㄇㆭˊ"),
-            # the tone marks
-            ("tong1", "ㄉㆲ"), ("tong2", "ㄉㆲˋ"), ("tong3", "ㄉㆲ˪"), ("tok4", "ㄉㆦㆶ"),
-            ("tong5", "ㄉㆲˊ"), ("tong7", "ㄉㆲ˫"), ("tok8", "ㄉㆦㆶ˙"),
-        ]
-        for reading, symbols in cases:
+        for reading, symbols in SYMBOL_CASES:
             with self.subTest(reading=reading):
                 self.assertEqual(tailo.to_phonetic_symbols(reading), symbols)
+                self.assertEqual(tailo.from_phonetic_symbols(symbols), reading)
         with self.assertRaises(ValueError):
             tailo.to_phonetic_symbols("thagn1")
+
+    def test_phonetic_symbols_read_back(self):
+        tailo = load_tailo()
+        cases = [  # symbols as the koktai data writes them, reading
+            ("ㄌㄧㄚㆷ ͘", "liah8"), ("ㄆㄧㄚㆵ\u0358", "phiat8"), ("ㄐㄧㄚㆷ", "tsiah4"),
+            ("ㄗㄧ", "tsi1"),  # the plain sibilant before i reads the same
+            ("ㄍㆦㆶ", "kok4"), ("ㄍㄜㆶ", "kok4"), ("ㄏㆦㆷ", "hooh4"), ("ㆭˊ", "ng5"),
+        ]
+        for symbols, reading in cases:
+            with self.subTest(symbols=symbols):
+                self.assertEqual(tailo.from_phonetic_symbols(symbols), reading)
+        for bad in ["", "ㄓㄨㄥ", "ㄐㄚ", "ㄍㄥ", "ㄅㄧㄚㆵˊ", "ㄍ", "ㄚㄍ"]:
+            with self.subTest(bad=bad), self.assertRaises(ValueError):
+                tailo.from_phonetic_symbols(bad)
+
+    def test_koktai_fields(self):
+        sys.path.insert(0, ARGS.folder)
+        import koktai
+        cases = [  # field, the readings it gives
+            ("(文)ㄅㄜ。(語)ㄅㆤ", [("文", "po1"), ("白", "pe1")]),
+            ("(文)ㄉㄧㆲ。ㄉㄧㆲ˪。(白)ㄉㄧㄥ˪，中ㄉㄧㄥ˪意ㄧ˪。",
+             [("文", "tiong1"), ("文", "tiong3"), ("白", "ting3")]),  # not 意's ㄧ˪
+            ("(文語)ㄉㄧㆲ", [("文", "tiong1"), ("白", "tiong1")]),
+            ("ㄅㄞ˪。", [("", "pai3")]),
+            ("ㄘㄨ˪，古「促ㄑㄧㆦㆶ」字。", [("", "tshu3")]),
+            ("(文)ㄆㄧㄥˊ。(語)ㄆㆪˊ。按：ㄆㆥˊ(漳)", [("文", "phing5"), ("白", "phinn5")]),
+            ("未收相對應的音。只收「ㄌㆦˊ」", []),
+        ]
+        for field, expected in cases:
+            with self.subTest(field=field):
+                self.assertEqual(koktai.readings(field), expected)
 
     def test_agrees_with_the_handwritten_sample(self):
         tailo = load_tailo()
@@ -92,7 +127,8 @@ class Converter(unittest.TestCase):
 class Generator(unittest.TestCase):
     """The generator's rules on small sources made here."""
 
-    def run_generator(self, kam, pingshui="", guangyun="", variants="", keep=None):
+    def run_generator(self, kam, pingshui="", guangyun="", variants="", keep=None,
+                      corrections=None, expect_failure=False):
         folder = keep or tempfile.mkdtemp()
         if keep is None:
             self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
@@ -112,10 +148,18 @@ class Generator(unittest.TestCase):
         with bz2.open(os.path.join(folder, "Unihan_Variants.txt.bz2"), "wt", encoding="utf-8") as f:
             f.write("# Unihan_Variants.txt\n" + variants)
         out = os.path.join(folder, "out")
+        corrections_file = os.path.join(folder, "corrections.tsv")
+        with open(corrections_file, "w", encoding="utf-8") as f:
+            f.write("kam_id\than\tclass\ttailo\tnew_han\tnew_class\tnew_tailo\tevidence\n"
+                    + (corrections or ""))
         result = subprocess.run(
             [sys.executable, os.path.join(ARGS.folder, "make_open_dictionary.py"), "--data", data,
              "--unihan", os.path.join(folder, "Unihan_Variants.txt.bz2"), "--rhymes", ARGS.rhymes,
+             "--corrections", corrections_file, "--reasons", os.path.join(folder, "none.tsv"),
              "--output", out], capture_output=True, text=True)
+        if expect_failure:
+            self.assertNotEqual(result.returncode, 0)
+            return None, result.stderr
         self.assertEqual(result.returncode, 0, result.stderr)
         tables = {name: read_rows(os.path.join(out, name + ".tsv"))
                   for name in ("RavlekTable", "BaseWords", "BaseWordsPlus", "rhyme_merger")}
@@ -171,6 +215,27 @@ class Generator(unittest.TestCase):
             ["", "", "", "", "", ""],
         ])
         self.assertIn("with a 廣韻 entry of agreeing tone: 3 (60.0 %)", report)
+
+    def test_corrections_mend_the_book_rows_they_name(self):
+        kam = ("拜\t文\tpi3\tpi3\t\t\t16079\t525\n"
+               "柏\t文\tkhiu7\tkhiu7\t\t\t12232\t398\n"
+               "柏\t文\tpik4\tpik4\t\t\t16312\t531\n"
+               "月\t白\tbah4\tbah4\tjiok8\tjiok8\t284\t10\n"
+               "月\t文\tguat8\tguat8\t\t\t4527\t149\n")
+        corrections = ("16079\t拜\t文\tpi3\t拜\t文\tpai3\tits own example pai3\n"
+                       "12232\t柏\t文\tkhiu7\t桕\t文\tkhiu7\ta row of 桕\n"
+                       "284\t月\t白\tbah4\t\t\t\tthe radical ⺼ under 月\n")
+        tables, report = self.run_generator(kam, corrections=corrections)
+        rows = [(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in tables["RavlekTable"]]
+        self.assertEqual(rows, [("拜", "通", "pai3"), ("桕", "通", "khiu7"), ("柏", "通", "pik4"),
+                                ("月", "通", "guat8")])
+        self.assertIn("數位版作「拜」文 pi3，今校正：its own example pai3",
+                      tables["RavlekTable"][0]["Phone_desc"])
+        self.assertIn("3 rows of the book corrected (1 of them left out)", report)
+        # A correction whose row reads otherwise in the source stops the run.
+        _, report = self.run_generator(
+            kam, corrections="16079\t拜\t文\tpi2\t拜\t文\tpai3\tstale\n", expect_failure=True)
+        self.assertIn("kam_id 16079 is 拜 文 pi3 in the source", report)
 
     # Two entries of the reading's tone: 平 (符兵切 庚, 房連切 仙), 能 (奴登切 登, 奴來切 咍).
     RHYME_SOURCES = {
@@ -295,11 +360,14 @@ class CommittedFiles(unittest.TestCase):
                     self.assertTrue(fresh.read() == committed.read(),
                                     f"{name} differs from a fresh run of make_open_dictionary.py")
 
-    def test_one_reading_always_has_the_same_symbols(self):
+    def test_one_reading_always_has_the_same_symbols_and_reads_back(self):
+        tailo = load_tailo()
         symbols = {}
         for row in read_rows(os.path.join(ARGS.folder, "RavlekTable.tsv")):
             symbols.setdefault(row["HanSpell"], set()).add(row["Spell_P"])
         self.assertEqual({s: v for s, v in symbols.items() if len(v) > 1}, {})
+        self.assertEqual({s: v for s, v in symbols.items()
+                          if tailo.from_phonetic_symbols(next(iter(v))) != s}, {})
 
 
 class BuiltDatabase(unittest.TestCase):
