@@ -10,7 +10,10 @@ reading as digitised, search, evidence):
   example   the row's own example spells the character otherwise, in a reading the book gives
             the character nowhere;
   taigan    吳守禮's transcription of the same book (koktai 台甘) gives the character literary
-            readings, none of them the row's, one of them within one letter of it.
+            readings, none of them the row's, one of them within one letter of it;
+  lost      a literary row whose character the digitisation lost (●): the character that its own
+            example spells with the row's reading, or the one character of its example that 台甘
+            reads so, where the book gives that character no such reading elsewhere.
 The decisions go into corrections.tsv (kam_id, character, as digitised, corrected, evidence),
 which make_open_dictionary.py applies. Rows already decided there are not listed again.
 """
@@ -86,6 +89,22 @@ def example_readings(row, character):
     return found
 
 
+def example_characters(row, spell):
+    """The characters that the row's example spells with the reading (Tâi-lô)."""
+    romanised = [t for t in re.split(r"[,;.:]\s*|\s+", row["exp"]) if t]
+    written = [t for t in re.split(r"[,;.:]\s*|\s+", row["example"]) if t]
+    if len(romanised) != len(written):
+        return set()
+    found = set()
+    for poj, hanlo in zip(romanised, written):
+        syllables = [s for s in poj.split("-") if s]
+        pieces = units(hanlo)
+        if len(syllables) == len(pieces):
+            found |= {p for s, p in zip(syllables, pieces)
+                      if len(p) == 1 and is_han(p) and to_tailo(with_tone(s)) == spell}
+    return found
+
+
 def near(a, b):
     """Whether two readings differ by one letter changed, added or dropped."""
     if abs(len(a) - len(b)) > 1:
@@ -135,6 +154,24 @@ def main():
         given = taigan[reading["han"]]
         if reading["tailo"] not in given and any(near(reading["tailo"], g) for g in given):
             found.append((row, "taigan", f"台甘 reads {reading['han']} {', '.join(dict.fromkeys(given))}"))
+    taigan_all = {}
+    with open(os.path.join(args.data, "koktai", "koktai_char_readings.tsv"), encoding="utf-8") as f:
+        for entry in csv.DictReader(f, delimiter="\t", quoting=csv.QUOTE_NONE):
+            for _, spell in koktai.readings(entry["taigan"]):
+                taigan_all.setdefault(entry["headword"].rstrip("·"), set()).add(spell)
+    for row in book:
+        if row["chinese"] != "●" or not row["word"][:1].isupper():
+            continue
+        spell = to_tailo(with_tone(row["word"].split("[")[0]))
+        named = {ch for ch in example_characters(row, spell)
+                 if spell not in book_readings.get(ch, ()) and spell in taigan_all.get(ch, ())}
+        how = "its own example spells it so, and 台甘 reads it so"
+        if len(named) != 1:
+            named = {ch for ch in row["example"] if is_han(ch)
+                     and spell not in book_readings.get(ch, ()) and spell in taigan_all.get(ch, ())}
+            how = "the one character of its example that 台甘 reads so"
+        if len(named) == 1:
+            found.append((row, "lost", f"{next(iter(named))} {spell}: {how}"))
     for row, search, evidence in sorted(found, key=lambda item: int(item[0]["id"])):
         if row["id"] in decided:
             continue

@@ -17,6 +17,7 @@ line feed, carriage return and backslash are written \\t, \\n, \\r and \\\\.
 
 import argparse
 import bz2
+import csv
 import os
 import re
 import sys
@@ -201,7 +202,8 @@ def apply_corrections(rows, corrections, report):
         fixed = dict(row, han=correction["new_han"], **{"class": correction["new_class"]},
                      tailo=correction["new_tailo"])
         fixed["corrected"] = (f"數位版作「{row['han']}」{row['class']} {row['tailo']}，"
-                              f"今校正：{correction['evidence']}")
+                              f"今校正：{correction['evidence']}" if row["han"] != "●" else
+                              f"數位版失字（●），今補「{fixed['han']}」：{correction['evidence']}")
         out.append((number, fixed))
     missing = sorted(set(by_id) - used, key=int)
     if missing:
@@ -211,7 +213,31 @@ def apply_corrections(rows, corrections, report):
     return out
 
 
-def read_kam(path, report, corrections=()):
+def lost_rows(book_path, corrections):
+    """The book's rows whose character the digitisation lost (●, left out of
+    kam_char_readings.tsv) that a correction restores, in that file's shape, from the book's
+    sheet (kam_jitian.csv): a capitalised word is the literary reading."""
+    wanted = {kam_id for kam_id, c in corrections if c["han"] == "●"}
+    if not wanted:
+        return []
+    rows = []
+    with open(book_path, encoding="utf-8", newline="") as f:
+        for row in csv.DictReader(f):
+            if row["id"] not in wanted:
+                continue
+            poj = re.sub(r"\[.*", "", row["word"]).lower()
+            if not poj[-1:].isdigit():
+                poj += "4" if poj[-1:] in "ptkh" else "1"
+            tailo = poj.replace("chh", "tsh").replace("ch", "ts").replace("oa", "ua")
+            tailo = re.sub(r"ek(\d)$", r"ik\1", tailo.replace("oe", "ue"))
+            tailo = re.sub(r"eng(\d)$", r"ing\1", tailo).replace("oonn", "onn")
+            rows.append((0, {"han": row["chinese"], "class": "文" if row["word"][:1].isupper()
+                             else "白", "poj": poj, "tailo": tailo, "lit_poj": "",
+                             "lit_tailo": "", "kam_id": row["id"], "page": row["page"]}))
+    return rows
+
+
+def read_kam(path, report, corrections=(), book_path=None):
     """Campbell's readings in the book's order, one per character, class and reading; readings
     of another shape are reported and left out, and so are rows whose character is a placeholder
     (● for a character the digitisation could not encode, a bopomofo letter, a line). Also:
@@ -220,7 +246,10 @@ def read_kam(path, report, corrections=()):
     seen = set()
     book_readings = {}
     placeholders = 0
-    for number, row in apply_corrections(read_tsv(path), corrections, report):
+    rows = read_tsv(path)
+    if book_path:
+        rows = sorted(rows + lost_rows(book_path, corrections), key=lambda r: int(r[1]["kam_id"]))
+    for number, row in apply_corrections(rows, corrections, report):
         han, klass, spell = row["han"], row["class"], row["tailo"]
         if len(han) != 1 or not is_han(han):
             placeholders += 1
@@ -236,13 +265,35 @@ def read_kam(path, report, corrections=()):
         readings.append({"han": han, "class": klass, "spell": spell, "page": row["page"],
                          "literary": row["lit_tailo"], "corrected": row.get("corrected", "")})
     report.line(f"{os.path.basename(path)}: {placeholders} rows without a Han character left out")
-    return readings, book_readings
+    return with_literary_of_colloquial(readings, book_readings, report), book_readings
 
 
-def phone_note(ptype, spell, page):
+def with_literary_of_colloquial(readings, book_readings, report):
+    """A character that the book gives only colloquial (白) rows gets the literary reading that
+    those rows name in parentheses (lit_tailo), before the first row that names it."""
+    literary = {han for han, found in book_readings.items() if any(k == "文" for k, _ in found)}
+    out = []
+    added = set()
+    for reading in readings:
+        lit = reading["literary"]
+        key = (reading["han"], lit)
+        if (reading["class"] == "白" and reading["han"] not in literary and lit
+                and is_tailo_syllable(lit) and key not in added):
+            added.add(key)
+            out.append({"han": reading["han"], "class": "文", "spell": lit, "page": reading["page"],
+                        "literary": "", "corrected": "", "named_by_colloquial": True})
+        out.append(reading)
+    report.line(f"literary readings named only by colloquial rows: {len(added)} readings of "
+                f"{len({h for h, _ in added})} characters")
+    return out
+
+
+def phone_note(ptype, spell, page, named_by_colloquial=False):
     digit = spell[-1]
     source = (f"廈門音新字典（甘為霖，1913）第{page}頁。" if page
               else "廈門音新字典（甘為霖，1913）數位版增補。")
+    if named_by_colloquial:
+        source = f"廈門音新字典（甘為霖，1913）第{page}頁白讀條所注的文讀。"
     return f"{CLASS_NOTES[ptype]} {spell}，{TONE_NAMES[digit]}（第{digit}調）。{source}"
 
 
@@ -407,7 +458,7 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
         forms = [han] + ([reading["standard"]] if "standard" in reading else [])
         forms += [v for v in candidates.get(han, []) if v not in forms]
         entry, rhyme, why, scored = choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas)
-        note = phone_note(ptype, spell, reading["page"])
+        note = phone_note(ptype, spell, reading["page"], reading.get("named_by_colloquial"))
         if reading.get("corrected"):
             note += "\n" + reading["corrected"]
         if "standard" in reading:
@@ -528,7 +579,8 @@ def build(args, report):
     codas = group_codas(merger)
     corrections = read_corrections(args.corrections)
     readings, book_readings = read_kam(
-        os.path.join(args.data, "kam-jitian", "kam_char_readings.tsv"), report, corrections)
+        os.path.join(args.data, "kam-jitian", "kam_char_readings.tsv"), report, corrections,
+        os.path.join(args.data, "kam-jitian", "kam_jitian.csv"))
     readings = with_classes(readings, book_readings)
     candidates = variant_candidates(read_variants(args.unihan))
     readings += variant_readings(readings, candidates, report)

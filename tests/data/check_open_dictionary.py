@@ -138,6 +138,9 @@ class Generator(unittest.TestCase):
                 "han\tclass\tpoj\ttailo\tlit_poj\tlit_tailo\tkam_id\tpage\n" + kam,
             "pingshui/pingshui_chars.tsv":
                 "char\tcategory\tcategory_short\tpart\ttone\tpingze\torder_in_category\n" + pingshui,
+            "kam-jitian/kam_jitian.csv":
+                "id,word,chinese,exp,example,page\n"
+                '15845,Oan5,●,"hoe-hng5, chhai3-hng5.","花園, 菜園.",519\n',
             "guangyun/guangyun.tsv": "字頭\t小韻號\t韻目\t反切\t母\t呼\t等\t類\t韻\t聲\t清濁\t攝\t"
                                      "音韻描述\t釋義\n" + guangyun,
         }
@@ -174,10 +177,13 @@ class Generator(unittest.TestCase):
             "中\t文\ttiong1\ttiong1\t\t\t5\t14\n"
             "中\t文\ttiong3\ttiong3\t\t\t6\t14\n"  # two 文 readings: 文
             "窓\t白\tthagn1\tthagn1\t\t\t7\t15\n"   # not a syllable: reported, left out
-            "●\t文\ta1\ta1\t\t\t8\t16\n")           # placeholder: left out
+            "●\t文\ta1\ta1\t\t\t8\t16\n"            # placeholder: left out
+            "驛\t白\tiah8\tiah8\tek8\tik8\t9\t17\n")  # only 白: gets the 文 reading it names
         rows = [(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in tables["RavlekTable"]]
         self.assertEqual(rows, [("一", "通", "it4"), ("子", "文", "tsu2"), ("子", "白", "a2"),
-                                ("中", "文", "tiong1"), ("中", "文", "tiong3")])
+                                ("中", "文", "tiong1"), ("中", "文", "tiong3"), ("驛", "文", "ik8"),
+                                ("驛", "白", "iah8")])
+        self.assertIn("第17頁白讀條所注的文讀", tables["RavlekTable"][5]["Phone_desc"])
         self.assertIn("kam_char_readings.tsv:8: 窓 白 'thagn1' is not one Tâi-lô syllable", report)
         first = tables["RavlekTable"][0]
         self.assertEqual(first["Spell_P"], "ㄧㆵ")
@@ -224,14 +230,17 @@ class Generator(unittest.TestCase):
                "月\t文\tguat8\tguat8\t\t\t4527\t149\n")
         corrections = ("16079\t拜\t文\tpi3\t拜\t文\tpai3\tits own example pai3\n"
                        "12232\t柏\t文\tkhiu7\t桕\t文\tkhiu7\ta row of 桕\n"
-                       "284\t月\t白\tbah4\t\t\t\tthe radical ⺼ under 月\n")
+                       "284\t月\t白\tbah4\t\t\t\tthe radical ⺼ under 月\n"
+                       "15845\t●\t文\tuan5\t園\t文\tuan5\tits example\n")
         tables, report = self.run_generator(kam, corrections=corrections)
         rows = [(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in tables["RavlekTable"]]
-        self.assertEqual(rows, [("拜", "通", "pai3"), ("桕", "通", "khiu7"), ("柏", "通", "pik4"),
-                                ("月", "通", "guat8")])
+        # In the book's order; the lost 園 comes back from the book's sheet.
+        self.assertEqual(rows, [("月", "通", "guat8"), ("桕", "通", "khiu7"), ("園", "通", "uan5"),
+                                ("拜", "通", "pai3"), ("柏", "通", "pik4")])
         self.assertIn("數位版作「拜」文 pi3，今校正：its own example pai3",
-                      tables["RavlekTable"][0]["Phone_desc"])
-        self.assertIn("3 rows of the book corrected (1 of them left out)", report)
+                      tables["RavlekTable"][3]["Phone_desc"])
+        self.assertIn("數位版失字（●），今補「園」：its example", tables["RavlekTable"][2]["Phone_desc"])
+        self.assertIn("4 rows of the book corrected (1 of them left out)", report)
         # A correction whose row reads otherwise in the source stops the run.
         _, report = self.run_generator(
             kam, corrections="16079\t拜\t文\tpi2\t拜\t文\tpai3\tstale\n", expect_failure=True)
