@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Builds a dictionary database (SQLite) from its tab-separated text source.
 
-Each TSV file has a header line with the column names, then one row per line. Inside a value
+A table's rows may be split over NAME.tsv and further NAME.*.tsv files (rows of another source
+under another licence), which follow in name order. Each TSV file has a header line with the column names, then one row per line. Inside a value
 "\\N" alone stands for null, and "\\n", "\\r", "\\t", "\\\\" stand for a line feed, a carriage return,
 a tab and a backslash.
 Every row is checked before anything is written. Given the reviewed 206 → 106 rhyme merger
@@ -203,6 +204,14 @@ def read_table(path, columns, check_row, rhyme_names):
     return rows
 
 
+def table_files(source, name):
+    """The files of a table: NAME.tsv, then the NAME.*.tsv that hold rows under another licence
+    (RavlekTable.koktai.tsv), in name order."""
+    extra = sorted(f for f in os.listdir(source)
+                   if f.startswith(name + ".") and f.endswith(".tsv") and f != name + ".tsv")
+    return [os.path.join(source, name + ".tsv")] + [os.path.join(source, f) for f in extra]
+
+
 def write_database(output, tables):
     folder = os.path.dirname(os.path.abspath(output))
     os.makedirs(folder, exist_ok=True)
@@ -242,8 +251,9 @@ def main():
         checks = {"RavlekTable": check_ravlek}
         tables = []
         for name, columns in TABLES:
-            path = os.path.join(args.source, name + ".tsv")
-            rows = read_table(path, columns, checks.get(name, check_base_row), rhyme_names)
+            rows = []
+            for path in table_files(args.source, name):
+                rows += read_table(path, columns, checks.get(name, check_base_row), rhyme_names)
             tables.append((name, columns, rows))
     except (BadRow, OSError) as e:
         print(f"build_dictionary_db: {e}", file=sys.stderr)

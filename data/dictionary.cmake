@@ -9,6 +9,8 @@ set(RAVLEK_RHYME_NAMES_SOURCE "${CMAKE_SOURCE_DIR}/src/dictionary/rhymes.cpp")
 function(ravlek_dictionary_db target source_dir output comment)
   set(sources "${source_dir}/RavlekTable.tsv" "${source_dir}/BaseWords.tsv"
               "${source_dir}/BaseWordsPlus.tsv")
+  file(GLOB extra_tables CONFIGURE_DEPENDS "${source_dir}/RavlekTable.*.tsv")
+  list(APPEND sources ${extra_tables})
   set(merger_option)
   if(EXISTS "${source_dir}/rhyme_merger.tsv")
     list(APPEND sources "${source_dir}/rhyme_merger.tsv")

@@ -30,7 +30,8 @@ def main():
         print(__doc__.strip(), file=sys.stderr)
         return 2
     args = make_open_dictionary.arguments(options)
-    rows, _, _, merger = make_open_dictionary.build(args, Quiet())
+    rows, _, _, merger, koktai_rows = make_open_dictionary.build(args, Quiet())
+    rows = rows + koktai_rows
     wanted = "".join(characters)
     for ch in wanted:
         found = [row for row in rows if row["HanWord"] == ch]

@@ -3,7 +3,7 @@
 
     python3 data/open_dictionary/figures.py [--data ../shared/data] [--folder data/open_dictionary]
 
-Prints: the share of literary (通, 文) rows with a 廣韻 entry that carry the Pingshui rhyme its
+Reads RavlekTable.tsv and, where present, RavlekTable.koktai.tsv. Prints: the share of literary (通, 文) rows with a 廣韻 entry that carry the Pingshui rhyme its
 rhyme merges into (rhyme_merger.tsv); the literary readings filed under a rhyme of another coda
 although the character has one of the reading's coda (in the Pingshui table or among its 廣韻
 entries of the reading's tone); and the characters that the default classes (通, 文) leave
@@ -50,7 +50,9 @@ def main():
     parser.add_argument("--folder", default=HERE)
     args = parser.parse_args()
 
-    rows = [row for _, row in generator.read_tsv(os.path.join(args.folder, "RavlekTable.tsv"))]
+    rows = [row for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv")
+            if os.path.exists(os.path.join(args.folder, name))
+            for _, row in generator.read_tsv(os.path.join(args.folder, name))]
     merger = [row for _, row in generator.read_tsv(os.path.join(args.folder, "rhyme_merger.tsv"))]
     by_heading = {row["韻目"]: row["平水韻"] for row in merger}
     by_rhyme = {(row["聲"], row["韻"]): row["平水韻"] for row in merger}

@@ -25,6 +25,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from rhyme_choice import (CODA_NAMES, EntryChooser, derive_merger, describe_score,  # noqa: E402
                           group_codas, reading_coda)
+from koktai import readings as koktai_readings  # noqa: E402
 from tailo import is_tailo_syllable, split_syllable, to_phonetic_symbols  # noqa: E402
 
 RAVLEK_COLUMNS = [
@@ -319,22 +320,137 @@ def with_classes(readings, book_readings):
     return readings
 
 
-def variant_readings(readings, candidates, report):
+# Variant pairs that Unihan links only through a third form, or whose sources differ, reviewed
+# as one word: variant -> standard form, with the reason.
+REVIEWED_VARIANTS = {
+    "僞": ("偽", "僞、偽同字（廣韻 危睡切），Unihan 只經簡體「伪」相連"),
+}
+# Readings of a standard form that are another word than its variant, where the sources cannot
+# tell (both rhyme alike): (variant, reading) -> the reason.
+REFUSED_VARIANT_READINGS = {
+    ("讐", "kiu5"): "仇 kiu5 是「仇匹」之仇（巨鳩切）；讐即讎，只讀 siu5（市流切）",
+}
+
+
+def shares_entry(variant, standard, spell, guangyun, pingshui, chooser):
+    """Whether a reading of the standard form is one of the variant's too: the 廣韻 entry the
+    reading takes among the standard form's entries (by its fanqie, or the nearest) is in a
+    homophone group (小韻) that the variant has, or the variant's Pingshui rhymes hold the rhyme
+    the reading takes. None where the variant has neither 廣韻 entries nor Pingshui rhymes."""
+    tones = TONE_AGREEMENT[spell[-1]]
+    own_entries = [e for e in guangyun.get(variant, []) if e["聲"] in tones]
+    own_groups = [g for g in pingshui.get(variant, []) if rhyme_tone(g) in tones]
+    if not guangyun.get(variant) and not pingshui.get(variant):
+        return None
+    entry, _, _ = chooser.choose(guangyun.get(standard, []), spell, tones)
+    if entry is not None and any(e["小韻號"] == entry["小韻號"] for e in own_entries):
+        return True
+    own, score, _ = chooser.choose(own_entries, spell, tones)
+    if own is not None:
+        # Only where the variant's own fanqie reads so; where its fanqie characters have no
+        # reading to tell, where its coda agrees.
+        readable = chooser.synthesis(own, spell) is not None
+        return score[0] == 0 if readable else score[1] == 0
+    if entry is not None:
+        return chooser.group_of(entry) in own_groups
+    return bool(set(own_groups) & set(g for g in pingshui.get(standard, [])
+                                       if rhyme_tone(g) in tones))
+
+
+def variant_readings(readings, candidates, guangyun, pingshui, chooser, report):
     """A character that Unihan names as a variant of one with readings, and that has none of its
-    own, gets copies of its standard form's readings (the first of its variants that has any)."""
+    own, gets copies of those of its standard form's readings that are the same word: where the
+    two forms share a 廣韻 entry or a Pingshui rhyme for the reading (shares_entry), or the pair
+    is reviewed (REVIEWED_VARIANTS). The standard form is the first of its variants with
+    readings."""
     by_character = {}
     for reading in readings:
         by_character.setdefault(reading["han"], []).append(reading)
     added = []
-    for ch in sorted(candidates):
+    refused = 0
+    unknown = 0
+    for ch in sorted(set(candidates) | set(REVIEWED_VARIANTS)):
         if ch in by_character or not is_han(ch):
             continue
-        standard = next((t for t in candidates[ch] if t in by_character), None)
+        if ch in REVIEWED_VARIANTS and REVIEWED_VARIANTS[ch][0] in by_character:
+            standard = REVIEWED_VARIANTS[ch][0]
+            added += [dict(source, han=ch, standard=standard) for source in by_character[standard]]
+            continue
+        standard = next((t for t in candidates.get(ch, []) if t in by_character), None)
         if standard is None:
             continue
-        added += [dict(source, han=ch, standard=standard) for source in by_character[standard]]
+        for source in by_character[standard]:
+            if (ch, source["spell"]) in REFUSED_VARIANT_READINGS:
+                refused += 1
+                continue
+            same = shares_entry(ch, standard, source["spell"], guangyun, pingshui, chooser)
+            if same is None:
+                unknown += 1
+            if same is False:
+                refused += 1
+                continue
+            added.append(dict(source, han=ch, standard=standard))
     report.line(f"variant forms: {len({r['han'] for r in added})} characters get "
-                f"{len(added)} readings of their standard forms")
+                f"{len(added)} readings of their standard forms; {refused} readings not copied "
+                f"(another word), {unknown} copied without 廣韻 or Pingshui data to check")
+    return added
+
+
+KOKTAI_SOURCES = {"pumin": "普閩", "taigan": "台甘"}
+KOKTAI_NAME = "吳守禮《國臺對照活用辭典》"
+KOTKAI_SOURCE_NOTE = KOKTAI_NAME
+
+
+def read_koktai(path):
+    """Character -> {(class, reading): [sources]} of 吳守禮's dictionary, in the file's order:
+    class 文, 白 or "" (unlabelled), sources 普閩 (its general readings) and 台甘 (its
+    transcription of the 1913 book)."""
+    found = {}
+    with open(path, encoding="utf-8", newline="") as f:
+        for entry in csv.DictReader(f, delimiter="\t", quoting=csv.QUOTE_NONE):
+            heads = [h for h in entry["headword"].rstrip("·").split("/")
+                     if len(h) == 1 and is_han(h)]
+            for field, source in KOKTAI_SOURCES.items():
+                for klass, spell in koktai_readings(entry[field]):
+                    for head in heads:
+                        sources = found.setdefault(head, {}).setdefault((klass, spell), [])
+                        if source not in sources:
+                            sources.append(source)
+    return found
+
+
+def koktai_rows(koktai, readings, report):
+    """The readings that 吳守禮's dictionary adds: all of a character the 1913 book does not
+    have, and the literary (文) readings the book does not give a character it has. Each keeps
+    its sources; where the book reads the character otherwise, the note says so."""
+    book = {}
+    for reading in readings:
+        book.setdefault(reading["han"], []).append(reading)
+    added = []
+    for ch, found in koktai.items():
+        own = book.get(ch, [])
+        spells = {r["spell"] for r in own}
+        labelled = {k for k, _ in found if k}
+        chosen = []
+        for (klass, spell), sources in found.items():
+            if spell in spells or any(c["spell"] == spell for c in chosen):
+                continue
+            if own and klass not in ("文", "文白"):
+                continue
+            chosen.append({"klass": klass, "spell": spell, "sources": sources})
+        for item in chosen:
+            klass = item["klass"]
+            if klass == "文白" or (not klass and len(chosen) == 1 and not labelled):
+                ptype = "通"
+            else:
+                ptype = klass or "文"
+            literary = [r["spell"] for r in own if r["ptype"] in "通文"]
+            added.append({"han": ch, "class": ptype, "ptype": ptype, "spell": item["spell"],
+                          "page": "", "literary": "", "corrected": "",
+                          "koktai": item["sources"], "book_reads": literary})
+    report.line(f"{KOKTAI_NAME}: {len(added)} readings, {len({r['han'] for r in added})} "
+                f"characters ({len({r['han'] for r in added if r['han'] not in book})} that the "
+                "1913 book lacks)")
     return added
 
 
@@ -445,7 +561,24 @@ def choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas):
     return None, "", why, []
 
 
-def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons, report):
+def koktai_note(reading):
+    """Phone_desc of a reading of 吳守禮's dictionary."""
+    digit = reading["spell"][-1]
+    note = (f"{CLASS_NOTES[reading['ptype']]} {reading['spell']}，{TONE_NAMES[digit]}"
+            f"（第{digit}調）。{KOTKAI_SOURCE_NOTE}（{'、'.join(reading['koktai'])}）。")
+    in_taigan = "台甘" in reading["koktai"]
+    if reading["book_reads"]:
+        note += (f"\n廈門音新字典（甘為霖，1913）數位版此字文讀作 {'、'.join(reading['book_reads'])}"
+                 + ("；台甘錄該書亦有此音" if in_taigan else "，與此不同") + "，兩音並存。")
+    elif in_taigan:
+        note += "\n台甘錄廈門音新字典（甘為霖，1913）有此音，數位版未收。"
+    else:
+        note += "\n廈門音新字典（甘為霖，1913）數位版未收此音。"
+    return note
+
+
+def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons, report,
+              koktai=None):
     """One RavlekTable row per reading, with the reasons of its rhyme and entry (key "why", not
     written). The 廣韻 entry and the Pingshui rhyme are looked up for the character, then for the
     standard form it was copied from, then for its other variant forms (the sources spell many
@@ -458,7 +591,14 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
         forms = [han] + ([reading["standard"]] if "standard" in reading else [])
         forms += [v for v in candidates.get(han, []) if v not in forms]
         entry, rhyme, why, scored = choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas)
-        note = phone_note(ptype, spell, reading["page"], reading.get("named_by_colloquial"))
+        if "koktai" in reading:
+            note = koktai_note(reading)
+        else:
+            note = phone_note(ptype, spell, reading["page"], reading.get("named_by_colloquial"))
+            sources = [s for (k, sp), src in (koktai or {}).get(han, {}).items() if sp == spell
+                       for s in src]
+            if sources and "standard" not in reading:
+                note += f"\n{KOKTAI_NAME}（{'、'.join(dict.fromkeys(sources))}）亦收此音。"
         if reading.get("corrected"):
             note += "\n" + reading["corrected"]
         if "standard" in reading:
@@ -498,6 +638,7 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
             stats["rhyme"] += 1
         row["why"] = why
         row["candidates"] = scored
+        row["source"] = "koktai" if "koktai" in reading else "book"
         rows.append(row)
     for key in sorted(set(reasons) - used_reasons):
         report.line(f"rhyme_reasons.tsv: {key[0]} {key[1]} is not a disagreeing row; its reason "
@@ -582,19 +723,25 @@ def build(args, report):
         os.path.join(args.data, "kam-jitian", "kam_char_readings.tsv"), report, corrections,
         os.path.join(args.data, "kam-jitian", "kam_jitian.csv"))
     readings = with_classes(readings, book_readings)
+    koktai_path = os.path.join(args.data, "koktai", "koktai_char_readings.tsv")
+    koktai = read_koktai(koktai_path) if os.path.exists(koktai_path) else {}
+    second = koktai_rows(koktai, readings, report)
     candidates = variant_candidates(read_variants(args.unihan))
-    readings += variant_readings(readings, candidates, report)
-    chooser = EntryChooser(merger, literary_spells(readings, candidates), REGISTER)
+    chooser = EntryChooser(merger, literary_spells(readings + second, candidates), REGISTER)
+    copies = variant_readings(readings + second, candidates, guangyun, pingshui, chooser, report)
     reasons = read_rhyme_reasons(args.reasons) if os.path.exists(args.reasons) else {}
-    rows = make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons, report)
+    everything = make_rows(readings + copies + second, pingshui, guangyun, candidates, chooser,
+                           codas, reasons, report, koktai)
+    rows = [row for row in everything if row["source"] != "koktai"]
+    koktai_table = [row for row in everything if row["source"] == "koktai"]
     base, plus = make_base_words(rows, fanqie_characters)
-    return rows, base, plus, merger
+    return rows, base, plus, merger, koktai_table
 
 
 def main():
     args = arguments()
     report = Report(sys.stderr)
-    rows, base, plus, merger = build(args, report)
+    rows, base, plus, merger, koktai_table = build(args, report)
     report.line(f"RavlekTable.tsv: {len(rows)} rows, {len({r['HanWord'] for r in rows})} characters; "
                 f"BaseWords.tsv: {len(base)} rows; BaseWordsPlus.tsv: {len(plus)} rows")
 
@@ -603,6 +750,7 @@ def main():
     write_tsv(os.path.join(args.output, "BaseWords.tsv"), BASE_COLUMNS, base)
     write_tsv(os.path.join(args.output, "BaseWordsPlus.tsv"), BASE_COLUMNS, plus)
     write_tsv(os.path.join(args.output, "rhyme_merger.tsv"), MERGER_COLUMNS, merger_rows(merger))
+    write_tsv(os.path.join(args.output, "RavlekTable.koktai.tsv"), RAVLEK_COLUMNS, koktai_table)
     return 0
 
 

@@ -128,7 +128,7 @@ class Generator(unittest.TestCase):
     """The generator's rules on small sources made here."""
 
     def run_generator(self, kam, pingshui="", guangyun="", variants="", keep=None,
-                      corrections=None, expect_failure=False):
+                      corrections=None, expect_failure=False, koktai=""):
         folder = keep or tempfile.mkdtemp()
         if keep is None:
             self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
@@ -141,6 +141,9 @@ class Generator(unittest.TestCase):
             "kam-jitian/kam_jitian.csv":
                 "id,word,chinese,exp,example,page\n"
                 '15845,Oan5,●,"hoe-hng5, chhai3-hng5.","花園, 菜園.",519\n',
+            "koktai/koktai_char_readings.tsv":
+                "headword\tmandarin_zhuyin\tfanqie_note\tguoyin\ttaigan\tpumin\tsource_page\n"
+                + koktai,
             "guangyun/guangyun.tsv": "字頭\t小韻號\t韻目\t反切\t母\t呼\t等\t類\t韻\t聲\t清濁\t攝\t"
                                      "音韻描述\t釋義\n" + guangyun,
         }
@@ -165,7 +168,8 @@ class Generator(unittest.TestCase):
             return None, result.stderr
         self.assertEqual(result.returncode, 0, result.stderr)
         tables = {name: read_rows(os.path.join(out, name + ".tsv"))
-                  for name in ("RavlekTable", "BaseWords", "BaseWordsPlus", "rhyme_merger")}
+                  for name in ("RavlekTable", "BaseWords", "BaseWordsPlus", "rhyme_merger",
+                               "RavlekTable.koktai")}
         return tables, result.stderr
 
     def test_classes_readings_and_placeholders(self):
@@ -323,6 +327,45 @@ class Generator(unittest.TestCase):
                 self.assertEqual(result.returncode, 1)
                 self.assertIn(message, result.stderr)
 
+    def test_the_second_source_fills_adds_and_confirms(self):
+        kam = ("澎\t文\tphing5\tphing5\t\t\t1\t1\n"
+               "中\t文\ttiong1\ttiong1\t\t\t2\t1\n")
+        koktai = ("達\tㄉㄚˊ\t\t\t(文)ㄉㄚㆵ ͘\t(文)ㄉㄚㆵ ͘、ㄊㄚㆵ ͘。(白)ㄉㄚㆷ ͘\t\n"   # lacking
+                  "中\tㄓㄨㄥ\t\t\t(文)ㄉㄧㆲ\t(文)ㄉㄧㆲ、ㄉㄧㆲ˪。(白)ㄉㄧㄥ˪\t\n"  # adds 文 only
+                  "澎\tㄆㄥˊ\t\t\t(文)ㄆㄧㄥˊ\t(文)ㄆㄧㄥˊ\t\n")                    # confirms
+        tables, report = self.run_generator(kam, koktai=koktai)
+        book = tables["RavlekTable"]
+        second = tables["RavlekTable.koktai"]
+        self.assertEqual([(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in book],
+                         [("澎", "通", "phing5"), ("中", "通", "tiong1")])
+        self.assertEqual([(r["HanWord"], r["Ptype"], r["HanSpell"], r["Spell_P"]) for r in second],
+                         [("達", "文", "tat8", "ㄉㄚㆵ˙"), ("達", "文", "that8", "ㄊㄚㆵ˙"),
+                          ("達", "白", "tah8", "ㄉㄚㆷ˙"), ("中", "文", "tiong3", "ㄉㄧㆲ˪")])
+        self.assertIn("吳守禮《國臺對照活用辭典》（普閩、台甘）。\\n台甘錄廈門音新字典（甘為霖，1913）"
+                      "有此音，數位版未收。", second[0]["Phone_desc"])
+        self.assertIn("數位版此字文讀作 tiong1，與此不同，兩音並存。", second[3]["Phone_desc"])
+        self.assertIn("吳守禮《國臺對照活用辭典》（普閩、台甘）亦收此音。", book[0]["Phone_desc"])
+        self.assertIn("4 readings, 2 characters (1 that the 1913 book lacks)", report)
+
+    def test_a_variant_gets_only_the_readings_of_its_own_word(self):
+        # 讎 (the variant, 市流切) of 仇 (巨鳩切 kiu5, and siu5 in the book): only siu5 is the
+        # variant's word; 玫 (莫杯切) gets nothing of 玟 (bun5).
+        guangyun = ("仇\t1\t尤\t巨鳩\t群\t\t三\t\t尤\t平\t全濁\t流\t群三尤平\t匹也\n"
+                    "讎\t2\t尤\t市流\t常\t\t三\t\t尤\t平\t全濁\t流\t常三尤平\t讎匹\n"
+                    "玫\t3\t灰\t莫杯\t明\t合\t一\t\t灰\t平\t次濁\t蟹\t明合一灰平\t玫瑰\n")
+        pingshui = "".join(f"{ch}\t{g}\t{g}\t部\t平\t平\t1\n" for ch, g in [
+            ("仇", "下平十一尤"), ("讎", "下平十一尤"), ("流", "下平十一尤"), ("鳩", "下平十一尤"),
+            ("玫", "上平十灰"), ("杯", "上平十灰"), ("玟", "上平十二文")])
+        kam = "".join(f"{ch}\t文\t{s}\t{s}\t\t\t{i}\t1\n" for i, (ch, s) in enumerate([
+            ("仇", "kiu5"), ("仇", "siu5"), ("巨", "ki7"), ("鳩", "kiu1"), ("市", "si7"),
+            ("流", "liu5"), ("玟", "bun5"), ("莫", "bok8"), ("杯", "pue1")], start=1))
+        variants = "U+8B8E\tkSemanticVariant\tU+4EC7\nU+73AB\tkSemanticVariant\tU+739F\n"
+        tables, report = self.run_generator(kam, pingshui, guangyun, variants)
+        copies = [(r["HanWord"], r["HanSpell"]) for r in tables["RavlekTable"]
+                  if r["HanWord"] in "讎玫"]
+        self.assertEqual(copies, [("讎", "siu5")])
+        self.assertIn("2 readings not copied (another word)", report)
+
     def test_variants_get_copies_and_base_words_follow_the_fanqie(self):
         guangyun = ("爲\t1\t支\t薳支\t云\t合\t三\t\t支\t平\t次濁\t止\t云合三支平\t作也\n"
                     "東\t2\t東\t德紅\t端\t\t一\t\t東\t平\t全清\t通\t端一東平\t春方也\n")
@@ -337,11 +380,12 @@ class Generator(unittest.TestCase):
                      "U+5FB7\tkZVariant\tU+60B3\n")
         rows = tables["RavlekTable"]
         copies = [r for r in rows if r["HanWord"] == "爲"]
-        self.assertEqual([(r["Ptype"], r["HanSpell"]) for r in copies], [("文", "ui5"), ("白", "ui7")])
+        # ui7 is not copied: 爲 has no 去 entry here (the real 廣韻 has 于僞切) to share it.
+        self.assertEqual([(r["Ptype"], r["HanSpell"]) for r in copies], [("文", "ui5")])
         self.assertTrue(copies[0]["Phone_desc"].endswith("\\n「爲」是「為」的異體字，讀音照「為」。"))
         # 為 finds the 廣韻 entry that the source spells 爲.
         self.assertEqual(rows[0]["PtypeDesc"], "廣韻 薳支切，支韻")
-        self.assertEqual([r["HanWord"] for r in rows], ["為", "為", "紅", "東", "德", "悳", "爲", "爲"])
+        self.assertEqual([r["HanWord"] for r in rows], ["為", "為", "紅", "東", "德", "悳", "爲"])
         base = [(r["HanWord"], r["HanSpell"]) for r in tables["BaseWords"]]
         plus = [(r["HanWord"], r["HanSpell"]) for r in tables["BaseWordsPlus"]]
         # Fanqie characters in the book's order with a 通 or 文 reading (紅 has only a 白 one).
@@ -362,7 +406,8 @@ class CommittedFiles(unittest.TestCase):
              ARGS.data, "--unihan", ARGS.unihan, "--rhymes", ARGS.rhymes, "--output", out],
             capture_output=True, text=True)
         self.assertEqual(result.returncode, 0, result.stderr)
-        for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv", "rhyme_merger.tsv"):
+        for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv", "rhyme_merger.tsv",
+                     "RavlekTable.koktai.tsv"):
             with self.subTest(file=name):
                 with open(os.path.join(out, name), "rb") as fresh, \
                         open(os.path.join(ARGS.folder, name), "rb") as committed:
@@ -409,8 +454,10 @@ class BuiltDatabase(unittest.TestCase):
                 self.assertEqual(found, [(rhyme,)])
 
     def test_rows_keep_the_order_of_the_source(self):
+        # The rows of the second source, in their own file, follow those of the book.
         expected = [(r["HanWord"], r["Ptype"], r["HanSpell"])
-                    for r in read_rows(os.path.join(ARGS.folder, "RavlekTable.tsv"))]
+                    for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv")
+                    for r in read_rows(os.path.join(ARGS.folder, name))]
         actual = self.db.execute("SELECT HanWord, Ptype, HanSpell FROM RavlekTable "
                                  "ORDER BY rowid").fetchall()
         self.assertEqual(actual, expected)
