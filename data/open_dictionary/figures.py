@@ -7,7 +7,9 @@ Reads RavlekTable.tsv and, where present, RavlekTable.koktai.tsv. Prints: the sh
 rhyme merges into (rhyme_merger.tsv); the literary readings filed under a rhyme of another coda
 although the character has one of the reading's coda (in the Pingshui table or among its 廣韻
 entries of the reading's tone); and the characters that the default classes (通, 文) leave
-unread in 唐詩三百首, 古文觀止 (with repeats) and all Tang poems.
+unread in 唐詩三百首, 古文觀止 (with repeats) and all Tang poems. With --literary-readings it
+also writes the readings that `fanqie-accuracy --dictionary` compares the fanqie synthesis with
+when both sources count.
 """
 
 import argparse
@@ -48,6 +50,9 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--data", default=os.path.join(HERE, "..", "..", "..", "shared", "data"))
     parser.add_argument("--folder", default=HERE)
+    parser.add_argument("--literary-readings", metavar="OUT.tsv",
+                        help="also write the rows of both files with every literary or unlabelled "
+                             "reading of 吳守禮's dictionary added (as 文), for fanqie-accuracy")
     args = parser.parse_args()
 
     rows = [row for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv")
@@ -83,6 +88,15 @@ def main():
             other_coda.append(f"{r['HanWord']} {r['HanSpell']} {r['PoemRhyme']}")
     print(f"literary readings under a rhyme of another coda where the character has one of the "
           f"reading's coda: {len(other_coda)}" + (f" ({', '.join(other_coda)})" if other_coda else ""))
+
+    if args.literary_readings:
+        koktai = generator.read_koktai(os.path.join(args.data, "koktai",
+                                                    "koktai_char_readings.tsv"))
+        extra = [dict({c: "" for c in generator.RAVLEK_COLUMNS}, HanWord=ch, Ptype="文",
+                      HanSpell=spell)
+                 for ch, found in koktai.items() for (klass, spell) in found
+                 if klass in ("文", "文白", "")]
+        generator.write_tsv(args.literary_readings, generator.RAVLEK_COLUMNS, rows + extra)
 
     read = {r["HanWord"] for r in literary}
     for name, text in corpus_texts(args.data):
