@@ -22,10 +22,14 @@ class Quiet:
 
 
 def main():
+    characters, options = [], []
     argv = sys.argv[1:]
-    characters = [a for a in argv if not a.startswith("--") and (argv.index(a) == 0 or
-                                                                not argv[argv.index(a) - 1].startswith("--"))]
-    options = [a for a in argv if a not in characters]
+    while argv:
+        item = argv.pop(0)
+        if item.startswith("--"):
+            options += [item] + ([argv.pop(0)] if argv and "=" not in item else [])
+        else:
+            characters.append(item)
     if not characters:
         print(__doc__.strip(), file=sys.stderr)
         return 2

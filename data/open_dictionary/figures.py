@@ -87,7 +87,8 @@ def main():
         if any(codas.get(g) == coda for g in have):
             other_coda.append(f"{r['HanWord']} {r['HanSpell']} {r['PoemRhyme']}")
     print(f"literary readings under a rhyme of another coda where the character has one of the "
-          f"reading's coda: {len(other_coda)}" + (f" ({', '.join(other_coda)})" if other_coda else ""))
+          f"reading's coda: {len(other_coda)}"
+          + (f" ({', '.join(other_coda)})" if other_coda else ""))
 
     if args.literary_readings:
         koktai = generator.read_koktai(os.path.join(args.data, "koktai",

@@ -70,8 +70,8 @@ def order_breaks(rows):
 
 def units(token):
     """The syllables of a 漢羅 token: a Han character each, and each run of letters."""
-    return re.findall(r"[\u3400-\u9fff\U00020000-\U0003ffff]|[^\u3400-\u9fff\U00020000-\U0003ffff\-]+",
-                      token)
+    han = "\u3400-\u9fff\U00020000-\U0003ffff"
+    return re.findall(f"[{han}]|[^{han}\\-]+", token)
 
 
 def example_readings(row, character):
@@ -139,7 +139,8 @@ def main():
         spelled = [to_tailo(p) for p in example_readings(row, ch)]
         other = [s for s in spelled if s != reading["tailo"] and s not in book_readings[ch]]
         if other and reading["tailo"] not in spelled:
-            found.append((row, "example", f"the example reads {ch} {', '.join(sorted(set(other)))}"))
+            readings = ", ".join(sorted(set(other)))
+            found.append((row, "example", f"the example reads {ch} {readings}"))
     taigan = {}
     with open(os.path.join(args.data, "koktai", "koktai_char_readings.tsv"), encoding="utf-8") as f:
         for entry in csv.DictReader(f, delimiter="\t", quoting=csv.QUOTE_NONE):
@@ -153,7 +154,8 @@ def main():
             continue
         given = taigan[reading["han"]]
         if reading["tailo"] not in given and any(near(reading["tailo"], g) for g in given):
-            found.append((row, "taigan", f"台甘 reads {reading['han']} {', '.join(dict.fromkeys(given))}"))
+            readings = ", ".join(dict.fromkeys(given))
+            found.append((row, "taigan", f"台甘 reads {reading['han']} {readings}"))
     taigan_all = {}
     with open(os.path.join(args.data, "koktai", "koktai_char_readings.tsv"), encoding="utf-8") as f:
         for entry in csv.DictReader(f, delimiter="\t", quoting=csv.QUOTE_NONE):

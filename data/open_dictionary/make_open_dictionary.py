@@ -497,7 +497,8 @@ CODA_PATTERNS = [
 def irregular_coda(spell, rhyme, forms, pingshui, guangyun, chooser, codas):
     """Why a literary reading stands under a rhyme of another coda: only where neither the
     廣韻 entries of the reading's tone that the choice ranked nor the Pingshui rhymes of that tone
-    of the character or its variant forms have the reading's coda (else the choice is wrong, and needs a reason in rhyme_reasons.tsv). The
+    of the character or its variant forms have the reading's coda (else the choice is wrong, and
+    needs a reason in rhyme_reasons.tsv). The
     reason names the regular pattern of the Amoy literary layer where one applies."""
     coda = reading_coda(spell)
     tones = TONE_AGREEMENT[spell[-1]]

@@ -272,7 +272,8 @@ class Generator(unittest.TestCase):
 
     def test_rhyme_and_entry_agree_with_the_reading(self):
         sources = self.RHYME_SOURCES
-        tables, report = self.run_generator(sources["kam"], sources["pingshui"], sources["guangyun"])
+        tables, report = self.run_generator(sources["kam"], sources["pingshui"],
+                                            sources["guangyun"])
         got = {(r["HanWord"], r["HanSpell"]): (r["PoemRhyme"], r["PtypeDesc"])
                for r in tables["RavlekTable"]}
         cases = [  # reading, the rhyme and entry its fanqie or coda agrees with
