@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
 """Builds a dictionary database (SQLite) from its tab-separated text source.
 
-Each TSV file has a header line with the column names, then one row per line. Inside a value
+A table's rows may be split over NAME.tsv and further NAME.*.tsv files (rows of another source
+under another licence), which follow in name order. Each TSV file has a header line with the column names, then one row per line. Inside a value
 "\\N" alone stands for null, and "\\n", "\\r", "\\t", "\\\\" stand for a line feed, a carriage return,
 a tab and a backslash.
-Every row is checked before anything is written; the database appears atomically (a temporary
+Every row is checked before anything is written. Given the reviewed 206 → 106 rhyme merger
+(--merger), a RavlekTable row must also carry the Pingshui rhyme of the 廣韻 rhyme named in its
+PtypeDesc ("廣韻 博墨切，德韻"), and a literary (通, 文) row a rhyme whose coda is its reading's,
+unless its Phone_desc records the reason ("韻目例外：", "韻尾例外："); the counts are printed.
+ the database appears atomically (a temporary
 file renamed into place), so a failed build never leaves a half-written file behind.
 """
 
@@ -87,6 +92,82 @@ def check_ravlek_row(row, rhyme_names):
         raise BadRow(f"PoemRhyme {rhyme!r} does not begin with a Pingshui rhyme name")
 
 
+ENTRY_RHYME = re.compile(r"，(.)韻$")
+
+
+def reading_coda(spell):
+    """"ng", "n", "m" or "" for the coda of a numeric Tâi-lô reading (syllabic m, ng count)."""
+    body = spell[:-1]
+    if len(body) > 1 and body.endswith("h"):
+        body = body[:-1]
+    if body.endswith("nn"):
+        return ""
+    for ending, coda in (("ng", "ng"), ("k", "ng"), ("n", "n"), ("t", "n"), ("m", "m"),
+                         ("p", "m")):
+        if body.endswith(ending):
+            return coda
+    return ""
+
+
+def read_merger(path):
+    """The reviewed merger: 廣韻 rhyme heading -> Pingshui rhyme, and Pingshui rhyme -> coda."""
+    groups, codas = {}, {}
+    with open(path, encoding="utf-8") as f:
+        lines = f.read().split("\n")
+    header = lines[0].split("\t")
+    for number, line in enumerate(lines[1:], start=2):
+        if not line:
+            continue
+        row = dict(zip(header, line.split("\t")))
+        if groups.setdefault(row["韻目"], row["平水韻"]) != row["平水韻"]:
+            raise BadRow(f"{path}:{number}: {row['韻目']} merges into two Pingshui rhymes")
+        if codas.setdefault(row["平水韻"], row["韻尾"]) != row["韻尾"]:
+            raise BadRow(f"{path}:{number}: {row['平水韻']} has two codas")
+    return groups, codas
+
+
+class RhymeAgreement:
+    """Checks that each row's rhyme agrees with its 廣韻 entry and its reading's coda, unless a
+    reason is recorded, and counts them."""
+
+    def __init__(self, groups, codas):
+        self.groups, self.codas = groups, codas
+        self.counts = {"entry": 0, "entry_agrees": 0, "entry_reason": 0, "literary": 0,
+                       "coda_agrees": 0, "coda_reason": 0}
+
+    def check(self, row):
+        ptype, spell, rhyme = row[1], row[2] or "", row[RAVLEK_COLUMNS.index("PoemRhyme")] or ""
+        desc = row[RAVLEK_COLUMNS.index("PtypeDesc")] or ""
+        note = row[RAVLEK_COLUMNS.index("Phone_desc")] or ""
+        found = ENTRY_RHYME.search(desc)
+        if found and found.group(1) in self.groups:
+            self.counts["entry"] += 1
+            group = self.groups[found.group(1)]
+            if group == rhyme:
+                self.counts["entry_agrees"] += 1
+            elif "韻目例外：" in note:
+                self.counts["entry_reason"] += 1
+            else:
+                raise BadRow(f"PoemRhyme {rhyme!r} is not {group}, where {found.group(1)}韻 "
+                             "merges, and no reason is recorded")
+        if ptype[:1] in "通文" and rhyme and spell:
+            self.counts["literary"] += 1
+            if self.codas.get(rhyme) == reading_coda(spell):
+                self.counts["coda_agrees"] += 1
+            elif "韻尾例外：" in note:
+                self.counts["coda_reason"] += 1
+            else:
+                raise BadRow(f"the coda of {spell} differs from {rhyme}'s and no reason is "
+                             "recorded")
+
+    def summary(self):
+        c = self.counts
+        return (f"rows with a 廣韻 entry: {c['entry']}, {c['entry_agrees']} under its rhyme, "
+                f"{c['entry_reason']} otherwise with a reason; literary rows with a rhyme: "
+                f"{c['literary']}, {c['coda_agrees']} of the reading's coda, {c['coda_reason']} "
+                "otherwise with a reason")
+
+
 def check_base_row(row, _rhyme_names):
     if not row[0]:
         raise BadRow("HanWord is empty")
@@ -123,6 +204,14 @@ def read_table(path, columns, check_row, rhyme_names):
     return rows
 
 
+def table_files(source, name):
+    """The files of a table: NAME.tsv, then the NAME.*.tsv that hold rows under another licence
+    (RavlekTable.koktai.tsv), in name order."""
+    extra = sorted(f for f in os.listdir(source)
+                   if f.startswith(name + ".") and f.endswith(".tsv") and f != name + ".tsv")
+    return [os.path.join(source, name + ".tsv")] + [os.path.join(source, f) for f in extra]
+
+
 def write_database(output, tables):
     folder = os.path.dirname(os.path.abspath(output))
     os.makedirs(folder, exist_ok=True)
@@ -149,18 +238,28 @@ def main():
     parser.add_argument("--source", required=True, help="folder holding the three TSV files")
     parser.add_argument("--rhymes", required=True, help="rhymes.cpp with the 106 rhyme names")
     parser.add_argument("--output", required=True, help="database file to write")
+    parser.add_argument("--merger", help="rhyme_merger.tsv: check each rhyme against it")
     args = parser.parse_args()
     try:
         rhyme_names = read_rhyme_names(args.rhymes)
-        checks = {"RavlekTable": check_ravlek_row}
+        agreement = RhymeAgreement(*read_merger(args.merger)) if args.merger else None
+
+        def check_ravlek(row, names):
+            check_ravlek_row(row, names)
+            if agreement:
+                agreement.check(row)
+        checks = {"RavlekTable": check_ravlek}
         tables = []
         for name, columns in TABLES:
-            path = os.path.join(args.source, name + ".tsv")
-            rows = read_table(path, columns, checks.get(name, check_base_row), rhyme_names)
+            rows = []
+            for path in table_files(args.source, name):
+                rows += read_table(path, columns, checks.get(name, check_base_row), rhyme_names)
             tables.append((name, columns, rows))
     except (BadRow, OSError) as e:
         print(f"build_dictionary_db: {e}", file=sys.stderr)
         return 1
+    if agreement:
+        print(f"build_dictionary_db: {agreement.summary()}")
     write_database(args.output, tables)
     return 0
 

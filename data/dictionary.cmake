@@ -5,15 +5,24 @@
 set(RAVLEK_DICTIONARY_BUILDER "${CMAKE_CURRENT_SOURCE_DIR}/build_dictionary_db.py")
 set(RAVLEK_RHYME_NAMES_SOURCE "${CMAKE_SOURCE_DIR}/src/dictionary/rhymes.cpp")
 
+# A source folder with a rhyme_merger.tsv also has every rhyme checked against it.
 function(ravlek_dictionary_db target source_dir output comment)
   set(sources "${source_dir}/RavlekTable.tsv" "${source_dir}/BaseWords.tsv"
               "${source_dir}/BaseWordsPlus.tsv")
+  file(GLOB extra_tables CONFIGURE_DEPENDS "${source_dir}/RavlekTable.*.tsv")
+  list(APPEND sources ${extra_tables})
+  set(merger_option)
+  if(EXISTS "${source_dir}/rhyme_merger.tsv")
+    list(APPEND sources "${source_dir}/rhyme_merger.tsv")
+    set(merger_option --merger "${source_dir}/rhyme_merger.tsv")
+  endif()
   add_custom_command(
     OUTPUT "${output}"
     COMMAND Python3::Interpreter "${RAVLEK_DICTIONARY_BUILDER}"
             --source "${source_dir}"
             --rhymes "${RAVLEK_RHYME_NAMES_SOURCE}"
             --output "${output}"
+            ${merger_option}
     DEPENDS ${sources} "${RAVLEK_DICTIONARY_BUILDER}" "${RAVLEK_RHYME_NAMES_SOURCE}"
     COMMENT "${comment}"
     VERBATIM)

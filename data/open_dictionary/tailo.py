@@ -99,3 +99,48 @@ def to_phonetic_symbols(reading):
         rest = rest[len(piece):]
     symbols.append(TONE_MARKS[tone])
     return "".join(symbols)
+
+
+# The phonetic symbols read back: each symbol's Tâi-lô letters. ㄐㄑㄒㆢ are the palatal forms of
+# ts, tsh, s, j; ㆦ before a stop is the open o of ok/op; ㄥ appears only in ㄧㄥ (ing).
+_INITIALS_BACK = dict({symbol: initial for initial, symbol in INITIAL_SYMBOLS.items()},
+                      **{symbol: initial for initial, symbol in PALATAL_SYMBOLS.items()})
+_RIME_BACK = {symbol: piece for piece, symbol in RIME_PIECES.items() if len(symbol) == 1}
+_RIME_BACK["ㄥ"] = "ng"
+_TONES_BACK = {"ˋ": "2", "˪": "3", "ˊ": "5", "˫": "7", "˙": "8", "\u0358": "8"}
+SYMBOL_LETTERS = "".join(sorted(set(_INITIALS_BACK) | set(_RIME_BACK)))
+TONE_LETTERS = "".join(sorted(_TONES_BACK))
+
+
+def from_phonetic_symbols(symbols):
+    """The numeric Tâi-lô of one syllable in Taiwanese Phonetic Symbols (the inverse of
+    to_phonetic_symbols; tone 8 may also be written with the dot U+0358, after a space);
+    ValueError for anything else."""
+    text = symbols.replace(" ", "")
+    tone = ""
+    if text and text[-1] in _TONES_BACK:
+        tone, text = _TONES_BACK[text[-1]], text[:-1]
+    initial = ""
+    if text and text[0] in _INITIALS_BACK:
+        initial, text = _INITIALS_BACK[text[0]], text[1:]
+    if not text or any(symbol not in _RIME_BACK for symbol in text):
+        raise ValueError(f"not one syllable of Taiwanese Phonetic Symbols: {symbols!r}")
+    letters = []
+    for i, symbol in enumerate(text):
+        piece = _RIME_BACK[symbol]
+        following = text[i + 1:i + 2]
+        if symbol == "ㆦ" and following in ("ㆶ", "ㆴ"):
+            piece = "o"
+        if symbol == "ㄥ" and (i == 0 or text[i - 1] != "ㄧ"):
+            raise ValueError(f"ㄥ is written only after ㄧ: {symbols!r}")
+        letters.append(piece)
+    rime = "".join(letters)
+    if not tone:
+        tone = "4" if rime[-1] in "ptkh" else "1"
+    reading = initial + rime + tone
+    if initial in PALATAL_SYMBOLS and symbols.lstrip()[0] == PALATAL_SYMBOLS[initial] \
+            and not rime.startswith("i"):
+        raise ValueError(f"a palatal initial before a vowel other than i: {symbols!r}")
+    if not is_tailo_syllable(reading):
+        raise ValueError(f"not one syllable of Taiwanese Phonetic Symbols: {symbols!r}")
+    return reading

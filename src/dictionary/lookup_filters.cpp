@@ -1,6 +1,7 @@
 #include "dictionary/lookup_filters.h"
 
 #include "dictionary/filter.h"
+#include "dictionary/rhymes.h"
 
 namespace ravlek {
 
@@ -32,7 +33,7 @@ QString SpellFilter(const QString& text, const QString& classText) {
 }
 
 QString RhymeFilter(const QString& text) {
-  return QStringLiteral("PoemRhyme =") + QuotedStr(text + QLatin1Char('*'));
+  return QStringLiteral("PoemRhyme =") + QuotedStr(NormalizeRhymeName(text) + QLatin1Char('*'));
 }
 
 const QStringList& LookupGridFields() {

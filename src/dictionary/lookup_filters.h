@@ -16,7 +16,8 @@ QString CharacterFilter(const QString& text);
 // class text adds none.
 QString SpellFilter(const QString& text, const QString& classText);
 
-// Rhyme search: rows whose PoemRhyme begins with the text exactly as shown.
+// Rhyme search: rows whose PoemRhyme begins with the text as NormalizeRhymeName spells it (刪 for
+// 删, 一東 for 上平一東), else exactly as shown.
 QString RhymeFilter(const QString& text);
 
 // The lookup grid's fields in column order.

@@ -60,4 +60,20 @@ const QStringList& PingshuiRhymeNames() {
   return names;
 }
 
+QString NormalizeRhymeName(const QString& text) {
+  QString name = text;
+  name.replace(QChar(0x522A), QChar(0x5220));  // 刪 → 删
+  name.replace(QChar(0x7BE0), QChar(0x7B71));  // 篠 → 筱
+  // Every name is a two-character tone part (上平, 下平, 上聲, 去聲, 入聲) and the rest.
+  QString found;
+  for (const QString& full : PingshuiRhymeNames()) {
+    if (full.startsWith(name)) return name;  // already a name, or the beginning of one
+    if (full.mid(2) == name) {
+      if (!found.isEmpty()) return name;  // more than one: leave it to the prefix search
+      found = full;
+    }
+  }
+  return found.isEmpty() ? name : found;
+}
+
 }  // namespace ravlek

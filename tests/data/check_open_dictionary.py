@@ -6,6 +6,7 @@ shared data, and the database the build makes from them."""
 import argparse
 import bz2
 import os
+import re
 import sqlite3
 import subprocess
 import sys
@@ -26,6 +27,34 @@ def read_rows(path):
         lines = f.read().split("\n")
     header = lines[0].split("\t")
     return [dict(zip(header, line.split("\t"))) for line in lines[1:-1]]
+
+
+# Readings and their Taiwanese Phonetic Symbols, for the converter both ways.
+SYMBOL_CASES = [
+    # initials
+    ("pa1", "ㄅㄚ"), ("pha1", "ㄆㄚ"), ("ma2", "ㄇㄚˋ"), ("ba2", "ㆠㄚˋ"), ("ta1", "ㄉㄚ"),
+    ("tha1", "ㄊㄚ"), ("na5", "ㄋㄚˊ"), ("la5", "ㄌㄚˊ"), ("ka1", "ㄍㄚ"), ("kha1", "ㄎㄚ"),
+    ("ga5", "ㆣㄚˊ"), ("nga5", "ㄫㄚˊ"), ("ha1", "ㄏㄚ"), ("tsa1", "ㄗㄚ"),
+    ("tsha1", "ㄘㄚ"), ("sa1", "ㄙㄚ"), ("ju5", "ㆡㄨˊ"),
+    # palatal forms before i
+    ("tsi1", "ㄐㄧ"), ("tshiu1", "ㄑㄧㄨ"), ("sian1", "ㄒㄧㄢ"), ("ji5", "ㆢㄧˊ"),
+    # finals with -m/-n/-ng and -p/-t/-k/-h
+    ("kam2", "ㄍㆰˋ"), ("kan1", "ㄍㄢ"), ("kang1", "ㄍㄤ"), ("kim1", "ㄍㄧㆬ"),
+    ("kin1", "ㄍㄧㄣ"), ("king1", "ㄍㄧㄥ"), ("kun1", "ㄍㄨㄣ"), ("kong1", "ㄍㆲ"),
+    ("som1", "ㄙㆱ"), ("kiong5", "ㄍㄧㆲˊ"), ("kuan1", "ㄍㄨㄢ"), ("kap4", "ㄍㄚㆴ"),
+    ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆶ"),
+    ("kok4", "ㄍㆦㆶ"), ("kiok8", "ㄍㄧㆦㆶ˙"), ("koh4", "ㄍㄜㆷ"), ("kut8", "ㄍㄨㆵ˙"),
+    # vowels and nasal vowels
+    ("o1", "ㄜ"), ("oo1", "ㆦ"), ("e1", "ㆤ"), ("ai1", "ㄞ"), ("au1", "ㄠ"),
+    ("sann1", "ㄙㆩ"), ("senn1", "ㄙㆥ"), ("kinn1", "ㄍㆪ"), ("honn3", "ㄏㆧ˪"),
+    ("tiunn5", "ㄉㄧㆫˊ"), ("kuann1", "ㄍㄨㆩ"), ("ainn3", "ㆮ˪"), ("kuainn1", "ㄍㄨㆮ"),
+    ("ngiaunn2", "ㄫㄧㆯˋ"), ("annh4", "ㆩㆷ"), ("kue3", "ㄍㄨㆤ˪"), ("kui3", "ㄍㄨㄧ˪"),
+    # syllabic m and ng
+    ("m7", "ㆬ˫"), ("hm2", "ㄏㆬˋ"), ("ng5", "ㆭˊ"), ("sng1", "ㄙㆭ"), ("mng5", "ㄇㆭˊ"),
+    # the tone marks
+    ("tong1", "ㄉㆲ"), ("tong2", "ㄉㆲˋ"), ("tong3", "ㄉㆲ˪"), ("tok4", "ㄉㆦㆶ"),
+    ("tong5", "ㄉㆲˊ"), ("tong7", "ㄉㆲ˫"), ("tok8", "ㄉㆦㆶ˙"),
+]
 
 
 class Converter(unittest.TestCase):
@@ -49,36 +78,43 @@ class Converter(unittest.TestCase):
 
     def test_phonetic_symbols(self):
         tailo = load_tailo()
-        cases = [
-            # initials
-            ("pa1", "ㄅㄚ"), ("pha1", "ㄆㄚ"), ("ma2", "ㄇㄚˋ"), ("ba2", "ㆠㄚˋ"), ("ta1", "ㄉㄚ"),
-            ("tha1", "ㄊㄚ"), ("na5", "ㄋㄚˊ"), ("la5", "ㄌㄚˊ"), ("ka1", "ㄍㄚ"), ("kha1", "ㄎㄚ"),
-            ("ga5", "ㆣㄚˊ"), ("nga5", "ㄫㄚˊ"), ("ha1", "ㄏㄚ"), ("tsa1", "ㄗㄚ"),
-            ("tsha1", "ㄘㄚ"), ("sa1", "ㄙㄚ"), ("ju5", "ㆡㄨˊ"),
-            # palatal forms before i
-            ("tsi1", "ㄐㄧ"), ("tshiu1", "ㄑㄧㄨ"), ("sian1", "ㄒㄧㄢ"), ("ji5", "ㆢㄧˊ"),
-            # finals with -m/-n/-ng and -p/-t/-k/-h
-            ("kam2", "ㄍㆰˋ"), ("kan1", "ㄍㄢ"), ("kang1", "ㄍㄤ"), ("kim1", "ㄍㄧㆬ"),
-            ("kin1", "ㄍㄧㄣ"), ("king1", "ㄍㄧㄥ"), ("kun1", "ㄍㄨㄣ"), ("kong1", "ㄍㆲ"),
-            ("som1", "ㄙㆱ"), ("kiong5", "ㄍㄧㆲˊ"), ("kuan1", "ㄍㄨㄢ"), ("kap4", "ㄍㄚㆴ"),
-            ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆶ"),
-            ("kok4", "ㄍㆦㆶ"), ("kiok8", "ㄍㄧㆦㆶ˙"), ("koh4", "ㄍㄜㆷ"), ("kut8", "ㄍㄨㆵ˙"),
-            # vowels and nasal vowels
-            ("o1", "ㄜ"), ("oo1", "ㆦ"), ("e1", "ㆤ"), ("ai1", "ㄞ"), ("au1", "ㄠ"),
-            ("sann1", "ㄙㆩ"), ("senn1", "ㄙㆥ"), ("kinn1", "ㄍㆪ"), ("honn3", "ㄏㆧ˪"),
-            ("tiunn5", "ㄉㄧㆫˊ"), ("kuann1", "ㄍㄨㆩ"), ("ainn3", "ㆮ˪"), ("kuainn1", "ㄍㄨㆮ"),
-            ("ngiaunn2", "ㄫㄧㆯˋ"), ("annh4", "ㆩㆷ"), ("kue3", "ㄍㄨㆤ˪"), ("kui3", "ㄍㄨㄧ˪"),
-            # syllabic m and ng
-            ("m7", "ㆬ˫"), ("hm2", "ㄏㆬˋ"), ("ng5", "ㆭˊ"), ("sng1", "ㄙㆭ"), ("mng5", "ㄇㆭˊ"),
-            # the tone marks
-            ("tong1", "ㄉㆲ"), ("tong2", "ㄉㆲˋ"), ("tong3", "ㄉㆲ˪"), ("tok4", "ㄉㆦㆶ"),
-            ("tong5", "ㄉㆲˊ"), ("tong7", "ㄉㆲ˫"), ("tok8", "ㄉㆦㆶ˙"),
-        ]
-        for reading, symbols in cases:
+        for reading, symbols in SYMBOL_CASES:
             with self.subTest(reading=reading):
                 self.assertEqual(tailo.to_phonetic_symbols(reading), symbols)
+                self.assertEqual(tailo.from_phonetic_symbols(symbols), reading)
         with self.assertRaises(ValueError):
             tailo.to_phonetic_symbols("thagn1")
+
+    def test_phonetic_symbols_read_back(self):
+        tailo = load_tailo()
+        cases = [  # symbols as the koktai data writes them, reading
+            ("ㄌㄧㄚㆷ ͘", "liah8"), ("ㄆㄧㄚㆵ\u0358", "phiat8"), ("ㄐㄧㄚㆷ", "tsiah4"),
+            ("ㄗㄧ", "tsi1"),  # the plain sibilant before i reads the same
+            ("ㄍㆦㆶ", "kok4"), ("ㄍㄜㆶ", "kok4"), ("ㄏㆦㆷ", "hooh4"), ("ㆭˊ", "ng5"),
+        ]
+        for symbols, reading in cases:
+            with self.subTest(symbols=symbols):
+                self.assertEqual(tailo.from_phonetic_symbols(symbols), reading)
+        for bad in ["", "ㄓㄨㄥ", "ㄐㄚ", "ㄍㄥ", "ㄅㄧㄚㆵˊ", "ㄍ", "ㄚㄍ"]:
+            with self.subTest(bad=bad), self.assertRaises(ValueError):
+                tailo.from_phonetic_symbols(bad)
+
+    def test_koktai_fields(self):
+        sys.path.insert(0, ARGS.folder)
+        import koktai
+        cases = [  # field, the readings it gives
+            ("(文)ㄅㄜ。(語)ㄅㆤ", [("文", "po1"), ("白", "pe1")]),
+            ("(文)ㄉㄧㆲ。ㄉㄧㆲ˪。(白)ㄉㄧㄥ˪，中ㄉㄧㄥ˪意ㄧ˪。",
+             [("文", "tiong1"), ("文", "tiong3"), ("白", "ting3")]),  # not 意's ㄧ˪
+            ("(文語)ㄉㄧㆲ", [("文", "tiong1"), ("白", "tiong1")]),
+            ("ㄅㄞ˪。", [("", "pai3")]),
+            ("ㄘㄨ˪，古「促ㄑㄧㆦㆶ」字。", [("", "tshu3")]),
+            ("(文)ㄆㄧㄥˊ。(語)ㄆㆪˊ。按：ㄆㆥˊ(漳)", [("文", "phing5"), ("白", "phinn5")]),
+            ("未收相對應的音。只收「ㄌㆦˊ」", []),
+        ]
+        for field, expected in cases:
+            with self.subTest(field=field):
+                self.assertEqual(koktai.readings(field), expected)
 
     def test_agrees_with_the_handwritten_sample(self):
         tailo = load_tailo()
@@ -91,15 +127,23 @@ class Converter(unittest.TestCase):
 class Generator(unittest.TestCase):
     """The generator's rules on small sources made here."""
 
-    def run_generator(self, kam, pingshui="", guangyun="", variants=""):
-        folder = tempfile.mkdtemp()
-        self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
+    def run_generator(self, kam, pingshui="", guangyun="", variants="", keep=None,
+                      corrections=None, expect_failure=False, koktai=""):
+        folder = keep or tempfile.mkdtemp()
+        if keep is None:
+            self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
         data = os.path.join(folder, "data")
         files = {
             "kam-jitian/kam_char_readings.tsv":
                 "han\tclass\tpoj\ttailo\tlit_poj\tlit_tailo\tkam_id\tpage\n" + kam,
             "pingshui/pingshui_chars.tsv":
                 "char\tcategory\tcategory_short\tpart\ttone\tpingze\torder_in_category\n" + pingshui,
+            "kam-jitian/kam_jitian.csv":
+                "id,word,chinese,exp,example,page\n"
+                '15845,Oan5,●,"hoe-hng5, chhai3-hng5.","花園, 菜園.",519\n',
+            "koktai/koktai_char_readings.tsv":
+                "headword\tmandarin_zhuyin\tfanqie_note\tguoyin\ttaigan\tpumin\tsource_page\n"
+                + koktai,
             "guangyun/guangyun.tsv": "字頭\t小韻號\t韻目\t反切\t母\t呼\t等\t類\t韻\t聲\t清濁\t攝\t"
                                      "音韻描述\t釋義\n" + guangyun,
         }
@@ -110,13 +154,22 @@ class Generator(unittest.TestCase):
         with bz2.open(os.path.join(folder, "Unihan_Variants.txt.bz2"), "wt", encoding="utf-8") as f:
             f.write("# Unihan_Variants.txt\n" + variants)
         out = os.path.join(folder, "out")
+        corrections_file = os.path.join(folder, "corrections.tsv")
+        with open(corrections_file, "w", encoding="utf-8") as f:
+            f.write("kam_id\than\tclass\ttailo\tnew_han\tnew_class\tnew_tailo\tevidence\n"
+                    + (corrections or ""))
         result = subprocess.run(
             [sys.executable, os.path.join(ARGS.folder, "make_open_dictionary.py"), "--data", data,
              "--unihan", os.path.join(folder, "Unihan_Variants.txt.bz2"), "--rhymes", ARGS.rhymes,
+             "--corrections", corrections_file, "--reasons", os.path.join(folder, "none.tsv"),
              "--output", out], capture_output=True, text=True)
+        if expect_failure:
+            self.assertNotEqual(result.returncode, 0)
+            return None, result.stderr
         self.assertEqual(result.returncode, 0, result.stderr)
         tables = {name: read_rows(os.path.join(out, name + ".tsv"))
-                  for name in ("RavlekTable", "BaseWords", "BaseWordsPlus")}
+                  for name in ("RavlekTable", "BaseWords", "BaseWordsPlus", "rhyme_merger",
+                               "RavlekTable.koktai")}
         return tables, result.stderr
 
     def test_classes_readings_and_placeholders(self):
@@ -128,10 +181,13 @@ class Generator(unittest.TestCase):
             "中\t文\ttiong1\ttiong1\t\t\t5\t14\n"
             "中\t文\ttiong3\ttiong3\t\t\t6\t14\n"  # two 文 readings: 文
             "窓\t白\tthagn1\tthagn1\t\t\t7\t15\n"   # not a syllable: reported, left out
-            "●\t文\ta1\ta1\t\t\t8\t16\n")           # placeholder: left out
+            "●\t文\ta1\ta1\t\t\t8\t16\n"            # placeholder: left out
+            "驛\t白\tiah8\tiah8\tek8\tik8\t9\t17\n")  # only 白: gets the 文 reading it names
         rows = [(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in tables["RavlekTable"]]
         self.assertEqual(rows, [("一", "通", "it4"), ("子", "文", "tsu2"), ("子", "白", "a2"),
-                                ("中", "文", "tiong1"), ("中", "文", "tiong3")])
+                                ("中", "文", "tiong1"), ("中", "文", "tiong3"), ("驛", "文", "ik8"),
+                                ("驛", "白", "iah8")])
+        self.assertIn("第17頁白讀條所注的文讀", tables["RavlekTable"][5]["Phone_desc"])
         self.assertIn("kam_char_readings.tsv:8: 窓 白 'thagn1' is not one Tâi-lô syllable", report)
         first = tables["RavlekTable"][0]
         self.assertEqual(first["Spell_P"], "ㄧㆵ")
@@ -160,13 +216,156 @@ class Generator(unittest.TestCase):
         fields = ["PoemRhyme", "Initial_C_type", "hong5se3", "PoemRhyme2", "PtypeDesc", "Desc"]
         got = [[r[f] for f in fields] for r in tables["RavlekTable"]]
         self.assertEqual(got, [
-            ["上平一東", "全清", "三等細", "上平一東", "廣韻 陟弓切", "平也"],
-            ["去聲一送", "全清", "三等細", "", "廣韻 陟仲切", "當也"],
+            ["上平一東", "全清", "三等細", "上平一東", "廣韻 陟弓切，東韻", "平也"],
+            ["去聲一送", "全清", "三等細", "", "廣韻 陟仲切，送韻", "當也"],
             ["", "", "", "", "", ""],
-            ["上聲四紙", "全濁", "三等細", "上聲四紙", "廣韻 承紙切", "是非也"],
-            ["", "次濁", "三等細", "", "廣韻 夷質切", "過也"],
+            ["上聲四紙", "全濁", "三等細", "上聲四紙", "廣韻 承紙切，紙韻", "是非也"],
+            # No character of 質 is in the Pingshui fixture: the rhyme is not merged, its entries
+            # take no part.
+            ["", "", "", "", "", ""],
         ])
-        self.assertIn("with a 廣韻 entry of agreeing tone: 4 (80.0 %)", report)
+        self.assertIn("with a 廣韻 entry of agreeing tone: 3 (60.0 %)", report)
+
+    def test_corrections_mend_the_book_rows_they_name(self):
+        kam = ("拜\t文\tpi3\tpi3\t\t\t16079\t525\n"
+               "柏\t文\tkhiu7\tkhiu7\t\t\t12232\t398\n"
+               "柏\t文\tpik4\tpik4\t\t\t16312\t531\n"
+               "月\t白\tbah4\tbah4\tjiok8\tjiok8\t284\t10\n"
+               "月\t文\tguat8\tguat8\t\t\t4527\t149\n")
+        corrections = ("16079\t拜\t文\tpi3\t拜\t文\tpai3\tits own example pai3\n"
+                       "12232\t柏\t文\tkhiu7\t桕\t文\tkhiu7\ta row of 桕\n"
+                       "284\t月\t白\tbah4\t\t\t\tthe radical ⺼ under 月\n"
+                       "15845\t●\t文\tuan5\t園\t文\tuan5\tits example\n")
+        tables, report = self.run_generator(kam, corrections=corrections)
+        rows = [(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in tables["RavlekTable"]]
+        # In the book's order; the lost 園 comes back from the book's sheet.
+        self.assertEqual(rows, [("月", "通", "guat8"), ("桕", "通", "khiu7"), ("園", "通", "uan5"),
+                                ("拜", "通", "pai3"), ("柏", "通", "pik4")])
+        self.assertIn("數位版作「拜」文 pi3，今校正：its own example pai3",
+                      tables["RavlekTable"][3]["Phone_desc"])
+        self.assertIn("數位版失字（●），今補「園」：its example", tables["RavlekTable"][2]["Phone_desc"])
+        self.assertIn("4 rows of the book corrected (1 of them left out)", report)
+        # A correction whose row reads otherwise in the source stops the run.
+        _, report = self.run_generator(
+            kam, corrections="16079\t拜\t文\tpi2\t拜\t文\tpai3\tstale\n", expect_failure=True)
+        self.assertIn("kam_id 16079 is 拜 文 pi3 in the source", report)
+
+    # Two entries of the reading's tone: 平 (符兵切 庚, 房連切 仙), 能 (奴登切 登, 奴來切 咍).
+    RHYME_SOURCES = {
+        "pingshui": "".join(f"{ch}\t{name}\t{name}\t部\t平\t平\t1\n" for ch, name in [
+            ("平", "下平一先"), ("平", "下平八庚"), ("兵", "下平八庚"),
+            ("連", "下平一先"), ("能", "上平十灰"), ("能", "下平十蒸"), ("登", "下平十蒸"),
+            ("來", "上平十灰"), ("凡", "下平十五咸"), ("帆", "下平十五咸")]),
+        "guangyun": "".join(
+            f"{ch}\t1\t{head}\t{fanqie}\t母\t\t三\t\t{rhyme}\t平\t{voice}\t{she}\t描述\t釋義\n"
+            for ch, head, fanqie, rhyme, voice, she in [
+                ("平", "仙", "房連", "仙", "全濁", "山"), ("平", "庚", "符兵", "庚", "全濁", "梗"),
+                ("兵", "庚", "甫明", "庚", "全清", "梗"), ("連", "仙", "力延", "仙", "次濁", "山"),
+                ("能", "咍", "奴來", "咍", "次濁", "蟹"), ("能", "登", "奴登", "登", "次濁", "曾"),
+                ("登", "登", "都滕", "登", "全清", "曾"), ("來", "咍", "落哀", "咍", "次濁", "蟹"),
+                ("凡", "凡", "符咸", "凡", "全濁", "咸"), ("帆", "凡", "符咸", "凡", "全濁", "咸")]),
+        "kam": "".join(f"{ch}\t文\t{spell}\t{spell}\t\t\t{i}\t1\n" for i, (ch, spell) in enumerate([
+            ("符", "hu5"), ("房", "hong5"), ("兵", "ping1"), ("連", "lian5"), ("奴", "loo5"),
+            ("登", "ting1"), ("來", "lai5"), ("能", "ling5"), ("能", "nai5"), ("平", "ping5"),
+            ("凡", "huan5"), ("咸", "ham5")])) + "平\t白\tpinn5\tpinn5\tping5\tping5\t99\t1\n",
+    }
+
+    def test_rhyme_and_entry_agree_with_the_reading(self):
+        sources = self.RHYME_SOURCES
+        tables, report = self.run_generator(sources["kam"], sources["pingshui"],
+                                            sources["guangyun"])
+        got = {(r["HanWord"], r["HanSpell"]): (r["PoemRhyme"], r["PtypeDesc"])
+               for r in tables["RavlekTable"]}
+        cases = [  # reading, the rhyme and entry its fanqie or coda agrees with
+            (("平", "ping5"), ("下平八庚", "廣韻 符兵切，庚韻")),   # not 一先, not the first entry
+            (("平", "pinn5"), ("下平八庚", "廣韻 符兵切，庚韻")),   # 白: by its literary reading
+            (("能", "ling5"), ("下平十蒸", "廣韻 奴登切，登韻")),   # not 十灰
+            (("能", "nai5"), ("上平十灰", "廣韻 奴來切，咍韻")),
+            (("凡", "huan5"), ("下平十五咸", "廣韻 符咸切，凡韻")),  # -m after a labial: a reason
+        ]
+        for reading, expected in cases:
+            with self.subTest(reading=reading):
+                self.assertEqual(got[reading], expected)
+        fan = next(r for r in tables["RavlekTable"] if r["HanWord"] == "凡")
+        self.assertIn("韻尾例外：huan5 在下平十五咸，唇音聲母使 -m/-p 異化為 -n/-t", fan["Phone_desc"])
+        self.assertIn("0 without", report)
+        merger = {(r["聲"], r["韻"]): r["平水韻"] for r in tables["rhyme_merger"]}
+        self.assertEqual(merger[("平", "庚")], "下平八庚")
+        self.assertEqual(merger[("平", "仙")], "下平一先")
+
+    def test_a_disagreeing_row_without_a_reason_fails_the_build(self):
+        # The generated rows pass; a hand edit that drops 凡's reason, or files 平 under another
+        # rhyme than its entry's, fails the build.
+        sources = self.RHYME_SOURCES
+        folder = tempfile.mkdtemp()
+        self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
+        tables, _ = self.run_generator(sources["kam"], sources["pingshui"], sources["guangyun"],
+                                       keep=folder)
+        source = os.path.join(folder, "out")
+        table = os.path.join(source, "RavlekTable.tsv")
+        with open(table, encoding="utf-8") as f:
+            text = f.read()
+        builder = [sys.executable, ARGS.builder, "--source", source, "--rhymes", ARGS.rhymes,
+                   "--output", os.path.join(folder, "x.db"), "--merger",
+                   os.path.join(source, "rhyme_merger.tsv")]
+        result = subprocess.run(builder, capture_output=True, text=True)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("1 otherwise with a reason", result.stdout)
+        cases = [  # what a hand edit changes, what the build says
+            (lambda t: re.sub(r"\\n韻尾例外：[^\t]*", "", t),
+             "the coda of huan5 differs from 下平十五咸's"),
+            (lambda t: t.replace("全濁\t下平八庚\t三等細\t下平八庚\t廣韻 符兵切",
+                                 "全濁\t下平一先\t三等細\t下平八庚\t廣韻 符兵切"),
+             "PoemRhyme '下平一先' is not 下平八庚"),
+        ]
+        for edit, message in cases:
+            with self.subTest(message=message):
+                edited = edit(text)
+                self.assertTrue(edited != text, "the edit changed nothing")
+                with open(table, "w", encoding="utf-8") as f:
+                    f.write(edited)
+                result = subprocess.run(builder, capture_output=True, text=True)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn(message, result.stderr)
+
+    def test_the_second_source_fills_adds_and_confirms(self):
+        kam = ("澎\t文\tphing5\tphing5\t\t\t1\t1\n"
+               "中\t文\ttiong1\ttiong1\t\t\t2\t1\n")
+        koktai = ("達\tㄉㄚˊ\t\t\t(文)ㄉㄚㆵ ͘\t(文)ㄉㄚㆵ ͘、ㄊㄚㆵ ͘。(白)ㄉㄚㆷ ͘\t\n"   # lacking
+                  "中\tㄓㄨㄥ\t\t\t(文)ㄉㄧㆲ\t(文)ㄉㄧㆲ、ㄉㄧㆲ˪。(白)ㄉㄧㄥ˪\t\n"  # adds 文 only
+                  "澎\tㄆㄥˊ\t\t\t(文)ㄆㄧㄥˊ\t(文)ㄆㄧㄥˊ\t\n")                    # confirms
+        tables, report = self.run_generator(kam, koktai=koktai)
+        book = tables["RavlekTable"]
+        second = tables["RavlekTable.koktai"]
+        self.assertEqual([(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in book],
+                         [("澎", "通", "phing5"), ("中", "通", "tiong1")])
+        self.assertEqual([(r["HanWord"], r["Ptype"], r["HanSpell"], r["Spell_P"]) for r in second],
+                         [("達", "文", "tat8", "ㄉㄚㆵ˙"), ("達", "文", "that8", "ㄊㄚㆵ˙"),
+                          ("達", "白", "tah8", "ㄉㄚㆷ˙"), ("中", "文", "tiong3", "ㄉㄧㆲ˪")])
+        self.assertIn("吳守禮《國臺對照活用辭典》（普閩、台甘）。\\n台甘錄廈門音新字典（甘為霖，1913）"
+                      "有此音，數位版未收。", second[0]["Phone_desc"])
+        self.assertIn("數位版此字文讀作 tiong1，與此不同，兩音並存。", second[3]["Phone_desc"])
+        self.assertIn("吳守禮《國臺對照活用辭典》（普閩、台甘）亦收此音。", book[0]["Phone_desc"])
+        self.assertIn("4 readings, 2 characters (1 that the 1913 book lacks)", report)
+
+    def test_a_variant_gets_only_the_readings_of_its_own_word(self):
+        # 讎 (the variant, 市流切) of 仇 (巨鳩切 kiu5, and siu5 in the book): only siu5 is the
+        # variant's word; 玫 (莫杯切) gets nothing of 玟 (bun5).
+        guangyun = ("仇\t1\t尤\t巨鳩\t群\t\t三\t\t尤\t平\t全濁\t流\t群三尤平\t匹也\n"
+                    "讎\t2\t尤\t市流\t常\t\t三\t\t尤\t平\t全濁\t流\t常三尤平\t讎匹\n"
+                    "玫\t3\t灰\t莫杯\t明\t合\t一\t\t灰\t平\t次濁\t蟹\t明合一灰平\t玫瑰\n")
+        pingshui = "".join(f"{ch}\t{g}\t{g}\t部\t平\t平\t1\n" for ch, g in [
+            ("仇", "下平十一尤"), ("讎", "下平十一尤"), ("流", "下平十一尤"), ("鳩", "下平十一尤"),
+            ("玫", "上平十灰"), ("杯", "上平十灰"), ("玟", "上平十二文")])
+        kam = "".join(f"{ch}\t文\t{s}\t{s}\t\t\t{i}\t1\n" for i, (ch, s) in enumerate([
+            ("仇", "kiu5"), ("仇", "siu5"), ("巨", "ki7"), ("鳩", "kiu1"), ("市", "si7"),
+            ("流", "liu5"), ("玟", "bun5"), ("莫", "bok8"), ("杯", "pue1")], start=1))
+        variants = "U+8B8E\tkSemanticVariant\tU+4EC7\nU+73AB\tkSemanticVariant\tU+739F\n"
+        tables, report = self.run_generator(kam, pingshui, guangyun, variants)
+        copies = [(r["HanWord"], r["HanSpell"]) for r in tables["RavlekTable"]
+                  if r["HanWord"] in "讎玫"]
+        self.assertEqual(copies, [("讎", "siu5")])
+        self.assertIn("2 readings not copied (another word)", report)
 
     def test_variants_get_copies_and_base_words_follow_the_fanqie(self):
         guangyun = ("爲\t1\t支\t薳支\t云\t合\t三\t\t支\t平\t次濁\t止\t云合三支平\t作也\n"
@@ -177,16 +376,17 @@ class Generator(unittest.TestCase):
             "紅\t白\tang5\tang5\t\t\t3\t5\n"
             "東\t文\ttong1\ttong1\t\t\t4\t6\n"
             "德\t文\ttik4\ttik4\t\t\t5\t7\n",
-            guangyun=guangyun,
+            guangyun=guangyun, pingshui="爲\t上平聲四支\t上平四支\t上平聲部\t平\t平\t1\n",
             variants="U+7232\tkSemanticVariant\tU+70BA<kHKGlyph\n"
                      "U+5FB7\tkZVariant\tU+60B3\n")
         rows = tables["RavlekTable"]
         copies = [r for r in rows if r["HanWord"] == "爲"]
-        self.assertEqual([(r["Ptype"], r["HanSpell"]) for r in copies], [("文", "ui5"), ("白", "ui7")])
+        # ui7 is not copied: 爲 has no 去 entry here (the real 廣韻 has 于僞切) to share it.
+        self.assertEqual([(r["Ptype"], r["HanSpell"]) for r in copies], [("文", "ui5")])
         self.assertTrue(copies[0]["Phone_desc"].endswith("\\n「爲」是「為」的異體字，讀音照「為」。"))
         # 為 finds the 廣韻 entry that the source spells 爲.
-        self.assertEqual(rows[0]["PtypeDesc"], "廣韻 薳支切")
-        self.assertEqual([r["HanWord"] for r in rows], ["為", "為", "紅", "東", "德", "悳", "爲", "爲"])
+        self.assertEqual(rows[0]["PtypeDesc"], "廣韻 薳支切，支韻")
+        self.assertEqual([r["HanWord"] for r in rows], ["為", "為", "紅", "東", "德", "悳", "爲"])
         base = [(r["HanWord"], r["HanSpell"]) for r in tables["BaseWords"]]
         plus = [(r["HanWord"], r["HanSpell"]) for r in tables["BaseWordsPlus"]]
         # Fanqie characters in the book's order with a 通 or 文 reading (紅 has only a 白 one).
@@ -207,18 +407,22 @@ class CommittedFiles(unittest.TestCase):
              ARGS.data, "--unihan", ARGS.unihan, "--rhymes", ARGS.rhymes, "--output", out],
             capture_output=True, text=True)
         self.assertEqual(result.returncode, 0, result.stderr)
-        for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv"):
+        for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv", "rhyme_merger.tsv",
+                     "RavlekTable.koktai.tsv"):
             with self.subTest(file=name):
                 with open(os.path.join(out, name), "rb") as fresh, \
                         open(os.path.join(ARGS.folder, name), "rb") as committed:
                     self.assertTrue(fresh.read() == committed.read(),
                                     f"{name} differs from a fresh run of make_open_dictionary.py")
 
-    def test_one_reading_always_has_the_same_symbols(self):
+    def test_one_reading_always_has_the_same_symbols_and_reads_back(self):
+        tailo = load_tailo()
         symbols = {}
         for row in read_rows(os.path.join(ARGS.folder, "RavlekTable.tsv")):
             symbols.setdefault(row["HanSpell"], set()).add(row["Spell_P"])
         self.assertEqual({s: v for s, v in symbols.items() if len(v) > 1}, {})
+        self.assertEqual({s: v for s, v in symbols.items()
+                          if tailo.from_phonetic_symbols(next(iter(v))) != s}, {})
 
 
 class BuiltDatabase(unittest.TestCase):
@@ -235,11 +439,26 @@ class BuiltDatabase(unittest.TestCase):
     def test_zan_shows_campbells_reading_rhyme_division_and_fanqie(self):
         rows = self.db.execute("SELECT Ptype, HanSpell, Spell_P, PoemRhyme, hong5se3, PtypeDesc "
                                "FROM RavlekTable WHERE HanWord = '讚' ORDER BY rowid").fetchall()
-        self.assertEqual(rows, [("通", "tsan3", "ㄗㄢ˪", "去聲十五翰", "一等洪", "廣韻 則旰切")])
+        self.assertEqual(rows, [("通", "tsan3", "ㄗㄢ˪", "去聲十五翰", "一等洪", "廣韻 則旰切，翰韻")])
+
+    def test_the_rhymes_a_reader_checks_first(self):
+        cases = [  # character, reading, its rhyme
+            ("平", "ping5", "下平八庚"), ("能", "ling5", "下平十蒸"), ("北", "pok4", "入聲十三職"),
+            ("國", "kok4", "入聲十三職"), ("逢", "hong5", "上平二冬"), ("佳", "ka1", "上平九佳"),
+            ("母", "boo2", "上聲二十五有"), ("零", "ling5", "下平九青"), ("行", "hing5", "下平八庚"),
+            ("行", "hang5", "下平七陽"), ("情", "tsing5", "下平八庚"),
+        ]
+        for ch, spell, rhyme in cases:
+            with self.subTest(ch=ch, spell=spell):
+                found = self.db.execute("SELECT PoemRhyme FROM RavlekTable WHERE HanWord = ? AND "
+                                        "HanSpell = ?", (ch, spell)).fetchall()
+                self.assertEqual(found, [(rhyme,)])
 
     def test_rows_keep_the_order_of_the_source(self):
+        # The rows of the second source, in their own file, follow those of the book.
         expected = [(r["HanWord"], r["Ptype"], r["HanSpell"])
-                    for r in read_rows(os.path.join(ARGS.folder, "RavlekTable.tsv"))]
+                    for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv")
+                    for r in read_rows(os.path.join(ARGS.folder, name))]
         actual = self.db.execute("SELECT HanWord, Ptype, HanSpell FROM RavlekTable "
                                  "ORDER BY rowid").fetchall()
         self.assertEqual(actual, expected)
@@ -258,7 +477,7 @@ class BuiltDatabase(unittest.TestCase):
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--rhymes"):
+    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--rhymes", "--builder"):
         parser.add_argument(option, required=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -230,6 +230,15 @@ TEST(LookupFiltersTest, BuildTheLookupPageFilters) {
       {SpellFilter(QStringLiteral("\u3000an"), QString()), "HanSpell ='\u3000an*'"},
       {SpellFilter(QStringLiteral("a*n"), QString()), "HanSpell ='a*n*'"},
       {RhymeFilter(QStringLiteral("上平十")), "PoemRhyme ='上平十*'"},
+      // 刪 and 篠 as the rhyme names spell them; a name without its tone part where it names one.
+      {RhymeFilter(QStringLiteral("上平十五刪")), "PoemRhyme ='上平十五删*'"},
+      {RhymeFilter(QStringLiteral("十五刪")), "PoemRhyme ='上平十五删*'"},
+      {RhymeFilter(QStringLiteral("上聲十七篠")), "PoemRhyme ='上聲十七筱*'"},
+      {RhymeFilter(QStringLiteral("一東")), "PoemRhyme ='上平一東*'"},
+      {RhymeFilter(QStringLiteral("一先")), "PoemRhyme ='下平一先*'"},
+      {RhymeFilter(QStringLiteral("十賄")), "PoemRhyme ='上聲十賄*'"},
+      {RhymeFilter(QStringLiteral("一")), "PoemRhyme ='一*'"},  // names none: as typed
+      {RhymeFilter(QStringLiteral("東")), "PoemRhyme ='東*'"},
   };
   for (const Case& c : cases) EXPECT_EQ(c.built, QString::fromUtf8(c.expected));
 }

@@ -32,6 +32,8 @@ class CliLookupTest : public ::testing::Test {
                              Row("-x", "文", "an1"), Row(" 讚", "通", "kan1"),
                              Row("O'", "古", "pan1")};
     dictionary.ravlekRows[0]["PtypeDesc"] = QStringLiteral("a\tb\\c\r\nd");
+    dictionary.ravlekRows[1]["PoemRhyme"] = QStringLiteral("上平十五删");
+    dictionary.ravlekRows[2]["PoemRhyme"] = QStringLiteral("上平一東");
     dictionary.baseWords = {{QStringLiteral("則"), QStringLiteral("tsik4")},
                             {QStringLiteral("旰"), std::nullopt}};
     return dictionary;
@@ -58,7 +60,11 @@ TEST_F(CliLookupTest, LookupPrintsTheGridRowsAsTsv) {
       {{"--spell", "an1*", "--class", "白"}, {" 讚:kan1"}},
       {{"--spell", "an1*", "--class", "文"}, {"-x:an1", " 讚:kan1"}},
       {{"--spell", "tsa"}, {"讚:tsan3"}},
-      {{"--rhyme", "上平"}, {}},
+      {{"--rhyme", "上平"}, {"讚:tsuann3", "-x:an1"}},
+      {{"--rhyme", "十五刪"}, {"讚:tsuann3"}},  // 刪 for the list's 删, no tone part
+      {{"--rhyme", "上平十五刪"}, {"讚:tsuann3"}},
+      {{"--rhyme", "一東"}, {"-x:an1"}},
+      {{"--rhyme", "下平"}, {}},
   };
   for (const Case& c : cases) {
     const Result result = Lookup(c.args);

@@ -1,0 +1,50 @@
+"""Readings of 吳守禮《國臺對照活用辭典》 (the koktai data): its general Southern Min readings
+(普閩) and its transcription of Campbell's 1913 dictionary (台甘), in numeric Tâi-lô.
+
+The fields are free text in Taiwanese Phonetic Symbols with labels: (文) literary, (白) or (語)
+colloquial, (俗) popular; a reading is a run of symbols that stands where a reading stands (at the
+start, after a label or a separator), not one written after a character of an example word. Notes
+(after 按：, 另見, 見) are left out. Standard library only.
+"""
+
+import re
+
+from tailo import SYMBOL_LETTERS, TONE_LETTERS, from_phonetic_symbols
+
+LABELS = {"文": "文", "白": "白", "語": "白", "俗": "白", "文語": "文白", "文白": "文白"}
+_TOKEN = re.compile(
+    r"\((文語|文白|文|白|語|俗)\)"                       # a label
+    r"|([%s]+(?:[%s]|\s?\u0358)?)" % (SYMBOL_LETTERS, TONE_LETTERS)  # a run of symbols
+    + r"|([。，、；/\s]|\([^)]*\))"                      # a separator or another bracket
+    + r"|(.)", re.S)
+_NOTES = re.compile(r"按：|另見|見【|＝|未收")
+
+
+def readings(text):
+    """[(class, reading)] of one field, class 文, 白 or "" (unlabelled), in order, without
+    repeats; runs that are not one syllable are left out."""
+    text = _NOTES.split(text, 1)[0]
+    found = []
+    label = ""
+    standing = True  # whether a run here stands for the headword's reading
+    for match in _TOKEN.finditer(text):
+        tag, run, separator, other = match.groups()
+        if tag:
+            label = LABELS[tag]
+            standing = True
+        elif run:
+            if standing:
+                try:
+                    reading = from_phonetic_symbols(run)
+                except ValueError:
+                    reading = None
+                if reading:
+                    for klass in (label if label in ("文白",) else [label]):
+                        if (klass, reading) not in found:
+                            found.append((klass, reading))
+            standing = False
+        elif separator:
+            standing = True
+        else:
+            standing = False
+    return found
