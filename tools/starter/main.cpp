@@ -5,6 +5,7 @@
 #include <QDir>
 #include <cstdio>
 
+#include "app/app_folder.h"
 #include "starter.h"
 
 int main(int argc, char** argv) {
@@ -20,11 +21,7 @@ int main(int argc, char** argv) {
                  qUtf8Printable(QDir::toNativeSeparators(appDir)));
     return 1;
   }
-#ifdef Q_OS_WIN
-  const QString program = QDir(appDir).filePath(QStringLiteral("Ravlek.exe"));
-#else
-  const QString program = QDir(appDir).filePath(QStringLiteral("Ravlek"));
-#endif
+  const QString program = QDir(appDir).filePath(ravlek::kProgramFileName);
   if (!ravlek::StartProgram(program, appDir)) {
     std::fprintf(stderr, "Ravlek_Start: cannot start %s\n",
                  qUtf8Printable(QDir::toNativeSeparators(program)));

@@ -15,10 +15,6 @@
 namespace ravlek {
 namespace {
 
-// Inside the application folder, so that every move into place is a rename on one file system.
-const QString kUnpackFolder = QStringLiteral("upgrade_unpack");
-const QString kBackupFolder = QStringLiteral("upgrade_unpack.old");
-
 bool Rename(const QString& from, const QString& to) {
   return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
@@ -44,7 +40,7 @@ void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString
     const QString relative = from.relativeFilePath(source);
     // The running starter is never written over: the program installs the new one.
     const QString target = relative == kStarterFileName
-                               ? QDir(appDir).filePath(QStringLiteral("upgrade_zip/") + relative)
+                               ? QDir(appDir).filePath(kUpgradeFolder + u'/' + relative)
                                : QDir(appDir).filePath(relative);
     Moved step{target, QString()};
     QDir().mkpath(QFileInfo(target).path());
@@ -89,13 +85,13 @@ StarterReport InstallStagedArchives(const QString& appDir) {
   const QDir app(appDir);
   QStringList archives;
   for (const QString& name : kStagedArchives) {
-    const QString archive = app.filePath(QStringLiteral("upgrade_zip/") + name);
+    const QString archive = app.filePath(kUpgradeFolder + u'/' + name);
     if (QFile::exists(archive)) archives.append(archive);
   }
   if (archives.isEmpty()) return report;
 
   const QString unpacked = app.filePath(kUnpackFolder);
-  const QString backup = app.filePath(kBackupFolder);
+  const QString backup = app.filePath(kUnpackBackupFolder);
   QDir(unpacked).removeRecursively();  // what an interrupted earlier run left
   QDir(backup).removeRecursively();
   QStringList reasons;

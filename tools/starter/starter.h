@@ -4,11 +4,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/app_folder.h"
+
 namespace ravlek {
 
 // The staged archives, unpacked in this order (a later one's files win).
-inline const QStringList kStagedArchives = {QStringLiteral("Ravlek_sys_upgrade.zip"),
-                                            QStringLiteral("Ravlek_db_upgrade.zip")};
+inline const QStringList kStagedArchives = {kSystemArchiveName, kDatabaseArchiveName};
 
 struct StarterReport {
   QStringList installed;  // archives installed and removed

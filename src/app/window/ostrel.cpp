@@ -129,8 +129,7 @@ bool TOstrel::OpenDictionaryConnection() {
 
 void TOstrel::EnsureWorkingFolders() {
   const QString appDir = QDir::currentPath();
-  for (const QString& folder :
-       {QStringLiteral("last_release_XML"), QStringLiteral("upgrade_zip")}) {
+  for (const QString& folder : {ravlek::kLastReleaseFolder, ravlek::kUpgradeFolder}) {
     if (!QDir::setCurrent(QDir(appDir).filePath(folder))) {
       QDir::setCurrent(appDir);
       if (!QDir(appDir).mkdir(folder)) {

@@ -99,8 +99,8 @@ void TOstrel::DL_TntButtonClick() {
   DL_Status->show();
 
   // Is the release server there at all?
-  const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
-  const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
+  const QString manifest = AppFolderFile(ravlek::kLatestManifestFile);
+  const QString backup = AppFolderFile(ravlek::kLatestManifestBackup);
   ravlek::CopyFileReplacing(manifest, backup);
   const QString manifestUrl = GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml");
   if (!ravlek::DownloadToFile(manifestUrl, manifest, ravlek::ManifestDownloadLimits()) ||
@@ -112,9 +112,8 @@ void TOstrel::DL_TntButtonClick() {
     return;
   }
 
-  const QString systemArchive = AppFolderFile(QStringLiteral("upgrade_zip/Ravlek_sys_upgrade.zip"));
-  const QString databaseArchive =
-      AppFolderFile(QStringLiteral("upgrade_zip/Ravlek_db_upgrade.zip"));
+  const QString systemArchive = AppFolderFile(ravlek::kSystemArchiveFile);
+  const QString databaseArchive = AppFolderFile(ravlek::kDatabaseArchiveFile);
   if (GLOBAL_sys_DL == 1) {
     if (!FetchArchive(*this, GLOBAL_sys_DLURL, systemArchive)) return;
     ravlek::SetLabelText(TntLabel5, ravlek::texts::kSysArchiveDoneLabel);
@@ -178,7 +177,7 @@ void TOstrel::ReportRefusedUpdate() {
 }
 
 void TOstrel::InstallStagedStarter(bool notify) {
-  const QString staged = AppFolderFile(QStringLiteral("upgrade_zip/") + ravlek::kStarterFileName);
+  const QString staged = AppFolderFile(ravlek::kStagedStarterFile);
   if (!QFileInfo::exists(staged)) return;
   // A failed copy keeps the staged starter for the next try.
   if (ravlek::CopyFileReplacing(staged, AppFolderFile(ravlek::kStarterFileName)))

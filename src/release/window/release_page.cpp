@@ -29,7 +29,7 @@ using ravlek::AppFolderFile;
 
 namespace {
 
-const QString kLastReleaseFolder = QStringLiteral("last_release_XML");
+using ravlek::kLastReleaseFolder;
 
 // A package or manifest without the publisher's signature is never used: it is emptied and the
 // start-up ends here with the reason.
@@ -56,8 +56,8 @@ void TOstrel::StartupReleaseAddress() {
 
 void TOstrel::StartupFetchManifest() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
-  const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
-  const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
+  const QString manifest = AppFolderFile(ravlek::kLatestManifestFile);
+  const QString backup = AppFolderFile(ravlek::kLatestManifestBackup);
   ravlek::CopyFileReplacing(manifest, backup);
   ReleaseNote_TntMemo->hide();
   ReleaseNote_TntMemo->setEnabled(false);
@@ -77,24 +77,24 @@ void TOstrel::StartupFetchManifest() {
 
 void TOstrel::StartupRefreshPackages() {
   if (!ravlek::EnsureReleaseState(releaseState).manifestFetched) return;
-  const QString information = AppFolderFile(QStringLiteral("last_release_XML/information.xml"));
+  const QString information = AppFolderFile(ravlek::kLatestPackagesFile);
   ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"), information,
                          ravlek::ManifestDownloadLimits());
   RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"), information);
   const ravlek::PackageIds installed =
-      ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("installedXML/information.xml")));
+      ravlek::ReadPackageIds(AppFolderFile(ravlek::kInstalledPackagesFile));
   const ravlek::PackageIds latest =
-      ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("last_release_XML/information.xml")));
+      ravlek::ReadPackageIds(AppFolderFile(ravlek::kLatestPackagesFile));
   bool refreshed = false;
   if (latest.html != installed.html) {
-    const QString archive = AppFolderFile(QStringLiteral("last_release_XML//HTML.zip"));
+    const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("//HTML.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
     RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
     ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder), ravlek::PackageUnzipLimits());
     refreshed = true;
   }
   if (latest.images != installed.images) {
-    const QString archive = AppFolderFile(QStringLiteral("last_release_XML/HTML_images.zip"));
+    const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("/HTML_images.zip"));
     ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
     RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
     ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder(), ravlek::PackageUnzipLimits());
@@ -102,15 +102,14 @@ void TOstrel::StartupRefreshPackages() {
   }
   // The installed manifest moves on only once both packages are in place.
   if (refreshed) {
-    ravlek::CopyFileReplacing(AppFolderFile(QStringLiteral("last_release_XML/information.xml")),
-                              AppFolderFile(QStringLiteral("installedXML/information.xml")));
+    ravlek::CopyFileReplacing(AppFolderFile(ravlek::kLatestPackagesFile),
+                              AppFolderFile(ravlek::kInstalledPackagesFile));
   }
 }
 
 void TOstrel::StartupShowInstalledVersions() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
-  const auto releases =
-      ravlek::ReadReleases(AppFolderFile(QStringLiteral("installedXML/CurrentVersion.xml")));
+  const auto releases = ravlek::ReadReleases(AppFolderFile(ravlek::kInstalledManifestFile));
   state.installed = ravlek::InstalledVersionsOf(releases);
   if (!releases.empty()) {
     // A version may be longer than the designed label: the label grows to show it whole.
@@ -121,8 +120,7 @@ void TOstrel::StartupShowInstalledVersions() {
 
 void TOstrel::StartupListLatestRelease() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
-  const auto releases =
-      ravlek::ReadReleases(AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml")));
+  const auto releases = ravlek::ReadReleases(AppFolderFile(ravlek::kLatestManifestFile));
   state.latest = ravlek::LatestReleaseOf(releases);
   // The memo starts with one empty line; the release's lines follow it.
   QStringList lines = upgrade_ver_TntMemo->toPlainText().split(u'\n');

@@ -144,9 +144,8 @@ class ReleaseWindowTest : public ::testing::Test {
     server_.Start();
     ReleaseRootAddress() = server_.url(QString());
     app_ = std::make_unique<AppFolderFixture>();
-    installed_ =
-        InstalledVersionsOf(ReadReleases(app_->FilePath("installedXML/CurrentVersion.xml")));
-    packages_ = ReadPackageIds(app_->FilePath("installedXML/information.xml"));
+    installed_ = InstalledVersionsOf(ReadReleases(app_->FilePath(kInstalledManifestFile)));
+    packages_ = ReadPackageIds(app_->FilePath(kInstalledPackagesFile));
   }
   void TearDown() override {
     window_.reset();
@@ -251,9 +250,8 @@ TEST_F(ReleaseWindowTest, NoUpdateShowsTheReleaseNotes) {
 TEST_F(ReleaseWindowTest, LongInstalledVersionsAreShownWhole) {
   const QString system = QStringLiteral("1.0.0-demo-update") + QString(47, u'8');
   const QString database = QStringLiteral("1.0.0-demo-update");
-  app_->WriteFile(
-      QStringLiteral("installedXML/CurrentVersion.xml"),
-      LastVersion(system, database, QStringLiteral("無更新"), QStringLiteral("無更新")));
+  app_->WriteFile(kInstalledManifestFile, LastVersion(system, database, QStringLiteral("無更新"),
+                                                      QStringLiteral("無更新")));
   PublishRelease(system, database);
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
@@ -318,7 +316,7 @@ TEST_F(ReleaseWindowTest, UnreachableServerFallsBackOnThePreviousManifest) {
   ReleaseRootAddress() = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
   const QByteArray previous =
       LastVersion(installed_.system + "-older", installed_.database, "http://h/s.zip", "無更新");
-  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  app_->WriteFile(kLatestManifestFile, previous);
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
@@ -331,8 +329,8 @@ TEST_F(ReleaseWindowTest, UnreachableServerFallsBackOnThePreviousManifest) {
   EXPECT_EQ(boxes.Boxes()[1].text,
             QStringLiteral("有新UPDATE 程式或資料庫Database  點選 [進版下載安裝] 分頁(TabPage) "
                            "可下載(download) 安裝"));
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.sav")), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestBackup)), previous);
   EXPECT_EQ(w.GLOBAL_sys_DL, 1);
 }
 
@@ -352,7 +350,7 @@ TEST_F(ReleaseWindowTest, UnreachableServerWithoutManifestEndsTheStartUpAtTheLis
 TEST_F(ReleaseWindowTest, OversizedManifestIsAFailedDownloadAndKeepsTheBackup) {
   const QByteArray previous =
       LastVersion(installed_.system, installed_.database, "無更新", "無更新");
-  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  app_->WriteFile(kLatestManifestFile, previous);
   QByteArray huge = LastVersion("9", "9", "無更新", "無更新");
   huge.insert(huge.indexOf("</sys_notes>"), QByteArray(2 * 1024 * 1024, 'n'));
   Publish("LastVersion.xml", huge);
@@ -361,7 +359,7 @@ TEST_F(ReleaseWindowTest, OversizedManifestIsAFailedDownloadAndKeepsTheBackup) {
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(boxes.Boxes()[0].caption,
             QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));  // the manifest was not fetched
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
 
@@ -405,7 +403,7 @@ TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
   DownloadToFileTimeouts() = {2000, 300, 1024, 1};
   const QByteArray previous =
       LastVersion(installed_.system, installed_.database, "無更新", "無更新");
-  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  app_->WriteFile(kLatestManifestFile, previous);
   ModalBoxDismisser boxes;
   QElapsedTimer clock;
   clock.start();
@@ -413,7 +411,7 @@ TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
   EXPECT_LT(clock.elapsed(), 5000);
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
 
@@ -450,7 +448,7 @@ TEST_F(ReleaseWindowTest, ChangedImagePackageIsUnpackedIntoTheImagesFolder) {
   Start();
   EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(ReadAll(home_.filePath("HAN_images/sub/pic.png")), "picture");
-  EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), information);
+  EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), information);
   for (const std::string& path : server_.paths())
     EXPECT_EQ(path.find("HTML.zip"), std::string::npos);
 }
@@ -459,12 +457,12 @@ TEST_F(ReleaseWindowTest, BrokenPagePackageKeepsTheInstalledManifest) {
   PublishRelease(installed_.system, installed_.database);
   Publish("information.xml", Information(packages_.html + "-2", packages_.images));
   Publish("HTML.zip", "this is no archive");
-  const QByteArray before = ReadAll(app_->FilePath("installedXML/information.xml"));
+  const QByteArray before = ReadAll(app_->FilePath(kInstalledPackagesFile));
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
   EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
-  EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), before);
+  EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), before);
   EXPECT_EQ(w.system_ver->text(), QStringLiteral("system_ver"));  // later steps did not run
 }
 
@@ -478,7 +476,7 @@ TEST_F(ReleaseWindowTest, ForgedManifestFallsBackOnThePreviousOneUnread) {
   for (Forgery forgery : kForgeries) {
     SCOPED_TRACE(ForgeryName(forgery));
     app_ = std::make_unique<AppFolderFixture>();
-    app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+    app_->WriteFile(kLatestManifestFile, previous);
     Publish("information.xml", Information(packages_.html, packages_.images));
     PublishSigned("LastVersion.xml", forged, ForgedSignature(forged, forgery));
     const size_t before = server_.paths().size();
@@ -493,7 +491,7 @@ TEST_F(ReleaseWindowTest, ForgedManifestFallsBackOnThePreviousOneUnread) {
       EXPECT_FALSE(w.GLOBAL_sys_DLURL.contains("archives"));
       EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
     }
-    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+    EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
     // information.xml is fetched only after a manifest that was accepted.
     const std::vector<std::string> paths = server_.paths();
     EXPECT_EQ(paths.size(), before + 2);
@@ -505,7 +503,7 @@ TEST_F(ReleaseWindowTest, ForgedManifestFallsBackOnThePreviousOneUnread) {
       Start();
       EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
     }
-    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.sav")), previous);
+    EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestBackup)), previous);
     window_.reset();
   }
 }
@@ -524,8 +522,7 @@ TEST_F(ReleaseWindowTest, ForgedPackageFileEndsTheStartUpBeforeItIsUsed) {
     for (Forgery forgery : kForgeries) {
       SCOPED_TRACE(std::string(c.file) + ", " + ForgeryName(forgery));
       app_ = std::make_unique<AppFolderFixture>();
-      const QByteArray installedInformation =
-          ReadAll(app_->FilePath("installedXML/information.xml"));
+      const QByteArray installedInformation = ReadAll(app_->FilePath(kInstalledPackagesFile));
       PublishRelease(installed_.system, installed_.database);
       const QByteArray information = Information(packages_.html + "-2", packages_.images);
       Publish("information.xml", information);
@@ -550,7 +547,7 @@ TEST_F(ReleaseWindowTest, ForgedPackageFileEndsTheStartUpBeforeItIsUsed) {
       EXPECT_EQ(pagesFetched, c.file == std::string("HTML.zip"));
       EXPECT_FALSE(app_->Exists("last_release_XML/forged.htm"));
       EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/") + c.file), "");  // emptied
-      EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), installedInformation);
+      EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), installedInformation);
       window_.reset();
     }
   }
@@ -559,7 +556,7 @@ TEST_F(ReleaseWindowTest, ForgedPackageFileEndsTheStartUpBeforeItIsUsed) {
 TEST_F(ReleaseWindowTest, StagedStarterIsInstalledAtStartUpAndAtClose) {
   PublishRelease(installed_.system, installed_.database);
   app_->WriteFile("Ravlek_Start", "old starter");
-  app_->WriteFile("upgrade_zip/Ravlek_Start", "new starter");
+  app_->WriteFile(kStagedStarterFile, "new starter");
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
@@ -570,12 +567,12 @@ TEST_F(ReleaseWindowTest, StagedStarterIsInstalledAtStartUpAndAtClose) {
                     "稍後關閉系統時自動安裝, 再點選Ravlek_Start.exe即可使用新Ravlek_Start.exe ") +
                 kCrLf + QStringLiteral("(感謝使用!)"));
   EXPECT_EQ(ReadAll(app_->FilePath("Ravlek_Start")), "new starter");
-  EXPECT_FALSE(app_->Exists("upgrade_zip/Ravlek_Start"));
+  EXPECT_FALSE(app_->Exists(kStagedStarterFile));
 
-  app_->WriteFile("upgrade_zip/Ravlek_Start", "newer starter");
+  app_->WriteFile(kStagedStarterFile, "newer starter");
   w.close();
   EXPECT_EQ(ReadAll(app_->FilePath("Ravlek_Start")), "newer starter");
-  EXPECT_FALSE(app_->Exists("upgrade_zip/Ravlek_Start"));
+  EXPECT_FALSE(app_->Exists(kStagedStarterFile));
   EXPECT_EQ(boxes.Boxes().size(), 1);
 }
 
@@ -595,9 +592,7 @@ class DownloadButtonTest : public ReleaseWindowTest {
                      [this](int value) { barValues_.push_back(value); });
     return *window_;
   }
-  QString Staged(const char* name) const {
-    return app_->FilePath(QStringLiteral("upgrade_zip/") + name);
-  }
+  QString Staged(const QString& name) const { return app_->FilePath(kUpgradeFolder + "/" + name); }
   std::vector<int> barValues_;
 };
 
@@ -642,17 +637,17 @@ TEST_F(DownloadButtonTest, CompleteDownloadStagesTheArchivesAndEndsTheProgram) {
     EXPECT_EQ(endRequests_, 1);
     EXPECT_TRUE(w.isHidden());
     EXPECT_FALSE(app_->Exists("__sys_Ravlek.ini"));
-    EXPECT_EQ(ReadAll(Staged("Ravlek_sys_upgrade.zip")),
+    EXPECT_EQ(ReadAll(Staged(kSystemArchiveName)),
               c.systemFlag ? QByteArray::fromStdString(systemArchive_) : "<missing>");
-    EXPECT_EQ(ReadAll(Staged("Ravlek_db_upgrade.zip")),
+    EXPECT_EQ(ReadAll(Staged(kDatabaseArchiveName)),
               c.databaseFlag ? QByteArray::fromStdString(databaseArchive_) : "<missing>");
     // Each archive fetched whole is marked ready for the starter.
-    EXPECT_EQ(ReadyMarkMatches(Staged("Ravlek_sys_upgrade.zip"),
-                               QByteArray::fromStdString(systemArchive_)),
-              c.systemFlag == 1);
-    EXPECT_EQ(ReadyMarkMatches(Staged("Ravlek_db_upgrade.zip"),
-                               QByteArray::fromStdString(databaseArchive_)),
-              c.databaseFlag == 1);
+    EXPECT_EQ(
+        ReadyMarkMatches(Staged(kSystemArchiveName), QByteArray::fromStdString(systemArchive_)),
+        c.systemFlag == 1);
+    EXPECT_EQ(
+        ReadyMarkMatches(Staged(kDatabaseArchiveName), QByteArray::fromStdString(databaseArchive_)),
+        c.databaseFlag == 1);
     EXPECT_EQ(w.TntLabel5->text(), c.label5);
     EXPECT_TRUE(Shown(w.TntLabel5));
     EXPECT_EQ(Shown(w.TntLabel6), !c.label6.isEmpty());
@@ -696,13 +691,13 @@ TEST_F(DownloadButtonTest, ArchiveOfUnknownSizeIsFetchedTwiceThenDropped) {
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 網路連線品質差"));
-  EXPECT_EQ(boxes.Boxes()[0].text, QDir::toNativeSeparators(Staged("Ravlek_sys_upgrade.zip")) +
+  EXPECT_EQ(boxes.Boxes()[0].text, QDir::toNativeSeparators(Staged(kSystemArchiveName)) +
                                        QStringLiteral(" 下載失敗!  稍後自動再重下載一次..."));
   EXPECT_EQ(boxes.Boxes()[1].caption, QStringLiteral("台語Ostrel輔助系統 - 網路錯誤訊息"));
   EXPECT_EQ(
       boxes.Boxes()[1].text,
       QStringLiteral("          (((網路連線品質太差...下載失敗!! 請過一段時間再下載更新!!)))    "));
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_size, 0);
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
@@ -733,7 +728,7 @@ TEST_F(DownloadButtonTest, EmptyArchiveIsNeverComplete) {
   EXPECT_EQ(
       boxes.Boxes()[1].text,
       QStringLiteral("          (((網路連線品質太差...下載失敗!! 請過一段時間再下載更新!!)))    "));
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(app_->Exists("__sys_Ravlek.ini"));
   EXPECT_EQ(endRequests_, 0);
@@ -762,15 +757,15 @@ TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
       boxes.Boxes()[2].text,
       QStringLiteral(
           "更新系統 ZIP Files下載 出問題, 請確認網路連線後再 按[下載(download)安裝] 鈕重新下載"));
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_db_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+  EXPECT_FALSE(QFile::exists(Staged(kDatabaseArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("downloading"));
   EXPECT_EQ(w.TntLabel5->text(), QStringLiteral("ERROR -> 更新系統 ZIP Files下載 出問題....."));
 }
 
 TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
   TOstrel& w = StartWithUpdate(1, 1);
-  const QByteArray manifest = ReadAll(app_->FilePath("last_release_XML/LastVersion.xml"));
+  const QByteArray manifest = ReadAll(app_->FilePath(kLatestManifestFile));
   w.GLOBAL_HOST_XML_Path =
       QStringLiteral("http://127.0.0.1:%1/RavlekSystem_Release/last_release_XML")
           .arg(testing::UnusedPort());
@@ -779,8 +774,8 @@ TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 網路錯誤訊息"));
   EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("          (((網路未連線...下載失敗!!)))    "));
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), manifest);
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), manifest);
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
 }
@@ -821,14 +816,14 @@ TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheN
     EXPECT_TRUE(boxes.Boxes()[0].errorIcon);  // the failed transfer, never 系統下載完畢
     EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
   }
-  EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged("Ravlek_sys_upgrade.zip"))));
+  EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(kSystemArchiveName))));
   window_.reset();
 
   // The starter runs, refuses the unverified archive and sets it aside.
   const StarterReport report = InstallStagedArchives(app_->Path());
   EXPECT_TRUE(report.installed.isEmpty());
   EXPECT_EQ(ReadAll(app_->FilePath("ReleaseNote.txt")), notes);
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
 
   PublishRelease(installed_.system, installed_.database);
   for (int start = 0; start < 2; ++start) {
@@ -857,8 +852,8 @@ TEST_F(DownloadButtonTest, ForgedArchiveIsNeverStagedOrMarkedReady) {
     ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
     EXPECT_EQ(boxes.Boxes()[0].text, texts::kSignatureRefusedText);  // never 系統下載完畢
     EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
-    EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
-    EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged("Ravlek_sys_upgrade.zip"))));
+    EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+    EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(kSystemArchiveName))));
     EXPECT_EQ(endRequests_, 0);
     EXPECT_TRUE(w.DL_TntButton->isEnabled());
     window_.reset();
@@ -877,8 +872,8 @@ TEST_F(DownloadButtonTest, ForgedDatabaseArchiveTakesTheSignedSystemArchiveAlong
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(boxes.Boxes()[0].text, texts::kSignatureRefusedText);
   EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
-  for (const char* name : {"Ravlek_sys_upgrade.zip", "Ravlek_db_upgrade.zip"}) {
-    SCOPED_TRACE(name);
+  for (const QString& name : {kSystemArchiveName, kDatabaseArchiveName}) {
+    SCOPED_TRACE(name.toStdString());
     EXPECT_FALSE(QFile::exists(Staged(name)));
     EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(name))));
   }
@@ -890,7 +885,7 @@ TEST_F(DownloadButtonTest, ForgedManifestAtThePressStagesNothing) {
     SCOPED_TRACE(ForgeryName(forgery));
     app_ = std::make_unique<AppFolderFixture>();
     TOstrel& w = StartWithUpdate(1, 1);
-    const QByteArray manifest = ReadAll(app_->FilePath("last_release_XML/LastVersion.xml"));
+    const QByteArray manifest = ReadAll(app_->FilePath(kLatestManifestFile));
     const QByteArray forged = LastVersion("9", "9", ArchiveUrl("sys"), ArchiveUrl("db"));
     PublishSigned("LastVersion.xml", forged, ForgedSignature(forged, forgery));
     const size_t before = server_.paths().size();
@@ -899,8 +894,8 @@ TEST_F(DownloadButtonTest, ForgedManifestAtThePressStagesNothing) {
     ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
     EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("          (((網路未連線...下載失敗!!)))    "));
     EXPECT_EQ(server_.paths().size(), before + 2);  // no archive asked for
-    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), manifest);
-    EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+    EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), manifest);
+    EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
     EXPECT_TRUE(w.DL_TntButton->isEnabled());
     window_.reset();
   }

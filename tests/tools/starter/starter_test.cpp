@@ -28,14 +28,14 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
-QString Staged(const QDir& app, const char* name) {
-  return app.filePath(QStringLiteral("upgrade_zip/") + name);
+QString Staged(const QDir& app, const QString& name) {
+  return app.filePath(ravlek::kUpgradeFolder + "/" + name);
 }
 
 // Stages an archive as the program does once it has verified it: with its ready mark.
-void StageVerified(const QDir& app, const char* name,
+void StageVerified(const QDir& app, const QString& name,
                    const std::vector<ravlek::testing::ZipMember>& members) {
-  QDir().mkpath(app.filePath("upgrade_zip"));
+  QDir().mkpath(app.filePath(ravlek::kUpgradeFolder));
   ASSERT_TRUE(WriteZip(Staged(app, name), members));
   ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, name)));
 }
@@ -44,18 +44,19 @@ TEST(Starter, InstallsVerifiedArchivesAndRemovesThem) {
   QTemporaryDir folder;
   const QDir app(folder.path());
   WriteAll(app.filePath("ReleaseNote.txt"), "old");
-  StageVerified(app, "Ravlek_sys_upgrade.zip",
-                {{"installedXML/CurrentVersion.xml", "<sys/>"}, {"ReleaseNote.txt", "new"}});
-  StageVerified(app, "Ravlek_db_upgrade.zip", {{"installedXML/CurrentVersion.xml", "<db/>"}});
+  StageVerified(app, ravlek::kSystemArchiveName,
+                {{ravlek::kInstalledManifestFile, "<sys/>"}, {"ReleaseNote.txt", "new"}});
+  StageVerified(app, ravlek::kDatabaseArchiveName, {{ravlek::kInstalledManifestFile, "<db/>"}});
 
   const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
 
   EXPECT_EQ(report.installed, ravlek::kStagedArchives);
   EXPECT_TRUE(report.failures.isEmpty());
   EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
-  EXPECT_EQ(ReadAll(app.filePath("installedXML/CurrentVersion.xml")), "<db/>");  // the later wins
-  EXPECT_EQ(QDir(app.filePath("upgrade_zip")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-            QStringList());
+  EXPECT_EQ(ReadAll(app.filePath(ravlek::kInstalledManifestFile)), "<db/>");  // the later wins
+  EXPECT_EQ(
+      QDir(app.filePath(ravlek::kUpgradeFolder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+      QStringList());
   EXPECT_EQ(app.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
             (QStringList{"installedXML", "ReleaseNote.txt", "upgrade_zip"}));
 }
@@ -69,34 +70,35 @@ TEST(Starter, RefusesUnverifiedOrUnsafeArchivesChangingNothing) {
   const std::vector<RefusedCase> cases = {
       {"no ready mark (a transfer cut short)",
        [](const QDir& app) {
-         QDir().mkpath(app.filePath("upgrade_zip"));
-         ASSERT_TRUE(WriteZip(Staged(app, "Ravlek_sys_upgrade.zip"), {{"ReleaseNote.txt", "new"}}));
+         QDir().mkpath(app.filePath(ravlek::kUpgradeFolder));
+         ASSERT_TRUE(
+             WriteZip(Staged(app, ravlek::kSystemArchiveName), {{"ReleaseNote.txt", "new"}}));
        }},
       {"changed after it was marked",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip", {{"ReleaseNote.txt", "new"}});
+         StageVerified(app, ravlek::kSystemArchiveName, {{"ReleaseNote.txt", "new"}});
          ASSERT_TRUE(
-             WriteZip(Staged(app, "Ravlek_sys_upgrade.zip"), {{"ReleaseNote.txt", "evil"}}));
+             WriteZip(Staged(app, ravlek::kSystemArchiveName), {{"ReleaseNote.txt", "evil"}}));
        }},
       {"a parent member",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip",
+         StageVerified(app, ravlek::kSystemArchiveName,
                        {{"ReleaseNote.txt", "new"}, {"../outside.txt", "bad"}});
        }},
       {"a symbolic link member",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip",
+         StageVerified(app, ravlek::kSystemArchiveName,
                        {{"ReleaseNote.txt", "new"}, {"link", "/etc", ZIP_CM_STORE, 0120777}});
        }},
       {"a good archive beside a broken one",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip", {{"ReleaseNote.txt", "new"}});
-         WriteAll(Staged(app, "Ravlek_db_upgrade.zip"), "this is no zip archive");
-         ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, "Ravlek_db_upgrade.zip")));
+         StageVerified(app, ravlek::kSystemArchiveName, {{"ReleaseNote.txt", "new"}});
+         WriteAll(Staged(app, ravlek::kDatabaseArchiveName), "this is no zip archive");
+         ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, ravlek::kDatabaseArchiveName)));
        }},
       {"a file where the installation has a folder",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip",
+         StageVerified(app, ravlek::kSystemArchiveName,
                        {{"ReleaseNote.txt", "new"}, {"installedXML", "a file now"}});
        }},
   };
@@ -106,24 +108,25 @@ TEST(Starter, RefusesUnverifiedOrUnsafeArchivesChangingNothing) {
     const QDir app(parent.filePath("app"));
     QDir().mkpath(app.path());
     WriteAll(app.filePath("ReleaseNote.txt"), "old");
-    WriteAll(app.filePath("installedXML/CurrentVersion.xml"), "<old/>");
+    WriteAll(app.filePath(ravlek::kInstalledManifestFile), "<old/>");
     c.stage(app);
     QStringList staged;
     for (const QString& name : ravlek::kStagedArchives)
-      if (QFile::exists(app.filePath("upgrade_zip/" + name))) staged.append(name);
+      if (QFile::exists(app.filePath(ravlek::kUpgradeFolder + "/" + name))) staged.append(name);
 
     const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
 
     EXPECT_TRUE(report.installed.isEmpty());
     EXPECT_FALSE(report.failures.isEmpty());
     EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "old");
-    EXPECT_EQ(ReadAll(app.filePath("installedXML/CurrentVersion.xml")), "<old/>");
+    EXPECT_EQ(ReadAll(app.filePath(ravlek::kInstalledManifestFile)), "<old/>");
     EXPECT_FALSE(QFile::exists(parent.filePath("outside.txt")));
     EXPECT_EQ(app.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               (QStringList{"installedXML", "ReleaseNote.txt", "upgrade_zip"}));
     // Set aside, not retried at the next start, and the program is told.
     for (const QString& name : staged) {
-      EXPECT_FALSE(QFile::exists(app.filePath("upgrade_zip/" + name))) << name.toStdString();
+      EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUpgradeFolder + "/" + name)))
+          << name.toStdString();
       EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kRefusedUpdateFolder + "/" + name)));
     }
     EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kRefusedUpdateNote)));
@@ -161,7 +164,7 @@ TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {
            "mv started.tmp started.txt\n");
   QFile::setPermissions(dir.filePath(QStringLiteral("Ravlek")),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  StageVerified(dir, "Ravlek_db_upgrade.zip", {{"Ravlek.db", "db"}});
+  StageVerified(dir, ravlek::kDatabaseArchiveName, {{"Ravlek.db", "db"}});
 
   QProcess process;
   process.setWorkingDirectory(QDir::tempPath());
@@ -171,7 +174,7 @@ TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {
 
   EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("__sys_Ravlek.ini"))));
   EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("Ravlek.db"))), "db");
-  EXPECT_FALSE(QFile::exists(dir.filePath("upgrade_zip/Ravlek_db_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(dir.filePath(ravlek::kDatabaseArchiveFile)));
 
   QElapsedTimer clock;
   clock.start();
@@ -196,7 +199,7 @@ TEST(Starter, SelfUpdateLeavesAStarterThatStillRuns) {
   QFile::setPermissions(app.filePath(QStringLiteral("Ravlek")),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   StageVerified(
-      app, "Ravlek_sys_upgrade.zip",
+      app, ravlek::kSystemArchiveName,
       {{"Ravlek_Start", ReadAll(starter), ZIP_CM_DEFLATE, 0100755}, {"ReleaseNote.txt", "new"}});
 
   for (int run = 0; run < 2; ++run) {
@@ -214,8 +217,8 @@ TEST(Starter, SelfUpdateLeavesAStarterThatStillRuns) {
     if (run == 0) {
       EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
       // What the program does at its start-up with the staged starter.
-      ASSERT_TRUE(QFile::exists(app.filePath("upgrade_zip/Ravlek_Start")));
-      ASSERT_TRUE(ravlek::CopyFileReplacing(app.filePath("upgrade_zip/Ravlek_Start"), starter));
+      ASSERT_TRUE(QFile::exists(app.filePath(ravlek::kStagedStarterFile)));
+      ASSERT_TRUE(ravlek::CopyFileReplacing(app.filePath(ravlek::kStagedStarterFile), starter));
       struct stat mode;
       ASSERT_EQ(::stat(QFile::encodeName(starter).constData(), &mode), 0);
       EXPECT_TRUE(mode.st_mode & S_IXUSR);
