@@ -1,6 +1,12 @@
 #include "release/release_files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 
 namespace ravlek {
@@ -21,6 +27,7 @@ bool CopyFileReplacing(const QString& from, const QString& to) {
   staging += ".copying";
   std::filesystem::copy_file(source, staging, std::filesystem::copy_options::overwrite_existing,
                              error);
+  if (!error) SyncToDisk(QString::fromStdString(staging.string()));
   // The copy keeps the source's mode (a starter stays executable), never setuid or setgid.
   namespace fs = std::filesystem;
   if (!error) {
@@ -40,6 +47,49 @@ bool CopyFileReplacing(const QString& from, const QString& to) {
 void DeleteFileQuietly(const QString& path) {
   std::error_code ignored;
   std::filesystem::remove(FsPath(path), ignored);
+}
+
+bool SyncToDisk(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return synced;
+}
+
+bool WriteFileDurably(const QString& path, const QByteArray& bytes) {
+  const QString partial = path + QStringLiteral(".part");
+  const QByteArray name = QFile::encodeName(partial);
+  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote =
+        ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) break;
+    done += wrote;
+  }
+  bool ok = done == bytes.size() && ::fsync(fd) == 0;
+  int error = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && RenameDurably(partial, path)) return true;
+  if (ok) error = errno;
+  ::unlink(name.constData());
+  errno = error;
+  return false;
+}
+
+bool RenameDurably(const QString& from, const QString& to) {
+  if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+    return false;
+  SyncToDisk(QFileInfo(to).absolutePath());
+  return true;
 }
 
 qint64 FileSizeOf(const QString& path) {

@@ -14,6 +14,17 @@ bool CopyFileReplacing(const QString& from, const QString& to);
 // Deletes a file; a missing file is no failure.
 void DeleteFileQuietly(const QString& path);
 
+// Renames a file over another and flushes the folder that holds the new name to disk, so that the
+// rename survives a crash. False (errno set) when the rename fails.
+bool RenameDurably(const QString& from, const QString& to);
+
+// Writes a whole file under a temporary name, flushes it and renames it into place; false (errno
+// set) on any failure, the old file then unchanged.
+bool WriteFileDurably(const QString& path, const QByteArray& bytes);
+
+// Flushes a file's data, or a folder's entries, to disk; false when that fails.
+bool SyncToDisk(const QString& path);
+
 // The size in bytes of the file of that name, or -1 when there is none.
 qint64 FileSizeOf(const QString& path);
 

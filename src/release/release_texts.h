@@ -46,6 +46,12 @@ inline const QString kLaterButtonCaption = QStringLiteral("稍後更新");
 // Texts of the release channel's safeguards.
 inline const QString kUpdateRefusedText = QStringLiteral("上次下載的更新檔不完整或未通過驗證，沒有安裝，系統仍是原來的版本。請重新下載更新。");
 inline const QString kSignatureRefusedText = QStringLiteral("更新檔的簽章驗證失敗，已刪除，不會安裝。");
+inline const QString kFetchUnreachableText = QStringLiteral("無法從更新網站下載 %1（網路未連線或網站沒有回應），沒有使用。");
+inline const QString kFetchTooLargeText = QStringLiteral("更新網站的 %1 超過允許的大小，沒有使用。");
+inline const QString kFetchUnsignedText = QStringLiteral("%1 的簽章驗證失敗，沒有使用。");
+inline const QString kFetchNoSpaceText = QStringLiteral("磁碟空間不足，無法下載 %1。請清出磁碟空間後再重新啟動程式。");
+inline const QString kFetchCannotWriteText = QStringLiteral("無法寫入 %1（%2），沒有使用。");
+inline const QString kArchiveDownloadFailedText = QStringLiteral("更新檔 %1 下載失敗（%2），沒有安裝。請確認網路連線後再按[下載(download)安裝]鈕。");
 inline const QString kNotesCutLine = QStringLiteral("（說明超過 256 KB，以下省略）");
 // clang-format on
 

@@ -4,11 +4,6 @@
 
 namespace ravlek {
 
-QString& ReleaseRootAddress() {
-  static QString root = QStringLiteral(RAVLEK_RELEASE_ROOT);
-  return root;
-}
-
 QString ReleaseBaseAddress(const QString& root, const QString& xmlPath) {
   return root + QStringLiteral("/RavlekSystem_Release/") + xmlPath;
 }

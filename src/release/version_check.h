@@ -9,10 +9,6 @@
 
 namespace ravlek {
 
-// The release server's root address: the build setting RAVLEK_RELEASE_ROOT. Tests point it at a
-// server of their own.
-QString& ReleaseRootAddress();
-
 // RAVLEK_RELEASE_ROOT + "/RavlekSystem_Release/" + XMLpath, nothing added between the last two.
 QString ReleaseBaseAddress(const QString& root, const QString& xmlPath);
 

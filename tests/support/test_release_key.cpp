@@ -7,8 +7,11 @@ const ReleaseKeyPair& TestReleaseKey() {
   return pair;
 }
 
-void UseTestReleaseKey() {
-  ReleasePublicKey() = TestReleaseKey().publicPem;
+ReleaseSettings TestReleaseSettings(const QString& root) {
+  ReleaseSettings settings = BuiltReleaseSettings();
+  settings.root = root;
+  settings.publicKey = TestReleaseKey().publicPem;
+  return settings;
 }
 
 QByteArray TestSignature(const QByteArray& data) {

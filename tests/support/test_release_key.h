@@ -4,14 +4,15 @@
 
 #include <QByteArray>
 
+#include "release/release_settings.h"
 #include "release/release_signature.h"
 
 namespace ravlek::test {
 
 // Made once per test program.
 const ReleaseKeyPair& TestReleaseKey();
-// Makes the program check release files against the test key.
-void UseTestReleaseKey();
+// The build's release settings with the server at `root` and the test key to check with.
+ReleaseSettings TestReleaseSettings(const QString& root);
 // The .sig text of `data` under the test key.
 QByteArray TestSignature(const QByteArray& data);
 

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -18,8 +19,8 @@
 #include "release/manifest.h"
 #include "release/release_files.h"
 #include "release/release_notes.h"
-#include "release/release_signature.h"
 #include "release/release_texts.h"
+#include "release/signed_fetch.h"
 #include "release/unzip.h"
 #include "release/version_check.h"
 #include "release/window/page_labels.h"
@@ -31,13 +32,14 @@ namespace {
 
 using ravlek::kLastReleaseFolder;
 
-// A package or manifest without the publisher's signature is never used: it is emptied and the
-// start-up ends here with the reason.
-void RequireSignature(const QString& url, const QString& file) {
-  if (ravlek::ReleaseFileSigned(url, file)) return;
-  QFile::resize(file, 0);
-  throw ravlek::Error(QStringLiteral("The signature of \"%1\" is missing or does not verify")
-                          .arg(QDir::toNativeSeparators(file)));
+// A package file that does not come whole and signed is never used: the start-up ends here with
+// the reason, the file in use unchanged.
+void FetchPackageFile(const QString& base, const QString& name, const QString& file,
+                      const ravlek::DownloadLimits& limits,
+                      const ravlek::ReleaseSettings& settings) {
+  const ravlek::FetchResult result =
+      ravlek::FetchSignedFile(base + u'/' + name, file, limits, settings);
+  if (!result.ok()) throw ravlek::Error(ravlek::FetchFailureText(result, name));
 }
 
 }  // namespace
@@ -47,7 +49,7 @@ void TOstrel::StartupReleaseAddress() {
   state.xmlPath = ravlek::ReadProfileString(AppFolderFile(QStringLiteral("FDConnectionDefs.ini")),
                                             QStringLiteral("Connect_RavlekXML"),
                                             QStringLiteral("XMLpath"), kLastReleaseFolder);
-  GLOBAL_HOST_XML_Path = ravlek::ReleaseBaseAddress(ravlek::ReleaseRootAddress(), state.xmlPath);
+  GLOBAL_HOST_XML_Path = ravlek::ReleaseBaseAddress(state.settings.root, state.xmlPath);
   if (state.xmlPath != kLastReleaseFolder) {
     ravlek::ShowTimedNotice(ravlek::texts::kTestModeNoticeText + GLOBAL_HOST_XML_Path,
                             ravlek::texts::kTestModeCaption, 5000);
@@ -61,12 +63,12 @@ void TOstrel::StartupFetchManifest() {
   ravlek::CopyFileReplacing(manifest, backup);
   ReleaseNote_TntMemo->hide();
   ReleaseNote_TntMemo->setEnabled(false);
-  // A manifest without the publisher's signature counts as not fetched.
-  const QString url = GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml");
-  state.manifestFetched = ravlek::DownloadToFile(url, manifest, ravlek::ManifestDownloadLimits()) &&
-                          ravlek::ReleaseFileSigned(url, manifest);
+  // A manifest without the publisher's signature counts as not fetched; the one in use stays.
+  state.manifestFetched =
+      ravlek::FetchSignedFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"), manifest,
+                              state.settings.manifestLimits, state.settings)
+          .ok();
   if (!state.manifestFetched) {
-    ravlek::CopyFileReplacing(backup, manifest);
     const QString crlf = QStringLiteral("\r\n");
     ravlek::ShowTimedNotice(
         ravlek::texts::kManifestFailedLine1 + crlf + ravlek::texts::kManifestFailedLine2 + crlf +
@@ -76,11 +78,11 @@ void TOstrel::StartupFetchManifest() {
 }
 
 void TOstrel::StartupRefreshPackages() {
-  if (!ravlek::EnsureReleaseState(releaseState).manifestFetched) return;
-  const QString information = AppFolderFile(ravlek::kLatestPackagesFile);
-  ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"), information,
-                         ravlek::ManifestDownloadLimits());
-  RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"), information);
+  const ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  if (!state.manifestFetched) return;
+  FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("information.xml"),
+                   AppFolderFile(ravlek::kLatestPackagesFile), state.settings.manifestLimits,
+                   state.settings);
   const ravlek::PackageIds installed =
       ravlek::ReadPackageIds(AppFolderFile(ravlek::kInstalledPackagesFile));
   const ravlek::PackageIds latest =
@@ -88,15 +90,14 @@ void TOstrel::StartupRefreshPackages() {
   bool refreshed = false;
   if (latest.html != installed.html) {
     const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("//HTML.zip"));
-    ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
-    RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
+    FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML.zip"), archive, {}, state.settings);
     ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder), ravlek::PackageUnzipLimits());
     refreshed = true;
   }
   if (latest.images != installed.images) {
     const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("/HTML_images.zip"));
-    ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
-    RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
+    FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML_images.zip"), archive, {},
+                     state.settings);
     ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder(), ravlek::PackageUnzipLimits());
     refreshed = true;
   }
@@ -120,8 +121,20 @@ void TOstrel::StartupShowInstalledVersions() {
 
 void TOstrel::StartupListLatestRelease() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
-  const auto releases = ravlek::ReadReleases(AppFolderFile(ravlek::kLatestManifestFile));
+  // A manifest that no longer carries its signature (one left from before signatures were kept,
+  // or one whose signature did not reach the disk) announces nothing.
+  const QString manifest = AppFolderFile(ravlek::kLatestManifestFile);
+  const auto releases =
+      !QFileInfo::exists(manifest) || ravlek::KeptFileSigned(manifest, state.settings.publicKey)
+          ? ravlek::ReadReleases(manifest)
+          : std::vector<ravlek::ReleaseEntry>();
   state.latest = ravlek::LatestReleaseOf(releases);
+  if (releases.empty() && QFileInfo::exists(manifest) &&
+      !ravlek::KeptFileSigned(manifest, state.settings.publicKey)) {
+    // Nothing is announced: the latest release counts as the installed one.
+    state.latest.system = state.installed.system;
+    state.latest.database = state.installed.database;
+  }
   // The memo starts with one empty line; the release's lines follow it.
   QStringList lines = upgrade_ver_TntMemo->toPlainText().split(u'\n');
   lines += state.latest.memoLines;

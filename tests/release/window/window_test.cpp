@@ -142,7 +142,7 @@ class ReleaseWindowTest : public ::testing::Test {
       }
     });
     server_.Start();
-    ReleaseRootAddress() = server_.url(QString());
+    settings_ = test::TestReleaseSettings(server_.url(QString()));
     app_ = std::make_unique<AppFolderFixture>();
     installed_ = InstalledVersionsOf(ReadReleases(app_->FilePath(kInstalledManifestFile)));
     packages_ = ReadPackageIds(app_->FilePath(kInstalledPackagesFile));
@@ -151,8 +151,6 @@ class ReleaseWindowTest : public ::testing::Test {
     window_.reset();
     guard_.reset();
     qputenv("HOME", previousHome_);
-    ReleaseRootAddress() = test::EnsureOwnReleaseServer();
-    DownloadToFileTimeouts() = {};
   }
 
   void Publish(const QString& name, const QByteArray& bytes,
@@ -175,6 +173,12 @@ class ReleaseWindowTest : public ::testing::Test {
     signature.write(sig);
   }
 
+  // A manifest fetched at an earlier start, kept with its signature as the program keeps it.
+  void KeepManifest(const QByteArray& bytes) {
+    app_->WriteFile(kLatestManifestFile, bytes);
+    app_->WriteFile(kLatestManifestFile + ".sig", test::TestSignature(bytes));
+  }
+
   // The server announces the installed release, or other versions when given.
   void PublishRelease(const QString& system, const QString& database,
                       const QString& systemUrl = QStringLiteral("無更新"),
@@ -194,7 +198,7 @@ class ReleaseWindowTest : public ::testing::Test {
     window_.reset();
     guard_.reset();  // the previous folder comes back before the next one is entered
     guard_ = std::make_unique<CurrentDirGuard>(app_->Path());
-    window_ = std::make_unique<TOstrel>();
+    window_ = std::make_unique<TOstrel>(settings_);
     EnsureReleaseState(window_->releaseState).endProgram = [this] { ++endRequests_; };
     return *window_;
   }
@@ -208,6 +212,7 @@ class ReleaseWindowTest : public ::testing::Test {
   PackageIds packages_;
   std::unique_ptr<CurrentDirGuard> guard_;
   std::unique_ptr<TOstrel> window_;
+  ReleaseSettings settings_;
   int endRequests_ = 0;
   bool announceSizes_ = true;
   std::function<QByteArray(const QByteArray&)> signArchives_ = test::TestSignature;
@@ -313,10 +318,10 @@ TEST_F(ReleaseWindowTest, AnAnnouncedUpdatePreparesTheVersionPage) {
 }
 
 TEST_F(ReleaseWindowTest, UnreachableServerFallsBackOnThePreviousManifest) {
-  ReleaseRootAddress() = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
+  settings_.root = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
   const QByteArray previous =
       LastVersion(installed_.system + "-older", installed_.database, "http://h/s.zip", "無更新");
-  app_->WriteFile(kLatestManifestFile, previous);
+  KeepManifest(previous);
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
@@ -335,7 +340,7 @@ TEST_F(ReleaseWindowTest, UnreachableServerFallsBackOnThePreviousManifest) {
 }
 
 TEST_F(ReleaseWindowTest, UnreachableServerWithoutManifestEndsTheStartUpAtTheList) {
-  ReleaseRootAddress() = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
+  settings_.root = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
@@ -399,8 +404,8 @@ TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
                              return true;
                            });
                      });
-  ReleaseRootAddress() = server_.url("/drip");
-  DownloadToFileTimeouts() = {2000, 300, 1024, 1};
+  settings_.root = server_.url("/drip");
+  settings_.timeouts = {2000, 300, 1024, 1};
   const QByteArray previous =
       LastVersion(installed_.system, installed_.database, "無更新", "無更新");
   app_->WriteFile(kLatestManifestFile, previous);
@@ -508,6 +513,38 @@ TEST_F(ReleaseWindowTest, ForgedManifestFallsBackOnThePreviousOneUnread) {
   }
 }
 
+// A fresh installation has no manifest of an earlier start: a forged one is never read, never
+// announces an update and never stays on disk, and one left unsigned by an earlier version (or a
+// run killed while it waited for the signature) announces nothing with the server away.
+TEST_F(ReleaseWindowTest, NoValidManifestNoUpdate) {
+  const QByteArray forged = LastVersion("9", "9", ArchiveUrl("sys"), ArchiveUrl("db"));
+  for (Forgery forgery : kForgeries) {
+    SCOPED_TRACE(ForgeryName(forgery));
+    app_ = std::make_unique<AppFolderFixture>();
+    Publish("information.xml", Information(packages_.html, packages_.images));
+    PublishSigned("LastVersion.xml", forged, ForgedSignature(forged, forgery));
+    const size_t before = server_.paths().size();
+    ModalBoxDismisser boxes;
+    TOstrel& w = Start();
+    EXPECT_FALSE(Shown(w.DL_TntButton));
+    EXPECT_EQ(w.GLOBAL_sys_DL, 0);
+    EXPECT_FALSE(app_->Exists(kLatestManifestFile));
+    EXPECT_FALSE(app_->Exists(kLatestManifestFile + ".part"));
+    EXPECT_EQ(server_.paths().size(), before + 2);  // information.xml not asked for
+    for (const QString& text : boxes.Texts())
+      EXPECT_FALSE(text.contains(QStringLiteral("有新UPDATE"))) << text.toStdString();
+    window_.reset();
+  }
+  app_ = std::make_unique<AppFolderFixture>();
+  app_->WriteFile(kLatestManifestFile, forged);  // no signature kept beside it
+  settings_.root = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  EXPECT_FALSE(Shown(w.DL_TntButton));
+  EXPECT_EQ(w.GLOBAL_sys_DL, 0);
+  EXPECT_FALSE(w.GLOBAL_sys_DLURL.contains("archives"));
+}
+
 struct ForgedPackageCase {
   const char* file;  // the forged one; the others are signed
   bool newPages;     // information.xml names a new page package
@@ -546,7 +583,9 @@ TEST_F(ReleaseWindowTest, ForgedPackageFileEndsTheStartUpBeforeItIsUsed) {
                     "/RavlekSystem_Release/last_release_XML/HTML.zip") != paths.end();
       EXPECT_EQ(pagesFetched, c.file == std::string("HTML.zip"));
       EXPECT_FALSE(app_->Exists("last_release_XML/forged.htm"));
-      EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/") + c.file), "");  // emptied
+      // The file in use was never replaced by the forged one.
+      EXPECT_NE(ReadAll(app_->FilePath("last_release_XML/") + c.file), forged);
+      EXPECT_FALSE(app_->Exists(QStringLiteral("last_release_XML/%1.part").arg(c.file)));
       EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), installedInformation);
       window_.reset();
     }
@@ -591,6 +630,11 @@ class DownloadButtonTest : public ReleaseWindowTest {
     QObject::connect(window_->DL_upgrade_TntProgressBar, &QProgressBar::valueChanged,
                      [this](int value) { barValues_.push_back(value); });
     return *window_;
+  }
+  // The manifest of the press names these archive addresses.
+  void PublishAddresses(const QString& systemUrl, const QString& databaseUrl) {
+    PublishRelease(installed_.system + "-new", installed_.database + "-new", systemUrl,
+                   databaseUrl);
   }
   QString Staged(const QString& name) const { return app_->FilePath(kUpgradeFolder + "/" + name); }
   std::vector<int> barValues_;
@@ -736,7 +780,6 @@ TEST_F(DownloadButtonTest, EmptyArchiveIsNeverComplete) {
 
 TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
   TOstrel& w = StartWithUpdate(1, 1);
-  w.GLOBAL_db_DLURL = server_.url("/archives/db.zip?unsized");
   announceSizes_ = true;
   // The database archive comes without a size: it fails the check twice.
   server_.http().Get("/unsized-db", [this](const httplib::Request&, httplib::Response& res) {
@@ -746,7 +789,7 @@ TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
       return true;
     });
   });
-  w.GLOBAL_db_DLURL = server_.url("/unsized-db");
+  PublishAddresses(ArchiveUrl("sys"), server_.url("/unsized-db"));
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 3) << boxes.Texts().join(" | ").toStdString();
@@ -782,7 +825,7 @@ TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
 
 TEST_F(DownloadButtonTest, TransferErrorIsReportedAndTheButtonsComeBack) {
   TOstrel& w = StartWithUpdate(1, 0);
-  w.GLOBAL_sys_DLURL = server_.url("/archives/none-such");
+  PublishAddresses(server_.url("/archives/none-such"), ArchiveUrl("db"));
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 1);
@@ -807,7 +850,7 @@ TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheN
                              });
   });
   TOstrel& w = StartWithUpdate(1, 0);
-  w.GLOBAL_sys_DLURL = server_.url("/short.zip");
+  PublishAddresses(server_.url("/short.zip"), ArchiveUrl("db"));
   const QByteArray notes = ReadAll(app_->FilePath("ReleaseNote.txt"));
   {
     ModalBoxDismisser boxes;
@@ -817,9 +860,14 @@ TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheN
     EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
   }
   EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(kSystemArchiveName))));
+  // Nothing of it is staged: it came under its temporary name, which is gone.
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
   window_.reset();
 
-  // The starter runs, refuses the unverified archive and sets it aside.
+  // What an earlier version left staged of such a transfer: the starter refuses the unverified
+  // archive and sets it aside.
+  app_->WriteFile(kSystemArchiveFile, QByteArray::fromStdString(body));
   const StarterReport report = InstallStagedArchives(app_->Path());
   EXPECT_TRUE(report.installed.isEmpty());
   EXPECT_EQ(ReadAll(app_->FilePath("ReleaseNote.txt")), notes);
@@ -892,13 +940,39 @@ TEST_F(DownloadButtonTest, ForgedManifestAtThePressStagesNothing) {
     ModalBoxDismisser boxes;
     w.DL_TntButton->click();
     ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-    EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("          (((網路未連線...下載失敗!!)))    "));
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              QStringLiteral("LastVersion.xml 的簽章驗證失敗，沒有使用。"));  // the true cause
     EXPECT_EQ(server_.paths().size(), before + 2);  // no archive asked for
     EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), manifest);
     EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
     EXPECT_TRUE(w.DL_TntButton->isEnabled());
     window_.reset();
   }
+}
+
+// The press fetches only what the manifest verified at the press names, never the addresses the
+// start-up saw.
+TEST_F(DownloadButtonTest, ThePressUsesOnlyTheManifestItVerified) {
+  TOstrel& w = StartWithUpdate(1, 0);
+  server_.http().Get("/moved/sys.zip", [this](const httplib::Request&, httplib::Response& res) {
+    res.set_content(systemArchive_, "application/zip");
+  });
+  server_.http().Get("/moved/sys.zip.sig", [this](const httplib::Request&, httplib::Response& res) {
+    res.set_content(test::TestSignature(QByteArray::fromStdString(systemArchive_)).toStdString(),
+                    "text/plain");
+  });
+  PublishAddresses(server_.url("/moved/sys.zip"), ArchiveUrl("db"));
+  const size_t before = server_.paths().size();
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("ok")) << boxes.Texts().join(" | ").toStdString();
+  const std::vector<std::string> all = server_.paths();
+  const std::vector<std::string> paths(all.begin() + static_cast<std::ptrdiff_t>(before),
+                                       all.end());
+  EXPECT_NE(std::find(paths.begin(), paths.end(), "/moved/sys.zip"), paths.end());
+  EXPECT_EQ(std::find(paths.begin(), paths.end(), "/archives/sys.zip"), paths.end());
+  EXPECT_EQ(w.GLOBAL_sys_DLURL, server_.url("/moved/sys.zip"));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
 }
 
 TEST_F(DownloadButtonTest, LaterButtonPutsTheUpdateAside) {

@@ -31,7 +31,6 @@ class OwnReleaseServer {
       throw std::runtime_error("the built application folder has no installed manifests");
     }
     // Signed with the test program's key, which the release steps then check.
-    UseTestReleaseKey();
     for (const QString& name :
          {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
       QFile file(folder + u'/' + name);
@@ -63,12 +62,11 @@ class OwnReleaseServer {
 
 QString EnsureOwnReleaseServer() {
   static const OwnReleaseServer server;
-  static const bool pointed = [] {
-    ReleaseRootAddress() = server.Root();
-    return true;
-  }();
-  (void)pointed;
   return server.Root();
+}
+
+ReleaseSettings OwnReleaseSettings() {
+  return TestReleaseSettings(EnsureOwnReleaseServer());
 }
 
 }  // namespace ravlek::test
