@@ -42,6 +42,8 @@ inline const QString kProgramFileName = QStringLiteral("Ravlek");
 inline const QString kStarterFileName = QStringLiteral("Ravlek_Start");
 #endif
 inline const QString kStagedStarterFile = kUpgradeFolder + u'/' + kStarterFileName;
+// The lock that one starter at a time holds while it installs and starts the program.
+inline const QString kStarterLockFile = QStringLiteral("Ravlek_Start.lock");
 
 // The path of a file or folder given relative to the application folder: the current directory,
 // "/" and the relative name as given.

@@ -1,6 +1,7 @@
 #include "release/release_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace ravlek {
 namespace {
@@ -16,9 +18,10 @@ std::filesystem::path FsPath(const QString& path) {
   return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-}  // namespace
+namespace fs = std::filesystem;
 
-bool CopyFileReplacing(const QString& from, const QString& to) {
+// Copies `from` beside `to`, gives the copy `mode` and renames it over `to`.
+bool CopyWithMode(const QString& from, const QString& to, std::optional<fs::perms> mode) {
   std::error_code error;
   const auto source = FsPath(from);
   if (!std::filesystem::is_regular_file(source, error)) return false;
@@ -27,21 +30,38 @@ bool CopyFileReplacing(const QString& from, const QString& to) {
   staging += ".copying";
   std::filesystem::copy_file(source, staging, std::filesystem::copy_options::overwrite_existing,
                              error);
-  if (!error) SyncToDisk(QString::fromStdString(staging.string()));
-  // The copy keeps the source's mode (a starter stays executable), never setuid or setgid.
-  namespace fs = std::filesystem;
-  if (!error) {
-    const fs::perms mode = fs::status(source, error).permissions() &
-                           ~(fs::perms::set_uid | fs::perms::set_gid | fs::perms::sticky_bit);
-    if (!error) fs::permissions(staging, mode, error);
+  if (!error) SyncToDisk(QFile::decodeName(staging.c_str()));
+  // Without a mode the copy keeps the source's, never setuid or setgid.
+  if (!error && !mode) {
+    mode = fs::status(source, error).permissions() &
+           ~(fs::perms::set_uid | fs::perms::set_gid | fs::perms::sticky_bit);
   }
+  if (!error) fs::permissions(staging, *mode, error);
   if (!error) std::filesystem::rename(staging, target, error);
+  if (!error) SyncToDisk(QFileInfo(to).absolutePath());
   if (error) {
     std::error_code ignored;
     std::filesystem::remove(staging, ignored);
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool CopyFileReplacing(const QString& from, const QString& to) {
+  return CopyWithMode(from, to, std::nullopt);
+}
+
+unsigned ExecutableModeFor(const QString& target) {
+  struct stat now;
+  if (::stat(QFile::encodeName(target).constData(), &now) != 0 || !S_ISREG(now.st_mode))
+    return 0755;
+  return (now.st_mode & 0777) | S_IXUSR;
+}
+
+bool CopyExecutableReplacing(const QString& from, const QString& to) {
+  return CopyWithMode(from, to, static_cast<fs::perms>(ExecutableModeFor(to)));
 }
 
 void DeleteFileQuietly(const QString& path) {

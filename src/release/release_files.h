@@ -11,6 +11,15 @@ namespace ravlek {
 // so that a running program can be replaced too; it keeps the source's mode.
 bool CopyFileReplacing(const QString& from, const QString& to);
 
+// The same for a program (the starter, the program itself): the copy gets the mode of the file it
+// replaces, executable by its owner at least, or 0755 when there is none, whatever the source's
+// mode is.
+bool CopyExecutableReplacing(const QString& from, const QString& to);
+
+// The mode a new copy of the program `target` gets: that of the file there now with the owner's
+// execute bit, or 0755.
+unsigned ExecutableModeFor(const QString& target);
+
 // Deletes a file; a missing file is no failure.
 void DeleteFileQuietly(const QString& path);
 

@@ -113,7 +113,11 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
   }
   const QString fresh = target + QStringLiteral(".unzip-new");
   const QByteArray freshName = QFile::encodeName(fresh);
-  const int out = ::open(freshName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Always a new file, so that its mode is the one asked for here less the umask, whatever an
+  // earlier, interrupted run left under this name.
+  ::unlink(freshName.constData());
+  const int out = ::open(freshName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                         executable ? 0777 : 0666);
   if (out < 0) throw CannotCreateFileError(Native(target), SystemReason());
   struct Cleanup {
     int fd;
@@ -156,11 +160,8 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
       left -= static_cast<size_t>(done);
     }
   }
-  if (executable) {
-    struct stat made;
-    if (::fstat(out, &made) != 0 || ::fchmod(out, (made.st_mode & 07777) | S_IXUSR) != 0)
-      throw writeFailed();
-  }
+  // The data reaches the disk before the file is renamed into place.
+  if (::fsync(out) != 0) throw writeFailed();
   const int closing = ::close(out);
   cleanup.fd = -1;
   if (closing != 0) throw writeFailed();

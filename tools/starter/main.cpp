@@ -12,6 +12,13 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QString appDir = QCoreApplication::applicationDirPath();
 
+  // A second start while the first still installs or starts (a double double-click) starts
+  // nothing: it would find the first one's work half done.
+  const ravlek::StarterLock lock(appDir);
+  if (!lock.held()) {
+    std::fprintf(stderr, "Ravlek_Start: %s\n", qUtf8Printable(ravlek::kAlreadyStartingText));
+    return 0;
+  }
   const ravlek::StarterReport report = ravlek::InstallStagedArchives(appDir);
   for (const QString& line : report.failures) {
     std::fprintf(stderr, "Ravlek_Start: upgrade not installed: %s\n", qUtf8Printable(line));

@@ -1,5 +1,10 @@
 #include "starter.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -9,6 +14,7 @@
 
 #include "app/app_folder.h"
 #include "app/error.h"
+#include "release/release_files.h"
 #include "release/staged_archive.h"
 #include "release/unzip.h"
 
@@ -44,6 +50,12 @@ void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString
                                : QDir(appDir).filePath(relative);
     Moved step{target, QString()};
     QDir().mkpath(QFileInfo(target).path());
+    // The programs stay executable whatever the archive says: the mode of the one they replace
+    // (the running starter for a new starter), or 0755.
+    if (relative == kStarterFileName || relative == kProgramFileName) {
+      const QString replaced = QDir(appDir).filePath(relative);
+      ::chmod(QFile::encodeName(source).constData(), ExecutableModeFor(replaced));
+    }
     if (QFileInfo(target).isFile()) {
       step.old = QDir(backup).filePath(relative);
       QDir().mkpath(QFileInfo(step.old).path());
@@ -127,6 +139,16 @@ StarterReport InstallStagedArchives(const QString& appDir) {
     report.installed.append(QFileInfo(archive).fileName());
   }
   return report;
+}
+
+StarterLock::StarterLock(const QString& appDir) {
+  const QByteArray path = QFile::encodeName(QDir(appDir).filePath(kStarterLockFile));
+  fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+}
+
+StarterLock::~StarterLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing lets the lock go
 }
 
 bool CreateStartMarker(const QString& appDir) {

@@ -218,7 +218,7 @@ void TOstrel::InstallStagedStarter(bool notify) {
   const QString staged = AppFolderFile(ravlek::kStagedStarterFile);
   if (!QFileInfo::exists(staged)) return;
   // A failed copy keeps the staged starter for the next try.
-  if (ravlek::CopyFileReplacing(staged, AppFolderFile(ravlek::kStarterFileName)))
+  if (ravlek::CopyExecutableReplacing(staged, AppFolderFile(ravlek::kStarterFileName)))
     ravlek::DeleteFileQuietly(staged);
   if (notify) {
     const QString crlf = QStringLiteral("\r\n");

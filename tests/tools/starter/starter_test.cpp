@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/app_folder.h"
 #include "build_paths.h"
 #include "release/release_files.h"
 #include "release/staged_archive.h"
@@ -188,41 +189,150 @@ TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {
   EXPECT_EQ(lines[2], "yes");  // the marker was there before the program started
 }
 
+unsigned ModeOf(const QString& path) {
+  struct stat status;
+  return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+struct SelfUpdateCase {
+  const char* label;
+  zip_uint32_t unixMode;
+  bool windowsMade;
+};
+
 // The starter updates itself: its new copy, staged by the starter, is installed by the program
-// (a copy renamed over the old one), and the new starter then runs.
+// (a copy renamed over the old one), and the new starter then runs, again and again, whatever
+// mode the archive gave its member. So does a new program.
 TEST(Starter, SelfUpdateLeavesAStarterThatStillRuns) {
+  const std::vector<SelfUpdateCase> cases = {
+      {"0755 member", 0100755, false},
+      {"0644 member", 0100644, false},
+      {"no Unix attributes", 0, true},
+  };
+  for (const SelfUpdateCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    QTemporaryDir folder;
+    const QDir app(folder.path());
+    const QString starter = app.filePath(ravlek::kStarterFileName);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"), starter));
+    QFile::setPermissions(starter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                       QFile::ReadGroup | QFile::ExeGroup);  // 0750
+    const QByteArray program = "#!/bin/sh\ntouch started.txt\n";
+    WriteAll(app.filePath(ravlek::kProgramFileName), program);
+    QFile::setPermissions(app.filePath(ravlek::kProgramFileName),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);  // 0700
+    ravlek::testing::ZipMember newStarter{ravlek::kStarterFileName, ReadAll(starter),
+                                          ZIP_CM_DEFLATE, c.unixMode};
+    newStarter.windowsMade = c.windowsMade;
+    ravlek::testing::ZipMember newProgram{ravlek::kProgramFileName, program, ZIP_CM_DEFLATE,
+                                          c.unixMode};
+    newProgram.windowsMade = c.windowsMade;
+    StageVerified(app, ravlek::kSystemArchiveName,
+                  {newStarter, newProgram, {"ReleaseNote.txt", "new"}});
+
+    for (int run = 0; run < 3; ++run) {
+      SCOPED_TRACE(run);
+      QFile::remove(app.filePath("started.txt"));
+      QProcess process;
+      process.start(starter, {});
+      ASSERT_TRUE(process.waitForFinished(10000));
+      EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+      QElapsedTimer clock;
+      clock.start();
+      while (!QFile::exists(app.filePath("started.txt")) && clock.elapsed() < 5000)
+        QThread::msleep(10);
+      EXPECT_TRUE(QFile::exists(app.filePath("started.txt")));
+      if (run == 0) {
+        EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
+        // What the program does at its start-up with the staged starter.
+        ASSERT_TRUE(QFile::exists(app.filePath(ravlek::kStagedStarterFile)));
+        ASSERT_TRUE(
+            ravlek::CopyExecutableReplacing(app.filePath(ravlek::kStagedStarterFile), starter));
+      }
+      // Each keeps the mode of the one it replaced.
+      EXPECT_EQ(ModeOf(starter), 0750u);
+      EXPECT_EQ(ModeOf(app.filePath(ravlek::kProgramFileName)), 0700u);
+    }
+  }
+}
+
+// A folder with the built starter and a stand-in program that notes each start in started.log.
+void LayOutWithStarter(const QDir& app) {
+  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"),
+                          app.filePath(ravlek::kStarterFileName)));
+  WriteAll(app.filePath(ravlek::kProgramFileName), "#!/bin/sh\necho started >> started.log\n");
+  QFile::setPermissions(app.filePath(ravlek::kProgramFileName),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Waits up to five seconds for the stand-in program's start notes; answers how many there are.
+int StartsNoted(const QDir& app, int expected) {
+  QElapsedTimer clock;
+  clock.start();
+  int starts = 0;
+  do {
+    starts = static_cast<int>(ReadAll(app.filePath("started.log")).count("started"));
+    if (starts >= expected) break;
+    QThread::msleep(10);
+  } while (clock.elapsed() < 5000);
+  return starts;
+}
+
+TEST(Starter, ASecondStarterStartsNothingWhileTheFirstHoldsTheLock) {
   QTemporaryDir folder;
   const QDir app(folder.path());
-  const QString starter = app.filePath(QStringLiteral("Ravlek_Start"));
-  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"), starter));
-  WriteAll(app.filePath(QStringLiteral("Ravlek")), "#!/bin/sh\ntouch started.txt\n");
-  QFile::setPermissions(app.filePath(QStringLiteral("Ravlek")),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  StageVerified(
-      app, ravlek::kSystemArchiveName,
-      {{"Ravlek_Start", ReadAll(starter), ZIP_CM_DEFLATE, 0100755}, {"ReleaseNote.txt", "new"}});
+  LayOutWithStarter(app);
+  StageVerified(app, ravlek::kDatabaseArchiveName, {{"Ravlek.db", "db"}});
+  const ravlek::StarterLock first(app.path());
+  ASSERT_TRUE(first.held());
 
-  for (int run = 0; run < 2; ++run) {
-    SCOPED_TRACE(run);
-    QFile::remove(app.filePath("started.txt"));
-    QProcess process;
-    process.start(starter, {});
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    QElapsedTimer clock;
-    clock.start();
-    while (!QFile::exists(app.filePath("started.txt")) && clock.elapsed() < 5000)
-      QThread::msleep(10);
-    EXPECT_TRUE(QFile::exists(app.filePath("started.txt")));
-    if (run == 0) {
-      EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
-      // What the program does at its start-up with the staged starter.
-      ASSERT_TRUE(QFile::exists(app.filePath(ravlek::kStagedStarterFile)));
-      ASSERT_TRUE(ravlek::CopyFileReplacing(app.filePath(ravlek::kStagedStarterFile), starter));
-      struct stat mode;
-      ASSERT_EQ(::stat(QFile::encodeName(starter).constData(), &mode), 0);
-      EXPECT_TRUE(mode.st_mode & S_IXUSR);
+  QProcess second;
+  second.start(app.filePath(ravlek::kStarterFileName), {});
+  ASSERT_TRUE(second.waitForFinished(10000));
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_TRUE(
+      QString::fromUtf8(second.readAllStandardError()).contains(ravlek::kAlreadyStartingText));
+  EXPECT_TRUE(QFile::exists(Staged(app, ravlek::kDatabaseArchiveName)));  // not touched
+  EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kStartMarkerFile)));
+  EXPECT_EQ(StartsNoted(app, 0), 0);
+  EXPECT_FALSE(ravlek::StarterLock(app.path()).held());
+}
+
+// A double double-click: two starters at once over a large staged update, again and again. Every
+// installation ends whole, and the program runs.
+TEST(Starter, TwoStartersAtOnceNeverBreakTheInstallation) {
+  constexpr int kFiles = 150;
+  std::vector<ravlek::testing::ZipMember> members;
+  for (int i = 0; i < kFiles; ++i)
+    members.push_back({QStringLiteral("pages/%1.htm").arg(i), "new " + QByteArray::number(i)});
+  members.push_back({ravlek::kInstalledManifestFile, "<new/>"});
+  for (int trial = 0; trial < 10; ++trial) {
+    SCOPED_TRACE(trial);
+    QTemporaryDir folder;
+    const QDir app(folder.path());
+    LayOutWithStarter(app);
+    for (int i = 0; i < kFiles; ++i)
+      WriteAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i)), "old");
+    WriteAll(app.filePath(ravlek::kInstalledManifestFile), "<old/>");
+    StageVerified(app, ravlek::kSystemArchiveName, members);
+
+    QProcess starters[2];
+    for (QProcess& starter : starters) starter.start(app.filePath(ravlek::kStarterFileName), {});
+    for (QProcess& starter : starters) {
+      ASSERT_TRUE(starter.waitForFinished(20000));
+      EXPECT_EQ(starter.exitCode(), 0) << starter.readAllStandardError().toStdString();
     }
+    int broken = 0;
+    for (int i = 0; i < kFiles; ++i)
+      broken += ReadAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i))) !=
+                "new " + QByteArray::number(i);
+    EXPECT_EQ(broken, 0);
+    EXPECT_EQ(ReadAll(app.filePath(ravlek::kInstalledManifestFile)), "<new/>");
+    EXPECT_FALSE(QFile::exists(Staged(app, ravlek::kSystemArchiveName)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kRefusedUpdateFolder)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackBackupFolder)));
+    EXPECT_GE(StartsNoted(app, 1), 1);
   }
 }
 
