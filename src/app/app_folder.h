@@ -31,6 +31,11 @@ inline const QString kRefusedUpdateNote = QStringLiteral("upgrade_zip/refused/re
 // application folder so that every move into place is a rename on one file system.
 inline const QString kUnpackFolder = QStringLiteral("upgrade_unpack");
 inline const QString kUnpackBackupFolder = QStringLiteral("upgrade_unpack.old");
+// The old copies of an install that has completed, renamed from kUnpackBackupFolder as its last
+// step: a folder of this name is only ever deleted, one of the other name is put back first.
+inline const QString kUnpackDoneFolder = QStringLiteral("upgrade_unpack.done");
+// The note the starter leaves when the disk was too full to install: the archives are deleted.
+inline const QString kNoSpaceNote = QStringLiteral("upgrade_zip/no_space.txt");
 
 // The program's and the starter's file names. The starter cannot replace itself while it runs:
 // it leaves a new copy in upgrade_zip/ for the program to install.

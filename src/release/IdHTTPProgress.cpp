@@ -64,6 +64,7 @@ void TIdHTTPProgress::DownloadFile(const QString& aFileUrl, const QString& aDest
   listener.end = [this] { TransferEnd(); };
   const detail::TransferResult result = detail::PerformTransfer(settings, out, listener);
   std::fclose(out);
+  if (result.writeError == ENOSPC || result.writeError == EDQUOT) throw DiskFullError(result.error);
   if (!result.ok) throw Error(result.error);
 }
 

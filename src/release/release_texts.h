@@ -52,6 +52,10 @@ inline const QString kFetchUnsignedText = QStringLiteral("%1 的簽章驗證失�
 inline const QString kFetchNoSpaceText = QStringLiteral("磁碟空間不足，無法下載 %1。請清出磁碟空間後再重新啟動程式。");
 inline const QString kFetchCannotWriteText = QStringLiteral("無法寫入 %1（%2），沒有使用。");
 inline const QString kArchiveDownloadFailedText = QStringLiteral("更新檔 %1 下載失敗（%2），沒有安裝。請確認網路連線後再按[下載(download)安裝]鈕。");
+inline const QString kUpdateNoSpaceText = QStringLiteral("磁碟空間不足，更新沒有安裝，下載的更新檔已刪除，系統仍是原來的版本。請清出磁碟空間後再重新下載更新。");
+inline const QString kDownloadNoSpaceText = QStringLiteral("磁碟空間不足，更新檔 %1 無法下載，已刪除。請清出磁碟空間後再按[下載(download)安裝]鈕。");
+inline const QString kPackageUnusableText = QStringLiteral("資源包 %1 無法解開（%2），沒有使用。");
+inline const QString kManifestUnreadableText = QStringLiteral("版本資訊 %1 無法讀取（%2）。");
 inline const QString kNotesCutLine = QStringLiteral("（說明超過 256 KB，以下省略）");
 // clang-format on
 

@@ -33,6 +33,10 @@ QString Native(const QString& path) {
   return QDir::toNativeSeparators(path);
 }
 
+bool IsDiskFull(int error) {
+  return error == ENOSPC || error == EDQUOT;
+}
+
 QString SystemReason() {
   return QString::fromLocal8Bit(std::strerror(errno));
 }
@@ -118,6 +122,8 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
   ::unlink(freshName.constData());
   const int out = ::open(freshName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                          executable ? 0777 : 0666);
+  if (out < 0 && IsDiskFull(errno))
+    throw DiskFullError(CannotCreateFileError(Native(target), SystemReason()).message());
   if (out < 0) throw CannotCreateFileError(Native(target), SystemReason());
   struct Cleanup {
     int fd;
@@ -129,9 +135,11 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
     }
   } cleanup{out, freshName};
 
-  const auto writeFailed = [&] {
-    return Error(
-        QStringLiteral("Cannot write file \"%1\". %2").arg(Native(target), SystemReason()));
+  const auto writeFailed = [&]() -> Error {
+    const QString message =
+        QStringLiteral("Cannot write file \"%1\". %2").arg(Native(target), SystemReason());
+    if (IsDiskFull(errno)) throw DiskFullError(message);
+    return Error(message);
   };
   std::uint64_t memberBytes = 0;
   for (;;) {

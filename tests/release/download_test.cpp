@@ -17,6 +17,7 @@
 #include "release/release_settings.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/local_server.h"
+#include "tests/support/small_disk.h"
 
 using ravlek::testing::LocalServer;
 
@@ -241,6 +242,9 @@ TEST_F(DownloadTest, ManifestLimitsBoundSizeAndTime) {
 class ProgressTest : public DownloadTest {
  protected:
   void SetUp() override {
+    server_.http().Get("/big-file", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content(http_big_, "application/zip");
+    });
     DownloadTest::SetUp();
     client_.ReadTimeout = 300;
     client_.LowSpeedTime = 1;
@@ -250,6 +254,7 @@ class ProgressTest : public DownloadTest {
     });
   }
   ravlek::TIdHTTPProgress client_;
+  std::string http_big_;
   std::vector<int> reports_;
   std::vector<qint64> sizes_;
 };
@@ -260,6 +265,15 @@ TEST_F(ProgressTest, ReportsEighthsRoundedHalfToEven) {
   EXPECT_EQ(reports_, (std::vector<int>{0, 12, 38, 100, 100}));
   EXPECT_EQ(sizes_, (std::vector<qint64>{0, 8, 8, 8, 0}));
   EXPECT_EQ(client_.BytesToTransfer(), 0);
+}
+
+TEST_F(ProgressTest, AFullDiskIsADiskFullError) {
+  ravlek::test::SmallDisk disk(4096);
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+  client_.ReadTimeout = 2000;
+  http_big_ = std::string(64 * 1024, 'b');
+  EXPECT_THROW(client_.DownloadFile(server_.url("/big-file"), disk.FilePath("archive.zip")),
+               ravlek::DiskFullError);
 }
 
 TEST_F(ProgressTest, WithoutAnnouncedSizeStaysAtZeroUntilTheEnd) {

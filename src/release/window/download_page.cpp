@@ -82,6 +82,9 @@ bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
   const auto download = [&client, &url, &partial, &target] {
     try {
       client.DownloadFile(url, partial);
+    } catch (const ravlek::DiskFullError&) {
+      ravlek::DeleteFileQuietly(partial);
+      throw ravlek::Error(ravlek::texts::kDownloadNoSpaceText.arg(QFileInfo(target).fileName()));
     } catch (const ravlek::Error& error) {
       ravlek::DeleteFileQuietly(partial);
       throw ravlek::Error(ravlek::texts::kArchiveDownloadFailedText.arg(
@@ -207,6 +210,12 @@ void TOstrel::DL_NEXTTIME_TntButtonClick() {
 }
 
 void TOstrel::ReportRefusedUpdate() {
+  const QString noSpace = AppFolderFile(ravlek::kNoSpaceNote);
+  if (QFileInfo::exists(noSpace)) {
+    ravlek::DeleteFileQuietly(noSpace);
+    ravlek::ShowCaptionedMessage(this, ravlek::texts::kUpdateNoSpaceText,
+                                 ravlek::texts::kInfoCaption);
+  }
   const QString note = AppFolderFile(ravlek::kRefusedUpdateNote);
   if (!QFileInfo::exists(note)) return;
   ravlek::DeleteFileQuietly(note);

@@ -42,6 +42,29 @@ void FetchPackageFile(const QString& base, const QString& name, const QString& f
   if (!result.ok()) throw ravlek::Error(ravlek::FetchFailureText(result, name));
 }
 
+// A package archive that cannot be unpacked ends the start-up with the reason in the program's
+// language.
+void UnpackPackage(const QString& archive, const QString& folder, const QString& name) {
+  try {
+    ravlek::UnzipToFolder(archive, folder, ravlek::PackageUnzipLimits());
+  } catch (const ravlek::DiskFullError&) {
+    throw ravlek::Error(ravlek::texts::kFetchNoSpaceText.arg(name));
+  } catch (const ravlek::Error& error) {
+    throw ravlek::Error(ravlek::texts::kPackageUnusableText.arg(name, error.message()));
+  }
+}
+
+// A manifest read, any failure told in the program's language.
+template <typename Read>
+auto ReadManifest(const QString& path, Read read) {
+  try {
+    return read(path);
+  } catch (const ravlek::Error& error) {
+    throw ravlek::Error(
+        ravlek::texts::kManifestUnreadableText.arg(QFileInfo(path).fileName(), error.message()));
+  }
+}
+
 }  // namespace
 
 void TOstrel::StartupReleaseAddress() {
@@ -84,21 +107,21 @@ void TOstrel::StartupRefreshPackages() {
                    AppFolderFile(ravlek::kLatestPackagesFile), state.settings.manifestLimits,
                    state.settings);
   const ravlek::PackageIds installed =
-      ravlek::ReadPackageIds(AppFolderFile(ravlek::kInstalledPackagesFile));
+      ReadManifest(AppFolderFile(ravlek::kInstalledPackagesFile), ravlek::ReadPackageIds);
   const ravlek::PackageIds latest =
-      ravlek::ReadPackageIds(AppFolderFile(ravlek::kLatestPackagesFile));
+      ReadManifest(AppFolderFile(ravlek::kLatestPackagesFile), ravlek::ReadPackageIds);
   bool refreshed = false;
   if (latest.html != installed.html) {
     const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("//HTML.zip"));
     FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML.zip"), archive, {}, state.settings);
-    ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder), ravlek::PackageUnzipLimits());
+    UnpackPackage(archive, AppFolderFile(kLastReleaseFolder), QStringLiteral("HTML.zip"));
     refreshed = true;
   }
   if (latest.images != installed.images) {
     const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("/HTML_images.zip"));
     FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML_images.zip"), archive, {},
                      state.settings);
-    ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder(), ravlek::PackageUnzipLimits());
+    UnpackPackage(archive, ravlek::HanImagesFolder(), QStringLiteral("HTML_images.zip"));
     refreshed = true;
   }
   // The installed manifest moves on only once both packages are in place.
@@ -110,7 +133,8 @@ void TOstrel::StartupRefreshPackages() {
 
 void TOstrel::StartupShowInstalledVersions() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
-  const auto releases = ravlek::ReadReleases(AppFolderFile(ravlek::kInstalledManifestFile));
+  const auto releases =
+      ReadManifest(AppFolderFile(ravlek::kInstalledManifestFile), ravlek::ReadReleases);
   state.installed = ravlek::InstalledVersionsOf(releases);
   if (!releases.empty()) {
     // A version may be longer than the designed label: the label grows to show it whole.
@@ -126,7 +150,7 @@ void TOstrel::StartupListLatestRelease() {
   const QString manifest = AppFolderFile(ravlek::kLatestManifestFile);
   const auto releases =
       !QFileInfo::exists(manifest) || ravlek::KeptFileSigned(manifest, state.settings.publicKey)
-          ? ravlek::ReadReleases(manifest)
+          ? ReadManifest(manifest, ravlek::ReadReleases)
           : std::vector<ravlek::ReleaseEntry>();
   state.latest = ravlek::LatestReleaseOf(releases);
   if (releases.empty() && QFileInfo::exists(manifest) &&

@@ -545,6 +545,20 @@ TEST_F(ReleaseWindowTest, NoValidManifestNoUpdate) {
   EXPECT_FALSE(w.GLOBAL_sys_DLURL.contains("archives"));
 }
 
+TEST_F(ReleaseWindowTest, AnUpdateDroppedForSpaceIsToldWithItsCauseOnce) {
+  PublishRelease(installed_.system, installed_.database);
+  app_->WriteFile(kNoSpaceNote, "Ravlek_sys_upgrade.zip: No space left on device");
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    app_->WriteMarker();
+    ModalBoxDismisser boxes;
+    Start();
+    EXPECT_EQ(boxes.Texts().contains(texts::kUpdateNoSpaceText), start == 0)
+        << boxes.Texts().join(" | ").toStdString();
+    EXPECT_TRUE(texts::kUpdateNoSpaceText.startsWith(QStringLiteral("磁碟空間不足")));
+  }
+}
+
 struct ForgedPackageCase {
   const char* file;  // the forged one; the others are signed
   bool newPages;     // information.xml names a new page package
@@ -830,7 +844,11 @@ TEST_F(DownloadButtonTest, TransferErrorIsReportedAndTheButtonsComeBack) {
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+  EXPECT_TRUE(boxes.Boxes()[0].text.startsWith(
+      QStringLiteral("更新檔 Ravlek_sys_upgrade.zip 下載失敗（")))
+      << boxes.Boxes()[0].text.toStdString();
   EXPECT_TRUE(boxes.Boxes()[0].text.contains("404"));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
 }

@@ -16,6 +16,7 @@
 #include "release/staged_archive.h"
 #include "starter.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/zip_writer.h"
 
 namespace {
@@ -39,6 +40,28 @@ void StageVerified(const QDir& app, const QString& name,
   QDir().mkpath(app.filePath(ravlek::kUpgradeFolder));
   ASSERT_TRUE(WriteZip(Staged(app, name), members));
   ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, name)));
+}
+
+// A folder with the built starter and a stand-in program that notes each start in started.log.
+void LayOutWithStarter(const QDir& app) {
+  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"),
+                          app.filePath(ravlek::kStarterFileName)));
+  WriteAll(app.filePath(ravlek::kProgramFileName), "#!/bin/sh\necho started >> started.log\n");
+  QFile::setPermissions(app.filePath(ravlek::kProgramFileName),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Waits up to five seconds for the stand-in program's start notes; answers how many there are.
+int StartsNoted(const QDir& app, int expected) {
+  QElapsedTimer clock;
+  clock.start();
+  int starts = 0;
+  do {
+    starts = static_cast<int>(ReadAll(app.filePath("started.log")).count("started"));
+    if (starts >= expected) break;
+    QThread::msleep(10);
+  } while (clock.elapsed() < 5000);
+  return starts;
 }
 
 TEST(Starter, InstallsVerifiedArchivesAndRemovesThem) {
@@ -256,26 +279,109 @@ TEST(Starter, SelfUpdateLeavesAStarterThatStillRuns) {
   }
 }
 
-// A folder with the built starter and a stand-in program that notes each start in started.log.
-void LayOutWithStarter(const QDir& app) {
-  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"),
-                          app.filePath(ravlek::kStarterFileName)));
-  WriteAll(app.filePath(ravlek::kProgramFileName), "#!/bin/sh\necho started >> started.log\n");
-  QFile::setPermissions(app.filePath(ravlek::kProgramFileName),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+struct InterruptedCase {
+  const char* label;
+  bool archiveStillGood;  // the retry installs it; otherwise it is refused
+  QByteArray notesAfter;
+};
+
+// A run killed midway left new files in place and their old copies aside. The retry puts the old
+// copies back before anything else (never deletes them first): refused now, the installation is
+// the old one again; installed, it is the new one.
+TEST(Starter, AnInterruptedInstallIsPutBackBeforeTheRetry) {
+  const std::vector<InterruptedCase> cases = {{"installed at the retry", true, "new"},
+                                              {"refused at the retry", false, "old"}};
+  for (const InterruptedCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    QTemporaryDir folder;
+    const QDir app(folder.path());
+    StageVerified(app, ravlek::kSystemArchiveName,
+                  {{"ReleaseNote.txt", "new"}, {ravlek::kInstalledManifestFile, "<new/>"}});
+    if (!c.archiveStillGood) WriteAll(Staged(app, ravlek::kSystemArchiveName), "changed");
+    // Midway: the notes are in place, the manifest not yet; the old notes are aside.
+    WriteAll(app.filePath("ReleaseNote.txt"), "new");
+    WriteAll(app.filePath(ravlek::kUnpackBackupFolder + "/ReleaseNote.txt"), "old");
+    WriteAll(app.filePath(ravlek::kInstalledManifestFile), "<old/>");
+    WriteAll(app.filePath(ravlek::kUnpackFolder + "/" + ravlek::kInstalledManifestFile), "<new/>");
+
+    const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
+
+    EXPECT_EQ(report.failures.isEmpty(), c.archiveStillGood);
+    EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), c.notesAfter);
+    EXPECT_EQ(ReadAll(app.filePath(ravlek::kInstalledManifestFile)),
+              c.archiveStillGood ? "<new/>" : "<old/>");
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackBackupFolder)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+  }
 }
 
-// Waits up to five seconds for the stand-in program's start notes; answers how many there are.
-int StartsNoted(const QDir& app, int expected) {
-  QElapsedTimer clock;
-  clock.start();
-  int starts = 0;
-  do {
-    starts = static_cast<int>(ReadAll(app.filePath("started.log")).count("started"));
-    if (starts >= expected) break;
-    QThread::msleep(10);
-  } while (clock.elapsed() < 5000);
-  return starts;
+// The old copies of an install that completed (the folder renamed as its last step) are only
+// deleted, never put back over the new files.
+TEST(Starter, TheOldCopiesOfACompletedInstallAreOnlyDeleted) {
+  QTemporaryDir folder;
+  const QDir app(folder.path());
+  StageVerified(app, ravlek::kSystemArchiveName, {{"ReleaseNote.txt", "new"}});
+  WriteAll(app.filePath("ReleaseNote.txt"), "new");
+  WriteAll(app.filePath(ravlek::kUnpackDoneFolder + "/ReleaseNote.txt"), "old");
+  EXPECT_TRUE(ravlek::InstallStagedArchives(app.path()).failures.isEmpty());
+  EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
+  EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackDoneFolder)));
+}
+
+// An update larger than the free space: nothing installed changes, the archives are deleted (not
+// kept in refused/, where they would keep the disk full) and the program is told the cause.
+TEST(Starter, AFullDiskDeletesTheArchivesAndLeavesTheCause) {
+  ravlek::test::SmallDisk disk(256 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+  const QDir app(disk.Path());
+  WriteAll(app.filePath("ReleaseNote.txt"), "old");
+  StageVerified(app, ravlek::kSystemArchiveName,
+                {{"ReleaseNote.txt", "new"}, {"big.bin", QByteArray(1024 * 1024, '\0')}});
+
+  const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
+
+  EXPECT_FALSE(report.failures.isEmpty());
+  EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "old");
+  EXPECT_FALSE(QFile::exists(app.filePath("big.bin")));
+  EXPECT_FALSE(QFile::exists(Staged(app, ravlek::kSystemArchiveName)));
+  EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kRefusedUpdateFolder)));
+  EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kNoSpaceNote)));
+  EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+}
+
+// The starter killed (SIGKILL) at any moment of an install: the next start always ends with the
+// whole new installation.
+TEST(Starter, KilledAnywhereTheNextStartEndsWhole) {
+  constexpr int kFiles = 150;
+  std::vector<ravlek::testing::ZipMember> members;
+  for (int i = 0; i < kFiles; ++i)
+    members.push_back({QStringLiteral("pages/%1.htm").arg(i), "new " + QByteArray::number(i)});
+  for (int trial = 0; trial < 10; ++trial) {
+    SCOPED_TRACE(trial);
+    QTemporaryDir folder;
+    const QDir app(folder.path());
+    LayOutWithStarter(app);
+    for (int i = 0; i < kFiles; ++i)
+      WriteAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i)), "old");
+    StageVerified(app, ravlek::kSystemArchiveName, members);
+    QProcess first;
+    first.start(app.filePath(ravlek::kStarterFileName), {});
+    ASSERT_TRUE(first.waitForStarted());
+    QThread::msleep(static_cast<unsigned long>(5 * trial));
+    first.kill();
+    first.waitForFinished();
+
+    QProcess second;
+    second.start(app.filePath(ravlek::kStarterFileName), {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    int broken = 0;
+    for (int i = 0; i < kFiles; ++i) {
+      broken += ReadAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i))) !=
+                "new " + QByteArray::number(i);
+    }
+    EXPECT_EQ(broken, 0) << second.readAllStandardError().toStdString();
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackBackupFolder)));
+  }
 }
 
 TEST(Starter, ASecondStarterStartsNothingWhileTheFirstHoldsTheLock) {
