@@ -15,6 +15,9 @@ inline const QString kLastReleaseFolder = QStringLiteral("last_release_XML");
 inline const QString kLatestManifestFile = QStringLiteral("last_release_XML/LastVersion.xml");
 inline const QString kLatestManifestBackup = QStringLiteral("last_release_XML/LastVersion.sav");
 inline const QString kLatestPackagesFile = QStringLiteral("last_release_XML/information.xml");
+// The highest release sequence accepted from a signed manifest, and the expiry last warned about.
+inline const QString kKeptSequenceFile = QStringLiteral("last_release_XML/accepted_sequence.txt");
+inline const QString kExpiryWarnedFile = QStringLiteral("last_release_XML/expiry_warned.txt");
 inline const QString kInstalledManifestFile = QStringLiteral("installedXML/CurrentVersion.xml");
 inline const QString kInstalledPackagesFile = QStringLiteral("installedXML/information.xml");
 inline const QString kUpgradeFolder = QStringLiteral("upgrade_zip");

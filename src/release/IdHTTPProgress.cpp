@@ -58,6 +58,7 @@ void TIdHTTPProgress::DownloadFile(const QString& aFileUrl, const QString& aDest
   settings.lowSpeedBytes = LowSpeedLimit;
   settings.lowSpeedSeconds = LowSpeedTime;
   settings.caFile = IOHndl ? IOHndl->CAFile : QString();
+  settings.maxBytes = MaxBytes;
   detail::TransferListener listener;
   listener.begin = [this](qint64 total) { TransferBegin(total); };
   listener.progress = [this](qint64 received) { TransferProgress(received); };

@@ -4,7 +4,9 @@
 // the build's settings; tests and tools pass their own.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
+#include <functional>
 
 #include "release/download.h"
 #include "release/manifest.h"
@@ -17,6 +19,8 @@ struct ReleaseSettings {
   DownloadTimeouts timeouts;
   // The manifests (LastVersion.xml, information.xml) and their signatures: 1 MB and 60 s.
   DownloadLimits manifestLimits{kMaxManifestBytes, 60000};
+  // The time a manifest's expiry is compared with (UTC).
+  std::function<QDateTime()> now = [] { return QDateTime::currentDateTimeUtc(); };
 };
 
 // The settings the program was built with.

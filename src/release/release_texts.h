@@ -56,6 +56,12 @@ inline const QString kUpdateNoSpaceText = QStringLiteral("磁碟空間不足，�
 inline const QString kDownloadNoSpaceText = QStringLiteral("磁碟空間不足，更新檔 %1 無法下載，已刪除。請清出磁碟空間後再按[下載(download)安裝]鈕。");
 inline const QString kPackageUnusableText = QStringLiteral("資源包 %1 無法解開（%2），沒有使用。");
 inline const QString kManifestUnreadableText = QStringLiteral("版本資訊 %1 無法讀取（%2）。");
+inline const QString kStampMissingText = QStringLiteral("更新網站的 %1 沒有簽署的版本序號，可能是舊格式或被替換的檔案，沒有使用。");
+inline const QString kStampWrongRoleText = QStringLiteral("更新網站的 %1 是為別的檔案簽署的（可能被調換），沒有使用。");
+inline const QString kRollbackRefusedText = QStringLiteral("更新網站的 %1 版本序號 %2 比已接受的序號 %3 舊（可能是重播的舊版本），沒有使用，系統不會退回舊版。");
+inline const QString kManifestExpiredText = QStringLiteral("更新網站的版本資訊已於 %1 過期，可能不是最新的版本資訊（仍可照常使用；請稍後再確認更新）。");
+inline const QString kArchiveUnboundText = QStringLiteral("版本資訊沒有列出 %1 的 SHA-256 與大小，不會下載或安裝。");
+inline const QString kArchiveMismatchText = QStringLiteral("下載的 %1 與版本資訊列出的 SHA-256 或大小不符（可能被調換），已刪除，不會安裝。");
 inline const QString kNotesCutLine = QStringLiteral("（說明超過 256 KB，以下省略）");
 // clang-format on
 

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/error.h"
 #include "release/http_transfer.h"
+#include "release/manifest_binding.h"
 #include "release/release_files.h"
 #include "release/release_signature.h"
 #include "release/release_texts.h"
@@ -93,6 +95,25 @@ FetchResult CheckSignature(const QString& url, const QString& partial,
 
 }  // namespace
 
+ManifestFetch FetchManifest(const QString& base, const QString& role, const QString& file,
+                            const QString& keptFile, const ReleaseSettings& settings) {
+  ManifestFetch fetch;
+  FetchCheck accept;
+  const qint64 kept = ReadKeptSequence(keptFile);
+  if (!settings.publicKey.isEmpty()) {
+    accept = [&fetch, &role, kept, &settings](const QString& partial) {
+      fetch.stamp = CheckManifestStamp(partial, role, kept, settings.now());
+      if (fetch.stamp.accepted()) return QString();
+      return StampRefusalText(fetch.stamp, role, kept);
+    };
+  }
+  fetch.result =
+      FetchSignedFile(base + u'/' + role, file, settings.manifestLimits, settings, accept);
+  if (fetch.result.ok() && fetch.stamp.sequence > kept)
+    KeepSequence(keptFile, fetch.stamp.sequence);
+  return fetch;
+}
+
 QString FetchFailureText(const FetchResult& result, const QString& shownName) {
   switch (result.outcome) {
     case Outcome::kFetched:
@@ -107,6 +128,8 @@ QString FetchFailureText(const FetchResult& result, const QString& shownName) {
       return texts::kFetchNoSpaceText.arg(shownName);
     case Outcome::kCannotWrite:
       return texts::kFetchCannotWriteText.arg(shownName, result.detail);
+    case Outcome::kRefused:
+      return result.detail;
   }
   return {};
 }
@@ -116,12 +139,21 @@ QString PartialFileOf(const QString& file) {
 }
 
 FetchResult FetchSignedFile(const QString& url, const QString& file, const DownloadLimits& limits,
-                            const ReleaseSettings& settings) {
+                            const ReleaseSettings& settings, const FetchCheck& accept) {
   const QString partial = PartialFileOf(file);
   const QString signatureFile = file + QStringLiteral(".sig");
   QByteArray signature;
   FetchResult result = FetchBody(url, partial, limits, settings);
   if (result.ok()) result = CheckSignature(url, partial, settings, signature);
+  if (result.ok() && accept) {
+    QString refusal;
+    try {
+      refusal = accept(partial);
+    } catch (const Error& error) {
+      refusal = error.message();
+    }
+    if (!refusal.isEmpty()) result = Failed(Outcome::kRefused, refusal);
+  }
   // The signature is kept beside the file, so that the file can be checked again when it is read
   // without the server. A file renamed without its new signature is refused then, never used.
   if (result.ok()) {

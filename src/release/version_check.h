@@ -27,6 +27,8 @@ struct LatestRelease {
   QString database;
   QString systemUrl;
   QString databaseUrl;
+  ArchiveFacts systemArchive;  // as the release that gave the address names it
+  ArchiveFacts databaseArchive;
 };
 LatestRelease LatestReleaseOf(const std::vector<ReleaseEntry>& releases);
 

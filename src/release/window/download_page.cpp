@@ -17,6 +17,7 @@
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
 #include "release/manifest.h"
+#include "release/manifest_binding.h"
 #include "release/release_files.h"
 #include "release/release_signature.h"
 #include "release/release_texts.h"
@@ -38,7 +39,8 @@ void EnableButtons(TOstrel& window, bool enabled) {
 
 // A complete archive (fetched under its temporary name) whose signature verifies is renamed into
 // place and marked ready for the starter. False (archive deleted, user told) otherwise.
-bool MarkReady(TOstrel& window, const QString& url, const QString& partial, const QString& target) {
+bool MarkReady(TOstrel& window, const QString& url, const QString& partial, const QString& target,
+               const ravlek::ArchiveFacts& facts) {
   const ravlek::TIdHTTPProgress& client = *window.IdHTTPProgress;
   const QString caFile = client.IOHndl ? client.IOHndl->CAFile : QString();
   if (!ravlek::ReleaseFileSigned(
@@ -46,6 +48,15 @@ bool MarkReady(TOstrel& window, const QString& url, const QString& partial, cons
     ravlek::DeleteFileQuietly(partial);
     ravlek::ShowCaptionedMessage(&window, ravlek::texts::kSignatureRefusedText,
                                  ravlek::texts::kNetworkErrorCaption);
+    EnableButtons(window, true);
+    return false;
+  }
+  // Signed is not enough: it must be the archive that the manifest verified at this press names.
+  if (facts.known() && !ravlek::FileMatches(partial, facts)) {
+    ravlek::DeleteFileQuietly(partial);
+    ravlek::ShowCaptionedMessage(
+        &window, ravlek::texts::kArchiveMismatchText.arg(QFileInfo(target).fileName()),
+        ravlek::texts::kNetworkErrorCaption);
     EnableButtons(window, true);
     return false;
   }
@@ -63,10 +74,22 @@ bool MarkReady(TOstrel& window, const QString& url, const QString& partial, cons
 
 // Fetches one archive with progress, checks it against the announced size and tries once more.
 // False when it is still incomplete; the target is then deleted and the user has been told.
-bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
+bool FetchArchive(TOstrel& window, const QString& url, const QString& target,
+                  const ravlek::ArchiveFacts& facts) {
+  // With a key, only an archive that the manifest names with its SHA-256 and size is fetched.
+  if (!ravlek::EnsureReleaseState(window.releaseState).settings.publicKey.isEmpty() &&
+      !facts.known()) {
+    ravlek::ShowCaptionedMessage(
+        &window, ravlek::texts::kArchiveUnboundText.arg(QFileInfo(target).fileName()),
+        ravlek::texts::kNetworkErrorCaption);
+    EnableButtons(window, true);
+    return false;
+  }
   if (!window.IdHTTPProgress) window.IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>();
   ravlek::TIdHTTPProgress& client = *window.IdHTTPProgress;
   client.SetOnChange([&window](ravlek::TIdHTTPProgress*) { window.DownloadProgressChanged(); });
+  // A body longer than the manifest says is cut off there.
+  client.MaxBytes = facts.known() ? facts.size : 0;
   // The archive comes under a temporary name and takes its place only once it is complete and
   // signed. It must match the last announced size; an empty file is never an archive, even when
   // no size has been announced in this run yet (the kept size is then 0 as well).
@@ -92,11 +115,11 @@ bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
     }
   };
   download();
-  if (complete()) return MarkReady(window, url, partial, target);
+  if (complete()) return MarkReady(window, url, partial, target, facts);
   ravlek::ShowTimedNotice(QDir::toNativeSeparators(target) + ravlek::texts::kRetryNoticeSuffix,
                           ravlek::texts::kPoorNetworkCaption, 5000);
   download();
-  if (complete()) return MarkReady(window, url, partial, target);
+  if (complete()) return MarkReady(window, url, partial, target, facts);
   ravlek::ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
                                ravlek::texts::kNetworkErrorCaption);
   EnableButtons(window, true);
@@ -133,10 +156,11 @@ void TOstrel::DL_TntButtonClick() {
   const QString manifest = AppFolderFile(ravlek::kLatestManifestFile);
   const QString backup = AppFolderFile(ravlek::kLatestManifestBackup);
   ravlek::CopyFileReplacing(manifest, backup);
-  const QString manifestUrl = GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml");
   const ravlek::ReleaseSettings& settings = ravlek::EnsureReleaseState(releaseState).settings;
   const ravlek::FetchResult fetched =
-      ravlek::FetchSignedFile(manifestUrl, manifest, settings.manifestLimits, settings);
+      ravlek::FetchManifest(GLOBAL_HOST_XML_Path, QStringLiteral("LastVersion.xml"), manifest,
+                            AppFolderFile(ravlek::kKeptSequenceFile), settings)
+          .result;
   if (!fetched.ok()) {
     ravlek::ShowCaptionedMessage(
         this,
@@ -156,14 +180,14 @@ void TOstrel::DL_TntButtonClick() {
   const QString systemArchive = AppFolderFile(ravlek::kSystemArchiveFile);
   const QString databaseArchive = AppFolderFile(ravlek::kDatabaseArchiveFile);
   if (GLOBAL_sys_DL == 1 && IsArchiveAddress(GLOBAL_sys_DLURL)) {
-    if (!FetchArchive(*this, GLOBAL_sys_DLURL, systemArchive)) return;
+    if (!FetchArchive(*this, GLOBAL_sys_DLURL, systemArchive, pressed.systemArchive)) return;
     ravlek::SetLabelText(TntLabel5, ravlek::texts::kSysArchiveDoneLabel);
     TntLabel5->show();
   }
   if (GLOBAL_db_DL == 1 && IsArchiveAddress(GLOBAL_db_DLURL)) {
     // A database archive that fails for good takes a staged system archive with it; the
     // evaluation below then reports the failure.
-    if (!FetchArchive(*this, GLOBAL_db_DLURL, databaseArchive)) {
+    if (!FetchArchive(*this, GLOBAL_db_DLURL, databaseArchive, pressed.databaseArchive)) {
       ravlek::DeleteFileQuietly(systemArchive);
       ravlek::DeleteFileQuietly(ravlek::ReadyMarkPath(systemArchive));
     }

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "app/window/ostrel.h"
 #include "release/download.h"
 #include "release/manifest.h"
+#include "release/manifest_binding.h"
 #include "release/release_files.h"
 #include "release/release_notes.h"
 #include "release/release_texts.h"
@@ -34,11 +36,24 @@ using ravlek::kLastReleaseFolder;
 
 // A package file that does not come whole and signed is never used: the start-up ends here with
 // the reason, the file in use unchanged.
+// With a key, a package archive must be the one information.xml names (its SHA-256 and size):
+// it is cut off at that size and checked before it takes its place.
 void FetchPackageFile(const QString& base, const QString& name, const QString& file,
-                      const ravlek::DownloadLimits& limits,
-                      const ravlek::ReleaseSettings& settings) {
+                      const ravlek::ArchiveFacts& facts, const ravlek::ReleaseSettings& settings) {
+  ravlek::DownloadLimits limits;
+  ravlek::FetchCheck accept;
+  if (!settings.publicKey.isEmpty()) {
+    if (!facts.known()) throw ravlek::Error(ravlek::texts::kArchiveUnboundText.arg(name));
+    limits.maxBytes = facts.size;
+    accept = [&facts, &name](const QString& partial) {
+      return ravlek::FileMatches(partial, facts) ? QString()
+                                                 : ravlek::texts::kArchiveMismatchText.arg(name);
+    };
+  } else if (facts.known()) {
+    limits.maxBytes = facts.size;
+  }
   const ravlek::FetchResult result =
-      ravlek::FetchSignedFile(base + u'/' + name, file, limits, settings);
+      ravlek::FetchSignedFile(base + u'/' + name, file, limits, settings, accept);
   if (!result.ok()) throw ravlek::Error(ravlek::FetchFailureText(result, name));
 }
 
@@ -86,26 +101,40 @@ void TOstrel::StartupFetchManifest() {
   ravlek::CopyFileReplacing(manifest, backup);
   ReleaseNote_TntMemo->hide();
   ReleaseNote_TntMemo->setEnabled(false);
-  // A manifest without the publisher's signature counts as not fetched; the one in use stays.
-  state.manifestFetched =
-      ravlek::FetchSignedFile(GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml"), manifest,
-                              state.settings.manifestLimits, state.settings)
-          .ok();
-  if (!state.manifestFetched) {
+  // A manifest without the publisher's signature, or one of an older release than one accepted,
+  // counts as not fetched; the one in use stays.
+  const ravlek::ManifestFetch fetch =
+      ravlek::FetchManifest(GLOBAL_HOST_XML_Path, QStringLiteral("LastVersion.xml"), manifest,
+                            AppFolderFile(ravlek::kKeptSequenceFile), state.settings);
+  state.manifestFetched = fetch.result.ok();
+  if (fetch.result.outcome == ravlek::FetchResult::Outcome::kRefused) {
+    ravlek::ShowTimedNotice(fetch.result.detail, ravlek::texts::kInfoCaption, 6000);
+  } else if (!state.manifestFetched) {
     const QString crlf = QStringLiteral("\r\n");
     ravlek::ShowTimedNotice(
         ravlek::texts::kManifestFailedLine1 + crlf + ravlek::texts::kManifestFailedLine2 + crlf +
             ravlek::texts::kManifestFailedLine3 + crlf + ravlek::texts::kManifestFailedLine4,
         ravlek::texts::kInfoCaption, 5000);
   }
+  // A stale manifest is told once, and used all the same.
+  if (ravlek::ExpiryToTell(fetch.stamp, AppFolderFile(ravlek::kExpiryWarnedFile))) {
+    ravlek::ShowTimedNotice(ravlek::texts::kManifestExpiredText.arg(QLocale::c().toString(
+                                fetch.stamp.expires.toUTC(), QStringLiteral("yyyy-MM-dd"))),
+                            ravlek::texts::kInfoCaption, 5000);
+  }
 }
 
 void TOstrel::StartupRefreshPackages() {
   const ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
   if (!state.manifestFetched) return;
-  FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("information.xml"),
-                   AppFolderFile(ravlek::kLatestPackagesFile), state.settings.manifestLimits,
-                   state.settings);
+  const ravlek::ManifestFetch information =
+      ravlek::FetchManifest(GLOBAL_HOST_XML_Path, QStringLiteral("information.xml"),
+                            AppFolderFile(ravlek::kLatestPackagesFile),
+                            AppFolderFile(ravlek::kKeptSequenceFile), state.settings);
+  if (!information.result.ok()) {
+    throw ravlek::Error(
+        ravlek::FetchFailureText(information.result, QStringLiteral("information.xml")));
+  }
   const ravlek::PackageIds installed =
       ReadManifest(AppFolderFile(ravlek::kInstalledPackagesFile), ravlek::ReadPackageIds);
   const ravlek::PackageIds latest =
@@ -113,14 +142,15 @@ void TOstrel::StartupRefreshPackages() {
   bool refreshed = false;
   if (latest.html != installed.html) {
     const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("//HTML.zip"));
-    FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML.zip"), archive, {}, state.settings);
+    FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML.zip"), archive, latest.htmlArchive,
+                     state.settings);
     UnpackPackage(archive, AppFolderFile(kLastReleaseFolder), QStringLiteral("HTML.zip"));
     refreshed = true;
   }
   if (latest.images != installed.images) {
     const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("/HTML_images.zip"));
-    FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML_images.zip"), archive, {},
-                     state.settings);
+    FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML_images.zip"), archive,
+                     latest.imagesArchive, state.settings);
     UnpackPackage(archive, ravlek::HanImagesFolder(), QStringLiteral("HTML_images.zip"));
     refreshed = true;
   }

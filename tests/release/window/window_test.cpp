@@ -13,15 +13,19 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "app/window/ostrel.h"
 #include "release/download.h"
 #include "release/download_status.h"
 #include "release/manifest.h"
+#include "release/manifest_binding.h"
 #include "release/release_notes.h"
 #include "release/release_signature.h"
 #include "release/release_texts.h"
@@ -153,13 +157,51 @@ class ReleaseWindowTest : public ::testing::Test {
     qputenv("HOME", previousHome_);
   }
 
+  // Publishes a file as the publisher does: the manifests stamped for their roles with sequence_
+  // and their archives' facts (again whenever a package changes), everything signed.
   void Publish(const QString& name, const QByteArray& bytes,
                const QString& folder = QStringLiteral("last_release_XML")) {
-    PublishSigned(name, bytes, test::TestSignature(bytes), folder);
+    if (name == "LastVersion.xml" || name == "information.xml") {
+      unstamped_[folder + '/' + name] = bytes;
+    } else {
+      Serve(name, bytes, test::TestSignature(bytes), folder);
+    }
+    Restamp(folder);
+  }
+  void Restamp(const QString& folder) {
+    for (const QString name :
+         {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
+      const auto raw = unstamped_.find(folder + '/' + name);
+      if (raw == unstamped_.end()) continue;
+      const QByteArray stamped = test::StampForTest(
+          raw->second, name, sequence_,
+          [this, folder](const QString& base) { return FactsOf(folder, base); }, expires_);
+      Serve(name, stamped, test::TestSignature(stamped), folder);
+    }
+  }
+  std::optional<ArchiveFacts> FactsOf(const QString& folder, const QString& base) const {
+    if (const auto known = archiveBodies_.find(base); known != archiveBodies_.end())
+      return test::FactsOfBytes(known->second);
+    if (base == "sys.zip") return test::FactsOfBytes(QByteArray::fromStdString(systemArchive_));
+    if (base == "db.zip") return test::FactsOfBytes(QByteArray::fromStdString(databaseArchive_));
+    const QString path =
+        serverRoot_.filePath(QStringLiteral("RavlekSystem_Release/%1/%2").arg(folder, base));
+    if (QFileInfo(path).isFile()) return FactsOfFile(path);
+    return std::nullopt;
   }
   // Serves `bytes` with the given .sig text beside them, or without a .sig when it is empty.
   void PublishSigned(const QString& name, const QByteArray& bytes, const QByteArray& sig,
                      const QString& folder = QStringLiteral("last_release_XML")) {
+    unstamped_.erase(folder + '/' + name);
+    Serve(name, bytes, sig, folder);
+  }
+  QByteArray Served(const QString& name,
+                    const QString& folder = QStringLiteral("last_release_XML")) const {
+    return ReadAll(
+        serverRoot_.filePath(QStringLiteral("RavlekSystem_Release/%1/%2").arg(folder, name)));
+  }
+  void Serve(const QString& name, const QByteArray& bytes, const QByteArray& sig,
+             const QString& folder) {
     const QString path =
         serverRoot_.filePath(QStringLiteral("RavlekSystem_Release/%1/%2").arg(folder, name));
     QDir().mkpath(QFileInfo(path).path());
@@ -213,6 +255,10 @@ class ReleaseWindowTest : public ::testing::Test {
   std::unique_ptr<CurrentDirGuard> guard_;
   std::unique_ptr<TOstrel> window_;
   ReleaseSettings settings_;
+  qint64 sequence_ = 1;                          // the release sequence the publisher stamps
+  QDateTime expires_;                            // the expiry stamped; invalid: a year ahead
+  std::map<QString, QByteArray> unstamped_;      // the manifests as written, by folder/name
+  std::map<QString, QByteArray> archiveBodies_;  // archives served elsewhere, by base name
   int endRequests_ = 0;
   bool announceSizes_ = true;
   std::function<QByteArray(const QByteArray&)> signArchives_ = test::TestSignature;
@@ -453,7 +499,8 @@ TEST_F(ReleaseWindowTest, ChangedImagePackageIsUnpackedIntoTheImagesFolder) {
   Start();
   EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(ReadAll(home_.filePath("HAN_images/sub/pic.png")), "picture");
-  EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), information);
+  EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), Served("information.xml"));
+  EXPECT_TRUE(Served("information.xml").contains("<HTML_images_sha256>"));
   for (const std::string& path : server_.paths())
     EXPECT_EQ(path.find("HTML.zip"), std::string::npos);
 }
@@ -557,6 +604,89 @@ TEST_F(ReleaseWindowTest, AnUpdateDroppedForSpaceIsToldWithItsCauseOnce) {
         << boxes.Texts().join(" | ").toStdString();
     EXPECT_TRUE(texts::kUpdateNoSpaceText.startsWith(QStringLiteral("磁碟空間不足")));
   }
+}
+
+// ---- manifests that bind: role, release sequence, expiry, archives
+
+// A file validly signed for one role, served in another, or an old-format manifest without a
+// stamp, or an older release than one accepted: refused with the reason, nothing announced.
+TEST_F(ReleaseWindowTest, ManifestOfAnotherRoleOrAnOlderReleaseIsRefusedWithWords) {
+  sequence_ = 5;
+  PublishRelease(installed_.system, installed_.database);
+  {
+    ModalBoxDismisser boxes;
+    Start();
+    EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
+  }
+  EXPECT_EQ(ReadKeptSequence(app_->FilePath(kKeptSequenceFile)), 5);
+  const QByteArray older =
+      LastVersion(installed_.system + "-old", installed_.database, ArchiveUrl("sys"), "無更新");
+  struct Case {
+    const char* label;
+    QByteArray served;
+    QString text;
+  };
+  const QByteArray swapped = test::StampForTest(Information("h", "i"), "information.xml", 6);
+  const QByteArray rolledBack = test::StampForTest(older, "LastVersion.xml", 4);
+  const std::vector<Case> cases = {
+      {"information.xml served as LastVersion.xml", swapped,
+       texts::kStampWrongRoleText.arg("LastVersion.xml")},
+      {"a signed manifest without a stamp", older, texts::kStampMissingText.arg("LastVersion.xml")},
+      {"an older release replayed", rolledBack,
+       QStringLiteral(
+           "更新網站的 LastVersion.xml 版本序號 4 比已接受的序號 5 舊（可能是重播的舊版本），"
+           "沒有使用，系統不會退回舊版。")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const QByteArray before = ReadAll(app_->FilePath(kLatestManifestFile));
+    PublishSigned("LastVersion.xml", c.served, test::TestSignature(c.served));
+    app_->WriteMarker();
+    ModalBoxDismisser boxes;
+    TOstrel& w = Start();
+    EXPECT_TRUE(boxes.Texts().contains(c.text)) << boxes.Texts().join(" | ").toStdString();
+    EXPECT_FALSE(Shown(w.DL_TntButton));
+    EXPECT_EQ(w.GLOBAL_sys_DL, 0);
+    EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), before);
+    EXPECT_EQ(ReadKeptSequence(app_->FilePath(kKeptSequenceFile)), 5);
+  }
+}
+
+// A stale manifest is told once and used all the same.
+TEST_F(ReleaseWindowTest, ExpiredManifestIsToldOnceNotBlocking) {
+  expires_ = QDateTime(QDate(2020, 1, 31), QTime(0, 0), QTimeZone::utc());
+  PublishUpdate();
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    app_->WriteMarker();
+    ModalBoxDismisser boxes;
+    TOstrel& w = Start();
+    EXPECT_EQ(boxes.Texts().contains(texts::kManifestExpiredText.arg("2020-01-31")), start == 0)
+        << boxes.Texts().join(" | ").toStdString();
+    EXPECT_TRUE(Shown(w.DL_TntButton));  // the update is announced all the same
+    EXPECT_EQ(w.GLOBAL_sys_DL, 1);
+  }
+}
+
+// A resource package must be the one information.xml names: a signed package of another release
+// (or one cut longer) ends the start-up before it is unpacked.
+TEST_F(ReleaseWindowTest, PackageThatIsNotTheNamedOneIsNeverUnpacked) {
+  PublishRelease(installed_.system, installed_.database);
+  Publish("information.xml", Information(packages_.html + "-2", packages_.images));
+  QTemporaryDir scratch;
+  ASSERT_TRUE(testing::WriteZip(scratch.filePath("named.zip"), {{"named.htm", "named"}}));
+  ASSERT_TRUE(testing::WriteZip(scratch.filePath("other.zip"), {{"other.htm", "other"}}));
+  Publish("HTML.zip", ReadAll(scratch.filePath("named.zip")));  // information.xml names this one
+  const QByteArray other = ReadAll(scratch.filePath("other.zip"));
+  Serve("HTML.zip", other, test::TestSignature(other), "last_release_XML");  // signed, not named
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes.Boxes()[0].text.startsWith(texts::kArchiveMismatchText.arg("HTML.zip")))
+      << boxes.Boxes()[0].text.toStdString();
+  EXPECT_FALSE(app_->Exists("last_release_XML/other.htm"));
+  EXPECT_FALSE(app_->Exists("last_release_XML/HTML.zip"));
+  EXPECT_EQ(w.system_ver->text(), QStringLiteral("system_ver"));  // later steps did not run
 }
 
 struct ForgedPackageCase {
@@ -803,6 +933,7 @@ TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
       return true;
     });
   });
+  archiveBodies_["unsized-db"] = QByteArray::fromStdString(databaseArchive_);
   PublishAddresses(ArchiveUrl("sys"), server_.url("/unsized-db"));
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
@@ -839,13 +970,14 @@ TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
 
 TEST_F(DownloadButtonTest, TransferErrorIsReportedAndTheButtonsComeBack) {
   TOstrel& w = StartWithUpdate(1, 0);
+  archiveBodies_["none-such"] = "whatever the manifest names";
   PublishAddresses(server_.url("/archives/none-such"), ArchiveUrl("db"));
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
-  EXPECT_TRUE(boxes.Boxes()[0].text.startsWith(
-      QStringLiteral("更新檔 Ravlek_sys_upgrade.zip 下載失敗（")))
+  EXPECT_TRUE(
+      boxes.Boxes()[0].text.startsWith(QStringLiteral("更新檔 Ravlek_sys_upgrade.zip 下載失敗（")))
       << boxes.Boxes()[0].text.toStdString();
   EXPECT_TRUE(boxes.Boxes()[0].text.contains("404"));
   EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
@@ -868,6 +1000,7 @@ TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheN
                              });
   });
   TOstrel& w = StartWithUpdate(1, 0);
+  archiveBodies_["short.zip"] = QByteArray::fromStdString(body);
   PublishAddresses(server_.url("/short.zip"), ArchiveUrl("db"));
   const QByteArray notes = ReadAll(app_->FilePath("ReleaseNote.txt"));
   {
@@ -991,6 +1124,74 @@ TEST_F(DownloadButtonTest, ThePressUsesOnlyTheManifestItVerified) {
   EXPECT_EQ(std::find(paths.begin(), paths.end(), "/archives/sys.zip"), paths.end());
   EXPECT_EQ(w.GLOBAL_sys_DLURL, server_.url("/moved/sys.zip"));
   EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
+}
+
+struct MixCase {
+  const char* label;
+  std::function<void()> serve;
+  QString text;  // the box; empty: a failed transfer (error box)
+};
+
+// Signed archives that the manifest of the press does not name with their SHA-256 and size are
+// never staged: another signed archive (the page package, the database archive) in the system
+// archive's place, a body longer than named (cut off there), or a manifest that names no hash.
+TEST_F(DownloadButtonTest, OnlyTheArchiveTheManifestNamesIsStaged) {
+  const std::vector<MixCase> cases = {
+      {"the database archive as the system archive", [this] { systemArchive_ = databaseArchive_; },
+       texts::kArchiveMismatchText.arg(kSystemArchiveName)},
+      {"a longer body", [this] { systemArchive_ += "appended"; }, QString()},
+  };
+  for (const MixCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    app_ = std::make_unique<AppFolderFixture>();
+    systemArchive_ = std::string(300000, 's');
+    TOstrel& w = StartWithUpdate(1, 0);
+    c.serve();  // after the manifest named the archive
+    ModalBoxDismisser boxes;
+    w.DL_TntButton->click();
+    ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+    if (c.text.isEmpty()) {
+      EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+    } else {
+      EXPECT_EQ(boxes.Boxes()[0].text, c.text);
+    }
+    EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
+    EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+    EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(kSystemArchiveName))));
+    EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
+    window_.reset();
+  }
+  // A manifest that names no hash: nothing is fetched.
+  app_ = std::make_unique<AppFolderFixture>();
+  systemArchive_ = std::string(300000, 's');
+  TOstrel& w = StartWithUpdate(1, 0);
+  const QByteArray unbound =
+      test::StampForTest(LastVersion(installed_.system + "-new", installed_.database + "-new",
+                                     ArchiveUrl("sys"), ArchiveUrl("db")),
+                         "LastVersion.xml", 1);
+  PublishSigned("LastVersion.xml", unbound, test::TestSignature(unbound));
+  const size_t before = server_.paths().size();
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].text, texts::kArchiveUnboundText.arg(kSystemArchiveName));
+  EXPECT_EQ(server_.paths().size(), before + 2);  // the manifest and its signature only
+}
+
+// An older release replayed at the press is refused with words, and nothing is fetched.
+TEST_F(DownloadButtonTest, RollbackAtThePressIsRefused) {
+  sequence_ = 7;
+  TOstrel& w = StartWithUpdate(1, 0);
+  sequence_ = 6;
+  PublishAddresses(ArchiveUrl("sys"), ArchiveUrl("db"));
+  const size_t before = server_.paths().size();
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes.Boxes()[0].text.contains(QStringLiteral("版本序號 6 比已接受的序號 7 舊")))
+      << boxes.Boxes()[0].text.toStdString();
+  EXPECT_EQ(server_.paths().size(), before + 2);
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
 }
 
 TEST_F(DownloadButtonTest, LaterButtonPutsTheUpdateAside) {
