@@ -21,6 +21,7 @@
 #include "build_paths.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/synthetic_dictionary.h"
+#include "tests/support/window/own_release_server.h"
 #include "tests/support/window/window_test_environment.h"
 
 namespace {
@@ -36,7 +37,7 @@ int RunChild(int argc, char** argv) {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
   });
   dismiss.start(1);
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   if (window.Terminated()) return 1;
   window.show();
   QApplication::processEvents();

@@ -15,10 +15,12 @@
 #include <memory>
 #include <thread>
 
+#include "base/app_folder.h"
 #include "app/window/ostrel.h"
 #include "release/version_check.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/test_release_key.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/own_release_server.h"
 #include "tests/support/window/window_test_environment.h"
@@ -40,16 +42,15 @@ int UnusedPort() {
 // One start-up of the window in a fresh application folder that already holds the manifests of
 // an earlier run; boxes are closed as soon as they show.
 void StartOnce(benchmark::State& state, const QString& root) {
-  ravlek::ReleaseRootAddress() = root;
   for (auto _ : state) {
     state.PauseTiming();
     ravlek::test::AppFolderFixture app;
-    app.WriteFile(QStringLiteral("last_release_XML/LastVersion.xml"),
-                  ReadAll(app.FilePath(QStringLiteral("installedXML/CurrentVersion.xml"))));
+    app.WriteFile(ravlek::kLatestManifestFile,
+                  ReadAll(app.FilePath(ravlek::kInstalledManifestFile)));
     ravlek::test::CurrentDirGuard guard(app.Path());
     ravlek::test::ModalBoxDismisser boxes(0);
     state.ResumeTiming();
-    auto window = std::make_unique<TOstrel>();
+    auto window = std::make_unique<TOstrel>(ravlek::test::TestReleaseSettings(root));
     state.PauseTiming();
     window.reset();
     state.ResumeTiming();

@@ -28,6 +28,12 @@ inline Error CannotCreateFileError(const QString& shownName, const QString& reas
   return Error(QStringLiteral("Cannot create file \"%1\". %2").arg(shownName, reason));
 }
 
+// A write that failed because the disk (or the user's quota) is full.
+class DiskFullError : public Error {
+ public:
+  using Error::Error;
+};
+
 // A cancelled action that carries no message: it ends the handler and is never shown.
 class Abort : public std::exception {
  public:

@@ -58,12 +58,14 @@ void TIdHTTPProgress::DownloadFile(const QString& aFileUrl, const QString& aDest
   settings.lowSpeedBytes = LowSpeedLimit;
   settings.lowSpeedSeconds = LowSpeedTime;
   settings.caFile = IOHndl ? IOHndl->CAFile : QString();
+  settings.maxBytes = MaxBytes;
   detail::TransferListener listener;
   listener.begin = [this](qint64 total) { TransferBegin(total); };
   listener.progress = [this](qint64 received) { TransferProgress(received); };
   listener.end = [this] { TransferEnd(); };
   const detail::TransferResult result = detail::PerformTransfer(settings, out, listener);
   std::fclose(out);
+  if (result.writeError == ENOSPC || result.writeError == EDQUOT) throw DiskFullError(result.error);
   if (!result.ok) throw Error(result.error);
 }
 

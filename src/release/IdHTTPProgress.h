@@ -46,6 +46,8 @@ class TIdHTTPProgress {
   // A transfer slower than LowSpeedLimit bytes per second for LowSpeedTime seconds fails.
   int LowSpeedLimit = 1024;
   int LowSpeedTime = 30;
+  // A body longer than this many bytes is cut off there and the transfer fails; 0: any size.
+  qint64 MaxBytes = 0;
   std::unique_ptr<TIdSSLIOHandlerSocketOpenSSL> IOHndl;
 
  private:

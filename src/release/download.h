@@ -10,22 +10,18 @@ struct DownloadLimits {
   long totalMs = 0;
 };
 
-// The limits of the release manifests (LastVersion.xml, information.xml): 1 MB and 60 s. Tests
-// shorten them.
-DownloadLimits& ManifestDownloadLimits();
-
-// Fetches an http address into a file. Never raises: true only when the GET completed with a
-// success status within the limits and the file is non-empty.
-bool DownloadToFile(const QString& url, const QString& file, const DownloadLimits& limits = {});
-
-// How long DownloadToFile waits for a connection and for data, and the slowest transfer it
-// bears: 10 s, 30 s, and 1 KB/s kept up for 30 s. Tests shorten them.
+// How long a download waits for a connection and for data, and the slowest transfer it bears:
+// 10 s, 30 s, and 1 KB/s kept up for 30 s.
 struct DownloadTimeouts {
   long connectMs = 10000;
   long stallMs = 30000;
   long lowSpeedBytes = 1024;
   long lowSpeedSeconds = 30;
 };
-DownloadTimeouts& DownloadToFileTimeouts();
+
+// Fetches an http address into a file. Never raises: true only when the GET completed with a
+// success status within the limits and the file is non-empty.
+bool DownloadToFile(const QString& url, const QString& file, const DownloadLimits& limits = {},
+                    const DownloadTimeouts& timeouts = {});
 
 }  // namespace ravlek

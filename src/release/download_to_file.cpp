@@ -7,17 +7,8 @@
 
 namespace ravlek {
 
-DownloadTimeouts& DownloadToFileTimeouts() {
-  static DownloadTimeouts timeouts;
-  return timeouts;
-}
-
-DownloadLimits& ManifestDownloadLimits() {
-  static DownloadLimits limits{1024 * 1024, 60000};
-  return limits;
-}
-
-bool DownloadToFile(const QString& url, const QString& file, const DownloadLimits& limits) {
+bool DownloadToFile(const QString& url, const QString& file, const DownloadLimits& limits,
+                    const DownloadTimeouts& timeouts) {
   if (url.isNull() || file.isNull()) return false;
   // The target is truncated before any traffic; without it no request is sent.
   std::FILE* out = detail::OpenForWriting(file);
@@ -28,10 +19,10 @@ bool DownloadToFile(const QString& url, const QString& file, const DownloadLimit
   settings.protocols = "http";
   settings.maxRedirects = 9;
   settings.userAgent = QStringLiteral("Mozilla/4.0, Indy Library (Windows; en-US)");
-  settings.connectTimeoutMs = DownloadToFileTimeouts().connectMs;
-  settings.stallTimeoutMs = DownloadToFileTimeouts().stallMs;
-  settings.lowSpeedBytes = DownloadToFileTimeouts().lowSpeedBytes;
-  settings.lowSpeedSeconds = DownloadToFileTimeouts().lowSpeedSeconds;
+  settings.connectTimeoutMs = timeouts.connectMs;
+  settings.stallTimeoutMs = timeouts.stallMs;
+  settings.lowSpeedBytes = timeouts.lowSpeedBytes;
+  settings.lowSpeedSeconds = timeouts.lowSpeedSeconds;
   settings.maxBytes = limits.maxBytes;
   settings.totalTimeoutMs = limits.totalMs;
   const detail::TransferResult result = detail::PerformTransfer(settings, out, {});

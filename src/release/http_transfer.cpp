@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <mutex>
@@ -31,6 +32,7 @@ struct TransferState {
   qint64 received = 0;
   bool begun = false;
   bool writeFailed = false;
+  int writeError = 0;
   bool stalled = false;
   long stallTimeoutMs = 0;
   curl_off_t lastSeen = -1;
@@ -80,6 +82,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   }
   if (length > 0 && !(*state->write)(data, length)) {
     state->writeFailed = true;
+    state->writeError = errno;
     return 0;
   }
   state->received += static_cast<qint64>(length);
@@ -192,6 +195,8 @@ TransferResult PerformTransfer(const TransferSettings& settings,
   long finalStatus = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &finalStatus);
   curl_easy_cleanup(curl);
+  result.status = finalStatus;
+  result.writeError = state.writeError;
 
   if (code == CURLE_OK && IsSuccess(finalStatus)) {
     state.Begin();  // an empty body still begins and ends
@@ -205,7 +210,7 @@ TransferResult PerformTransfer(const TransferSettings& settings,
     result.error = QStringLiteral("Read timed out.");
   } else if (state.writeFailed) {
     result.error = QStringLiteral("Could not write the downloaded data: %1")
-                       .arg(QString::fromLocal8Bit(std::strerror(errno)));
+                       .arg(QString::fromLocal8Bit(std::strerror(state.writeError)));
   } else if (finalStatus != 0 && !IsSuccess(finalStatus) &&
              (code == CURLE_OK || code == CURLE_WRITE_ERROR)) {
     // The server answered with an error (or a redirect that was not followed).

@@ -38,6 +38,8 @@ struct TransferListener {
 struct TransferResult {
   bool ok = false;        // completed with a 2xx final status
   bool tooLarge = false;  // the body went past maxBytes
+  long status = 0;        // the final response's HTTP status; 0 when none came
+  int writeError = 0;     // the system's error number when writing the body failed
   QString error;          // what went wrong, otherwise empty
 };
 

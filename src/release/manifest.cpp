@@ -100,6 +100,20 @@ std::optional<QString> ChildText(const ManifestDocument::Element& element, const
   return child->Text();
 }
 
+ArchiveFacts FactsOf(const ManifestDocument::Element& element, const char* hash, const char* size) {
+  ArchiveFacts facts;
+  const auto hashText = ChildText(element, hash);
+  const auto sizeText = ChildText(element, size);
+  if (!hashText || !sizeText) return facts;
+  bool ok = false;
+  const qint64 bytes = sizeText->trimmed().toLongLong(&ok);
+  const QByteArray hex = hashText->trimmed().toLatin1().toLower();
+  if (!ok || bytes < 0 || hex.size() != 64) return facts;
+  facts.sha256 = hex;
+  facts.size = bytes;
+  return facts;
+}
+
 }  // namespace
 
 std::vector<ReleaseEntry> ReadReleases(const QString& path) {
@@ -114,6 +128,8 @@ std::vector<ReleaseEntry> ReadReleases(const QString& path) {
     entry.dbVersion = ChildText(release, "db_version");
     entry.dbDownloadUrl = ChildText(release, "db_download_url");
     entry.dbNotes = ChildText(release, "db_notes");
+    entry.sysArchive = FactsOf(release, "sys_sha256", "sys_size");
+    entry.dbArchive = FactsOf(release, "db_sha256", "db_size");
     for (const auto& version : {entry.sysVersion, entry.dbVersion}) {
       if (version && version->size() > kMaxVersionLength) {
         throw Error(QStringLiteral("\"%1\" is not a release manifest: a version is longer than "
@@ -133,6 +149,10 @@ PackageIds ReadPackageIds(const QString& path) {
   for (const auto& info : document.Root().Children("info")) {
     if (const auto html = ChildText(info, "HTML_release_id")) ids.html = *html;
     if (const auto images = ChildText(info, "HTML_images_release_id")) ids.images = *images;
+    if (const auto facts = FactsOf(info, "HTML_sha256", "HTML_size"); facts.known())
+      ids.htmlArchive = facts;
+    if (const auto facts = FactsOf(info, "HTML_images_sha256", "HTML_images_size"); facts.known())
+      ids.imagesArchive = facts;
   }
   return ids;
 }

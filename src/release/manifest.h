@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include "release/manifest_binding.h"
+
 namespace pugi {
 class xml_document;
 class xml_node;
@@ -62,6 +64,8 @@ struct ReleaseEntry {
   std::optional<QString> dbVersion;
   std::optional<QString> dbDownloadUrl;
   std::optional<QString> dbNotes;
+  ArchiveFacts sysArchive;  // sys_sha256 and sys_size, when given
+  ArchiveFacts dbArchive;   // db_sha256 and db_size, when given
 };
 // The release children of the root, in document order. Raises Error as Load does, and for a
 // version text longer than kMaxVersionLength.
@@ -71,6 +75,8 @@ std::vector<ReleaseEntry> ReadReleases(const QString& path);
 struct PackageIds {
   QString html;
   QString images;
+  ArchiveFacts htmlArchive;    // HTML_sha256 and HTML_size, when given
+  ArchiveFacts imagesArchive;  // HTML_images_sha256 and HTML_images_size, when given
 };
 PackageIds ReadPackageIds(const QString& path);
 

@@ -1,7 +1,15 @@
 #include "release/release_files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace ravlek {
 namespace {
@@ -10,9 +18,10 @@ std::filesystem::path FsPath(const QString& path) {
   return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-}  // namespace
+namespace fs = std::filesystem;
 
-bool CopyFileReplacing(const QString& from, const QString& to) {
+// Copies `from` beside `to`, gives the copy `mode` and renames it over `to`.
+bool CopyWithMode(const QString& from, const QString& to, std::optional<fs::perms> mode) {
   std::error_code error;
   const auto source = FsPath(from);
   if (!std::filesystem::is_regular_file(source, error)) return false;
@@ -21,14 +30,15 @@ bool CopyFileReplacing(const QString& from, const QString& to) {
   staging += ".copying";
   std::filesystem::copy_file(source, staging, std::filesystem::copy_options::overwrite_existing,
                              error);
-  // The copy keeps the source's mode (a starter stays executable), never setuid or setgid.
-  namespace fs = std::filesystem;
-  if (!error) {
-    const fs::perms mode = fs::status(source, error).permissions() &
-                           ~(fs::perms::set_uid | fs::perms::set_gid | fs::perms::sticky_bit);
-    if (!error) fs::permissions(staging, mode, error);
+  if (!error) SyncToDisk(QFile::decodeName(staging.c_str()));
+  // Without a mode the copy keeps the source's, never setuid or setgid.
+  if (!error && !mode) {
+    mode = fs::status(source, error).permissions() &
+           ~(fs::perms::set_uid | fs::perms::set_gid | fs::perms::sticky_bit);
   }
+  if (!error) fs::permissions(staging, *mode, error);
   if (!error) std::filesystem::rename(staging, target, error);
+  if (!error) SyncToDisk(QFileInfo(to).absolutePath());
   if (error) {
     std::error_code ignored;
     std::filesystem::remove(staging, ignored);
@@ -37,9 +47,69 @@ bool CopyFileReplacing(const QString& from, const QString& to) {
   return true;
 }
 
+}  // namespace
+
+bool CopyFileReplacing(const QString& from, const QString& to) {
+  return CopyWithMode(from, to, std::nullopt);
+}
+
+unsigned ExecutableModeFor(const QString& target) {
+  struct stat now;
+  if (::stat(QFile::encodeName(target).constData(), &now) != 0 || !S_ISREG(now.st_mode))
+    return 0755;
+  return (now.st_mode & 0777) | S_IXUSR;
+}
+
+bool CopyExecutableReplacing(const QString& from, const QString& to) {
+  return CopyWithMode(from, to, static_cast<fs::perms>(ExecutableModeFor(to)));
+}
+
 void DeleteFileQuietly(const QString& path) {
   std::error_code ignored;
   std::filesystem::remove(FsPath(path), ignored);
+}
+
+bool SyncToDisk(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return synced;
+}
+
+bool WriteFileDurably(const QString& path, const QByteArray& bytes) {
+  const QString partial = path + QStringLiteral(".part");
+  const QByteArray name = QFile::encodeName(partial);
+  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const ssize_t wrote =
+        ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) break;
+    done += wrote;
+  }
+  bool ok = done == bytes.size() && ::fsync(fd) == 0;
+  int error = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && RenameDurably(partial, path)) return true;
+  if (ok) error = errno;
+  ::unlink(name.constData());
+  errno = error;
+  return false;
+}
+
+bool RenameDurably(const QString& from, const QString& to) {
+  if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+    return false;
+  SyncToDisk(QFileInfo(to).absolutePath());
+  return true;
 }
 
 qint64 FileSizeOf(const QString& path) {

@@ -9,7 +9,6 @@
 
 #include "release/download.h"
 #include "release/http_transfer.h"
-#include "release_public_key.h"
 
 namespace ravlek {
 namespace {
@@ -57,11 +56,6 @@ QByteArray WritePem(EVP_PKEY* key, bool privatePart) {
 
 }  // namespace
 
-QByteArray& ReleasePublicKey() {
-  static QByteArray key = QByteArray(kBuiltReleasePublicKey).trimmed();
-  return key;
-}
-
 bool VerifyReleaseSignature(const QByteArray& data, const QByteArray& signature,
                             const QByteArray& publicKey) {
   const QByteArray raw = QByteArray::fromBase64(signature.trimmed());
@@ -76,22 +70,23 @@ bool VerifyReleaseSignature(const QByteArray& data, const QByteArray& signature,
                           static_cast<size_t>(data.size())) == 1;
 }
 
-bool ReleaseFileSigned(const QString& url, const QString& file, const QString& caFile) {
-  if (ReleasePublicKey().isEmpty()) return true;
-  detail::TransferSettings settings;
-  settings.url = url + QStringLiteral(".sig");
-  settings.protocols = "http,https";
-  settings.maxRedirects = 9;
-  settings.connectTimeoutMs = DownloadToFileTimeouts().connectMs;
-  settings.stallTimeoutMs = DownloadToFileTimeouts().stallMs;
-  settings.totalTimeoutMs = ManifestDownloadLimits().totalMs;
-  settings.maxBytes = 4096;
-  settings.caFile = caFile;
-  const QByteArray signature = detail::FetchToMemory(settings);
+bool ReleaseFileSigned(const QString& url, const QString& file, const ReleaseSettings& settings,
+                       const QString& caFile) {
+  if (settings.publicKey.isEmpty()) return true;
+  detail::TransferSettings transfer;
+  transfer.url = url + QStringLiteral(".sig");
+  transfer.protocols = "http,https";
+  transfer.maxRedirects = 9;
+  transfer.connectTimeoutMs = settings.timeouts.connectMs;
+  transfer.stallTimeoutMs = settings.timeouts.stallMs;
+  transfer.totalTimeoutMs = settings.manifestLimits.totalMs;
+  transfer.maxBytes = 4096;
+  transfer.caFile = caFile;
+  const QByteArray signature = detail::FetchToMemory(transfer);
   if (signature.isEmpty()) return false;
   QFile content(file);
   if (!content.open(QIODevice::ReadOnly)) return false;
-  return VerifyReleaseSignature(content.readAll(), signature, ReleasePublicKey());
+  return VerifyReleaseSignature(content.readAll(), signature, settings.publicKey);
 }
 
 QByteArray SignReleaseFile(const QByteArray& data, const QByteArray& privateKeyPem) {

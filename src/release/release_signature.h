@@ -5,21 +5,21 @@
 #include <QByteArray>
 #include <QString>
 
+#include "release/release_settings.h"
+
 namespace ravlek {
 
-// The publisher's public key (PEM, or base64 of the raw 32 bytes or of the DER form): the build
-// setting RAVLEK_RELEASE_PUBLIC_KEY. When it is empty no signature is asked for. Tests set
-// their own.
-QByteArray& ReleasePublicKey();
-
-// Whether `signature` (the text of a .sig file) is the publisher's signature of `data`.
+// Whether `signature` (the text of a .sig file) is the publisher's signature of `data`. The public
+// key is PEM, or base64 of the raw 32 bytes or of the DER form.
 bool VerifyReleaseSignature(const QByteArray& data, const QByteArray& signature,
                             const QByteArray& publicKey);
 
 // Whether the release file fetched from `url` into `file` is signed by the publisher: fetches
 // url + ".sig" (http, or https trusting caFile besides the system's store when it is set) and
-// checks the file's bytes. True without asking anything when no public key is set.
-bool ReleaseFileSigned(const QString& url, const QString& file, const QString& caFile = {});
+// checks the file's bytes against settings.publicKey. True without asking anything when no public
+// key is set.
+bool ReleaseFileSigned(const QString& url, const QString& file, const ReleaseSettings& settings,
+                       const QString& caFile = {});
 
 // The .sig text for `data`, signed with a private key in PEM; empty when the key is unusable.
 QByteArray SignReleaseFile(const QByteArray& data, const QByteArray& privateKeyPem);

@@ -46,6 +46,22 @@ inline const QString kLaterButtonCaption = QStringLiteral("稍後更新");
 // Texts of the release channel's safeguards.
 inline const QString kUpdateRefusedText = QStringLiteral("上次下載的更新檔不完整或未通過驗證，沒有安裝，系統仍是原來的版本。請重新下載更新。");
 inline const QString kSignatureRefusedText = QStringLiteral("更新檔的簽章驗證失敗，已刪除，不會安裝。");
+inline const QString kFetchUnreachableText = QStringLiteral("無法從更新網站下載 %1（網路未連線或網站沒有回應），沒有使用。");
+inline const QString kFetchTooLargeText = QStringLiteral("更新網站的 %1 超過允許的大小，沒有使用。");
+inline const QString kFetchUnsignedText = QStringLiteral("%1 的簽章驗證失敗，沒有使用。");
+inline const QString kFetchNoSpaceText = QStringLiteral("磁碟空間不足，無法下載 %1。請清出磁碟空間後再重新啟動程式。");
+inline const QString kFetchCannotWriteText = QStringLiteral("無法寫入 %1（%2），沒有使用。");
+inline const QString kArchiveDownloadFailedText = QStringLiteral("更新檔 %1 下載失敗（%2），沒有安裝。請確認網路連線後再按[下載(download)安裝]鈕。");
+inline const QString kUpdateNoSpaceText = QStringLiteral("磁碟空間不足，更新沒有安裝，下載的更新檔已刪除，系統仍是原來的版本。請清出磁碟空間後再重新下載更新。");
+inline const QString kDownloadNoSpaceText = QStringLiteral("磁碟空間不足，更新檔 %1 無法下載，已刪除。請清出磁碟空間後再按[下載(download)安裝]鈕。");
+inline const QString kPackageUnusableText = QStringLiteral("資源包 %1 無法解開（%2），沒有使用。");
+inline const QString kManifestUnreadableText = QStringLiteral("版本資訊 %1 無法讀取（%2）。");
+inline const QString kStampMissingText = QStringLiteral("更新網站的 %1 沒有簽署的版本序號，可能是舊格式或被替換的檔案，沒有使用。");
+inline const QString kStampWrongRoleText = QStringLiteral("更新網站的 %1 是為別的檔案簽署的（可能被調換），沒有使用。");
+inline const QString kRollbackRefusedText = QStringLiteral("更新網站的 %1 版本序號 %2 比已接受的序號 %3 舊（可能是重播的舊版本），沒有使用，系統不會退回舊版。");
+inline const QString kManifestExpiredText = QStringLiteral("更新網站的版本資訊已於 %1 過期，可能不是最新的版本資訊（仍可照常使用；請稍後再確認更新）。");
+inline const QString kArchiveUnboundText = QStringLiteral("版本資訊沒有列出 %1 的 SHA-256 與大小，不會下載或安裝。");
+inline const QString kArchiveMismatchText = QStringLiteral("下載的 %1 與版本資訊列出的 SHA-256 或大小不符（可能被調換），已刪除，不會安裝。");
 inline const QString kNotesCutLine = QStringLiteral("（說明超過 256 KB，以下省略）");
 // clang-format on
 

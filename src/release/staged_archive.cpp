@@ -14,7 +14,7 @@ QByteArray Fingerprint(const QByteArray& bytes) {
 }  // namespace
 
 QString ReadyMarkPath(const QString& archive) {
-  return archive + QStringLiteral(".ready");
+  return archive + kReadyMarkSuffix;
 }
 
 bool WriteReadyMark(const QString& archive) {

@@ -33,6 +33,10 @@ QString Native(const QString& path) {
   return QDir::toNativeSeparators(path);
 }
 
+bool IsDiskFull(int error) {
+  return error == ENOSPC || error == EDQUOT;
+}
+
 QString SystemReason() {
   return QString::fromLocal8Bit(std::strerror(errno));
 }
@@ -113,7 +117,13 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
   }
   const QString fresh = target + QStringLiteral(".unzip-new");
   const QByteArray freshName = QFile::encodeName(fresh);
-  const int out = ::open(freshName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Always a new file, so that its mode is the one asked for here less the umask, whatever an
+  // earlier, interrupted run left under this name.
+  ::unlink(freshName.constData());
+  const int out = ::open(freshName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                         executable ? 0777 : 0666);
+  if (out < 0 && IsDiskFull(errno))
+    throw DiskFullError(CannotCreateFileError(Native(target), SystemReason()).message());
   if (out < 0) throw CannotCreateFileError(Native(target), SystemReason());
   struct Cleanup {
     int fd;
@@ -125,9 +135,11 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
     }
   } cleanup{out, freshName};
 
-  const auto writeFailed = [&] {
-    return Error(
-        QStringLiteral("Cannot write file \"%1\". %2").arg(Native(target), SystemReason()));
+  const auto writeFailed = [&]() -> Error {
+    const QString message =
+        QStringLiteral("Cannot write file \"%1\". %2").arg(Native(target), SystemReason());
+    if (IsDiskFull(errno)) throw DiskFullError(message);
+    return Error(message);
   };
   std::uint64_t memberBytes = 0;
   for (;;) {
@@ -156,11 +168,8 @@ void ExtractMember(zip_t* archive, zip_uint64_t index, const QString& name, cons
       left -= static_cast<size_t>(done);
     }
   }
-  if (executable) {
-    struct stat made;
-    if (::fstat(out, &made) != 0 || ::fchmod(out, (made.st_mode & 07777) | S_IXUSR) != 0)
-      throw writeFailed();
-  }
+  // The data reaches the disk before the file is renamed into place.
+  if (::fsync(out) != 0) throw writeFailed();
   const int closing = ::close(out);
   cleanup.fd = -1;
   if (closing != 0) throw writeFailed();

@@ -19,8 +19,9 @@ UnzipLimits PackageUnzipLimits();
 // Unpacks every member of a ZIP archive into a folder (sub-folders created, existing files
 // replaced). The archive is read into memory once and its members are streamed out of that copy,
 // so a member may even replace the archive's own file. Each file is written beside its target
-// and renamed over it, so that a running program is replaced, never written into. A member keeps
-// its owner-execute bit (Unix attributes), nothing else of its mode.
+// and renamed over it (its data flushed to disk first), so that a running program is replaced,
+// never written into. A member whose Unix attributes have the owner-execute bit is made 0777, any
+// other 0666, both less the umask: nothing else of the archive's mode counts.
 //
 // Raises Error on a missing, empty or broken archive, an unsupported compression method, an
 // unsafe member (an absolute name, a ".." part or a symbolic link; nothing is written then), a

@@ -4,11 +4,6 @@
 
 namespace ravlek {
 
-QString& ReleaseRootAddress() {
-  static QString root = QStringLiteral(RAVLEK_RELEASE_ROOT);
-  return root;
-}
-
 QString ReleaseBaseAddress(const QString& root, const QString& xmlPath) {
   return root + QStringLiteral("/RavlekSystem_Release/") + xmlPath;
 }
@@ -31,13 +26,19 @@ LatestRelease LatestReleaseOf(const std::vector<ReleaseEntry>& releases) {
       latest.memoLines << texts::kMemoSysVersion + *release.sysVersion;
       latest.system = *release.sysVersion;
     }
-    if (release.sysDownloadUrl) latest.systemUrl = *release.sysDownloadUrl;
+    if (release.sysDownloadUrl) {
+      latest.systemUrl = *release.sysDownloadUrl;
+      latest.systemArchive = release.sysArchive;
+    }
     if (release.sysNotes) latest.memoLines << texts::kMemoSysNotes + *release.sysNotes;
     if (release.dbVersion) {
       latest.memoLines << texts::kMemoDbVersion + *release.dbVersion;
       latest.database = *release.dbVersion;
     }
-    if (release.dbDownloadUrl) latest.databaseUrl = *release.dbDownloadUrl;
+    if (release.dbDownloadUrl) {
+      latest.databaseUrl = *release.dbDownloadUrl;
+      latest.databaseArchive = release.dbArchive;
+    }
     if (release.dbNotes) latest.memoLines << texts::kMemoDbNotes + *release.dbNotes;
   }
   return latest;

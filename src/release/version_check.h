@@ -9,10 +9,6 @@
 
 namespace ravlek {
 
-// The release server's root address: the build setting RAVLEK_RELEASE_ROOT. Tests point it at a
-// server of their own.
-QString& ReleaseRootAddress();
-
 // RAVLEK_RELEASE_ROOT + "/RavlekSystem_Release/" + XMLpath, nothing added between the last two.
 QString ReleaseBaseAddress(const QString& root, const QString& xmlPath);
 
@@ -31,6 +27,8 @@ struct LatestRelease {
   QString database;
   QString systemUrl;
   QString databaseUrl;
+  ArchiveFacts systemArchive;  // as the release that gave the address names it
+  ArchiveFacts databaseArchive;
 };
 LatestRelease LatestReleaseOf(const std::vector<ReleaseEntry>& releases);
 

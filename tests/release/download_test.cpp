@@ -14,8 +14,10 @@
 #include "base/error.h"
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
+#include "release/release_settings.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/local_server.h"
+#include "tests/support/small_disk.h"
 
 using ravlek::testing::LocalServer;
 
@@ -133,15 +135,18 @@ class DownloadTest : public ::testing::Test {
   void SetUp() override {
     AddRoutes(server_);
     server_.Start();
-    ravlek::DownloadToFileTimeouts() = {2000, 300, 1024, 1};
   }
-  void TearDown() override { ravlek::DownloadToFileTimeouts() = {}; }
+  bool Download(const QString& url, const QString& target,
+                const ravlek::DownloadLimits& limits = {}) {
+    return ravlek::DownloadToFile(url, target, limits, timeouts_);
+  }
   QString Target(const QString& name = QStringLiteral("target.bin")) const {
     return folder_.filePath(name);
   }
 
   QTemporaryDir folder_;
   LocalServer server_;
+  ravlek::DownloadTimeouts timeouts_{2000, 300, 1024, 1};
 };
 
 struct DownloadCase {
@@ -166,15 +171,15 @@ TEST_F(DownloadTest, AnswersTrueOnlyForACompleteNonEmptySuccess) {
   for (const DownloadCase& c : cases) {
     SCOPED_TRACE(c.path);
     WriteFile(Target(), "previous content");
-    EXPECT_EQ(ravlek::DownloadToFile(server_.url(c.path), Target()), c.answer);
+    EXPECT_EQ(Download(server_.url(c.path), Target()), c.answer);
     EXPECT_EQ(ReadAll(Target()), c.content);
   }
 }
 
 TEST_F(DownloadTest, SendsNothingWhenTheTargetCannotBeCreated) {
-  EXPECT_FALSE(ravlek::DownloadToFile(server_.url("/sized"), Target("no/such/folder/file")));
-  EXPECT_FALSE(ravlek::DownloadToFile(server_.url("/sized"), QString()));
-  EXPECT_FALSE(ravlek::DownloadToFile(QString(), Target()));
+  EXPECT_FALSE(Download(server_.url("/sized"), Target("no/such/folder/file")));
+  EXPECT_FALSE(Download(server_.url("/sized"), QString()));
+  EXPECT_FALSE(Download(QString(), Target()));
   EXPECT_EQ(server_.hits(), 0);
 }
 
@@ -183,14 +188,14 @@ TEST_F(DownloadTest, RefusesHttpsAndTruncatesTheTargetFirst) {
   AddRoutes(tls);
   tls.Start();
   WriteFile(Target(), "previous content");
-  EXPECT_FALSE(ravlek::DownloadToFile(tls.url("/sized"), Target()));
+  EXPECT_FALSE(Download(tls.url("/sized"), Target()));
   EXPECT_EQ(tls.hits(), 0);
   EXPECT_EQ(ReadAll(Target()), "");
 
   WriteFile(Target(), "previous content");
   const QString refused =
       QStringLiteral("http://127.0.0.1:%1/x").arg(ravlek::testing::UnusedPort());
-  EXPECT_FALSE(ravlek::DownloadToFile(refused, Target()));
+  EXPECT_FALSE(Download(refused, Target()));
   EXPECT_EQ(ReadAll(Target()), "");
 }
 
@@ -207,9 +212,9 @@ TEST_F(DownloadTest, GivesUpOnAServerThatStopsOrDripsBytes) {
   };
   for (const SlowCase& c : cases) {
     SCOPED_TRACE(c.path);
-    ravlek::DownloadToFileTimeouts() = c.timeouts;
+    timeouts_ = c.timeouts;
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(ravlek::DownloadToFile(server_.url(c.path), Target()));
+    EXPECT_FALSE(Download(server_.url(c.path), Target()));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
   }
 }
@@ -218,18 +223,18 @@ TEST_F(DownloadTest, ManifestLimitsBoundSizeAndTime) {
   const ravlek::DownloadLimits limits{2000, 0};
   for (const char* path : {"/big", "/big-chunked"}) {
     SCOPED_TRACE(path);
-    EXPECT_FALSE(ravlek::DownloadToFile(server_.url(path), Target(), limits));
+    EXPECT_FALSE(Download(server_.url(path), Target(), limits));
     EXPECT_EQ(ReadAll(Target()), "");  // nothing of a refused body is kept
-    EXPECT_TRUE(ravlek::DownloadToFile(server_.url(path), Target()));
+    EXPECT_TRUE(Download(server_.url(path), Target()));
   }
-  EXPECT_TRUE(ravlek::DownloadToFile(server_.url("/sized"), Target(), limits));
+  EXPECT_TRUE(Download(server_.url("/sized"), Target(), limits));
   // The whole transfer ends after its time, however steadily the bytes come.
-  ravlek::DownloadToFileTimeouts() = {2000, 300, 0, 0};
+  timeouts_ = {2000, 300, 0, 0};
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(ravlek::DownloadToFile(server_.url("/drip"), Target(), {0, 500}));
+  EXPECT_FALSE(Download(server_.url("/drip"), Target(), {0, 500}));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
-  EXPECT_EQ(ravlek::ManifestDownloadLimits().maxBytes, 1024 * 1024);
-  EXPECT_EQ(ravlek::ManifestDownloadLimits().totalMs, 60000);
+  EXPECT_EQ(ravlek::BuiltReleaseSettings().manifestLimits.maxBytes, 1024 * 1024);
+  EXPECT_EQ(ravlek::BuiltReleaseSettings().manifestLimits.totalMs, 60000);
 }
 
 // ---- the progress client
@@ -237,6 +242,9 @@ TEST_F(DownloadTest, ManifestLimitsBoundSizeAndTime) {
 class ProgressTest : public DownloadTest {
  protected:
   void SetUp() override {
+    server_.http().Get("/big-file", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content(http_big_, "application/zip");
+    });
     DownloadTest::SetUp();
     client_.ReadTimeout = 300;
     client_.LowSpeedTime = 1;
@@ -246,6 +254,7 @@ class ProgressTest : public DownloadTest {
     });
   }
   ravlek::TIdHTTPProgress client_;
+  std::string http_big_;
   std::vector<int> reports_;
   std::vector<qint64> sizes_;
 };
@@ -256,6 +265,15 @@ TEST_F(ProgressTest, ReportsEighthsRoundedHalfToEven) {
   EXPECT_EQ(reports_, (std::vector<int>{0, 12, 38, 100, 100}));
   EXPECT_EQ(sizes_, (std::vector<qint64>{0, 8, 8, 8, 0}));
   EXPECT_EQ(client_.BytesToTransfer(), 0);
+}
+
+TEST_F(ProgressTest, AFullDiskIsADiskFullError) {
+  ravlek::test::SmallDisk disk(4096);
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+  client_.ReadTimeout = 2000;
+  http_big_ = std::string(64 * 1024, 'b');
+  EXPECT_THROW(client_.DownloadFile(server_.url("/big-file"), disk.FilePath("archive.zip")),
+               ravlek::DiskFullError);
 }
 
 TEST_F(ProgressTest, WithoutAnnouncedSizeStaysAtZeroUntilTheEnd) {

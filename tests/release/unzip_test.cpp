@@ -8,6 +8,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
+#include <string>
+#include <vector>
 
 #include "base/error.h"
 #include "release/unzip.h"
@@ -121,10 +123,9 @@ TEST_F(UnzipTest, RefusesBrokenOrUnsafeArchivesWritingNothing) {
   }
 }
 
-TEST_F(UnzipTest, KeepsOnlyTheOwnerExecuteBitAndReplacesFilesByRenaming) {
-  ASSERT_TRUE(WriteZip(Path("x.zip"), {{"bin/Ravlek_Start", "#!/bin/sh\n", ZIP_CM_DEFLATE, 0104777},
-                                       {"plain.txt", "text", ZIP_CM_DEFLATE, 0100777 & ~0111},
-                                       {"unknown.txt", "no mode recorded"}}));
+TEST_F(UnzipTest, ReplacesFilesByRenaming) {
+  ASSERT_TRUE(
+      WriteZip(Path("x.zip"), {{"bin/Ravlek_Start", "#!/bin/sh\n", ZIP_CM_DEFLATE, 0100755}}));
   // A file already in place, with a second name: written into, the second name would change.
   QDir().mkpath(Path("out/bin"));
   QFile old(Path("out/bin/Ravlek_Start"));
@@ -137,17 +138,42 @@ TEST_F(UnzipTest, KeepsOnlyTheOwnerExecuteBitAndReplacesFilesByRenaming) {
 
   ravlek::UnzipToFolder(Path("x.zip"), Path("out"));
 
-  struct stat starter, plain, unknown;
-  ASSERT_EQ(::stat(QFile::encodeName(Path("out/bin/Ravlek_Start")).constData(), &starter), 0);
-  ASSERT_EQ(::stat(QFile::encodeName(Path("out/plain.txt")).constData(), &plain), 0);
-  ASSERT_EQ(::stat(QFile::encodeName(Path("out/unknown.txt")).constData(), &unknown), 0);
-  EXPECT_TRUE(starter.st_mode & S_IXUSR);
-  EXPECT_FALSE(starter.st_mode & (S_ISUID | S_ISGID | S_IXGRP | S_IXOTH | S_IWOTH));
-  EXPECT_FALSE(plain.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH));
-  EXPECT_FALSE(unknown.st_mode & S_IXUSR);
   EXPECT_EQ(ReadAll(Path("out/bin/Ravlek_Start")), "#!/bin/sh\n");
   EXPECT_EQ(ReadAll(Path("hardlink-to-old")), "old starter");
   EXPECT_TRUE(FilesUnder(Path("out")).filter("unzip-new").isEmpty());
+}
+
+struct ModeCase {
+  const char* label;
+  zip_uint32_t unixMode;  // 0: none recorded
+  bool windowsMade;
+  mode_t expected;  // before the umask
+};
+
+// Only the owner-execute bit of the archive counts; everything else follows the umask, so that a
+// 0755 starter is installed 0755 (not 0744) and nothing comes in setuid or world-writable.
+TEST_F(UnzipTest, ModesFollowTheUmaskAndOnlyTheOwnerExecuteBit) {
+  const std::vector<ModeCase> cases = {
+      {"0755 program", 0100755, false, 0777}, {"setuid 04777", 0104777, false, 0777},
+      {"0700 program", 0100700, false, 0777}, {"0644 file", 0100644, false, 0666},
+      {"0666 file", 0100666, false, 0666},    {"no mode recorded", 0, false, 0666},
+      {"made on Windows", 0, true, 0666},
+  };
+  for (const mode_t mask : {mode_t{022}, mode_t{027}, mode_t{077}}) {
+    const mode_t previous = ::umask(mask);
+    for (const ModeCase& c : cases) {
+      SCOPED_TRACE(std::string(c.label) + " umask " + std::to_string(mask));
+      QFile::remove(Path("m.zip"));
+      ravlek::testing::ZipMember member{"member", "bytes", ZIP_CM_DEFLATE, c.unixMode};
+      member.windowsMade = c.windowsMade;
+      ASSERT_TRUE(WriteZip(Path("m.zip"), {member}));
+      ravlek::UnzipToFolder(Path("m.zip"), Path("modes"));
+      struct stat made;
+      ASSERT_EQ(::stat(QFile::encodeName(Path("modes/member")).constData(), &made), 0);
+      EXPECT_EQ(made.st_mode & 07777, c.expected & ~mask);
+    }
+    ::umask(previous);
+  }
 }
 
 TEST_F(UnzipTest, MemberNamedLikeTheArchiveCannotCutItShort) {

@@ -15,6 +15,7 @@ struct ZipMember {
   QByteArray data;
   zip_int32_t method = ZIP_CM_DEFLATE;  // ZIP_CM_STORE, ZIP_CM_DEFLATE, ...
   zip_uint32_t unixMode = 0;            // type and permission bits made on Unix; 0: none recorded
+  bool windowsMade = false;  // no Unix attributes at all, as zip tools on Windows write members
 };
 
 // True when the archive was written; names ending in "/" become folder entries.
@@ -34,6 +35,9 @@ inline bool WriteZip(const QString& path, const std::vector<ZipMember>& members)
       if (index < 0) zip_source_free(source);
       if (index >= 0)
         zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), member.method, 0);
+      if (index >= 0 && member.windowsMade)
+        zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0,
+                                         ZIP_OPSYS_DOS, 0x20);
       if (index >= 0 && member.unixMode != 0)
         zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0,
                                          ZIP_OPSYS_UNIX, member.unixMode << 16);

@@ -3,6 +3,10 @@
 //   release-server --port N --root DIR [--rate BYTES_PER_SECOND]
 //   release-server sign --key PRIVATE_KEY.pem FILE...   writes FILE.sig beside each FILE
 //   release-server keygen OUT                            writes OUT (private) and OUT.pub (public)
+//   release-server manifest --key PRIVATE_KEY.pem --sequence N [--valid-days D] FOLDER
+//       stamps FOLDER's LastVersion.xml and information.xml for their roles with the release
+//       sequence N and an expiry D days ahead (default 365), gives every archive and package they
+//       name that lies in FOLDER its SHA-256 and size, then signs every file of FOLDER
 //
 // Serves the files under DIR on 127.0.0.1:N with their sizes announced; with --port 0 the system
 // picks the port, which the first line on standard error names. --rate slows the .zip
@@ -10,7 +14,12 @@
 
 #include <httplib.h>
 
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 
 #include <chrono>
 #include <csignal>
@@ -22,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#include "release/manifest_binding.h"
 #include "release/release_signature.h"
 
 namespace {
@@ -36,7 +46,9 @@ int Usage() {
   std::fprintf(stderr,
                "usage: release-server --port N --root DIR [--rate BYTES_PER_SECOND]\n"
                "       release-server sign --key PRIVATE_KEY.pem FILE...\n"
-               "       release-server keygen OUT\n");
+               "       release-server keygen OUT\n"
+               "       release-server manifest --key PRIVATE_KEY.pem --sequence N "
+               "[--valid-days D] FOLDER\n");
   return 2;
 }
 
@@ -53,6 +65,30 @@ bool WriteFile(const QString& path, const QByteArray& bytes, QFileDevice::Permis
          file.write(bytes) == bytes.size() && file.setPermissions(mode);
 }
 
+// Signs each file, writing FILE.sig beside it.
+int SignFiles(const QByteArray& key, const QString& keyName, const QStringList& files) {
+  for (const QString& file : files) {
+    QByteArray bytes;
+    if (!ReadFile(file, bytes)) {
+      std::fprintf(stderr, "release-server: cannot read %s\n", qUtf8Printable(file));
+      return 1;
+    }
+    const QByteArray signature = ravlek::SignReleaseFile(bytes, key);
+    if (signature.isEmpty()) {
+      std::fprintf(stderr, "release-server: %s is no Ed25519 private key\n",
+                   qUtf8Printable(keyName));
+      return 1;
+    }
+    const auto readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                          QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (!WriteFile(file + QStringLiteral(".sig"), signature, readable)) {
+      std::fprintf(stderr, "release-server: cannot write %s.sig\n", qUtf8Printable(file));
+      return 1;
+    }
+  }
+  return 0;
+}
+
 // The publisher's side of the signed release files.
 int Sign(int argc, char** argv) {
   if (argc < 5 || std::string(argv[2]) != "--key") return Usage();
@@ -61,26 +97,62 @@ int Sign(int argc, char** argv) {
     std::fprintf(stderr, "release-server: cannot read the key %s\n", argv[3]);
     return 1;
   }
-  for (int i = 4; i < argc; ++i) {
-    const QString file = QString::fromLocal8Bit(argv[i]);
-    QByteArray bytes;
-    if (!ReadFile(file, bytes)) {
-      std::fprintf(stderr, "release-server: cannot read %s\n", argv[i]);
-      return 1;
+  QStringList files;
+  for (int i = 4; i < argc; ++i) files.append(QString::fromLocal8Bit(argv[i]));
+  return SignFiles(key, QString::fromLocal8Bit(argv[3]), files);
+}
+
+// Binds a release folder's manifests to their roles, their release and their archives, then signs
+// the folder.
+int Manifest(int argc, char** argv) {
+  QString keyName, folder;
+  qint64 sequence = -1;
+  int validDays = 365;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--key" && i + 1 < argc) {
+      keyName = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg == "--sequence" && i + 1 < argc) {
+      sequence = std::atoll(argv[++i]);
+    } else if (arg == "--valid-days" && i + 1 < argc) {
+      validDays = std::atoi(argv[++i]);
+    } else if (folder.isEmpty() && arg.rfind("--", 0) != 0) {
+      folder = QString::fromLocal8Bit(argv[i]);
+    } else {
+      return Usage();
     }
-    const QByteArray signature = ravlek::SignReleaseFile(bytes, key);
-    if (signature.isEmpty()) {
-      std::fprintf(stderr, "release-server: %s is no Ed25519 private key\n", argv[3]);
-      return 1;
-    }
+  }
+  if (keyName.isEmpty() || folder.isEmpty() || sequence < 0 || validDays <= 0) return Usage();
+  QByteArray key;
+  if (!ReadFile(keyName, key)) {
+    std::fprintf(stderr, "release-server: cannot read the key %s\n", qUtf8Printable(keyName));
+    return 1;
+  }
+  const QDir dir(folder);
+  const QDateTime expires = QDateTime::currentDateTimeUtc().addDays(validDays);
+  const auto factsOf = [&dir](const QString& name) -> std::optional<ravlek::ArchiveFacts> {
+    if (name.isEmpty() || !QFileInfo(dir.filePath(name)).isFile()) return std::nullopt;
+    return ravlek::FactsOfFile(dir.filePath(name));
+  };
+  for (const QString& role :
+       {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
+    QByteArray xml;
+    if (!ReadFile(dir.filePath(role), xml)) continue;
+    const QByteArray stamped = ravlek::StampManifest(xml, role, sequence, expires, factsOf);
     const auto readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                           QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    if (!WriteFile(file + QStringLiteral(".sig"), signature, readable)) {
-      std::fprintf(stderr, "release-server: cannot write %s.sig\n", argv[i]);
+    if (stamped.isEmpty() || !WriteFile(dir.filePath(role), stamped, readable)) {
+      std::fprintf(stderr, "release-server: cannot stamp %s\n", qUtf8Printable(dir.filePath(role)));
       return 1;
     }
   }
-  return 0;
+  QStringList files;
+  QDirIterator all(folder, QDir::Files, QDirIterator::Subdirectories);
+  while (all.hasNext()) {
+    const QString file = all.next();
+    if (!file.endsWith(QStringLiteral(".sig"))) files.append(file);
+  }
+  return SignFiles(key, keyName, files);
 }
 
 int Keygen(int argc, char** argv) {
@@ -127,6 +199,7 @@ void ServeThrottled(const std::filesystem::path& file, long rate, httplib::Respo
 int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "sign") return Sign(argc, argv);
   if (argc > 1 && std::string(argv[1]) == "keygen") return Keygen(argc, argv);
+  if (argc > 1 && std::string(argv[1]) == "manifest") return Manifest(argc, argv);
   int port = 0;
   long rate = 0;
   std::string root;

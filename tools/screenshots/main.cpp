@@ -23,6 +23,7 @@
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "release/release_settings.h"
 #include "release/version_check.h"
 #include "romanize/window/html_to_pdf.h"
 
@@ -73,8 +74,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   // The release server that scripts/screenshots started on a port the system picked.
+  ravlek::ReleaseSettings release = ravlek::BuiltReleaseSettings();
   if (const QByteArray root = qgetenv("RAVLEK_SCREENSHOTS_RELEASE_ROOT"); !root.isEmpty())
-    ravlek::ReleaseRootAddress() = QString::fromUtf8(root);
+    release.root = QString::fromUtf8(root);
   // Notices and messages of the start-up are closed as the user would close them.
   QTimer dismiss;
   QObject::connect(&dismiss, &QTimer::timeout, [] {
@@ -82,7 +84,7 @@ int main(int argc, char** argv) {
   });
   dismiss.start(100);
 
-  TOstrel window;
+  TOstrel window(release);
   if (window.Terminated()) {
     std::fprintf(stderr, "screenshots: the program ended at start-up\n");
     return 1;

@@ -5,12 +5,20 @@
 #include <QDir>
 #include <cstdio>
 
+#include "base/app_folder.h"
 #include "starter.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QString appDir = QCoreApplication::applicationDirPath();
 
+  // A second start while the first still installs or starts (a double double-click) starts
+  // nothing: it would find the first one's work half done.
+  const ravlek::StarterLock lock(appDir);
+  if (!lock.held()) {
+    std::fprintf(stderr, "Ravlek_Start: %s\n", qUtf8Printable(ravlek::kAlreadyStartingText));
+    return 0;
+  }
   const ravlek::StarterReport report = ravlek::InstallStagedArchives(appDir);
   for (const QString& line : report.failures) {
     std::fprintf(stderr, "Ravlek_Start: upgrade not installed: %s\n", qUtf8Printable(line));
@@ -20,11 +28,7 @@ int main(int argc, char** argv) {
                  qUtf8Printable(QDir::toNativeSeparators(appDir)));
     return 1;
   }
-#ifdef Q_OS_WIN
-  const QString program = QDir(appDir).filePath(QStringLiteral("Ravlek.exe"));
-#else
-  const QString program = QDir(appDir).filePath(QStringLiteral("Ravlek"));
-#endif
+  const QString program = QDir(appDir).filePath(ravlek::kProgramFileName);
   if (!ravlek::StartProgram(program, appDir)) {
     std::fprintf(stderr, "Ravlek_Start: cannot start %s\n",
                  qUtf8Printable(QDir::toNativeSeparators(program)));

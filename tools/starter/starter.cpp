@@ -1,5 +1,10 @@
 #include "starter.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -9,15 +14,12 @@
 
 #include "base/app_folder.h"
 #include "base/error.h"
+#include "release/release_files.h"
 #include "release/staged_archive.h"
 #include "release/unzip.h"
 
 namespace ravlek {
 namespace {
-
-// Inside the application folder, so that every move into place is a rename on one file system.
-const QString kUnpackFolder = QStringLiteral("upgrade_unpack");
-const QString kBackupFolder = QStringLiteral("upgrade_unpack.old");
 
 bool Rename(const QString& from, const QString& to) {
   return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
@@ -44,12 +46,19 @@ void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString
     const QString relative = from.relativeFilePath(source);
     // The running starter is never written over: the program installs the new one.
     const QString target = relative == kStarterFileName
-                               ? QDir(appDir).filePath(QStringLiteral("upgrade_zip/") + relative)
+                               ? QDir(appDir).filePath(kUpgradeFolder + u'/' + relative)
                                : QDir(appDir).filePath(relative);
     Moved step{target, QString()};
     QDir().mkpath(QFileInfo(target).path());
+    // The programs stay executable whatever the archive says: the mode of the one they replace
+    // (the running starter for a new starter), or 0755.
+    if (relative == kStarterFileName || relative == kProgramFileName) {
+      const QString replaced = QDir(appDir).filePath(relative);
+      ::chmod(QFile::encodeName(source).constData(), ExecutableModeFor(replaced));
+    }
     if (QFileInfo(target).isFile()) {
-      step.old = QDir(backup).filePath(relative);
+      // The old copy's place mirrors the target's, so that it can always be put back.
+      step.old = QDir(backup).filePath(QDir(appDir).relativeFilePath(target));
       QDir().mkpath(QFileInfo(step.old).path());
       if (!Rename(target, step.old)) {
         rollBack();
@@ -65,6 +74,54 @@ void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString
     }
     moved.push_back(step);
   }
+}
+
+// Whether a folder holds no file at any depth.
+bool HoldsNoFile(const QString& folder) {
+  QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  return !files.hasNext();
+}
+
+// Flushes every folder that a move into place touched, so that the renames survive a crash.
+void SyncFoldersUnder(const QString& root, const QString& appDir) {
+  QDirIterator folders(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+  while (folders.hasNext()) {
+    const QString folder = folders.next();
+    SyncToDisk(folder);
+    SyncToDisk(QDir(appDir).filePath(QDir(root).relativeFilePath(folder)));
+  }
+  SyncToDisk(root);
+  SyncToDisk(appDir);
+}
+
+// Puts back every old copy that an install cut off midway moved aside, then drops the folder.
+// False when one could not be put back: the folder then stays for the next try.
+bool PutBackOldCopies(const QString& backup, const QString& appDir) {
+  const QDir from(backup);
+  QStringList olds;
+  QDirIterator files(backup, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (files.hasNext()) olds.append(files.next());
+  bool all = true;
+  for (const QString& old : olds) {
+    const QString target = QDir(appDir).filePath(from.relativeFilePath(old));
+    QDir().mkpath(QFileInfo(target).path());
+    all = Rename(old, target) && all;
+  }
+  SyncFoldersUnder(backup, appDir);
+  if (all) QDir(backup).removeRecursively();
+  return all;
+}
+
+// Deletes the archives and their marks when the disk was full: kept, they would keep it full.
+void DropForSpace(const QDir& app, const QStringList& archives, const QStringList& reasons) {
+  for (const QString& archive : archives) {
+    QFile::remove(archive);
+    QFile::remove(ReadyMarkPath(archive));
+  }
+  QFile note(app.filePath(kNoSpaceNote));
+  if (note.open(QIODevice::WriteOnly | QIODevice::Append))
+    note.write((reasons.join(u'\n') + u'\n').toUtf8());
 }
 
 // Moves the archives and their marks out of the way and leaves the note for the program.
@@ -89,16 +146,25 @@ StarterReport InstallStagedArchives(const QString& appDir) {
   const QDir app(appDir);
   QStringList archives;
   for (const QString& name : kStagedArchives) {
-    const QString archive = app.filePath(QStringLiteral("upgrade_zip/") + name);
+    const QString archive = app.filePath(kUpgradeFolder + u'/' + name);
     if (QFile::exists(archive)) archives.append(archive);
   }
   if (archives.isEmpty()) return report;
 
   const QString unpacked = app.filePath(kUnpackFolder);
-  const QString backup = app.filePath(kBackupFolder);
-  QDir(unpacked).removeRecursively();  // what an interrupted earlier run left
-  QDir(backup).removeRecursively();
+  const QString backup = app.filePath(kUnpackBackupFolder);
+  const QString done = app.filePath(kUnpackDoneFolder);
+  // What an interrupted earlier run left. The old copies of a completed install go; those of an
+  // install cut off midway are put back before anything else, never deleted first.
+  QDir(done).removeRecursively();
+  if (QFileInfo(backup).isDir() && !PutBackOldCopies(backup, appDir)) {
+    report.failures.append(QStringLiteral("the old copies in %1 could not be put back")
+                               .arg(QDir::toNativeSeparators(backup)));
+    return report;
+  }
+  QDir(unpacked).removeRecursively();
   QStringList reasons;
+  bool diskFull = false;
   try {
     for (const QString& archive : archives) {
       const QString name = QFileInfo(archive).fileName();
@@ -110,27 +176,58 @@ StarterReport InstallStagedArchives(const QString& appDir) {
       }
       try {
         UnzipBytesToFolder(bytes, name, unpacked);
+      } catch (const DiskFullError& error) {
+        throw DiskFullError(name + QStringLiteral(": ") + error.message());
       } catch (const Error& error) {
         throw Error(name + QStringLiteral(": ") + error.message());
       }
     }
     MoveIntoPlace(unpacked, backup, appDir);
+    SyncFoldersUnder(unpacked, appDir);
+    SyncFoldersUnder(backup, appDir);
+    SyncToDisk(app.filePath(kUpgradeFolder));
+  } catch (const DiskFullError& error) {
+    reasons.append(error.message());
+    diskFull = true;
   } catch (const Error& error) {
     reasons.append(error.message());
   }
   QDir(unpacked).removeRecursively();
-  QDir(backup).removeRecursively();
   if (!reasons.isEmpty()) {
-    SetAside(app, archives, reasons);
+    // Everything was put back (or never moved): the old copies' folder is empty then. One that
+    // still holds a copy stays, for the next start to put back.
+    if (HoldsNoFile(backup)) QDir(backup).removeRecursively();
+    if (diskFull) {
+      DropForSpace(app, archives, reasons);
+    } else {
+      SetAside(app, archives, reasons);
+    }
     report.failures = reasons;
     return report;
   }
+  // The install is complete once its new files are on disk and the old copies' folder has its
+  // other name; only then do they and the archives go.
+  if (QFileInfo(backup).isDir()) {
+    Rename(backup, done);
+    SyncToDisk(appDir);
+  }
+  QDir(done).removeRecursively();
   for (const QString& archive : archives) {
     QFile::remove(archive);
     QFile::remove(ReadyMarkPath(archive));
     report.installed.append(QFileInfo(archive).fileName());
   }
   return report;
+}
+
+StarterLock::StarterLock(const QString& appDir) {
+  const QByteArray path = QFile::encodeName(QDir(appDir).filePath(kStarterLockFile));
+  fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+}
+
+StarterLock::~StarterLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing lets the lock go
 }
 
 bool CreateStartMarker(const QString& appDir) {

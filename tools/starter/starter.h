@@ -4,11 +4,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "base/app_folder.h"
+
 namespace ravlek {
 
 // The staged archives, unpacked in this order (a later one's files win).
-inline const QStringList kStagedArchives = {QStringLiteral("Ravlek_sys_upgrade.zip"),
-                                            QStringLiteral("Ravlek_db_upgrade.zip")};
+inline const QStringList kStagedArchives = {kSystemArchiveName, kDatabaseArchiveName};
 
 struct StarterReport {
   QStringList installed;  // archives installed and removed
@@ -23,6 +24,28 @@ struct StarterReport {
 // the running one. When anything is refused or fails, nothing installed changes: the archives
 // are moved aside into upgrade_zip/refused, with a note the program shows at its next start.
 StarterReport InstallStagedArchives(const QString& appDir);
+
+// The starter's lock on the application folder (flock on kStarterLockFile), held while it lives.
+// Only one starter at a time installs and starts the program; the lock is not passed on to the
+// program it starts.
+class StarterLock {
+ public:
+  explicit StarterLock(const QString& appDir);
+  ~StarterLock();
+  StarterLock(const StarterLock&) = delete;
+  StarterLock& operator=(const StarterLock&) = delete;
+  // False when another starter holds the lock (or it cannot be taken at all).
+  bool held() const { return held_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+};
+
+// What a second starter tells the user before it ends, starting nothing.
+inline const QString kAlreadyStartingText = QStringLiteral(
+    "台語Ostrel輔助系統正在啟動中（另一個 Ravlek_Start "
+    "正在安裝更新或啟動程式），這次不再重複啟動。");
 
 // Creates the marker file __sys_Ravlek.ini in appDir, new and empty (one left by an earlier run
 // is replaced). False when it cannot be created.

@@ -17,6 +17,7 @@
 #include "dictionary/rhymes.h"
 #include "dictionary/window/lookup_page.h"
 #include "release/IdHTTPProgress.h"
+#include "release/window/release_state.h"
 
 namespace {
 
@@ -27,7 +28,10 @@ const QString kEngineMissingMessage =
 
 }  // namespace
 
-TOstrel::TOstrel(QWidget* parent) : QWidget(parent) {
+TOstrel::TOstrel(QWidget* parent) : TOstrel(ravlek::BuiltReleaseSettings(), parent) {}
+
+TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWidget(parent) {
+  ravlek::EnsureReleaseState(releaseState).settings = release;
   ravlek::LayOutWindow(*this);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();
   auto dataset = [this](const char* name) {
@@ -129,8 +133,7 @@ bool TOstrel::OpenDictionaryConnection() {
 
 void TOstrel::EnsureWorkingFolders() {
   const QString appDir = QDir::currentPath();
-  for (const QString& folder :
-       {QStringLiteral("last_release_XML"), QStringLiteral("upgrade_zip")}) {
+  for (const QString& folder : {ravlek::kLastReleaseFolder, ravlek::kUpgradeFolder}) {
     if (!QDir::setCurrent(QDir(appDir).filePath(folder))) {
       QDir::setCurrent(appDir);
       if (!QDir(appDir).mkdir(folder)) {

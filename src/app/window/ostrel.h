@@ -26,6 +26,7 @@ class TIdHTTPProgress;
 class TWebBrowserWrapper;
 struct LookupPageState;
 struct ReleaseState;
+struct ReleaseSettings;
 struct PagesState;
 }  // namespace ravlek
 
@@ -36,7 +37,9 @@ class TOstrel : public QWidget {
   // Creating the window lays out its controls and runs the start-up sequence (FormCreate).
   // When the sequence decides that the program ends, Terminated() is true and the window must
   // not be shown.
+  // The release steps use the build's release settings, or those given.
   explicit TOstrel(QWidget* parent = nullptr);
+  explicit TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent = nullptr);
   ~TOstrel() override;
 
   bool Terminated() const { return terminated_; }

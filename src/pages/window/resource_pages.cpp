@@ -86,8 +86,7 @@ void TOstrel::TntTabControl1Change() {
     // This run keeps its own wrapper alive: a page change inside the load's waits replaces fWBW.
     auto wrapper = std::make_shared<TWebBrowserWrapper>(WebEngineHtmlView::For(resource.view));
     fWBW = wrapper;
-    wrapper->LoadFromFile(
-        AppFolderFile(QStringLiteral("last_release_XML/") + QLatin1String(resource.file)));
+    wrapper->LoadFromFile(AppFolderFile(kLastReleaseFolder + u'/' + QLatin1String(resource.file)));
     ShowPageCharset();
     return;
   }

@@ -11,14 +11,19 @@
 #include <exception>
 
 #include "base/app_folder.h"
+#include "base/error.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "release/IdHTTPProgress.h"
 #include "release/download.h"
+#include "release/manifest.h"
+#include "release/manifest_binding.h"
 #include "release/release_files.h"
 #include "release/release_signature.h"
 #include "release/release_texts.h"
+#include "release/signed_fetch.h"
 #include "release/staged_archive.h"
+#include "release/version_check.h"
 #include "release/window/download_progress_display.h"
 #include "release/window/page_labels.h"
 #include "release/window/release_state.h"
@@ -32,19 +37,34 @@ void EnableButtons(TOstrel& window, bool enabled) {
   window.DL_NEXTTIME_TntButton->setEnabled(enabled);
 }
 
-// A complete archive whose signature verifies is marked ready for the starter. False (archive
-// deleted, user told) otherwise.
-bool MarkReady(TOstrel& window, const QString& url, const QString& target) {
+// A complete archive (fetched under its temporary name) whose signature verifies is renamed into
+// place and marked ready for the starter. False (archive deleted, user told) otherwise.
+bool MarkReady(TOstrel& window, const QString& url, const QString& partial, const QString& target,
+               const ravlek::ArchiveFacts& facts) {
   const ravlek::TIdHTTPProgress& client = *window.IdHTTPProgress;
   const QString caFile = client.IOHndl ? client.IOHndl->CAFile : QString();
-  if (!ravlek::ReleaseFileSigned(url, target, caFile)) {
-    ravlek::DeleteFileQuietly(target);
+  if (!ravlek::ReleaseFileSigned(
+          url, partial, ravlek::EnsureReleaseState(window.releaseState).settings, caFile)) {
+    ravlek::DeleteFileQuietly(partial);
     ravlek::ShowCaptionedMessage(&window, ravlek::texts::kSignatureRefusedText,
                                  ravlek::texts::kNetworkErrorCaption);
     EnableButtons(window, true);
     return false;
   }
-  if (ravlek::WriteReadyMark(target)) return true;
+  // Signed is not enough: it must be the archive that the manifest verified at this press names.
+  if (facts.known() && !ravlek::FileMatches(partial, facts)) {
+    ravlek::DeleteFileQuietly(partial);
+    ravlek::ShowCaptionedMessage(
+        &window, ravlek::texts::kArchiveMismatchText.arg(QFileInfo(target).fileName()),
+        ravlek::texts::kNetworkErrorCaption);
+    EnableButtons(window, true);
+    return false;
+  }
+  if (ravlek::SyncToDisk(partial) && ravlek::RenameDurably(partial, target) &&
+      ravlek::WriteReadyMark(target)) {
+    return true;
+  }
+  ravlek::DeleteFileQuietly(partial);
   ravlek::DeleteFileQuietly(target);
   ravlek::ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
                                ravlek::texts::kNetworkErrorCaption);
@@ -54,29 +74,63 @@ bool MarkReady(TOstrel& window, const QString& url, const QString& target) {
 
 // Fetches one archive with progress, checks it against the announced size and tries once more.
 // False when it is still incomplete; the target is then deleted and the user has been told.
-bool FetchArchive(TOstrel& window, const QString& url, const QString& target) {
+bool FetchArchive(TOstrel& window, const QString& url, const QString& target,
+                  const ravlek::ArchiveFacts& facts) {
+  // With a key, only an archive that the manifest names with its SHA-256 and size is fetched.
+  if (!ravlek::EnsureReleaseState(window.releaseState).settings.publicKey.isEmpty() &&
+      !facts.known()) {
+    ravlek::ShowCaptionedMessage(
+        &window, ravlek::texts::kArchiveUnboundText.arg(QFileInfo(target).fileName()),
+        ravlek::texts::kNetworkErrorCaption);
+    EnableButtons(window, true);
+    return false;
+  }
   if (!window.IdHTTPProgress) window.IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>();
   ravlek::TIdHTTPProgress& client = *window.IdHTTPProgress;
   client.SetOnChange([&window](ravlek::TIdHTTPProgress*) { window.DownloadProgressChanged(); });
-  // The file must match the last announced size; an empty file is never an archive, even when
+  // A body longer than the manifest says is cut off there.
+  client.MaxBytes = facts.known() ? facts.size : 0;
+  // The archive comes under a temporary name and takes its place only once it is complete and
+  // signed. It must match the last announced size; an empty file is never an archive, even when
   // no size has been announced in this run yet (the kept size is then 0 as well).
-  const auto complete = [&window, &target] {
-    const qint64 size = ravlek::FileSizeOf(target);
+  const QString partial = ravlek::PartialFileOf(target);
+  const auto complete = [&window, &partial] {
+    const qint64 size = ravlek::FileSizeOf(partial);
     return size > 0 && size == window.GLOBAL_DL_size;
   };
-  // A mark left by an earlier download never vouches for this one.
+  // An archive and mark left by an earlier download never vouch for this one.
   ravlek::DeleteFileQuietly(ravlek::ReadyMarkPath(target));
-  client.DownloadFile(url, target);
-  if (complete()) return MarkReady(window, url, target);
+  ravlek::DeleteFileQuietly(target);
+  // A failed transfer leaves nothing behind and is told in the program's language.
+  const auto download = [&client, &url, &partial, &target] {
+    try {
+      client.DownloadFile(url, partial);
+    } catch (const ravlek::DiskFullError&) {
+      ravlek::DeleteFileQuietly(partial);
+      throw ravlek::Error(ravlek::texts::kDownloadNoSpaceText.arg(QFileInfo(target).fileName()));
+    } catch (const ravlek::Error& error) {
+      ravlek::DeleteFileQuietly(partial);
+      throw ravlek::Error(ravlek::texts::kArchiveDownloadFailedText.arg(
+          QFileInfo(target).fileName(), error.message()));
+    }
+  };
+  download();
+  if (complete()) return MarkReady(window, url, partial, target, facts);
   ravlek::ShowTimedNotice(QDir::toNativeSeparators(target) + ravlek::texts::kRetryNoticeSuffix,
                           ravlek::texts::kPoorNetworkCaption, 5000);
-  client.DownloadFile(url, target);
-  if (complete()) return MarkReady(window, url, target);
+  download();
+  if (complete()) return MarkReady(window, url, partial, target, facts);
   ravlek::ShowCaptionedMessage(&window, ravlek::texts::kDownloadFailedText,
                                ravlek::texts::kNetworkErrorCaption);
   EnableButtons(window, true);
-  ravlek::DeleteFileQuietly(target);
+  ravlek::DeleteFileQuietly(partial);
   return false;
+}
+
+// Whether a manifest's download address names an archive at all.
+bool IsArchiveAddress(const QString& url) {
+  return !url.isEmpty() && url != ravlek::texts::kNoUpdateAddress &&
+         url != ravlek::texts::kInsideSysArchiveAddress;
 }
 
 }  // namespace
@@ -99,31 +153,41 @@ void TOstrel::DL_TntButtonClick() {
   DL_Status->show();
 
   // Is the release server there at all?
-  const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
-  const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
+  const QString manifest = AppFolderFile(ravlek::kLatestManifestFile);
+  const QString backup = AppFolderFile(ravlek::kLatestManifestBackup);
   ravlek::CopyFileReplacing(manifest, backup);
-  const QString manifestUrl = GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml");
-  if (!ravlek::DownloadToFile(manifestUrl, manifest, ravlek::ManifestDownloadLimits()) ||
-      !ravlek::ReleaseFileSigned(manifestUrl, manifest)) {
-    ravlek::CopyFileReplacing(backup, manifest);
-    ravlek::ShowCaptionedMessage(this, ravlek::texts::kNetworkDownText,
-                                 ravlek::texts::kNetworkErrorCaption);
+  const ravlek::ReleaseSettings& settings = ravlek::EnsureReleaseState(releaseState).settings;
+  const ravlek::FetchResult fetched =
+      ravlek::FetchManifest(GLOBAL_HOST_XML_Path, QStringLiteral("LastVersion.xml"), manifest,
+                            AppFolderFile(ravlek::kKeptSequenceFile), settings)
+          .result;
+  if (!fetched.ok()) {
+    ravlek::ShowCaptionedMessage(
+        this,
+        fetched.outcome == ravlek::FetchResult::Outcome::kUnreachable
+            ? ravlek::texts::kNetworkDownText
+            : ravlek::FetchFailureText(fetched, QStringLiteral("LastVersion.xml")),
+        ravlek::texts::kNetworkErrorCaption);
     EnableButtons(*this, true);
     return;
   }
+  // Only what the manifest verified at this press names is fetched, never an address kept from
+  // the start-up.
+  const ravlek::LatestRelease pressed = ravlek::LatestReleaseOf(ravlek::ReadReleases(manifest));
+  GLOBAL_sys_DLURL = pressed.systemUrl;
+  GLOBAL_db_DLURL = pressed.databaseUrl;
 
-  const QString systemArchive = AppFolderFile(QStringLiteral("upgrade_zip/Ravlek_sys_upgrade.zip"));
-  const QString databaseArchive =
-      AppFolderFile(QStringLiteral("upgrade_zip/Ravlek_db_upgrade.zip"));
-  if (GLOBAL_sys_DL == 1) {
-    if (!FetchArchive(*this, GLOBAL_sys_DLURL, systemArchive)) return;
+  const QString systemArchive = AppFolderFile(ravlek::kSystemArchiveFile);
+  const QString databaseArchive = AppFolderFile(ravlek::kDatabaseArchiveFile);
+  if (GLOBAL_sys_DL == 1 && IsArchiveAddress(GLOBAL_sys_DLURL)) {
+    if (!FetchArchive(*this, GLOBAL_sys_DLURL, systemArchive, pressed.systemArchive)) return;
     ravlek::SetLabelText(TntLabel5, ravlek::texts::kSysArchiveDoneLabel);
     TntLabel5->show();
   }
-  if (GLOBAL_db_DL == 1) {
+  if (GLOBAL_db_DL == 1 && IsArchiveAddress(GLOBAL_db_DLURL)) {
     // A database archive that fails for good takes a staged system archive with it; the
     // evaluation below then reports the failure.
-    if (!FetchArchive(*this, GLOBAL_db_DLURL, databaseArchive)) {
+    if (!FetchArchive(*this, GLOBAL_db_DLURL, databaseArchive, pressed.databaseArchive)) {
       ravlek::DeleteFileQuietly(systemArchive);
       ravlek::DeleteFileQuietly(ravlek::ReadyMarkPath(systemArchive));
     }
@@ -170,6 +234,12 @@ void TOstrel::DL_NEXTTIME_TntButtonClick() {
 }
 
 void TOstrel::ReportRefusedUpdate() {
+  const QString noSpace = AppFolderFile(ravlek::kNoSpaceNote);
+  if (QFileInfo::exists(noSpace)) {
+    ravlek::DeleteFileQuietly(noSpace);
+    ravlek::ShowCaptionedMessage(this, ravlek::texts::kUpdateNoSpaceText,
+                                 ravlek::texts::kInfoCaption);
+  }
   const QString note = AppFolderFile(ravlek::kRefusedUpdateNote);
   if (!QFileInfo::exists(note)) return;
   ravlek::DeleteFileQuietly(note);
@@ -178,10 +248,10 @@ void TOstrel::ReportRefusedUpdate() {
 }
 
 void TOstrel::InstallStagedStarter(bool notify) {
-  const QString staged = AppFolderFile(QStringLiteral("upgrade_zip/") + ravlek::kStarterFileName);
+  const QString staged = AppFolderFile(ravlek::kStagedStarterFile);
   if (!QFileInfo::exists(staged)) return;
   // A failed copy keeps the staged starter for the next try.
-  if (ravlek::CopyFileReplacing(staged, AppFolderFile(ravlek::kStarterFileName)))
+  if (ravlek::CopyExecutableReplacing(staged, AppFolderFile(ravlek::kStarterFileName)))
     ravlek::DeleteFileQuietly(staged);
   if (notify) {
     const QString crlf = QStringLiteral("\r\n");

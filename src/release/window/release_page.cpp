@@ -3,7 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,10 +18,11 @@
 #include "app/window/ostrel.h"
 #include "release/download.h"
 #include "release/manifest.h"
+#include "release/manifest_binding.h"
 #include "release/release_files.h"
 #include "release/release_notes.h"
-#include "release/release_signature.h"
 #include "release/release_texts.h"
+#include "release/signed_fetch.h"
 #include "release/unzip.h"
 #include "release/version_check.h"
 #include "release/window/page_labels.h"
@@ -29,15 +32,52 @@ using ravlek::AppFolderFile;
 
 namespace {
 
-const QString kLastReleaseFolder = QStringLiteral("last_release_XML");
+using ravlek::kLastReleaseFolder;
 
-// A package or manifest without the publisher's signature is never used: it is emptied and the
-// start-up ends here with the reason.
-void RequireSignature(const QString& url, const QString& file) {
-  if (ravlek::ReleaseFileSigned(url, file)) return;
-  QFile::resize(file, 0);
-  throw ravlek::Error(QStringLiteral("The signature of \"%1\" is missing or does not verify")
-                          .arg(QDir::toNativeSeparators(file)));
+// A package file that does not come whole and signed is never used: the start-up ends here with
+// the reason, the file in use unchanged.
+// With a key, a package archive must be the one information.xml names (its SHA-256 and size):
+// it is cut off at that size and checked before it takes its place.
+void FetchPackageFile(const QString& base, const QString& name, const QString& file,
+                      const ravlek::ArchiveFacts& facts, const ravlek::ReleaseSettings& settings) {
+  ravlek::DownloadLimits limits;
+  ravlek::FetchCheck accept;
+  if (!settings.publicKey.isEmpty()) {
+    if (!facts.known()) throw ravlek::Error(ravlek::texts::kArchiveUnboundText.arg(name));
+    limits.maxBytes = facts.size;
+    accept = [&facts, &name](const QString& partial) {
+      return ravlek::FileMatches(partial, facts) ? QString()
+                                                 : ravlek::texts::kArchiveMismatchText.arg(name);
+    };
+  } else if (facts.known()) {
+    limits.maxBytes = facts.size;
+  }
+  const ravlek::FetchResult result =
+      ravlek::FetchSignedFile(base + u'/' + name, file, limits, settings, accept);
+  if (!result.ok()) throw ravlek::Error(ravlek::FetchFailureText(result, name));
+}
+
+// A package archive that cannot be unpacked ends the start-up with the reason in the program's
+// language.
+void UnpackPackage(const QString& archive, const QString& folder, const QString& name) {
+  try {
+    ravlek::UnzipToFolder(archive, folder, ravlek::PackageUnzipLimits());
+  } catch (const ravlek::DiskFullError&) {
+    throw ravlek::Error(ravlek::texts::kFetchNoSpaceText.arg(name));
+  } catch (const ravlek::Error& error) {
+    throw ravlek::Error(ravlek::texts::kPackageUnusableText.arg(name, error.message()));
+  }
+}
+
+// A manifest read, any failure told in the program's language.
+template <typename Read>
+auto ReadManifest(const QString& path, Read read) {
+  try {
+    return read(path);
+  } catch (const ravlek::Error& error) {
+    throw ravlek::Error(
+        ravlek::texts::kManifestUnreadableText.arg(QFileInfo(path).fileName(), error.message()));
+  }
 }
 
 }  // namespace
@@ -47,7 +87,7 @@ void TOstrel::StartupReleaseAddress() {
   state.xmlPath = ravlek::ReadProfileString(AppFolderFile(QStringLiteral("FDConnectionDefs.ini")),
                                             QStringLiteral("Connect_RavlekXML"),
                                             QStringLiteral("XMLpath"), kLastReleaseFolder);
-  GLOBAL_HOST_XML_Path = ravlek::ReleaseBaseAddress(ravlek::ReleaseRootAddress(), state.xmlPath);
+  GLOBAL_HOST_XML_Path = ravlek::ReleaseBaseAddress(state.settings.root, state.xmlPath);
   if (state.xmlPath != kLastReleaseFolder) {
     ravlek::ShowTimedNotice(ravlek::texts::kTestModeNoticeText + GLOBAL_HOST_XML_Path,
                             ravlek::texts::kTestModeCaption, 5000);
@@ -56,61 +96,75 @@ void TOstrel::StartupReleaseAddress() {
 
 void TOstrel::StartupFetchManifest() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
-  const QString manifest = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml"));
-  const QString backup = AppFolderFile(QStringLiteral("last_release_XML/LastVersion.sav"));
+  const QString manifest = AppFolderFile(ravlek::kLatestManifestFile);
+  const QString backup = AppFolderFile(ravlek::kLatestManifestBackup);
   ravlek::CopyFileReplacing(manifest, backup);
   ReleaseNote_TntMemo->hide();
   ReleaseNote_TntMemo->setEnabled(false);
-  // A manifest without the publisher's signature counts as not fetched.
-  const QString url = GLOBAL_HOST_XML_Path + QStringLiteral("/LastVersion.xml");
-  state.manifestFetched = ravlek::DownloadToFile(url, manifest, ravlek::ManifestDownloadLimits()) &&
-                          ravlek::ReleaseFileSigned(url, manifest);
-  if (!state.manifestFetched) {
-    ravlek::CopyFileReplacing(backup, manifest);
+  // A manifest without the publisher's signature, or one of an older release than one accepted,
+  // counts as not fetched; the one in use stays.
+  const ravlek::ManifestFetch fetch =
+      ravlek::FetchManifest(GLOBAL_HOST_XML_Path, QStringLiteral("LastVersion.xml"), manifest,
+                            AppFolderFile(ravlek::kKeptSequenceFile), state.settings);
+  state.manifestFetched = fetch.result.ok();
+  if (fetch.result.outcome == ravlek::FetchResult::Outcome::kRefused) {
+    ravlek::ShowTimedNotice(fetch.result.detail, ravlek::texts::kInfoCaption, 6000);
+  } else if (!state.manifestFetched) {
     const QString crlf = QStringLiteral("\r\n");
     ravlek::ShowTimedNotice(
         ravlek::texts::kManifestFailedLine1 + crlf + ravlek::texts::kManifestFailedLine2 + crlf +
             ravlek::texts::kManifestFailedLine3 + crlf + ravlek::texts::kManifestFailedLine4,
         ravlek::texts::kInfoCaption, 5000);
   }
+  // A stale manifest is told once, and used all the same.
+  if (ravlek::ExpiryToTell(fetch.stamp, AppFolderFile(ravlek::kExpiryWarnedFile))) {
+    ravlek::ShowTimedNotice(ravlek::texts::kManifestExpiredText.arg(QLocale::c().toString(
+                                fetch.stamp.expires.toUTC(), QStringLiteral("yyyy-MM-dd"))),
+                            ravlek::texts::kInfoCaption, 5000);
+  }
 }
 
 void TOstrel::StartupRefreshPackages() {
-  if (!ravlek::EnsureReleaseState(releaseState).manifestFetched) return;
-  const QString information = AppFolderFile(QStringLiteral("last_release_XML/information.xml"));
-  ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"), information,
-                         ravlek::ManifestDownloadLimits());
-  RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/information.xml"), information);
+  const ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  if (!state.manifestFetched) return;
+  const ravlek::ManifestFetch information =
+      ravlek::FetchManifest(GLOBAL_HOST_XML_Path, QStringLiteral("information.xml"),
+                            AppFolderFile(ravlek::kLatestPackagesFile),
+                            AppFolderFile(ravlek::kKeptSequenceFile), state.settings);
+  if (!information.result.ok()) {
+    throw ravlek::Error(
+        ravlek::FetchFailureText(information.result, QStringLiteral("information.xml")));
+  }
   const ravlek::PackageIds installed =
-      ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("installedXML/information.xml")));
+      ReadManifest(AppFolderFile(ravlek::kInstalledPackagesFile), ravlek::ReadPackageIds);
   const ravlek::PackageIds latest =
-      ravlek::ReadPackageIds(AppFolderFile(QStringLiteral("last_release_XML/information.xml")));
+      ReadManifest(AppFolderFile(ravlek::kLatestPackagesFile), ravlek::ReadPackageIds);
   bool refreshed = false;
   if (latest.html != installed.html) {
-    const QString archive = AppFolderFile(QStringLiteral("last_release_XML//HTML.zip"));
-    ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
-    RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML.zip"), archive);
-    ravlek::UnzipToFolder(archive, AppFolderFile(kLastReleaseFolder), ravlek::PackageUnzipLimits());
+    const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("//HTML.zip"));
+    FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML.zip"), archive, latest.htmlArchive,
+                     state.settings);
+    UnpackPackage(archive, AppFolderFile(kLastReleaseFolder), QStringLiteral("HTML.zip"));
     refreshed = true;
   }
   if (latest.images != installed.images) {
-    const QString archive = AppFolderFile(QStringLiteral("last_release_XML/HTML_images.zip"));
-    ravlek::DownloadToFile(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
-    RequireSignature(GLOBAL_HOST_XML_Path + QStringLiteral("/HTML_images.zip"), archive);
-    ravlek::UnzipToFolder(archive, ravlek::HanImagesFolder(), ravlek::PackageUnzipLimits());
+    const QString archive = AppFolderFile(kLastReleaseFolder + QStringLiteral("/HTML_images.zip"));
+    FetchPackageFile(GLOBAL_HOST_XML_Path, QStringLiteral("HTML_images.zip"), archive,
+                     latest.imagesArchive, state.settings);
+    UnpackPackage(archive, ravlek::HanImagesFolder(), QStringLiteral("HTML_images.zip"));
     refreshed = true;
   }
   // The installed manifest moves on only once both packages are in place.
   if (refreshed) {
-    ravlek::CopyFileReplacing(AppFolderFile(QStringLiteral("last_release_XML/information.xml")),
-                              AppFolderFile(QStringLiteral("installedXML/information.xml")));
+    ravlek::CopyFileReplacing(AppFolderFile(ravlek::kLatestPackagesFile),
+                              AppFolderFile(ravlek::kInstalledPackagesFile));
   }
 }
 
 void TOstrel::StartupShowInstalledVersions() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
   const auto releases =
-      ravlek::ReadReleases(AppFolderFile(QStringLiteral("installedXML/CurrentVersion.xml")));
+      ReadManifest(AppFolderFile(ravlek::kInstalledManifestFile), ravlek::ReadReleases);
   state.installed = ravlek::InstalledVersionsOf(releases);
   if (!releases.empty()) {
     // A version may be longer than the designed label: the label grows to show it whole.
@@ -121,9 +175,20 @@ void TOstrel::StartupShowInstalledVersions() {
 
 void TOstrel::StartupListLatestRelease() {
   ravlek::ReleaseState& state = ravlek::EnsureReleaseState(releaseState);
+  // A manifest that no longer carries its signature (one left from before signatures were kept,
+  // or one whose signature did not reach the disk) announces nothing.
+  const QString manifest = AppFolderFile(ravlek::kLatestManifestFile);
   const auto releases =
-      ravlek::ReadReleases(AppFolderFile(QStringLiteral("last_release_XML/LastVersion.xml")));
+      !QFileInfo::exists(manifest) || ravlek::KeptFileSigned(manifest, state.settings.publicKey)
+          ? ReadManifest(manifest, ravlek::ReadReleases)
+          : std::vector<ravlek::ReleaseEntry>();
   state.latest = ravlek::LatestReleaseOf(releases);
+  if (releases.empty() && QFileInfo::exists(manifest) &&
+      !ravlek::KeptFileSigned(manifest, state.settings.publicKey)) {
+    // Nothing is announced: the latest release counts as the installed one.
+    state.latest.system = state.installed.system;
+    state.latest.database = state.installed.database;
+  }
   // The memo starts with one empty line; the release's lines follow it.
   QStringList lines = upgrade_ver_TntMemo->toPlainText().split(u'\n');
   lines += state.latest.memoLines;

@@ -5,11 +5,13 @@
 #include <functional>
 #include <memory>
 
+#include "release/release_settings.h"
 #include "release/version_check.h"
 
 namespace ravlek {
 
 struct ReleaseState {
+  ReleaseSettings settings;      // the release server, the key, the time-outs
   QString xmlPath;               // XMLpath of FDConnectionDefs.ini
   bool manifestFetched = false;  // the latest manifest came from the server at this start-up
   InstalledVersions installed;

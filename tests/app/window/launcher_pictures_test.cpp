@@ -9,6 +9,7 @@
 #include "app/window/ostrel.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/own_release_server.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ TEST(LauncherPictures, DrawnPixelForPixel) {
   AppFolderFixture folder;
   CurrentDirGuard cwd(folder.Path());
   ModalBoxDismisser dismisser;
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   window.show();
   const qreal ratio = window.devicePixelRatioF();
   const QByteArray scale = qgetenv("QT_SCALE_FACTOR");

@@ -13,6 +13,7 @@
 #include "app/window/ostrel.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/own_release_server.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ TEST(StartUp, WithoutMarkerTellsToUseTheStarterAndCreatesNothing) {
   CurrentDirGuard cwd(folder.Path());
   const QStringList before = QDir(folder.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
   ModalBoxDismisser dismisser;
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   EXPECT_TRUE(window.Terminated());
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(dismisser.Texts(), QStringList{kStarterMissing});
@@ -50,7 +51,7 @@ TEST(StartUp, DatabaseThatCannotBeOpenedEndsWithTheEngineMessage) {
     AppFolderFixture folder(c.options);
     CurrentDirGuard cwd(folder.Path());
     ModalBoxDismisser dismisser;
-    TOstrel window;
+    TOstrel window(ravlek::test::OwnReleaseSettings());
     EXPECT_TRUE(window.Terminated()) << c.what;
     EXPECT_EQ(dismisser.Texts(), QStringList{kEngineMissing}) << c.what;
     EXPECT_FALSE(folder.Exists(QStringLiteral("Ravlek.db")) && !c.options.database) << c.what;
@@ -63,7 +64,7 @@ TEST(StartUp, WithMarkerPreparesTheWindow) {
   AppFolderFixture folder;
   CurrentDirGuard cwd(folder.Path());
   ModalBoxDismisser dismisser;
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   ASSERT_FALSE(window.Terminated());
   EXPECT_TRUE(folder.Exists(QStringLiteral("last_release_XML")));
   EXPECT_TRUE(folder.Exists(QStringLiteral("upgrade_zip")));
@@ -118,7 +119,7 @@ TEST(StartUp, PlainFileInPlaceOfTheReleaseFolderIsReportedAndTheWindowStillOpens
   folder.WriteFile(QStringLiteral("last_release_XML"), "not a folder");
   CurrentDirGuard cwd(folder.Path());
   ModalBoxDismisser dismisser;
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   EXPECT_FALSE(window.Terminated());
   ASSERT_EQ(dismisser.Boxes().size(), 1);
   EXPECT_TRUE(dismisser.Boxes()[0].errorIcon);
@@ -138,7 +139,7 @@ TEST(StartUp, ClosingTheWindowDeletesTheMarker) {
   CurrentDirGuard cwd(folder.Path());
   ModalBoxDismisser dismisser;
   {
-    TOstrel window;
+    TOstrel window(ravlek::test::OwnReleaseSettings());
     ASSERT_FALSE(window.Terminated());
     window.show();
     EXPECT_TRUE(folder.Exists(QStringLiteral("__sys_Ravlek.ini")));
@@ -159,7 +160,7 @@ TEST(StartUp, ClosingTheWindowEndsTheEventLoopEvenWithAnotherWindowOpen) {
   ravlek::test::AppFolderFixture folder;
   ravlek::test::CurrentDirGuard cwd(folder.Path());
   ravlek::test::ModalBoxDismisser dismisser;
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   ASSERT_FALSE(window.Terminated());
   window.show();
   QWidget stray;  // a second top-level window, such as a pop-up of a web page

@@ -15,6 +15,7 @@
 #include "app/window/ostrel.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
+#include "tests/support/window/own_release_server.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
   AppFolderFixture folder;
   CurrentDirGuard cwd(folder.Path());
   ModalBoxDismisser dismisser;
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   const ravlek::DesignUnits units;
 
   EXPECT_EQ(window.size(), QSize(units.Px(1165), units.Px(647)));
@@ -76,7 +77,7 @@ TEST(WindowLayout, EveryControlAsDesigned) {
   AppFolderFixture folder;
   CurrentDirGuard cwd(folder.Path());
   ModalBoxDismisser dismisser;
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   const ravlek::DesignUnits units;
   enum : int { kHidden = 1, kDisabled = 2, kChecked = 4 };
   struct Control {
@@ -262,7 +263,7 @@ TEST(WindowLayout, TabKeyFollowsTheDesignedOrder) {
   AppFolderFixture folder;
   CurrentDirGuard cwd(folder.Path());
   ModalBoxDismisser dismisser;
-  TOstrel window;
+  TOstrel window(ravlek::test::OwnReleaseSettings());
   const QStringList expected = {"TntTabControl1",
                                 // page 0
                                 "TntEdit2", "TntDBMemo1", "TntDBMemo2", "TntEdit1_spell_Search",

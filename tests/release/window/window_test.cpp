@@ -13,15 +13,19 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "app/window/ostrel.h"
 #include "release/download.h"
 #include "release/download_status.h"
 #include "release/manifest.h"
+#include "release/manifest_binding.h"
 #include "release/release_notes.h"
 #include "release/release_signature.h"
 #include "release/release_texts.h"
@@ -142,27 +146,62 @@ class ReleaseWindowTest : public ::testing::Test {
       }
     });
     server_.Start();
-    ReleaseRootAddress() = server_.url(QString());
+    settings_ = test::TestReleaseSettings(server_.url(QString()));
     app_ = std::make_unique<AppFolderFixture>();
-    installed_ =
-        InstalledVersionsOf(ReadReleases(app_->FilePath("installedXML/CurrentVersion.xml")));
-    packages_ = ReadPackageIds(app_->FilePath("installedXML/information.xml"));
+    installed_ = InstalledVersionsOf(ReadReleases(app_->FilePath(kInstalledManifestFile)));
+    packages_ = ReadPackageIds(app_->FilePath(kInstalledPackagesFile));
   }
   void TearDown() override {
     window_.reset();
     guard_.reset();
     qputenv("HOME", previousHome_);
-    ReleaseRootAddress() = test::EnsureOwnReleaseServer();
-    DownloadToFileTimeouts() = {};
   }
 
+  // Publishes a file as the publisher does: the manifests stamped for their roles with sequence_
+  // and their archives' facts (again whenever a package changes), everything signed.
   void Publish(const QString& name, const QByteArray& bytes,
                const QString& folder = QStringLiteral("last_release_XML")) {
-    PublishSigned(name, bytes, test::TestSignature(bytes), folder);
+    if (name == "LastVersion.xml" || name == "information.xml") {
+      unstamped_[folder + '/' + name] = bytes;
+    } else {
+      Serve(name, bytes, test::TestSignature(bytes), folder);
+    }
+    Restamp(folder);
+  }
+  void Restamp(const QString& folder) {
+    for (const QString name :
+         {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
+      const auto raw = unstamped_.find(folder + '/' + name);
+      if (raw == unstamped_.end()) continue;
+      const QByteArray stamped = test::StampForTest(
+          raw->second, name, sequence_,
+          [this, folder](const QString& base) { return FactsOf(folder, base); }, expires_);
+      Serve(name, stamped, test::TestSignature(stamped), folder);
+    }
+  }
+  std::optional<ArchiveFacts> FactsOf(const QString& folder, const QString& base) const {
+    if (const auto known = archiveBodies_.find(base); known != archiveBodies_.end())
+      return test::FactsOfBytes(known->second);
+    if (base == "sys.zip") return test::FactsOfBytes(QByteArray::fromStdString(systemArchive_));
+    if (base == "db.zip") return test::FactsOfBytes(QByteArray::fromStdString(databaseArchive_));
+    const QString path =
+        serverRoot_.filePath(QStringLiteral("RavlekSystem_Release/%1/%2").arg(folder, base));
+    if (QFileInfo(path).isFile()) return FactsOfFile(path);
+    return std::nullopt;
   }
   // Serves `bytes` with the given .sig text beside them, or without a .sig when it is empty.
   void PublishSigned(const QString& name, const QByteArray& bytes, const QByteArray& sig,
                      const QString& folder = QStringLiteral("last_release_XML")) {
+    unstamped_.erase(folder + '/' + name);
+    Serve(name, bytes, sig, folder);
+  }
+  QByteArray Served(const QString& name,
+                    const QString& folder = QStringLiteral("last_release_XML")) const {
+    return ReadAll(
+        serverRoot_.filePath(QStringLiteral("RavlekSystem_Release/%1/%2").arg(folder, name)));
+  }
+  void Serve(const QString& name, const QByteArray& bytes, const QByteArray& sig,
+             const QString& folder) {
     const QString path =
         serverRoot_.filePath(QStringLiteral("RavlekSystem_Release/%1/%2").arg(folder, name));
     QDir().mkpath(QFileInfo(path).path());
@@ -174,6 +213,12 @@ class ReleaseWindowTest : public ::testing::Test {
     QFile signature(path + ".sig");
     ASSERT_TRUE(signature.open(QIODevice::WriteOnly));
     signature.write(sig);
+  }
+
+  // A manifest fetched at an earlier start, kept with its signature as the program keeps it.
+  void KeepManifest(const QByteArray& bytes) {
+    app_->WriteFile(kLatestManifestFile, bytes);
+    app_->WriteFile(kLatestManifestFile + ".sig", test::TestSignature(bytes));
   }
 
   // The server announces the installed release, or other versions when given.
@@ -195,7 +240,7 @@ class ReleaseWindowTest : public ::testing::Test {
     window_.reset();
     guard_.reset();  // the previous folder comes back before the next one is entered
     guard_ = std::make_unique<CurrentDirGuard>(app_->Path());
-    window_ = std::make_unique<TOstrel>();
+    window_ = std::make_unique<TOstrel>(settings_);
     EnsureReleaseState(window_->releaseState).endProgram = [this] { ++endRequests_; };
     return *window_;
   }
@@ -209,6 +254,11 @@ class ReleaseWindowTest : public ::testing::Test {
   PackageIds packages_;
   std::unique_ptr<CurrentDirGuard> guard_;
   std::unique_ptr<TOstrel> window_;
+  ReleaseSettings settings_;
+  qint64 sequence_ = 1;                          // the release sequence the publisher stamps
+  QDateTime expires_;                            // the expiry stamped; invalid: a year ahead
+  std::map<QString, QByteArray> unstamped_;      // the manifests as written, by folder/name
+  std::map<QString, QByteArray> archiveBodies_;  // archives served elsewhere, by base name
   int endRequests_ = 0;
   bool announceSizes_ = true;
   std::function<QByteArray(const QByteArray&)> signArchives_ = test::TestSignature;
@@ -251,9 +301,8 @@ TEST_F(ReleaseWindowTest, NoUpdateShowsTheReleaseNotes) {
 TEST_F(ReleaseWindowTest, LongInstalledVersionsAreShownWhole) {
   const QString system = QStringLiteral("1.0.0-demo-update") + QString(47, u'8');
   const QString database = QStringLiteral("1.0.0-demo-update");
-  app_->WriteFile(
-      QStringLiteral("installedXML/CurrentVersion.xml"),
-      LastVersion(system, database, QStringLiteral("無更新"), QStringLiteral("無更新")));
+  app_->WriteFile(kInstalledManifestFile, LastVersion(system, database, QStringLiteral("無更新"),
+                                                      QStringLiteral("無更新")));
   PublishRelease(system, database);
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
@@ -315,10 +364,10 @@ TEST_F(ReleaseWindowTest, AnAnnouncedUpdatePreparesTheVersionPage) {
 }
 
 TEST_F(ReleaseWindowTest, UnreachableServerFallsBackOnThePreviousManifest) {
-  ReleaseRootAddress() = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
+  settings_.root = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
   const QByteArray previous =
       LastVersion(installed_.system + "-older", installed_.database, "http://h/s.zip", "無更新");
-  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  KeepManifest(previous);
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
@@ -331,13 +380,13 @@ TEST_F(ReleaseWindowTest, UnreachableServerFallsBackOnThePreviousManifest) {
   EXPECT_EQ(boxes.Boxes()[1].text,
             QStringLiteral("有新UPDATE 程式或資料庫Database  點選 [進版下載安裝] 分頁(TabPage) "
                            "可下載(download) 安裝"));
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.sav")), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestBackup)), previous);
   EXPECT_EQ(w.GLOBAL_sys_DL, 1);
 }
 
 TEST_F(ReleaseWindowTest, UnreachableServerWithoutManifestEndsTheStartUpAtTheList) {
-  ReleaseRootAddress() = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
+  settings_.root = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
@@ -352,7 +401,7 @@ TEST_F(ReleaseWindowTest, UnreachableServerWithoutManifestEndsTheStartUpAtTheLis
 TEST_F(ReleaseWindowTest, OversizedManifestIsAFailedDownloadAndKeepsTheBackup) {
   const QByteArray previous =
       LastVersion(installed_.system, installed_.database, "無更新", "無更新");
-  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  app_->WriteFile(kLatestManifestFile, previous);
   QByteArray huge = LastVersion("9", "9", "無更新", "無更新");
   huge.insert(huge.indexOf("</sys_notes>"), QByteArray(2 * 1024 * 1024, 'n'));
   Publish("LastVersion.xml", huge);
@@ -361,7 +410,7 @@ TEST_F(ReleaseWindowTest, OversizedManifestIsAFailedDownloadAndKeepsTheBackup) {
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(boxes.Boxes()[0].caption,
             QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));  // the manifest was not fetched
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
 
@@ -401,11 +450,11 @@ TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
                              return true;
                            });
                      });
-  ReleaseRootAddress() = server_.url("/drip");
-  DownloadToFileTimeouts() = {2000, 300, 1024, 1};
+  settings_.root = server_.url("/drip");
+  settings_.timeouts = {2000, 300, 1024, 1};
   const QByteArray previous =
       LastVersion(installed_.system, installed_.database, "無更新", "無更新");
-  app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+  app_->WriteFile(kLatestManifestFile, previous);
   ModalBoxDismisser boxes;
   QElapsedTimer clock;
   clock.start();
@@ -413,7 +462,7 @@ TEST_F(ReleaseWindowTest, ServerThatDripsBytesCannotHoldTheStartUp) {
   EXPECT_LT(clock.elapsed(), 5000);
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 訊息通知"));
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
   EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
 }
 
@@ -450,7 +499,8 @@ TEST_F(ReleaseWindowTest, ChangedImagePackageIsUnpackedIntoTheImagesFolder) {
   Start();
   EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(ReadAll(home_.filePath("HAN_images/sub/pic.png")), "picture");
-  EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), information);
+  EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), Served("information.xml"));
+  EXPECT_TRUE(Served("information.xml").contains("<HTML_images_sha256>"));
   for (const std::string& path : server_.paths())
     EXPECT_EQ(path.find("HTML.zip"), std::string::npos);
 }
@@ -459,12 +509,12 @@ TEST_F(ReleaseWindowTest, BrokenPagePackageKeepsTheInstalledManifest) {
   PublishRelease(installed_.system, installed_.database);
   Publish("information.xml", Information(packages_.html + "-2", packages_.images));
   Publish("HTML.zip", "this is no archive");
-  const QByteArray before = ReadAll(app_->FilePath("installedXML/information.xml"));
+  const QByteArray before = ReadAll(app_->FilePath(kInstalledPackagesFile));
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
   EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
-  EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), before);
+  EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), before);
   EXPECT_EQ(w.system_ver->text(), QStringLiteral("system_ver"));  // later steps did not run
 }
 
@@ -478,7 +528,7 @@ TEST_F(ReleaseWindowTest, ForgedManifestFallsBackOnThePreviousOneUnread) {
   for (Forgery forgery : kForgeries) {
     SCOPED_TRACE(ForgeryName(forgery));
     app_ = std::make_unique<AppFolderFixture>();
-    app_->WriteFile("last_release_XML/LastVersion.xml", previous);
+    app_->WriteFile(kLatestManifestFile, previous);
     Publish("information.xml", Information(packages_.html, packages_.images));
     PublishSigned("LastVersion.xml", forged, ForgedSignature(forged, forgery));
     const size_t before = server_.paths().size();
@@ -493,7 +543,7 @@ TEST_F(ReleaseWindowTest, ForgedManifestFallsBackOnThePreviousOneUnread) {
       EXPECT_FALSE(w.GLOBAL_sys_DLURL.contains("archives"));
       EXPECT_TRUE(Shown(w.ReleaseNote_TntMemo));
     }
-    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), previous);
+    EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
     // information.xml is fetched only after a manifest that was accepted.
     const std::vector<std::string> paths = server_.paths();
     EXPECT_EQ(paths.size(), before + 2);
@@ -505,9 +555,138 @@ TEST_F(ReleaseWindowTest, ForgedManifestFallsBackOnThePreviousOneUnread) {
       Start();
       EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
     }
-    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.sav")), previous);
+    EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestBackup)), previous);
     window_.reset();
   }
+}
+
+// A fresh installation has no manifest of an earlier start: a forged one is never read, never
+// announces an update and never stays on disk, and one left unsigned by an earlier version (or a
+// run killed while it waited for the signature) announces nothing with the server away.
+TEST_F(ReleaseWindowTest, NoValidManifestNoUpdate) {
+  const QByteArray forged = LastVersion("9", "9", ArchiveUrl("sys"), ArchiveUrl("db"));
+  for (Forgery forgery : kForgeries) {
+    SCOPED_TRACE(ForgeryName(forgery));
+    app_ = std::make_unique<AppFolderFixture>();
+    Publish("information.xml", Information(packages_.html, packages_.images));
+    PublishSigned("LastVersion.xml", forged, ForgedSignature(forged, forgery));
+    const size_t before = server_.paths().size();
+    ModalBoxDismisser boxes;
+    TOstrel& w = Start();
+    EXPECT_FALSE(Shown(w.DL_TntButton));
+    EXPECT_EQ(w.GLOBAL_sys_DL, 0);
+    EXPECT_FALSE(app_->Exists(kLatestManifestFile));
+    EXPECT_FALSE(app_->Exists(kLatestManifestFile + ".part"));
+    EXPECT_EQ(server_.paths().size(), before + 2);  // information.xml not asked for
+    for (const QString& text : boxes.Texts())
+      EXPECT_FALSE(text.contains(QStringLiteral("有新UPDATE"))) << text.toStdString();
+    window_.reset();
+  }
+  app_ = std::make_unique<AppFolderFixture>();
+  app_->WriteFile(kLatestManifestFile, forged);  // no signature kept beside it
+  settings_.root = QStringLiteral("http://127.0.0.1:%1").arg(testing::UnusedPort());
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  EXPECT_FALSE(Shown(w.DL_TntButton));
+  EXPECT_EQ(w.GLOBAL_sys_DL, 0);
+  EXPECT_FALSE(w.GLOBAL_sys_DLURL.contains("archives"));
+}
+
+TEST_F(ReleaseWindowTest, AnUpdateDroppedForSpaceIsToldWithItsCauseOnce) {
+  PublishRelease(installed_.system, installed_.database);
+  app_->WriteFile(kNoSpaceNote, "Ravlek_sys_upgrade.zip: No space left on device");
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    app_->WriteMarker();
+    ModalBoxDismisser boxes;
+    Start();
+    EXPECT_EQ(boxes.Texts().contains(texts::kUpdateNoSpaceText), start == 0)
+        << boxes.Texts().join(" | ").toStdString();
+    EXPECT_TRUE(texts::kUpdateNoSpaceText.startsWith(QStringLiteral("磁碟空間不足")));
+  }
+}
+
+// ---- manifests that bind: role, release sequence, expiry, archives
+
+// A file validly signed for one role, served in another, or an old-format manifest without a
+// stamp, or an older release than one accepted: refused with the reason, nothing announced.
+TEST_F(ReleaseWindowTest, ManifestOfAnotherRoleOrAnOlderReleaseIsRefusedWithWords) {
+  sequence_ = 5;
+  PublishRelease(installed_.system, installed_.database);
+  {
+    ModalBoxDismisser boxes;
+    Start();
+    EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
+  }
+  EXPECT_EQ(ReadKeptSequence(app_->FilePath(kKeptSequenceFile)), 5);
+  const QByteArray older =
+      LastVersion(installed_.system + "-old", installed_.database, ArchiveUrl("sys"), "無更新");
+  struct Case {
+    const char* label;
+    QByteArray served;
+    QString text;
+  };
+  const QByteArray swapped = test::StampForTest(Information("h", "i"), "information.xml", 6);
+  const QByteArray rolledBack = test::StampForTest(older, "LastVersion.xml", 4);
+  const std::vector<Case> cases = {
+      {"information.xml served as LastVersion.xml", swapped,
+       texts::kStampWrongRoleText.arg("LastVersion.xml")},
+      {"a signed manifest without a stamp", older, texts::kStampMissingText.arg("LastVersion.xml")},
+      {"an older release replayed", rolledBack,
+       QStringLiteral(
+           "更新網站的 LastVersion.xml 版本序號 4 比已接受的序號 5 舊（可能是重播的舊版本），"
+           "沒有使用，系統不會退回舊版。")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    const QByteArray before = ReadAll(app_->FilePath(kLatestManifestFile));
+    PublishSigned("LastVersion.xml", c.served, test::TestSignature(c.served));
+    app_->WriteMarker();
+    ModalBoxDismisser boxes;
+    TOstrel& w = Start();
+    EXPECT_TRUE(boxes.Texts().contains(c.text)) << boxes.Texts().join(" | ").toStdString();
+    EXPECT_FALSE(Shown(w.DL_TntButton));
+    EXPECT_EQ(w.GLOBAL_sys_DL, 0);
+    EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), before);
+    EXPECT_EQ(ReadKeptSequence(app_->FilePath(kKeptSequenceFile)), 5);
+  }
+}
+
+// A stale manifest is told once and used all the same.
+TEST_F(ReleaseWindowTest, ExpiredManifestIsToldOnceNotBlocking) {
+  expires_ = QDateTime(QDate(2020, 1, 31), QTime(0, 0), QTimeZone::utc());
+  PublishUpdate();
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    app_->WriteMarker();
+    ModalBoxDismisser boxes;
+    TOstrel& w = Start();
+    EXPECT_EQ(boxes.Texts().contains(texts::kManifestExpiredText.arg("2020-01-31")), start == 0)
+        << boxes.Texts().join(" | ").toStdString();
+    EXPECT_TRUE(Shown(w.DL_TntButton));  // the update is announced all the same
+    EXPECT_EQ(w.GLOBAL_sys_DL, 1);
+  }
+}
+
+// A resource package must be the one information.xml names: a signed package of another release
+// (or one cut longer) ends the start-up before it is unpacked.
+TEST_F(ReleaseWindowTest, PackageThatIsNotTheNamedOneIsNeverUnpacked) {
+  PublishRelease(installed_.system, installed_.database);
+  Publish("information.xml", Information(packages_.html + "-2", packages_.images));
+  QTemporaryDir scratch;
+  ASSERT_TRUE(testing::WriteZip(scratch.filePath("named.zip"), {{"named.htm", "named"}}));
+  ASSERT_TRUE(testing::WriteZip(scratch.filePath("other.zip"), {{"other.htm", "other"}}));
+  Publish("HTML.zip", ReadAll(scratch.filePath("named.zip")));  // information.xml names this one
+  const QByteArray other = ReadAll(scratch.filePath("other.zip"));
+  Serve("HTML.zip", other, test::TestSignature(other), "last_release_XML");  // signed, not named
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes.Boxes()[0].text.startsWith(texts::kArchiveMismatchText.arg("HTML.zip")))
+      << boxes.Boxes()[0].text.toStdString();
+  EXPECT_FALSE(app_->Exists("last_release_XML/other.htm"));
+  EXPECT_FALSE(app_->Exists("last_release_XML/HTML.zip"));
+  EXPECT_EQ(w.system_ver->text(), QStringLiteral("system_ver"));  // later steps did not run
 }
 
 struct ForgedPackageCase {
@@ -524,8 +703,7 @@ TEST_F(ReleaseWindowTest, ForgedPackageFileEndsTheStartUpBeforeItIsUsed) {
     for (Forgery forgery : kForgeries) {
       SCOPED_TRACE(std::string(c.file) + ", " + ForgeryName(forgery));
       app_ = std::make_unique<AppFolderFixture>();
-      const QByteArray installedInformation =
-          ReadAll(app_->FilePath("installedXML/information.xml"));
+      const QByteArray installedInformation = ReadAll(app_->FilePath(kInstalledPackagesFile));
       PublishRelease(installed_.system, installed_.database);
       const QByteArray information = Information(packages_.html + "-2", packages_.images);
       Publish("information.xml", information);
@@ -549,8 +727,10 @@ TEST_F(ReleaseWindowTest, ForgedPackageFileEndsTheStartUpBeforeItIsUsed) {
                     "/RavlekSystem_Release/last_release_XML/HTML.zip") != paths.end();
       EXPECT_EQ(pagesFetched, c.file == std::string("HTML.zip"));
       EXPECT_FALSE(app_->Exists("last_release_XML/forged.htm"));
-      EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/") + c.file), "");  // emptied
-      EXPECT_EQ(ReadAll(app_->FilePath("installedXML/information.xml")), installedInformation);
+      // The file in use was never replaced by the forged one.
+      EXPECT_NE(ReadAll(app_->FilePath("last_release_XML/") + c.file), forged);
+      EXPECT_FALSE(app_->Exists(QStringLiteral("last_release_XML/%1.part").arg(c.file)));
+      EXPECT_EQ(ReadAll(app_->FilePath(kInstalledPackagesFile)), installedInformation);
       window_.reset();
     }
   }
@@ -559,7 +739,7 @@ TEST_F(ReleaseWindowTest, ForgedPackageFileEndsTheStartUpBeforeItIsUsed) {
 TEST_F(ReleaseWindowTest, StagedStarterIsInstalledAtStartUpAndAtClose) {
   PublishRelease(installed_.system, installed_.database);
   app_->WriteFile("Ravlek_Start", "old starter");
-  app_->WriteFile("upgrade_zip/Ravlek_Start", "new starter");
+  app_->WriteFile(kStagedStarterFile, "new starter");
   ModalBoxDismisser boxes;
   TOstrel& w = Start();
   ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
@@ -570,12 +750,12 @@ TEST_F(ReleaseWindowTest, StagedStarterIsInstalledAtStartUpAndAtClose) {
                     "稍後關閉系統時自動安裝, 再點選Ravlek_Start.exe即可使用新Ravlek_Start.exe ") +
                 kCrLf + QStringLiteral("(感謝使用!)"));
   EXPECT_EQ(ReadAll(app_->FilePath("Ravlek_Start")), "new starter");
-  EXPECT_FALSE(app_->Exists("upgrade_zip/Ravlek_Start"));
+  EXPECT_FALSE(app_->Exists(kStagedStarterFile));
 
-  app_->WriteFile("upgrade_zip/Ravlek_Start", "newer starter");
+  app_->WriteFile(kStagedStarterFile, "newer starter");
   w.close();
   EXPECT_EQ(ReadAll(app_->FilePath("Ravlek_Start")), "newer starter");
-  EXPECT_FALSE(app_->Exists("upgrade_zip/Ravlek_Start"));
+  EXPECT_FALSE(app_->Exists(kStagedStarterFile));
   EXPECT_EQ(boxes.Boxes().size(), 1);
 }
 
@@ -595,9 +775,12 @@ class DownloadButtonTest : public ReleaseWindowTest {
                      [this](int value) { barValues_.push_back(value); });
     return *window_;
   }
-  QString Staged(const char* name) const {
-    return app_->FilePath(QStringLiteral("upgrade_zip/") + name);
+  // The manifest of the press names these archive addresses.
+  void PublishAddresses(const QString& systemUrl, const QString& databaseUrl) {
+    PublishRelease(installed_.system + "-new", installed_.database + "-new", systemUrl,
+                   databaseUrl);
   }
+  QString Staged(const QString& name) const { return app_->FilePath(kUpgradeFolder + "/" + name); }
   std::vector<int> barValues_;
 };
 
@@ -642,17 +825,17 @@ TEST_F(DownloadButtonTest, CompleteDownloadStagesTheArchivesAndEndsTheProgram) {
     EXPECT_EQ(endRequests_, 1);
     EXPECT_TRUE(w.isHidden());
     EXPECT_FALSE(app_->Exists("__sys_Ravlek.ini"));
-    EXPECT_EQ(ReadAll(Staged("Ravlek_sys_upgrade.zip")),
+    EXPECT_EQ(ReadAll(Staged(kSystemArchiveName)),
               c.systemFlag ? QByteArray::fromStdString(systemArchive_) : "<missing>");
-    EXPECT_EQ(ReadAll(Staged("Ravlek_db_upgrade.zip")),
+    EXPECT_EQ(ReadAll(Staged(kDatabaseArchiveName)),
               c.databaseFlag ? QByteArray::fromStdString(databaseArchive_) : "<missing>");
     // Each archive fetched whole is marked ready for the starter.
-    EXPECT_EQ(ReadyMarkMatches(Staged("Ravlek_sys_upgrade.zip"),
-                               QByteArray::fromStdString(systemArchive_)),
-              c.systemFlag == 1);
-    EXPECT_EQ(ReadyMarkMatches(Staged("Ravlek_db_upgrade.zip"),
-                               QByteArray::fromStdString(databaseArchive_)),
-              c.databaseFlag == 1);
+    EXPECT_EQ(
+        ReadyMarkMatches(Staged(kSystemArchiveName), QByteArray::fromStdString(systemArchive_)),
+        c.systemFlag == 1);
+    EXPECT_EQ(
+        ReadyMarkMatches(Staged(kDatabaseArchiveName), QByteArray::fromStdString(databaseArchive_)),
+        c.databaseFlag == 1);
     EXPECT_EQ(w.TntLabel5->text(), c.label5);
     EXPECT_TRUE(Shown(w.TntLabel5));
     EXPECT_EQ(Shown(w.TntLabel6), !c.label6.isEmpty());
@@ -696,13 +879,13 @@ TEST_F(DownloadButtonTest, ArchiveOfUnknownSizeIsFetchedTwiceThenDropped) {
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 網路連線品質差"));
-  EXPECT_EQ(boxes.Boxes()[0].text, QDir::toNativeSeparators(Staged("Ravlek_sys_upgrade.zip")) +
+  EXPECT_EQ(boxes.Boxes()[0].text, QDir::toNativeSeparators(Staged(kSystemArchiveName)) +
                                        QStringLiteral(" 下載失敗!  稍後自動再重下載一次..."));
   EXPECT_EQ(boxes.Boxes()[1].caption, QStringLiteral("台語Ostrel輔助系統 - 網路錯誤訊息"));
   EXPECT_EQ(
       boxes.Boxes()[1].text,
       QStringLiteral("          (((網路連線品質太差...下載失敗!! 請過一段時間再下載更新!!)))    "));
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_size, 0);
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
@@ -733,7 +916,7 @@ TEST_F(DownloadButtonTest, EmptyArchiveIsNeverComplete) {
   EXPECT_EQ(
       boxes.Boxes()[1].text,
       QStringLiteral("          (((網路連線品質太差...下載失敗!! 請過一段時間再下載更新!!)))    "));
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(app_->Exists("__sys_Ravlek.ini"));
   EXPECT_EQ(endRequests_, 0);
@@ -741,7 +924,6 @@ TEST_F(DownloadButtonTest, EmptyArchiveIsNeverComplete) {
 
 TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
   TOstrel& w = StartWithUpdate(1, 1);
-  w.GLOBAL_db_DLURL = server_.url("/archives/db.zip?unsized");
   announceSizes_ = true;
   // The database archive comes without a size: it fails the check twice.
   server_.http().Get("/unsized-db", [this](const httplib::Request&, httplib::Response& res) {
@@ -751,7 +933,8 @@ TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
       return true;
     });
   });
-  w.GLOBAL_db_DLURL = server_.url("/unsized-db");
+  archiveBodies_["unsized-db"] = QByteArray::fromStdString(databaseArchive_);
+  PublishAddresses(ArchiveUrl("sys"), server_.url("/unsized-db"));
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 3) << boxes.Texts().join(" | ").toStdString();
@@ -762,15 +945,15 @@ TEST_F(DownloadButtonTest, FailedDatabaseArchiveTakesTheSystemArchiveAlong) {
       boxes.Boxes()[2].text,
       QStringLiteral(
           "更新系統 ZIP Files下載 出問題, 請確認網路連線後再 按[下載(download)安裝] 鈕重新下載"));
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_db_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+  EXPECT_FALSE(QFile::exists(Staged(kDatabaseArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("downloading"));
   EXPECT_EQ(w.TntLabel5->text(), QStringLiteral("ERROR -> 更新系統 ZIP Files下載 出問題....."));
 }
 
 TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
   TOstrel& w = StartWithUpdate(1, 1);
-  const QByteArray manifest = ReadAll(app_->FilePath("last_release_XML/LastVersion.xml"));
+  const QByteArray manifest = ReadAll(app_->FilePath(kLatestManifestFile));
   w.GLOBAL_HOST_XML_Path =
       QStringLiteral("http://127.0.0.1:%1/RavlekSystem_Release/last_release_XML")
           .arg(testing::UnusedPort());
@@ -779,20 +962,25 @@ TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_EQ(boxes.Boxes()[0].caption, QStringLiteral("台語Ostrel輔助系統 - 網路錯誤訊息"));
   EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("          (((網路未連線...下載失敗!!)))    "));
-  EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), manifest);
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), manifest);
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
 }
 
 TEST_F(DownloadButtonTest, TransferErrorIsReportedAndTheButtonsComeBack) {
   TOstrel& w = StartWithUpdate(1, 0);
-  w.GLOBAL_sys_DLURL = server_.url("/archives/none-such");
+  archiveBodies_["none-such"] = "whatever the manifest names";
+  PublishAddresses(server_.url("/archives/none-such"), ArchiveUrl("db"));
   ModalBoxDismisser boxes;
   w.DL_TntButton->click();
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+  EXPECT_TRUE(
+      boxes.Boxes()[0].text.startsWith(QStringLiteral("更新檔 Ravlek_sys_upgrade.zip 下載失敗（")))
+      << boxes.Boxes()[0].text.toStdString();
   EXPECT_TRUE(boxes.Boxes()[0].text.contains("404"));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
 }
@@ -812,7 +1000,8 @@ TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheN
                              });
   });
   TOstrel& w = StartWithUpdate(1, 0);
-  w.GLOBAL_sys_DLURL = server_.url("/short.zip");
+  archiveBodies_["short.zip"] = QByteArray::fromStdString(body);
+  PublishAddresses(server_.url("/short.zip"), ArchiveUrl("db"));
   const QByteArray notes = ReadAll(app_->FilePath("ReleaseNote.txt"));
   {
     ModalBoxDismisser boxes;
@@ -821,14 +1010,19 @@ TEST_F(DownloadButtonTest, ArchiveCutShortIsNeverInstalledAndTheUserIsToldAtTheN
     EXPECT_TRUE(boxes.Boxes()[0].errorIcon);  // the failed transfer, never 系統下載完畢
     EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
   }
-  EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged("Ravlek_sys_upgrade.zip"))));
+  EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(kSystemArchiveName))));
+  // Nothing of it is staged: it came under its temporary name, which is gone.
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
   window_.reset();
 
-  // The starter runs, refuses the unverified archive and sets it aside.
+  // What an earlier version left staged of such a transfer: the starter refuses the unverified
+  // archive and sets it aside.
+  app_->WriteFile(kSystemArchiveFile, QByteArray::fromStdString(body));
   const StarterReport report = InstallStagedArchives(app_->Path());
   EXPECT_TRUE(report.installed.isEmpty());
   EXPECT_EQ(ReadAll(app_->FilePath("ReleaseNote.txt")), notes);
-  EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
 
   PublishRelease(installed_.system, installed_.database);
   for (int start = 0; start < 2; ++start) {
@@ -857,8 +1051,8 @@ TEST_F(DownloadButtonTest, ForgedArchiveIsNeverStagedOrMarkedReady) {
     ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
     EXPECT_EQ(boxes.Boxes()[0].text, texts::kSignatureRefusedText);  // never 系統下載完畢
     EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
-    EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
-    EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged("Ravlek_sys_upgrade.zip"))));
+    EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+    EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(kSystemArchiveName))));
     EXPECT_EQ(endRequests_, 0);
     EXPECT_TRUE(w.DL_TntButton->isEnabled());
     window_.reset();
@@ -877,8 +1071,8 @@ TEST_F(DownloadButtonTest, ForgedDatabaseArchiveTakesTheSignedSystemArchiveAlong
   ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
   EXPECT_EQ(boxes.Boxes()[0].text, texts::kSignatureRefusedText);
   EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
-  for (const char* name : {"Ravlek_sys_upgrade.zip", "Ravlek_db_upgrade.zip"}) {
-    SCOPED_TRACE(name);
+  for (const QString& name : {kSystemArchiveName, kDatabaseArchiveName}) {
+    SCOPED_TRACE(name.toStdString());
     EXPECT_FALSE(QFile::exists(Staged(name)));
     EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(name))));
   }
@@ -890,20 +1084,114 @@ TEST_F(DownloadButtonTest, ForgedManifestAtThePressStagesNothing) {
     SCOPED_TRACE(ForgeryName(forgery));
     app_ = std::make_unique<AppFolderFixture>();
     TOstrel& w = StartWithUpdate(1, 1);
-    const QByteArray manifest = ReadAll(app_->FilePath("last_release_XML/LastVersion.xml"));
+    const QByteArray manifest = ReadAll(app_->FilePath(kLatestManifestFile));
     const QByteArray forged = LastVersion("9", "9", ArchiveUrl("sys"), ArchiveUrl("db"));
     PublishSigned("LastVersion.xml", forged, ForgedSignature(forged, forgery));
     const size_t before = server_.paths().size();
     ModalBoxDismisser boxes;
     w.DL_TntButton->click();
     ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
-    EXPECT_EQ(boxes.Boxes()[0].text, QStringLiteral("          (((網路未連線...下載失敗!!)))    "));
+    EXPECT_EQ(boxes.Boxes()[0].text,
+              QStringLiteral("LastVersion.xml 的簽章驗證失敗，沒有使用。"));  // the true cause
     EXPECT_EQ(server_.paths().size(), before + 2);  // no archive asked for
-    EXPECT_EQ(ReadAll(app_->FilePath("last_release_XML/LastVersion.xml")), manifest);
-    EXPECT_FALSE(QFile::exists(Staged("Ravlek_sys_upgrade.zip")));
+    EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), manifest);
+    EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
     EXPECT_TRUE(w.DL_TntButton->isEnabled());
     window_.reset();
   }
+}
+
+// The press fetches only what the manifest verified at the press names, never the addresses the
+// start-up saw.
+TEST_F(DownloadButtonTest, ThePressUsesOnlyTheManifestItVerified) {
+  TOstrel& w = StartWithUpdate(1, 0);
+  server_.http().Get("/moved/sys.zip", [this](const httplib::Request&, httplib::Response& res) {
+    res.set_content(systemArchive_, "application/zip");
+  });
+  server_.http().Get("/moved/sys.zip.sig", [this](const httplib::Request&, httplib::Response& res) {
+    res.set_content(test::TestSignature(QByteArray::fromStdString(systemArchive_)).toStdString(),
+                    "text/plain");
+  });
+  PublishAddresses(server_.url("/moved/sys.zip"), ArchiveUrl("db"));
+  const size_t before = server_.paths().size();
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("ok")) << boxes.Texts().join(" | ").toStdString();
+  const std::vector<std::string> all = server_.paths();
+  const std::vector<std::string> paths(all.begin() + static_cast<std::ptrdiff_t>(before),
+                                       all.end());
+  EXPECT_NE(std::find(paths.begin(), paths.end(), "/moved/sys.zip"), paths.end());
+  EXPECT_EQ(std::find(paths.begin(), paths.end(), "/archives/sys.zip"), paths.end());
+  EXPECT_EQ(w.GLOBAL_sys_DLURL, server_.url("/moved/sys.zip"));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
+}
+
+struct MixCase {
+  const char* label;
+  std::function<void()> serve;
+  QString text;  // the box; empty: a failed transfer (error box)
+};
+
+// Signed archives that the manifest of the press does not name with their SHA-256 and size are
+// never staged: another signed archive (the page package, the database archive) in the system
+// archive's place, a body longer than named (cut off there), or a manifest that names no hash.
+TEST_F(DownloadButtonTest, OnlyTheArchiveTheManifestNamesIsStaged) {
+  const std::vector<MixCase> cases = {
+      {"the database archive as the system archive", [this] { systemArchive_ = databaseArchive_; },
+       texts::kArchiveMismatchText.arg(kSystemArchiveName)},
+      {"a longer body", [this] { systemArchive_ += "appended"; }, QString()},
+  };
+  for (const MixCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    app_ = std::make_unique<AppFolderFixture>();
+    systemArchive_ = std::string(300000, 's');
+    TOstrel& w = StartWithUpdate(1, 0);
+    c.serve();  // after the manifest named the archive
+    ModalBoxDismisser boxes;
+    w.DL_TntButton->click();
+    ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+    if (c.text.isEmpty()) {
+      EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+    } else {
+      EXPECT_EQ(boxes.Boxes()[0].text, c.text);
+    }
+    EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
+    EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+    EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(kSystemArchiveName))));
+    EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
+    window_.reset();
+  }
+  // A manifest that names no hash: nothing is fetched.
+  app_ = std::make_unique<AppFolderFixture>();
+  systemArchive_ = std::string(300000, 's');
+  TOstrel& w = StartWithUpdate(1, 0);
+  const QByteArray unbound =
+      test::StampForTest(LastVersion(installed_.system + "-new", installed_.database + "-new",
+                                     ArchiveUrl("sys"), ArchiveUrl("db")),
+                         "LastVersion.xml", 1);
+  PublishSigned("LastVersion.xml", unbound, test::TestSignature(unbound));
+  const size_t before = server_.paths().size();
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].text, texts::kArchiveUnboundText.arg(kSystemArchiveName));
+  EXPECT_EQ(server_.paths().size(), before + 2);  // the manifest and its signature only
+}
+
+// An older release replayed at the press is refused with words, and nothing is fetched.
+TEST_F(DownloadButtonTest, RollbackAtThePressIsRefused) {
+  sequence_ = 7;
+  TOstrel& w = StartWithUpdate(1, 0);
+  sequence_ = 6;
+  PublishAddresses(ArchiveUrl("sys"), ArchiveUrl("db"));
+  const size_t before = server_.paths().size();
+  ModalBoxDismisser boxes;
+  w.DL_TntButton->click();
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes.Boxes()[0].text.contains(QStringLiteral("版本序號 6 比已接受的序號 7 舊")))
+      << boxes.Boxes()[0].text.toStdString();
+  EXPECT_EQ(server_.paths().size(), before + 2);
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
 }
 
 TEST_F(DownloadButtonTest, LaterButtonPutsTheUpdateAside) {

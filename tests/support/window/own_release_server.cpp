@@ -31,13 +31,17 @@ class OwnReleaseServer {
       throw std::runtime_error("the built application folder has no installed manifests");
     }
     // Signed with the test program's key, which the release steps then check.
-    UseTestReleaseKey();
     for (const QString& name :
          {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
+      // Stamped for its role as the publisher's manifest step stamps it.
       QFile file(folder + u'/' + name);
       QFile signature(file.fileName() + QStringLiteral(".sig"));
-      if (!file.open(QIODevice::ReadOnly) || !signature.open(QIODevice::WriteOnly) ||
-          signature.write(TestSignature(file.readAll())) <= 0) {
+      if (!file.open(QIODevice::ReadWrite))
+        throw std::runtime_error("cannot stamp the test release");
+      const QByteArray stamped = StampForTest(file.readAll(), name, 1);
+      file.resize(0);
+      file.write(stamped);
+      if (!signature.open(QIODevice::WriteOnly) || signature.write(TestSignature(stamped)) <= 0) {
         throw std::runtime_error("cannot sign the test release");
       }
     }
@@ -63,12 +67,11 @@ class OwnReleaseServer {
 
 QString EnsureOwnReleaseServer() {
   static const OwnReleaseServer server;
-  static const bool pointed = [] {
-    ReleaseRootAddress() = server.Root();
-    return true;
-  }();
-  (void)pointed;
   return server.Root();
+}
+
+ReleaseSettings OwnReleaseSettings() {
+  return TestReleaseSettings(EnsureOwnReleaseServer());
 }
 
 }  // namespace ravlek::test

@@ -6,12 +6,14 @@
 
 #include <QString>
 
+#include "release/release_settings.h"
+
 namespace ravlek::test {
 
-// Starts the server at the first call and points the window's release steps at it (and their
-// signature checks at the test key); later calls
-// change nothing, so a test that points them elsewhere keeps its own address. Answers the
-// server's root address.
+// Starts the server at the first call (later calls change nothing) and answers its root address.
 QString EnsureOwnReleaseServer();
+
+// The release settings of a window that asks that server and checks with the test key.
+ReleaseSettings OwnReleaseSettings();
 
 }  // namespace ravlek::test

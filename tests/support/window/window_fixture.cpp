@@ -1,4 +1,5 @@
 #include "tests/support/window/window_fixture.h"
+#include "tests/support/window/own_release_server.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,7 +13,7 @@ void WindowFixture::SetUp() {
   folder_ = std::make_unique<AppFolderFixture>();
   inFolder_ = std::make_unique<CurrentDirGuard>(folder_->Path());
   boxes_ = std::make_unique<ModalBoxDismisser>();
-  window_ = std::make_unique<TOstrel>();
+  window_ = std::make_unique<TOstrel>(ravlek::test::OwnReleaseSettings());
   ASSERT_FALSE(window_->Terminated());
   window_->show();
   QApplication::processEvents();

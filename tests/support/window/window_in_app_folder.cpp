@@ -23,7 +23,7 @@ WindowInAppFolder::WindowInAppFolder(
   EnsureOwnReleaseServer();
   inFolder_ = std::make_unique<CurrentDirGuard>(dir_.path());
   ModalBoxDismisser startupBoxes;
-  window_ = std::make_unique<TOstrel>();
+  window_ = std::make_unique<TOstrel>(ravlek::test::OwnReleaseSettings());
 }
 
 WindowInAppFolder::~WindowInAppFolder() {

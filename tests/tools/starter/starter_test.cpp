@@ -10,11 +10,13 @@
 #include <functional>
 #include <vector>
 
+#include "base/app_folder.h"
 #include "build_paths.h"
 #include "release/release_files.h"
 #include "release/staged_archive.h"
 #include "starter.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/zip_writer.h"
 
 namespace {
@@ -28,34 +30,57 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
-QString Staged(const QDir& app, const char* name) {
-  return app.filePath(QStringLiteral("upgrade_zip/") + name);
+QString Staged(const QDir& app, const QString& name) {
+  return app.filePath(ravlek::kUpgradeFolder + "/" + name);
 }
 
 // Stages an archive as the program does once it has verified it: with its ready mark.
-void StageVerified(const QDir& app, const char* name,
+void StageVerified(const QDir& app, const QString& name,
                    const std::vector<ravlek::testing::ZipMember>& members) {
-  QDir().mkpath(app.filePath("upgrade_zip"));
+  QDir().mkpath(app.filePath(ravlek::kUpgradeFolder));
   ASSERT_TRUE(WriteZip(Staged(app, name), members));
   ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, name)));
+}
+
+// A folder with the built starter and a stand-in program that notes each start in started.log.
+void LayOutWithStarter(const QDir& app) {
+  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"),
+                          app.filePath(ravlek::kStarterFileName)));
+  WriteAll(app.filePath(ravlek::kProgramFileName), "#!/bin/sh\necho started >> started.log\n");
+  QFile::setPermissions(app.filePath(ravlek::kProgramFileName),
+                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Waits up to five seconds for the stand-in program's start notes; answers how many there are.
+int StartsNoted(const QDir& app, int expected) {
+  QElapsedTimer clock;
+  clock.start();
+  int starts = 0;
+  do {
+    starts = static_cast<int>(ReadAll(app.filePath("started.log")).count("started"));
+    if (starts >= expected) break;
+    QThread::msleep(10);
+  } while (clock.elapsed() < 5000);
+  return starts;
 }
 
 TEST(Starter, InstallsVerifiedArchivesAndRemovesThem) {
   QTemporaryDir folder;
   const QDir app(folder.path());
   WriteAll(app.filePath("ReleaseNote.txt"), "old");
-  StageVerified(app, "Ravlek_sys_upgrade.zip",
-                {{"installedXML/CurrentVersion.xml", "<sys/>"}, {"ReleaseNote.txt", "new"}});
-  StageVerified(app, "Ravlek_db_upgrade.zip", {{"installedXML/CurrentVersion.xml", "<db/>"}});
+  StageVerified(app, ravlek::kSystemArchiveName,
+                {{ravlek::kInstalledManifestFile, "<sys/>"}, {"ReleaseNote.txt", "new"}});
+  StageVerified(app, ravlek::kDatabaseArchiveName, {{ravlek::kInstalledManifestFile, "<db/>"}});
 
   const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
 
   EXPECT_EQ(report.installed, ravlek::kStagedArchives);
   EXPECT_TRUE(report.failures.isEmpty());
   EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
-  EXPECT_EQ(ReadAll(app.filePath("installedXML/CurrentVersion.xml")), "<db/>");  // the later wins
-  EXPECT_EQ(QDir(app.filePath("upgrade_zip")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-            QStringList());
+  EXPECT_EQ(ReadAll(app.filePath(ravlek::kInstalledManifestFile)), "<db/>");  // the later wins
+  EXPECT_EQ(
+      QDir(app.filePath(ravlek::kUpgradeFolder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+      QStringList());
   EXPECT_EQ(app.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
             (QStringList{"installedXML", "ReleaseNote.txt", "upgrade_zip"}));
 }
@@ -69,34 +94,35 @@ TEST(Starter, RefusesUnverifiedOrUnsafeArchivesChangingNothing) {
   const std::vector<RefusedCase> cases = {
       {"no ready mark (a transfer cut short)",
        [](const QDir& app) {
-         QDir().mkpath(app.filePath("upgrade_zip"));
-         ASSERT_TRUE(WriteZip(Staged(app, "Ravlek_sys_upgrade.zip"), {{"ReleaseNote.txt", "new"}}));
+         QDir().mkpath(app.filePath(ravlek::kUpgradeFolder));
+         ASSERT_TRUE(
+             WriteZip(Staged(app, ravlek::kSystemArchiveName), {{"ReleaseNote.txt", "new"}}));
        }},
       {"changed after it was marked",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip", {{"ReleaseNote.txt", "new"}});
+         StageVerified(app, ravlek::kSystemArchiveName, {{"ReleaseNote.txt", "new"}});
          ASSERT_TRUE(
-             WriteZip(Staged(app, "Ravlek_sys_upgrade.zip"), {{"ReleaseNote.txt", "evil"}}));
+             WriteZip(Staged(app, ravlek::kSystemArchiveName), {{"ReleaseNote.txt", "evil"}}));
        }},
       {"a parent member",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip",
+         StageVerified(app, ravlek::kSystemArchiveName,
                        {{"ReleaseNote.txt", "new"}, {"../outside.txt", "bad"}});
        }},
       {"a symbolic link member",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip",
+         StageVerified(app, ravlek::kSystemArchiveName,
                        {{"ReleaseNote.txt", "new"}, {"link", "/etc", ZIP_CM_STORE, 0120777}});
        }},
       {"a good archive beside a broken one",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip", {{"ReleaseNote.txt", "new"}});
-         WriteAll(Staged(app, "Ravlek_db_upgrade.zip"), "this is no zip archive");
-         ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, "Ravlek_db_upgrade.zip")));
+         StageVerified(app, ravlek::kSystemArchiveName, {{"ReleaseNote.txt", "new"}});
+         WriteAll(Staged(app, ravlek::kDatabaseArchiveName), "this is no zip archive");
+         ASSERT_TRUE(ravlek::WriteReadyMark(Staged(app, ravlek::kDatabaseArchiveName)));
        }},
       {"a file where the installation has a folder",
        [](const QDir& app) {
-         StageVerified(app, "Ravlek_sys_upgrade.zip",
+         StageVerified(app, ravlek::kSystemArchiveName,
                        {{"ReleaseNote.txt", "new"}, {"installedXML", "a file now"}});
        }},
   };
@@ -106,24 +132,25 @@ TEST(Starter, RefusesUnverifiedOrUnsafeArchivesChangingNothing) {
     const QDir app(parent.filePath("app"));
     QDir().mkpath(app.path());
     WriteAll(app.filePath("ReleaseNote.txt"), "old");
-    WriteAll(app.filePath("installedXML/CurrentVersion.xml"), "<old/>");
+    WriteAll(app.filePath(ravlek::kInstalledManifestFile), "<old/>");
     c.stage(app);
     QStringList staged;
     for (const QString& name : ravlek::kStagedArchives)
-      if (QFile::exists(app.filePath("upgrade_zip/" + name))) staged.append(name);
+      if (QFile::exists(app.filePath(ravlek::kUpgradeFolder + "/" + name))) staged.append(name);
 
     const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
 
     EXPECT_TRUE(report.installed.isEmpty());
     EXPECT_FALSE(report.failures.isEmpty());
     EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "old");
-    EXPECT_EQ(ReadAll(app.filePath("installedXML/CurrentVersion.xml")), "<old/>");
+    EXPECT_EQ(ReadAll(app.filePath(ravlek::kInstalledManifestFile)), "<old/>");
     EXPECT_FALSE(QFile::exists(parent.filePath("outside.txt")));
     EXPECT_EQ(app.entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               (QStringList{"installedXML", "ReleaseNote.txt", "upgrade_zip"}));
     // Set aside, not retried at the next start, and the program is told.
     for (const QString& name : staged) {
-      EXPECT_FALSE(QFile::exists(app.filePath("upgrade_zip/" + name))) << name.toStdString();
+      EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUpgradeFolder + "/" + name)))
+          << name.toStdString();
       EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kRefusedUpdateFolder + "/" + name)));
     }
     EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kRefusedUpdateNote)));
@@ -161,7 +188,7 @@ TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {
            "mv started.tmp started.txt\n");
   QFile::setPermissions(dir.filePath(QStringLiteral("Ravlek")),
                         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  StageVerified(dir, "Ravlek_db_upgrade.zip", {{"Ravlek.db", "db"}});
+  StageVerified(dir, ravlek::kDatabaseArchiveName, {{"Ravlek.db", "db"}});
 
   QProcess process;
   process.setWorkingDirectory(QDir::tempPath());
@@ -171,7 +198,7 @@ TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {
 
   EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("__sys_Ravlek.ini"))));
   EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("Ravlek.db"))), "db");
-  EXPECT_FALSE(QFile::exists(dir.filePath("upgrade_zip/Ravlek_db_upgrade.zip")));
+  EXPECT_FALSE(QFile::exists(dir.filePath(ravlek::kDatabaseArchiveFile)));
 
   QElapsedTimer clock;
   clock.start();
@@ -185,41 +212,233 @@ TEST(Starter, CreatesTheMarkerAndStartsTheProgramInItsOwnFolder) {
   EXPECT_EQ(lines[2], "yes");  // the marker was there before the program started
 }
 
+unsigned ModeOf(const QString& path) {
+  struct stat status;
+  return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+struct SelfUpdateCase {
+  const char* label;
+  zip_uint32_t unixMode;
+  bool windowsMade;
+};
+
 // The starter updates itself: its new copy, staged by the starter, is installed by the program
-// (a copy renamed over the old one), and the new starter then runs.
+// (a copy renamed over the old one), and the new starter then runs, again and again, whatever
+// mode the archive gave its member. So does a new program.
 TEST(Starter, SelfUpdateLeavesAStarterThatStillRuns) {
+  const std::vector<SelfUpdateCase> cases = {
+      {"0755 member", 0100755, false},
+      {"0644 member", 0100644, false},
+      {"no Unix attributes", 0, true},
+  };
+  for (const SelfUpdateCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    QTemporaryDir folder;
+    const QDir app(folder.path());
+    const QString starter = app.filePath(ravlek::kStarterFileName);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"), starter));
+    QFile::setPermissions(starter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                       QFile::ReadGroup | QFile::ExeGroup);  // 0750
+    const QByteArray program = "#!/bin/sh\ntouch started.txt\n";
+    WriteAll(app.filePath(ravlek::kProgramFileName), program);
+    QFile::setPermissions(app.filePath(ravlek::kProgramFileName),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);  // 0700
+    ravlek::testing::ZipMember newStarter{ravlek::kStarterFileName, ReadAll(starter),
+                                          ZIP_CM_DEFLATE, c.unixMode};
+    newStarter.windowsMade = c.windowsMade;
+    ravlek::testing::ZipMember newProgram{ravlek::kProgramFileName, program, ZIP_CM_DEFLATE,
+                                          c.unixMode};
+    newProgram.windowsMade = c.windowsMade;
+    StageVerified(app, ravlek::kSystemArchiveName,
+                  {newStarter, newProgram, {"ReleaseNote.txt", "new"}});
+
+    for (int run = 0; run < 3; ++run) {
+      SCOPED_TRACE(run);
+      QFile::remove(app.filePath("started.txt"));
+      QProcess process;
+      process.start(starter, {});
+      ASSERT_TRUE(process.waitForFinished(10000));
+      EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+      QElapsedTimer clock;
+      clock.start();
+      while (!QFile::exists(app.filePath("started.txt")) && clock.elapsed() < 5000)
+        QThread::msleep(10);
+      EXPECT_TRUE(QFile::exists(app.filePath("started.txt")));
+      if (run == 0) {
+        EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
+        // What the program does at its start-up with the staged starter.
+        ASSERT_TRUE(QFile::exists(app.filePath(ravlek::kStagedStarterFile)));
+        ASSERT_TRUE(
+            ravlek::CopyExecutableReplacing(app.filePath(ravlek::kStagedStarterFile), starter));
+      }
+      // Each keeps the mode of the one it replaced.
+      EXPECT_EQ(ModeOf(starter), 0750u);
+      EXPECT_EQ(ModeOf(app.filePath(ravlek::kProgramFileName)), 0700u);
+    }
+  }
+}
+
+struct InterruptedCase {
+  const char* label;
+  bool archiveStillGood;  // the retry installs it; otherwise it is refused
+  QByteArray notesAfter;
+};
+
+// A run killed midway left new files in place and their old copies aside. The retry puts the old
+// copies back before anything else (never deletes them first): refused now, the installation is
+// the old one again; installed, it is the new one.
+TEST(Starter, AnInterruptedInstallIsPutBackBeforeTheRetry) {
+  const std::vector<InterruptedCase> cases = {{"installed at the retry", true, "new"},
+                                              {"refused at the retry", false, "old"}};
+  for (const InterruptedCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    QTemporaryDir folder;
+    const QDir app(folder.path());
+    StageVerified(app, ravlek::kSystemArchiveName,
+                  {{"ReleaseNote.txt", "new"}, {ravlek::kInstalledManifestFile, "<new/>"}});
+    if (!c.archiveStillGood) WriteAll(Staged(app, ravlek::kSystemArchiveName), "changed");
+    // Midway: the notes are in place, the manifest not yet; the old notes are aside.
+    WriteAll(app.filePath("ReleaseNote.txt"), "new");
+    WriteAll(app.filePath(ravlek::kUnpackBackupFolder + "/ReleaseNote.txt"), "old");
+    WriteAll(app.filePath(ravlek::kInstalledManifestFile), "<old/>");
+    WriteAll(app.filePath(ravlek::kUnpackFolder + "/" + ravlek::kInstalledManifestFile), "<new/>");
+
+    const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
+
+    EXPECT_EQ(report.failures.isEmpty(), c.archiveStillGood);
+    EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), c.notesAfter);
+    EXPECT_EQ(ReadAll(app.filePath(ravlek::kInstalledManifestFile)),
+              c.archiveStillGood ? "<new/>" : "<old/>");
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackBackupFolder)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+  }
+}
+
+// The old copies of an install that completed (the folder renamed as its last step) are only
+// deleted, never put back over the new files.
+TEST(Starter, TheOldCopiesOfACompletedInstallAreOnlyDeleted) {
   QTemporaryDir folder;
   const QDir app(folder.path());
-  const QString starter = app.filePath(QStringLiteral("Ravlek_Start"));
-  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"), starter));
-  WriteAll(app.filePath(QStringLiteral("Ravlek")), "#!/bin/sh\ntouch started.txt\n");
-  QFile::setPermissions(app.filePath(QStringLiteral("Ravlek")),
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  StageVerified(
-      app, "Ravlek_sys_upgrade.zip",
-      {{"Ravlek_Start", ReadAll(starter), ZIP_CM_DEFLATE, 0100755}, {"ReleaseNote.txt", "new"}});
+  StageVerified(app, ravlek::kSystemArchiveName, {{"ReleaseNote.txt", "new"}});
+  WriteAll(app.filePath("ReleaseNote.txt"), "new");
+  WriteAll(app.filePath(ravlek::kUnpackDoneFolder + "/ReleaseNote.txt"), "old");
+  EXPECT_TRUE(ravlek::InstallStagedArchives(app.path()).failures.isEmpty());
+  EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
+  EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackDoneFolder)));
+}
 
-  for (int run = 0; run < 2; ++run) {
-    SCOPED_TRACE(run);
-    QFile::remove(app.filePath("started.txt"));
-    QProcess process;
-    process.start(starter, {});
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    QElapsedTimer clock;
-    clock.start();
-    while (!QFile::exists(app.filePath("started.txt")) && clock.elapsed() < 5000)
-      QThread::msleep(10);
-    EXPECT_TRUE(QFile::exists(app.filePath("started.txt")));
-    if (run == 0) {
-      EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "new");
-      // What the program does at its start-up with the staged starter.
-      ASSERT_TRUE(QFile::exists(app.filePath("upgrade_zip/Ravlek_Start")));
-      ASSERT_TRUE(ravlek::CopyFileReplacing(app.filePath("upgrade_zip/Ravlek_Start"), starter));
-      struct stat mode;
-      ASSERT_EQ(::stat(QFile::encodeName(starter).constData(), &mode), 0);
-      EXPECT_TRUE(mode.st_mode & S_IXUSR);
+// An update larger than the free space: nothing installed changes, the archives are deleted (not
+// kept in refused/, where they would keep the disk full) and the program is told the cause.
+TEST(Starter, AFullDiskDeletesTheArchivesAndLeavesTheCause) {
+  ravlek::test::SmallDisk disk(256 * 1024);
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+  const QDir app(disk.Path());
+  WriteAll(app.filePath("ReleaseNote.txt"), "old");
+  StageVerified(app, ravlek::kSystemArchiveName,
+                {{"ReleaseNote.txt", "new"}, {"big.bin", QByteArray(1024 * 1024, '\0')}});
+
+  const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
+
+  EXPECT_FALSE(report.failures.isEmpty());
+  EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "old");
+  EXPECT_FALSE(QFile::exists(app.filePath("big.bin")));
+  EXPECT_FALSE(QFile::exists(Staged(app, ravlek::kSystemArchiveName)));
+  EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kRefusedUpdateFolder)));
+  EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kNoSpaceNote)));
+  EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+}
+
+// The starter killed (SIGKILL) at any moment of an install: the next start always ends with the
+// whole new installation.
+TEST(Starter, KilledAnywhereTheNextStartEndsWhole) {
+  constexpr int kFiles = 150;
+  std::vector<ravlek::testing::ZipMember> members;
+  for (int i = 0; i < kFiles; ++i)
+    members.push_back({QStringLiteral("pages/%1.htm").arg(i), "new " + QByteArray::number(i)});
+  for (int trial = 0; trial < 10; ++trial) {
+    SCOPED_TRACE(trial);
+    QTemporaryDir folder;
+    const QDir app(folder.path());
+    LayOutWithStarter(app);
+    for (int i = 0; i < kFiles; ++i)
+      WriteAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i)), "old");
+    StageVerified(app, ravlek::kSystemArchiveName, members);
+    QProcess first;
+    first.start(app.filePath(ravlek::kStarterFileName), {});
+    ASSERT_TRUE(first.waitForStarted());
+    QThread::msleep(static_cast<unsigned long>(5 * trial));
+    first.kill();
+    first.waitForFinished();
+
+    QProcess second;
+    second.start(app.filePath(ravlek::kStarterFileName), {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    int broken = 0;
+    for (int i = 0; i < kFiles; ++i) {
+      broken += ReadAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i))) !=
+                "new " + QByteArray::number(i);
     }
+    EXPECT_EQ(broken, 0) << second.readAllStandardError().toStdString();
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackBackupFolder)));
+  }
+}
+
+TEST(Starter, ASecondStarterStartsNothingWhileTheFirstHoldsTheLock) {
+  QTemporaryDir folder;
+  const QDir app(folder.path());
+  LayOutWithStarter(app);
+  StageVerified(app, ravlek::kDatabaseArchiveName, {{"Ravlek.db", "db"}});
+  const ravlek::StarterLock first(app.path());
+  ASSERT_TRUE(first.held());
+
+  QProcess second;
+  second.start(app.filePath(ravlek::kStarterFileName), {});
+  ASSERT_TRUE(second.waitForFinished(10000));
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_TRUE(
+      QString::fromUtf8(second.readAllStandardError()).contains(ravlek::kAlreadyStartingText));
+  EXPECT_TRUE(QFile::exists(Staged(app, ravlek::kDatabaseArchiveName)));  // not touched
+  EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kStartMarkerFile)));
+  EXPECT_EQ(StartsNoted(app, 0), 0);
+  EXPECT_FALSE(ravlek::StarterLock(app.path()).held());
+}
+
+// A double double-click: two starters at once over a large staged update, again and again. Every
+// installation ends whole, and the program runs.
+TEST(Starter, TwoStartersAtOnceNeverBreakTheInstallation) {
+  constexpr int kFiles = 150;
+  std::vector<ravlek::testing::ZipMember> members;
+  for (int i = 0; i < kFiles; ++i)
+    members.push_back({QStringLiteral("pages/%1.htm").arg(i), "new " + QByteArray::number(i)});
+  members.push_back({ravlek::kInstalledManifestFile, "<new/>"});
+  for (int trial = 0; trial < 10; ++trial) {
+    SCOPED_TRACE(trial);
+    QTemporaryDir folder;
+    const QDir app(folder.path());
+    LayOutWithStarter(app);
+    for (int i = 0; i < kFiles; ++i)
+      WriteAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i)), "old");
+    WriteAll(app.filePath(ravlek::kInstalledManifestFile), "<old/>");
+    StageVerified(app, ravlek::kSystemArchiveName, members);
+
+    QProcess starters[2];
+    for (QProcess& starter : starters) starter.start(app.filePath(ravlek::kStarterFileName), {});
+    for (QProcess& starter : starters) {
+      ASSERT_TRUE(starter.waitForFinished(20000));
+      EXPECT_EQ(starter.exitCode(), 0) << starter.readAllStandardError().toStdString();
+    }
+    int broken = 0;
+    for (int i = 0; i < kFiles; ++i)
+      broken += ReadAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i))) !=
+                "new " + QByteArray::number(i);
+    EXPECT_EQ(broken, 0);
+    EXPECT_EQ(ReadAll(app.filePath(ravlek::kInstalledManifestFile)), "<new/>");
+    EXPECT_FALSE(QFile::exists(Staged(app, ravlek::kSystemArchiveName)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kRefusedUpdateFolder)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackBackupFolder)));
+    EXPECT_GE(StartsNoted(app, 1), 1);
   }
 }
 

@@ -1,0 +1,19 @@
+#include "tests/support/small_disk.h"
+
+#include <sys/mount.h>
+
+#include <QFile>
+
+namespace ravlek::test {
+
+SmallDisk::SmallDisk(qint64 bytes) {
+  const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0700";
+  mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
+                     options.constData()) == 0;
+}
+
+SmallDisk::~SmallDisk() {
+  if (mounted_) ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+}
+
+}  // namespace ravlek::test
