@@ -139,9 +139,22 @@ void TFDQuery::SetSQL(const QString& statement) {
 }
 
 void TFDQuery::Open() {
+  OpenSharing(*this);
+}
+
+void TFDQuery::OpenSharing(const TFDQuery& source) {
   if (d_->active) return;
+  const Impl& from = *source.d_;
+  const bool share = &from != d_.get() && from.active && &from.connection == &d_->connection &&
+                     from.statement == d_->statement;
   try {
-    d_->Load();
+    if (share) {
+      d_->rows = from.rows;
+      d_->table = from.table;
+      d_->keyFields = from.keyFields;
+    } else {
+      d_->Load();
+    }
     if (d_->filtered) d_->compiled = d_->Compile(d_->expression);
   } catch (const Error&) {
     d_->rows.Clear();
@@ -150,6 +163,10 @@ void TFDQuery::Open() {
   d_->active = true;
   d_->Select();
   if (OnDataChange) OnDataChange();
+}
+
+const QString& TFDQuery::SQL() const {
+  return d_->statement;
 }
 
 void TFDQuery::Close() {
