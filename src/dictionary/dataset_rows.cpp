@@ -26,6 +26,11 @@ void HeldRows::SetColumns(const QStringList& names, int keyCount) {
   }
 }
 
+void HeldRows::Squeeze() {
+  for (HeldColumn& column : columns) column.Squeeze();
+  for (HeldColumn& column : keyColumns) column.Squeeze();
+}
+
 void HeldRows::Clear() {
   columns.clear();
   keyColumns.clear();
@@ -87,6 +92,7 @@ bool ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount, HeldRows&
   }
   if (step != SQLITE_DONE) error = QString::fromUtf8(sqlite3_errmsg(sqlite));
   sqlite3_finalize(statement);
+  rows.Squeeze();
   return step == SQLITE_DONE;
 }
 #endif
@@ -133,6 +139,7 @@ bool ReadRows(QSqlDatabase& db, const QString& sql, int keyCount, HeldRows& rows
     error = query.lastError().text().trimmed();
     return false;
   }
+  rows.Squeeze();
   return true;
 }
 

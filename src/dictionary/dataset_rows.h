@@ -23,6 +23,8 @@ struct HeldRows {
   // Empty columns of these names; the first keyCount are the hidden key columns.
   void SetColumns(const QStringList& names, int keyCount);
   void Clear();
+  // Gives back the room the columns grew beyond their values; for the end of a read.
+  void Squeeze();
 };
 
 // Runs the statement and holds its rows; false with the engine's message when it fails.
