@@ -169,6 +169,10 @@ const QString& TFDQuery::SQL() const {
   return d_->statement;
 }
 
+TFDConnection& TFDQuery::Connection() const {
+  return d_->connection;
+}
+
 void TFDQuery::Close() {
   if (!d_->active) return;
   d_->Store(OnUpdateData);

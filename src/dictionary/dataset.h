@@ -36,6 +36,7 @@ class TFDQuery {
   // it reads the rows again, as if each had read them itself.
   void OpenSharing(const TFDQuery& source);
   const QString& SQL() const;
+  TFDConnection& Connection() const;
   void Close();  // drops the rows; statement, filter and switch stay
   bool Active() const;
 
