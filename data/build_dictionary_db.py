@@ -123,6 +123,10 @@ def read_table(path, columns, check_row, rhyme_names):
     return rows
 
 
+INDEXED_COLUMNS = {"RavlekTable": ("HanWord", "HanSpell", "PoemRhyme"),
+                   "BaseWords": ("HanWord",), "BaseWordsPlus": ("HanWord",)}
+
+
 def write_database(output, tables):
     folder = os.path.dirname(os.path.abspath(output))
     os.makedirs(folder, exist_ok=True)
@@ -136,6 +140,10 @@ def write_database(output, tables):
                 db.execute(f"CREATE TABLE {name} ({column_list})")
                 marks = ", ".join("?" for _ in columns)
                 db.executemany(f"INSERT INTO {name} VALUES ({marks})", rows)
+                # What ravlek-cli lookup asks SQLite for: a character, a spelling or a rhyme
+                # that begins with the text typed. The rows are always read in an explicit order.
+                for column in INDEXED_COLUMNS.get(name, ()):
+                    db.execute(f"CREATE INDEX {name}_{column} ON {name} ({column})")
         db.close()
         os.replace(temp_path, output)
     except BaseException:
