@@ -21,10 +21,15 @@
 #include <new>
 #include <type_traits>
 #include <unordered_map>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace ravlek {
 
-// A growing array of plain values whose new room is not filled before it is written.
+// A growing array of plain values whose new room is not filled before it is written. A large
+// array lives in pages of its own that grow and shrink in place (mremap on Linux): growing it
+// copies nothing, and giving back the room beyond the values moves nothing.
 template <typename T>
 class RawBuffer {
   static_assert(std::is_trivially_copyable_v<T>);
@@ -33,7 +38,7 @@ class RawBuffer {
   RawBuffer() = default;
   RawBuffer(const RawBuffer& other) { Append(other.data_, other.size_); }
   RawBuffer& operator=(const RawBuffer&) = delete;
-  ~RawBuffer() { std::free(data_); }
+  ~RawBuffer() { Release(); }
 
   size_t size() const { return size_; }
   T* data() { return data_; }
@@ -56,27 +61,57 @@ class RawBuffer {
     std::memcpy(Reserve(count), values, count * sizeof(T));
     size_ += count;
   }
-  // Gives back the room grown beyond the values (the block shrinks in place).
+  // Gives back the room grown beyond the values.
   void Squeeze() {
     if (capacity_ > size_ && size_ > 0) Resize(size_);
   }
 
  private:
+  static constexpr size_t kPagedBytes = size_t{1} << 20;
+
   void Grow(size_t needed) {
     size_t capacity = capacity_ < 64 ? 64 : capacity_;
     while (capacity < needed) capacity += capacity / 2 + capacity / 4 + capacity / 8 + 64;
     Resize(capacity);
   }
   void Resize(size_t capacity) {
-    void* grown = std::realloc(data_, capacity * sizeof(T));
+    const size_t bytes = capacity * sizeof(T);
+#ifdef __linux__
+    if (paged_ || bytes >= kPagedBytes) {
+      void* moved = MAP_FAILED;
+      if (paged_) {
+        moved = mremap(data_, capacity_ * sizeof(T), bytes, MREMAP_MAYMOVE);
+      } else {
+        moved = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (moved != MAP_FAILED && size_ > 0) std::memcpy(moved, data_, size_ * sizeof(T));
+        if (moved != MAP_FAILED) std::free(data_);
+      }
+      if (moved == MAP_FAILED) throw std::bad_alloc();
+      data_ = static_cast<T*>(moved);
+      capacity_ = capacity;
+      paged_ = true;
+      return;
+    }
+#endif
+    void* grown = std::realloc(data_, bytes);
     if (!grown) throw std::bad_alloc();
     data_ = static_cast<T*>(grown);
     capacity_ = capacity;
+  }
+  void Release() {
+#ifdef __linux__
+    if (paged_) {
+      munmap(data_, capacity_ * sizeof(T));
+      return;
+    }
+#endif
+    std::free(data_);
   }
 
   T* data_ = nullptr;
   size_t size_ = 0;
   size_t capacity_ = 0;
+  bool paged_ = false;
 };
 
 class HeldColumn {
@@ -98,24 +133,58 @@ class HeldColumn {
     d.marks.push_back(0);
     d.EndRow();
   }
-  // Appends UTF-8 text, decoded straight into the buffer.
+  // Appends UTF-8 text, decoded straight into the buffer: well-formed text here, anything else
+  // (from the first byte that is not) by Qt's decoder.
   void AppendUtf8(const char* bytes, qsizetype size, QStringDecoder& decoder) {
     Data& d = Own();
     const auto count = static_cast<size_t>(size);
     char16_t* out = d.units.Reserve(count);  // never more UTF-16 units than bytes
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
     size_t i = 0;
-    while (i < count && static_cast<unsigned char>(bytes[i]) < 0x80) {
-      out[i] = static_cast<char16_t>(bytes[i]);
-      ++i;
+    size_t o = 0;
+    while (i < count) {
+      const unsigned char b = in[i];
+      if (b < 0x80) {
+        out[o++] = b;
+        ++i;
+        continue;
+      }
+      const size_t left = count - i;
+      if (b >= 0xC2 && b <= 0xDF && left >= 2 && (in[i + 1] & 0xC0) == 0x80) {
+        out[o++] = static_cast<char16_t>(((b & 0x1F) << 6) | (in[i + 1] & 0x3F));
+        i += 2;
+        continue;
+      }
+      if (b >= 0xE0 && b <= 0xEF && left >= 3 && (in[i + 1] & 0xC0) == 0x80 &&
+          (in[i + 2] & 0xC0) == 0x80) {
+        const char32_t code = ((b & 0x0F) << 12) | ((in[i + 1] & 0x3F) << 6) | (in[i + 2] & 0x3F);
+        if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF)) {
+          out[o++] = static_cast<char16_t>(code);
+          i += 3;
+          continue;
+        }
+      }
+      if (b >= 0xF0 && b <= 0xF4 && left >= 4 && (in[i + 1] & 0xC0) == 0x80 &&
+          (in[i + 2] & 0xC0) == 0x80 && (in[i + 3] & 0xC0) == 0x80) {
+        const char32_t code = ((b & 0x07) << 18) | ((in[i + 1] & 0x3F) << 12) |
+                              ((in[i + 2] & 0x3F) << 6) | (in[i + 3] & 0x3F);
+        if (code >= 0x10000 && code <= 0x10FFFF) {
+          out[o++] = static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+          out[o++] = static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+          i += 4;
+          continue;
+        }
+      }
+      break;
     }
     if (i < count) {
-      auto* rest = reinterpret_cast<QChar*>(out + i);
-      i += static_cast<size_t>(
+      auto* rest = reinterpret_cast<QChar*>(out + o);
+      o += static_cast<size_t>(
           decoder.appendToBuffer(rest,
                                  QByteArrayView(bytes + i, size - static_cast<qsizetype>(i))) -
           rest);
     }
-    d.units.Commit(i);
+    d.units.Commit(o);
     d.marks.push_back(0);
     d.EndRow();
   }
