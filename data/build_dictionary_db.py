@@ -212,6 +212,10 @@ def table_files(source, name):
     return [os.path.join(source, name + ".tsv")] + [os.path.join(source, f) for f in extra]
 
 
+INDEXED_COLUMNS = {"RavlekTable": ("HanWord", "HanSpell", "PoemRhyme"),
+                   "BaseWords": ("HanWord",), "BaseWordsPlus": ("HanWord",)}
+
+
 def write_database(output, tables):
     folder = os.path.dirname(os.path.abspath(output))
     os.makedirs(folder, exist_ok=True)
@@ -225,6 +229,10 @@ def write_database(output, tables):
                 db.execute(f"CREATE TABLE {name} ({column_list})")
                 marks = ", ".join("?" for _ in columns)
                 db.executemany(f"INSERT INTO {name} VALUES ({marks})", rows)
+                # What ravlek-cli lookup asks SQLite for: a character, a spelling or a rhyme
+                # that begins with the text typed. The rows are always read in an explicit order.
+                for column in INDEXED_COLUMNS.get(name, ()):
+                    db.execute(f"CREATE INDEX {name}_{column} ON {name} ({column})")
         db.close()
         os.replace(temp_path, output)
     except BaseException:

@@ -1,23 +1,32 @@
-// From process start to the main window shown, on an application folder holding a 100,000-row
-// dictionary, and on one holding the open dictionary that the build lays out. Each iteration starts
-// a fresh process (this program in its child role), which creates the window as the program's entry
-// point does and reports when it is shown; message boxes of the start-up are closed at once. The
-// child's release steps ask a release server of its own (started by PrepareWindowTestEnvironment on
-// a port the system picks) that announces no update.
+// From process start to the main window shown, on an application folder holding a synthetic
+// dictionary of the benchmark's row count (--rows=N or RAVLEK_BENCH_ROWS, 100,000 unless given),
+// and on one holding the open dictionary that the build lays out. Each run alternates with the
+// anchor: a bare Qt window of the main controls (the nine pages, the grid, the fields and memos)
+// shown by a process of the same program, without a dictionary; x_bare_window is the ratio. Each
+// iteration starts a fresh process (this program in its child role), which creates the window as
+// the program's entry point does and reports when it is shown; message boxes of the start-up are
+// closed at once. The child's release steps ask a release server of its own (started by
+// PrepareWindowTestEnvironment on a port the system picks) that announces no update.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
 
 #include "app/window/ostrel.h"
+#include "bench/bench_rows.h"
 #include "build_paths.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/synthetic_dictionary.h"
@@ -46,8 +55,49 @@ int RunChild(int argc, char** argv) {
   return 0;
 }
 
+// The anchor: the same kind of controls in a plain window, nothing read.
+int RunBareChild(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  QWidget window;
+  window.setWindowTitle(QStringLiteral("台語Ostrel輔助系統"));
+  auto* layout = new QVBoxLayout(&window);
+  auto* pages = new QTabWidget;
+  layout->addWidget(pages);
+  for (int i = 0; i < 9; ++i) {
+    auto* page = new QWidget;
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->addWidget(new QLineEdit);
+    pageLayout->addWidget(new QLineEdit);
+    pageLayout->addWidget(i == 0 ? static_cast<QWidget*>(new QTableView)
+                                 : static_cast<QWidget*>(new QPlainTextEdit));
+    pageLayout->addWidget(new QPlainTextEdit);
+    pages->addTab(page, QStringLiteral("頁%1").arg(i + 1));
+  }
+  window.resize(1024, 700);
+  window.show();
+  QApplication::processEvents();
+  std::printf("shown\n");
+  std::fflush(stdout);
+  return 0;
+}
+
 void WriteSynthetic(const QString& path) {
-  ravlek::test::WriteSyntheticDictionary(path, 100000);
+  ravlek::test::WriteSyntheticDictionary(path, ravlek::bench::BenchRows());
+}
+
+// Seconds from starting the child to its report that the window is shown; negative on failure.
+double TimeChild(const QStringList& arguments) {
+  QProcess child;
+  child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  QElapsedTimer clock;
+  clock.start();
+  child.start(g_self, arguments);
+  bool shown = false;
+  while (!shown && child.waitForReadyRead(30000)) shown = child.readAll().contains("shown");
+  const double seconds = clock.nsecsElapsed() / 1e9;
+  child.waitForFinished(30000);
+  return shown ? seconds : -1;
 }
 
 void CopyOpenDictionary(const QString& path) {
@@ -68,27 +118,24 @@ void BM_StartupToWindowShown(benchmark::State& state, void (*writeDictionary)(co
     state.SkipWithError("no dictionary");
     return;
   }
+  double ours = 0;
+  double bare = 0;
   for (auto _ : state) {
     folder->WriteMarker();
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QElapsedTimer clock;
-    clock.start();
-    child.start(g_self, {QStringLiteral("--child"), folder->Path()});
-    bool shown = false;
-    while (!shown && child.waitForReadyRead(30000)) {
-      shown = child.readAll().contains("shown");
-    }
-    const double seconds = clock.nsecsElapsed() / 1e9;
-    child.waitForFinished(30000);
-    if (!shown) {
+    const double anchor = TimeChild({QStringLiteral("--bare")});
+    const double seconds = TimeChild({QStringLiteral("--child"), folder->Path()});
+    if (seconds < 0 || anchor < 0) {
       state.SkipWithError("the window was not shown");
       break;
     }
+    ours += seconds;
+    bare += anchor;
     state.SetIterationTime(seconds);
   }
+  state.counters["bare_window_ms"] = 1000 * bare / static_cast<double>(state.iterations());
+  state.counters["x_bare_window"] = bare > 0 ? ours / bare : 0;
 }
-BENCHMARK_CAPTURE(BM_StartupToWindowShown, synthetic_100000_rows, &WriteSynthetic)
+BENCHMARK_CAPTURE(BM_StartupToWindowShown, synthetic, &WriteSynthetic)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
@@ -104,7 +151,10 @@ BENCHMARK_CAPTURE(BM_StartupToWindowShown, open_dictionary, &CopyOpenDictionary)
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The anchor pays for nothing of ours, not even the test environment.
+  if (argc == 2 && std::strcmp(argv[1], "--bare") == 0) return RunBareChild(argc, argv);
   ravlek::test::PrepareWindowTestEnvironment();
+  ravlek::bench::TakeBenchRows(argc, argv);
   if (argc == 3 && std::strcmp(argv[1], "--child") == 0) return RunChild(argc, argv);
   QCoreApplication app(argc, argv);
   g_self = QCoreApplication::applicationFilePath();

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/window/ostrel.h"
+#include "bench/bench_rows.h"
 #include "build_paths.h"
 #include "dictionary/dataset.h"
 #include "tests/support/app_folder_fixture.h"
@@ -32,7 +33,7 @@ ravlek::test::WindowInAppFolder& Started(Dictionary dictionary) {
     g_started =
         std::make_unique<ravlek::test::WindowInAppFolder>([dictionary](const QString& path) {
           if (dictionary == Dictionary::Synthetic) {
-            ravlek::test::WriteSyntheticDictionary(path, 100000);
+            ravlek::test::WriteSyntheticDictionary(path, ravlek::bench::BenchRows());
           } else {
             QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek.db"), path);
           }
@@ -111,12 +112,13 @@ void BM_RhymeBox(benchmark::State& state, Dictionary dictionary) {
       ->Repetitions(5)                                           \
       ->ReportAggregatesOnly(true)
 
-RAVLEK_LOOKUP_BENCHMARKS(synthetic_100000_rows, Dictionary::Synthetic);
+RAVLEK_LOOKUP_BENCHMARKS(synthetic, Dictionary::Synthetic);
 RAVLEK_LOOKUP_BENCHMARKS(open_dictionary, Dictionary::Open);
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  ravlek::bench::TakeBenchRows(argc, argv);
   ravlek::test::PrepareWindowTestEnvironment();
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "base/characters.h"
+#include "bench/bench_rows.h"
 #include "bench_text.h"
+#include "romanize/class_index.h"
 #include "romanize/class_readings.h"
 #include "romanize/reading_classes.h"
 #include "romanize/romanizer.h"
@@ -34,6 +36,21 @@ void RunConversion(benchmark::State& state, const ConversionOptions& options,
   for (auto _ : state) {
     DatasetClassReadingSource source(*dictionary.conversionQuery);
     benchmark::DoNotOptimize(RomanizeLines(lines, options, source));
+  }
+  state.counters["chars_per_s"] = benchmark::Counter(double(CountCharacters(lines)),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["dictionary_rows"] = RowCount(dictionary);
+}
+
+// Presses after the first: the classes kept from the press before (the dictionary unchanged),
+// the content stamp still asked for at every press.
+void RunConversionKeepingClasses(benchmark::State& state, const ConversionOptions& options) {
+  BenchDictionary& dictionary = SyntheticDictionary();
+  const QStringList lines = BenchLines(dictionary.characters, kCharacters, 100);
+  ClassIndexCache kept;
+  for (auto _ : state) {
+    DatasetClassReadingSource source(*dictionary.conversionQuery);
+    benchmark::DoNotOptimize(Romanizer(source, options, &kept).RomanizeLines(lines));
   }
   state.counters["chars_per_s"] = benchmark::Counter(double(CountCharacters(lines)),
                                                      benchmark::Counter::kIsIterationInvariantRate);
@@ -76,6 +93,9 @@ void BM_Conversion_Default(benchmark::State& state) {
 void BM_Conversion_AllClasses(benchmark::State& state) {
   RunConversion(state, kAllClasses);
 }
+void BM_ConversionKeptClasses_Default(benchmark::State& state) {
+  RunConversionKeepingClasses(state, kDefault);
+}
 void BM_ConversionHeldRows_Default(benchmark::State& state) {
   RunConversionOverHeldRows(state, kDefault);
 }
@@ -110,6 +130,7 @@ void BM_StatementPerCharacter_Default(benchmark::State& state) {
 
 BENCHMARK(BM_Conversion_Default)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Conversion_AllClasses)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConversionKeptClasses_Default)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConversionHeldRows_Default)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConversionHeldRows_AllClasses)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConversionShipped_Default)->Unit(benchmark::kMillisecond);
@@ -122,6 +143,7 @@ BENCHMARK(BM_StatementPerCharacter_Default)->Unit(benchmark::kMillisecond)->Iter
 }  // namespace ravlek::bench
 
 int main(int argc, char** argv) {
+  ravlek::bench::TakeBenchRows(argc, argv);
   QCoreApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

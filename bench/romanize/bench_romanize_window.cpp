@@ -9,6 +9,7 @@
 #include <QTabWidget>
 
 #include "app/window/ostrel.h"
+#include "bench/bench_rows.h"
 #include "bench_text.h"
 #include "tests/support/synthetic_dictionary.h"
 #include "tests/support/window/window_in_app_folder.h"
@@ -18,7 +19,7 @@ namespace {
 
 void BM_ConversionButtonPress(benchmark::State& state) {
   test::WindowInAppFolder started(
-      [](const QString& path) { test::WriteSyntheticDictionary(path, 100000); });
+      [](const QString& path) { test::WriteSyntheticDictionary(path, BenchRows()); });
   TOstrel& window = started.window();
   window.show();
   window.TntTabControl1->setCurrentWidget(window.TntTabSheet3);
@@ -51,6 +52,7 @@ BENCHMARK(BM_ConversionButtonPress)->Unit(benchmark::kMillisecond)->Iterations(3
 }  // namespace ravlek::bench
 
 int main(int argc, char** argv) {
+  ravlek::bench::TakeBenchRows(argc, argv);
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication app(argc, argv);

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "base/error.h"
+#include "bench/bench_rows.h"
 #include "dictionary/datasets.h"
 #include "tests/support/synthetic_dictionary.h"
 
@@ -31,7 +32,7 @@ BenchDictionary& SyntheticDictionary() {
   static BenchDictionary* dictionary = [] {
     auto* d = new BenchDictionary;
     d->path = d->dir.filePath(QStringLiteral("synthetic.db"));
-    test::WriteSyntheticDictionary(d->path, 100000);
+    test::WriteSyntheticDictionary(d->path, BenchRows());
     OpenBenchDictionary(d);
     return d;
   }();

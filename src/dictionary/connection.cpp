@@ -136,7 +136,11 @@ TFDConnection::OpenResult TFDConnection::OpenWith(const QString& driver, const Q
   if (port > 0) db.setPort(port);
   if (!user.isEmpty()) db.setUserName(user);
   db.setPassword(QString::fromLatin1(kPassword));
-  if (db.open()) return {};
+  if (db.open()) {
+    static std::atomic<quint64> opens{0};
+    openSerial_ = ++opens;
+    return {};
+  }
   OpenResult result = Classify(db.lastError());
   if (result.kind == FailureKind::EngineError && result.message.isEmpty()) {
     result.message = QStringLiteral("Cannot open the database %1").arg(database);
@@ -162,6 +166,22 @@ bool TFDConnection::Connected() const {
 
 QSqlDatabase TFDConnection::Database() const {
   return QSqlDatabase::database(connectionName_, false);
+}
+
+QString TFDConnection::ContentStamp() const {
+  const QSqlDatabase db = Database();
+  if (!db.isOpen() || db.driverName() != QLatin1String("QSQLITE")) return QString();
+  // SQLite counts the rows this connection changed and tells when another one committed.
+  QSqlQuery query(db);
+  if (!query.exec(
+          QStringLiteral("SELECT total_changes(), data_version FROM pragma_data_version")) ||
+      !query.next()) {
+    return QString();
+  }
+  return QStringLiteral("%1/%2/%3")
+      .arg(openSerial_)
+      .arg(query.value(0).toLongLong())
+      .arg(query.value(1).toLongLong());
 }
 
 }  // namespace ravlek

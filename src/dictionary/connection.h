@@ -46,6 +46,12 @@ class TFDConnection {
   // The Qt SQL handle the datasets run their statements on.
   QSqlDatabase Database() const;
 
+  // A text that changes whenever the database's contents may have changed since it was last
+  // taken: rows changed through this connection, a commit by another connection or process, a
+  // reopen (another dictionary). Empty where the engine cannot tell (ODBC, PostgreSQL): then
+  // nothing read may be kept for later.
+  QString ContentStamp() const;
+
   // The failure kind an engine error stands for (login refused, connection lost, cancelled, or
   // any other error); the message is the engine's text.
   static OpenResult Classify(const QSqlError& error);
@@ -55,6 +61,7 @@ class TFDConnection {
                       const QString& user);
 
   QString connectionName_;
+  quint64 openSerial_ = 0;  // which opening of the process this is
 };
 
 }  // namespace ravlek

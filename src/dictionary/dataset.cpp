@@ -1,74 +1,16 @@
 #include "dictionary/dataset.h"
 
-#include <QHash>
-#include <QRegularExpression>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlIndex>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <charconv>
 #include <vector>
-#ifdef RAVLEK_DIRECT_SQLITE
-#include <sqlite3.h>
-#endif
 
 #include "base/error.h"
 #include "dictionary/connection.h"
+#include "dictionary/dataset_rows.h"
+#include "dictionary/dataset_statement.h"
+#include "dictionary/dataset_store.h"
 #include "dictionary/filter.h"
-#include "dictionary/held_rows.h"
 
 namespace ravlek {
 namespace {
-
-// Prefix of the hidden columns that carry each row's key; no dictionary field is named so.
-constexpr char kKeyAlias[] = "ravlek_row_key_";
-
-// The table a plain single-table statement reads, or empty when the statement is anything else
-// (joins, unions, grouping, DISTINCT), whose rows cannot be tied to one table row.
-QString SingleTable(const QString& statement) {
-  static const QRegularExpression shape(
-      QStringLiteral(
-          R"(^\s*select\s+(.+?)\s+from\s+([A-Za-z_][A-Za-z0-9_]*)\s*(\bwhere\b.*|\border\b.*)?$)"),
-      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-  static const QRegularExpression unsafe(
-      QStringLiteral(R"(\b(distinct|join|union|group|intersect|except)\b)"),
-      QRegularExpression::CaseInsensitiveOption);
-  const auto match = shape.match(statement);
-  if (!match.hasMatch() || unsafe.match(statement).hasMatch()) return QString();
-  return match.captured(2);
-}
-
-// The statement with the key columns placed first under the hidden alias.
-QString WithKeyColumns(const QString& statement, const QStringList& keyExpressions) {
-  static const QRegularExpression select(QStringLiteral(R"(^\s*select\s+)"),
-                                         QRegularExpression::CaseInsensitiveOption);
-  const auto match = select.match(statement);
-  QString columns;
-  for (int i = 0; i < keyExpressions.size(); ++i) {
-    columns +=
-        QStringLiteral("%1 AS %2%3, ").arg(keyExpressions[i], QLatin1String(kKeyAlias)).arg(i);
-  }
-  return statement.left(match.capturedEnd()) + columns + statement.mid(match.capturedEnd());
-}
-
-// The statement as run: without a sort clause of its own its rows come in table order (the key's
-// order), whatever index the engine might otherwise scan. The statement's own text is unchanged.
-QString InTableOrder(const QString& statement, int keyCount) {
-  static const QRegularExpression literal(QStringLiteral(R"('(?:[^']|'')*')"));
-  static const QRegularExpression ordered(QStringLiteral(R"(\b(order\s+by|limit|offset)\b)"),
-                                          QRegularExpression::CaseInsensitiveOption);
-  if (keyCount == 0 || ordered.match(QString(statement).remove(literal)).hasMatch()) {
-    return statement;
-  }
-  QString body = statement;
-  while (!body.isEmpty() && (body.back().isSpace() || body.back() == QLatin1Char(';'))) {
-    body.chop(1);
-  }
-  QStringList keys;
-  for (int i = 0; i < keyCount; ++i) keys.append(QLatin1String(kKeyAlias) + QString::number(i));
-  return body + QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
-}
 
 struct BusyScope {
   BusyScope() {
@@ -95,28 +37,24 @@ struct TFDQuery::Impl {
   bool filtered = false;
   CompiledFilter compiled;
 
-  std::vector<HeldColumn> columns;  // the statement's fields, in column order
-  QStringList fieldNames;
-  QHash<QString, int> fieldByLowerName;
-  int rowCount = 0;
+  HeldRows rows;
 
-  // How a held row is tied to its table row: hidden key columns and the table's key fields.
+  // How a held row is tied to its table row: the table and its key fields.
   QString table;
   QStringList keyFields;  // "rowid" or the primary key's fields
-  std::vector<HeldColumn> keyColumns;
 
   std::vector<int> passing;
   int current = -1;
   quint64 rowsVersion = 0;
 
   // The pending edit of the current row: field index and text, in the order typed.
-  std::vector<std::pair<int, QString>> pending;
+  RowEdits pending;
 
   [[noreturn]] void Fail(const QString& message) const {
     throw Error(QStringLiteral("%1: %2").arg(name, message));
   }
 
-  int FieldIndex(const QString& field) const { return fieldByLowerName.value(field.toLower(), -1); }
+  int FieldIndex(const QString& field) const { return rows.FieldIndex(field); }
 
   const QString* PendingText(int passingIndex, int field) const {
     if (passingIndex != current) return nullptr;
@@ -129,27 +67,21 @@ struct TFDQuery::Impl {
   CompiledFilter Compile(const FilterExpression& parsed) const {
     return CompiledFilter(parsed, [this](const QString& field) -> const HeldColumn* {
       const int index = FieldIndex(field);
-      return index < 0 ? nullptr : &columns[static_cast<size_t>(index)];
+      return index < 0 ? nullptr : &rows.columns[static_cast<size_t>(index)];
     });
   }
 
   void Select() {
     if (filtered) {
-      compiled.Select(rowCount, passing);
+      compiled.Select(rows.rowCount, passing);
     } else {
-      CompiledFilter().Select(rowCount, passing);
+      CompiledFilter().Select(rows.rowCount, passing);
     }
     current = passing.empty() ? -1 : 0;
     ++rowsVersion;
   }
 
   void Load();
-  void SetColumns(const QStringList& names, int keyCount);
-  // Runs the statement and holds its rows; false with the engine's message when it fails.
-  bool ReadRows(QSqlDatabase& db, const QString& sql, int keyCount, QString& error);
-#ifdef RAVLEK_DIRECT_SQLITE
-  bool ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount, QString& error);
-#endif
   void Store(const std::function<void()>& onUpdateData);
 };
 
@@ -158,156 +90,20 @@ void TFDQuery::Impl::Load() {
   if (!db.isOpen()) Fail(QStringLiteral("no connection to the database"));
   BusyScope busy;
 
-  table = SingleTable(statement);
-  QStringList keyExpressions;
-  QString keyed = statement;
-  if (!table.isEmpty()) {
-    QSqlDriver* driver = db.driver();
-    QSqlIndex primary = db.primaryIndex(table);
-    // PostgreSQL folds an unquoted name to lower case, which Qt's lookup of the key does not.
-    if (primary.isEmpty() && db.driverName() == QLatin1String("QPSQL")) {
-      primary = db.primaryIndex(table.toLower());
-    }
-    for (int i = 0; i < primary.count(); ++i) {
-      keyExpressions.append(driver->escapeIdentifier(primary.fieldName(i), QSqlDriver::FieldName));
-    }
-    if (keyExpressions.isEmpty()) keyExpressions.append(QStringLiteral("rowid"));
-    // Without a sort clause the rows come in the table's order whatever the engine would do:
-    // SQLite may scan an index a user added, and a server such as PostgreSQL returns a row it has
-    // updated at the end.
-    keyed = InTableOrder(WithKeyColumns(statement, keyExpressions),
-                         static_cast<int>(keyExpressions.size()));
-  }
-
+  const ShapedStatement shaped = ShapeStatement(db, statement);
+  table = shaped.table;
   // The statement with its key columns first; an engine without rowid runs the plain statement,
   // whose rows can then be shown but not written back.
   QString error;
-  int keyCount = static_cast<int>(keyExpressions.size());
-  if (keyCount == 0 || !ReadRows(db, keyed, keyCount, error)) {
+  int keyCount = static_cast<int>(shaped.keyExpressions.size());
+  if (keyCount == 0 || !ReadRows(db, shaped.keyed, keyCount, rows, error)) {
     keyCount = 0;
-    if (!ReadRows(db, statement, 0, error)) {
+    if (!ReadRows(db, statement, 0, rows, error)) {
       Fail(error.isEmpty() ? QStringLiteral("the statement failed") : error);
     }
   }
-  keyFields = keyCount > 0 ? keyExpressions : QStringList();
+  keyFields = keyCount > 0 ? shaped.keyExpressions : QStringList();
 }
-
-void TFDQuery::Impl::SetColumns(const QStringList& names, int keyCount) {
-  columns.clear();
-  keyColumns.clear();
-  fieldNames.clear();
-  fieldByLowerName.clear();
-  rowCount = 0;
-  for (int i = 0; i < names.size(); ++i) {
-    if (i < keyCount) {
-      keyColumns.emplace_back(names[i]);
-      continue;
-    }
-    fieldNames.append(names[i]);
-    if (!fieldByLowerName.contains(names[i].toLower())) {
-      fieldByLowerName.insert(names[i].toLower(), static_cast<int>(columns.size()));
-    }
-    columns.emplace_back(names[i]);
-  }
-}
-
-bool TFDQuery::Impl::ReadRows(QSqlDatabase& db, const QString& sql, int keyCount, QString& error) {
-#ifdef RAVLEK_DIRECT_SQLITE
-  // SQLite's own interface hands each value over as UTF-16 without a QVariant or QString per
-  // value, which makes reading a large table several times faster.
-  const QVariant handle = db.driver()->handle();
-  if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-    sqlite3* sqlite = *static_cast<sqlite3* const*>(handle.constData());
-    if (sqlite) return ReadSqliteRows(sqlite, sql, keyCount, error);
-  }
-#endif
-  QSqlQuery query(db);
-  // Forward-only makes Qt's PostgreSQL driver fetch one row per round trip; the whole result in
-  // one piece reads 100,000 rows several times faster there.
-  query.setForwardOnly(db.driverName() != QLatin1String("QPSQL"));
-  if (!query.exec(sql)) {
-    error = query.lastError().text().trimmed();
-    return false;
-  }
-  const QSqlRecord record = query.record();
-  const int total = record.count();
-  QStringList names;
-  for (int i = 0; i < total; ++i) names.append(record.fieldName(i));
-  SetColumns(names, keyCount);
-  while (query.next()) {
-    for (int i = 0; i < total; ++i) {
-      HeldColumn& column = i < keyCount ? keyColumns[static_cast<size_t>(i)]
-                                        : columns[static_cast<size_t>(i - keyCount)];
-      const QVariant value = query.value(i);
-      if (value.isNull()) {
-        column.AppendNull();
-      } else {
-        column.Append(value.toString());
-      }
-    }
-    ++rowCount;
-  }
-  if (query.lastError().isValid()) {
-    error = query.lastError().text().trimmed();
-    return false;
-  }
-  return true;
-}
-
-#ifdef RAVLEK_DIRECT_SQLITE
-bool TFDQuery::Impl::ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount,
-                                    QString& error) {
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare16_v2(sqlite, sql.utf16(), static_cast<int>(sql.size() * 2), &statement,
-                           nullptr) != SQLITE_OK) {
-    error = QString::fromUtf8(sqlite3_errmsg(sqlite));
-    sqlite3_finalize(statement);
-    return false;
-  }
-  const int total = sqlite3_column_count(statement);
-  QStringList names;
-  for (int i = 0; i < total; ++i) {
-    names.append(
-        QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(statement, i))));
-  }
-  SetColumns(names, keyCount);
-  std::vector<HeldColumn*> targets;
-  for (int i = 0; i < total; ++i) {
-    targets.push_back(i < keyCount ? &keyColumns[static_cast<size_t>(i)]
-                                   : &columns[static_cast<size_t>(i - keyCount)]);
-  }
-  // Values are taken as SQLite stores them (UTF-8) and decoded once, into the column's buffer.
-  // Each value is whole text, not the start of a stream: a leading U+FEFF is part of it.
-  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
-                                                     QStringConverter::Flag::ConvertInitialBom);
-  int step = SQLITE_ROW;
-  while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-    for (int i = 0; i < total; ++i) {
-      const int type = sqlite3_column_type(statement, i);
-      if (type == SQLITE_NULL) {
-        targets[static_cast<size_t>(i)]->AppendNull();
-        continue;
-      }
-      if (type == SQLITE_INTEGER) {
-        // Written here as SQLite would write it, without SQLite turning the value into text in
-        // place for every row (the hidden rowid of every row is such a value).
-        char digits[24];
-        const char* end =
-            std::to_chars(digits, digits + sizeof digits, sqlite3_column_int64(statement, i)).ptr;
-        targets[static_cast<size_t>(i)]->AppendUtf8(digits, end - digits, decoder);
-        continue;
-      }
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-      const int bytes = sqlite3_column_bytes(statement, i);
-      targets[static_cast<size_t>(i)]->AppendUtf8(text, bytes, decoder);
-    }
-    ++rowCount;
-  }
-  if (step != SQLITE_DONE) error = QString::fromUtf8(sqlite3_errmsg(sqlite));
-  sqlite3_finalize(statement);
-  return step == SQLITE_DONE;
-}
-#endif
 
 void TFDQuery::Impl::Store(const std::function<void()>& onUpdateData) {
   if (pending.empty() || current < 0) return;
@@ -318,87 +114,8 @@ void TFDQuery::Impl::Store(const std::function<void()>& onUpdateData) {
   }
   QSqlDatabase db = connection.Database();
   if (!db.isOpen()) Fail(QStringLiteral("no connection to the database"));
-  QSqlDriver* driver = db.driver();
-  const int row = passing[static_cast<size_t>(current)];
-  QStringList assignments;
-  QStringList fields;
-  for (const auto& edit : pending) {
-    fields.append(driver->escapeIdentifier(fieldNames[edit.first], QSqlDriver::FieldName));
-    assignments.append(fields.last() + QStringLiteral("=?"));
-  }
-  // The row by its key; the key fields were escaped when the rows were read.
-  QStringList keyConditions;
-  for (const QString& key : keyFields) keyConditions.append(key + QStringLiteral("=?"));
-  // An edited field must still hold what was read: someone else's change is never overwritten
-  // without notice.
-  QStringList conditions = keyConditions;
-  for (qsizetype i = 0; i < fields.size(); ++i) {
-    const bool wasNull =
-        columns[static_cast<size_t>(pending[static_cast<size_t>(i)].first)].IsNull(row);
-    conditions.append(fields[i] + (wasNull ? QStringLiteral(" IS NULL") : QStringLiteral("=?")));
-  }
-  const auto bindKey = [&](QSqlQuery& query) {
-    for (size_t i = 0; i < keyColumns.size(); ++i) {
-      // A key value is bound as it was read: the rowid as a number, key fields as text.
-      if (keyColumns[i].IsNull(row)) {
-        query.addBindValue(QVariant(QMetaType(QMetaType::QString)));
-      } else if (keyFields[static_cast<qsizetype>(i)] == QLatin1String("rowid")) {
-        query.addBindValue(keyColumns[i].View(row).toString().toLongLong());
-      } else {
-        query.addBindValue(keyColumns[i].View(row).toString());
-      }
-    }
-  };
   BusyScope busy;
-  QSqlQuery update(db);
-  const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                          .arg(table, assignments.join(QStringLiteral(", ")),
-                               conditions.join(QStringLiteral(" AND ")));
-  if (!update.prepare(sql)) Fail(update.lastError().text().trimmed());
-  // An emptied text is stored as empty text, never as null.
-  for (const auto& edit : pending) {
-    update.addBindValue(edit.second.isNull() ? QStringLiteral("") : edit.second);
-  }
-  bindKey(update);
-  for (const auto& edit : pending) {
-    const HeldColumn& column = columns[static_cast<size_t>(edit.first)];
-    if (!column.IsNull(row)) update.addBindValue(column.View(row).toString());
-  }
-  if (!update.exec()) Fail(update.lastError().text().trimmed());
-  if (update.numRowsAffected() > 0) {
-    for (const auto& edit : pending) {
-      columns[static_cast<size_t>(edit.first)].Replace(row, edit.second);
-    }
-    pending.clear();
-    return;
-  }
-
-  // Nothing was written: the row is gone, or one of the fields changed since it was read.
-  QSqlQuery now(db);
-  if (!now.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                       .arg(fields.join(QStringLiteral(", ")), table,
-                            keyConditions.join(QStringLiteral(" AND "))))) {
-    Fail(now.lastError().text().trimmed());
-  }
-  bindKey(now);
-  if (!now.exec()) Fail(now.lastError().text().trimmed());
-  if (!now.next()) Fail(QStringLiteral("the edited row is no longer in table %1").arg(table));
-  // The held values become what the table holds now, so that a second store, after the user was
-  // told, writes the typed text; an edit that equals the other user's text is no edit any more.
-  std::vector<std::pair<int, QString>> kept;
-  for (size_t i = 0; i < pending.size(); ++i) {
-    HeldColumn& column = columns[static_cast<size_t>(pending[i].first)];
-    const QVariant value = now.value(static_cast<int>(i));
-    if (value.isNull()) {
-      column.ReplaceNull(row);
-    } else {
-      column.Replace(row, value.toString());
-    }
-    if (column.View(row) != QStringView(pending[i].second)) kept.push_back(pending[i]);
-  }
-  pending = std::move(kept);
-  if (pending.empty()) return;
-  throw Error(kEditConflictMessage);
+  StoreRowEdits(db, name, table, keyFields, rows, passing[static_cast<size_t>(current)], pending);
 }
 
 TFDQuery::TFDQuery(TFDConnection& connection, QString name, QString statement)
@@ -422,14 +139,25 @@ void TFDQuery::SetSQL(const QString& statement) {
 }
 
 void TFDQuery::Open() {
+  OpenSharing(*this);
+}
+
+void TFDQuery::OpenSharing(const TFDQuery& source) {
   if (d_->active) return;
+  const Impl& from = *source.d_;
+  const bool share = &from != d_.get() && from.active && &from.connection == &d_->connection &&
+                     from.statement == d_->statement;
   try {
-    d_->Load();
+    if (share) {
+      d_->rows = from.rows;
+      d_->table = from.table;
+      d_->keyFields = from.keyFields;
+    } else {
+      d_->Load();
+    }
     if (d_->filtered) d_->compiled = d_->Compile(d_->expression);
   } catch (const Error&) {
-    d_->columns.clear();
-    d_->keyColumns.clear();
-    d_->rowCount = 0;
+    d_->rows.Clear();
     throw;
   }
   d_->active = true;
@@ -437,13 +165,19 @@ void TFDQuery::Open() {
   if (OnDataChange) OnDataChange();
 }
 
+const QString& TFDQuery::SQL() const {
+  return d_->statement;
+}
+
+TFDConnection& TFDQuery::Connection() const {
+  return d_->connection;
+}
+
 void TFDQuery::Close() {
   if (!d_->active) return;
   d_->Store(OnUpdateData);
   d_->active = false;
-  d_->columns.clear();
-  d_->keyColumns.clear();
-  d_->rowCount = 0;
+  d_->rows.Clear();
   d_->passing.clear();
   d_->current = -1;
   ++d_->rowsVersion;
@@ -536,7 +270,7 @@ void TFDQuery::SetRecNo(int passingIndex) {
 }
 
 QStringList TFDQuery::FieldNames() const {
-  return d_->fieldNames;
+  return d_->rows.fieldNames;
 }
 
 int TFDQuery::FieldIndex(const QString& field) const {
@@ -549,21 +283,21 @@ QString TFDQuery::Text(int passingIndex, int fieldIndex) const {
 
 QStringView TFDQuery::TextView(int passingIndex, int fieldIndex) const {
   if (passingIndex < 0 || passingIndex >= RecordCount() || fieldIndex < 0 ||
-      fieldIndex >= static_cast<int>(d_->columns.size())) {
+      fieldIndex >= static_cast<int>(d_->rows.columns.size())) {
     return QStringView();
   }
   if (const QString* edited = d_->PendingText(passingIndex, fieldIndex)) return *edited;
-  return d_->columns[static_cast<size_t>(fieldIndex)].View(
+  return d_->rows.columns[static_cast<size_t>(fieldIndex)].View(
       d_->passing[static_cast<size_t>(passingIndex)]);
 }
 
 bool TFDQuery::IsNull(int passingIndex, int fieldIndex) const {
   if (passingIndex < 0 || passingIndex >= RecordCount() || fieldIndex < 0 ||
-      fieldIndex >= static_cast<int>(d_->columns.size())) {
+      fieldIndex >= static_cast<int>(d_->rows.columns.size())) {
     return true;
   }
   if (d_->PendingText(passingIndex, fieldIndex)) return false;
-  return d_->columns[static_cast<size_t>(fieldIndex)].IsNull(
+  return d_->rows.columns[static_cast<size_t>(fieldIndex)].IsNull(
       d_->passing[static_cast<size_t>(passingIndex)]);
 }
 
@@ -585,7 +319,7 @@ void TFDQuery::Edit(const QString& field, const QString& text) {
   }
   // Text equal to the stored value is no edit (null and empty count as equal).
   const int row = d_->passing[static_cast<size_t>(d_->current)];
-  if (d_->columns[static_cast<size_t>(index)].View(row) != QStringView(text)) {
+  if (d_->rows.columns[static_cast<size_t>(index)].View(row) != QStringView(text)) {
     pending.emplace_back(index, text);
   }
 }

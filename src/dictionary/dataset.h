@@ -29,7 +29,14 @@ class TFDQuery {
 
   // --- statement and state
   void SetSQL(const QString& statement);  // only on a closed dataset (raises Error otherwise)
-  void Open();   // runs the statement, holds its rows; raises Error with the engine's message
+  void Open();  // runs the statement, holds its rows; raises Error with the engine's message
+  // Opens holding the rows that `source` holds, without running the statement again, when
+  // `source` is open on the same connection with the same statement; otherwise as Open(). The two
+  // share one read (copy on write): an edit stored through one is seen by the other only after
+  // it reads the rows again, as if each had read them itself.
+  void OpenSharing(const TFDQuery& source);
+  const QString& SQL() const;
+  TFDConnection& Connection() const;
   void Close();  // drops the rows; statement, filter and switch stay
   bool Active() const;
 

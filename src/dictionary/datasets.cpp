@@ -1,5 +1,7 @@
 #include "dictionary/datasets.h"
 
+#include "dictionary/dataset.h"
+
 namespace ravlek {
 
 const std::vector<DatasetDefinition>& DictionaryDatasets() {
@@ -13,6 +15,19 @@ const std::vector<DatasetDefinition>& DictionaryDatasets() {
        QStringLiteral("select *  from RavlekTable where Ptype<>'' ")},
   };
   return datasets;
+}
+
+void OpenDatasets(const std::vector<TFDQuery*>& datasets) {
+  for (size_t i = 0; i < datasets.size(); ++i) {
+    const TFDQuery* source = datasets[i];
+    for (size_t earlier = 0; earlier < i; ++earlier) {
+      if (datasets[earlier]->Active() && datasets[earlier]->SQL() == datasets[i]->SQL()) {
+        source = datasets[earlier];
+        break;
+      }
+    }
+    datasets[i]->OpenSharing(*source);
+  }
 }
 
 QString DatasetStatement(const QString& name) {

@@ -2,12 +2,18 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
+#include <QUtf8StringView>
 #include <atomic>
+#ifdef RAVLEK_DIRECT_SQLITE
+#include <sqlite3.h>
+#endif
 
 #include "base/error.h"
 #include "dictionary/dataset.h"
@@ -111,18 +117,18 @@ void Exec(QSqlQuery& query, const QString& sql) {
   if (!query.exec(sql)) throw Error(query.lastError().text());
 }
 
-// Runs the import on an open database inside a transaction that the caller commits or rolls
-// back.
-qsizetype LoadRows(QSqlDatabase& db, const DictionaryTsv& tsv, const QString& shownName,
-                   const QString& table, bool replace) {
+// Creates the missing tables and checks the header against the table; the statement that
+// inserts one row of the file's columns.
+QString PrepareTable(QSqlDatabase& db, const QStringList& header, const QString& shownName,
+                     const QString& table, bool replace) {
   QSqlQuery query(db);
   for (const QString& name : DictionaryTables()) {
     if (!TableColumns(db, name).isEmpty()) continue;
     QStringList columns = DictionaryTableFields(name);
     if (name == table) {
-      RefuseUnknownColumns(tsv.header, columns, shownName, table);
+      RefuseUnknownColumns(header, columns, shownName, table);
       // The file's columns first, in its order, so that an export gives the file back.
-      QStringList ordered = tsv.header;
+      QStringList ordered = header;
       for (const QString& field : columns) {
         if (!ordered.contains(field, Qt::CaseInsensitive)) ordered.append(field);
       }
@@ -130,17 +136,24 @@ qsizetype LoadRows(QSqlDatabase& db, const DictionaryTsv& tsv, const QString& sh
     }
     Exec(query, QStringLiteral("CREATE TABLE %1 (%2)").arg(Quoted(name), ColumnList(columns)));
   }
-  RefuseUnknownColumns(tsv.header, TableColumns(db, table), shownName, table);
+  RefuseUnknownColumns(header, TableColumns(db, table), shownName, table);
   if (replace) Exec(query, QStringLiteral("DELETE FROM %1").arg(Quoted(table)));
   QStringList columns;
   QStringList marks;
-  for (const QString& column : tsv.header) {
+  for (const QString& column : header) {
     columns.append(Quoted(column));
     marks.append(QStringLiteral("?"));
   }
-  if (!query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                         .arg(Quoted(table), columns.join(QStringLiteral(", ")),
-                              marks.join(QStringLiteral(", "))))) {
+  return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+      .arg(Quoted(table), columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+}
+
+// Runs the import on an open database inside a transaction that the caller commits or rolls
+// back.
+qsizetype LoadRows(QSqlDatabase& db, const DictionaryTsv& tsv, const QString& shownName,
+                   const QString& table, bool replace) {
+  QSqlQuery query(db);
+  if (!query.prepare(PrepareTable(db, tsv.header, shownName, table, replace))) {
     throw Error(query.lastError().text());
   }
   const QVariant null{QMetaType(QMetaType::QString)};
@@ -295,6 +308,311 @@ void WriteDatasetTsv(const TFDQuery& dataset, const std::function<void(const QBy
     }
   }
   if (!chunk.isEmpty()) write(chunk.toUtf8());
+}
+
+namespace {
+
+// The lines of a file read in pieces of a megabyte: each without its line feed; a last line that
+// is empty is no line, as in ReadDictionaryTsv.
+class LineReader {
+ public:
+  explicit LineReader(QIODevice& input) : input_(input) {}
+  bool Next(QByteArrayView& line) {
+    for (;;) {
+      const qsizetype end = buffer_.indexOf('\n', pos_);
+      if (end >= 0) {
+        line = QByteArrayView(buffer_).sliced(pos_, end - pos_);
+        pos_ = end + 1;
+        return true;
+      }
+      if (atEnd_) {
+        if (pos_ >= buffer_.size()) return false;
+        line = QByteArrayView(buffer_).sliced(pos_);
+        pos_ = buffer_.size();
+        return true;
+      }
+      buffer_.remove(0, pos_);
+      pos_ = 0;
+      const QByteArray piece = input_.read(1 << 20);
+      if (piece.isEmpty()) {
+        atEnd_ = true;
+      } else {
+        buffer_ += piece;
+      }
+    }
+  }
+
+ private:
+  QIODevice& input_;
+  QByteArray buffer_;
+  qsizetype pos_ = 0;
+  bool atEnd_ = false;
+};
+
+// The values of one row as UTF-8, escapes resolved; a value is valid until the next row.
+struct RowBytes {
+  std::vector<QByteArrayView> values;
+  std::vector<bool> nulls;
+  std::vector<QByteArray> unescaped;  // room for the values that held escapes
+};
+
+void ParseRow(QByteArrayView line, qsizetype number, qsizetype width, const QString& shownName,
+              RowBytes& row) {
+  const qsizetype fields = line.count('\t') + 1;
+  if (fields != width) {
+    throw LineError(shownName, number,
+                    QStringLiteral("%1 fields, the header names %2").arg(fields).arg(width));
+  }
+  row.values.resize(static_cast<size_t>(width));
+  row.nulls.resize(static_cast<size_t>(width));
+  row.unescaped.resize(static_cast<size_t>(width));
+  qsizetype start = 0;
+  for (size_t i = 0; i < static_cast<size_t>(width); ++i) {
+    qsizetype end = line.indexOf('\t', start);
+    if (end < 0) end = line.size();
+    const QByteArrayView field = line.sliced(start, end - start);
+    start = end + 1;
+    if (field.contains('\r')) {
+      throw LineError(shownName, number,
+                      QStringLiteral("a carriage return inside a value (write it as \\r)"));
+    }
+    row.nulls[i] = field == QByteArrayView("\\N");
+    if (!field.contains('\\')) {
+      row.values[i] = field;
+      continue;
+    }
+    if (row.nulls[i]) continue;
+    QByteArray& value = row.unescaped[i];
+    value.clear();
+    for (qsizetype k = 0; k < field.size(); ++k) {
+      if (field[k] != '\\') {
+        value += field[k];
+        continue;
+      }
+      if (k + 1 >= field.size())
+        throw LineError(shownName, number, QStringLiteral("a value ends with a backslash"));
+      switch (field[++k]) {
+        case 't':
+          value += '\t';
+          break;
+        case 'n':
+          value += '\n';
+          break;
+        case 'r':
+          value += '\r';
+          break;
+        case '\\':
+          value += '\\';
+          break;
+        default:
+          throw LineError(
+              shownName, number,
+              QStringLiteral("unknown escape \\%1 (known: \\t \\n \\r \\\\ and \\N alone)")
+                  .arg(QString::fromUtf8(field.sliced(k)).front()));
+      }
+    }
+    row.values[i] = value;
+  }
+}
+
+// Writes rows through one prepared insert: through SQLite's own interface with the values bound
+// as the UTF-8 they are, where Qt's driver uses the system's SQLite, else through Qt.
+class RowInserter {
+ public:
+  RowInserter() = default;
+  RowInserter(const RowInserter&) = delete;
+  RowInserter& operator=(const RowInserter&) = delete;
+  ~RowInserter() { Finish(); }
+  // Lets go of the statement, before the database closes.
+  void Finish() {
+#ifdef RAVLEK_DIRECT_SQLITE
+    sqlite3_finalize(statement_);
+    statement_ = nullptr;
+#endif
+    query_ = QSqlQuery();
+  }
+  void Prepare(QSqlDatabase& db, const QString& sql) {
+#ifdef RAVLEK_DIRECT_SQLITE
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+      sqlite_ = *static_cast<sqlite3* const*>(handle.constData());
+    }
+    if (sqlite_) {
+      const QByteArray text = sql.toUtf8();
+      if (sqlite3_prepare_v2(sqlite_, text.constData(), static_cast<int>(text.size()), &statement_,
+                             nullptr) != SQLITE_OK) {
+        throw Error(QString::fromUtf8(sqlite3_errmsg(sqlite_)));
+      }
+      return;
+    }
+#endif
+    query_ = QSqlQuery(db);
+    if (!query_.prepare(sql)) throw Error(query_.lastError().text());
+  }
+  // False with the engine's message when the row could not be written.
+  bool Insert(const RowBytes& row, QString& error) {
+#ifdef RAVLEK_DIRECT_SQLITE
+    if (statement_) {
+      for (size_t i = 0; i < row.values.size(); ++i) {
+        const int column = static_cast<int>(i) + 1;
+        if (row.nulls[i]) {
+          sqlite3_bind_null(statement_, column);
+        } else {
+          // An empty value stays empty text, never null.
+          const char* bytes = row.values[i].isEmpty() ? "" : row.values[i].data();
+          sqlite3_bind_text(statement_, column, bytes, static_cast<int>(row.values[i].size()),
+                            SQLITE_STATIC);
+        }
+      }
+      const int step = sqlite3_step(statement_);
+      sqlite3_reset(statement_);
+      if (step == SQLITE_DONE) return true;
+      // Worded as Qt's driver words a failed statement.
+      error = QString::fromUtf8(sqlite3_errmsg(sqlite_)) + QStringLiteral(" Unable to fetch row");
+      return false;
+    }
+#endif
+    const QVariant null{QMetaType(QMetaType::QString)};
+    for (size_t i = 0; i < row.values.size(); ++i) {
+      query_.bindValue(static_cast<int>(i),
+                       row.nulls[i] ? null : QVariant(QString::fromUtf8(row.values[i])));
+    }
+    if (query_.exec()) return true;
+    error = query_.lastError().text();
+    return false;
+  }
+
+ private:
+  QSqlQuery query_;
+#ifdef RAVLEK_DIRECT_SQLITE
+  sqlite3* sqlite_ = nullptr;
+  sqlite3_stmt* statement_ = nullptr;
+#endif
+};
+
+// The error reported when a file has several: text that is not UTF-8 anywhere, else the first
+// fault of the file's lines, else the first the database raised; as reading the whole file
+// before writing reports them.
+struct WorstFailure {
+  enum Rank { kNone, kDatabase, kLine, kNotUtf8 };
+  void Note(Rank at, const QString& text) {
+    if (at <= rank) return;
+    rank = at;
+    message = text;
+  }
+  Rank rank = kNone;
+  QString message;
+};
+
+}  // namespace
+
+qsizetype ImportDictionaryTsvStream(QIODevice& input, const QString& shownName,
+                                    const QString& table, const QString& databaseFile,
+                                    bool replace) {
+  if (DictionaryTableFields(table).isEmpty()) {
+    throw Error(QStringLiteral("unknown table %1").arg(table));
+  }
+  const bool existed = QFileInfo::exists(databaseFile);
+  static std::atomic<int> counter{0};
+  const QString connection = QStringLiteral("ravlek-import-stream-%1").arg(++counter);
+  WorstFailure failure;
+  qsizetype loaded = 0;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    db.setDatabaseName(databaseFile);
+    LineReader lines(input);
+    QByteArrayView line;
+    qsizetype number = 0;
+    qsizetype width = 0;
+    if (!lines.Next(line)) {
+      failure.Note(WorstFailure::kLine, shownName + QStringLiteral(": no header line"));
+    } else {
+      number = 1;
+      if (line.startsWith("\xEF\xBB\xBF")) line = line.sliced(3);
+      if (line.endsWith('\r')) line.chop(1);
+      if (!QUtf8StringView(line).isValidUtf8()) {
+        failure.Note(WorstFailure::kNotUtf8,
+                     LineError(shownName, 1, QStringLiteral("not UTF-8 text")).message());
+      }
+    }
+    QStringList header;
+    if (failure.rank == WorstFailure::kNone) {
+      QSet<QString> seen;
+      for (QStringView name : QString::fromUtf8(line).split(u'\t')) {
+        if (name.isEmpty()) {
+          failure.Note(
+              WorstFailure::kLine,
+              LineError(shownName, 1, QStringLiteral("a column without a name")).message());
+          break;
+        }
+        if (seen.contains(name.toString().toLower())) {
+          failure.Note(WorstFailure::kLine,
+                       LineError(shownName, 1, QStringLiteral("column %1 appears twice").arg(name))
+                           .message());
+          break;
+        }
+        seen.insert(name.toString().toLower());
+        header.append(name.toString());
+      }
+      width = header.size();
+    }
+    RowInserter inserter;
+    if (failure.rank == WorstFailure::kNone) {
+      if (!db.open() || !db.transaction()) {
+        failure.Note(WorstFailure::kDatabase, db.lastError().text());
+      } else {
+        try {
+          inserter.Prepare(db, PrepareTable(db, header, shownName, table, replace));
+        } catch (const Error& error) {
+          failure.Note(WorstFailure::kDatabase, error.message());
+        }
+      }
+    }
+    RowBytes row;
+    while (failure.rank < WorstFailure::kNotUtf8 && lines.Next(line)) {
+      ++number;
+      if (!QUtf8StringView(line).isValidUtf8()) {
+        failure.Note(WorstFailure::kNotUtf8,
+                     LineError(shownName, number, QStringLiteral("not UTF-8 text")).message());
+        break;
+      }
+      if (failure.rank >= WorstFailure::kLine) continue;
+      if (line.endsWith('\r')) line.chop(1);
+      try {
+        ParseRow(line, number, width, shownName, row);
+      } catch (const Error& error) {
+        failure.Note(WorstFailure::kLine, error.message());
+        continue;
+      }
+      if (failure.rank != WorstFailure::kNone) continue;
+      QString error;
+      if (inserter.Insert(row, error)) {
+        ++loaded;
+      } else {
+        failure.Note(WorstFailure::kDatabase, LineError(shownName, number, error).message());
+      }
+    }
+    inserter.Finish();
+    if (failure.rank == WorstFailure::kNone && !db.commit()) {
+      failure.Note(WorstFailure::kDatabase, db.lastError().text());
+    }
+    if (failure.rank != WorstFailure::kNone && db.isOpen()) db.rollback();
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(connection);
+  if (failure.rank != WorstFailure::kNone) {
+    if (!existed) {
+      QFile::remove(databaseFile);
+      QFile::remove(databaseFile + QStringLiteral("-journal"));
+    }
+    // An engine error names the database; an error of the file already names the file.
+    QString message = failure.message;
+    if (!message.startsWith(shownName + QLatin1Char(':'))) {
+      message = databaseFile + QStringLiteral(": ") + message.trimmed();
+    }
+    throw Error(message);
+  }
+  return loaded;
 }
 
 }  // namespace ravlek

@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+class QIODevice;
+
 namespace ravlek {
 
 class TFDQuery;
@@ -45,6 +47,15 @@ DictionaryTsv ReadDictionaryTsv(const QByteArray& bytes, const QString& shownNam
 // naming the file (and the line where one is at fault). Returns the number of rows loaded.
 qsizetype ImportDictionaryTsv(const DictionaryTsv& tsv, const QString& shownName,
                               const QString& table, const QString& databaseFile, bool replace);
+
+// The same as ReadDictionaryTsv of the whole input followed by ImportDictionaryTsv, with the same
+// rows, the same errors and the same all-or-nothing outcome, but each row is written as soon as
+// its line is read, its text bound as the UTF-8 it is: the memory used does not grow with the
+// file. When a file has several faults, the one reported is the one ReadDictionaryTsv and then
+// ImportDictionaryTsv would report.
+qsizetype ImportDictionaryTsvStream(QIODevice& input, const QString& shownName,
+                                    const QString& table, const QString& databaseFile,
+                                    bool replace);
 
 // Writes the dataset's fields and passing rows in the format above, in pieces of about 64 KB.
 void WriteDatasetTsv(const TFDQuery& dataset, const std::function<void(const QByteArray&)>& write);

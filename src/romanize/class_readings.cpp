@@ -1,6 +1,7 @@
 #include "romanize/class_readings.h"
 
 #include "base/error.h"
+#include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "romanize/reading_classes.h"
 
@@ -24,6 +25,10 @@ void DatasetClassReadingSource::ReadClass(const ReadingClass& readingClass, cons
   const int count = query_.RecordCount();
   for (int i = 0; i < count; ++i) row(query_.TextView(i, hanWord), query_.TextView(i, hanSpell));
   query_.Close();
+}
+
+QString DatasetClassReadingSource::ContentStamp() const {
+  return query_.Connection().ContentStamp();
 }
 
 }  // namespace ravlek

@@ -17,6 +17,9 @@ class ClassReadingSource {
   using RowFn = std::function<void(QStringView hanWord, QStringView hanSpell)>;
   virtual ~ClassReadingSource() = default;
   virtual void ReadClass(const ReadingClass& readingClass, const RowFn& row) = 0;
+  // A text that changes whenever the rows may have changed; empty when the source cannot tell,
+  // and then what was read from it is never kept for a later run.
+  virtual QString ContentStamp() const { return QString(); }
 };
 
 // Reads a class through the conversion's dataset: close, set the class's statement, filter off,
@@ -25,6 +28,7 @@ class DatasetClassReadingSource : public ClassReadingSource {
  public:
   explicit DatasetClassReadingSource(TFDQuery& query) : query_(query) {}
   void ReadClass(const ReadingClass& readingClass, const RowFn& row) override;
+  QString ContentStamp() const override;
 
  private:
   TFDQuery& query_;

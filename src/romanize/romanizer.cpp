@@ -3,12 +3,14 @@
 #include <array>
 
 #include "base/characters.h"
+#include "romanize/class_index.h"
 #include "romanize/class_readings.h"
 
 namespace ravlek {
 
-Romanizer::Romanizer(ClassReadingSource& source, const ConversionOptions& options)
-    : source_(source), options_(options), classes_(ConsultedClasses(options)) {
+Romanizer::Romanizer(ClassReadingSource& source, const ConversionOptions& options,
+                     ClassIndexCache* cache)
+    : source_(source), options_(options), cache_(cache), classes_(ConsultedClasses(options)) {
   // The pieces around each group are decoded once per run, not once per character.
   for (const ReadingClass* readingClass : classes_) {
     openings_.append(QString::fromUtf8(options_.classMarks ? readingClass->openingWithMark
@@ -18,23 +20,13 @@ Romanizer::Romanizer(ClassReadingSource& source, const ConversionOptions& option
 }
 
 void Romanizer::LoadClasses() {
-  readings_.assign(classes_.size(), {});
-  for (size_t i = 0; i < classes_.size(); ++i) {
-    auto& index = readings_[i];
-    source_.ReadClass(*classes_[i], [&index](QStringView hanWord, QStringView hanSpell) {
-      // Only a row whose HanWord is exactly one character can match a character of the text.
-      if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
-      // The readings of a character are kept joined, as the piece writes them: one text per
-      // character instead of one per reading.
-      const char32_t code = CharacterCode(hanWord, 0, hanWord.size());
-      const auto it = index.find(code);
-      if (it == index.end()) {
-        index.insert(code, hanSpell.toString());
-      } else {
-        *it += kReadingSeparator;
-        *it += hanSpell;
-      }
-    });
+  // One stamp for the run: every class is taken as of the same contents.
+  const QString stamp = cache_ ? source_.ContentStamp() : QString();
+  readings_.clear();
+  for (const ReadingClass* readingClass : classes_) {
+    readings_.push_back(
+        cache_ ? cache_->Get(source_, *readingClass, stamp)
+               : std::make_shared<const ClassIndex>(ReadClassIndex(source_, *readingClass)));
   }
   loaded_ = true;
 }
@@ -45,8 +37,8 @@ QString Romanizer::BuildPiece(QStringView character, char32_t code) const {
   qsizetype length = options_.separator ? CharacterSeparator().size() : 0;
   bool found = false;
   for (size_t i = 0; i < classes_.size(); ++i) {
-    const auto it = readings_[i].constFind(code);
-    if (it == readings_[i].constEnd()) continue;
+    const auto it = readings_[i]->constFind(code);
+    if (it == readings_[i]->constEnd()) continue;
     found = true;
     groups[i] = &*it;
     const auto index = static_cast<qsizetype>(i);

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "romanize/reading_classes.h"
@@ -15,13 +16,17 @@
 namespace ravlek {
 
 class ClassReadingSource;
+class ClassIndexCache;
 
 class Romanizer {
  public:
   // Reports the number of characters of the current line done so far.
   using ProgressFn = std::function<void(qsizetype charactersDone)>;
 
-  Romanizer(ClassReadingSource& source, const ConversionOptions& options);
+  // With a cache, the classes' indexes are taken from it (and kept in it) instead of read at
+  // every run; the cache must outlive the romanizer and belong to this source alone.
+  Romanizer(ClassReadingSource& source, const ConversionOptions& options,
+            ClassIndexCache* cache = nullptr);
 
   // The romanised line of one line. The classes are read on the first character that needs them.
   QString RomanizeLine(QStringView line, const ProgressFn& progress = {});
@@ -35,12 +40,13 @@ class Romanizer {
 
   ClassReadingSource& source_;
   ConversionOptions options_;
+  ClassIndexCache* cache_;
   std::vector<const ReadingClass*> classes_;
   QStringList openings_;  // per consulted class, with or without the class mark
   QStringList closings_;
   bool loaded_ = false;
   // Per consulted class: character → its readings in row order, joined by the separator.
-  std::vector<QHash<char32_t, QString>> readings_;
+  std::vector<std::shared_ptr<const QHash<char32_t, QString>>> readings_;
   // Character → everything written for it (groups or the character, then the separator).
   QHash<char32_t, QString> pieces_;
 };

@@ -207,6 +207,42 @@ TEST_F(DatasetTest, EditsAreStoredWhenTheRowIsLeftAndSurviveAReopen) {
   EXPECT_EQ(check.value(0).toInt(), 1);
 }
 
+TEST_F(DatasetTest, TwoDatasetsOfOneStatementShareOneReadAndKeepTheirEditsApart) {
+  TFDQuery lookup = MakeRavlekTable();
+  TFDQuery conversion(connection, "FDQuerySQLRavlekTable",
+                      DatasetStatement("FDQuerySQLRavlekTable"));
+  TFDQuery baseWords(connection, "FDQueryBaseWords", DatasetStatement("FDQueryBaseWords"));
+  int reads = 0;
+  TFDQuery::OnBusy = [&reads](bool busy) { reads += busy ? 1 : 0; };
+  OpenDatasets({&lookup, &baseWords, &conversion});
+  TFDQuery::OnBusy = nullptr;
+  EXPECT_EQ(reads, 2);  // RavlekTable once, BaseWords once
+  EXPECT_EQ(Column(conversion, "HanSpell"), Column(lookup, "HanSpell"));
+
+  // Each sees only its own stored edits until it reads again, as with two reads.
+  lookup.SetRecNo(1);
+  lookup.Edit("Desc", "through lookup");
+  lookup.Post();
+  conversion.SetRecNo(2);
+  conversion.Edit("Desc", "through conversion");
+  conversion.Post();
+  EXPECT_EQ(Column(lookup, "Desc"), QStringList({"", "through lookup", "", ""}));
+  EXPECT_EQ(Column(conversion, "Desc"), QStringList({"", "", "through conversion", ""}));
+  conversion.Close();
+  conversion.Open();
+  EXPECT_EQ(Column(conversion, "Desc"),
+            QStringList({"", "through lookup", "through conversion", ""}));
+
+  // A closed source or another statement is no source: the rows are read.
+  TFDQuery other(connection, "Other", "select * from RavlekTable where Ptype='文'");
+  other.OpenSharing(lookup);
+  EXPECT_EQ(other.RecordCount(), 2);
+  lookup.Close();
+  TFDQuery again = MakeRavlekTable();
+  again.OpenSharing(lookup);
+  EXPECT_EQ(Column(again, "Desc"), QStringList({"", "through lookup", "through conversion", ""}));
+}
+
 TEST_F(DatasetTest, AFailedStoreRaisesAndKeepsTheEdit) {
   TFDQuery query = MakeRavlekTable();
   query.Open();

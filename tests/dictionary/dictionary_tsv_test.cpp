@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
@@ -185,6 +186,83 @@ TEST_F(ImportTest, AFileThatIsNoDatabaseIsAnErrorAndStaysAsItWas) {
       [&] { ImportDictionaryTsv(Tsv("HanWord\n讚\n"), u"in.tsv"_s, u"BaseWords"_s, path, false); });
   EXPECT_TRUE(message.startsWith(path + u": "_s)) << message.toStdString();
   EXPECT_EQ(FileBytes(path), QByteArray(4096, 'x'));
+}
+
+TEST_F(ImportTest, AStreamedImportWritesAndRefusesAsReadingTheWholeFileFirst) {
+  // Into a dictionary with one BaseWords row and a RavlekTable without Desc.
+  const auto prepare = [](const QString& path) {
+    test::FixtureDictionary dictionary;
+    dictionary.baseWords = {{u"東"_s, u"tong1"_s}};
+    test::WriteFixtureDictionary(path, dictionary);
+    QSqlDatabase handle = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"narrow"_s);
+    handle.setDatabaseName(path);
+    EXPECT_TRUE(handle.open());
+    EXPECT_TRUE(QSqlQuery(handle).exec(u"ALTER TABLE RavlekTable DROP COLUMN Desc"_s));
+    handle.close();
+    handle = QSqlDatabase();
+    QSqlDatabase::removeDatabase(u"narrow"_s);
+  };
+  struct Case {
+    const char* table;
+    QByteArray bytes;
+  };
+  const Case cases[] = {
+      {"BaseWords",
+       "\xEF\xBB\xBFHanWord\tHanSpell\r\n讚\ttsan3\r\na\\tb\\\\c\\r\\nd\t\\N\n\t\\\\N\n"
+       "𠀤\tping7"},
+      {"BaseWords", "HanSpell\n\nx\n\n"},  // empty values, the last line feed ends the file
+      {"BaseWords", "HanWord\tHanSpell\n"},
+      {"BaseWords", ""},
+      {"BaseWords", "\n"},
+      {"BaseWords", "HanWord\tHanSpell\n讚\ttsan3\nx\xff\ty\n"},
+      {"BaseWords", "HanWord\tHanSpell\n讚\n讚\ttsan3\tx\n"},
+      {"BaseWords", "HanWord\tHanSpell\n讚\ttsan3\\\n讚\tts\\an3\n"},
+      {"BaseWords", "HanWord\tHanSpell\n讚\tts\ran3\n"},
+      {"BaseWords", "HanWord\tHanSpell\n讚\tts\\é\n"},
+      {"BaseWords", "HanWord\thanword\n讚\n"},
+      {"BaseWords", "HanWord\t\n\xfe\n"},
+      // A fault of a line, or text that is not UTF-8, is reported before the database's refusal.
+      {"RavlekTable", "HanWord\tDesc\n讚\tx\n"},
+      {"RavlekTable", "HanWord\tDesc\n讚\tx\n讚\n"},
+      {"RavlekTable", "HanWord\tDesc\n讚\n讚\tx\n\xc3\n"},
+      {"Nowhere", "HanWord\n"},
+  };
+  int round = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes.toStdString());
+    const QString table = QString::fromLatin1(c.table);
+    const QString whole = Path("whole.db") + QString::number(round);
+    const QString streamed = Path("streamed.db") + QString::number(round++);
+    prepare(whole);
+    prepare(streamed);
+    qsizetype wholeCount = -1;
+    qsizetype streamedCount = -1;
+    const QString expected = ErrorOf([&] {
+      wholeCount = ImportDictionaryTsv(ReadDictionaryTsv(c.bytes, u"in.tsv"_s), u"in.tsv"_s, table,
+                                       whole, true);
+    });
+    QBuffer input;
+    input.setData(c.bytes);
+    ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+    QString actual = ErrorOf([&] {
+      streamedCount = ImportDictionaryTsvStream(input, u"in.tsv"_s, table, streamed, true);
+    });
+    EXPECT_EQ(actual.replace(u"streamed.db"_s, u"whole.db"_s).toStdString(),
+              expected.toStdString());
+    EXPECT_EQ(streamedCount, wholeCount);
+    for (const QString& name : DictionaryTables()) {
+      EXPECT_EQ(Export(streamed, name), Export(whole, name)) << name.toStdString();
+    }
+  }
+  // A database that did not exist is not left behind.
+  const QString fresh = Path("fresh.db");
+  QBuffer input;
+  input.setData("HanWord\n讚\nx\ty\n");
+  ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+  EXPECT_FALSE(ErrorOf([&] {
+                 ImportDictionaryTsvStream(input, u"in.tsv"_s, u"BaseWords"_s, fresh, false);
+               }).isEmpty());
+  EXPECT_FALSE(QFile::exists(fresh));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
+#include "dictionary/filter_sql.h"
 #include "tsv.h"
 
 namespace ravlek::cli {
@@ -40,10 +41,8 @@ int Filter(const Globals& globals, const QStringList& args) {
   TFDConnection connection;
   if (!OpenDictionary(globals, connection)) return 1;
   TFDQuery dataset(connection, name, statement);
-  dataset.Open();
-  dataset.FilterOff();
-  dataset.SetFilter(expression);
-  dataset.FilterOn();
+  // SQLite answers what it can: only the passing rows are read.
+  OpenFiltered(dataset, expression);
   WriteOut(DatasetAsTsv(dataset, dataset.FieldNames()).toUtf8());
   return 0;
 }

@@ -48,9 +48,9 @@ int Import(const Globals& globals, const QStringList& args) {
   }
   QFile file(tsvPath);
   if (!file.open(QIODevice::ReadOnly)) throw CannotOpenFileError(tsvPath, file.errorString());
-  const DictionaryTsv tsv = ReadDictionaryTsv(file.readAll(), tsvPath);
-  file.close();
-  ImportDictionaryTsv(tsv, tsvPath, table, database, replace);
+  // Each row is written as it is read, inside one transaction: nothing stays written unless
+  // every line is right.
+  ImportDictionaryTsvStream(file, tsvPath, table, database, replace);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
+#include "dictionary/filter_sql.h"
 #include "dictionary/lookup_filters.h"
 #include "dictionary/tailo.h"
 #include "tsv.h"
@@ -56,10 +57,8 @@ int Lookup(const Globals& globals, const QStringList& args) {
   if (!OpenDictionary(globals, connection)) return 1;
   const QString name = QStringLiteral("FDQueryRavlekTable");
   TFDQuery dataset(connection, name, DatasetStatement(name));
-  dataset.Open();
-  dataset.FilterOff();
-  dataset.SetFilter(filter);
-  dataset.FilterOn();
+  // SQLite answers what it can: only the passing rows are read.
+  OpenFiltered(dataset, filter);
   WriteOut(DatasetAsTsv(dataset, LookupGridFields()).toUtf8());
   return 0;
 }

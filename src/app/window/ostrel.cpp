@@ -86,10 +86,9 @@ void TOstrel::FormCreate() {
       terminated_ = true;
       return;
     }
-    FDQueryRavlekTable->Open();
-    FDQueryBaseWords->Open();
-    FDQueryBaseWordsPlus->Open();
-    FDQuerySQLRavlekTable->Open();
+    // FDQuerySQLRavlekTable runs FDQueryRavlekTable's statement: one read serves both.
+    ravlek::OpenDatasets({FDQueryRavlekTable.get(), FDQueryBaseWords.get(),
+                          FDQueryBaseWordsPlus.get(), FDQuerySQLRavlekTable.get()});
     EnsureWorkingFolders();
 
     StartupReleaseAddress();     // steps 10 and 11

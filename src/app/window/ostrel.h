@@ -22,6 +22,7 @@ namespace ravlek {
 class TFDConnection;
 class TFDQuery;
 class TDataSource;
+class ClassIndexCache;
 class TIdHTTPProgress;
 class TWebBrowserWrapper;
 struct LookupPageState;
@@ -184,6 +185,8 @@ class TOstrel : public QWidget {
   std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWordsPlus;
   std::unique_ptr<ravlek::TFDQuery> FDQuerySQLRavlekTable;
   std::shared_ptr<ravlek::TDataSource> DataSource1;
+  // The conversion button's class readings, kept between presses while the dictionary is unchanged.
+  std::shared_ptr<ravlek::ClassIndexCache> conversionClasses;
 
   // ---- release channel and resource pages
   std::shared_ptr<ravlek::TIdHTTPProgress> IdHTTPProgress;

@@ -12,6 +12,7 @@
 #include "base/characters.h"
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
+#include "romanize/class_index.h"
 #include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
@@ -109,7 +110,8 @@ void TOstrel::TntButton1Click() {
   const ravlek::ConversionOptions options{TntCheckBox2->isChecked(), TntCheckBox3->isChecked(),
                                           TntCheckBox4->isChecked(), TntCheckBox1->isChecked()};
   ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
-  ravlek::Romanizer romanizer(source, options);
+  if (!conversionClasses) conversionClasses = std::make_shared<ravlek::ClassIndexCache>();
+  ravlek::Romanizer romanizer(source, options, conversionClasses.get());
 
   // The output is written once at the end, also when the store fails: the pairs of the lines
   // finished before stay, the line being converted is not written.
