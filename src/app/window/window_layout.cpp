@@ -78,11 +78,20 @@ void ShowPictureStretched(QLabel* label, const QPixmap& picture) {
 
 }  // namespace
 
+QString WindowCaption() {
+  // The system's name and its executable, as this platform names the file.
+#ifdef Q_OS_WIN
+  return QStringLiteral("台語Ostrel輔助系統 - Ravlek.exe");
+#else
+  return QStringLiteral("台語Ostrel輔助系統 - Ravlek");
+#endif
+}
+
 void LayOutWindow(TOstrel& window) {
   InstallFontSubstitutions();
   const DesignUnits units;
   window.setObjectName(QStringLiteral("Ostrel"));
-  window.setWindowTitle(QStringLiteral("台語Ostrel輔助系統 - Ravlek.exe"));
+  window.setWindowTitle(WindowCaption());
   window.setFont(units.Font(QStringLiteral("細明體"), 13));
   SetTextColor(&window, Qt::red);
   window.setContentsMargins(units.Px(3), units.Px(3), units.Px(3), units.Px(3));
