@@ -4,12 +4,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRawFont>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextLayout>
 
 #include "app/window/design_units.h"
 #include "app/window/ostrel.h"
@@ -310,6 +313,35 @@ TEST(WindowLayout, TabKeyFollowsTheDesignedOrder) {
   }
   EXPECT_TRUE(window.TntDBMemo1->toPlainText().indexOf(u'\t') < 0);
   window.close();
+}
+
+// Characters of CJK Extension B and beyond, as old dictionary passages hold them, are drawn from a
+// font that has them in every field that shows classical text: no glyph is the font's box (0).
+TEST(WindowLayout, ClassicalTextFieldsDrawRareCharacters) {
+  AppFolderFixture folder;
+  CurrentDirGuard cwd(folder.Path());
+  ModalBoxDismisser dismisser;
+  TOstrel window;
+  // Extension B (two), C, D and F, between two common characters.
+  const QString text = QString::fromUcs4(U"讚𡘋𠀀𪜀𫝀𬺰切");
+  for (const char* name : {"TntEdit2", "TntDBGrid2", "TntDBMemo1", "TntDBMemo2", "TntMemo3",
+                           "TntMemo4", "TntMemo1", "TntMemo2"}) {
+    auto* field = window.findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_NE(field, nullptr) << name;
+    QTextLayout layout(text, field->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+      for (const quint32 glyph : run.glyphIndexes()) {
+        ++glyphs;
+        EXPECT_NE(glyph, 0u) << name << " draws a box in "
+                             << run.rawFont().familyName().toStdString();
+      }
+    }
+    EXPECT_EQ(glyphs, 7) << name;
+  }
 }
 
 }  // namespace
