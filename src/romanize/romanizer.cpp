@@ -19,9 +19,12 @@ Romanizer::Romanizer(ClassReadingSource& source, const ConversionOptions& option
 
 void Romanizer::LoadClasses() {
   readings_.assign(classes_.size(), {});
+  emptyClasses_.clear();
   for (size_t i = 0; i < classes_.size(); ++i) {
     auto& index = readings_[i];
-    source_.ReadClass(*classes_[i], [&index](QStringView hanWord, QStringView hanSpell) {
+    bool anyRow = false;
+    source_.ReadClass(*classes_[i], [&index, &anyRow](QStringView hanWord, QStringView hanSpell) {
+      anyRow = true;
       // Only a row whose HanWord is exactly one character can match a character of the text.
       if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
       // The readings of a character are kept joined, as the piece writes them: one text per
@@ -35,8 +38,13 @@ void Romanizer::LoadClasses() {
         *it += hanSpell;
       }
     });
+    if (!anyRow) emptyClasses_ += classes_[i]->character;
   }
   loaded_ = true;
+}
+
+QString Romanizer::EmptyClasses() const {
+  return emptyClasses_;
 }
 
 QString Romanizer::BuildPiece(QStringView character, char32_t code) const {

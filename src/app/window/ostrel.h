@@ -137,6 +137,8 @@ class TOstrel : public QWidget {
   QPushButton* RubyExport_TntButton = nullptr;  // 輸出注音
   QPlainTextEdit* TntMemo4 = nullptr;
   QProgressBar* TntProgressBar1 = nullptr;
+  // The status line below the progress bar: says which consulted classes have no rows.
+  QStatusBar* Convert_TntStatusBar = nullptr;
 
   // page 3: versions and update download
   QLabel* TntStaticSYS_Ver0 = nullptr;

@@ -162,6 +162,10 @@ void LayOutConversionPage(TOstrel& window, const DesignUnits& units) {
   window.TntMemo4 = MakeMemo(page, "TntMemo4", units, 16, 280, 1089, 193);
   window.TntProgressBar1 = MakeProgressBar(page, "TntProgressBar1", units, 16, 496, 1049, 21);
   window.TntProgressBar1->hide();
+  // A status line as on the fanqie page, in the free space along the page's bottom.
+  window.Convert_TntStatusBar =
+      MakeControl<QStatusBar>(page, "Convert_TntStatusBar", units, 0, 560, 1143, 40);
+  window.Convert_TntStatusBar->setSizeGripEnabled(false);
 }
 
 void LayOutVersionPage(TOstrel& window, const DesignUnits& units) {

@@ -6,6 +6,7 @@
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -13,6 +14,7 @@
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
 #include "romanize/class_readings.h"
+#include "romanize/conversion_status.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
 
@@ -105,6 +107,7 @@ class ProgressPainter {
 
 void TOstrel::TntButton1Click() {
   TntMemo4->clear();
+  Convert_TntStatusBar->clearMessage();
   const QStringList lines = DisplayedLines(TntMemo3);
   const ravlek::ConversionOptions options{TntCheckBox2->isChecked(), TntCheckBox3->isChecked(),
                                           TntCheckBox4->isChecked(), TntCheckBox1->isChecked()};
@@ -117,6 +120,7 @@ void TOstrel::TntButton1Click() {
   auto finish = [&] {
     TntMemo4->setPlainText(output.join(u'\n'));
     TntProgressBar1->hide();
+    Convert_TntStatusBar->showMessage(ravlek::EmptyClassesStatus(romanizer.EmptyClasses()));
   };
   ProgressPainter painter(TntProgressBar1);
   const auto progress = [&painter](qsizetype done) { painter.Advance(done); };
