@@ -16,6 +16,8 @@
 #include "app/window/ostrel.h"
 #include "app/window/page_control.h"
 #include "app/window/picture_box.h"
+#include "dictionary/fanqie_synthesis_text.h"
+#include "dictionary/window/synthesis_field.h"
 
 namespace ravlek {
 
@@ -236,6 +238,8 @@ void LayOutFanqiePage(TOstrel& window, const DesignUnits& units) {
   window.Synth_TntMemo = MakeMemo(page, "Synth_TntMemo", units, 497, 318, 568, 239);
   window.Synth_TntMemo->setFont(units.Font(QStringLiteral("細明體"), 17));
   window.Synth_TntMemo->setReadOnly(true);
+  PrepareSynthesisField(window.Synth_TntMemo);
+  window.Synth_TntCheckBox->setToolTip(FanqieStepsLegend());
 }
 
 void LayOutResourcePages(TOstrel& window, const DesignUnits& units) {

@@ -10,6 +10,7 @@
 #include "dictionary/fanqie.h"
 #include "dictionary/fanqie_synthesis_text.h"
 #include "dictionary/literary_readings.h"
+#include "dictionary/window/synthesis_field.h"
 
 void TOstrel::TntButton2Click() {
   TntMemo2->clear();
@@ -28,7 +29,7 @@ void TOstrel::TntButton2Click() {
   });
   if (Synth_TntCheckBox && Synth_TntCheckBox->isChecked()) {
     const auto readings = ravlek::LiteraryReadings::FromTable(*FDConnection1);
-    Synth_TntMemo->setPlainText(ravlek::SynthesizeFanqieText(text, readings));
+    ravlek::ShowSynthesis(Synth_TntMemo, ravlek::SynthesizeFanqieText(text, readings));
   }
 }
 
