@@ -38,6 +38,7 @@ struct TransferListener {
 struct TransferResult {
   bool ok = false;        // completed with a 2xx final status
   bool tooLarge = false;  // the body went past maxBytes
+  bool ended = false;     // broken off because the program is ending
   QString error;          // what went wrong, otherwise empty
 };
 

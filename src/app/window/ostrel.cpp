@@ -9,6 +9,7 @@
 
 #include "app/app_folder.h"
 #include "app/error.h"
+#include "app/program_end.h"
 #include "app/window/messages.h"
 #include "app/window/window_layout.h"
 #include "dictionary/connection.h"
@@ -28,6 +29,7 @@ const QString kEngineMissingMessage =
 }  // namespace
 
 TOstrel::TOstrel(QWidget* parent) : QWidget(parent) {
+  ravlek::ResetProgramEnd();
   ravlek::LayOutWindow(*this);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();
   auto dataset = [this](const char* name) {
@@ -175,6 +177,8 @@ void TOstrel::closeEvent(QCloseEvent* event) {
   }
   ravlek::RunHandler([this] { FormClose(); });
   event->accept();
+  // Waits still running in a handler below this event (a page load, a download) end now.
+  ravlek::RequestProgramEnd();
   // Closing the window ends the program, whatever boxes or views are still about.
   if (!parentWidget()) QCoreApplication::quit();
 }
