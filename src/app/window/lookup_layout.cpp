@@ -78,6 +78,8 @@ void LayOutLookupPage(TOstrel& window, const DesignUnits& units) {
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Tab leaves the grid for the next control; the arrow keys move inside it.
+  grid->setTabKeyNavigation(false);
   grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   grid->setWordWrap(false);
   grid->verticalHeader()->setDefaultSectionSize(units.Px(30));

@@ -277,22 +277,24 @@ void LayOutUpdateButtons(TOstrel& window, const DesignUnits& units) {
 
 void SetTabOrders(TOstrel& window) {
   // The page control comes first on the window and the update buttons after it, as they were
-  // created; in between, each page's controls in their own order. The chain starts inside the
-  // page control: ordering a widget after one of its own ancestors would split the focus chain.
+  // created; in between, each page's controls in reading order: row by row from the top, left to
+  // right within a row. The chain starts inside the page control: ordering a widget after one of
+  // its own ancestors would split the focus chain.
   QWidget* const chain[] = {
       // page 0
-      window.TntEdit2, window.TntDBMemo1, window.TntDBMemo2, window.TntEdit1_spell_Search,
-      window.ComboBox1, window.TntDBGrid2, window.ComboBox2,
+      window.TntEdit2, window.TntEdit1_spell_Search, window.ComboBox2, window.ComboBox1,
+      window.TntDBGrid2, window.TntDBMemo1, window.TntDBMemo2,
       // page 1
       window.TntBitBtn_Spell,
       // page 2
-      window.TntMemo3, window.TntMemo4, window.TntButton1, window.TntCheckBox1, window.TntCheckBox2,
-      window.TntCheckBox3, window.TntCheckBox4, window.TntButton5,
+      window.TntMemo3, window.TntButton5, window.RubyExport_TntButton, window.TntCheckBox2,
+      window.TntCheckBox3, window.TntCheckBox4, window.TntCheckBox1, window.TntButton1,
+      window.TntMemo4,
       // page 3
-      window.upgrade_ver_TntMemo, window.ReleaseNote_TntMemo,
+      window.ReleaseNote_TntMemo, window.upgrade_ver_TntMemo,
       // page 4
-      window.TntMemo1, window.TntButton2, window.TntButton3, window.TntButton4, window.TntMemo2,
-      window.Synth_TntCheckBox, window.Synth_TntMemo,
+      window.TntMemo1, window.TntButton4, window.TntButton3, window.TntButton2,
+      window.Synth_TntCheckBox, window.TntMemo2, window.Synth_TntMemo,
       // pages 5 to 8
       window.A_WebBrowser, window.B_WebBrowser, window.C_WebBrowser, window.D_WebBrowser,
       // the update buttons
