@@ -116,6 +116,7 @@ class TOstrel : public QWidget {
   QLineEdit* TntEdit1_spell_Search = nullptr;
   QComboBox* ComboBox2 = nullptr;
   QLabel* TntLabel11 = nullptr;
+  QLabel* Lookup_TntStatus = nullptr;  // the status line: why a search found nothing
   QComboBox* ComboBox1 = nullptr;
   QTableView* TntDBGrid2 = nullptr;
   QPlainTextEdit* TntDBMemo1 = nullptr;
