@@ -134,6 +134,22 @@ TEST_F(FanqieSynthesisPageTest, ColumnsAlignedAndStepsToldOnHover) {
   QToolTip::hideText();
 }
 
+// A text without a notation leaves both lists empty and says so on the page's status line; the
+// next extraction that finds notations clears it.
+TEST_F(FanqieSynthesisPageTest, ATextWithoutNotationsSaysSo) {
+  w->Synth_TntCheckBox->setFocus();
+  QTest::keyClick(w->Synth_TntCheckBox, Qt::Key_Space);
+  w->TntMemo1->setPlainText(u"【小爾雅】明也。"_s);
+  test::PressOnItsPage(*w, w->TntButton2);
+  EXPECT_TRUE(w->TntMemo2->toPlainText().isEmpty());
+  EXPECT_TRUE(w->Synth_TntMemo->toPlainText().isEmpty());
+  EXPECT_EQ(w->TntStatusBar1->currentMessage(),
+            u"文中沒有反切：找不到前有二字的「切」或「反」。"_s);
+  w->TntMemo1->setPlainText(u"則旰切"_s);
+  test::PressOnItsPage(*w, w->TntButton2);
+  EXPECT_EQ(w->TntStatusBar1->currentMessage(), QString());
+}
+
 TEST_F(FanqieSynthesisPageTest, NewControlsSitInFreeSpace) {
   const QRect box = w->Synth_TntCheckBox->geometry();
   const QRect field = w->Synth_TntMemo->geometry();
