@@ -48,6 +48,8 @@ TOstrel::TOstrel(QWidget* parent) : QWidget(parent) {
 
 TOstrel::~TOstrel() {
   FormDestroy();
+  // The run is over; a later window (the tests make several) starts afresh.
+  ravlek::ResetProgramEnd();
   // The controls go before the datasets their models read.
   const auto children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   qDeleteAll(children);
@@ -177,10 +179,12 @@ void TOstrel::closeEvent(QCloseEvent* event) {
   }
   ravlek::RunHandler([this] { FormClose(); });
   event->accept();
-  // Waits still running in a handler below this event (a page load, a download) end now.
-  ravlek::RequestProgramEnd();
-  // Closing the window ends the program, whatever boxes or views are still about.
-  if (!parentWidget()) QCoreApplication::quit();
+  // Closing the window ends the program, whatever boxes or views are still about; waits still
+  // running in a handler below this event (a page load, a download) end now.
+  if (!parentWidget()) {
+    ravlek::RequestProgramEnd();
+    QCoreApplication::quit();
+  }
 }
 
 bool TOstrel::event(QEvent* event) {
