@@ -17,4 +17,10 @@ QString FanqieSynthesisLine(const FanqieNotation& notation, const LiteraryReadin
 // One line per notation of the text, in the order and within the limit of the extraction.
 QString SynthesizeFanqieText(const QString& text, const LiteraryReadings& readings);
 
+// What the signs of the steps mean, in words, one sign a line.
+QString FanqieStepsLegend();
+// One line of the synthesis (without its line break) told in words: for each candidate how its
+// initial, final and tone were found. A line that is not of the synthesis comes back unchanged.
+QString ExplainFanqieSynthesisLine(const QString& line);
+
 }  // namespace ravlek

@@ -36,6 +36,32 @@ QString RhymeFilter(const QString& text) {
   return QStringLiteral("PoemRhyme =") + QuotedStr(NormalizeRhymeName(text) + QLatin1Char('*'));
 }
 
+bool NamesARhyme(const QString& text) {
+  QString name = text;
+  name.replace(u'刪', u'删');
+  for (const QString& rhyme : PingshuiRhymeNames()) {
+    if (rhyme.contains(name)) return true;
+  }
+  return false;
+}
+
+QString TrimmedCharacters(const QString& text) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  const auto blank = [](QChar c) { return c.isSpace() || c == u'\u3000'; };
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return text.mid(begin, end - begin);
+}
+
+QString EachCharacterFilter(const QStringList& characters) {
+  QStringList conditions;
+  for (const QString& character : characters)
+    conditions << QStringLiteral("(HanWord =") + QuotedStr(character + QLatin1Char('*')) +
+                      QLatin1Char(')');
+  return conditions.join(QStringLiteral(" or "));
+}
+
 const QStringList& LookupGridFields() {
   static const QStringList fields = {
       QStringLiteral("HanWord"),   QStringLiteral("Ptype"),       QStringLiteral("HanSpell"),

@@ -20,6 +20,15 @@ QString SpellFilter(const QString& text, const QString& classText);
 // 删, 一東 for 上平一東), else exactly as shown.
 QString RhymeFilter(const QString& text);
 
+// Whether the text names rhymes: part of one of the 106 rhyme names (上平, 一東, 上平一東; 刪
+// counts as 删). Empty text names them all.
+bool NamesARhyme(const QString& text);
+
+// The characters of a text without the blanks (white space and U+3000) around it.
+QString TrimmedCharacters(const QString& text);
+// Several characters looked up one by one: rows whose HanWord begins with any of them.
+QString EachCharacterFilter(const QStringList& characters);
+
 // The lookup grid's fields in column order.
 const QStringList& LookupGridFields();
 

@@ -65,6 +65,8 @@ void TIdHTTPProgress::DownloadFile(const QString& aFileUrl, const QString& aDest
   listener.end = [this] { TransferEnd(); };
   const detail::TransferResult result = detail::PerformTransfer(settings, out, listener);
   std::fclose(out);
+  // Broken off because the window was closed: the handler ends without a report.
+  if (result.ended) throw Abort();
   if (result.writeError == ENOSPC || result.writeError == EDQUOT) throw DiskFullError(result.error);
   if (!result.ok) throw Error(result.error);
 }

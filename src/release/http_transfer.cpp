@@ -9,6 +9,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "base/program_end.h"
+
 namespace ravlek::detail {
 namespace {
 
@@ -34,6 +36,7 @@ struct TransferState {
   bool writeFailed = false;
   int writeError = 0;
   bool stalled = false;
+  bool ended = false;  // the program is ending: the transfer was broken off
   long stallTimeoutMs = 0;
   curl_off_t lastSeen = -1;
   Clock::time_point lastData = Clock::now();
@@ -92,6 +95,12 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
 
 int OnProgress(void* user, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) {
   auto* state = static_cast<TransferState*>(user);
+  // curl calls this about once a second also while no data comes, so an ending program is not
+  // held by a slow or silent server.
+  if (ProgramEndRequested()) {
+    state->ended = true;
+    return 1;
+  }
   if (state->stallTimeoutMs <= 0) return 0;
   const auto moment = Clock::now();
   if (now != state->lastSeen) {
@@ -206,6 +215,9 @@ TransferResult PerformTransfer(const TransferSettings& settings,
     result.error = QStringLiteral("The response is larger than %1 bytes: %2")
                        .arg(settings.maxBytes)
                        .arg(settings.url);
+  } else if (state.ended) {
+    result.ended = true;
+    result.error = QStringLiteral("Operation aborted");
   } else if (state.stalled) {
     result.error = QStringLiteral("Read timed out.");
   } else if (state.writeFailed) {

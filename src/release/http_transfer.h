@@ -40,6 +40,7 @@ struct TransferResult {
   bool tooLarge = false;  // the body went past maxBytes
   long status = 0;        // the final response's HTTP status; 0 when none came
   int writeError = 0;     // the system's error number when writing the body failed
+  bool ended = false;     // broken off because the program is ending
   QString error;          // what went wrong, otherwise empty
 };
 

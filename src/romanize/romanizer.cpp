@@ -23,12 +23,20 @@ void Romanizer::LoadClasses() {
   // One stamp for the run: every class is taken as of the same contents.
   const QString stamp = cache_ ? source_.ContentStamp() : QString();
   readings_.clear();
+  emptyClasses_.clear();
   for (const ReadingClass* readingClass : classes_) {
     readings_.push_back(
         cache_ ? cache_->Get(source_, *readingClass, stamp)
                : std::make_shared<const ClassIndex>(ReadClassIndex(source_, *readingClass)));
+    // A class without a reading of a single character changes nothing in the conversion: the
+    // status line says so.
+    if (readings_.back()->isEmpty()) emptyClasses_ += readingClass->character;
   }
   loaded_ = true;
+}
+
+QString Romanizer::EmptyClasses() const {
+  return emptyClasses_;
 }
 
 QString Romanizer::BuildPiece(QStringView character, char32_t code) const {

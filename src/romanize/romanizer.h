@@ -32,6 +32,9 @@ class Romanizer {
   QString RomanizeLine(QStringView line, const ProgressFn& progress = {});
   // The romanised lines of several lines, one for each.
   QStringList RomanizeLines(const QStringList& lines);
+  // The consulted classes (their Ptype characters, in consultation order) that delivered no row.
+  // Empty as long as no character has needed the classes.
+  QString EmptyClasses() const;
 
  private:
   void LoadClasses();
@@ -47,6 +50,7 @@ class Romanizer {
   bool loaded_ = false;
   // Per consulted class: character → its readings in row order, joined by the separator.
   std::vector<std::shared_ptr<const QHash<char32_t, QString>>> readings_;
+  QString emptyClasses_;
   // Character → everything written for it (groups or the character, then the separator).
   QHash<char32_t, QString> pieces_;
 };

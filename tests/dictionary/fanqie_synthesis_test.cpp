@@ -317,5 +317,35 @@ TEST(SynthesisTextTest, OneLinePerNotationWithinTheLimit) {
   EXPECT_EQ(SynthesizeFanqieText(many, readings).count(u"\r\n"_s), kMaxFanqieNotations);
 }
 
+// Each step of a synthesis line told in words, for the hint over the synthesis field.
+TEST(SynthesisTextTest, ExplainsTheStepsInWords) {
+  struct Case {
+    QString line;
+    QString words;
+  };
+  const Case cases[] = {
+      {u"則旰切\ttsan3\t則 ts- · 旰 -an 去 · 則 全清 → 陰去 3 ⇒ tsan3"_s,
+       u"則旰切：上字「則」取聲母 ts-；下字「旰」取韻母 -an，聲調屬去聲；上字聲母屬全清 → "
+       u"陰去（第 3 調）；拼得 tsan3。"_s},
+      // Without the initial's class the upper reading's tone gives the register; rules add steps;
+      // each candidate has its own line.
+      {u"烏旰切\tuan3/an3\t烏 ∅- · 旰 -an 去 · 烏 oo1 陰 → 陰去 3 · 合口 -u- ⇒ uan3; "
+       u"烏 ∅- · 旰 -an 去 · 烏 oo1 陰 → 陰去 3 ⇒ an3"_s,
+       u"烏旰切：上字「烏」無聲母；下字「旰」取韻母 -an，聲調屬去聲；上字讀 oo1，歸陰調 → "
+       u"陰去（第 3 調）；再依規則：合口 -u-；拼得 uan3。\n"
+       u"上字「烏」無聲母；下字「旰」取韻母 -an，聲調屬去聲；上字讀 oo1，歸陰調 → "
+       u"陰去（第 3 調）；拼得 an3。"_s},
+      {u"徒摠切\ttong2\t徒 t- · 摠 -ong 上 · 徒 全濁 → 全濁上讀上聲 2 ⇒ tong2"_s,
+       u"徒摠切：上字「徒」取聲母 t-；下字「摠」取韻母 -ong，聲調屬上聲；上字聲母屬全濁 → "
+       u"全濁上讀上聲（第 2 調）；拼得 tong2。"_s},
+      // A line without a candidate already says why.
+      {u"某全反\t\t某 無文讀音"_s, u"某全反：某 無文讀音"_s},
+      {u"not a synthesis line"_s, u"not a synthesis line"_s},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ExplainFanqieSynthesisLine(c.line), c.words) << c.line.toStdString();
+  EXPECT_TRUE(FanqieStepsLegend().contains(u"⇒"_s));
+}
+
 }  // namespace
 }  // namespace ravlek

@@ -84,15 +84,19 @@ TEST(FanqieSampleTest, HoldsExactlyTheThreeNotations) {
   }
   EXPECT_EQ(notations, (QStringList{u"則旰切"_s, u"租全反"_s, u"則縣反"_s}));
   // The citations are the dictionary's own words (kx01-10-01.xml, entry 讚).
-  EXPECT_EQ(passage,
-            u"範例如:讚(tsan3)【集韻】【韻會】𠀤則旰切，音酇。【小爾雅】明也。【類篇】稱也。"
-            u"【釋名】稱人之美曰讚。讚，纂也。纂集其美而敘之也。 又叶租全反，音鐫。"
-            u"【蔡洪·圍棋賦】或設死而稱枉，皋陶不能治其怨；或巧逸以樂胥，后夔不足以之讚。"
-            u"怨平聲，叶上源。"
-            u"\u3000又叶則縣反，音箭。"
-            u"【馬融·長笛賦】留眎瞠眙，累稱屢讚；失容墜席，搏拊雷抃。俗作讃。 "
-            u"\r\n\r\n                              "
-            u"<<< 請按此欄位右下 《【粹取】》 按鈕 , 執行此範例 >>>"_s);
+  EXPECT_EQ(
+      passage,
+      u"範例如:讚(tsan3)【集韻】【韻會】𠀤則旰切，音酇。【小爾雅】明也。【類篇】稱也。"
+      u"【釋名】稱人之美曰讚。讚，纂也。纂集其美而敘之也。 又叶租全反，音鐫。"
+      u"【蔡洪·圍棋賦】或設死而稱枉，皋陶不能治其怨；或巧逸以樂胥，后夔不足以之讚。"
+      u"怨平聲，叶上源。"
+      u"\u3000又叶則縣反，音箭。"
+      u"【馬融·長笛賦】留眎瞠眙，累稱屢讚；失容墜席，搏拊雷抃。俗作讃。 "
+      u"\r\n\r\n                              "
+      u"<<< 請按此欄位右下 《【粹取】》 按鈕 , 執行此範例 >>>"
+      u"\r\n\r\n註：讚 標 tsan3，自動拼音卻得 tsan2。拼音由上字 則 取聲母 ts-，由下字 旰 "
+      u"取韻母 -an 及聲調；本字典 旰 的文讀是 han2（上聲），故拼得上聲 tsan2。然而 旰 在"
+      u"廣韻屬去聲翰韻，讚 亦是去聲；上字 則 為全清聲母，全清配去聲為陰去，故 讚 讀 tsan3。"_s);
 
   MemoryLookup lookup;
   EXPECT_EQ(ExtractFanqieReadings(passage, lookup),

@@ -32,7 +32,7 @@ if grep -E 'test|bench|gtest|release-server|draw_pictures' "$work/contents"; the
 fi
 [ "$("$dpkg_deb" -f "$deb" Package)" = ravlek ] || fail "package name"
 depends=$("$dpkg_deb" -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6webenginecore6 libqt6sql6-sqlite fonts-noto-cjk; do
+for needed in libqt6widgets6 libqt6webenginecore6 libqt6sql6-sqlite fonts-noto-cjk fonts-hanazono; do
   echo "$depends" | grep -q "$needed" || fail "Depends lacks $needed: $depends"
 done
 echo "deb: ok"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "memory_reading_source.h"
+#include "romanize/conversion_status.h"
 #include "romanize/romanizer.h"
 
 namespace ravlek {
@@ -117,6 +118,40 @@ TEST(RomanizerTest, ReportsProgressPerCharacter) {
   std::vector<qsizetype> reported;
   romanizer.RomanizeLine(u"天 𠀤"_s, [&](qsizetype done) { reported.push_back(done); });
   EXPECT_EQ(reported, (std::vector<qsizetype>{1, 2, 3}));
+}
+
+// A class box whose class the dictionary has no rows of is named after the conversion.
+TEST(RomanizerTest, NamesTheConsultedClassesWithoutRows) {
+  struct Case {
+    const char* name;
+    std::vector<ReadingRow> rows;
+    ConversionOptions options;
+    QString emptyClasses;
+    QString status;
+  };
+  const std::vector<ReadingRow> noAncientNoModern = {
+      {u"天"_s, "thian1", u"通"_s}, {u"人"_s, "jin5", u"文"_s}, {u"人"_s, "lang5", u"白"_s}};
+  const Case cases[] = {
+      {"every class has rows", SmallDictionary(), kAllClasses, QString(), QString()},
+      {"ancient box without rows", noAncientNoModern, kAncient, u"今古"_s,
+       u"字典中沒有「今」類讀音；字典中沒有「古」類讀音，「轉古音」沒有作用。"_s},
+      {"colloquial box with rows", noAncientNoModern, kColloquial, u"今"_s,
+       u"字典中沒有「今」類讀音。"_s},
+      // Rows of words only still count as rows of the class.
+      {"words only",
+       {{u"天地"_s, "thian1-te7", u"古"_s}},
+       kAncient,
+       u"通文今"_s,
+       u"字典中沒有「通」類讀音；字典中沒有「文」類讀音；字典中沒有「今」類讀音。"_s},
+  };
+  for (const Case& c : cases) {
+    MemoryReadingSource source(c.rows);
+    Romanizer romanizer(source, c.options);
+    EXPECT_EQ(romanizer.EmptyClasses(), QString()) << c.name;
+    romanizer.RomanizeLine(u"天人"_s);
+    EXPECT_EQ(romanizer.EmptyClasses(), c.emptyClasses) << c.name;
+    EXPECT_EQ(EmptyClassesStatus(romanizer.EmptyClasses()), c.status) << c.name;
+  }
 }
 
 }  // namespace

@@ -50,7 +50,9 @@ int Lookup(const Globals& globals, const QStringList& args) {
     filter = SpellFilter(NumericTaiLo(given.value(QStringLiteral("--spell"))),
                          given.value(QStringLiteral("--class"), QStringLiteral("全")));
   } else {
-    filter = RhymeFilter(given.value(QStringLiteral("--rhyme")));
+    const QString rhyme = given.value(QStringLiteral("--rhyme"));
+    if (!NamesARhyme(rhyme)) return Usage(QStringLiteral("%1 is no Pingshui rhyme").arg(rhyme));
+    filter = RhymeFilter(rhyme);
   }
 
   TFDConnection connection;

@@ -5,17 +5,15 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
-#include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QSystemTrayIcon>
-#include <QVBoxLayout>
 #include <QWidget>
 
-namespace {
+#include "placeholder_window.h"
 
-const QString kTitle = QStringLiteral("編稿注音");
+namespace {
 
 // The notification-area icon: the editor's name in red, as the main window's notice describes it.
 QIcon TrayIcon() {
@@ -39,29 +37,22 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Ravlek_Spell"));
   QApplication::setWindowIcon(TrayIcon());
 
+  const QString title = ravlek::spell::EditorTitle();
   QWidget window;
-  window.setWindowTitle(kTitle);
-  auto* layout = new QVBoxLayout(&window);
-  auto* text = new QLabel(
-      QStringLiteral("<h3>%1</h3><p>The annotation editor (%1) is installed separately.</p>"
-                     "<p>This placeholder stands in for it in this installation.</p>")
-          .arg(kTitle),
-      &window);
-  text->setWordWrap(true);
-  layout->addWidget(text);
-  window.resize(420, 160);
+  ravlek::spell::BuildPlaceholderWindow(window, QApplication::applicationFilePath());
+  window.resize(480, 240);
   window.show();
 
   QSystemTrayIcon tray(TrayIcon());
   QMenu menu;
   if (QSystemTrayIcon::isSystemTrayAvailable()) {
-    tray.setToolTip(kTitle);
-    menu.addAction(kTitle, &window, [&window] {
+    tray.setToolTip(title);
+    menu.addAction(title, &window, [&window] {
       window.show();
       window.raise();
     });
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Quit"), &app, &QApplication::quit);
+    menu.addAction(QStringLiteral("結束"), &app, &QApplication::quit);
     tray.setContextMenu(&menu);
     QObject::connect(&tray, &QSystemTrayIcon::activated, &window, [&window] {
       window.show();

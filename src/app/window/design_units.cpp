@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStringList>
 #include <cmath>
 
 namespace ravlek {
@@ -11,14 +12,18 @@ constexpr double kDesignDotsPerInch = 120.0;
 }
 
 void InstallFontSubstitutions() {
-  const QString ming = QStringLiteral("Noto Serif CJK TC");
+  // Characters beyond the basic CJK block and Extension A (Extension B onwards, as in old
+  // dictionary passages) are in neither CJK font; the Hanazono Ming fonts cover them.
+  const QStringList rareCharacters{QStringLiteral("HanaMinA"), QStringLiteral("HanaMinB")};
+  const QStringList ming = QStringList{QStringLiteral("Noto Serif CJK TC")} + rareCharacters;
   for (const QString& family :
        {QStringLiteral("細明體"), QStringLiteral("新細明體"), QStringLiteral("細明體-ExtB")}) {
     QFont::removeSubstitutions(family);
-    QFont::insertSubstitution(family, ming);
+    QFont::insertSubstitutions(family, ming);
   }
   QFont::removeSubstitutions(QStringLiteral("標楷體"));
-  QFont::insertSubstitution(QStringLiteral("標楷體"), QStringLiteral("AR PL UKai TW"));
+  QFont::insertSubstitutions(QStringLiteral("標楷體"),
+                             QStringList{QStringLiteral("AR PL UKai TW")} + rareCharacters);
   QFont::removeSubstitutions(QStringLiteral("Tahoma"));
   QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
 }

@@ -10,7 +10,8 @@
 
 namespace ravlek {
 
-// Maps the design's font names onto installed families (Ming styles, Kai style, Tahoma).
+// Maps the design's font names onto installed families (Ming styles, Kai style, Tahoma), the
+// CJK ones followed by the Hanazono fonts for the characters they lack.
 // Safe to call more than once.
 void InstallFontSubstitutions();
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "base/error.h"
+#include "base/program_end.h"
 
 namespace ravlek {
 namespace {
@@ -15,6 +16,8 @@ namespace {
 // written (it comes from the file system, the database and the user's input). Waits until closed.
 void ExecMessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
                     QWidget* owner) {
+  // After the window has been closed no box holds the ending program.
+  if (ProgramEndRequested()) return;
   QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
   box.setTextFormat(Qt::PlainText);
   box.setFont(MessageFont());

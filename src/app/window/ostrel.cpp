@@ -9,6 +9,7 @@
 
 #include "base/app_folder.h"
 #include "base/error.h"
+#include "base/program_end.h"
 #include "app/window/messages.h"
 #include "app/window/window_layout.h"
 #include "dictionary/connection.h"
@@ -32,6 +33,7 @@ TOstrel::TOstrel(QWidget* parent) : TOstrel(ravlek::BuiltReleaseSettings(), pare
 
 TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWidget(parent) {
   ravlek::EnsureReleaseState(releaseState).settings = release;
+  ravlek::ResetProgramEnd();
   ravlek::LayOutWindow(*this);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();
   auto dataset = [this](const char* name) {
@@ -50,6 +52,8 @@ TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWid
 
 TOstrel::~TOstrel() {
   FormDestroy();
+  // The run is over; a later window (the tests make several) starts afresh.
+  ravlek::ResetProgramEnd();
   // The controls go before the datasets their models read.
   const auto children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   qDeleteAll(children);
@@ -177,8 +181,12 @@ void TOstrel::closeEvent(QCloseEvent* event) {
   }
   ravlek::RunHandler([this] { FormClose(); });
   event->accept();
-  // Closing the window ends the program, whatever boxes or views are still about.
-  if (!parentWidget()) QCoreApplication::quit();
+  // Closing the window ends the program, whatever boxes or views are still about; waits still
+  // running in a handler below this event (a page load, a download) end now.
+  if (!parentWidget()) {
+    ravlek::RequestProgramEnd();
+    QCoreApplication::quit();
+  }
 }
 
 bool TOstrel::event(QEvent* event) {

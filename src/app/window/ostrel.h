@@ -120,6 +120,7 @@ class TOstrel : public QWidget {
   QLineEdit* TntEdit1_spell_Search = nullptr;
   QComboBox* ComboBox2 = nullptr;
   QLabel* TntLabel11 = nullptr;
+  QLabel* Lookup_TntStatus = nullptr;  // the status line: why a search found nothing
   QComboBox* ComboBox1 = nullptr;
   QTableView* TntDBGrid2 = nullptr;
   QPlainTextEdit* TntDBMemo1 = nullptr;
@@ -141,6 +142,8 @@ class TOstrel : public QWidget {
   QPushButton* RubyExport_TntButton = nullptr;  // 輸出注音
   QPlainTextEdit* TntMemo4 = nullptr;
   QProgressBar* TntProgressBar1 = nullptr;
+  // The status line below the progress bar: says which consulted classes have no rows.
+  QStatusBar* Convert_TntStatusBar = nullptr;
 
   // page 3: versions and update download
   QLabel* TntStaticSYS_Ver0 = nullptr;

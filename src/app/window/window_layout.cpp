@@ -16,6 +16,8 @@
 #include "app/window/ostrel.h"
 #include "app/window/page_control.h"
 #include "app/window/picture_box.h"
+#include "dictionary/fanqie_synthesis_text.h"
+#include "dictionary/window/synthesis_field.h"
 
 namespace ravlek {
 
@@ -78,11 +80,20 @@ void ShowPictureStretched(QLabel* label, const QPixmap& picture) {
 
 }  // namespace
 
+QString WindowCaption() {
+  // The system's name and its executable, as this platform names the file.
+#ifdef Q_OS_WIN
+  return QStringLiteral("台語Ostrel輔助系統 - Ravlek.exe");
+#else
+  return QStringLiteral("台語Ostrel輔助系統 - Ravlek");
+#endif
+}
+
 void LayOutWindow(TOstrel& window) {
   InstallFontSubstitutions();
   const DesignUnits units;
   window.setObjectName(QStringLiteral("Ostrel"));
-  window.setWindowTitle(QStringLiteral("台語Ostrel輔助系統 - Ravlek.exe"));
+  window.setWindowTitle(WindowCaption());
   window.setFont(units.Font(QStringLiteral("細明體"), 13));
   SetTextColor(&window, Qt::red);
   window.setContentsMargins(units.Px(3), units.Px(3), units.Px(3), units.Px(3));
@@ -153,6 +164,10 @@ void LayOutConversionPage(TOstrel& window, const DesignUnits& units) {
   window.TntMemo4 = MakeMemo(page, "TntMemo4", units, 16, 280, 1089, 193);
   window.TntProgressBar1 = MakeProgressBar(page, "TntProgressBar1", units, 16, 496, 1049, 21);
   window.TntProgressBar1->hide();
+  // A status line as on the fanqie page, in the free space along the page's bottom.
+  window.Convert_TntStatusBar =
+      MakeControl<QStatusBar>(page, "Convert_TntStatusBar", units, 0, 560, 1143, 40);
+  window.Convert_TntStatusBar->setSizeGripEnabled(false);
 }
 
 void LayOutVersionPage(TOstrel& window, const DesignUnits& units) {
@@ -223,6 +238,8 @@ void LayOutFanqiePage(TOstrel& window, const DesignUnits& units) {
   window.Synth_TntMemo = MakeMemo(page, "Synth_TntMemo", units, 497, 318, 568, 239);
   window.Synth_TntMemo->setFont(units.Font(QStringLiteral("細明體"), 17));
   window.Synth_TntMemo->setReadOnly(true);
+  PrepareSynthesisField(window.Synth_TntMemo);
+  window.Synth_TntCheckBox->setToolTip(FanqieStepsLegend());
 }
 
 void LayOutResourcePages(TOstrel& window, const DesignUnits& units) {
@@ -260,22 +277,24 @@ void LayOutUpdateButtons(TOstrel& window, const DesignUnits& units) {
 
 void SetTabOrders(TOstrel& window) {
   // The page control comes first on the window and the update buttons after it, as they were
-  // created; in between, each page's controls in their own order. The chain starts inside the
-  // page control: ordering a widget after one of its own ancestors would split the focus chain.
+  // created; in between, each page's controls in reading order: row by row from the top, left to
+  // right within a row. The chain starts inside the page control: ordering a widget after one of
+  // its own ancestors would split the focus chain.
   QWidget* const chain[] = {
       // page 0
-      window.TntEdit2, window.TntDBMemo1, window.TntDBMemo2, window.TntEdit1_spell_Search,
-      window.ComboBox1, window.TntDBGrid2, window.ComboBox2,
+      window.TntEdit2, window.TntEdit1_spell_Search, window.ComboBox2, window.ComboBox1,
+      window.TntDBGrid2, window.TntDBMemo1, window.TntDBMemo2,
       // page 1
       window.TntBitBtn_Spell,
       // page 2
-      window.TntMemo3, window.TntMemo4, window.TntButton1, window.TntCheckBox1, window.TntCheckBox2,
-      window.TntCheckBox3, window.TntCheckBox4, window.TntButton5,
+      window.TntMemo3, window.TntButton5, window.RubyExport_TntButton, window.TntCheckBox2,
+      window.TntCheckBox3, window.TntCheckBox4, window.TntCheckBox1, window.TntButton1,
+      window.TntMemo4,
       // page 3
-      window.upgrade_ver_TntMemo, window.ReleaseNote_TntMemo,
+      window.ReleaseNote_TntMemo, window.upgrade_ver_TntMemo,
       // page 4
-      window.TntMemo1, window.TntButton2, window.TntButton3, window.TntButton4, window.TntMemo2,
-      window.Synth_TntCheckBox, window.Synth_TntMemo,
+      window.TntMemo1, window.TntButton4, window.TntButton3, window.TntButton2,
+      window.Synth_TntCheckBox, window.TntMemo2, window.Synth_TntMemo,
       // pages 5 to 8
       window.A_WebBrowser, window.B_WebBrowser, window.C_WebBrowser, window.D_WebBrowser,
       // the update buttons

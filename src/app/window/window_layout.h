@@ -11,6 +11,8 @@ namespace ravlek {
 
 class DesignUnits;
 
+// The window's caption: the system's name and its executable's file name on this platform.
+QString WindowCaption();
 void LayOutWindow(TOstrel& window);
 
 void LayOutLookupPage(TOstrel& window, const DesignUnits& units);      // page 0

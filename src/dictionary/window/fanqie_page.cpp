@@ -4,15 +4,18 @@
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTextDocument>
 
 #include "app/window/ostrel.h"
 #include "dictionary/fanqie.h"
 #include "dictionary/fanqie_synthesis_text.h"
 #include "dictionary/literary_readings.h"
+#include "dictionary/window/synthesis_field.h"
 
 void TOstrel::TntButton2Click() {
   TntMemo2->clear();
+  TntStatusBar1->clearMessage();
   // The synthesis output belongs to this press only; unchecked, it stays empty.
   if (Synth_TntMemo) Synth_TntMemo->clear();
   // The field's text as it holds it, its paragraph breaks read as CR LF. (Its plain text would
@@ -26,9 +29,12 @@ void TOstrel::TntButton2Click() {
     shown += line;
     TntMemo2->setPlainText(shown);
   });
+  // Empty lists say why.
+  if (shown.isEmpty())
+    TntStatusBar1->showMessage(QStringLiteral("文中沒有反切：找不到前有二字的「切」或「反」。"));
   if (Synth_TntCheckBox && Synth_TntCheckBox->isChecked()) {
     const auto readings = ravlek::LiteraryReadings::FromTable(*FDConnection1);
-    Synth_TntMemo->setPlainText(ravlek::SynthesizeFanqieText(text, readings));
+    ravlek::ShowSynthesis(Synth_TntMemo, ravlek::SynthesizeFanqieText(text, readings));
   }
 }
 

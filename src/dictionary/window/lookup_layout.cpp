@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QTableView>
 
@@ -68,6 +69,16 @@ void LayOutLookupPage(TOstrel& window, const DesignUnits& units) {
                                 QStringLiteral("( an 表an開頭之字; an1* 表示所有尾韻 an1之字)"),
                                 units.Font(QStringLiteral("新細明體"), 17, true));
 
+  // The status line: why a search found nothing. In the free space right of the rhyme box, above
+  // the grid.
+  window.Lookup_TntStatus = MakeControl<QLabel>(page, "Lookup_TntStatus", units, 778, 3, 327, 63);
+  window.Lookup_TntStatus->setFont(units.Font(QStringLiteral("新細明體"), 17));
+  window.Lookup_TntStatus->setWordWrap(true);
+  window.Lookup_TntStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  QPalette statusColours = window.Lookup_TntStatus->palette();
+  statusColours.setColor(QPalette::WindowText, Qt::darkRed);
+  window.Lookup_TntStatus->setPalette(statusColours);
+
   window.ComboBox1 = MakeEditableCombo(page, "ComboBox1", units, QRect(627, 3, 145, 28));
   window.ComboBox1->setFont(units.Font(QStringLiteral("新細明體"), 20));
   window.ComboBox1->setEditText(QStringLiteral("平水韻查詢"));
@@ -78,6 +89,8 @@ void LayOutLookupPage(TOstrel& window, const DesignUnits& units) {
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Tab leaves the grid for the next control; the arrow keys move inside it.
+  grid->setTabKeyNavigation(false);
   grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   grid->setWordWrap(false);
   grid->verticalHeader()->setDefaultSectionSize(units.Px(30));

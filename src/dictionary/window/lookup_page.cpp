@@ -1,6 +1,7 @@
 // The character lookup page: each of the three searches replaces the filter of the dictionary
 // rows held since start-up, and text typed into the two memos edits the current row.
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -8,12 +9,14 @@
 #include <QTableView>
 #include <QTextDocument>
 
+#include "base/characters.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "app/window/window_layout.h"
 #include "dictionary/data_source.h"
 #include "dictionary/dataset.h"
 #include "dictionary/lookup_filters.h"
+#include "dictionary/lookup_status.h"
 #include "dictionary/memo_text.h"
 #include "dictionary/window/lookup_page.h"
 #include "dictionary/tailo.h"
@@ -44,25 +47,83 @@ void RefilterWithAllClasses(TOstrel& window, BuildFilter buildFilter) {
   ShowGridScrollBar(window);
 }
 
+// The distinct characters of a text, in their order.
+QStringList DistinctCharacters(const QString& text) {
+  QStringList characters;
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype length = ravlek::CharacterLength(text, i);
+    const QString character = text.mid(i, length);
+    if (!characters.contains(character)) characters << character;
+    i += length;
+  }
+  return characters;
+}
+
+// Those of the characters that begin no passing row's HanWord.
+QStringList CharactersWithoutRows(const ravlek::TFDQuery& rows, const QStringList& characters) {
+  const int column = rows.FieldIndex(QStringLiteral("HanWord"));
+  QStringList missing = characters;
+  for (int row = 0; row < rows.RecordCount() && !missing.isEmpty(); ++row) {
+    const QString word = rows.Text(row, column);
+    missing.removeIf([&word](const QString& character) { return word.startsWith(character); });
+  }
+  return missing;
+}
+
+bool NoRows(const TOstrel& window) {
+  return window.FDQueryRavlekTable->RecordCount() == 0;
+}
+
 }  // namespace
 
 void TOstrel::TntEdit2Change() {
-  RefilterWithAllClasses(*this, [this] { return ravlek::CharacterFilter(TntEdit2->text()); });
+  QString text = TntEdit2->text();
+  RefilterWithAllClasses(*this, [&text] { return ravlek::CharacterFilter(text); });
+  // Blanks pasted around the characters are no part of them, unless a row holds them.
+  if (NoRows(*this) && ravlek::TrimmedCharacters(text) != text) {
+    text = ravlek::TrimmedCharacters(text);
+    RefilterWithAllClasses(*this, [&text] { return ravlek::CharacterFilter(text); });
+  }
+  QString status;
+  if (NoRows(*this) && !text.isEmpty()) {
+    const QStringList characters = DistinctCharacters(text);
+    if (characters.size() > 1) {
+      // A run that begins no word: each of its characters is looked up.
+      RefilterWithAllClasses(*this,
+                             [&characters] { return ravlek::EachCharacterFilter(characters); });
+      status = ravlek::EachCharacterStatus(text, characters,
+                                           CharactersWithoutRows(*FDQueryRavlekTable, characters));
+    } else {
+      status = ravlek::NoCharacterStatus(text);
+    }
+  }
+  Lookup_TntStatus->setText(status);
 }
 
 void TOstrel::TntEdit1_spell_SearchChange() {
   // The filter is built from the texts as they are before the filter goes off. Romanisation typed
-  // as books print it (tone marks, POJ) is read as the numeric Tâi-lô that the rows hold.
-  const QString filter = ravlek::SpellFilter(ravlek::NumericTaiLo(TntEdit1_spell_Search->text()),
-                                             ComboBox2->currentText());
+  // as books print it (tone marks, POJ) is read as the numeric Tâi-lô that the rows hold, in
+  // lower case as they hold it.
+  const QString search = ravlek::NumericTaiLo(TntEdit1_spell_Search->text()).toLower();
+  const QString classText = ComboBox2->currentText();
+  const QString filter = ravlek::SpellFilter(search, classText);
   FDQueryRavlekTable->FilterOff();
   FDQueryRavlekTable->SetFilter(filter);
   FDQueryRavlekTable->FilterOn();
   ShowGridScrollBar(*this);
+  Lookup_TntStatus->setText(NoRows(*this) ? ravlek::NoReadingStatus(search.trimmed(), classText)
+                                          : QString());
 }
 
 void TOstrel::ComboBox1Change() {
-  RefilterWithAllClasses(*this, [this] { return ravlek::RhymeFilter(ComboBox1->currentText()); });
+  const QString text = ComboBox1->currentText();
+  RefilterWithAllClasses(*this, [&text] { return ravlek::RhymeFilter(text); });
+  QString status;
+  if (!ravlek::NamesARhyme(text))
+    status = ravlek::NotARhymeStatus(text);
+  else if (NoRows(*this))
+    status = ravlek::NoRhymeRowsStatus(text);
+  Lookup_TntStatus->setText(status);
 }
 
 void TOstrel::DataSource1UpdateData() {

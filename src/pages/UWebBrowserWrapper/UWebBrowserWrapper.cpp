@@ -15,6 +15,7 @@
 
 #include "base/byte_order_mark.h"
 #include "base/error.h"
+#include "base/program_end.h"
 
 namespace ravlek {
 
@@ -62,6 +63,8 @@ bool WaitForLoadEnd(const HtmlView& view, int limitMs) {
   const quint32 start = GetTickCount();
   while (view.ReadyState() != READYSTATE_COMPLETE) {
     if (TickElapsed(start, GetTickCount()) >= static_cast<quint32>(limitMs)) return false;
+    // A closed window waits for no page.
+    if (ProgramEndRequested()) return false;
     PumpFor(5);
   }
   return true;

@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "base/characters.h"
+#include "base/program_end.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/UWebBrowserWrapper/encoding.h"
 
@@ -211,7 +212,8 @@ QVariant WebEngineHtmlView::Evaluate(const QString& script) {
                                });
   QElapsedTimer waited;
   waited.start();
-  while (!answer->arrived && waited.elapsed() < scriptTimeoutMs) ProcessMessagesFor(50);
+  while (!answer->arrived && waited.elapsed() < scriptTimeoutMs && !ProgramEndRequested())
+    ProcessMessagesFor(50);
   return answer->value;
 }
 

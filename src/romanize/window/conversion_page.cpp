@@ -6,6 +6,7 @@
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -14,6 +15,7 @@
 #include "dictionary/dataset.h"
 #include "romanize/class_index.h"
 #include "romanize/class_readings.h"
+#include "romanize/conversion_status.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
 
@@ -106,6 +108,7 @@ class ProgressPainter {
 
 void TOstrel::TntButton1Click() {
   TntMemo4->clear();
+  Convert_TntStatusBar->clearMessage();
   const QStringList lines = DisplayedLines(TntMemo3);
   const ravlek::ConversionOptions options{TntCheckBox2->isChecked(), TntCheckBox3->isChecked(),
                                           TntCheckBox4->isChecked(), TntCheckBox1->isChecked()};
@@ -119,6 +122,7 @@ void TOstrel::TntButton1Click() {
   auto finish = [&] {
     TntMemo4->setPlainText(output.join(u'\n'));
     TntProgressBar1->hide();
+    Convert_TntStatusBar->showMessage(ravlek::EmptyClassesStatus(romanizer.EmptyClasses()));
   };
   ProgressPainter painter(TntProgressBar1);
   const auto progress = [&painter](qsizetype done) { painter.Advance(done); };

@@ -20,11 +20,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/run_cli.h"
+#include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek {
@@ -144,6 +146,63 @@ TEST_F(DesktopHabitsTest, CtrlLGoesToTheCharacterFieldWithoutChangingAText) {
   EXPECT_EQ(w->TntEdit2->text(), u"天"_s);
   EXPECT_EQ(w->TntMemo1->toPlainText(), QString());
   EXPECT_EQ(GridWords(w), (QStringList{u"天"_s, u"天"_s}));
+}
+
+// Tab leaves the grid for the next control while the arrow keys move inside it; Ctrl+Tab and
+// Ctrl+Shift+Tab change page from the grid and from a web view alike, as a choice of the tab.
+TEST_F(DesktopHabitsTest, TabLeavesTheGridAndCtrlTabChangesPageFromEveryControl) {
+  test::ModalBoxDismisser boxes;
+  // The resource pages the views show.
+  QDir().mkpath(u"last_release_XML"_s);
+  for (const QString& name : {u"RavlekBasic"_s, u"MediaLink"_s, u"ToolAndResource"_s, u"About"_s}) {
+    QFile page(u"last_release_XML/%1.html"_s.arg(name));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write(u"<html><body><p>%1</p></body></html>"_s.arg(name).toUtf8());
+  }
+  w->TntEdit2->setText(u"天"_s);
+  QApplication::processEvents();
+  QTableView* grid = w->TntDBGrid2;
+  grid->setFocus();
+  grid->setCurrentIndex(grid->model()->index(0, 0));
+  QTest::keyClick(grid, Qt::Key_Down);
+  EXPECT_EQ(grid->currentIndex().row(), 1);
+  EXPECT_EQ(QApplication::focusWidget(), grid);
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), w->TntDBMemo1);
+  QTest::keyClick(w->TntDBMemo1, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), grid);
+  EXPECT_EQ(grid->currentIndex().row(), 1);
+
+  // From the grid: the next page, its first control focused; the row stays chosen.
+  QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet2);
+  EXPECT_EQ(QApplication::focusWidget(), w->TntBitBtn_Spell);
+  EXPECT_EQ(grid->currentIndex().row(), 1);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                  Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet1);
+  EXPECT_EQ(QApplication::focusWidget(), w->TntEdit2);
+  // Round the end: from the first page back to the last.
+  QTest::keyClick(w->TntEdit2, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet9);
+
+  // From a resource page's web view, once its page is there and the view holds the focus.
+  w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
+  w->TntMemo1->setFocus();
+  QTest::keyClick(w->TntMemo1, Qt::Key_Tab, Qt::ControlModifier);
+  ASSERT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet6);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return w->A_WebBrowser->focusProxy() != nullptr; }));
+  w->A_WebBrowser->setFocus();
+  QWidget* inView = QApplication::focusWidget();
+  ASSERT_TRUE(inView == w->A_WebBrowser || w->A_WebBrowser->isAncestorOf(inView));
+  QTest::keyClick(inView, Qt::Key_Tab, Qt::ControlModifier);
+  EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet7);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return w->B_WebBrowser->focusProxy() != nullptr; }));
+  w->B_WebBrowser->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                  Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet6);
+  EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u" | "_s).toStdString();
 }
 
 TEST_F(DesktopHabitsTest, CtrlEnterRunsTheConversionAndTheExtractionOnTheirPages) {

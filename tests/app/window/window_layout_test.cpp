@@ -4,12 +4,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRawFont>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
+#include <QTextLayout>
+#include <utility>
+#include <vector>
 
 #include "app/window/design_units.h"
 #include "app/window/ostrel.h"
@@ -254,29 +260,37 @@ TEST(WindowLayout, EveryControlAsDesigned) {
   EXPECT_EQ(window.palette().color(QPalette::WindowText), QColor(Qt::red));
   EXPECT_EQ(window.TntTabSheet1->font().family(), QStringLiteral("Tahoma"));
   EXPECT_EQ(window.pos(), QPoint(0, 0));
-  EXPECT_TRUE(window.windowTitle().endsWith(QStringLiteral("Ravlek.exe")));
+#ifdef Q_OS_WIN
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("台語Ostrel輔助系統 - Ravlek.exe"));
+#else
+  // The executable as this platform names it: no ".exe" where programs carry no extension.
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("台語Ostrel輔助系統 - Ravlek"));
+#endif
 }
 
-// The keyboard order: the page control, then each page's controls in their designed order, then the
-// two update buttons, all in one chain; Tab in a memo moves on instead of typing a tab.
-TEST(WindowLayout, TabKeyFollowsTheDesignedOrder) {
+// The keyboard order: the page control, then each page's controls in reading order (row by row,
+// left to right), then the two update buttons, all in one chain; Tab in a memo moves on instead
+// of typing a tab, and Tab leaves the grid, whose cells the arrow keys walk.
+TEST(WindowLayout, TabKeyFollowsTheReadingOrder) {
   AppFolderFixture folder;
   CurrentDirGuard cwd(folder.Path());
   ModalBoxDismisser dismisser;
   TOstrel window(ravlek::test::OwnReleaseSettings());
   const QStringList expected = {"TntTabControl1",
                                 // page 0
-                                "TntEdit2", "TntDBMemo1", "TntDBMemo2", "TntEdit1_spell_Search",
-                                "ComboBox1", "TntDBGrid2", "ComboBox2",
+                                "TntEdit2", "TntEdit1_spell_Search", "ComboBox2", "ComboBox1",
+                                "TntDBGrid2", "TntDBMemo1", "TntDBMemo2",
                                 // page 1
                                 "TntBitBtn_Spell",
                                 // page 2
-                                "TntMemo3", "TntMemo4", "TntButton1", "TntCheckBox1",
-                                "TntCheckBox2", "TntCheckBox3", "TntCheckBox4", "TntButton5",
+                                "TntMemo3", "TntButton5", "RubyExport_TntButton", "TntCheckBox2",
+                                "TntCheckBox3", "TntCheckBox4", "TntCheckBox1", "TntButton1",
+                                "TntMemo4",
                                 // page 3
-                                "upgrade_ver_TntMemo", "ReleaseNote_TntMemo",
+                                "ReleaseNote_TntMemo", "upgrade_ver_TntMemo",
                                 // page 4
-                                "TntMemo1", "TntButton2", "TntButton3", "TntButton4", "TntMemo2",
+                                "TntMemo1", "TntButton4", "TntButton3", "TntButton2",
+                                "Synth_TntCheckBox", "TntMemo2", "Synth_TntMemo",
                                 // the window's own
                                 "DL_TntButton", "DL_NEXTTIME_TntButton"};
   QStringList chain;
@@ -291,21 +305,60 @@ TEST(WindowLayout, TabKeyFollowsTheDesignedOrder) {
 
   window.show();
   QApplication::setActiveWindow(&window);
-  window.SelectPage(window.TntTabSheet1);
-  struct Step {
-    QWidget* from;
-    QWidget* to;
+  // Real Tab presses walk each page in reading order.
+  const std::vector<std::pair<QWidget*, QList<QWidget*>>> walks = {
+      {window.TntTabSheet1, QList<QWidget*>()
+                                << window.TntEdit2 << window.TntEdit1_spell_Search
+                                << window.ComboBox2 << window.ComboBox1 << window.TntDBGrid2
+                                << window.TntDBMemo1 << window.TntDBMemo2},
+      {window.TntTabSheet3,
+       QList<QWidget*>() << window.TntMemo3 << window.TntButton5 << window.RubyExport_TntButton
+                         << window.TntCheckBox2 << window.TntCheckBox3 << window.TntCheckBox4
+                         << window.TntCheckBox1 << window.TntButton1 << window.TntMemo4},
+      {window.TntTabSheet5, QList<QWidget*>()
+                                << window.TntMemo1 << window.TntButton4 << window.TntButton3
+                                << window.TntButton2 << window.Synth_TntCheckBox << window.TntMemo2
+                                << window.Synth_TntMemo},
   };
-  const Step steps[] = {{window.TntEdit2, window.TntDBMemo1},
-                        {window.TntDBMemo1, window.TntDBMemo2},
-                        {window.TntDBMemo2, window.TntEdit1_spell_Search}};
-  for (const Step& step : steps) {
-    step.from->setFocus();
-    QTest::keyClick(step.from, Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), step.to) << step.from->objectName().toStdString();
+  for (const auto& [page, order] : walks) {
+    window.SelectPage(page);
+    order.front()->setFocus();
+    for (qsizetype i = 1; i < order.size(); ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(QApplication::focusWidget(), order[i]) << order[i - 1]->objectName().toStdString();
+    }
   }
   EXPECT_TRUE(window.TntDBMemo1->toPlainText().indexOf(u'\t') < 0);
   window.close();
+}
+
+// Characters of CJK Extension B and beyond, as old dictionary passages hold them, are drawn from a
+// font that has them in every field that shows classical text: no glyph is the font's box (0).
+TEST(WindowLayout, ClassicalTextFieldsDrawRareCharacters) {
+  AppFolderFixture folder;
+  CurrentDirGuard cwd(folder.Path());
+  ModalBoxDismisser dismisser;
+  TOstrel window;
+  // Extension B (two), C, D and F, between two common characters.
+  const QString text = QString::fromUcs4(U"讚𡘋𠀀𪜀𫝀𬺰切");
+  for (const char* name : {"TntEdit2", "TntDBGrid2", "TntDBMemo1", "TntDBMemo2", "TntMemo3",
+                           "TntMemo4", "TntMemo1", "TntMemo2"}) {
+    auto* field = window.findChild<QWidget*>(QString::fromLatin1(name));
+    ASSERT_NE(field, nullptr) << name;
+    QTextLayout layout(text, field->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+      for (const quint32 glyph : run.glyphIndexes()) {
+        ++glyphs;
+        EXPECT_NE(glyph, 0u) << name << " draws a box in "
+                             << run.rawFont().familyName().toStdString();
+      }
+    }
+    EXPECT_EQ(glyphs, 7) << name;
+  }
 }
 
 }  // namespace

@@ -8,9 +8,15 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
+#include <QToolTip>
 
 #include "app/window/ostrel.h"
 #include "tests/support/dictionary_fixture.h"
+#include "tests/support/window/press_button.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek {
@@ -76,6 +82,72 @@ TEST_F(FanqieSynthesisPageTest, CheckedWritesTheSampleNotationsBesideTheExtracti
   w->TntButton2->click();
   EXPECT_EQ(w->TntMemo2->toPlainText(), kExtraction);
   EXPECT_TRUE(w->Synth_TntMemo->toPlainText().isEmpty());
+}
+
+// Where the field drew the start of each column of each line, as x positions in the viewport.
+QList<QList<qreal>> ColumnStarts(QPlainTextEdit* field) {
+  QList<QList<qreal>> starts;
+  for (QTextBlock block = field->document()->begin(); block.isValid(); block = block.next()) {
+    if (block.text().isEmpty()) continue;
+    const QTextLayout* layout = block.layout();
+    EXPECT_EQ(layout->lineCount(), 1) << block.text().toStdString();
+    QList<qreal> line;
+    line << layout->lineAt(0).cursorToX(0);
+    for (qsizetype tab = block.text().indexOf(u'\t'); tab >= 0;
+         tab = block.text().indexOf(u'\t', tab + 1))
+      line << layout->lineAt(0).cursorToX(static_cast<int>(tab + 1));
+    starts << line;
+  }
+  return starts;
+}
+
+// The columns stand one under the other whatever their widths, no line wraps, and a hint over a
+// line tells its steps in words under the legend of the signs.
+TEST_F(FanqieSynthesisPageTest, ColumnsAlignedAndStepsToldOnHover) {
+  w->Synth_TntCheckBox->setFocus();
+  QTest::keyClick(w->Synth_TntCheckBox, Qt::Key_Space);
+  ASSERT_TRUE(w->Synth_TntCheckBox->isChecked());
+  // Notations of different widths: one without readings, one with a long list of steps.
+  w->TntMemo1->setPlainText(u"則旰切。某全反。則縣反。租全反。則旰切則旰切則旰切"_s);
+  test::PressOnItsPage(*w, w->TntButton2);
+  QApplication::processEvents();
+
+  const QList<QList<qreal>> starts = ColumnStarts(w->Synth_TntMemo);
+  ASSERT_EQ(starts.size(), 7);
+  for (const QList<qreal>& line : starts) {
+    ASSERT_EQ(line.size(), 3);
+    EXPECT_EQ(line, starts.front());
+  }
+  EXPECT_LT(starts.front()[0], starts.front()[1]);
+  EXPECT_LT(starts.front()[1], starts.front()[2]);
+
+  // Hover over the first line: its steps in words, then the legend.
+  const QTextBlock first = w->Synth_TntMemo->document()->begin();
+  const QPoint over = w->Synth_TntMemo->cursorRect(QTextCursor(first)).center();
+  QHelpEvent hover(QEvent::ToolTip, over, w->Synth_TntMemo->viewport()->mapToGlobal(over));
+  QApplication::sendEvent(w->Synth_TntMemo->viewport(), &hover);
+  const QString hint = QToolTip::text();
+  EXPECT_TRUE(
+      hint.startsWith(u"則旰切：上字「則」取聲母 ts-；下字「旰」取韻母 -an，聲調屬去聲；"_s))
+      << hint.toStdString();
+  EXPECT_TRUE(hint.contains(u"「⇒」拼出的讀音"_s)) << hint.toStdString();
+  QToolTip::hideText();
+}
+
+// A text without a notation leaves both lists empty and says so on the page's status line; the
+// next extraction that finds notations clears it.
+TEST_F(FanqieSynthesisPageTest, ATextWithoutNotationsSaysSo) {
+  w->Synth_TntCheckBox->setFocus();
+  QTest::keyClick(w->Synth_TntCheckBox, Qt::Key_Space);
+  w->TntMemo1->setPlainText(u"【小爾雅】明也。"_s);
+  test::PressOnItsPage(*w, w->TntButton2);
+  EXPECT_TRUE(w->TntMemo2->toPlainText().isEmpty());
+  EXPECT_TRUE(w->Synth_TntMemo->toPlainText().isEmpty());
+  EXPECT_EQ(w->TntStatusBar1->currentMessage(),
+            u"文中沒有反切：找不到前有二字的「切」或「反」。"_s);
+  w->TntMemo1->setPlainText(u"則旰切"_s);
+  test::PressOnItsPage(*w, w->TntButton2);
+  EXPECT_EQ(w->TntStatusBar1->currentMessage(), QString());
 }
 
 TEST_F(FanqieSynthesisPageTest, NewControlsSitInFreeSpace) {

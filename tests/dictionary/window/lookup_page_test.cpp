@@ -11,6 +11,7 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -137,9 +138,22 @@ TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
        u"讚"_s,
        {},
        {u"讚/tsan3"_s, u"讚美/tsan3-bi2"_s}},
-      {"a blank before the character is kept", SearchCase::Character, u" 讚"_s, {}, {}},
+      {"blanks pasted around the character are dropped",
+       SearchCase::Character,
+       u" 讚\u3000"_s,
+       {},
+       {u"讚/tsan3"_s, u"讚美/tsan3-bi2"_s}},
       {"a quote finds nothing", SearchCase::Character, u"'"_s, {}, {}},
-      {"two characters need a word", SearchCase::Character, u"讚美"_s, {}, {u"讚美/tsan3-bi2"_s}},
+      {"two characters that begin a word find it",
+       SearchCase::Character,
+       u"讚美"_s,
+       {},
+       {u"讚美/tsan3-bi2"_s}},
+      {"a run that begins no word: each of its characters",
+       SearchCase::Character,
+       u"人讚"_s,
+       {},
+       {u"讚/tsan3"_s, u"人/jin5"_s, u"人/lang5"_s, u"讚美/tsan3-bi2"_s}},
       {"romanisation prefix",
        SearchCase::Spell,
        u"tsan"_s,
@@ -160,7 +174,11 @@ TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
        u"n5*"_s,
        u"文"_s,
        {u"人/jin5"_s}},
-      {"romanisation is case-sensitive", SearchCase::Spell, u"TSAN"_s, {}, {}},
+      {"romanisation in capitals",
+       SearchCase::Spell,
+       u" TSAN "_s,
+       {},
+       {u"讚/tsan3"_s, u"讚美/tsan3-bi2"_s}},
       {"wildcards are ordinary without the asterisk", SearchCase::Spell, u"%an"_s, {}, {}},
       {"a quote in the romanisation finds nothing", SearchCase::Spell, u"a'n"_s, {}, {}},
       {"the asterisk alone takes empty readings too",
@@ -196,6 +214,53 @@ TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
               c.expected.isEmpty() ? QString() : u"義:"_s + c.expected.first().section(u'/', 0, 0));
     EXPECT_EQ(w->DataSource1->CurrentRow(), c.expected.isEmpty() ? -1 : 0);
     EXPECT_EQ(w->TntDBGrid2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    w->ComboBox2->lineEdit()->clear();
+    Type(w->ComboBox2->lineEdit(), u"全"_s);
+  }
+}
+
+// A search that finds nothing says why on the page's status line, in place of a box; a run of
+// characters looked up one by one says so too. A search that finds rows leaves the line empty.
+TEST_F(LookupPageTest, TheStatusLineSaysWhyASearchFoundNothing) {
+  ASSERT_NE(w->Lookup_TntStatus, nullptr);
+  w->show();
+  QApplication::processEvents();
+  for (QWidget* other : std::initializer_list<QWidget*>{w->TntLabel11, w->ComboBox1, w->ComboBox2,
+                                                        w->TntDBGrid2, w->TntEdit1_spell_Search}) {
+    EXPECT_FALSE(w->Lookup_TntStatus->geometry().intersects(other->geometry()))
+        << other->objectName().toStdString();
+  }
+  const std::vector<std::pair<SearchCase, QString>> cases = {
+      {{"a character the dictionary lacks", SearchCase::Character, u"鬱"_s, {}, {}},
+       u"字典中沒有「鬱」。"_s},
+      {{"a pasted run", SearchCase::Character, u"讚鬱人"_s, {}, {}},
+       u"沒有以「讚鬱人」起頭的詞，改查各字：讚、鬱、人；字典中沒有：鬱。"_s},
+      {{"found", SearchCase::Character, u"讚"_s, {}, {}}, QString()},
+      {{"an unknown reading", SearchCase::Spell, u"tsan9"_s, {}, {}},
+       u"沒有讀音以「tsan9」起頭的字。"_s},
+      // 灰 reads hue1 in the literary class only.
+      {{"a final outside the class", SearchCase::Spell, u"ue1*"_s, u"白"_s, {}},
+       u"沒有讀音以「ue1」結尾的字（只查通讀與白讀）。"_s},
+      {{"no rhyme", SearchCase::Rhyme, u"東冬"_s, {}, {}}, u"「東冬」不是平水韻的韻目。"_s},
+      {{"a rhyme without rows", SearchCase::Rhyme, u"上聲一董"_s, {}, {}},
+       u"字典中沒有平水韻「上聲一董」的字。"_s},
+      {{"a rhyme with rows", SearchCase::Rhyme, u"上平一東"_s, {}, {}}, QString()},
+  };
+  for (const auto& [c, status] : cases) {
+    SCOPED_TRACE(c.name);
+    test::ModalBoxDismisser boxes;
+    if (!c.classChoice.isEmpty()) {
+      w->ComboBox2->lineEdit()->clear();
+      Type(w->ComboBox2->lineEdit(), c.classChoice);
+    }
+    QLineEdit* field = c.field == SearchCase::Character ? w->TntEdit2
+                       : c.field == SearchCase::Spell   ? w->TntEdit1_spell_Search
+                                                        : w->ComboBox1->lineEdit();
+    field->clear();
+    Type(field, c.typed);
+    EXPECT_EQ(w->Lookup_TntStatus->text(), status);
+    EXPECT_TRUE(w->Lookup_TntStatus->isVisible());
+    EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u"\n"_s).toStdString();
     w->ComboBox2->lineEdit()->clear();
     Type(w->ComboBox2->lineEdit(), u"全"_s);
   }

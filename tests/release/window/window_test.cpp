@@ -14,7 +14,9 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -26,6 +28,7 @@
 #include "release/download_status.h"
 #include "release/manifest.h"
 #include "release/manifest_binding.h"
+#include "release/release_files.h"
 #include "release/release_notes.h"
 #include "release/release_signature.h"
 #include "release/release_texts.h"
@@ -966,6 +969,49 @@ TEST_F(DownloadButtonTest, NetworkGoneBeforeThePressStagesNothing) {
   EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
   EXPECT_EQ(w.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_TRUE(w.DL_TntButton->isEnabled());
+}
+
+// Closing the window during an update download breaks the transfer off: the handler ends without
+// a box, nothing is marked ready, and the download does not hold the ending program. (The server
+// drips the archive a byte at a time: without the close, only the client's low-speed limit would
+// end the transfer, half a minute later, with an error box that waits for the user.)
+TEST_F(DownloadButtonTest, ClosingTheWindowBreaksTheDownloadOffWithoutABox) {
+  // Shared with the server's thread, which may serve a last byte after the test body has ended.
+  const auto served = std::make_shared<std::atomic<int>>(0);
+  const auto archive = std::make_shared<const std::string>(systemArchive_);
+  server_.http().Get("/drip/archive.zip",
+                     [this, served, archive](const httplib::Request&, httplib::Response& res) {
+                       res.set_content_provider(
+                           archive->size(), "application/zip",
+                           [this, served, archive](size_t offset, size_t, httplib::DataSink& sink) {
+                             if (server_.stopping()) return false;
+                             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                             sink.write(archive->data() + offset, 1);
+                             ++*served;
+                             return true;
+                           });
+                     });
+  TOstrel& w = StartWithUpdate(1, 0);
+  w.GLOBAL_sys_DLURL = server_.url("/drip/archive.zip");
+  w.show();
+  ModalBoxDismisser boxes;
+  // The user closes the window once the download is under way.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (*served >= 3) {
+      closer.stop();
+      w.close();
+    }
+  });
+  closer.start(10);
+  w.DL_TntButton->click();
+  EXPECT_TRUE(w.isHidden());
+  EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_NE(w.GLOBAL_DL_status, QStringLiteral("ok"));
+  EXPECT_LT(FileSizeOf(Staged("Ravlek_sys_upgrade.zip")),
+            static_cast<qint64>(systemArchive_.size()));
+  EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged("Ravlek_sys_upgrade.zip"))));
+  EXPECT_FALSE(app_->Exists("__sys_Ravlek.ini"));
 }
 
 TEST_F(DownloadButtonTest, TransferErrorIsReportedAndTheButtonsComeBack) {

@@ -8,7 +8,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextBlock>
 
 #include "base/error.h"
@@ -124,6 +126,27 @@ TEST_F(ConversionPageTest, WrappedParagraphGivesOnePairPerShownLine) {
   EXPECT_EQ(watcher.shows, 1);
   EXPECT_GE(watcher.paints, 1);
   EXPECT_FALSE(w->TntProgressBar1->isVisible());
+}
+
+// The page's dictionary has no 古 and no 今 rows: the status line says so after the conversion,
+// and names the box that had no effect; the next run without the box names only 今.
+TEST_F(ConversionPageTest, StatusLineNamesConsultedClassesWithoutRows) {
+  ASSERT_NE(w->Convert_TntStatusBar, nullptr);
+  w->TntMemo3->setPlainText(u"星夜"_s);
+  w->TntCheckBox2->setFocus();
+  QTest::keyClick(w->TntCheckBox2, Qt::Key_Space);
+  ASSERT_TRUE(w->TntCheckBox2->isChecked());
+  Press(w->TntButton1);
+  EXPECT_TRUE(w->Convert_TntStatusBar->isVisible());
+  EXPECT_EQ(w->Convert_TntStatusBar->currentMessage(),
+            u"字典中沒有「今」類讀音；字典中沒有「古」類讀音，「轉古音」沒有作用。"_s);
+
+  w->TntCheckBox2->setFocus();
+  QTest::keyClick(w->TntCheckBox2, Qt::Key_Space);
+  w->TntCheckBox3->setFocus();
+  QTest::keyClick(w->TntCheckBox3, Qt::Key_Space);
+  Press(w->TntButton1);
+  EXPECT_EQ(w->Convert_TntStatusBar->currentMessage(), u"字典中沒有「今」類讀音。"_s);
 }
 
 TEST_F(ConversionPageTest, EmptyInputEmptiesTheOutputWithoutShowingTheBar) {

@@ -113,6 +113,9 @@ TEST_F(CliLookupTest, ErrorsAreOneClearLine) {
        "Field 'Nope' not found"},
       {{"--db", folder.DatabasePath(), "filter", "--dataset", "Other", "x"}, 2, "unknown dataset"},
       {{"--db", folder.DatabasePath(), "lookup"}, 2, "give one of"},
+      {{"--db", folder.DatabasePath(), "lookup", "--rhyme", "東冬"},
+       2,
+       "東冬 is no Pingshui rhyme"},
       {{"--db", "a", "--app-dir", "b", "rhymes"}, 2, "not both"},
       {{"nosuch"}, 2, "unknown command nosuch"},
   };
