@@ -5,6 +5,7 @@
 #include <httplib.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -53,7 +54,7 @@ double Seconds(std::chrono::steady_clock::duration d) {
 
 void BM_DownloadFileWithProgressVsCurl(benchmark::State& state) {
   ArchiveServer server;
-  QTemporaryDir folder(QStringLiteral("/tmp/ravlek-bench-XXXXXX"));
+  QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/ravlek-bench-XXXXXX"));  // $TMPDIR
   const QString target = folder.filePath(QStringLiteral("upgrade_zip/archive.zip"));
   const std::string curlTarget = folder.filePath(QStringLiteral("curl.zip")).toStdString();
   QProgressBar bar;

@@ -60,7 +60,7 @@ double Seconds(std::chrono::steady_clock::duration d) {
 }
 
 void BM_UnzipToFolderVsUnzip(benchmark::State& state) {
-  QTemporaryDir folder(QStringLiteral("/tmp/ravlek-bench-XXXXXX"));
+  QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/ravlek-bench-XXXXXX"));  // $TMPDIR
   // The archive is written by a child process, so that its making leaves no peak in this one.
   const pid_t child = fork();
   if (child == 0) {
