@@ -19,7 +19,14 @@ constexpr const char* kUsage = "fanqie [--synthesize] [FILE]";
 int Fanqie(const Globals& globals, const QStringList& arguments) {
   QStringList args = arguments;
   const bool synthesize = args.removeAll(QStringLiteral("--synthesize")) > 0;
-  if (args.size() > 1 || (!args.isEmpty() && args[0].startsWith(u'-'))) {
+  for (const QString& arg : args) {
+    if (arg.startsWith(u'-')) {
+      WriteErr(QStringLiteral("ravlek-cli fanqie: unknown option ") + arg);
+      return CommandUsageError(kUsage);
+    }
+  }
+  if (args.size() > 1) {
+    WriteErr(QStringLiteral("ravlek-cli fanqie: one FILE at most, not also ") + args[1]);
     return CommandUsageError(kUsage);
   }
   QString text;
