@@ -9,6 +9,7 @@ namespace ravlek {
 ClassIndex ReadClassIndex(ClassReadingSource& source, const ReadingClass& readingClass) {
   ClassIndex index;
   source.ReadClass(readingClass, [&index](QStringView hanWord, QStringView hanSpell) {
+    if (index.isEmpty()) index.insert(kClassHasRows, QString());
     // Only a row whose HanWord is exactly one character can match a character of the text.
     if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
     // The readings of a character are kept joined, as the piece writes them: one text per

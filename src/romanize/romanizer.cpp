@@ -28,9 +28,8 @@ void Romanizer::LoadClasses() {
     readings_.push_back(
         cache_ ? cache_->Get(source_, *readingClass, stamp)
                : std::make_shared<const ClassIndex>(ReadClassIndex(source_, *readingClass)));
-    // A class without a reading of a single character changes nothing in the conversion: the
-    // status line says so.
-    if (readings_.back()->isEmpty()) emptyClasses_ += readingClass->character;
+    // A class without rows changes nothing in the conversion: the status line says so.
+    if (!readings_.back()->contains(kClassHasRows)) emptyClasses_ += readingClass->character;
   }
   loaded_ = true;
 }

@@ -992,7 +992,9 @@ TEST_F(DownloadButtonTest, ClosingTheWindowBreaksTheDownloadOffWithoutABox) {
                            });
                      });
   TOstrel& w = StartWithUpdate(1, 0);
-  w.GLOBAL_sys_DLURL = server_.url("/drip/archive.zip");
+  // The manifest of the press names the dripping address, with the archive's hash and size.
+  archiveBodies_["archive.zip"] = QByteArray::fromStdString(systemArchive_);
+  PublishAddresses(server_.url("/drip/archive.zip"), ArchiveUrl("db"));
   w.show();
   ModalBoxDismisser boxes;
   // The user closes the window once the download is under way.
