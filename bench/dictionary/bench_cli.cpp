@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "bench/bench_rows.h"
+#include "bench/run_benchmarks.h"
 #include "tests/support/synthetic_dictionary.h"
 
 namespace ravlek::bench {
@@ -189,9 +190,5 @@ BENCHMARK(BM_CliImport)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterati
 int main(int argc, char** argv) {
   ravlek::bench::TakeBenchRows(argc, argv);
   QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return ravlek::bench::RunBenchmarks(argc, argv);
 }

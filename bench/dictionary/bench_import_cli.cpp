@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "bench/run_benchmarks.h"
 #include "build_paths.h"
 
 namespace {
@@ -50,9 +51,5 @@ BENCHMARK(BM_CliImport_OpenRavlekTable)
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return ravlek::bench::RunBenchmarks(argc, argv);
 }

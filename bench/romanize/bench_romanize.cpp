@@ -8,6 +8,7 @@
 
 #include "base/characters.h"
 #include "bench/bench_rows.h"
+#include "bench/run_benchmarks.h"
 #include "bench_text.h"
 #include "romanize/class_index.h"
 #include "romanize/class_readings.h"
@@ -145,9 +146,5 @@ BENCHMARK(BM_StatementPerCharacter_Default)->Unit(benchmark::kMillisecond)->Iter
 int main(int argc, char** argv) {
   ravlek::bench::TakeBenchRows(argc, argv);
   QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return ravlek::bench::RunBenchmarks(argc, argv);
 }

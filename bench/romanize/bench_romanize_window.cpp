@@ -10,6 +10,7 @@
 
 #include "app/window/ostrel.h"
 #include "bench/bench_rows.h"
+#include "bench/run_benchmarks.h"
 #include "bench_text.h"
 #include "tests/support/synthetic_dictionary.h"
 #include "tests/support/window/window_in_app_folder.h"
@@ -56,9 +57,5 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return ravlek::bench::RunBenchmarks(argc, argv);
 }

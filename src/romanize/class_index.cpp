@@ -9,15 +9,15 @@ namespace ravlek {
 ClassIndex ReadClassIndex(ClassReadingSource& source, const ReadingClass& readingClass) {
   ClassIndex index;
   source.ReadClass(readingClass, [&index](QStringView hanWord, QStringView hanSpell) {
-    if (index.isEmpty()) index.insert(kClassHasRows, QString());
+    index.hasRows = true;
     // Only a row whose HanWord is exactly one character can match a character of the text.
     if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
     // The readings of a character are kept joined, as the piece writes them: one text per
     // character instead of one per reading.
     const char32_t code = CharacterCode(hanWord, 0, hanWord.size());
-    const auto it = index.find(code);
-    if (it == index.end()) {
-      index.insert(code, hanSpell.toString());
+    const auto it = index.readings.find(code);
+    if (it == index.readings.end()) {
+      index.readings.insert(code, hanSpell.toString());
     } else {
       *it += kReadingSeparator;
       *it += hanSpell;

@@ -13,11 +13,12 @@ class ClassReadingSource;
 struct ReadingClass;
 
 // Character → its readings in row order, joined by the reading separator. Only rows whose HanWord
-// is exactly one character are indexed.
-// A class that has rows at all (single characters or longer words) also holds the key
-// kClassHasRows, which is no character, so that an empty class can be told from one of words only.
-using ClassIndex = QHash<char32_t, QString>;
-inline constexpr char32_t kClassHasRows = 0xFFFFFFFF;
+// is exactly one character are indexed; hasRows also counts the longer words, so that a class
+// without rows (which changes nothing in the conversion) can be told from one of words only.
+struct ClassIndex {
+  QHash<char32_t, QString> readings;
+  bool hasRows = false;
+};
 
 ClassIndex ReadClassIndex(ClassReadingSource& source, const ReadingClass& readingClass);
 

@@ -29,7 +29,7 @@ void Romanizer::LoadClasses() {
         cache_ ? cache_->Get(source_, *readingClass, stamp)
                : std::make_shared<const ClassIndex>(ReadClassIndex(source_, *readingClass)));
     // A class without rows changes nothing in the conversion: the status line says so.
-    if (!readings_.back()->contains(kClassHasRows)) emptyClasses_ += readingClass->character;
+    if (!readings_.back()->hasRows) emptyClasses_ += readingClass->character;
   }
   loaded_ = true;
 }
@@ -44,8 +44,8 @@ QString Romanizer::BuildPiece(QStringView character, char32_t code) const {
   qsizetype length = options_.separator ? CharacterSeparator().size() : 0;
   bool found = false;
   for (size_t i = 0; i < classes_.size(); ++i) {
-    const auto it = readings_[i]->constFind(code);
-    if (it == readings_[i]->constEnd()) continue;
+    const auto it = readings_[i]->readings.constFind(code);
+    if (it == readings_[i]->readings.constEnd()) continue;
     found = true;
     groups[i] = &*it;
     const auto index = static_cast<qsizetype>(i);

@@ -17,6 +17,7 @@ namespace ravlek {
 
 class ClassReadingSource;
 class ClassIndexCache;
+struct ClassIndex;
 
 class Romanizer {
  public:
@@ -49,7 +50,7 @@ class Romanizer {
   QStringList closings_;
   bool loaded_ = false;
   // Per consulted class: character → its readings in row order, joined by the separator.
-  std::vector<std::shared_ptr<const QHash<char32_t, QString>>> readings_;
+  std::vector<std::shared_ptr<const ClassIndex>> readings_;
   QString emptyClasses_;
   // Character → everything written for it (groups or the character, then the separator).
   QHash<char32_t, QString> pieces_;

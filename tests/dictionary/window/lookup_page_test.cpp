@@ -64,6 +64,8 @@ test::FixtureDictionary LookupDictionary() {
   return d;
 }
 
+struct SearchCase;
+
 class LookupPageTest : public ::testing::Test {
  protected:
   virtual test::FixtureDictionary Dictionary() const { return LookupDictionary(); }
@@ -74,6 +76,9 @@ class LookupPageTest : public ::testing::Test {
     databasePath_ = QDir::current().filePath(u"Ravlek.db"_s);
   }
   void TearDown() override { started_.reset(); }
+
+  // Chooses the case's class (when it names one) and types its text into its field.
+  QLineEdit* Search(const SearchCase& c);
 
   // "HanWord/HanSpell" of every row the grid shows, top to bottom.
   QStringList GridRows() const {
@@ -127,6 +132,19 @@ struct SearchCase {
   QString classChoice;  // empty: leave the class box alone
   QStringList expected;
 };
+
+QLineEdit* LookupPageTest::Search(const SearchCase& c) {
+  if (!c.classChoice.isEmpty()) {
+    w->ComboBox2->lineEdit()->clear();
+    Type(w->ComboBox2->lineEdit(), c.classChoice);
+  }
+  QLineEdit* field = c.field == SearchCase::Character ? w->TntEdit2
+                     : c.field == SearchCase::Spell   ? w->TntEdit1_spell_Search
+                                                      : w->ComboBox1->lineEdit();
+  field->clear();
+  Type(field, c.typed);
+  return field;
+}
 
 TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
   const QStringList all = {u"讚/tsan3"_s,       u"人/jin5"_s, u"人/lang5"_s, u"東/tong1"_s,
@@ -197,15 +215,7 @@ TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
   for (const SearchCase& c : cases) {
     SCOPED_TRACE(c.name);
     test::ModalBoxDismisser boxes;
-    if (!c.classChoice.isEmpty()) {
-      w->ComboBox2->lineEdit()->clear();
-      Type(w->ComboBox2->lineEdit(), c.classChoice);
-    }
-    QLineEdit* field = c.field == SearchCase::Character ? w->TntEdit2
-                       : c.field == SearchCase::Spell   ? w->TntEdit1_spell_Search
-                                                        : w->ComboBox1->lineEdit();
-    field->clear();
-    Type(field, c.typed);
+    QLineEdit* field = Search(c);
     EXPECT_EQ(field->text(), c.typed);  // nothing completed into the field
     EXPECT_EQ(GridRows(), c.expected);
     EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u"\n"_s).toStdString();
@@ -249,15 +259,7 @@ TEST_F(LookupPageTest, TheStatusLineSaysWhyASearchFoundNothing) {
   for (const auto& [c, status] : cases) {
     SCOPED_TRACE(c.name);
     test::ModalBoxDismisser boxes;
-    if (!c.classChoice.isEmpty()) {
-      w->ComboBox2->lineEdit()->clear();
-      Type(w->ComboBox2->lineEdit(), c.classChoice);
-    }
-    QLineEdit* field = c.field == SearchCase::Character ? w->TntEdit2
-                       : c.field == SearchCase::Spell   ? w->TntEdit1_spell_Search
-                                                        : w->ComboBox1->lineEdit();
-    field->clear();
-    Type(field, c.typed);
+    Search(c);
     EXPECT_EQ(w->Lookup_TntStatus->text(), status);
     EXPECT_TRUE(w->Lookup_TntStatus->isVisible());
     EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u"\n"_s).toStdString();

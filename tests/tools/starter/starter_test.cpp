@@ -349,20 +349,31 @@ TEST(Starter, AFullDiskDeletesTheArchivesAndLeavesTheCause) {
   EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
 }
 
+// The archive of a release that brings new versions of `count` pages.
+std::vector<ravlek::testing::ZipMember> NewPages(int count) {
+  std::vector<ravlek::testing::ZipMember> members;
+  for (int i = 0; i < count; ++i)
+    members.push_back({QStringLiteral("pages/%1.htm").arg(i), "new " + QByteArray::number(i)});
+  return members;
+}
+
+// An application folder with the starter and the old versions of `count` pages.
+void LayOutWithOldPages(const QDir& app, int count) {
+  LayOutWithStarter(app);
+  for (int i = 0; i < count; ++i)
+    WriteAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i)), "old");
+}
+
 // The starter killed (SIGKILL) at any moment of an install: the next start always ends with the
 // whole new installation.
 TEST(Starter, KilledAnywhereTheNextStartEndsWhole) {
   constexpr int kFiles = 150;
-  std::vector<ravlek::testing::ZipMember> members;
-  for (int i = 0; i < kFiles; ++i)
-    members.push_back({QStringLiteral("pages/%1.htm").arg(i), "new " + QByteArray::number(i)});
+  std::vector<ravlek::testing::ZipMember> members = NewPages(kFiles);
   for (int trial = 0; trial < 10; ++trial) {
     SCOPED_TRACE(trial);
     QTemporaryDir folder;
     const QDir app(folder.path());
-    LayOutWithStarter(app);
-    for (int i = 0; i < kFiles; ++i)
-      WriteAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i)), "old");
+    LayOutWithOldPages(app, kFiles);
     StageVerified(app, ravlek::kSystemArchiveName, members);
     QProcess first;
     first.start(app.filePath(ravlek::kStarterFileName), {});
@@ -408,17 +419,13 @@ TEST(Starter, ASecondStarterStartsNothingWhileTheFirstHoldsTheLock) {
 // installation ends whole, and the program runs.
 TEST(Starter, TwoStartersAtOnceNeverBreakTheInstallation) {
   constexpr int kFiles = 150;
-  std::vector<ravlek::testing::ZipMember> members;
-  for (int i = 0; i < kFiles; ++i)
-    members.push_back({QStringLiteral("pages/%1.htm").arg(i), "new " + QByteArray::number(i)});
+  std::vector<ravlek::testing::ZipMember> members = NewPages(kFiles);
   members.push_back({ravlek::kInstalledManifestFile, "<new/>"});
   for (int trial = 0; trial < 10; ++trial) {
     SCOPED_TRACE(trial);
     QTemporaryDir folder;
     const QDir app(folder.path());
-    LayOutWithStarter(app);
-    for (int i = 0; i < kFiles; ++i)
-      WriteAll(app.filePath(QStringLiteral("pages/%1.htm").arg(i)), "old");
+    LayOutWithOldPages(app, kFiles);
     WriteAll(app.filePath(ravlek::kInstalledManifestFile), "<old/>");
     StageVerified(app, ravlek::kSystemArchiveName, members);
 
