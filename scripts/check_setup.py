@@ -269,6 +269,16 @@ def module_file(name):
     return result.stdout.strip() or None
 
 
+def system_program(name):
+    """Where a fresh Debian machine has the program: the system's folders first, so that a copy of
+    a developer's own (a pyenv shim, ~/.local/bin) does not hide the package that provides it."""
+    for folder in ("/usr/bin", "/usr/sbin", "/bin", "/sbin"):
+        path = os.path.join(folder, name)
+        if os.path.isfile(path) and os.access(path, os.X_OK):
+            return path
+    return shutil.which(name)
+
+
 def with_dependencies(packages):
     """The packages and, transitively, the installed packages they depend on (a listed
     metapackage such as postgresql brings postgresql-15)."""
@@ -310,7 +320,7 @@ def main():
             problems.append(f"{kind} {name} ({where}): package {package} is not in scripts/setup")
 
     for name, where in cmake_required_programs():
-        need("program", name, where, shutil.which(name))
+        need("program", name, where, system_program(name))
     for name, where in cmake_pkg_config_modules():
         result = subprocess.run(["pkg-config", "--variable=pcfiledir", name], capture_output=True,
                                 text=True)
@@ -319,7 +329,7 @@ def main():
     for name, where in cmake_packages():
         need("CMake package", name, where, cmake_config_file(name))
     for name, where in shell_programs():
-        path = shutil.which(name)
+        path = system_program(name)
         if path is None:
             # A script's own helper (scripts/build) or a program a step builds is not a package's.
             if not glob.glob(os.path.join(ROOT, "**", name), recursive=True):
@@ -331,7 +341,7 @@ def main():
             if os.path.isfile(literal):
                 need("file", literal, where, literal, must_exist=False)
         else:
-            path = shutil.which(literal)
+            path = system_program(literal)
             if path:
                 need("program", literal, where, path, must_exist=False)
     for name, where in python_modules():
