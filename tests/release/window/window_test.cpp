@@ -172,7 +172,7 @@ class ReleaseWindowTest : public ::testing::Test {
     Restamp(folder);
   }
   void Restamp(const QString& folder) {
-    for (const QString name :
+    for (const QString& name :
          {QStringLiteral("LastVersion.xml"), QStringLiteral("information.xml")}) {
       const auto raw = unstamped_.find(folder + '/' + name);
       if (raw == unstamped_.end()) continue;
