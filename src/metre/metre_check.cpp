@@ -277,8 +277,9 @@ class RegulatedCheck {
     return double(kept) / total;
   }
 
-  // The head tone the 句 keeps: the template's, unless most of its fixed positions follow the
-  // opposite pattern (a 句 that breaks 對 or 粘 as a whole).
+  // The head tone the 句 keeps: the template's, unless its fixed positions follow the opposite
+  // pattern better: all that are decided, or two against one (a 句 that breaks 對 or 粘 as a
+  // whole).
   bool EffectiveHead(qsizetype i) const {
     const bool head = TemplateHead(i, headLevel_);
     int off = 0;
@@ -287,7 +288,7 @@ class RegulatedCheck {
       off += !Fits(verses_[i].characters[p], Expected(i, head, p));
       offOpposite += !Fits(verses_[i].characters[p], Expected(i, !head, p));
     }
-    return (off > offOpposite && off >= 2) ? !head : head;
+    return (off > offOpposite && (off >= 2 || offOpposite == 0)) ? !head : head;
   }
 
   void Add(QList<Finding>& list, const QString& name, qsizetype verse, QList<int> positions) {
