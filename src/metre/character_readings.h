@@ -18,6 +18,11 @@ class CharacterReadings {
   void Add(char32_t character, const QString& spell);
   // The readings of a character in order; empty when it has none.
   QStringList Find(char32_t character) const { return readings_.value(character); }
+  // The same without a copy, or nullptr.
+  const QStringList* FindReadings(char32_t character) const {
+    const auto found = readings_.constFind(character);
+    return found == readings_.cend() ? nullptr : &*found;
+  }
 
   // Reads the five classes through the source in the order 文, 通, 今, 古, 白.
   static CharacterReadings FromSource(ClassReadingSource& source);

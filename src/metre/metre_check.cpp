@@ -1,6 +1,7 @@
 #include "metre/metre_check.h"
 
 #include <array>
+#include <span>
 
 #include "app/characters.h"
 #include "metre/character_readings.h"
@@ -68,8 +69,10 @@ bool CertainlyOblique(const MetreCharacter& c) {
   return c.canBeOblique && !c.canBeLevel;
 }
 
-QList<int> FixedPositions(int length) {
-  return length == 7 ? QList<int>{1, 3, 5} : QList<int>{1, 3};
+// The 2nd, 4th (and 6th) characters.
+std::span<const int> FixedPositions(int length) {
+  static constexpr int positions[] = {1, 3, 5};
+  return std::span<const int>(positions, length == 7 ? 3 : 2);
 }
 
 QString FormName(int length, qsizetype verses) {
@@ -97,7 +100,7 @@ Lines SplitVerses(const QStringList& lines, const PingshuiTable& table,
     bool hasEnd = false;
     auto finish = [&] {
       if (verse.characters.isEmpty()) return;
-      result.verses.append(verse);
+      result.verses.append(std::move(verse));
       verseLine.append(index);
       verse = Verse();
     };
@@ -111,23 +114,24 @@ Lines SplitVerses(const QStringList& lines, const PingshuiTable& table,
       } else if (note == 0 && IsVerseEnd(code)) {
         hasEnd = true;
         finish();
-      } else if (note == 0 && QChar::isLetterOrNumber(code)) {
-        MetreCharacter c;
-        c.text = line.mid(pos, length);
+      } else if (note == 0 &&
+                 ((code >= 0x4E00 && code <= 0x9FFF) || QChar::isLetterOrNumber(code))) {
+        if (verse.characters.isEmpty()) verse.characters.reserve(8);
+        MetreCharacter& c = verse.characters.emplace_back();
+        c.code = code;
         c.line = index;
         c.position = pos;
-        const PingshuiTable::Entry entry = table.Find(code);
-        if (!entry.groups.isEmpty()) {
-          c.groups = entry.groups;
-          c.source = entry.viaVariant ? ToneSource::Variant : ToneSource::Pingshui;
-          c.canBeLevel = c.canBeOblique = false;
-          for (RhymeGroup group : entry.groups) {
-            (IsLevelGroup(group) ? c.canBeLevel : c.canBeOblique) = true;
-          }
-        } else if (readings) {
+        bool viaVariant = false;
+        const RhymeGroups* groups = table.FindGroups(code, viaVariant);
+        if (groups && !groups->isEmpty()) {
+          c.groups = *groups;
+          c.source = viaVariant ? ToneSource::Variant : ToneSource::Pingshui;
+          c.canBeLevel = groups->HasLevel();
+          c.canBeOblique = groups->HasOblique();
+        } else if (const QStringList* spells = readings ? readings->FindReadings(code) : nullptr) {
           bool level = false;
           bool oblique = false;
-          for (const QString& spell : readings->Find(code)) {
+          for (const QString& spell : *spells) {
             level = level || IsLevelToneDigit(ToneDigit(spell));
             oblique = oblique || IsObliqueToneDigit(ToneDigit(spell));
           }
@@ -137,7 +141,6 @@ Lines SplitVerses(const QStringList& lines, const PingshuiTable& table,
             c.canBeOblique = oblique;
           }
         }
-        verse.characters.append(c);
       }
       pos += length;
     }
@@ -157,18 +160,19 @@ void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings) {
   if (!readings) return;
   for (Verse& verse : verses) {
     for (MetreCharacter& c : verse.characters) {
-      const QStringList spells =
-          readings->Find(CharacterCode(c.text, 0, CharacterLength(c.text, 0)));
-      if (spells.isEmpty()) continue;
-      c.reading = spells.first();
-      if (c.tone == Tone::Either) continue;
-      for (const QString& spell : spells) {
-        const int digit = ToneDigit(spell);
-        if (c.tone == Tone::Level ? IsLevelToneDigit(digit) : IsObliqueToneDigit(digit)) {
-          c.reading = spell;
-          break;
+      const QStringList* spells = readings->FindReadings(c.code);
+      if (!spells || spells->isEmpty()) continue;
+      const QString* chosen = &spells->first();
+      if (c.tone != Tone::Either) {
+        for (const QString& spell : *spells) {
+          const int digit = ToneDigit(spell);
+          if (c.tone == Tone::Level ? IsLevelToneDigit(digit) : IsObliqueToneDigit(digit)) {
+            chosen = &spell;
+            break;
+          }
         }
       }
+      c.reading = *chosen;
     }
   }
 }
@@ -299,9 +303,8 @@ class RegulatedCheck {
   // first reading (literary first), so that 空悠悠 is 三平尾.
   int FirstReadingDigit(const MetreCharacter& c) const {
     if (!readings_) return 0;
-    const QStringList spells =
-        readings_->Find(CharacterCode(c.text, 0, CharacterLength(c.text, 0)));
-    return spells.isEmpty() ? 0 : ToneDigit(spells.first());
+    const QStringList* spells = readings_->FindReadings(c.code);
+    return !spells || spells->isEmpty() ? 0 : ToneDigit(spells->first());
   }
   // The tone a character is read in: its only tone, else that of its first reading.
   Tone ReadingTone(const MetreCharacter& c) const {
@@ -312,12 +315,17 @@ class RegulatedCheck {
            : IsObliqueToneDigit(digit) ? Tone::Oblique
                                        : Tone::Either;
   }
-  // The last three characters all of one tone; the last one counts by its place (rhyme or 出句
-  // end), the others as they are read.
+  // The last three characters all of one tone: a character of one tone by it; one of both tones
+  // by its reading, unless its place decided it otherwise (so that the pattern's choice never
+  // makes a fault, and a fault never contradicts the tones shown).
   bool TailOf(const QList<MetreCharacter>& cs, Tone tone) const {
-    const int last = length_ - 1;
-    const Tone end = cs[last].tone != Tone::Either ? cs[last].tone : ReadingTone(cs[last]);
-    return end == tone && ReadingTone(cs[last - 1]) == tone && ReadingTone(cs[last - 2]) == tone;
+    for (int p = length_ - 3; p < length_; ++p) {
+      const MetreCharacter& c = cs[p];
+      if (tone == Tone::Level ? CertainlyLevel(c) : CertainlyOblique(c)) continue;
+      if (c.tone != Tone::Either && c.tone != tone) return false;
+      if (ReadingTone(c) != tone) return false;
+    }
+    return true;
   }
 
   void CheckPairs() {
@@ -347,15 +355,18 @@ class RegulatedCheck {
       excused.append(o + 3);
     }
     // 對句相救: the 4th of a 仄仄平平仄 core turned 仄, and the next 句's 3rd turned 平.
+    bool answered = false;
     if (i % 2 == 0 && i + 1 < verses_.size() && !coreHeadLevel && !endLevel &&
-        CertainlyOblique(cs[o + 3])) {
+        ReadingTone(cs[o + 3]) == Tone::Oblique) {
       MetreCharacter& answer = verses_[i + 1].characters[o + 2];
       const bool answerCoreLevel = length_ == 7 ? !effectiveHead_[i + 1] : effectiveHead_[i + 1];
       if (answerCoreLevel && answer.canBeLevel) {
         Add(check_.allowed, QStringLiteral("拗救（對句相救）"), i, {o + 3});
         Add(check_.allowed, QStringLiteral("拗救（對句相救）"), i + 1, {o + 2});
         answer.tone = Tone::Level;
+        cs[o + 3].tone = Tone::Oblique;
         excused.append(o + 3);
+        answered = true;
       }
     }
     for (int p : FixedPositions(length_)) {
@@ -383,7 +394,8 @@ class RegulatedCheck {
     if (TailOf(cs, Tone::Level)) {
       Add(check_.faults, QStringLiteral("三平尾"), i, {last - 2, last - 1, last});
     }
-    if (TailOf(cs, Tone::Oblique)) {
+    // 仄仄仄仄仄 answered by the next 句 is the remedied form itself.
+    if (!answered && TailOf(cs, Tone::Oblique)) {
       Add(check_.faults, QStringLiteral("三仄尾"), i, {last - 2, last - 1, last});
     }
   }
@@ -445,14 +457,31 @@ QChar ToneCharacter(Tone tone) {
   return u'中';
 }
 
+void MetreCharacter::AppendTo(QString& text) const {
+  if (QChar::requiresSurrogates(code)) {
+    text += QChar(QChar::highSurrogate(code));
+    text += QChar(QChar::lowSurrogate(code));
+  } else {
+    text += QChar(static_cast<char16_t>(code));
+  }
+}
+
+QString MetreCharacter::Text() const {
+  QString text;
+  AppendTo(text);
+  return text;
+}
+
 QString Verse::Text() const {
   QString text;
-  for (const MetreCharacter& c : characters) text += c.text;
+  text.reserve(characters.size() * 2);
+  for (const MetreCharacter& c : characters) c.AppendTo(text);
   return text;
 }
 
 QString Verse::Tones() const {
   QString tones;
+  tones.reserve(characters.size());
   for (const MetreCharacter& c : characters) tones += ToneCharacter(c.tone);
   return tones;
 }
@@ -486,15 +515,16 @@ PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
     if (check.verses[0].characters.back().canBeLevel) {
       withFirst.insert(1, &check.verses[0].characters.back());
     }
-    const auto [rhyme, rhyming] = CommonGroup(withFirst, true);
-    if (rhyme >= 0 && rhyming * 2 >= ends.size()) {
-      PoemCheck regulated = check;
-      regulated.rhyme = rhyme;
-      regulated.form = FormName(static_cast<int>(length), count);
-      if (RegulatedCheck(regulated, static_cast<int>(length), rhyme, readings).Run()) {
-        ChooseReadings(regulated.verses, readings);
-        return regulated;
-      }
+    const RhymeGroup rhyme = CommonGroup(withFirst, true).first;
+    qsizetype rhyming = 0;
+    for (const MetreCharacter* end : ends) rhyming += end->groups.contains(rhyme);
+    // The check changes nothing until it has found the poem regulated.
+    if (rhyme >= 0 && rhyming > 0 && rhyming * 2 >= ends.size() &&
+        RegulatedCheck(check, static_cast<int>(length), rhyme, readings).Run()) {
+      check.rhyme = rhyme;
+      check.form = FormName(static_cast<int>(length), count);
+      ChooseReadings(check.verses, readings);
+      return check;
     }
   }
   CheckIrregular(check);

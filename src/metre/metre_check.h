@@ -24,17 +24,20 @@ enum class ToneSource {
 };
 
 struct MetreCharacter {
-  QString text;  // one character (one or two UTF-16 units)
-  int line = 0;  // where it stands in the input: line index and UTF-16 position
+  char32_t code = 0;  // the character
+  int line = 0;       // where it stands in the input: line index and UTF-16 position
   qsizetype position = 0;
   bool canBeLevel = true;
   bool canBeOblique = true;
   ToneSource source = ToneSource::Unknown;
-  QList<RhymeGroup> groups;  // its Pingshui groups, when the table has them
+  RhymeGroups groups;        // its Pingshui groups, when the table has them
   Tone tone = Tone::Either;  // 平 or 仄 when only one is possible or the pattern decides it
   bool rhymePosition = false;
   RhymeGroup rhyme = -1;  // the group it rhymes in, at a rhyme position
   QString reading;        // the reading of its tone, literary first; empty when it has none
+
+  QString Text() const;  // the character as text (one or two UTF-16 units)
+  void AppendTo(QString& text) const;
 };
 
 // One 句: the characters between two of ，。？！；、 or line ends.

@@ -47,7 +47,7 @@ QString PoemHtml(const PoemCheck& check, int number) {
       characters += QStringLiteral(
                         "<td align=\"center\"%1><span style=\"font-size:x-large\">%2"
                         "</span></td>")
-                        .arg(ground, c.text.toHtmlEscaped());
+                        .arg(ground, c.Text().toHtmlEscaped());
       const QString symbol = QString(ToneSymbol(c.tone)) + ToneCharacter(c.tone) +
                              (c.rhymePosition ? QString(QChar(kRhymeSymbol)) : QString());
       symbols += QStringLiteral("<td align=\"center\"%1><span style=\"color:%2\">%3</span></td>")

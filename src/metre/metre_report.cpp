@@ -11,14 +11,6 @@ bool IsBlank(const QString& line) {
   return true;
 }
 
-QString Readings(const Verse& verse) {
-  QStringList readings;
-  for (const MetreCharacter& c : verse.characters) {
-    readings.append(c.reading.isEmpty() ? QStringLiteral("-") : c.reading);
-  }
-  return readings.join(u' ');
-}
-
 QString RhymeOf(const Verse& verse) {
   for (const MetreCharacter& c : verse.characters) {
     if (c.rhymePosition && c.rhyme >= 0) return RhymeGroupName(c.rhyme);
@@ -45,11 +37,30 @@ QList<PoemLines> SplitPoems(const QStringList& lines) {
 
 QString MetreTsv(const PoemCheck& check, int number) {
   QString out;
+  out.reserve(check.verses.size() * 64 + 32);
   const QString n = QString::number(number);
   for (qsizetype k = 0; k < check.verses.size(); ++k) {
     const Verse& verse = check.verses[k];
-    out += n + u'\t' + QString::number(k + 1) + u'\t' + verse.Text() + u'\t' + verse.Tones() +
-           u'\t' + RhymeOf(verse) + u'\t' + Readings(verse) + u'\n';
+    out += n;
+    out += u'\t';
+    out += QString::number(k + 1);
+    out += u'\t';
+    for (const MetreCharacter& c : verse.characters) c.AppendTo(out);
+    out += u'\t';
+    for (const MetreCharacter& c : verse.characters) out += ToneCharacter(c.tone);
+    out += u'\t';
+    out += RhymeOf(verse);
+    out += u'\t';
+    for (qsizetype i = 0; i < verse.characters.size(); ++i) {
+      if (i > 0) out += u' ';
+      const QString& reading = verse.characters[i].reading;
+      if (reading.isEmpty()) {
+        out += u'-';
+      } else {
+        out += reading;
+      }
+    }
+    out += u'\n';
   }
   QString faults;
   if (check.Regulated()) {
@@ -73,7 +84,7 @@ QString FindingText(const PoemCheck& check, const Finding& finding) {
     QString characters;
     for (int p : finding.positions) {
       places.append(QString::number(p + 1));
-      characters += verse.characters[p].text;
+      verse.characters[p].AppendTo(characters);
     }
     where += QStringLiteral("第%1字「%2」").arg(places.join(u'、'), characters);
   }
@@ -100,8 +111,8 @@ QString MetrePlainText(const PoemCheck& check, int number) {
   QString fromReadings;
   for (const Verse& verse : check.verses) {
     for (const MetreCharacter& c : verse.characters) {
-      if (c.source == ToneSource::Readings && !fromReadings.contains(c.text)) {
-        fromReadings += c.text;
+      if (c.source == ToneSource::Readings && !fromReadings.contains(c.Text())) {
+        c.AppendTo(fromReadings);
       }
     }
   }

@@ -63,15 +63,26 @@ bool AreNeighbourGroups(RhymeGroup a, RhymeGroup b) {
 }
 
 void PingshuiTable::Add(char32_t character, const QStringList& groupNames) {
-  QList<RhymeGroup>& groups = groups_[character];
+  RhymeGroups& groups = groups_[character];
   for (const QString& name : groupNames) {
-    const int index = static_cast<int>(PingshuiRhymeNames().indexOf(name));
-    if (index >= 0 && !groups.contains(index)) groups.append(index);
+    groups.Add(static_cast<int>(PingshuiRhymeNames().indexOf(name)));
   }
 }
 
 void PingshuiTable::AddVariant(char32_t variant, char32_t standard) {
   variants_.insert(variant, standard);
+}
+
+const RhymeGroups* PingshuiTable::FindGroups(char32_t character, bool& viaVariant) const {
+  viaVariant = false;
+  if (auto found = groups_.constFind(character); found != groups_.cend()) return &*found;
+  if (auto variant = variants_.constFind(character); variant != variants_.cend()) {
+    if (auto found = groups_.constFind(*variant); found != groups_.cend()) {
+      viaVariant = true;
+      return &*found;
+    }
+  }
+  return nullptr;
 }
 
 PingshuiTable::Entry PingshuiTable::Find(char32_t character) const {

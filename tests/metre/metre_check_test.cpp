@@ -128,7 +128,7 @@ TEST(MetreCheckTest, CharacterTheTableLacksTakesItsReadingsTones) {
   const PoemCheck check =
       CheckPoem({QStringLiteral("國破山河𠀋，城春草木深。")}, Table(), &readings);
   const MetreCharacter& c = check.verses[0].characters[4];
-  EXPECT_EQ(c.text, QStringLiteral("𠀋"));
+  EXPECT_EQ(c.Text(), QStringLiteral("𠀋"));
   EXPECT_EQ(c.source, ToneSource::Readings);
   EXPECT_EQ(c.tone, Tone::Oblique);
   EXPECT_EQ(c.reading, QStringLiteral("tsit8"));

@@ -104,6 +104,21 @@ QStringList QuanTangShiLines() {
   return lines;
 }
 
+QStringList QuanTangShiPoemLines() {
+  QStringList lines;
+  const QByteArray bytes = ReadShared(QStringLiteral("chinese-poetry/quantangshi_tang.jsonl"));
+  for (const QByteArray& record : bytes.split('\n')) {
+    if (record.trimmed().isEmpty()) continue;
+    const QJsonObject poem = QJsonDocument::fromJson(record).object();
+    for (const QJsonValue& paragraph : poem.value(QStringLiteral("paragraphs")).toArray()) {
+      const QString line = OneLine(paragraph.toString());
+      if (!line.trimmed().isEmpty()) lines.append(line);
+    }
+    lines.append(QString());
+  }
+  return lines;
+}
+
 QStringList KangxiEntries() {
   QStringList entries;
   const QDir folder(QDir(SharedDataDir()).filePath(QStringLiteral("kangxi/xml")));

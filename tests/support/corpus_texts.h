@@ -38,6 +38,10 @@ struct CorpusPoem {
 };
 QList<CorpusPoem> TangShiSanBaiShouPoems();
 
+// The 57,607 Tang poems, each poem's lines (its paragraphs) followed by an empty line: the input
+// of ravlek-cli metre, which separates poems at empty lines.
+QStringList QuanTangShiPoemLines();
+
 // The text of every 康熙字典 entry (what follows a headword up to the next), markup removed and
 // its lines kept.
 QStringList KangxiEntries();
