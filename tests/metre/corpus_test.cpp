@@ -43,7 +43,9 @@ TEST(MetreCorpusTest, EveryPoemOfTangShiSanBaiShou) {
         poem.section.startsWith(QStringLiteral("七言絕句"))) {
       ++regulatedSections;
       foundRegulated += check.Regulated();
-      if (check.Regulated()) EXPECT_EQ(check.form, poem.section) << poem.title.toStdString();
+      if (check.Regulated()) {
+        EXPECT_EQ(check.form, poem.section) << poem.title.toStdString();
+      }
     }
     byTitle.insert(poem.title, check);
   }
