@@ -50,4 +50,17 @@ add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/TSU-LICENSE.txt"
   DEPENDS "${tsu_licence}" VERBATIM)
 list(APPEND app_outputs "${RAVLEK_APP_DIR}/TSU.ttf" "${RAVLEK_APP_DIR}/TSU-LICENSE.txt")
 
+# The metre checker's Pingshui tables (data/pingshui, made by its script), each with its licence.
+set(pingshui_source "${CMAKE_CURRENT_LIST_DIR}/pingshui")
+foreach(pair "pingshui_groups.tsv:pingshui_groups.tsv" "pingshui_variants.tsv:pingshui_variants.tsv"
+             "LICENSE:pingshui-LICENSE.txt" "LICENSE.variants:pingshui_variants-LICENSE.txt")
+  string(REPLACE ":" ";" pair "${pair}")
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/${to}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${pingshui_source}/${from}" "${RAVLEK_APP_DIR}/${to}"
+    DEPENDS "${pingshui_source}/${from}" VERBATIM)
+  list(APPEND app_outputs "${RAVLEK_APP_DIR}/${to}")
+endforeach()
+
 add_custom_target(app_folder ALL DEPENDS ${app_outputs})

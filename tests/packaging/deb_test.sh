@@ -16,6 +16,7 @@ for path in ./usr/bin/ravlek ./usr/bin/ravlek-cli ./usr/libexec/ravlek/Ravlek \
             ./usr/libexec/ravlek/Ravlek_Start ./usr/libexec/ravlek/Ravlek_Spell \
             ./usr/share/ravlek/app/Ravlek.db ./usr/share/ravlek/app/FDConnectionDefs.ini \
             ./usr/share/ravlek/app/TSU.ttf ./usr/share/ravlek/app/installedXML/CurrentVersion.xml \
+            ./usr/share/ravlek/app/pingshui_groups.tsv ./usr/share/ravlek/app/pingshui-LICENSE.txt \
             ./usr/share/ravlek/app/last_release_XML/RavlekBasic.html \
             ./usr/share/ravlek/template-version \
             ./usr/share/applications/org.ravlek.Ravlek.desktop \

@@ -70,6 +70,26 @@ QStringList TangShiSanBaiShouLines() {
   return GroupedPieces(QStringLiteral("chinese-poetry/tangshisanbaishou.json"));
 }
 
+QList<CorpusPoem> TangShiSanBaiShouPoems() {
+  QList<CorpusPoem> poems;
+  const QJsonObject root =
+      QJsonDocument::fromJson(ReadShared(QStringLiteral("chinese-poetry/tangshisanbaishou.json")))
+          .object();
+  for (const QJsonValue& group : root.value(QStringLiteral("content")).toArray()) {
+    const QString section = group.toObject().value(QStringLiteral("type")).toString();
+    for (const QJsonValue& piece : group.toObject().value(QStringLiteral("content")).toArray()) {
+      const QJsonObject poem = piece.toObject();
+      QStringList paragraphs;
+      for (const QJsonValue& paragraph : poem.value(QStringLiteral("paragraphs")).toArray()) {
+        paragraphs.append(OneLine(paragraph.toString()));
+      }
+      poems.append({section, poem.value(QStringLiteral("chapter")).toString(),
+                    poem.value(QStringLiteral("author")).toString(), paragraphs});
+    }
+  }
+  return poems;
+}
+
 QStringList GuWenGuanZhiLines() {
   return GroupedPieces(QStringLiteral("chinese-poetry/guwenguanzhi.json"));
 }
@@ -80,6 +100,21 @@ QStringList QuanTangShiLines() {
   for (const QByteArray& record : bytes.split('\n')) {
     if (record.trimmed().isEmpty()) continue;
     AppendPiece(QJsonDocument::fromJson(record).object(), QStringLiteral("title"), lines);
+  }
+  return lines;
+}
+
+QStringList QuanTangShiPoemLines() {
+  QStringList lines;
+  const QByteArray bytes = ReadShared(QStringLiteral("chinese-poetry/quantangshi_tang.jsonl"));
+  for (const QByteArray& record : bytes.split('\n')) {
+    if (record.trimmed().isEmpty()) continue;
+    const QJsonObject poem = QJsonDocument::fromJson(record).object();
+    for (const QJsonValue& paragraph : poem.value(QStringLiteral("paragraphs")).toArray()) {
+      const QString line = OneLine(paragraph.toString());
+      if (!line.trimmed().isEmpty()) lines.append(line);
+    }
+    lines.append(QString());
   }
   return lines;
 }

@@ -2,6 +2,7 @@
 // The texts of the shared open data that the whole-corpus tests and benchmarks run, read from
 // RAVLEK_SHARED_DATA_DIR. Each function returns nothing when its file is absent.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,19 @@ QString WholeCorpusSkipReason();
 QStringList TangShiSanBaiShouLines();
 QStringList GuWenGuanZhiLines();
 QStringList QuanTangShiLines();
+
+// One poem of 唐詩三百首 with its section (五言絕句, 七言律詩, 樂府 …).
+struct CorpusPoem {
+  QString section;
+  QString title;
+  QString author;
+  QStringList paragraphs;
+};
+QList<CorpusPoem> TangShiSanBaiShouPoems();
+
+// The 57,607 Tang poems, each poem's lines (its paragraphs) followed by an empty line: the input
+// of ravlek-cli metre, which separates poems at empty lines.
+QStringList QuanTangShiPoemLines();
 
 // The text of every 康熙字典 entry (what follows a headword up to the next), markup removed and
 // its lines kept.

@@ -1,4 +1,4 @@
-// Saves a picture of each of the main window's nine pages.
+// Saves a picture of each of the main window's nine pages, and of 格律檢查's window.
 // usage: screenshots APP_FOLDER OUTPUT_FOLDER [PREFIX]
 //        screenshots --pdf HTML_FILE PDF_FILE   (prints a document as 輸出注音 does)
 // The application folder must hold the start marker; the window is created there as the starter
@@ -7,11 +7,13 @@
 // PREFIX-lookup.png, PREFIX-editor.png and PREFIX-about.png (for the pictures of one density).
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHash>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
@@ -140,6 +142,22 @@ int main(int argc, char** argv) {
                                           : prefix + QLatin1Char('-') + densitySet.value(index);
     const QString file = QDir(output).filePath(name + ".png");
     if (!window.grab().save(file)) {
+      std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
+      ++failures;
+    }
+  }
+  if (prefix.isEmpty()) {
+    // 格律檢查 of the sample poem and of 登黃鶴樓, which breaks the rules on purpose.
+    window.SelectPage(window.TntTabSheet3);
+    window.TntMemo3->setPlainText(QStringLiteral(
+        "昨夜星辰昨夜風，畫樓西畔桂堂東，\n身無彩鳳雙飛翼，心有靈犀一點通。\n"
+        "隔座送鉤春酒暖，分曹射覆蠟燈紅，\n嗟余聽鼓應官去，走馬蘭臺類轉蓬。\n\n"
+        "登黃鶴樓\n昔人已乘黃鶴去，此地空餘黃鶴樓。\n黃鶴一去不復返，白雲千載空悠悠。\n"
+        "晴川歷歷漢陽樹，芳草萋萋鸚鵡洲。\n日暮鄉關何處是，煙波江上使人愁。\n"));
+    window.Metre_TntButton->click();
+    Wait(150);
+    const QString file = QDir(output).filePath(QStringLiteral("11-metre.png"));
+    if (!window.Metre_Form || !window.Metre_Form->grab().save(file)) {
       std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
       ++failures;
     }

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -16,6 +17,7 @@ class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTableView;
+class QTextBrowser;
 class QWebEngineView;
 
 namespace ravlek {
@@ -70,6 +72,8 @@ class TOstrel : public QWidget {
   void TntButton5Click();
   // 輸出注音: the input as a ruby-annotated document (src/romanize/window/ruby_export_page.cpp)
   void RubyExport_TntButtonClick();
+  // 格律檢查: the poems of the input checked for tones and rhyme (src/metre/window/metre_page.cpp)
+  void Metre_TntButtonClick();
 
   // ---- release channel (src/release/window/release_page.cpp, download_page.cpp)
   void DL_TntButtonClick();
@@ -140,6 +144,9 @@ class TOstrel : public QWidget {
   QCheckBox* TntCheckBox1 = nullptr;
   QPushButton* TntButton1 = nullptr;
   QPushButton* RubyExport_TntButton = nullptr;  // 輸出注音
+  QPushButton* Metre_TntButton = nullptr;       // 格律檢查
+  QDialog* Metre_Form = nullptr;                // its results, made on the first check
+  QTextBrowser* Metre_TntMemo = nullptr;
   QPlainTextEdit* TntMemo4 = nullptr;
   QProgressBar* TntProgressBar1 = nullptr;
   // The status line below the progress bar: says which consulted classes have no rows.

@@ -43,6 +43,7 @@ void BindWindowEvents(TOstrel& window) {
   Bind(window, window.TntButton1, &QPushButton::clicked, &TOstrel::TntButton1Click);
   Bind(window, window.RubyExport_TntButton, &QPushButton::clicked,
        &TOstrel::RubyExport_TntButtonClick);
+  Bind(window, window.Metre_TntButton, &QPushButton::clicked, &TOstrel::Metre_TntButtonClick);
   Bind(window, window.TntButton4, &QPushButton::clicked, &TOstrel::TntButton4Click);
   Bind(window, window.TntButton3, &QPushButton::clicked, &TOstrel::TntButton3Click);
   Bind(window, window.TntButton2, &QPushButton::clicked, &TOstrel::TntButton2Click);

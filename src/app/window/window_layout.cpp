@@ -157,10 +157,14 @@ void LayOutConversionPage(TOstrel& window, const DesignUnits& units) {
   window.TntCheckBox1->setChecked(true);
   window.TntButton1 = MakeControl<QPushButton>(page, "TntButton1", units, 942, 231, 139, 28);
   window.TntButton1->setText(QStringLiteral("開始轉拼音"));
-  // The one free place of the button row, between the sample button and the class boxes.
+  // The one free place of the button row, between the sample button and the class boxes: 輸出注音
+  // and 格律檢查.
   window.RubyExport_TntButton =
       MakeControl<QPushButton>(page, "RubyExport_TntButton", units, 135, 231, 113, 28);
   window.RubyExport_TntButton->setText(QStringLiteral("輸出注音"));
+  window.Metre_TntButton =
+      MakeControl<QPushButton>(page, "Metre_TntButton", units, 254, 231, 108, 28);
+  window.Metre_TntButton->setText(QStringLiteral("格律檢查"));
   window.TntMemo4 = MakeMemo(page, "TntMemo4", units, 16, 280, 1089, 193);
   window.TntProgressBar1 = MakeProgressBar(page, "TntProgressBar1", units, 16, 496, 1049, 21);
   window.TntProgressBar1->hide();

@@ -1,0 +1,39 @@
+#include "metre/character_readings.h"
+
+#include "base/characters.h"
+#include "romanize/class_readings.h"
+#include "romanize/reading_classes.h"
+
+namespace ravlek::metre {
+
+void CharacterReadings::Add(char32_t character, const QString& spell) {
+  readings_[character].append(spell);
+}
+
+CharacterReadings CharacterReadings::FromSource(ClassReadingSource& source) {
+  CharacterReadings readings;
+  const auto& classes = ReadingClasses();  // 通 文 今 古 白
+  for (const int index : {1, 0, 2, 3, 4}) {
+    source.ReadClass(classes[index], [&](QStringView hanWord, QStringView hanSpell) {
+      if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
+      readings.Add(CharacterCode(hanWord, 0, hanWord.size()), hanSpell.toString());
+    });
+  }
+  return readings;
+}
+
+int ToneDigit(const QString& spell) {
+  if (spell.isEmpty()) return 0;
+  const QChar last = spell.back();
+  return last >= u'1' && last <= u'9' ? last.unicode() - u'0' : 0;
+}
+
+bool IsLevelToneDigit(int digit) {
+  return digit == 1 || digit == 5;
+}
+
+bool IsObliqueToneDigit(int digit) {
+  return digit == 2 || digit == 3 || digit == 4 || digit == 7 || digit == 8;
+}
+
+}  // namespace ravlek::metre

@@ -1,0 +1,40 @@
+#pragma once
+// Every reading of each character, literary first (文, 通, then 今, 古, 白), for the metre
+// checker: the tones of a character that the Pingshui table lacks, and the reading of each
+// character that fits its place in a poem.
+
+#include <QHash>
+#include <QStringList>
+
+namespace ravlek {
+class ClassReadingSource;
+}
+
+namespace ravlek::metre {
+
+class CharacterReadings {
+ public:
+  // Appends a reading; the order of calls is the order of the readings.
+  void Add(char32_t character, const QString& spell);
+  // The readings of a character in order; empty when it has none.
+  QStringList Find(char32_t character) const { return readings_.value(character); }
+  // The same without a copy, or nullptr.
+  const QStringList* FindReadings(char32_t character) const {
+    const auto found = readings_.constFind(character);
+    return found == readings_.cend() ? nullptr : &*found;
+  }
+
+  // Reads the five classes through the source in the order 文, 通, 今, 古, 白.
+  static CharacterReadings FromSource(ClassReadingSource& source);
+
+ private:
+  QHash<char32_t, QStringList> readings_;
+};
+
+// The tone digit at the end of a numeric Tâi-lô reading, or 0.
+int ToneDigit(const QString& spell);
+// Digits 1 and 5 are 平; 2, 3, 7 and the entering tones 4 and 8 are 仄.
+bool IsLevelToneDigit(int digit);
+bool IsObliqueToneDigit(int digit);
+
+}  // namespace ravlek::metre

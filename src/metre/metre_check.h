@@ -1,0 +1,78 @@
+#pragma once
+// The 格律 check of a poem: its 句, the tone of every character (平, 仄 or 中), its rhyme
+// positions and group, its form, its faults by name and the remedied forms it uses.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "metre/pingshui_table.h"
+
+namespace ravlek::metre {
+
+class CharacterReadings;
+
+enum class Tone { Level, Oblique, Either };  // 平 仄 中
+QChar ToneCharacter(Tone tone);
+
+// Where a character's possible tones come from.
+enum class ToneSource {
+  Pingshui,  // its Pingshui groups
+  Variant,   // the Pingshui groups of its standard form (爲 → 為)
+  Readings,  // the tone digits of its readings: the table lacks it
+  Unknown,   // neither: it may be either tone
+};
+
+struct MetreCharacter {
+  char32_t code = 0;  // the character
+  int line = 0;       // where it stands in the input: line index and UTF-16 position
+  qsizetype position = 0;
+  bool canBeLevel = true;
+  bool canBeOblique = true;
+  ToneSource source = ToneSource::Unknown;
+  RhymeGroups groups;        // its Pingshui groups, when the table has them
+  Tone tone = Tone::Either;  // 平 or 仄 when only one is possible or the pattern decides it
+  bool rhymePosition = false;
+  RhymeGroup rhyme = -1;  // the group it rhymes in, at a rhyme position
+  QString reading;        // the reading of its tone, literary first; empty when it has none
+
+  QString Text() const;  // the character as text (one or two UTF-16 units)
+  void AppendTo(QString& text) const;
+};
+
+// One 句: the characters between two of ，。？！；、 or line ends.
+struct Verse {
+  QList<MetreCharacter> characters;
+  QString Text() const;
+  QString Tones() const;  // 平/仄/中 per character
+};
+
+// A fault or a remedied form, on the characters it concerns (0-based in the 句).
+struct Finding {
+  QString name;
+  int verse = 0;  // 0-based
+  QList<int> positions;
+};
+
+inline const QString kIrregularForm = QStringLiteral("古體");
+
+struct PoemCheck {
+  QString title;  // a first line taken as the title, not checked
+  QList<Verse> verses;
+  QString form;           // 五言絕句 … 七言排律, or 古體
+  RhymeGroup rhyme = -1;  // the rhyme group, -1 when none is found
+  QList<Finding> faults;
+  QList<Finding> allowed;  // named but no faults: 拗救 forms and 孤雁出群
+
+  bool Regulated() const { return form != kIrregularForm; }
+  // The faults' names, each once, in the order first found; empty for a poem without faults.
+  QStringList FaultNames() const;
+};
+
+// Checks one poem: its lines hold one or two 句 each. A first line without 句 punctuation that
+// is not as long as the 句 after it is the title. The readings, when given, give the tones of
+// characters the table lacks and the reading of each character.
+PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
+                    const CharacterReadings* readings = nullptr);
+
+}  // namespace ravlek::metre

@@ -1,0 +1,45 @@
+// 格律檢查 on the conversion page: the poems of the input field (separated by empty lines)
+// checked against the Pingshui groups of the application folder, shown in a window of their own.
+#include <QDialog>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "app/window/ostrel.h"
+#include "dictionary/dataset.h"
+#include "metre/character_readings.h"
+#include "metre/metre_check.h"
+#include "metre/metre_html.h"
+#include "metre/metre_report.h"
+#include "metre/pingshui_table.h"
+#include "romanize/class_readings.h"
+#include "romanize/text_input.h"
+
+void TOstrel::Metre_TntButtonClick() {
+  // The tables are read first: without them there is nothing to check against (the error
+  // report names the file).
+  const ravlek::metre::PingshuiTable table =
+      ravlek::metre::PingshuiTable::FromAppFolder(QDir::currentPath());
+  ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
+  const ravlek::metre::CharacterReadings readings =
+      ravlek::metre::CharacterReadings::FromSource(source);
+  QList<ravlek::metre::PoemCheck> checks;
+  for (const ravlek::metre::PoemLines& poem :
+       ravlek::metre::SplitPoems(ravlek::SplitTextLines(TntMemo3->toPlainText()))) {
+    checks.append(ravlek::metre::CheckPoem(poem.lines, table, &readings));
+  }
+  if (!Metre_Form) {
+    Metre_Form = new QDialog(this);
+    Metre_Form->setObjectName(QStringLiteral("Metre_Form"));
+    Metre_Form->setWindowTitle(QStringLiteral("格律檢查"));
+    Metre_Form->resize(720, 640);
+    Metre_TntMemo = new QTextBrowser(Metre_Form);
+    Metre_TntMemo->setObjectName(QStringLiteral("Metre_TntMemo"));
+    auto* layout = new QVBoxLayout(Metre_Form);
+    layout->addWidget(Metre_TntMemo);
+  }
+  Metre_TntMemo->setHtml(ravlek::metre::MetreHtml(checks));
+  Metre_Form->show();
+  Metre_Form->raise();
+}

@@ -1,0 +1,175 @@
+// The 格律 check over the program's own Pingshui tables: a table of small poems, each showing one
+// fault or one remedied form, and the readings the metre chooses.
+
+#include <gtest/gtest.h>
+
+#include "build_paths.h"
+#include "metre/character_readings.h"
+#include "metre/metre_check.h"
+#include "metre/metre_readings.h"
+#include "metre/metre_report.h"
+#include "metre/pingshui_table.h"
+#include "tests/support/qstring_printer.h"
+
+namespace ravlek::metre {
+namespace {
+
+const PingshuiTable& Table() {
+  static const PingshuiTable table = PingshuiTable::FromFiles(
+      QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/pingshui_groups.tsv"),
+      QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/pingshui_variants.tsv"));
+  return table;
+}
+
+QString Allowed(const PoemCheck& check) {
+  QStringList names;
+  for (const Finding& finding : check.allowed) {
+    if (!names.contains(finding.name)) names.append(finding.name);
+  }
+  return names.join(u',');
+}
+
+struct Case {
+  const char* name;
+  const char* poem;  // lines separated by \n
+  const char* form;
+  const char* faults;  // FaultNames joined by ,
+  const char* allowed;
+};
+
+// 春望 and changes of it, each breaking or bending one rule.
+const Case kCases[] = {
+    {"regular", "國破山河在，城春草木深。\n感時花濺淚，恨別鳥驚心。", "五言絕句", "", ""},
+    {"lost_opposition", "國破山河在，恨別鳥驚心。\n烽火連三月，家書抵萬金。", "五言絕句", "失對",
+     ""},
+    {"lost_adhesion", "國破山河在，城春草木深。\n烽火連三月，家書抵萬金。", "五言絕句", "失粘", ""},
+    {"out_of_rhyme", "國破山河在，城春草木深。\n感時花濺淚，恨別鳥驚魂。", "五言絕句", "出韻", ""},
+    {"fixed_position", "國破山河在，城春草木深。\n感時花開淚，恨別鳥驚心。", "五言絕句", "犯律",
+     ""},
+    {"lone_level", "國破山河在，月春草木深。\n感時花濺淚，恨別鳥驚心。", "五言絕句", "孤平", ""},
+    {"lone_level_mended", "國破山河在，月春花木深。\n感時花濺淚，恨別鳥驚心。", "五言絕句", "",
+     "孤平拗救"},
+    {"three_level_tail", "國破山河在，城春草木深。\n感時花濺淚，恨別人驚心。", "五言絕句", "三平尾",
+     ""},
+    {"three_oblique_tail", "國破山河在，城春草木深。\n感時木落淚，恨別鳥驚心。", "五言絕句",
+     "三仄尾", ""},
+    {"swapped_third_fourth", "國破山河在，城春草木深。\n花時鳥驚淚，恨別鳥驚心。", "五言絕句", "",
+     "拗救（平平仄平仄）"},
+    {"answered_in_the_next_line", "國破山水在，城春花木深。\n感時花濺淚，恨別鳥驚心。", "五言絕句",
+     "", "拗救（對句相救）"},
+    {"neighbour_group_first_line", "春城柳色紅，暮雨打疏松。\n綠水流江去，孤舟寄遠鐘。", "五言絕句",
+     "", "孤雁出群"},
+    {"oblique_rhyme_is_unregulated", "春眠不覺曉，處處聞啼鳥。\n夜來風雨聲，花落知多少。", "古體",
+     "", ""},
+    {"mixed_lengths_are_unregulated", "國破山河在，城春草木深。\n感時花濺淚流，恨別鳥驚心。",
+     "古體", "", ""},
+    {"regulated_eight_lines",
+     "國破山河在，城春草木深。\n感時花濺淚，恨別鳥驚心。\n烽火連三月，家書抵萬金。\n"
+     "白頭搔更短，渾欲不勝簪。",
+     "五言律詩", "", ""},
+    {"seven_characters",
+     "風急天高猿嘯哀，渚清沙白鳥飛迴。\n無邊落木蕭蕭下，不盡長江滾滾來。\n"
+     "萬里悲秋常作客，百年多病獨登臺。\n艱難苦恨繁霜鬢，潦倒新停濁酒杯。",
+     "七言律詩", "", ""},
+    {"yellow_crane_tower_breaks_on_purpose",
+     "昔人已乘黃鶴去，此地空餘黃鶴樓。\n黃鶴一去不復返，白雲千載空悠悠。\n"
+     "晴川歷歷漢陽樹，芳草萋萋鸚鵡洲。\n日暮鄉關何處是，煙波江上使人愁。",
+     "七言律詩", "犯律", "拗救（對句相救）"},
+};
+
+class MetreCaseTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(MetreCaseTest, FormFaultsAndRemediedForms) {
+  const Case& c = GetParam();
+  const PoemCheck check = CheckPoem(QString::fromUtf8(c.poem).split(u'\n'), Table(), nullptr);
+  EXPECT_EQ(check.form, QString::fromUtf8(c.form));
+  EXPECT_EQ(check.FaultNames().join(u','), QString::fromUtf8(c.faults));
+  EXPECT_EQ(Allowed(check), QString::fromUtf8(c.allowed));
+}
+
+INSTANTIATE_TEST_SUITE_P(Poems, MetreCaseTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MetreCheckTest, FaultsSitOnTheCharactersTheyConcern) {
+  const PoemCheck check = CheckPoem(
+      {QStringLiteral("國破山河在，城春草木深。"), QStringLiteral("感時花開淚，恨別鳥驚心。")},
+      Table());
+  ASSERT_EQ(check.faults.size(), 1);
+  EXPECT_EQ(check.faults[0].verse, 2);
+  EXPECT_EQ(check.faults[0].positions, QList<int>{3});
+  EXPECT_EQ(FindingText(check, check.faults[0]), QStringLiteral("第3句第4字「開」犯律"));
+}
+
+TEST(MetreCheckTest, RhymePositionsCarryTheGroupAndTonesFollowThePattern) {
+  const PoemCheck check = CheckPoem(
+      {QStringLiteral("國破山河在，城春草木深。"), QStringLiteral("白頭搔更短，渾欲不勝簪。")},
+      Table());
+  EXPECT_EQ(RhymeGroupName(check.rhyme), QStringLiteral("下平十二侵"));
+  EXPECT_TRUE(check.verses[1].characters[4].rhymePosition);
+  EXPECT_EQ(RhymeGroupName(check.verses[1].characters[4].rhyme), QStringLiteral("下平十二侵"));
+  EXPECT_FALSE(check.verses[0].characters[4].rhymePosition);
+  // 勝 has both tones; the 4th place of 仄仄仄平平 fixes it 平. 不 at the free 3rd stays 中.
+  EXPECT_EQ(check.verses[3].Tones(), QStringLiteral("中仄中平平"));
+}
+
+TEST(MetreCheckTest, TitleAndNotesAreLeftOut) {
+  const PoemCheck check =
+      CheckPoem({QStringLiteral("春望"), QStringLiteral("國破山河在，城春草木深。(一作："),
+                 QStringLiteral("城深）"), QStringLiteral("感時花濺淚，恨別鳥驚心。")},
+                Table());
+  EXPECT_EQ(check.title, QStringLiteral("春望"));
+  EXPECT_EQ(check.verses.size(), 4);
+  EXPECT_EQ(check.form, QStringLiteral("五言絕句"));
+}
+
+TEST(MetreCheckTest, CharacterTheTableLacksTakesItsReadingsTones) {
+  CharacterReadings readings;
+  readings.Add(U'𠀋', QStringLiteral("tsit8"));
+  const PoemCheck check =
+      CheckPoem({QStringLiteral("國破山河𠀋，城春草木深。")}, Table(), &readings);
+  const MetreCharacter& c = check.verses[0].characters[4];
+  EXPECT_EQ(c.Text(), QStringLiteral("𠀋"));
+  EXPECT_EQ(c.source, ToneSource::Readings);
+  EXPECT_EQ(c.tone, Tone::Oblique);
+  EXPECT_EQ(c.reading, QStringLiteral("tsit8"));
+  EXPECT_TRUE(MetrePlainText(check, 1).contains(QStringLiteral("平水韻未收「𠀋」")));
+}
+
+TEST(MetreReadingsTest, ThePlaceChoosesTheReadingOfItsTone) {
+  CharacterReadings readings;
+  readings.Add(U'看', QStringLiteral("khan3"));  // first, but 仄
+  readings.Add(U'看', QStringLiteral("khan1"));
+  // 看 rhymes in 寒 at the end of the second 句 (月夜); the poem's other characters have none.
+  const QStringList lines = {QStringLiteral("今夜鄜州月，閨中只獨看。"),
+                             QStringLiteral("遙憐小兒女，未解憶長安。"), QString(),
+                             QStringLiteral("看山，")};
+  const QList<QStringList> chosen = MetreReadings(lines, Table(), readings);
+  ASSERT_EQ(chosen.size(), 4);
+  ASSERT_EQ(chosen[0].size(), 12);
+  EXPECT_EQ(chosen[0][10], QStringLiteral("khan1"));
+  EXPECT_EQ(chosen[0][5], QString());  // ，
+  EXPECT_TRUE(chosen[2].isEmpty());
+  // Not a regulated poem: nothing chosen.
+  EXPECT_EQ(chosen[3], QStringList(3));
+  EXPECT_TRUE(HasMetreReadings(chosen));
+}
+
+TEST(MetreReportTest, TsvRowsAndPoemLine) {
+  CharacterReadings readings;
+  readings.Add(U'國', QStringLiteral("kok4"));
+  const PoemCheck check = CheckPoem(
+      {QStringLiteral("國破山河在，城春草木深。"), QStringLiteral("感時花開淚，恨別鳥驚心。")},
+      Table(), &readings);
+  const QString tsv = MetreTsv(check, 3);
+  EXPECT_TRUE(
+      tsv.startsWith(QStringLiteral("3\t1\t國破山河在\t仄仄平平仄\t\tkok4 - - - -\n"
+                                    "3\t2\t城春草木深\t平平仄仄平\t下平十二侵\t- - - - -\n")));
+  EXPECT_TRUE(tsv.endsWith(QStringLiteral("# poem\t3\t五言絕句\t下平十二侵\t犯律\n")));
+  EXPECT_EQ(SplitPoems({QStringLiteral("a"), QStringLiteral(" "), QString(), QStringLiteral("b"),
+                        QStringLiteral("c")})
+                .size(),
+            2);
+}
+
+}  // namespace
+}  // namespace ravlek::metre
