@@ -27,6 +27,7 @@ class TWebBrowserWrapper;
 struct LookupPageState;
 struct ReleaseState;
 struct PagesState;
+struct HandoutState;
 }  // namespace ravlek
 
 class TOstrel : public QWidget {
@@ -64,7 +65,7 @@ class TOstrel : public QWidget {
   // ---- conversion page (src/romanize/conversion_page.cpp)
   void TntButton1Click();
   void TntButton5Click();
-  // 輸出注音: the input as a ruby-annotated document (src/romanize/ruby_export_page.cpp)
+  // 輸出注音: the input as a handout to print (src/romanize/window/ruby_export_page.cpp)
   void RubyExport_TntButtonClick();
 
   // ---- release channel (src/release/*_page.cpp)
@@ -200,6 +201,7 @@ class TOstrel : public QWidget {
   std::shared_ptr<ravlek::LookupPageState> lookupState;
   std::shared_ptr<ravlek::ReleaseState> releaseState;
   std::shared_ptr<ravlek::PagesState> pagesState;
+  std::shared_ptr<ravlek::HandoutState> handoutState;  // src/romanize/window/handout_state.h
 
  protected:
   void closeEvent(QCloseEvent* event) override;
