@@ -110,6 +110,9 @@ TEST(CliHelp, ManualPageIsMadeFromTheHelp) {
   EXPECT_TRUE(text.contains(u".TH RAVLEK-CLI \"1\""_s));
   EXPECT_TRUE(text.contains(u"\\-\\-app\\-dir"_s));
   for (const QString& command : kCommands) EXPECT_TRUE(text.contains(command));
+  // The help's Chinese survives: under the C locale every character of it came out as '?'.
+  EXPECT_TRUE(text.contains(u"台語Ostrel輔助系統"_s));
+  EXPECT_FALSE(text.contains(u"??"_s));
 }
 
 }  // namespace
