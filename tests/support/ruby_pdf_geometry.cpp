@@ -102,10 +102,12 @@ QString RubyGeometryFaults(const QString& pdfPath, const std::vector<ExpectedRub
             match.captured(3).toDouble(), match.captured(4).toDouble()};
     if (box.text.isEmpty()) continue;
     if (IsReadingText(box.text)) {
-      // A combining mark may start a word of its own: it belongs to the word just before.
+      // A word may end or begin at a combining mark: the two halves are one reading.
       if (!readings.empty()) {
         Box& last = readings.back();
-        const bool mark = box.text.front().category() == QChar::Mark_NonSpacing;
+        // LibreOffice sets the letters after a mark apart: "gua̍" "t".
+        const bool mark = box.text.front().category() == QChar::Mark_NonSpacing ||
+                          last.text.back().category() == QChar::Mark_NonSpacing;
         const double gap = box.x0 - last.x1;
         if (last.page == page && std::abs(last.y0 - box.y0) < 0.5 && gap > -0.5 &&
             (gap < 0.6 || (mark && gap < 0.3 * (box.y1 - box.y0)))) {
