@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/error.h"
+#include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
@@ -55,6 +56,15 @@ Form FormOf(QString& path, const QString& filter) {
   }
   path += QStringLiteral(".html");
   return Form::Html;
+}
+
+// The name the save dialog suggests: the handout's title, without path separators and at most
+// 40 characters long.
+QString SuggestedName(const std::vector<ravlek::RubyLine>& text) {
+  QString name = ravlek::HandoutTitle(text);
+  name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+  if (name.startsWith(QLatin1Char('.'))) name.prepend(QLatin1Char('_'));
+  return name.left(40).trimmed();
 }
 
 void SaveHandout(const QString& path, Form form, const std::vector<ravlek::RubyLine>& text,
@@ -151,30 +161,35 @@ void TOstrel::RubyExport_TntButtonClick() {
     preview->resize(preview->sizeHint());
   };
   rebuild();
-  QObject::connect(heading, &QCheckBox::toggled, &dialog, rebuild);
-  QObject::connect(numeric, &QCheckBox::toggled, &dialog, rebuild);
-  QObject::connect(characterSize, &QSpinBox::valueChanged, &dialog, rebuild);
-  QObject::connect(readingSize, &QSpinBox::valueChanged, &dialog, rebuild);
+  // The dialog's own handlers run inside its event loop: an error is reported there, and the
+  // dialog stays open.
+  const auto guardedRebuild = [&] { ravlek::RunHandler(rebuild); };
+  QObject::connect(heading, &QCheckBox::toggled, &dialog, guardedRebuild);
+  QObject::connect(numeric, &QCheckBox::toggled, &dialog, guardedRebuild);
+  QObject::connect(characterSize, &QSpinBox::valueChanged, &dialog, guardedRebuild);
+  QObject::connect(readingSize, &QSpinBox::valueChanged, &dialog, guardedRebuild);
   QObject::connect(preview, &ravlek::RubyPreview::ReadingChosen, &dialog,
                    [&](qsizetype position, const QString& reading) {
                      state.choicesByText[input].insert(position, reading);
-                     rebuild();
+                     ravlek::RunHandler(rebuild);
                    });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-    QString filter = kHtmlFilter;
-    const QString start = QDir(ravlek::SaveFolder(state.lastFolder))
-                              .filePath(ravlek::HandoutTitle(text) + QStringLiteral(".html"));
-    QString path = QFileDialog::getSaveFileName(
-        &dialog, QStringLiteral("輸出注音"), start,
-        kHtmlFilter + QStringLiteral(";;") + kPdfFilter + QStringLiteral(";;") + kOdtFilter,
-        &filter, QFileDialog::DontUseNativeDialog);
-    if (path.isEmpty()) return;
-    const Form form = FormOf(path, filter);
-    SaveHandout(path, form, text, state.style);
-    state.lastFolder = QFileInfo(path).absolutePath();
-    TntStatusBar1->showMessage(QStringLiteral("已儲存：") + QDir::toNativeSeparators(path));
-    dialog.accept();
+    ravlek::RunHandler([&] {
+      QString filter = kHtmlFilter;
+      const QString start = QDir(ravlek::SaveFolder(state.lastFolder))
+                                .filePath(SuggestedName(text) + QStringLiteral(".html"));
+      QString path = QFileDialog::getSaveFileName(
+          &dialog, QStringLiteral("輸出注音"), start,
+          kHtmlFilter + QStringLiteral(";;") + kPdfFilter + QStringLiteral(";;") + kOdtFilter,
+          &filter, QFileDialog::DontUseNativeDialog);
+      if (path.isEmpty()) return;
+      const Form form = FormOf(path, filter);
+      SaveHandout(path, form, text, state.style);
+      state.lastFolder = QFileInfo(path).absolutePath();
+      TntStatusBar1->showMessage(QStringLiteral("已儲存：") + QDir::toNativeSeparators(path));
+      dialog.accept();
+    });
   });
   dialog.resize(qMin(preview->sizeHint().width() + 60, 1000), 640);
   preview->setFocus();

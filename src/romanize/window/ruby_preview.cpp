@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStringList>
 
+#include "app/window/messages.h"
 #include "romanize/reading_rhymes.h"
 #include "romanize/tailo.h"
 
@@ -141,7 +142,9 @@ QMenu* RubyPreview::ReadingMenu(int index) {
 }
 
 void RubyPreview::Offer(int index) {
-  QMenu* menu = ReadingMenu(index);
+  QMenu* menu = nullptr;
+  // Called from the widget's own events: a store failure is reported here.
+  RunHandler([&] { menu = ReadingMenu(index); });
   if (!menu) return;
   const QRectF rect = placed_[size_t(readable_[size_t(index)])].rect;
   menu->popup(mapToGlobal(rect.bottomLeft().toPoint()));
