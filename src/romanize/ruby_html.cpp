@@ -1,87 +1,64 @@
 #include "romanize/ruby_html.h"
 
-#include <QHash>
-#include <vector>
-
-#include "base/characters.h"
-#include "romanize/class_readings.h"
+#include "dictionary/tailo.h"
 
 namespace ravlek {
 
 namespace {
 
-// Sized for reading aloud on screen; on paper an A4 page with margins for binding.
-constexpr const char* kStyle = R"(@page { size: A4; margin: 18mm 16mm 20mm 16mm; }
-html { background: #fff; color: #000; }
-body { font-family: "Noto Serif CJK TC", "AR PL UKai TW", serif; font-size: 22pt;
-  line-height: 2.4; margin: 1.5em 2em; }
-.line { margin: 0; white-space: pre-wrap; min-height: 2.4em; }
-ruby { ruby-position: over; }
-rt { font-family: "DejaVu Sans", "Noto Sans CJK TC", sans-serif; font-size: 0.4em;
-  line-height: 1.1; color: #1d4e89; }
-@media print {
-  body { margin: 0; font-size: 17pt; }
-  .line { break-inside: avoid; }
-  rt { color: #000; }
-}
-)";
-
-struct CharacterReadings {
-  // Per consulted class, its readings of the character in row order.
-  std::vector<QStringList> byClass;
-};
-
-// The consulted classes read once, indexed by character.
-class ReadingIndex {
- public:
-  ReadingIndex(ClassReadingSource& source, const ConversionOptions& options)
-      : classes_(ConsultedClasses(options)) {
-    for (size_t i = 0; i < classes_.size(); ++i) {
-      source.ReadClass(*classes_[i], [this, i](QStringView hanWord, QStringView hanSpell) {
-        // Only a row whose HanWord is exactly one character can match a character of the text.
-        if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
-        if (hanSpell.isEmpty()) return;
-        CharacterReadings& entry = index_[CharacterCode(hanWord, 0, hanWord.size())];
-        entry.byClass.resize(classes_.size());
-        entry.byClass[i].append(hanSpell.toString());
-      });
-    }
-  }
-
-  const CharacterReadings* Find(char32_t code) const {
-    const auto it = index_.constFind(code);
-    return it == index_.constEnd() ? nullptr : &*it;
-  }
-  const ReadingClass& ClassAt(size_t i) const { return *classes_[i]; }
-
- private:
-  std::vector<const ReadingClass*> classes_;
-  QHash<char32_t, CharacterReadings> index_;
-};
-
-// "通 tsan3; 文 tsan7, tsan3": every reading, by class.
-QString ReadingsTitle(const CharacterReadings& readings, const ReadingIndex& index) {
-  QStringList groups;
-  for (size_t i = 0; i < readings.byClass.size(); ++i) {
-    if (readings.byClass[i].isEmpty()) continue;
-    groups.append(QString(index.ClassAt(i).character) + QLatin1Char(' ') +
-                  readings.byClass[i].join(QStringLiteral(", ")));
-  }
-  return groups.join(QStringLiteral("; "));
+QString Pt(double value) {
+  return QString::number(value, 'f', 1) + QStringLiteral("pt");
 }
 
-QString FirstReading(const CharacterReadings& readings) {
-  for (const QStringList& group : readings.byClass) {
-    if (!group.isEmpty()) return group.first();
-  }
-  return {};
+QString FaceList(const auto& faces, const char* generic) {
+  QString list;
+  for (const char* face : faces) list += QLatin1Char('"') + QLatin1String(face) + "\", ";
+  return list + QLatin1String(generic);
 }
 
-QString DocumentTitle(const QStringList& lines) {
-  for (const QString& line : lines) {
-    if (!line.trimmed().isEmpty()) return line.trimmed();
+QString Style(const HandoutStyle& style) {
+  const double c = style.characterPt;
+  const double r = style.readingPt;
+  return QStringLiteral(
+             "@page { size: A4; margin: %1mm %2mm %3mm %2mm; }\n"
+             "html { background: #fff; color: #000; }\n"
+             "body { font-family: %4; font-size: %5; margin: 1.5em 2em; }\n"
+             ".row { white-space: nowrap; line-height: 1.15; padding-top: %6; margin: 0 0 %7; "
+             "break-inside: avoid; }\n"
+             ".row.title { text-align: center; font-size: %8; font-weight: bold; }\n"
+             ".row.author { text-align: center; font-size: %9; }\n"
+             ".row.blank { height: %10; }\n"
+             ".c { display: inline-block; width: var(--w); text-align: center; }\n"
+             "ruby { ruby-position: over; ruby-align: center; }\n"
+             "rt { font-family: %11; font-size: %12; line-height: 1.2; font-weight: normal; "
+             "color: #1d4e89; }\n"
+             "@media print {\n  body { margin: 0; }\n  rt { color: #000; }\n}\n")
+      .arg(kMarginTopMm)
+      .arg(kMarginSideMm)
+      .arg(kMarginBottomMm)
+      .arg(FaceList(kCharacterFaces, "serif"), Pt(c), Pt(0.3 * r), Pt(0.45 * c),
+           Pt(CharacterPtOf(RubyLineKind::Title, style)),
+           Pt(CharacterPtOf(RubyLineKind::Author, style)), Pt(1.15 * c + 1.2 * r),
+           FaceList(kReadingFaces, "sans-serif"))
+      .arg(Pt(r));
+}
+
+const char* RowClass(const HandoutRow& row) {
+  if (row.cells.empty()) return "row blank";
+  switch (row.kind) {
+    case RubyLineKind::Title:
+      return "row title";
+    case RubyLineKind::Author:
+      return "row author";
+    case RubyLineKind::Body:
+      break;
   }
-  return QStringLiteral("注音");
+  return "row";
+}
+
+QString ShownSummary(const RubyCell& cell, const HandoutStyle& style) {
+  return style.toneMarks ? ReadingsSummary(cell.readings, &ToneMarkedTaiLo)
+                         : ReadingsSummary(cell.readings);
 }
 
 }  // namespace
@@ -110,28 +87,36 @@ QString HtmlEscaped(QStringView text) {
   return out;
 }
 
-QString RubyHtmlDocument(const QStringList& lines, const ConversionOptions& options,
-                         ClassReadingSource& source) {
-  const ReadingIndex index(source, options);
+QString HandoutTitle(const std::vector<RubyLine>& text) {
+  for (const RubyLine& line : text) {
+    QString plain;
+    for (const RubyCell& cell : line.cells) plain += cell.character;
+    plain = plain.trimmed();
+    if (!plain.isEmpty()) return plain;
+  }
+  return QStringLiteral("注音");
+}
+
+QString RubyHtmlDocument(const std::vector<RubyLine>& text, const HandoutStyle& style) {
   QString html = QStringLiteral(
                      "<!DOCTYPE html>\n<html lang=\"zh-Hant-TW\">\n<head>\n<meta "
                      "charset=\"utf-8\">\n<title>") +
-                 HtmlEscaped(DocumentTitle(lines)) + QStringLiteral("</title>\n<style>\n") +
-                 QString::fromUtf8(kStyle) + QStringLiteral("</style>\n</head>\n<body>\n");
-  for (const QString& line : lines) {
-    html += QStringLiteral("<div class=\"line\">");
-    for (qsizetype pos = 0; pos < line.size();) {
-      const qsizetype length = CharacterLength(line, pos);
-      const QStringView character = QStringView(line).mid(pos, length);
-      const CharacterReadings* readings = index.Find(CharacterCode(line, pos, length));
-      if (readings) {
-        html += QStringLiteral("<ruby title=\"") + HtmlEscaped(ReadingsTitle(*readings, index)) +
-                QStringLiteral("\">") + HtmlEscaped(character) + QStringLiteral("<rt>") +
-                HtmlEscaped(FirstReading(*readings)) + QStringLiteral("</rt></ruby>");
+                 HtmlEscaped(HandoutTitle(text)) + QStringLiteral("</title>\n<style>\n") +
+                 Style(style) + QStringLiteral("</style>\n</head>\n<body>\n");
+  for (const HandoutRow& row : LayOutHandout(text, style)) {
+    html += QStringLiteral("<div class=\"") + QLatin1String(RowClass(row)) + QLatin1Char('"');
+    if (!row.cells.empty()) html += QStringLiteral(" style=\"--w: ") + Pt(row.cellPt) + "\"";
+    html += QLatin1Char('>');
+    for (const RubyCell* cell : row.cells) {
+      html += QStringLiteral("<span class=\"c\">");
+      if (cell->reading.isEmpty()) {
+        html += HtmlEscaped(cell->character);
       } else {
-        html += HtmlEscaped(character);
+        html += QStringLiteral("<ruby title=\"") + HtmlEscaped(ShownSummary(*cell, style)) +
+                QStringLiteral("\">") + HtmlEscaped(cell->character) + QStringLiteral("<rt>") +
+                HtmlEscaped(ShownReading(cell->reading, style)) + QStringLiteral("</rt></ruby>");
       }
-      pos += length;
+      html += QStringLiteral("</span>");
     }
     html += QStringLiteral("</div>\n");
   }

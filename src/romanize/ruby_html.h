@@ -1,25 +1,26 @@
 #pragma once
-// A text as a standalone HTML document with the reading of every character above it (ruby), for
-// reading aloud from paper: print styles lay it out on A4.
+// A ruby text as a standalone HTML document with each reading above its character, for reading
+// aloud from paper: print styles lay it out on A4 as LayOutHandout() breaks it.
 
 #include <QString>
-#include <QStringList>
+#include <QStringView>
+#include <vector>
 
-#include "romanize/reading_classes.h"
+#include "romanize/handout_layout.h"
+#include "romanize/ruby_text.h"
 
 namespace ravlek {
 
-class ClassReadingSource;
+// One row of cells per row of the layout, a blank line kept as an empty row. A character with a
+// reading stands in <ruby>, the reading in <rt> and every reading of the consulted classes in its
+// title; a character without one stands alone in its cell. Nothing is fetched: no links, scripts
+// or pictures.
+QString RubyHtmlDocument(const std::vector<RubyLine>& text, const HandoutStyle& style);
 
-// One line of the document per line of the text, a blank line kept as an empty one. A character
-// with a reading stands in <ruby> with, in <rt>, the first reading of the first consulted class
-// that has one (通, 文, 今, then 古 and 白 when their options are on) and, in its title, every
-// reading of the consulted classes by class. A character without a reading stands bare. Only
-// `ancient` and `colloquial` of the options count.
-QString RubyHtmlDocument(const QStringList& lines, const ConversionOptions& options,
-                         ClassReadingSource& source);
+// The title a document of these lines gets: its first line that is not blank, else 注音.
+QString HandoutTitle(const std::vector<RubyLine>& text);
 
-// Text written into HTML: &, <, > and " escaped.
+// Text written into HTML or XML: &, <, > and " escaped.
 QString HtmlEscaped(QStringView text);
 
 }  // namespace ravlek

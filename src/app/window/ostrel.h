@@ -31,6 +31,7 @@ struct LookupPageState;
 struct ReleaseState;
 struct ReleaseSettings;
 struct PagesState;
+struct HandoutState;
 }  // namespace ravlek
 
 class TOstrel : public QWidget {
@@ -70,7 +71,7 @@ class TOstrel : public QWidget {
   // ---- conversion page (src/romanize/window/conversion_page.cpp)
   void TntButton1Click();
   void TntButton5Click();
-  // 輸出注音: the input as a ruby-annotated document (src/romanize/window/ruby_export_page.cpp)
+  // 輸出注音: the input as a handout to print (src/romanize/window/ruby_export_page.cpp)
   void RubyExport_TntButtonClick();
   // 格律檢查: the poems of the input checked for tones and rhyme (src/metre/window/metre_page.cpp)
   void Metre_TntButtonClick();
@@ -216,6 +217,7 @@ class TOstrel : public QWidget {
   std::shared_ptr<ravlek::LookupPageState> lookupState;
   std::shared_ptr<ravlek::ReleaseState> releaseState;
   std::shared_ptr<ravlek::PagesState> pagesState;
+  std::shared_ptr<ravlek::HandoutState> handoutState;  // src/romanize/window/handout_state.h
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -1,64 +1,197 @@
-// 輸出注音 on the conversion page: the input field as a ruby-annotated HTML document, for the
-// page's class boxes, saved where the user chooses; choosing PDF prints the document to PDF.
+// 輸出注音 on the conversion page: the input field as a handout to print, with the page's class
+// boxes. A preview shows it as it will print; clicking a character (or Enter on it) offers its
+// readings, and the choice is kept for that text while the program runs. 儲存… saves it as HTML,
+// PDF (printed by the HTML engine) or OpenDocument text, and the status line says where.
 #include <QCheckBox>
-#include <QFile>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 
 #include "base/error.h"
+#include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "romanize/class_readings.h"
+#include "romanize/handout_file.h"
 #include "romanize/ruby_html.h"
+#include "romanize/ruby_odt.h"
 #include "romanize/text_input.h"
+#include "romanize/window/handout_state.h"
 #include "romanize/window/html_to_pdf.h"
+#include "romanize/window/ruby_preview.h"
 
 namespace {
 
 const QString kHtmlFilter = QStringLiteral("HTML (*.html *.htm)");
 const QString kPdfFilter = QStringLiteral("PDF (*.pdf)");
+const QString kOdtFilter = QStringLiteral("OpenDocument (*.odt)");
 
-void WriteUtf8File(const QString& path, const QString& text) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    throw ravlek::CannotCreateFileError(path, file.errorString());
+enum class Form { Html, Pdf, Odt };
+
+// The form a name asks for by its suffix, else the chosen filter's (the suffix then added).
+Form FormOf(QString& path, const QString& filter) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == u"html" || suffix == u"htm") return Form::Html;
+  if (suffix == u"pdf") return Form::Pdf;
+  if (suffix == u"odt") return Form::Odt;
+  if (filter == kPdfFilter) {
+    path += QStringLiteral(".pdf");
+    return Form::Pdf;
   }
-  const QByteArray bytes = text.toUtf8();
-  if (file.write(bytes) != bytes.size() || !file.flush()) {
-    throw ravlek::CannotCreateFileError(path, file.errorString());
+  if (filter == kOdtFilter) {
+    path += QStringLiteral(".odt");
+    return Form::Odt;
   }
+  path += QStringLiteral(".html");
+  return Form::Html;
+}
+
+// The name the save dialog suggests: the handout's title, without path separators and at most
+// 40 characters long.
+QString SuggestedName(const std::vector<ravlek::RubyLine>& text) {
+  QString name = ravlek::HandoutTitle(text);
+  name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+  if (name.startsWith(QLatin1Char('.'))) name.prepend(QLatin1Char('_'));
+  return name.left(40).trimmed();
+}
+
+void SaveHandout(const QString& path, Form form, const std::vector<ravlek::RubyLine>& text,
+                 const ravlek::HandoutStyle& style) {
+  switch (form) {
+    case Form::Html:
+      ravlek::SaveFileAtomically(path, ravlek::RubyHtmlDocument(text, style).toUtf8());
+      return;
+    case Form::Odt:
+      ravlek::SaveFileAtomically(path, ravlek::RubyOdtDocument(text, style));
+      return;
+    case Form::Pdf:
+      break;
+  }
+  const QTemporaryDir folder;
+  if (!folder.isValid()) throw ravlek::CannotCreateFileError(folder.path(), folder.errorString());
+  const QString htmlPath = folder.filePath(QStringLiteral("handout.html"));
+  ravlek::SaveFileAtomically(htmlPath, ravlek::RubyHtmlDocument(text, style).toUtf8());
+  const QString beside = ravlek::BesidePath(path);
+  try {
+    ravlek::PrintHtmlFileToPdf(htmlPath, beside);
+  } catch (...) {
+    QFile::remove(beside);
+    throw;
+  }
+  ravlek::MoveIntoPlace(beside, path);
 }
 
 }  // namespace
 
 void TOstrel::RubyExport_TntButtonClick() {
-  QString filter = kHtmlFilter;
-  QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("輸出注音"), QStringLiteral("注音.html"),
-      kHtmlFilter + QStringLiteral(";;") + kPdfFilter, &filter, QFileDialog::DontUseNativeDialog);
-  if (path.isEmpty()) return;
-  const bool pdf =
-      path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) ||
-      (filter == kPdfFilter && !path.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
-       !path.endsWith(QStringLiteral(".htm"), Qt::CaseInsensitive));
-  if (pdf && !path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) {
-    path += QStringLiteral(".pdf");
-  }
+  if (!handoutState) handoutState = std::make_shared<ravlek::HandoutState>();
+  ravlek::HandoutState& state = *handoutState;
+  const QString input = TntMemo3->toPlainText();
+  const QStringList lines = ravlek::SplitTextLines(input);
+  ravlek::RubyTextOptions options;
+  options.conversion.ancient = TntCheckBox2->isChecked();
+  options.conversion.colloquial = TntCheckBox3->isChecked();
 
-  ravlek::ConversionOptions options;
-  options.ancient = TntCheckBox2->isChecked();
-  options.colloquial = TntCheckBox3->isChecked();
-  ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
-  const QString html =
-      ravlek::RubyHtmlDocument(ravlek::SplitTextLines(TntMemo3->toPlainText()), options, source);
-  if (!pdf) {
-    WriteUtf8File(path, html);
-    return;
-  }
-  const QTemporaryDir folder;
-  if (!folder.isValid()) throw ravlek::CannotCreateFileError(folder.path(), folder.errorString());
-  const QString htmlPath = folder.filePath(QStringLiteral("ruby.html"));
-  WriteUtf8File(htmlPath, html);
-  ravlek::PrintHtmlFileToPdf(htmlPath, path);
+  QDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("RubyExport_Dialog"));
+  dialog.setWindowTitle(QStringLiteral("輸出注音"));
+  auto* heading = new QCheckBox(QStringLiteral("首行標題、次行作者"), &dialog);
+  heading->setObjectName(QStringLiteral("RubyExport_Heading"));
+  heading->setChecked(state.heading);
+  auto* numeric = new QCheckBox(QStringLiteral("數字調"), &dialog);
+  numeric->setObjectName(QStringLiteral("RubyExport_Numeric"));
+  numeric->setChecked(!state.style.toneMarks);
+  auto* characterSize = new QSpinBox(&dialog);
+  characterSize->setObjectName(QStringLiteral("RubyExport_CharacterSize"));
+  characterSize->setRange(12, 72);
+  characterSize->setSuffix(QStringLiteral(" pt"));
+  characterSize->setValue(qRound(state.style.characterPt));
+  auto* readingSize = new QSpinBox(&dialog);
+  readingSize->setObjectName(QStringLiteral("RubyExport_ReadingSize"));
+  readingSize->setRange(6, 36);
+  readingSize->setSuffix(QStringLiteral(" pt"));
+  readingSize->setValue(qRound(state.style.readingPt));
+  auto* preview = new ravlek::RubyPreview(FDConnection1->Database(), &dialog);
+  preview->setObjectName(QStringLiteral("RubyExport_Preview"));
+  auto* scroll = new QScrollArea(&dialog);
+  scroll->setWidget(preview);
+  scroll->setWidgetResizable(false);
+  scroll->setBackgroundRole(QPalette::Dark);
+  auto* buttons = new QDialogButtonBox(&dialog);
+  QPushButton* save = buttons->addButton(QStringLiteral("儲存…"), QDialogButtonBox::AcceptRole);
+  save->setObjectName(QStringLiteral("RubyExport_Save"));
+  buttons->addButton(QStringLiteral("關閉"), QDialogButtonBox::RejectRole);
+
+  auto* options_row = new QHBoxLayout;
+  options_row->addWidget(heading);
+  options_row->addWidget(numeric);
+  options_row->addWidget(new QLabel(QStringLiteral("字"), &dialog));
+  options_row->addWidget(characterSize);
+  options_row->addWidget(new QLabel(QStringLiteral("音"), &dialog));
+  options_row->addWidget(readingSize);
+  options_row->addStretch();
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addLayout(options_row);
+  layout->addWidget(new QLabel(QStringLiteral("點選字（或按 Enter）可改讀音。"), &dialog));
+  layout->addWidget(scroll, 1);
+  layout->addWidget(buttons);
+
+  std::vector<ravlek::RubyLine> text;
+  const auto rebuild = [&] {
+    state.heading = heading->isChecked();
+    state.style.toneMarks = !numeric->isChecked();
+    state.style.characterPt = characterSize->value();
+    state.style.readingPt = readingSize->value();
+    options.title = options.author = state.heading;
+    ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
+    text = ravlek::BuildRubyText(lines, options, source, state.choicesByText.value(input));
+    preview->SetText(text, state.style);
+    preview->resize(preview->sizeHint());
+  };
+  rebuild();
+  // The dialog's own handlers run inside its event loop: an error is reported there, and the
+  // dialog stays open.
+  const auto guardedRebuild = [&] { ravlek::RunHandler(rebuild); };
+  QObject::connect(heading, &QCheckBox::toggled, &dialog, guardedRebuild);
+  QObject::connect(numeric, &QCheckBox::toggled, &dialog, guardedRebuild);
+  QObject::connect(characterSize, &QSpinBox::valueChanged, &dialog, guardedRebuild);
+  QObject::connect(readingSize, &QSpinBox::valueChanged, &dialog, guardedRebuild);
+  QObject::connect(preview, &ravlek::RubyPreview::ReadingChosen, &dialog,
+                   [&](qsizetype position, const QString& reading) {
+                     state.choicesByText[input].insert(position, reading);
+                     ravlek::RunHandler(rebuild);
+                   });
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+    ravlek::RunHandler([&] {
+      QString filter = kHtmlFilter;
+      const QString start = QDir(ravlek::SaveFolder(state.lastFolder))
+                                .filePath(SuggestedName(text) + QStringLiteral(".html"));
+      QString path = QFileDialog::getSaveFileName(
+          &dialog, QStringLiteral("輸出注音"), start,
+          kHtmlFilter + QStringLiteral(";;") + kPdfFilter + QStringLiteral(";;") + kOdtFilter,
+          &filter, QFileDialog::DontUseNativeDialog);
+      if (path.isEmpty()) return;
+      const Form form = FormOf(path, filter);
+      SaveHandout(path, form, text, state.style);
+      state.lastFolder = QFileInfo(path).absolutePath();
+      TntStatusBar1->showMessage(QStringLiteral("已儲存：") + QDir::toNativeSeparators(path));
+      dialog.accept();
+    });
+  });
+  dialog.resize(qMin(preview->sizeHint().width() + 60, 1000), 640);
+  preview->setFocus();
+  dialog.exec();
 }

@@ -1,6 +1,6 @@
 // The window as users of other desktop programs expect it (offscreen): copying rows from the
-// lookup grid, the keyboard shortcuts, romanisation typed as books print it, and the ruby export
-// of the conversion page.
+// lookup grid, the keyboard shortcuts and romanisation typed as books print it. (The ruby export is
+// tested with its page, in tests/romanize/window/handout_export_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,16 +10,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QWebEngineView>
 
 #include "app/window/ostrel.h"
@@ -248,59 +245,6 @@ TEST_F(DesktopHabitsTest, RomanisationAsBooksPrintItFindsTheSameRows) {
   // The command line reads the spellings the same way.
   EXPECT_EQ(CliLookup({u"--spell"_s, u"tsàn"_s}), CliLookup({u"--spell"_s, u"tsan3"_s}));
   EXPECT_EQ(CliLookup({u"--spell"_s, u"chan3"_s}), CliLookup({u"--spell"_s, u"tsan3"_s}));
-}
-
-// Answers the next file dialog with `path`, as a user typing the name would.
-void AnswerFileDialog(const QString& path, const QString& filter = {}) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, path, filter] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog) return;
-    timer->stop();
-    timer->deleteLater();
-    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
-    // Typed into the name field: selectFile() leaves the field alone once it has the focus.
-    auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
-    EXPECT_NE(name, nullptr);
-    if (name) name->setText(path);
-    static_cast<QDialog*>(dialog)->accept();  // as the dialog's save button does
-  });
-  timer->start(20);
-}
-
-TEST_F(DesktopHabitsTest, RubyExportSavesTheDocumentForThePageOptions) {
-  w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
-  EXPECT_EQ(w->RubyExport_TntButton->text(), u"輸出注音"_s);
-  w->TntMemo3->setPlainText(u"天殘\n\n春"_s);
-  w->TntCheckBox3->setChecked(true);  // 轉白話音
-  QTemporaryDir out;
-  const QString path = out.filePath(u"poem.html"_s);
-  AnswerFileDialog(path);
-  QTest::mouseClick(w->RubyExport_TntButton, Qt::LeftButton);
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly))
-      << QDir(out.path()).entryList(QDir::Files).join(u' ').toStdString();
-  const QString html = QString::fromUtf8(file.readAll());
-  EXPECT_TRUE(html.contains(
-      uR"(<div class="line"><ruby title="通 thian1; 白 thinn1">天<rt>thian1</rt></ruby><ruby title="文 tsan5">殘<rt>tsan5</rt></ruby></div>
-<div class="line"></div>
-<div class="line"><ruby title="通 tshun1">春<rt>tshun1</rt></ruby></div>)"_s))
-      << html.toStdString();
-  // The conversion's own output is untouched.
-  EXPECT_EQ(w->TntMemo4->toPlainText(), QString());
-}
-
-TEST_F(DesktopHabitsTest, RubyExportOffersAPdf) {
-  w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
-  w->TntMemo3->setPlainText(u"天殘春"_s);
-  QTemporaryDir out;
-  // The PDF filter chosen and a name without suffix: the file gets ".pdf".
-  AnswerFileDialog(out.filePath(u"poem"_s), u"PDF (*.pdf)"_s);
-  w->RubyExport_TntButtonClick();
-  QFile file(out.filePath(u"poem.pdf"_s));
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly))
-      << QDir(out.path()).entryList(QDir::Files).join(u' ').toStdString();
-  EXPECT_TRUE(file.read(5) == "%PDF-");
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+#include "romanize/reading_rhymes.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "base/error.h"
+
+namespace ravlek {
+
+QHash<QString, QString> ReadingRhymes(const QSqlDatabase& database, const QString& character) {
+  QSqlQuery query(database);
+  query.prepare(QStringLiteral("SELECT HanSpell, PoemRhyme FROM RavlekTable WHERE HanWord = ?"));
+  query.addBindValue(character);
+  if (!query.exec()) throw Error(query.lastError().text());
+  QHash<QString, QString> rhymes;
+  while (query.next()) {
+    const QString reading = query.value(0).toString();
+    const QString rhyme = query.value(1).toString().trimmed();
+    if (rhyme.isEmpty()) continue;
+    QString& known = rhymes[reading];
+    if (known.split(u'、').contains(rhyme)) continue;
+    if (!known.isEmpty()) known += u'、';
+    known += rhyme;
+  }
+  return rhymes;
+}
+
+}  // namespace ravlek

@@ -1,0 +1,256 @@
+#include "romanize/ruby_odt.h"
+
+#include <zip.h>
+
+#include <QHash>
+#include <memory>
+
+#include "base/error.h"
+#include "romanize/ruby_html.h"
+
+namespace ravlek {
+
+namespace {
+
+constexpr const char* kMimeType = "application/vnd.oasis.opendocument.text";
+
+QString Pt(double value) {
+  return QString::number(value, 'f', 2) + QStringLiteral("pt");
+}
+QString Mm(double value) {
+  return QString::number(value, 'f', 1) + QStringLiteral("mm");
+}
+
+const QString kNamespaces = QStringLiteral(
+    " xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+    " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
+    " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\""
+    " xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\""
+    " xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\""
+    " xmlns:dc=\"http://purl.org/dc/elements/1.1/\""
+    " xmlns:meta=\"urn:oasis:names:tc:opendocument:xmlns:meta:1.0\""
+    " office:version=\"1.3\"");
+
+QString FontFaces() {
+  return QStringLiteral(
+             "<office:font-face-decls>"
+             "<style:font-face style:name=\"Kai\" svg:font-family=\"'%1'\"/>"
+             "<style:font-face style:name=\"Reading\" svg:font-family=\"'%2'\"/>"
+             "</office:font-face-decls>")
+      .arg(QLatin1String(kCharacterFaces[0]), QLatin1String(kReadingFaces[0]));
+}
+
+// The text properties of characters of `pt` points: the Kai face for ideographs (the Asian
+// font), the reading face for anything Latin.
+QString CharacterProperties(double pt, bool bold) {
+  QString weight;
+  if (bold) weight = QStringLiteral(" fo:font-weight=\"bold\" style:font-weight-asian=\"bold\"");
+  return QStringLiteral(
+             "<style:text-properties style:font-name=\"Kai\" fo:font-size=\"%1\" "
+             "style:font-name-asian=\"Kai\" style:font-size-asian=\"%1\" "
+             "style:font-name-complex=\"Kai\" style:font-size-complex=\"%1\" "
+             "fo:language=\"zxx\" fo:country=\"none\" style:language-asian=\"zh\" "
+             "style:country-asian=\"TW\"%2/>")
+      .arg(Pt(pt), weight);
+}
+
+QString Styles(const HandoutStyle& style) {
+  const QString xml =
+      QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles") +
+      kNamespaces + QLatin1Char('>') + FontFaces() +
+      QStringLiteral(
+          "<office:styles>"
+          "<style:default-style style:family=\"paragraph\">"
+          "<style:paragraph-properties style:writing-mode=\"lr-tb\"/>") +
+      CharacterProperties(style.characterPt, false) +
+      QStringLiteral(
+          "</style:default-style>"
+          "<style:style style:name=\"Standard\" style:family=\"paragraph\"/>"
+          "<style:style style:name=\"Handout\" style:family=\"paragraph\" "
+          "style:parent-style-name=\"Standard\">"
+          "<style:paragraph-properties fo:margin-top=\"0pt\" fo:margin-bottom=\"%1\" "
+          "fo:line-height=\"115%\" style:snap-to-layout-grid=\"false\"/>") +
+      CharacterProperties(style.characterPt, false) +
+      QStringLiteral(
+          "</style:style>"
+          "<style:style style:name=\"Reading\" style:family=\"text\">"
+          "<style:text-properties style:font-name=\"Reading\" fo:font-size=\"%2\" "
+          "style:font-name-asian=\"Reading\" style:font-size-asian=\"%2\" "
+          "fo:font-weight=\"normal\" style:font-weight-asian=\"normal\"/>"
+          "</style:style>"
+          "</office:styles>"
+          "<office:automatic-styles>"
+          "<style:page-layout style:name=\"A4\"><style:page-layout-properties "
+          "fo:page-width=\"%3\" fo:page-height=\"%4\" style:print-orientation=\"portrait\" "
+          "fo:margin-top=\"%5\" fo:margin-bottom=\"%6\" fo:margin-left=\"%7\" "
+          "fo:margin-right=\"%7\"/></style:page-layout>"
+          "</office:automatic-styles>"
+          "<office:master-styles><style:master-page style:name=\"Standard\" "
+          "style:page-layout-name=\"A4\"/></office:master-styles>"
+          "</office:document-styles>\n");
+  return xml.arg(Pt(0.45 * style.characterPt), Pt(style.readingPt), Mm(kPageWidthMm),
+                 Mm(kPageHeightMm), Mm(kMarginTopMm), Mm(kMarginBottomMm), Mm(kMarginSideMm));
+}
+
+// The paragraph styles of the rows: one per kind, cell width and indent, each with a centred tab
+// stop in the middle of every cell.
+class RowStyles {
+ public:
+  explicit RowStyles(const HandoutStyle& style) : style_(style) {}
+
+  QString NameOf(const HandoutRow& row) {
+    double start = 0;
+    const double used = row.cellPt * static_cast<double>(row.cells.size());
+    if (row.kind != RubyLineKind::Body && used < kTextWidthPt) start = (kTextWidthPt - used) / 2;
+    const QString key = QStringLiteral("%1/%2/%3/%4")
+                            .arg(int(row.kind))
+                            .arg(row.cellPt)
+                            .arg(start, 0, 'f', 2)
+                            .arg(row.cells.size());
+    const auto found = names_.constFind(key);
+    if (found != names_.constEnd()) return *found;
+    const QString name = QStringLiteral("R%1").arg(names_.size() + 1);
+    names_.insert(key, name);
+    xml_ += QStringLiteral(
+                "<style:style style:name=\"%1\" style:family=\"paragraph\" "
+                "style:parent-style-name=\"Handout\"><style:paragraph-properties "
+                "fo:margin-left=\"0pt\" fo:text-indent=\"0pt\"><style:tab-stops>")
+                .arg(name);
+    for (size_t i = 0; i < row.cells.size(); ++i) {
+      xml_ += QStringLiteral("<style:tab-stop style:position=\"%1\" style:type=\"center\"/>")
+                  .arg(Pt(start + (static_cast<double>(i) + 0.5) * row.cellPt));
+    }
+    xml_ += QStringLiteral("</style:tab-stops></style:paragraph-properties>") +
+            CharacterProperties(CharacterPtOf(row.kind, style_), row.kind == RubyLineKind::Title) +
+            QStringLiteral("</style:style>");
+    return name;
+  }
+
+  const QString& Xml() const { return xml_; }
+
+ private:
+  const HandoutStyle& style_;
+  QHash<QString, QString> names_;
+  QString xml_;
+};
+
+QString Content(const std::vector<RubyLine>& text, const HandoutStyle& style) {
+  RowStyles rowStyles(style);
+  QString body;
+  for (const HandoutRow& row : LayOutHandout(text, style)) {
+    if (row.cells.empty()) {
+      body += QStringLiteral("<text:p text:style-name=\"Handout\"/>\n");
+      continue;
+    }
+    body += QStringLiteral("<text:p text:style-name=\"%1\">").arg(rowStyles.NameOf(row));
+    for (const RubyCell* cell : row.cells) {
+      body += QStringLiteral("<text:tab/>");
+      if (cell->reading.isEmpty()) {
+        // A blank keeps its cell; written as a character it would be collapsed.
+        body += cell->character == QStringLiteral(" ") ? QStringLiteral("<text:s/>")
+                                                       : HtmlEscaped(cell->character);
+        continue;
+      }
+      body +=
+          QStringLiteral(
+              "<text:ruby text:style-name=\"Ruby\"><text:ruby-base>%1</text:ruby-base>"
+              "<text:ruby-text text:style-name=\"Reading\">%2</text:ruby-text></text:ruby>")
+              .arg(HtmlEscaped(cell->character), HtmlEscaped(ShownReading(cell->reading, style)));
+    }
+    body += QStringLiteral("</text:p>\n");
+  }
+  return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content") +
+         kNamespaces + QLatin1Char('>') + FontFaces() +
+         QStringLiteral(
+             "<office:automatic-styles>"
+             "<style:style style:name=\"Ruby\" style:family=\"ruby\"><style:ruby-properties "
+             "style:ruby-position=\"above\" style:ruby-align=\"center\"/></style:style>") +
+         rowStyles.Xml() +
+         QStringLiteral("</office:automatic-styles><office:body><office:text>\n") + body +
+         QStringLiteral("</office:text></office:body></office:document-content>\n");
+}
+
+QString Meta(const std::vector<RubyLine>& text) {
+  return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-meta") +
+         kNamespaces +
+         QStringLiteral(
+             "><office:meta><dc:title>%1</dc:title><meta:generator>Ravlek"
+             "</meta:generator></office:meta></office:document-meta>\n")
+             .arg(HtmlEscaped(HandoutTitle(text)));
+}
+
+constexpr const char* kManifest =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<manifest:manifest xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" "
+    "manifest:version=\"1.3\">\n"
+    " <manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.3\" "
+    "manifest:media-type=\"application/vnd.oasis.opendocument.text\"/>\n"
+    " <manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>\n"
+    " <manifest:file-entry manifest:full-path=\"styles.xml\" manifest:media-type=\"text/xml\"/>\n"
+    " <manifest:file-entry manifest:full-path=\"meta.xml\" manifest:media-type=\"text/xml\"/>\n"
+    "</manifest:manifest>\n";
+
+struct SourceCloser {
+  void operator()(zip_source_t* source) const { zip_source_free(source); }
+};
+
+[[noreturn]] void Fail(const char* what, zip_error_t* error) {
+  const QString reason = QString::fromUtf8(zip_error_strerror(error));
+  throw Error(QStringLiteral("Cannot make the OpenDocument file (%1): %2")
+                  .arg(QLatin1String(what), reason));
+}
+
+// Copies the archive's error before the archive is given up, then fails with it.
+[[noreturn]] void FailArchive(const char* what, zip_t* archive) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)),
+                zip_error_code_system(zip_get_error(archive)));
+  zip_discard(archive);
+  Fail(what, &error);
+}
+
+}  // namespace
+
+QByteArray RubyOdtDocument(const std::vector<RubyLine>& text, const HandoutStyle& style) {
+  const QByteArray members[][2] = {
+      {"mimetype", kMimeType},
+      {"META-INF/manifest.xml", kManifest},
+      {"meta.xml", Meta(text).toUtf8()},
+      {"styles.xml", Styles(style).toUtf8()},
+      {"content.xml", Content(text, style).toUtf8()},
+  };
+  zip_error_t error;
+  zip_error_init(&error);
+  std::unique_ptr<zip_source_t, SourceCloser> buffer(
+      zip_source_buffer_create(nullptr, 0, 0, &error));
+  if (!buffer) Fail("buffer", &error);
+  zip_t* archive = zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error);
+  if (!archive) Fail("open", &error);
+  zip_source_keep(buffer.get());  // the archive's close releases it once; it is read after
+  for (const auto& member : members) {
+    zip_source_t* data =
+        zip_source_buffer(archive, member[1].constData(), zip_uint64_t(member[1].size()), 0);
+    const zip_int64_t index =
+        data ? zip_file_add(archive, member[0].constData(), data, ZIP_FL_ENC_UTF_8) : -1;
+    if (index < 0) {
+      if (data) zip_source_free(data);
+      FailArchive("member", archive);
+    }
+    // The mimetype comes first and uncompressed, so that it can be read at a fixed offset.
+    const zip_int32_t method = index == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+    zip_set_file_compression(archive, zip_uint64_t(index), method, 0);
+  }
+  if (zip_close(archive) < 0) FailArchive("close", archive);
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_source_stat(buffer.get(), &stat) < 0 || zip_source_open(buffer.get()) < 0)
+    Fail("read", zip_source_error(buffer.get()));
+  QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
+  const zip_int64_t read = zip_source_read(buffer.get(), bytes.data(), stat.size);
+  zip_source_close(buffer.get());
+  if (read != zip_int64_t(stat.size)) Fail("read", zip_source_error(buffer.get()));
+  return bytes;
+}
+
+}  // namespace ravlek

@@ -1,0 +1,59 @@
+#pragma once
+// The handout as it will print, drawn cell by cell; clicking a character, or pressing Enter on
+// it, offers all its readings (class, reading, rhyme) in a menu, and the one taken is reported.
+
+#include <QSqlDatabase>
+#include <QWidget>
+#include <vector>
+
+#include "romanize/handout_layout.h"
+#include "romanize/ruby_text.h"
+
+class QMenu;
+
+namespace ravlek {
+
+class RubyPreview : public QWidget {
+  Q_OBJECT
+ public:
+  explicit RubyPreview(QSqlDatabase database, QWidget* parent = nullptr);
+
+  void SetText(std::vector<RubyLine> text, const HandoutStyle& style);
+  const std::vector<RubyLine>& Text() const { return text_; }
+
+  // The cell with the keyboard focus (its index among the cells that have readings), and the
+  // menu of its readings, which the caller shows; null when it has none.
+  int Current() const { return current_; }
+  void SetCurrent(int index);
+  QMenu* ReadingMenu(int index);
+
+  QSize sizeHint() const override;
+
+ Q_SIGNALS:
+  void ReadingChosen(qsizetype position, const QString& reading);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  struct Placed {
+    const RubyCell* cell;
+    QRectF rect;
+  };
+  void Place();
+  void Offer(int index);
+  double Scale() const;
+
+  QSqlDatabase database_;
+  std::vector<RubyLine> text_;
+  HandoutStyle style_;
+  std::vector<HandoutRow> rows_;
+  std::vector<Placed> placed_;  // every cell
+  std::vector<int> readable_;   // indexes into placed_ of the cells with readings
+  int current_ = -1;
+  QSizeF size_;
+};
+
+}  // namespace ravlek

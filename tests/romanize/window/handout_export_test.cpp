@@ -1,0 +1,345 @@
+// 輸出注音 in the real window (offscreen): the preview and its choice of readings, saving as a
+// desktop program saves, and the PDF that the HTML engine prints, checked from its text boxes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRawFont>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/window/ostrel.h"
+#include "romanize/handout_layout.h"
+#include "romanize/window/ruby_preview.h"
+#include "tests/support/corpus_texts.h"
+#include "tests/support/dictionary_fixture.h"
+#include "tests/support/ruby_pdf_geometry.h"
+#include "tests/support/window/window_in_app_folder.h"
+
+namespace ravlek {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+test::FixtureRow Row(const QString& word, const QString& ptype, const QString& spell,
+                     const QString& rhyme = {}) {
+  return {
+      {u"HanWord"_s, word}, {u"Ptype"_s, ptype}, {u"HanSpell"_s, spell}, {u"PoemRhyme"_s, rhyme}};
+}
+
+test::FixtureDictionary HandoutDictionary() {
+  test::FixtureDictionary d;
+  d.ravlekRows = {
+      Row(u"君"_s, u"通"_s, u"kun1"_s),
+      Row(u"不"_s, u"文"_s, u"put4"_s),
+      Row(u"見"_s, u"文"_s, u"hian7"_s, u"去聲十七霰"_s),
+      Row(u"見"_s, u"白"_s, u"kinn3"_s),
+      Row(u"見"_s, u"文"_s, u"kian3"_s, u"去聲十七霰"_s),
+      Row(u"將"_s, u"文"_s, u"tsiong1"_s, u"下平七陽"_s),
+      Row(u"將"_s, u"文"_s, u"tsiong3"_s, u"去聲二十三漾"_s),
+      Row(u"將"_s, u"文"_s, u"tshiong1"_s, u"下平七陽"_s),
+      Row(u"進"_s, u"通"_s, u"tsin3"_s),
+      Row(u"酒"_s, u"通"_s, u"tsiu2"_s),
+      Row(u"爲"_s, u"文"_s, u"ui5"_s),
+      Row(u"樂"_s, u"文"_s, u"gak8"_s, u"入聲三覺"_s),
+      Row(u"樂"_s, u"文"_s, u"lok8"_s, u"入聲十藥"_s),
+      Row(u"天"_s, u"通"_s, u"thian1"_s),
+      Row(u"天"_s, u"白"_s, u"thinn1"_s),
+      Row(u"殘"_s, u"文"_s, u"tsan5"_s),
+      Row(u"春"_s, u"通"_s, u"tshun1"_s),
+  };
+  return d;
+}
+
+// Answers the next file dialog with `path`, as a user typing the name would; `folder` receives
+// the folder the dialog opened in.
+void AnswerFileDialog(const QString& path, const QString& filter = {}, QString* folder = nullptr) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, path, filter, folder] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    timer->stop();
+    timer->deleteLater();
+    if (folder) *folder = dialog->directory().absolutePath();
+    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
+    // Typed into the name field: selectFile() leaves the field alone once it has the focus.
+    auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
+    EXPECT_NE(name, nullptr);
+    if (name) name->setText(path);
+    static_cast<QDialog*>(dialog)->accept();  // as the dialog's save button does
+  });
+  timer->start(20);
+}
+
+// Answers the dialog's question whether to replace an existing file with Yes.
+void AnswerReplaceYes() {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    timer->stop();
+    timer->deleteLater();
+    box->button(QMessageBox::Yes)->click();
+  });
+  timer->start(20);
+}
+
+class HandoutExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Start([](const QString& path) { test::WriteFixtureDictionary(path, HandoutDictionary()); });
+  }
+
+  void Start(const std::function<void(const QString&)>& dictionary) {
+    started_ = std::make_unique<test::WindowInAppFolder>(dictionary);
+    w = &started_->window();
+    ASSERT_FALSE(w->Terminated());
+    w->show();
+    w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
+    QApplication::processEvents();
+  }
+
+  // Presses 輸出注音 and runs `act` on the dialog once it shows; the dialog is closed after, if
+  // `act` left it open.
+  void WithDialog(const std::function<void(QDialog&, RubyPreview&)>& act) {
+    bool ran = false;
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!dialog || dialog->objectName() != u"RubyExport_Dialog"_s) return;
+      timer->stop();
+      timer->deleteLater();
+      ran = true;
+      auto* preview = dialog->findChild<RubyPreview*>(u"RubyExport_Preview"_s);
+      EXPECT_NE(preview, nullptr);
+      if (preview) act(*dialog, *preview);
+      if (dialog->isVisible()) dialog->reject();
+    });
+    timer->start(20);
+    QTest::mouseClick(w->RubyExport_TntButton, Qt::LeftButton);
+    EXPECT_TRUE(ran);
+  }
+
+  // Saves from the open dialog under `path` (the dialog's filter `filter`).
+  static void Save(QDialog& dialog, const QString& path, const QString& filter = {},
+                   QString* folder = nullptr) {
+    AnswerFileDialog(path, filter, folder);
+    dialog.findChild<QPushButton*>(u"RubyExport_Save"_s)->click();
+  }
+
+  // Takes the reading `reading` from the menu of the index-th readable character.
+  static void Choose(RubyPreview& preview, int index, const QString& reading) {
+    QMenu* menu = preview.ReadingMenu(index);
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions()) {
+      if (action->data().toString() == reading) {
+        action->trigger();
+        delete menu;
+        return;
+      }
+    }
+    delete menu;
+    ADD_FAILURE() << "no reading " << reading.toStdString();
+  }
+
+  std::unique_ptr<test::WindowInAppFolder> started_;
+  TOstrel* w = nullptr;
+};
+
+QString ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+TEST_F(HandoutExportTest, ReadingsChosenInThePreviewAreKeptAndExported) {
+  w->TntMemo3->setPlainText(u"君不見\n將進酒\n爲樂"_s);
+  QTemporaryDir out;
+  const QString path = out.filePath(u"poem.html"_s);
+  WithDialog([&](QDialog& dialog, RubyPreview& preview) {
+    // Every reading of 見 with its class and rhyme, the one shown checked.
+    QMenu* menu = preview.ReadingMenu(2);
+    ASSERT_NE(menu, nullptr);
+    QStringList labels;
+    for (QAction* action : menu->actions())
+      labels.append(action->text() + (action->isChecked() ? u" ✓"_s : QString()));
+    delete menu;
+    EXPECT_EQ(labels, (QStringList{u"文  hiān (hian7)  去聲十七霰 ✓"_s,
+                                   u"文  kiàn (kian3)  去聲十七霰"_s}));
+    Choose(preview, 2, u"kian3"_s);
+    Choose(preview, 3, u"tshiong1"_s);
+    // Enter on a character opens its menu as a click does.
+    preview.SetCurrent(7);
+    preview.setFocus();
+    QTest::keyClick(&preview, Qt::Key_Return);
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->title(), u"樂"_s);
+    for (QAction* action : popup->actions()) {
+      if (action->data().toString() == u"lok8"_s) action->trigger();
+    }
+    popup->close();
+    Save(dialog, path);
+  });
+  const QString html = ReadAll(path);
+  EXPECT_TRUE(html.contains(u">見<rt>kiàn</rt>"_s)) << html.toStdString();
+  EXPECT_TRUE(html.contains(u">將<rt>tshiong</rt>"_s));
+  EXPECT_TRUE(html.contains(u">樂<rt>lo̍k</rt>"_s));
+  EXPECT_TRUE(w->TntStatusBar1->currentMessage().contains(path))
+      << w->TntStatusBar1->currentMessage().toStdString();
+
+  // Kept for this text while the program runs; another text starts from the first readings.
+  WithDialog([](QDialog&, RubyPreview& preview) {
+    EXPECT_EQ(preview.Text()[0].cells[2].reading, u"kian3"_s);
+    EXPECT_EQ(preview.Text()[2].cells[1].reading, u"lok8"_s);
+  });
+  w->TntMemo3->setPlainText(u"君不見"_s);
+  WithDialog([](QDialog&, RubyPreview& preview) {
+    EXPECT_EQ(preview.Text()[0].cells[2].reading, u"hian7"_s);
+  });
+}
+
+TEST_F(HandoutExportTest, SavesLikeADesktopProgram) {
+  // The user's documents folder as xdg-user-dirs names it.
+  QTemporaryDir home;
+  ASSERT_TRUE(QDir(home.path()).mkpath(u"config"_s));
+  ASSERT_TRUE(QDir(home.path()).mkpath(u"Dokumente"_s));
+  QFile dirs(home.filePath(u"config/user-dirs.dirs"_s));
+  ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+  dirs.write("XDG_DOCUMENTS_DIR=\"" + home.filePath(u"Dokumente"_s).toUtf8() + "\"\n");
+  dirs.close();
+  qputenv("XDG_CONFIG_HOME", home.filePath(u"config"_s).toUtf8());
+  const mode_t oldMask = ::umask(022);
+
+  w->TntMemo3->setPlainText(u"天殘\n\n春"_s);
+  w->TntCheckBox3->setChecked(true);  // 轉白話音
+  QTemporaryDir out;
+  QString opened;
+  WithDialog([&](QDialog& dialog, RubyPreview&) {
+    Save(dialog, out.filePath(u"poem"_s), u"OpenDocument (*.odt)"_s, &opened);
+  });
+  EXPECT_EQ(opened, home.filePath(u"Dokumente"_s));
+  // The filter's suffix added; an OpenDocument file, mimetype first.
+  const QString odt = out.filePath(u"poem.odt"_s);
+  QFile file(odt);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly))
+      << QDir(out.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+  EXPECT_EQ(file.read(77).mid(30), QByteArray("mimetypeapplication/vnd.oasis.opendocument.text"));
+  EXPECT_EQ(int(file.permissions() & 0x7777),
+            int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
+                QFile::ReadGroup | QFile::ReadOther));
+  EXPECT_EQ(w->TntStatusBar1->currentMessage(), u"已儲存："_s + odt);
+
+  // Next time in the folder last used; an existing file is replaced whole, nothing left beside.
+  ASSERT_TRUE(QFile(odt).copy(out.filePath(u"poem.html"_s)));
+  WithDialog([&](QDialog& dialog, RubyPreview&) {
+    AnswerReplaceYes();
+    Save(dialog, out.filePath(u"poem.html"_s), {}, &opened);
+  });
+  EXPECT_EQ(opened, out.path());
+  EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{u"poem.html"_s, u"poem.odt"_s}));
+  EXPECT_TRUE(ReadAll(out.filePath(u"poem.html"_s))
+                  .contains(u"<ruby title=\"通 thian; 白 thinn\">天<rt>thian</rt></ruby>"_s));
+  ::umask(oldMask);
+  qunsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(HandoutFacesTest, KaiForCharactersAndEveryToneMarkForReadings) {
+  const QStringList families = QFontDatabase::families();
+  EXPECT_TRUE(families.contains(QString::fromLatin1(kCharacterFaces[0])) ||
+              families.contains(QString::fromLatin1(kCharacterFaces[1])))
+      << "no Kai face installed";
+  QFont face(QString::fromLatin1(kReadingFaces[0]));
+  const QRawFont raw = QRawFont::fromFont(face);
+  ASSERT_EQ(raw.familyName(), QString::fromLatin1(kReadingFaces[0]));
+  // Acute, grave, circumflex, caron, macron, vertical line, double acute, the dot of o͘, ⁿ.
+  for (const char32_t mark : {0x301, 0x300, 0x302, 0x30c, 0x304, 0x30d, 0x30b, 0x358, 0x207f})
+    EXPECT_TRUE(raw.supportsCharacter(mark)) << std::hex << uint32_t(mark);
+}
+
+// The PDF that the HTML engine prints: one reading above each read character, centred over it,
+// none touching.
+void ExpectPdfReadingsAbove(const QString& pdf, const std::vector<RubyLine>& text,
+                            const HandoutStyle& style) {
+  std::vector<test::ExpectedRuby> expected;
+  for (const RubyLine& line : text) {
+    for (const RubyCell& cell : line.cells)
+      expected.push_back({cell.character, ShownReading(cell.reading, style)});
+  }
+  const QString faults = test::RubyGeometryFaults(pdf, expected);
+  EXPECT_TRUE(faults.isEmpty()) << faults.toStdString();
+}
+
+TEST_F(HandoutExportTest, PdfShowsEachReadingAboveItsCharacter) {
+  if (const QString why = test::MissingProgram(u"pdftotext"_s, u"poppler-utils"_s); !why.isEmpty())
+    GTEST_SKIP() << why.toStdString();
+  w->TntMemo3->setPlainText(
+      u"將進酒\n\n君不見，將進酒，爲樂。 君不見天殘春將進酒爲樂君不見天殘春將進酒爲樂君不見天殘春"_s);
+  QTemporaryDir out;
+  std::vector<RubyLine> text;
+  HandoutStyle style;
+  WithDialog([&](QDialog& dialog, RubyPreview& preview) {
+    dialog.findChild<QCheckBox*>(u"RubyExport_Heading"_s)->setChecked(true);
+    Choose(preview, 0, u"tshiong1"_s);
+    text = preview.Text();
+    Save(dialog, out.filePath(u"poem.pdf"_s));
+  });
+  ExpectPdfReadingsAbove(out.filePath(u"poem.pdf"_s), text, style);
+}
+
+TEST(HandoutAnthologyTest, PdfOfTangShiSanBaiShouShowsEachReadingAboveItsCharacter) {
+  SKIP_WITHOUT_CORPUS();
+  if (const QString why = test::MissingProgram(u"pdftotext"_s, u"poppler-utils"_s); !why.isEmpty())
+    GTEST_SKIP() << why.toStdString();
+  test::WindowInAppFolder started([](const QString& path) {
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::copy(test::BuiltOpenDictionary(), path));
+  });
+  TOstrel& w = started.window();
+  ASSERT_FALSE(w.Terminated());
+  w.show();
+  w.TntTabControl1->setCurrentWidget(w.TntTabSheet3);
+  // 唐詩三百首, and the longest paragraph of 古文觀止.
+  QString longest;
+  for (const QString& line : test::GuWenGuanZhiLines()) {
+    if (line.size() > longest.size()) longest = line;
+  }
+  w.TntMemo3->setPlainText(test::TangShiSanBaiShouLines().join(u'\n') + u"\n\n"_s + longest);
+  QTemporaryDir out;
+  std::vector<RubyLine> text;
+  bool ran = false;
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || dialog->objectName() != u"RubyExport_Dialog"_s) return;
+    timer->stop();
+    timer->deleteLater();
+    ran = true;
+    text = dialog->findChild<RubyPreview*>(u"RubyExport_Preview"_s)->Text();
+    AnswerFileDialog(out.filePath(u"anthology.pdf"_s));
+    dialog->findChild<QPushButton*>(u"RubyExport_Save"_s)->click();
+  });
+  timer->start(20);
+  w.RubyExport_TntButtonClick();
+  ASSERT_TRUE(ran);
+  ExpectPdfReadingsAbove(out.filePath(u"anthology.pdf"_s), text, HandoutStyle());
+}
+
+}  // namespace
+}  // namespace ravlek
