@@ -156,6 +156,12 @@ int main(int argc, char** argv) {
   ravlek::test::PrepareWindowTestEnvironment();
   ravlek::bench::TakeBenchRows(argc, argv);
   if (argc == 3 && std::strcmp(argv[1], "--child") == 0) return RunChild(argc, argv);
+  // For a profiler: `--write-dictionary FILE --rows=N`, then `--child FOLDER` on its folder.
+  if (argc == 3 && std::strcmp(argv[1], "--write-dictionary") == 0) {
+    QCoreApplication app(argc, argv);
+    WriteSynthetic(QString::fromLocal8Bit(argv[2]));
+    return 0;
+  }
   QCoreApplication app(argc, argv);
   g_self = QCoreApplication::applicationFilePath();
   benchmark::Initialize(&argc, argv);
