@@ -74,7 +74,7 @@ class RawBuffer {
   }
 
  private:
-  static constexpr size_t kPagedBytes = size_t{1} << 20;
+  static constexpr size_t kPagedBytes = size_t{256} << 10;
 
   void Grow(size_t needed) {
     size_t capacity = capacity_ < 64 ? 64 : capacity_;
@@ -114,8 +114,10 @@ class RawBuffer {
   // Makes the pages up to a few megabytes beyond `needed` present in one call: a fault per page,
   // taken one at a time as the values are written, costs more than the writing itself.
   void Populate(size_t needed) {
-    constexpr size_t kAhead = (size_t{4} << 20) / sizeof(T);
-    const size_t end = std::min(capacity_, std::max(needed, populated_ + kAhead));
+    // Ahead by half of what is held, from 64 KB to 4 MB: a short column is not given megabytes.
+    const size_t ahead =
+        std::clamp(size_ / 2, (size_t{64} << 10) / sizeof(T), (size_t{4} << 20) / sizeof(T));
+    const size_t end = std::min(capacity_, std::max(needed, populated_ + ahead));
     const size_t page = 4096;
     const auto from = reinterpret_cast<uintptr_t>(data_ + populated_) & ~(page - 1);
     const auto to = reinterpret_cast<uintptr_t>(data_ + end);
