@@ -6,8 +6,8 @@
 // iteration starts a fresh process (this program in its child role), which creates the window as
 // the program's entry point does and reports when it is shown; message boxes of the start-up are
 // closed at once. The child's release steps ask the benchmark's own release server (started by
-// the parent on a port the system picks, its address passed in RAVLEK_BENCH_RELEASE_ROOT), which
-// announces no update.
+// the parent on a port the system picks; its address and public key passed in
+// RAVLEK_BENCH_RELEASE_ROOT and RAVLEK_BENCH_RELEASE_KEY), which announces no update.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -39,6 +39,7 @@ namespace {
 
 QString g_self;
 constexpr char kReleaseRootVariable[] = "RAVLEK_BENCH_RELEASE_ROOT";
+constexpr char kReleaseKeyVariable[] = "RAVLEK_BENCH_RELEASE_KEY";
 
 int RunChild(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -49,8 +50,12 @@ int RunChild(int argc, char** argv) {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
   });
   dismiss.start(1);
-  // The release server is the parent's: starting and signing it is no part of the start-up.
-  TOstrel window(ravlek::test::TestReleaseSettings(qEnvironmentVariable(kReleaseRootVariable)));
+  // The release server and its key are the parent's: making a key, signing and serving are no
+  // part of the start-up.
+  ravlek::ReleaseSettings release = ravlek::BuiltReleaseSettings();
+  release.root = qEnvironmentVariable(kReleaseRootVariable);
+  release.publicKey = qgetenv(kReleaseKeyVariable);
+  TOstrel window(release);
   if (window.Terminated()) return 1;
   window.show();
   QApplication::processEvents();
@@ -165,6 +170,7 @@ int main(int argc, char** argv) {
   }
   ravlek::test::PrepareWindowTestEnvironment();
   qputenv(kReleaseRootVariable, ravlek::test::EnsureOwnReleaseServer().toUtf8());
+  qputenv(kReleaseKeyVariable, ravlek::test::TestReleaseKey().publicPem);
   // For a profiler: `--write-dictionary FILE --rows=N`, then `--child FOLDER` on its folder.
   if (argc == 3 && std::strcmp(argv[1], "--write-dictionary") == 0) {
     QCoreApplication app(argc, argv);
