@@ -1,6 +1,7 @@
 #include "metre/metre_check.h"
 
 #include <array>
+#include <optional>
 #include <span>
 
 #include "base/characters.h"
@@ -530,6 +531,34 @@ PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
   CheckIrregular(check);
   ChooseReadings(check.verses, readings);
   return check;
+}
+
+namespace {
+
+// The 句 of `lines` when they may start a regulated poem, else nothing.
+std::optional<QList<Verse>> RegulatedShapeVerses(const QStringList& lines) {
+  if (lines.size() > kLongestPoemLines) return std::nullopt;
+  static const PingshuiTable noTable;
+  const Lines split = SplitVerses(lines, noTable, nullptr);
+  // A single 句 may still be a title.
+  if (split.verses.size() < 2) return split.verses;
+  const qsizetype length = split.verses[0].characters.size();
+  if (length != 5 && length != 7) return std::nullopt;
+  for (const Verse& verse : split.verses) {
+    if (verse.characters.size() != length) return std::nullopt;
+  }
+  return split.verses;
+}
+
+}  // namespace
+
+bool MayStartRegulatedPoem(const QStringList& lines) {
+  return RegulatedShapeVerses(lines).has_value();
+}
+
+bool MayBeRegulatedPoem(const QStringList& lines) {
+  const std::optional<QList<Verse>> verses = RegulatedShapeVerses(lines);
+  return verses && verses->size() >= 4 && verses->size() % 2 == 0;
 }
 
 }  // namespace ravlek::metre

@@ -75,4 +75,17 @@ struct PoemCheck {
 PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
                     const CharacterReadings* readings = nullptr);
 
+// Poems longer than this many lines are not taken as regulated verse where the readings are
+// chosen by the metre (the longest 排律 hold some 200 句), so that a text is looked at a bounded
+// piece at a time.
+inline constexpr qsizetype kLongestPoemLines = 1000;
+
+// Whether `lines`, alone or with more lines after them, may still be a regulated poem: every 句
+// after a title has 5 or 7 characters, as many as the first, and there are at most
+// kLongestPoemLines lines. Decided from the 句 alone, before any table is read.
+bool MayStartRegulatedPoem(const QStringList& lines);
+// Whether `lines` have the shape CheckPoem needs to find a regulated poem: they may start one and
+// hold an even number of 句, at least four.
+bool MayBeRegulatedPoem(const QStringList& lines);
+
 }  // namespace ravlek::metre
