@@ -93,6 +93,13 @@ const QString& Romanizer::PieceOf(QStringView character, char32_t code) {
   return *it;
 }
 
+const QString& Romanizer::PieceOf(QStringView character, char32_t code, const QString& first) {
+  const std::pair<char32_t, QString> key(code, first);
+  auto it = firstPieces_.find(key);
+  if (it == firstPieces_.end()) it = firstPieces_.insert(key, BuildPiece(character, code, first));
+  return *it;
+}
+
 QString Romanizer::RomanizeLine(QStringView line, const ProgressFn& progress) {
   return RomanizeLine(line, QStringList(), progress);
 }
@@ -112,8 +119,7 @@ QString Romanizer::RomanizeLine(QStringView line, const QStringList& firstReadin
       const QStringView character = line.mid(pos, length);
       const char32_t code = CharacterCode(line, pos, length);
       if (index < firstReadings.size() && !firstReadings[index].isEmpty()) {
-        // A piece with a reading put first is the character's own at this place: not kept.
-        romanised += BuildPiece(character, code, firstReadings[index]);
+        romanised += PieceOf(character, code, firstReadings[index]);
       } else {
         romanised += PieceOf(character, code);
       }

@@ -9,6 +9,7 @@
 #include <QStringView>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "romanize/reading_classes.h"
@@ -46,6 +47,7 @@ class Romanizer {
  private:
   void LoadClasses();
   const QString& PieceOf(QStringView character, char32_t code);
+  const QString& PieceOf(QStringView character, char32_t code, const QString& first);
   QString BuildPiece(QStringView character, char32_t code, const QString& first = {}) const;
 
   ClassReadingSource& source_;
@@ -60,6 +62,8 @@ class Romanizer {
   QString emptyClasses_;
   // Character → everything written for it (groups or the character, then the separator).
   QHash<char32_t, QString> pieces_;
+  // The same with a reading put first: by the character and that reading.
+  QHash<std::pair<char32_t, QString>, QString> firstPieces_;
 };
 
 // The whole conversion of one run.

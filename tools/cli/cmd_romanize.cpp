@@ -225,6 +225,7 @@ int Romanize(const Globals& globals, const QStringList& args) {
     // The lines of a poem (a run of lines that are not blank) wait while they may still be a
     // regulated poem, whose metre puts a reading first; any other line is written at once.
     QStringList poem;
+    metre::PoemShape shape;
     bool mayBeRegulated = true;
     const auto flush = [&] {
       QList<QStringList> chosen = metre::ChosenMetreReadings(poem, metreSources);
@@ -242,11 +243,13 @@ int Romanize(const Globals& globals, const QStringList& args) {
     while (reader.Next(line)) {
       if (line.trimmed().isEmpty()) {
         flush();
+        shape = metre::PoemShape();
         mayBeRegulated = true;
         write(line, {});
       } else if (mayBeRegulated) {
         poem.append(line);
-        if (!metre::MayStartRegulatedPoem(poem)) {
+        shape.AddLine(line);
+        if (!shape.MayStart()) {
           mayBeRegulated = false;
           for (const QString& waiting : std::as_const(poem)) write(waiting, {});
           poem.clear();
