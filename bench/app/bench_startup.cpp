@@ -5,8 +5,9 @@
 // shown by a process of the same program, without a dictionary; x_bare_window is the ratio. Each
 // iteration starts a fresh process (this program in its child role), which creates the window as
 // the program's entry point does and reports when it is shown; message boxes of the start-up are
-// closed at once. The child's release steps ask a release server of its own (started by
-// PrepareWindowTestEnvironment on a port the system picks) that announces no update.
+// closed at once. The child's release steps ask the benchmark's own release server (started by
+// the parent on a port the system picks; its address and public key passed in
+// RAVLEK_BENCH_RELEASE_ROOT and RAVLEK_BENCH_RELEASE_KEY), which announces no update.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -30,12 +31,15 @@
 #include "build_paths.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/synthetic_dictionary.h"
+#include "tests/support/test_release_key.h"
 #include "tests/support/window/own_release_server.h"
 #include "tests/support/window/window_test_environment.h"
 
 namespace {
 
 QString g_self;
+constexpr char kReleaseRootVariable[] = "RAVLEK_BENCH_RELEASE_ROOT";
+constexpr char kReleaseKeyVariable[] = "RAVLEK_BENCH_RELEASE_KEY";
 
 int RunChild(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -46,7 +50,12 @@ int RunChild(int argc, char** argv) {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
   });
   dismiss.start(1);
-  TOstrel window(ravlek::test::OwnReleaseSettings());
+  // The release server and its key are the parent's: making a key, signing and serving are no
+  // part of the start-up.
+  ravlek::ReleaseSettings release = ravlek::BuiltReleaseSettings();
+  release.root = qEnvironmentVariable(kReleaseRootVariable);
+  release.publicKey = qgetenv(kReleaseKeyVariable);
+  TOstrel window(release);
   if (window.Terminated()) return 1;
   window.show();
   QApplication::processEvents();
@@ -153,9 +162,21 @@ BENCHMARK_CAPTURE(BM_StartupToWindowShown, open_dictionary, &CopyOpenDictionary)
 int main(int argc, char** argv) {
   // The anchor pays for nothing of ours, not even the test environment.
   if (argc == 2 && std::strcmp(argv[1], "--bare") == 0) return RunBareChild(argc, argv);
-  ravlek::test::PrepareWindowTestEnvironment();
   ravlek::bench::TakeBenchRows(argc, argv);
-  if (argc == 3 && std::strcmp(argv[1], "--child") == 0) return RunChild(argc, argv);
+  if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return RunChild(argc, argv);
+  }
+  ravlek::test::PrepareWindowTestEnvironment();
+  qputenv(kReleaseRootVariable, ravlek::test::EnsureOwnReleaseServer().toUtf8());
+  qputenv(kReleaseKeyVariable, ravlek::test::TestReleaseKey().publicPem);
+  // For a profiler: `--write-dictionary FILE --rows=N`, then `--child FOLDER` on its folder.
+  if (argc == 3 && std::strcmp(argv[1], "--write-dictionary") == 0) {
+    QCoreApplication app(argc, argv);
+    WriteSynthetic(QString::fromLocal8Bit(argv[2]));
+    return 0;
+  }
   QCoreApplication app(argc, argv);
   g_self = QCoreApplication::applicationFilePath();
   benchmark::Initialize(&argc, argv);

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "bench/run_benchmarks.h"
 #include "build_paths.h"
 #include "tests/support/corpus_texts.h"
 
@@ -80,9 +81,6 @@ BENCHMARK(BM_CliMetreAgainstRomanize_QuanTangShi)
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (const int status = ravlek::bench::RunBenchmarks(argc, argv)) return status;
   return ravlek::bench::failed ? 1 : 0;
 }

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "bench/run_benchmarks.h"
 #include "build_paths.h"
 #include "tests/support/corpus_texts.h"
 
@@ -67,9 +68,6 @@ BENCHMARK(BM_CliTangShi_Odt)->Unit(benchmark::kMillisecond)->UseRealTime()->Iter
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (const int status = ravlek::bench::RunBenchmarks(argc, argv)) return status;
   return ravlek::bench::failed ? 1 : 0;
 }

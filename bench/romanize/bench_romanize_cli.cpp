@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "bench/run_benchmarks.h"
 #include "bench_text.h"
 #include "build_paths.h"
 #include "tests/support/corpus_texts.h"
@@ -102,9 +103,6 @@ BENCHMARK(BM_CliRomanize_QuanTangShi)->Unit(benchmark::kMillisecond)->UseRealTim
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (const int status = ravlek::bench::RunBenchmarks(argc, argv)) return status;
   return ravlek::bench::failed ? 1 : 0;
 }

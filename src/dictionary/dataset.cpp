@@ -45,6 +45,12 @@ struct TFDQuery::Impl {
 
   std::vector<int> passing;
   int current = -1;
+  // The last filtered selection, while the held values it was chosen from are unchanged.
+  struct {
+    CompiledFilter filter;
+    std::vector<int> rows;
+    bool valid = false;
+  } lastFiltered;
   quint64 rowsVersion = 0;
 
   // The pending edit of the current row: field index and text, in the order typed.
@@ -73,7 +79,13 @@ struct TFDQuery::Impl {
 
   void Select() {
     if (filtered) {
-      compiled.Select(rows.rowCount, passing);
+      // Typing on in a search field narrows the filter: only the rows it passed before can pass.
+      if (lastFiltered.valid && compiled.Narrows(lastFiltered.filter)) {
+        compiled.SelectAmong(lastFiltered.rows, rows.rowCount, passing);
+      } else {
+        compiled.Select(rows.rowCount, passing);
+      }
+      lastFiltered = {compiled, passing, true};
     } else {
       CompiledFilter().Select(rows.rowCount, passing);
     }
@@ -115,6 +127,7 @@ void TFDQuery::Impl::Store(const std::function<void()>& onUpdateData) {
   QSqlDatabase db = connection.Database();
   if (!db.isOpen()) Fail(QStringLiteral("no connection to the database"));
   BusyScope busy;
+  lastFiltered.valid = false;  // the held values change
   StoreRowEdits(db, name, table, keyFields, rows, passing[static_cast<size_t>(current)], pending);
 }
 
@@ -144,6 +157,7 @@ void TFDQuery::Open() {
 
 void TFDQuery::OpenSharing(const TFDQuery& source) {
   if (d_->active) return;
+  d_->lastFiltered.valid = false;
   const Impl& from = *source.d_;
   const bool share = &from != d_.get() && from.active && &from.connection == &d_->connection &&
                      from.statement == d_->statement;
@@ -177,6 +191,7 @@ void TFDQuery::Close() {
   if (!d_->active) return;
   d_->Store(OnUpdateData);
   d_->active = false;
+  d_->lastFiltered.valid = false;
   d_->rows.Clear();
   d_->passing.clear();
   d_->current = -1;

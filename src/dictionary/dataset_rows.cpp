@@ -70,7 +70,10 @@ bool ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount, HeldRows&
   int step = SQLITE_ROW;
   while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
     for (int i = 0; i < total; ++i) {
-      const int type = sqlite3_column_type(statement, i);
+      // The value itself, read through sqlite3_value_*: unlike sqlite3_column_*, these take no
+      // lock of the connection per call, which only this thread uses while the rows are read.
+      sqlite3_value* value = sqlite3_column_value(statement, i);
+      const int type = sqlite3_value_type(value);
       if (type == SQLITE_NULL) {
         targets[static_cast<size_t>(i)]->AppendNull();
         continue;
@@ -80,12 +83,12 @@ bool ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount, HeldRows&
         // place for every row (the hidden rowid of every row is such a value).
         char digits[24];
         const char* end =
-            std::to_chars(digits, digits + sizeof digits, sqlite3_column_int64(statement, i)).ptr;
+            std::to_chars(digits, digits + sizeof digits, sqlite3_value_int64(value)).ptr;
         targets[static_cast<size_t>(i)]->AppendUtf8(digits, end - digits, decoder);
         continue;
       }
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-      const int bytes = sqlite3_column_bytes(statement, i);
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+      const int bytes = sqlite3_value_bytes(value);
       targets[static_cast<size_t>(i)]->AppendUtf8(text, bytes, decoder);
     }
     ++rows.rowCount;

@@ -425,6 +425,57 @@ void CompiledFilter::SelectStep(int index, const std::vector<int>* candidates, i
   }
 }
 
+void CompiledFilter::SelectAmong(const std::vector<int>& candidates, int rowCount,
+                                 std::vector<int>& passing) const {
+  if (root_ < 0) {
+    passing = candidates;
+    return;
+  }
+  SelectStep(root_, &candidates, rowCount, passing);
+}
+
+bool CompiledFilter::Narrows(const CompiledFilter& wider) const {
+  if (root_ != wider.root_ || steps_.size() != wider.steps_.size()) return false;
+  for (size_t i = 0; i < steps_.size(); ++i) {
+    const Step& step = steps_[i];
+    const Step& other = wider.steps_[i];
+    if (step.op != other.op || step.column != other.column || step.operands != other.operands) {
+      return false;
+    }
+    const QString& text = step.text;
+    const QString& was = other.text;
+    switch (step.op) {
+      case Op::EqualPrefix:
+      case Op::LikePrefix:
+        // A shorter prefix ending in half a pair is refused where the longer one completes it.
+        if (!text.startsWith(was) ||
+            (text.size() > was.size() && !was.isEmpty() && was.back().isHighSurrogate())) {
+          return false;
+        }
+        break;
+      case Op::LikeSuffix:
+        if (!text.endsWith(was) ||
+            (text.size() > was.size() && !was.isEmpty() && was.front().isLowSurrogate())) {
+          return false;
+        }
+        break;
+      case Op::LikeContains:
+        if (!text.contains(was)) return false;
+        break;
+      case Op::EqualExact:
+      case Op::LikeExact:
+      case Op::LikeGeneral:
+      case Op::LikeAll:
+        if (text != was) return false;
+        break;
+      case Op::And:
+      case Op::Or:
+        break;
+    }
+  }
+  return true;
+}
+
 void CompiledFilter::Select(int rowCount, std::vector<int>& passing) const {
   passing.clear();
   if (root_ < 0) {

@@ -59,6 +59,15 @@ class CompiledFilter {
 
   // Replaces passing by the rows in [0, rowCount) that pass, in row order.
   void Select(int rowCount, std::vector<int>& passing) const;
+  // The same, looking only at candidates (rows in row order): for a filter that Narrows() the one
+  // that chose them.
+  void SelectAmong(const std::vector<int>& candidates, int rowCount,
+                   std::vector<int>& passing) const;
+
+  // Whether every row that passes this filter passes `wider` too, as the two read: the same
+  // conditions on the same columns, each the same or narrower (a longer prefix or suffix, a
+  // longer text to contain). One more character typed into a search field gives such a filter.
+  bool Narrows(const CompiledFilter& wider) const;
 
  private:
   enum class Op {

@@ -169,6 +169,25 @@ TEST_F(DatasetTest, PlainSelectionStatementsKeepTheirColumns) {
   EXPECT_EQ(Column(query, "HanSpell"), QStringList({"tsan3", "ji7"}));
 }
 
+// Typing on narrows a filter, which then looks only at the rows the last one passed; a row
+// edited in between, while every row was shown, is looked at again.
+TEST_F(DatasetTest, ANarrowerFilterFindsARowEditedSinceTheWiderOne) {
+  TFDQuery query = MakeRavlekTable();
+  query.Open();
+  query.SetFilter("[HanSpell] like 'ts%'");
+  query.FilterOn();
+  EXPECT_EQ(Column(query, "HanWord"), QStringList({"讚", "讚", "讚歎"}));
+  query.FilterOff();
+  query.SetRecNo(2);  // 字 ji7, outside the last filter's rows
+  query.Edit("HanSpell", "tsai1");
+  query.SetRecNo(0);  // stored
+  query.SetFilter("[HanSpell] like 'tsa%'");
+  query.FilterOn();
+  EXPECT_EQ(Column(query, "HanSpell"), QStringList({"tsan3", "tsan7", "tsai1", "tsan3than3"}));
+  query.SetFilter("[HanSpell] like 'tsan%'");
+  EXPECT_EQ(Column(query, "HanSpell"), QStringList({"tsan3", "tsan7", "tsan3than3"}));
+}
+
 TEST_F(DatasetTest, EditsAreStoredWhenTheRowIsLeftAndSurviveAReopen) {
   {
     TFDQuery query = MakeRavlekTable();

@@ -56,6 +56,16 @@ class FilterTest : public ::testing::Test {
     return rows.join(QLatin1Char(' '));
   }
 
+  CompiledFilter Compiled(const QString& expression) const {
+    return CompiledFilter(FilterExpression::Parse(expression),
+                          [this](const QString& field) -> const HeldColumn* {
+                            for (const HeldColumn& column : columns) {
+                              if (column.Name() == field) return &column;
+                            }
+                            return nullptr;
+                          });
+  }
+
   std::vector<HeldColumn> columns;
 };
 
@@ -112,6 +122,54 @@ TEST_F(FilterTest, APrefixNeverEndsInsideASurrogatePair) {
   const QString highHalf(QChar(0xD840));
   EXPECT_EQ(Passing(QStringLiteral("HanWord ='") + highHalf + QStringLiteral("*'")), "");
   EXPECT_EQ(Passing(QStringLiteral("[HanWord] like '") + highHalf + QStringLiteral("%'")), "");
+}
+
+// A filter typed on from another selects among the rows the other passed, and must pass exactly
+// the rows it passes over all rows; where that cannot be known it is not taken as narrower.
+TEST_F(FilterTest, ANarrowerFilterSelectsAmongTheRowsOfTheWiderOne) {
+  const QString high(QChar(0xD840));
+  const QString low(QChar(0xDC00));
+  struct Case {
+    QString wider;
+    QString narrower;
+    bool narrows;
+  };
+  const Case cases[] = {
+      {"[HanSpell] like 'ts%'", "[HanSpell] like 'tsa%'", true},
+      {"[HanSpell] like 't%'", "[HanSpell] like 'tsan3 %'", true},
+      {"HanSpell ='ta*'", "HanSpell ='tsa*'", false},
+      {"[HanSpell] like 'tsa%'", "[HanSpell] like 'ts%'", false},
+      {"[HanSpell] like '%3'", "[HanSpell] like '%n3'", true},
+      {"[Ptype] like '%文%'", "[Ptype] like '%文(%'", true},
+      {"[HanSpell] like 'ts%' and [Ptype] like '%白%'",
+       "[HanSpell] like 'tsa%' and [Ptype] like '%白%'", true},
+      {"[HanSpell] like 'ts%' and [Ptype] like '%白%'",
+       "[HanSpell] like 'tsa%' and [Ptype] like '%文%'", false},
+      {"[HanSpell] like 'ts%' or [HanSpell] like 'p%'",
+       "[HanSpell] like 'tsa%' or [HanSpell] like 'pa%'", true},
+      {"HanWord ='讚'", "HanWord ='讚歎'", false},
+      {"[HanWord] like 'a_b'", "[HanWord] like 'a_b'", true},
+      {"[HanSpell] like 'ts%'", "[HanWord] like 'ts%'", false},
+      {"", "[HanSpell] like 'ts%'", false},
+      // Half a pair typed first is refused by the wider filter where the narrower one takes the
+      // whole pair: the narrower one reads over all rows.
+      {"[HanWord] like '" + high + "%'", "[HanWord] like '" + high + low + "%'", false},
+      {"[HanWord] like '%" + low + "'", "[HanWord] like '%" + high + low + "'", false},
+  };
+  for (const Case& c : cases) {
+    const CompiledFilter wider = Compiled(c.wider);
+    const CompiledFilter narrower = Compiled(c.narrower);
+    EXPECT_EQ(narrower.Narrows(wider), c.narrows)
+        << c.wider.toStdString() << " → " << c.narrower.toStdString();
+    if (!narrower.Narrows(wider)) continue;
+    std::vector<int> before;
+    wider.Select(static_cast<int>(std::size(kRows)), before);
+    std::vector<int> among;
+    narrower.SelectAmong(before, static_cast<int>(std::size(kRows)), among);
+    std::vector<int> all;
+    narrower.Select(static_cast<int>(std::size(kRows)), all);
+    EXPECT_EQ(among, all) << c.narrower.toStdString();
+  }
 }
 
 TEST_F(FilterTest, UnreadableExpressionsNameThePosition) {

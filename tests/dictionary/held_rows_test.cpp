@@ -15,8 +15,10 @@ void AppendUtf8(HeldColumn& column, const QString& text, QStringDecoder& decoder
 TEST(HeldColumnTest, DecodesEachValueWholeWhateverItsMixOfAsciiAndOther) {
   QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
                                                      QStringConverter::Flag::ConvertInitialBom);
-  const QStringList values = {"tsan3",   "",    "讚",  "a讚b", "ab\uFEFF讚",
-                              "\uFEFFx", "𠀀z", "x𠀀", "é"};
+  const QStringList values = {"tsan3", "", "讚", "a讚b", "ab\uFEFF讚", "\uFEFFx", "𠀀z", "x𠀀", "é",
+                              // runs of eight ASCII bytes and more, then other text
+                              "abcdefgh", "abcdefgh讚abcdefghi", "\uFEFFtsan3 khan1 kan1",
+                              "1234567é"};
   HeldColumn column;
   for (int round = 0; round < 100000; ++round) {  // past buffers of a megabyte and more
     for (const QString& value : values) AppendUtf8(column, value, decoder);
@@ -30,9 +32,17 @@ TEST(HeldColumnTest, DecodesEachValueWholeWhateverItsMixOfAsciiAndOther) {
 }
 
 TEST(HeldColumnTest, TextThatIsNotUtf8IsDecodedAsQtDecodesIt) {
-  const QByteArray cases[] = {"a\xff",           "\xc0\x80x",    "\xed\xa0\x80", "\xf4\x90\x80\x80",
-                              "\xe8\xae",        "\xf0\x9f\x98", "讚\x80讚",     "\xef\xbb\xbf",
-                              "ok\xe2\x82\xacok"};
+  const QByteArray cases[] = {"a\xff",
+                              "\xc0\x80x",
+                              "\xed\xa0\x80",
+                              "\xf4\x90\x80\x80",
+                              "\xe8\xae",
+                              "\xf0\x9f\x98",
+                              "讚\x80讚",
+                              "\xef\xbb\xbf",
+                              "ok\xe2\x82\xacok",
+                              "abcdefgh\xff",
+                              "abcdefghijklmnop\xe8\xae"};
   for (const QByteArray& bytes : cases) {
     QStringDecoder ours(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
                                                     QStringConverter::Flag::ConvertInitialBom);

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "release/manifest.h"  // the XML entities of pdftotext's words
+
 namespace ravlek::test {
 
 namespace {
@@ -20,15 +22,6 @@ struct Box {
   double Cx() const { return (x0 + x1) / 2; }
   double Cy() const { return (y0 + y1) / 2; }
 };
-
-QString Unescaped(QString text) {
-  text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
-  text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
-  text.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
-  text.replace(QStringLiteral("&apos;"), QStringLiteral("'"));
-  text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-  return text;
-}
 
 bool IsReadingText(const QString& word) {
   const QChar c = word.front();
@@ -97,9 +90,12 @@ QString RubyGeometryFaults(const QString& pdfPath, const std::vector<ExpectedRub
     }
     if (!match.hasMatch()) break;
     from = match.capturedEnd();
-    Box box{Unescaped(match.captured(5)), page,
-            match.captured(1).toDouble(), match.captured(2).toDouble(),
-            match.captured(3).toDouble(), match.captured(4).toDouble()};
+    Box box{ReplacePredefinedEntities(match.captured(5)),
+            page,
+            match.captured(1).toDouble(),
+            match.captured(2).toDouble(),
+            match.captured(3).toDouble(),
+            match.captured(4).toDouble()};
     if (box.text.isEmpty()) continue;
     if (IsReadingText(box.text)) {
       // A word may end or begin at a combining mark: the two halves are one reading.
