@@ -87,6 +87,38 @@ struct Lines {
   QList<Verse> verses;
 };
 
+// Walks one line: `onCharacter(code, pos)` for each character of a 句 (a Han character, letter or
+// digit outside notes in parentheses), `onEnd()` at each 句 end mark and at the line's end. `note`
+// carries the depth of notes over lines. Returns whether the line holds a 句 end mark.
+template <class OnCharacter, class OnEnd>
+bool WalkVerseLine(const QString& line, int& note, OnCharacter onCharacter, OnEnd onEnd) {
+  bool hasEnd = false;
+  for (qsizetype pos = 0; pos < line.size();) {
+    const qsizetype length = CharacterLength(line, pos);
+    const char32_t code = CharacterCode(line, pos, length);
+    if (IsOpeningNote(code)) {
+      ++note;
+    } else if (IsClosingNote(code)) {
+      note = qMax(0, note - 1);
+    } else if (note == 0 && IsVerseEnd(code)) {
+      hasEnd = true;
+      onEnd();
+    } else if (note == 0 && ((code >= 0x4E00 && code <= 0x9FFF) || QChar::isLetterOrNumber(code))) {
+      onCharacter(code, pos);
+    }
+    pos += length;
+  }
+  onEnd();
+  return hasEnd;
+}
+
+// A title: the first 句, alone on a first line without 句 punctuation, followed by 句 of another
+// length.
+bool IsTitle(qsizetype firstLine, bool firstLineHasEnd, qsizetype firstLength, qsizetype secondLine,
+             qsizetype secondLength) {
+  return firstLine != secondLine && !firstLineHasEnd && firstLength != secondLength;
+}
+
 // Splits the lines into 句; notes in parentheses and other punctuation are left out.
 Lines SplitVerses(const QStringList& lines, const PingshuiTable& table,
                   const CharacterReadings* readings) {
@@ -95,61 +127,45 @@ Lines SplitVerses(const QStringList& lines, const PingshuiTable& table,
   QList<int> verseLine;
   int note = 0;  // a note may run over several lines
   for (int index = 0; index < lines.size(); ++index) {
-    const QString& line = lines[index];
     Verse verse;
-    bool hasEnd = false;
-    auto finish = [&] {
+    const auto character = [&](char32_t code, qsizetype pos) {
+      if (verse.characters.isEmpty()) verse.characters.reserve(8);
+      MetreCharacter& c = verse.characters.emplace_back();
+      c.code = code;
+      c.line = index;
+      c.position = pos;
+      bool viaVariant = false;
+      const RhymeGroups* groups = table.FindGroups(code, viaVariant);
+      if (groups && !groups->isEmpty()) {
+        c.groups = *groups;
+        c.source = viaVariant ? ToneSource::Variant : ToneSource::Pingshui;
+        c.canBeLevel = groups->HasLevel();
+        c.canBeOblique = groups->HasOblique();
+      } else if (const QStringList* spells = readings ? readings->FindReadings(code) : nullptr) {
+        bool level = false;
+        bool oblique = false;
+        for (const QString& spell : *spells) {
+          level = level || IsLevelToneDigit(ToneDigit(spell));
+          oblique = oblique || IsObliqueToneDigit(ToneDigit(spell));
+        }
+        if (level || oblique) {
+          c.source = ToneSource::Readings;
+          c.canBeLevel = level;
+          c.canBeOblique = oblique;
+        }
+      }
+    };
+    const auto finish = [&] {
       if (verse.characters.isEmpty()) return;
       result.verses.append(std::move(verse));
       verseLine.append(index);
       verse = Verse();
     };
-    for (qsizetype pos = 0; pos < line.size();) {
-      const qsizetype length = CharacterLength(line, pos);
-      const char32_t code = CharacterCode(line, pos, length);
-      if (IsOpeningNote(code)) {
-        ++note;
-      } else if (IsClosingNote(code)) {
-        note = qMax(0, note - 1);
-      } else if (note == 0 && IsVerseEnd(code)) {
-        hasEnd = true;
-        finish();
-      } else if (note == 0 &&
-                 ((code >= 0x4E00 && code <= 0x9FFF) || QChar::isLetterOrNumber(code))) {
-        if (verse.characters.isEmpty()) verse.characters.reserve(8);
-        MetreCharacter& c = verse.characters.emplace_back();
-        c.code = code;
-        c.line = index;
-        c.position = pos;
-        bool viaVariant = false;
-        const RhymeGroups* groups = table.FindGroups(code, viaVariant);
-        if (groups && !groups->isEmpty()) {
-          c.groups = *groups;
-          c.source = viaVariant ? ToneSource::Variant : ToneSource::Pingshui;
-          c.canBeLevel = groups->HasLevel();
-          c.canBeOblique = groups->HasOblique();
-        } else if (const QStringList* spells = readings ? readings->FindReadings(code) : nullptr) {
-          bool level = false;
-          bool oblique = false;
-          for (const QString& spell : *spells) {
-            level = level || IsLevelToneDigit(ToneDigit(spell));
-            oblique = oblique || IsObliqueToneDigit(ToneDigit(spell));
-          }
-          if (level || oblique) {
-            c.source = ToneSource::Readings;
-            c.canBeLevel = level;
-            c.canBeOblique = oblique;
-          }
-        }
-      }
-      pos += length;
-    }
-    finish();
-    lineHasEnd.append(hasEnd);
+    lineHasEnd.append(WalkVerseLine(lines[index], note, character, finish));
   }
-  // A title: the first line, without 句 punctuation, followed by 句 of another length.
-  if (result.verses.size() > 1 && verseLine[0] != verseLine[1] && !lineHasEnd[verseLine[0]] &&
-      result.verses[0].characters.size() != result.verses[1].characters.size()) {
+  if (result.verses.size() > 1 &&
+      IsTitle(verseLine[0], lineHasEnd[verseLine[0]], result.verses[0].characters.size(),
+              verseLine[1], result.verses[1].characters.size())) {
     result.title = result.verses[0].Text();
     result.verses.removeFirst();
   }
@@ -530,6 +546,57 @@ PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
   CheckIrregular(check);
   ChooseReadings(check.verses, readings);
   return check;
+}
+
+void PoemShape::AddLine(const QString& line) {
+  ++lines_;
+  qsizetype length = 0;
+  const auto character = [&length](char32_t, qsizetype) { ++length; };
+  const auto finish = [&] {
+    if (length == 0) return;
+    if (verses_ < 2) {
+      firstLines_[verses_] = lines_;
+      firstLengths_[verses_] = length;
+    }
+    if (verses_ > 0 && length != firstLengths_[0]) sameFromFirst_ = false;
+    if (verses_ > 1 && length != firstLengths_[1]) sameFromSecond_ = false;
+    ++verses_;
+    length = 0;
+  };
+  const bool hasEnd = WalkVerseLine(line, note_, character, finish);
+  if (lines_ == firstLines_[0] && hasEnd) firstLineHasEnd_ = true;
+}
+
+qsizetype PoemShape::RegulatedVerses() const {
+  if (lines_ > kLongestPoemLines) return -1;
+  if (verses_ < 2) return verses_;  // a single 句 may still be a title
+  const bool title =
+      IsTitle(firstLines_[0], firstLineHasEnd_, firstLengths_[0], firstLines_[1], firstLengths_[1]);
+  const qsizetype length = firstLengths_[title ? 1 : 0];
+  if (length != 5 && length != 7) return -1;
+  if (!(title ? sameFromSecond_ : sameFromFirst_)) return -1;
+  return title ? verses_ - 1 : verses_;
+}
+
+bool PoemShape::MayStart() const {
+  return RegulatedVerses() >= 0;
+}
+
+bool PoemShape::MayBe() const {
+  const qsizetype verses = RegulatedVerses();
+  return verses >= 4 && verses % 2 == 0;
+}
+
+bool MayStartRegulatedPoem(const QStringList& lines) {
+  PoemShape shape;
+  for (const QString& line : lines) shape.AddLine(line);
+  return shape.MayStart();
+}
+
+bool MayBeRegulatedPoem(const QStringList& lines) {
+  PoemShape shape;
+  for (const QString& line : lines) shape.AddLine(line);
+  return shape.MayBe();
 }
 
 }  // namespace ravlek::metre

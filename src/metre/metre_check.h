@@ -75,4 +75,38 @@ struct PoemCheck {
 PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
                     const CharacterReadings* readings = nullptr);
 
+// Poems longer than this many lines are not taken as regulated verse where the readings are
+// chosen by the metre (the longest 排律 hold some 200 句), so that a text is looked at a bounded
+// piece at a time.
+inline constexpr qsizetype kLongestPoemLines = 1000;
+
+// The shape of a poem's 句, taken a line at a time, as CheckPoem splits them; decided before any
+// table is read.
+class PoemShape {
+ public:
+  void AddLine(const QString& line);
+  // Whether the lines so far, alone or with more after them, may still be a regulated poem: every
+  // 句 after a title has 5 or 7 characters, as many as the first, and there are at most
+  // kLongestPoemLines lines.
+  bool MayStart() const;
+  // Whether they have the shape CheckPoem needs to find a regulated poem: they may start one and
+  // hold an even number of 句, at least four.
+  bool MayBe() const;
+
+ private:
+  qsizetype RegulatedVerses() const;  // -1 when the shape is broken
+
+  qsizetype lines_ = 0;
+  int note_ = 0;
+  qsizetype verses_ = 0;
+  qsizetype firstLines_[2] = {0, 0};  // the line (from 1) and length of the first two 句
+  qsizetype firstLengths_[2] = {0, 0};
+  bool firstLineHasEnd_ = false;
+  bool sameFromFirst_ = true;  // every 句 as long as the first
+  bool sameFromSecond_ = true;
+};
+
+bool MayStartRegulatedPoem(const QStringList& lines);
+bool MayBeRegulatedPoem(const QStringList& lines);
+
 }  // namespace ravlek::metre

@@ -1,6 +1,7 @@
 #include "romanize/romanizer.h"
 
 #include <array>
+#include <optional>
 
 #include "base/characters.h"
 #include "romanize/class_index.h"
@@ -38,9 +39,25 @@ QString Romanizer::EmptyClasses() const {
   return emptyClasses_;
 }
 
-QString Romanizer::BuildPiece(QStringView character, char32_t code) const {
+namespace {
+
+// A group's readings (joined by the reading separator) with the first `first` moved to the front;
+// nullptr when the group does not hold it or holds it first already.
+std::optional<QString> WithReadingFirst(const QString& group, const QString& first) {
+  const QStringList readings = group.split(kReadingSeparator);
+  const qsizetype at = readings.indexOf(first);
+  if (at <= 0) return std::nullopt;
+  QStringList reordered = readings;
+  reordered.move(at, 0);
+  return reordered.join(kReadingSeparator);
+}
+
+}  // namespace
+
+QString Romanizer::BuildPiece(QStringView character, char32_t code, const QString& first) const {
   // The groups are found first, so that the piece is allocated once at its full length.
   std::array<const QString*, 5> groups{};
+  std::array<std::optional<QString>, 5> reordered;
   qsizetype length = options_.separator ? CharacterSeparator().size() : 0;
   bool found = false;
   for (size_t i = 0; i < classes_.size(); ++i) {
@@ -48,6 +65,10 @@ QString Romanizer::BuildPiece(QStringView character, char32_t code) const {
     if (it == readings_[i]->readings.constEnd()) continue;
     found = true;
     groups[i] = &*it;
+    if (!first.isEmpty()) {
+      reordered[i] = WithReadingFirst(*it, first);
+      if (reordered[i]) groups[i] = &*reordered[i];
+    }
     const auto index = static_cast<qsizetype>(i);
     length += openings_[index].size() + it->size() + closings_[index].size();
   }
@@ -72,17 +93,36 @@ const QString& Romanizer::PieceOf(QStringView character, char32_t code) {
   return *it;
 }
 
+const QString& Romanizer::PieceOf(QStringView character, char32_t code, const QString& first) {
+  const std::pair<char32_t, QString> key(code, first);
+  auto it = firstPieces_.find(key);
+  if (it == firstPieces_.end()) it = firstPieces_.insert(key, BuildPiece(character, code, first));
+  return *it;
+}
+
 QString Romanizer::RomanizeLine(QStringView line, const ProgressFn& progress) {
+  return RomanizeLine(line, QStringList(), progress);
+}
+
+QString Romanizer::RomanizeLine(QStringView line, const QStringList& firstReadings,
+                                const ProgressFn& progress) {
   QString romanised;
   // A character's piece is rarely shorter than the separator and the character itself.
   romanised.reserve(line.size() * 8);
   qsizetype done = 0;
   for (qsizetype pos = 0; pos < line.size();) {
     const qsizetype length = CharacterLength(line, pos);
-    if (progress) progress(++done);
+    const qsizetype index = done++;
+    if (progress) progress(done);
     if (!(length == 1 && line[pos] == u' ')) {
       if (!loaded_) LoadClasses();
-      romanised += PieceOf(line.mid(pos, length), CharacterCode(line, pos, length));
+      const QStringView character = line.mid(pos, length);
+      const char32_t code = CharacterCode(line, pos, length);
+      if (index < firstReadings.size() && !firstReadings[index].isEmpty()) {
+        romanised += PieceOf(character, code, firstReadings[index]);
+      } else {
+        romanised += PieceOf(character, code);
+      }
     }
     pos += length;
   }

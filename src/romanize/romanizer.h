@@ -9,6 +9,7 @@
 #include <QStringView>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "romanize/reading_classes.h"
@@ -31,6 +32,12 @@ class Romanizer {
 
   // The romanised line of one line. The classes are read on the first character that needs them.
   QString RomanizeLine(QStringView line, const ProgressFn& progress = {});
+  // The same, with a reading to put first for some characters: `firstReadings` holds one entry
+  // per character of the line (a surrogate pair is one; missing entries count as empty). In each
+  // group that holds a character's entry, that reading moves to the front of the group; the
+  // other readings keep their order and nothing is left out. An empty entry changes nothing.
+  QString RomanizeLine(QStringView line, const QStringList& firstReadings,
+                       const ProgressFn& progress = {});
   // The romanised lines of several lines, one for each.
   QStringList RomanizeLines(const QStringList& lines);
   // The consulted classes (their Ptype characters, in consultation order) that delivered no row.
@@ -40,7 +47,8 @@ class Romanizer {
  private:
   void LoadClasses();
   const QString& PieceOf(QStringView character, char32_t code);
-  QString BuildPiece(QStringView character, char32_t code) const;
+  const QString& PieceOf(QStringView character, char32_t code, const QString& first);
+  QString BuildPiece(QStringView character, char32_t code, const QString& first = {}) const;
 
   ClassReadingSource& source_;
   ConversionOptions options_;
@@ -54,6 +62,8 @@ class Romanizer {
   QString emptyClasses_;
   // Character → everything written for it (groups or the character, then the separator).
   QHash<char32_t, QString> pieces_;
+  // The same with a reading put first: by the character and that reading.
+  QHash<std::pair<char32_t, QString>, QString> firstPieces_;
 };
 
 // The whole conversion of one run.

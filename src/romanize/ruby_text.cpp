@@ -43,9 +43,12 @@ bool HasReading(const RubyCell& cell, const QString& reading) {
   return false;
 }
 
-QString PickReading(const RubyCell& cell, const ReadingChoices& choices) {
-  const auto chosen = choices.constFind(cell.position);
-  if (chosen != choices.constEnd() && HasReading(cell, *chosen)) return *chosen;
+QString PickReading(const RubyCell& cell, const ReadingChoices& choices,
+                    const ReadingChoices& metre) {
+  for (const ReadingChoices* wanted : {&choices, &metre}) {
+    const auto chosen = wanted->constFind(cell.position);
+    if (chosen != wanted->constEnd() && HasReading(cell, *chosen)) return *chosen;
+  }
   return cell.readings.empty() ? QString() : cell.readings.front().reading;
 }
 
@@ -67,7 +70,8 @@ QString ReadingsSummary(const std::vector<ClassReading>& readings,
 }
 
 std::vector<RubyLine> BuildRubyText(const QStringList& lines, const RubyTextOptions& options,
-                                    ClassReadingSource& source, const ReadingChoices& choices) {
+                                    ClassReadingSource& source, const ReadingChoices& choices,
+                                    const ReadingChoices& metre) {
   const ReadingIndex index(source, options.conversion);
   std::vector<RubyLine> text;
   text.reserve(lines.size());
@@ -87,7 +91,7 @@ std::vector<RubyLine> BuildRubyText(const QStringList& lines, const RubyTextOpti
       cell.position = position++;
       if (const std::vector<ClassReading>* readings = index.Find(CharacterCode(line, pos, length)))
         cell.readings = *readings;
-      cell.reading = PickReading(cell, choices);
+      cell.reading = PickReading(cell, choices, metre);
       out.cells.push_back(std::move(cell));
       pos += length;
     }

@@ -46,12 +46,15 @@ struct RubyTextOptions {
 // The cells of `lines`. Every character gets a cell (an U+0020 blank too); its reading is the one
 // PickReading() gives.
 std::vector<RubyLine> BuildRubyText(const QStringList& lines, const RubyTextOptions& options,
-                                    ClassReadingSource& source, const ReadingChoices& choices);
+                                    ClassReadingSource& source, const ReadingChoices& choices,
+                                    const ReadingChoices& metre = {});
 
-// The reading written above a character: the chosen one, if any and if the character has it;
-// else the first reading of the first class that has one. (Where a verse's metre will decide
-// between readings, it decides here.)
-QString PickReading(const RubyCell& cell, const ReadingChoices& choices);
+// The reading written above a character: the chosen one (a user's or a script's), if any and if
+// the character has it; else the one its place in a regulated verse needs (`metre`, which the
+// caller gets from the 格律 check), if the character has it; else the first reading of the first
+// class that has one.
+QString PickReading(const RubyCell& cell, const ReadingChoices& choices,
+                    const ReadingChoices& metre = {});
 
 // "通 tsan3; 文 tsan7, tsan3": every reading by class, each passed through `shown`.
 QString ReadingsSummary(const std::vector<ClassReading>& readings,

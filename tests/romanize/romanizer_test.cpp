@@ -96,6 +96,47 @@ INSTANTIATE_TEST_SUITE_P(
                        u" hang5 ( hing5) { hing5} [ hang5] < kiann5>  。 "_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The metre's reading of a character moves to the front of each group that holds it; nothing is
+// dropped, and a reading no group holds changes nothing. Entries count characters, not units.
+struct FirstReadingCase {
+  const char* name;
+  ConversionOptions options;
+  QString line;
+  QStringList first;
+  QString expected;
+};
+
+class FirstReadingTest : public ::testing::TestWithParam<FirstReadingCase> {};
+
+TEST_P(FirstReadingTest, RomanisedLine) {
+  const FirstReadingCase& c = GetParam();
+  MemoryReadingSource source(SmallDictionary());
+  Romanizer romanizer(source, c.options);
+  EXPECT_EQ(romanizer.RomanizeLine(c.line, c.first), c.expected);
+  // The pieces kept for the next characters are the usual ones.
+  EXPECT_EQ(romanizer.RomanizeLine(c.line), Romanizer(source, c.options).RomanizeLine(c.line));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FirstReadingTest,
+    ::testing::Values(
+        FirstReadingCase{
+            "MovedInEachGroup", kDefault, u"地"_s, {u"tue7"_s}, u"通 te7 (文 tue7 te7)  。 "_s},
+        FirstReadingCase{
+            "AlreadyFirst", kDefault, u"地"_s, {u"te7"_s}, u"通 te7 (文 te7 tue7)  。 "_s},
+        FirstReadingCase{"NotConsulted", kDefault, u"人"_s, {u"lang5"_s}, u"(文 jin5)  。 "_s},
+        FirstReadingCase{"AfterAPairAndABlank",
+                         kDefault,
+                         u"𠀤 地"_s,
+                         {{}, {}, u"tue7"_s},
+                         u"通 ping7  。 通 te7 (文 tue7 te7)  。 "_s},
+        FirstReadingCase{"EmptyReadingKept",
+                         kDefault,
+                         u"空空"_s,
+                         {{}, u"khong1"_s},
+                         u"(文  khong1)  。 (文 khong1 )  。 "_s}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(RomanizerTest, EveryLineGetsItsOwnRomanisedLine) {
   MemoryReadingSource source(SmallDictionary());
   const QStringList lines = {u"天"_s, QString(), u"  "_s, u"x"_s};

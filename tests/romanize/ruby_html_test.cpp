@@ -106,6 +106,44 @@ INSTANTIATE_TEST_SUITE_P(
                  u"天@1:thian1"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The reading a regulated verse's metre needs stands where the user has chosen none; a user's
+// choice wins, and a metre reading the character lacks (a class not consulted) is not taken.
+struct MetrePickCase {
+  const char* name;
+  ReadingChoices choices;
+  ReadingChoices metre;
+  QString cells;
+};
+
+class MetrePickTest : public ::testing::TestWithParam<MetrePickCase> {};
+
+TEST_P(MetrePickTest, UserChoiceThenMetreThenFirst) {
+  MemoryReadingSource source(SmallDictionary());
+  const MetrePickCase& c = GetParam();
+  EXPECT_EQ(Cells(BuildRubyText({u"將將天"_s}, {}, source, c.choices, c.metre)), c.cells);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MetrePickTest,
+    ::testing::Values(MetrePickCase{"NoMetre", {}, {}, u"將@1:tsiong1 將@2:tsiong1 天@3:thian1"_s},
+                      MetrePickCase{"MetreWhereNoChoice",
+                                    {},
+                                    {{1, u"tsiong3"_s}, {2, u"tsiong3"_s}},
+                                    u"將@1:tsiong3 將@2:tsiong3 天@3:thian1"_s},
+                      MetrePickCase{"ChoiceOverMetre",
+                                    {{2, u"tshiong1"_s}},
+                                    {{1, u"tsiong3"_s}, {2, u"tsiong3"_s}},
+                                    u"將@1:tsiong3 將@2:tshiong1 天@3:thian1"_s},
+                      MetrePickCase{"WrongChoiceFallsToMetre",
+                                    {{1, u"thian1"_s}},
+                                    {{1, u"tsiong3"_s}},
+                                    u"將@1:tsiong3 將@2:tsiong1 天@3:thian1"_s},
+                      MetrePickCase{"MetreReadingNotConsulted",
+                                    {},
+                                    {{3, u"thinn1"_s}},
+                                    u"將@1:tsiong1 將@2:tsiong1 天@3:thian1"_s}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(HandoutLayoutTest, CellsOfALineAreEqualAndWideEnoughForTheWidestReading) {
   const HandoutStyle style;
   const std::vector<RubyLine> text = Build({u"天莊天，"_s, u"地地"_s}, false, true);

@@ -8,6 +8,9 @@
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
+#include "dictionary/tailo.h"
+#include "metre/metre_check.h"
+#include "metre/metre_choices.h"
 #include "romanize/class_readings.h"
 #include "romanize/reading_choice_file.h"
 #include "romanize/romanizer.h"
@@ -30,6 +33,8 @@ constexpr const char* kHelp =
     "Transcribes FILE, or standard input, as the conversion page does: each line, then its line\n"
     "of readings grouped by class: \u901a, (\u6587 ...), {\u4eca ...}, [\u53e4 ...], <\u767d "
     "...>.\n"
+    "In a regulated poem (poems separated by an empty line) the reading whose tone its place\n"
+    "needs comes first in its group, and a handout writes it unless --choose chooses another.\n"
     "\n"
     "  --ancient         also the ancient readings (\u53e4)\n"
     "  --colloquial      also the colloquial readings (\u767d)\n"
@@ -40,8 +45,9 @@ constexpr const char* kHelp =
     "                    each character in a cell of its line's width, one reading centred\n"
     "                    above it in <ruby> (the first of the first class that has one: "
     "\u901a,\n"
-    "                    \u6587, \u4eca, then \u53e4 and \u767d when asked), all its readings "
-    "in its title\n"
+    "                    \u6587, \u4eca, then \u53e4 and \u767d when asked, or the metre's), "
+    "all its\n"
+    "                    readings in its title\n"
     "  --odt             the handout as an OpenDocument text with real ruby, to edit\n"
     "  --numeric         (handouts) readings in tone digits; tone marks without it\n"
     "  --character-size PT  (handouts) the characters' size in points, default 20\n"
@@ -106,9 +112,17 @@ struct HandoutOptions {
   }
 };
 
+// Says once why the readings are not chosen by the metre.
+void WarnMetre(const metre::MetreSources& sources) {
+  if (sources.Problem().isEmpty()) return;
+  WriteErr(QStringLiteral("ravlek-cli romanize: %1; the readings are not chosen by the metre")
+               .arg(sources.Problem()));
+}
+
 // Writes the handout of the whole input; returns the exit status.
 int WriteHandout(Utf8LineReader& reader, const HandoutArgs& handout,
-                 const ConversionOptions& options, ClassReadingSource& source) {
+                 const ConversionOptions& options, ClassReadingSource& source,
+                 metre::MetreSources& metreSources) {
   std::vector<ReadingChoiceLine> choiceLines;
   if (!handout.choose.isEmpty()) {
     QString text;
@@ -131,8 +145,11 @@ int WriteHandout(Utf8LineReader& reader, const HandoutArgs& handout,
   textOptions.conversion = options;
   textOptions.title = handout.title;
   textOptions.author = handout.author;
+  const ReadingChoices metre =
+      metre::MetreChoices(lines, metre::ChosenMetreReadings(lines, metreSources));
+  WarnMetre(metreSources);
   const std::vector<RubyLine> text =
-      BuildRubyText(lines, textOptions, source, ChoicesOf(choiceLines));
+      BuildRubyText(lines, textOptions, source, ChoicesOf(choiceLines), metre);
   if (const QString fault = CheckReadingChoices(text, choiceLines); !fault.isEmpty()) {
     WriteErr(QStringLiteral("ravlek-cli romanize: %1: %2").arg(handout.choose, fault));
     return 1;
@@ -190,23 +207,62 @@ int Romanize(const Globals& globals, const QStringList& args) {
     const QString name = QStringLiteral("FDQuerySQLRavlekTable");
     TFDQuery query(connection, name, DatasetStatement(name));
     DatasetClassReadingSource dataset(query);
+    metre::MetreSources metreSources(globals.appDir.isEmpty() ? DefaultAppDir() : globals.appDir,
+                                     dataset);
     if (handout.form != HandoutArgs::Form::None) {
-      return WriteHandout(reader, handout, options, dataset);
+      return WriteHandout(reader, handout, options, dataset, metreSources);
     }
     ToneMarkedReadingSource toneMarked(dataset);
     ClassReadingSource& source = toneMarks ? static_cast<ClassReadingSource&>(toneMarked) : dataset;
     Romanizer romanizer(source, options);
-    QString line;
-    while (reader.Next(line)) {
+    const auto write = [&](const QString& line, const QStringList& firstReadings) {
       out += line.toUtf8();
       out += '\n';
-      out += romanizer.RomanizeLine(line).toUtf8();
+      out += romanizer.RomanizeLine(line, firstReadings).toUtf8();
       out += '\n';
       if (out.size() >= 64 * 1024) {
         WriteOut(out);
         out.clear();
       }
+    };
+    // The lines of a poem (a run of lines that are not blank) wait while they may still be a
+    // regulated poem, whose metre puts a reading first; any other line is written at once.
+    QStringList poem;
+    metre::PoemShape shape;
+    bool mayBeRegulated = true;
+    const auto flush = [&] {
+      QList<QStringList> chosen = metre::ChosenMetreReadings(poem, metreSources);
+      if (toneMarks) {
+        for (QStringList& readings : chosen) {
+          for (QString& reading : readings) {
+            if (!reading.isEmpty()) reading = ToneMarkedTaiLo(reading);
+          }
+        }
+      }
+      for (qsizetype i = 0; i < poem.size(); ++i) write(poem[i], chosen.value(i));
+      poem.clear();
+    };
+    QString line;
+    while (reader.Next(line)) {
+      if (line.trimmed().isEmpty()) {
+        flush();
+        shape = metre::PoemShape();
+        mayBeRegulated = true;
+        write(line, {});
+      } else if (mayBeRegulated) {
+        poem.append(line);
+        shape.AddLine(line);
+        if (!shape.MayStart()) {
+          mayBeRegulated = false;
+          for (const QString& waiting : std::as_const(poem)) write(waiting, {});
+          poem.clear();
+        }
+      } else {
+        write(line, {});
+      }
     }
+    flush();
+    WarnMetre(metreSources);
   } catch (const Error& error) {
     WriteOut(out);
     WriteErr(QStringLiteral("ravlek-cli romanize: ") + error.message());

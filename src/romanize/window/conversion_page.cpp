@@ -1,7 +1,9 @@
-// The conversion page: 開始轉拼音 converts the input field line by line into the output field;
-// 例文說明 puts the sample text into the input field.
+// The conversion page: 開始轉拼音 converts the input field line by line into the output field (in
+// a regulated poem, the reading its metre needs first in its group); 例文說明 puts the sample
+// text into the input field.
 
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
@@ -10,9 +12,10 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "base/characters.h"
 #include "app/window/ostrel.h"
+#include "base/characters.h"
 #include "dictionary/dataset.h"
+#include "metre/metre_choices.h"
 #include "romanize/class_index.h"
 #include "romanize/class_readings.h"
 #include "romanize/conversion_status.h"
@@ -115,6 +118,7 @@ void TOstrel::TntButton1Click() {
   ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
   if (!conversionClasses) conversionClasses = std::make_shared<ravlek::ClassIndexCache>();
   ravlek::Romanizer romanizer(source, options, conversionClasses.get());
+  ravlek::metre::MetreSources metreSources(QDir::currentPath(), source);
 
   // The output is written once at the end, also when the store fails: the pairs of the lines
   // finished before stay, the line being converted is not written.
@@ -122,14 +126,21 @@ void TOstrel::TntButton1Click() {
   auto finish = [&] {
     TntMemo4->setPlainText(output.join(u'\n'));
     TntProgressBar1->hide();
-    Convert_TntStatusBar->showMessage(ravlek::EmptyClassesStatus(romanizer.EmptyClasses()));
+    QString status = ravlek::EmptyClassesStatus(romanizer.EmptyClasses());
+    if (!metreSources.Problem().isEmpty()) {
+      if (!status.isEmpty()) status += QStringLiteral("；");
+      status += metreSources.Problem() + QStringLiteral("：讀音未依格律排序");
+    }
+    Convert_TntStatusBar->showMessage(status);
   };
   ProgressPainter painter(TntProgressBar1);
   const auto progress = [&painter](qsizetype done) { painter.Advance(done); };
   try {
-    for (const QString& line : lines) {
+    const QList<QStringList> chosen = ravlek::metre::ChosenMetreReadings(lines, metreSources);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+      const QString& line = lines[i];
       painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));
-      const QString romanised = romanizer.RomanizeLine(line, progress);
+      const QString romanised = romanizer.RomanizeLine(line, chosen.value(i), progress);
       output.append(line);
       output.append(romanised);
     }

@@ -18,11 +18,12 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
-#include "base/error.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "base/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "metre/metre_choices.h"
 #include "romanize/class_readings.h"
 #include "romanize/handout_file.h"
 #include "romanize/ruby_html.h"
@@ -148,6 +149,17 @@ void TOstrel::RubyExport_TntButtonClick() {
   layout->addWidget(scroll, 1);
   layout->addWidget(buttons);
 
+  // The readings the metre needs in a regulated verse, where the user has chosen none; the text
+  // does not change while the dialog is open.
+  ravlek::ReadingChoices metre;
+  {
+    ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
+    ravlek::metre::MetreSources sources(QDir::currentPath(), source);
+    metre = ravlek::metre::MetreChoices(lines, ravlek::metre::ChosenMetreReadings(lines, sources));
+    if (!sources.Problem().isEmpty()) {
+      TntStatusBar1->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
+    }
+  }
   std::vector<ravlek::RubyLine> text;
   const auto rebuild = [&] {
     state.heading = heading->isChecked();
@@ -156,7 +168,7 @@ void TOstrel::RubyExport_TntButtonClick() {
     state.style.readingPt = readingSize->value();
     options.title = options.author = state.heading;
     ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
-    text = ravlek::BuildRubyText(lines, options, source, state.choicesByText.value(input));
+    text = ravlek::BuildRubyText(lines, options, source, state.choicesByText.value(input), metre);
     preview->SetText(text, state.style);
     preview->resize(preview->sizeHint());
   };

@@ -25,6 +25,7 @@
 #include <functional>
 
 #include "app/window/ostrel.h"
+#include "build_paths.h"
 #include "romanize/handout_layout.h"
 #include "romanize/window/ruby_preview.h"
 #include "tests/support/corpus_texts.h"
@@ -63,6 +64,8 @@ test::FixtureDictionary HandoutDictionary() {
       Row(u"天"_s, u"白"_s, u"thinn1"_s),
       Row(u"殘"_s, u"文"_s, u"tsan5"_s),
       Row(u"春"_s, u"通"_s, u"tshun1"_s),
+      Row(u"看"_s, u"文"_s, u"khan3"_s, u"去聲十五翰"_s),
+      Row(u"看"_s, u"文"_s, u"khan1"_s, u"上平十四寒"_s),
   };
   return d;
 }
@@ -211,6 +214,25 @@ TEST_F(HandoutExportTest, ReadingsChosenInThePreviewAreKeptAndExported) {
   w->TntMemo3->setPlainText(u"君不見"_s);
   WithDialog([](QDialog&, RubyPreview& preview) {
     EXPECT_EQ(preview.Text()[0].cells[2].reading, u"hian7"_s);
+  });
+}
+
+// In a regulated verse the reading its metre needs (看 khan1, listed after khan3) stands where the
+// user has chosen none; a choice in the preview wins; outside such a verse, the first reading.
+TEST_F(HandoutExportTest, RegulatedVerseTakesTheReadingItsMetreNeedsUnlessChosen) {
+  for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
+                            QDir::current().filePath(table)));
+  }
+  w->TntMemo3->setPlainText(u"行到水窮處，坐看雲起時。\n林泉多野趣，談笑有歸期。"_s);
+  WithDialog([](QDialog&, RubyPreview& preview) {
+    EXPECT_EQ(preview.Text()[0].cells[7].reading, u"khan1"_s);
+    Choose(preview, 0, u"khan3"_s);
+    EXPECT_EQ(preview.Text()[0].cells[7].reading, u"khan3"_s);
+  });
+  w->TntMemo3->setPlainText(u"坐看雲起時"_s);
+  WithDialog([](QDialog&, RubyPreview& preview) {
+    EXPECT_EQ(preview.Text()[0].cells[1].reading, u"khan3"_s);
   });
 }
 

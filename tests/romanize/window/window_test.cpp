@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -13,10 +15,12 @@
 #include <QTest>
 #include <QTextBlock>
 
-#include "base/error.h"
 #include "app/window/ostrel.h"
+#include "base/error.h"
+#include "build_paths.h"
 #include "dictionary/connection.h"
 #include "tests/support/dictionary_fixture.h"
+#include "tests/support/run_cli.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/press_button.h"
 #include "tests/support/window/window_in_app_folder.h"
@@ -32,9 +36,10 @@ test::FixtureRow Row(const QString& word, const QString& spell, const QString& p
 
 test::FixtureDictionary PageDictionary() {
   test::FixtureDictionary dictionary;
-  dictionary.ravlekRows = {Row(u"昨"_s, u"tsok8"_s, u"文"_s), Row(u"夜"_s, u"ia7"_s, u"通"_s),
-                           Row(u"星"_s, u"sing1"_s, u"文"_s), Row(u"星"_s, u"tshenn1"_s, u"白"_s),
-                           Row(u"天"_s, u"thian1"_s, u"通"_s)};
+  dictionary.ravlekRows = {Row(u"昨"_s, u"tsok8"_s, u"文"_s),  Row(u"夜"_s, u"ia7"_s, u"通"_s),
+                           Row(u"星"_s, u"sing1"_s, u"文"_s),  Row(u"星"_s, u"tshenn1"_s, u"白"_s),
+                           Row(u"天"_s, u"thian1"_s, u"通"_s), Row(u"看"_s, u"khan3"_s, u"文"_s),
+                           Row(u"看"_s, u"khan1"_s, u"文"_s)};
   return dictionary;
 }
 
@@ -171,6 +176,29 @@ TEST_F(ConversionPageTest, StoreFailureKeepsTheLinesFinishedBefore) {
       << boxes.Boxes()[0].text.toStdString();
   EXPECT_EQ(OutputLines(w->TntMemo4), (QStringList{u"  "_s, QString()}));
   EXPECT_FALSE(w->TntProgressBar1->isVisible());
+}
+
+// A regulated poem: the reading its metre needs comes first in its group (看 khan1 before khan3),
+// the same 句 alone reads as before, and ravlek-cli romanize writes the same for the same folder.
+TEST_F(ConversionPageTest, RegulatedVerseAgreesWithTheCommandLine) {
+  for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
+                            QDir::current().filePath(table)));
+  }
+  const QString text =
+      u"題山居\n行到水窮處，坐看雲起時。\n林泉多野趣，談笑有歸期。\n\n坐看雲起時\n"_s;
+  w->TntMemo3->setPlainText(text);
+  Press(w->TntButton1);
+  const QString shown = OutputLines(w->TntMemo4).join(u'\n') + u'\n';
+  EXPECT_TRUE(
+      shown.contains(u"坐看雲起時。\n行 。 到 。 水 。 窮 。 處 。 ， 。 坐 。 (文 khan1 khan3)"_s))
+      << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(u"\n坐 。 (文 khan3 khan1)  。 雲 。 起 。 時 。 \n"_s))
+      << shown.toStdString();
+  const test::CliRun cli =
+      test::RunCliProgram({u"--app-dir"_s, QDir::currentPath(), u"romanize"_s}, text.toUtf8());
+  EXPECT_EQ(cli.exitCode, 0) << cli.err.toStdString();
+  EXPECT_EQ(shown, QString::fromUtf8(cli.out));
 }
 
 }  // namespace

@@ -1,0 +1,53 @@
+#pragma once
+// The readings the metre chooses, where the conversion page, the handout and ravlek-cli romanize
+// use them: the tables and the dictionary's readings are read only once a text may hold regulated
+// verse, and the readings are given by line and character or as the handout's positions.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "metre/character_readings.h"
+#include "metre/pingshui_table.h"
+#include "romanize/ruby_text.h"
+
+namespace ravlek {
+class ClassReadingSource;
+}
+
+namespace ravlek::metre {
+
+// What the metre needs, read when first needed: the Pingshui tables of an application folder and
+// every reading of the dictionary.
+class MetreSources {
+ public:
+  MetreSources(QString appFolder, ClassReadingSource& source)
+      : appFolder_(std::move(appFolder)), source_(source) {}
+
+  // Reads both once. False when the tables cannot be read (Problem() then says why, and the
+  // readings are not chosen by the metre); a failure of the reading source is raised.
+  bool Load();
+  const QString& Problem() const { return problem_; }
+  const PingshuiTable& Table() const { return *table_; }
+  const CharacterReadings& Readings() const { return *readings_; }
+
+ private:
+  QString appFolder_;
+  ClassReadingSource& source_;
+  std::optional<PingshuiTable> table_;
+  std::optional<CharacterReadings> readings_;
+  QString problem_;
+};
+
+// The readings the metre chooses in `lines` (poems separated by empty lines): one list per line,
+// with one entry per character as MetreReadings() gives them. The lines of a poem that has not
+// the shape of regulated verse (MayBeRegulatedPoem) are left empty, and when no poem has it
+// nothing is read and the result is an empty list; so is it when the tables cannot be read.
+QList<QStringList> ChosenMetreReadings(const QStringList& lines, MetreSources& sources);
+
+// The same as the handout's choices: by position in the text, characters counted from 1 (a
+// surrogate pair is one), every line end counting one.
+ReadingChoices MetreChoices(const QStringList& lines, const QList<QStringList>& readings);
+
+}  // namespace ravlek::metre

@@ -1,0 +1,129 @@
+// The readings the metre chooses where the conversion and the handout use them: read only for a
+// text that may hold regulated verse, placed by line and character and by the handout's positions
+// (a surrogate pair one character, every line end one).
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "build_paths.h"
+#include "metre/metre_check.h"
+#include "metre/metre_choices.h"
+#include "romanize/class_readings.h"
+#include "romanize/reading_classes.h"
+#include "tests/support/qstring_printer.h"
+
+namespace ravlek::metre {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// A few rows held in memory; counts the class reads.
+class FewRows : public ClassReadingSource {
+ public:
+  void ReadClass(const ReadingClass& readingClass, const RowFn& row) override {
+    ++reads;
+    if (readingClass.character != u'文') return;
+    row(u"看", u"khan3");  // first, but 仄
+    row(u"看", u"khan1");
+    row(u"𠀤", u"ping7");
+  }
+  int reads = 0;
+};
+
+class MetreChoicesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder_.isValid());
+    for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
+      ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
+                              folder_.filePath(table)));
+    }
+  }
+  QTemporaryDir folder_;
+  FewRows rows_;
+};
+
+// A title, two regulated 五言絕句 (the second with a character outside the BMP before 看), and
+// the same 句 alone, which is no regulated poem.
+const QStringList kText = {
+    u"題山居"_s,                    // 1-3, line end 4
+    u"行到水窮處，坐看雲起時。"_s,  // 5-16: 看 12
+    u"林泉多野趣，談笑有歸期。"_s,  // 18-29
+    u""_s,                          // 31
+    u"行到水窮處，𠀤看雲起時。"_s,  // 32-43: 𠀤 38, 看 39
+    u"林泉多野趣，談笑有歸期。"_s,  // 45-56
+    u""_s,                          // 58
+    u"坐看雲起時"_s,                // 59-63: 看 60
+};
+
+TEST_F(MetreChoicesTest, ByLineAndByPositionInTheText) {
+  MetreSources sources(folder_.path(), rows_);
+  const QList<QStringList> chosen = ChosenMetreReadings(kText, sources);
+  EXPECT_TRUE(sources.Problem().isEmpty());
+  ASSERT_EQ(chosen.size(), kText.size());
+  EXPECT_TRUE(chosen[0].isEmpty() || chosen[0] == QStringList(3));  // the title
+  ASSERT_EQ(chosen[1].size(), 12);
+  EXPECT_EQ(chosen[1][7], u"khan1"_s);
+  ASSERT_EQ(chosen[4].size(), 12);  // 𠀤 is one character
+  EXPECT_EQ(chosen[4][6], u"ping7"_s);
+  EXPECT_EQ(chosen[4][7], u"khan1"_s);
+  EXPECT_TRUE(chosen[7].isEmpty());
+
+  const ReadingChoices expected = {{12, u"khan1"_s}, {38, u"ping7"_s}, {39, u"khan1"_s}};
+  EXPECT_EQ(MetreChoices(kText, chosen), expected);
+}
+
+TEST_F(MetreChoicesTest, NothingIsReadWithoutTheShapeOfRegulatedVerse) {
+  const QStringList prose = {u"坐看雲起時"_s, u""_s, u"天地玄黃，宇宙洪荒，日月盈昃，辰宿列張。"_s};
+  MetreSources sources(u"/nonexistent"_s, rows_);
+  EXPECT_TRUE(ChosenMetreReadings(prose, sources).isEmpty());
+  EXPECT_EQ(rows_.reads, 0);
+  EXPECT_TRUE(sources.Problem().isEmpty());
+  EXPECT_TRUE(MetreChoices(prose, {}).isEmpty());
+}
+
+TEST_F(MetreChoicesTest, MissingTablesLeaveTheReadingsUnchosenAndSaySo) {
+  QFile::remove(QDir(folder_.path()).filePath(u"pingshui_groups.tsv"_s));
+  MetreSources sources(folder_.path(), rows_);
+  EXPECT_TRUE(ChosenMetreReadings(kText, sources).isEmpty());
+  EXPECT_TRUE(sources.Problem().contains(u"pingshui_groups.tsv"_s))
+      << sources.Problem().toStdString();
+}
+
+struct ShapeCase {
+  const char* name;
+  QStringList lines;
+  bool mayStart;
+  bool mayBe;
+};
+
+class PoemShapeTest : public ::testing::TestWithParam<ShapeCase> {};
+
+TEST_P(PoemShapeTest, DecidedFromTheVersesAlone) {
+  EXPECT_EQ(MayStartRegulatedPoem(GetParam().lines), GetParam().mayStart);
+  EXPECT_EQ(MayBeRegulatedPoem(GetParam().lines), GetParam().mayBe);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PoemShapeTest,
+    ::testing::Values(
+        ShapeCase{"one_line_may_be_a_title", {u"靜夜思"_s}, true, false},
+        ShapeCase{"title_and_two_lines",
+                  {u"題山居"_s, u"行到水窮處，坐看雲起時。"_s, u"林泉多野趣，談笑有歸期。"_s},
+                  true,
+                  true},
+        ShapeCase{"half_a_quatrain", {u"行到水窮處，坐看雲起時。"_s}, true, false},
+        ShapeCase{"a_short_verse",
+                  {u"行到水窮處，坐看雲起時。"_s, u"林泉多野趣，談笑有歸期，山中。"_s},
+                  false,
+                  false},
+        ShapeCase{"three_verses", {u"行到水窮處，坐看雲起時，林泉多野趣。"_s}, true, false},
+        ShapeCase{"six_characters", {u"行到水窮處處，坐看雲起時時。"_s}, false, false},
+        ShapeCase{"prose_lines", {u"天"_s, u"天"_s}, false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace ravlek::metre

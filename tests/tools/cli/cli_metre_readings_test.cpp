@@ -1,0 +1,164 @@
+// ravlek-cli romanize on a regulated poem: the reading its metre needs (看 in 坐看雲起時 is the 平
+// khan1, which the dictionary lists after khan3) comes first in the conversion and is written in
+// the handouts; the same 句 outside a regulated poem reads as before, and --choose wins.
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "build_paths.h"
+#include "tests/support/dictionary_fixture.h"
+#include "tests/support/qstring_printer.h"
+#include "tests/support/run_cli.h"
+
+namespace ravlek {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+test::FixtureDictionary Dictionary() {
+  test::FixtureDictionary dictionary;
+  auto row = [](const QString& word, const QString& spell, const QString& ptype) {
+    return test::FixtureRow{{u"HanWord"_s, word}, {u"HanSpell"_s, spell}, {u"Ptype"_s, ptype}};
+  };
+  dictionary.ravlekRows = {row(u"坐"_s, u"tso7"_s, u"文"_s), row(u"看"_s, u"khan3"_s, u"文"_s),
+                           row(u"看"_s, u"khan1"_s, u"文"_s), row(u"看"_s, u"khuann3"_s, u"白"_s)};
+  return dictionary;
+}
+
+// A title and a regulated 五言絕句 (看 at position 12), then the same 句 alone (看 at 33).
+const QString kText =
+    u"題山居\n行到水窮處，坐看雲起時。\n林泉多野趣，談笑有歸期。\n\n坐看雲起時\n"_s;
+
+// content.xml of an OpenDocument file.
+QString OdtContent(const QByteArray& bytes) {
+  QByteArray content;
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_buffer_create(bytes.constData(), bytes.size(), 0, &error);
+  zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
+  if (!archive) {
+    zip_source_free(source);
+    ADD_FAILURE() << zip_error_strerror(&error);
+    return {};
+  }
+  zip_stat_t stat;
+  if (zip_stat(archive, "content.xml", 0, &stat) == 0) {
+    content.resize(qsizetype(stat.size));
+    zip_file_t* file = zip_fopen(archive, "content.xml", 0);
+    zip_fread(file, content.data(), stat.size);
+    zip_fclose(file);
+  }
+  zip_close(archive);
+  return QString::fromUtf8(content);
+}
+
+class CliMetreReadingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
+      ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
+                              QDir(folder_.Path()).filePath(table)));
+    }
+  }
+  test::CliRun Run(const QStringList& args, const QString& input = kText) {
+    const test::CliRun run = test::RunCliProgram(
+        QStringList{u"--app-dir"_s, folder_.Path(), u"romanize"_s} + args, input.toUtf8());
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    return run;
+  }
+  QString ChoiceFile(const QString& text) {
+    QFile file(QDir(folder_.Path()).filePath(u"choices.tsv"_s));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+    return file.fileName();
+  }
+  test::FixtureAppFolder folder_{Dictionary()};
+};
+
+const QString kConverted =
+    u"題山居\n題 。 山 。 居 。 \n"
+    u"行到水窮處，坐看雲起時。\n"
+    u"行 。 到 。 水 。 窮 。 處 。 ， 。 (文 tso7)  。 (文 khan1 khan3) <白 khuann3>  。 雲 。 起 "
+    u"。 "
+    u"時 。 。 。 \n"
+    u"林泉多野趣，談笑有歸期。\n林 。 泉 。 多 。 野 。 趣 。 ， 。 談 。 笑 。 有 。 歸 。 期 。 "
+    u"。 。 \n"
+    u"\n\n"
+    u"坐看雲起時\n(文 tso7)  。 (文 khan3 khan1) <白 khuann3>  。 雲 。 起 。 時 。 \n"_s;
+
+TEST_F(CliMetreReadingsTest, ConversionPutsTheMetresReadingFirstInItsGroup) {
+  EXPECT_EQ(QString::fromUtf8(Run({u"--colloquial"_s}).out), kConverted);
+  const QString marked = QString::fromUtf8(Run({u"--tone-marks"_s}).out);
+  EXPECT_TRUE(
+      marked.contains(u"時。\n行 。 到 。 水 。 窮 。 處 。 ， 。 (文 tsō)  。 (文 khan khàn)"_s))
+      << marked.toStdString();
+  EXPECT_TRUE(marked.endsWith(u"(文 tsō)  。 (文 khàn khan)  。 雲 。 起 。 時 。 \n"_s))
+      << marked.toStdString();
+}
+
+struct HandoutCase {
+  const char* name;
+  QStringList args;
+  QString choices;  // the --choose file, when not empty
+  QString poem;     // the reading above 看 in the poem
+  QString alone;    // and in the 句 alone
+};
+
+class CliMetreHandoutTest : public CliMetreReadingsTest,
+                            public ::testing::WithParamInterface<HandoutCase> {};
+
+TEST_P(CliMetreHandoutTest, ReadingAboveEach看) {
+  const HandoutCase& c = GetParam();
+  QStringList args = c.args + QStringList{u"--numeric"_s};
+  if (!c.choices.isEmpty()) args += QStringList{u"--choose"_s, ChoiceFile(c.choices)};
+  const test::CliRun run = Run(args);
+  const bool odt = args.contains(u"--odt"_s);
+  const QString document = odt ? OdtContent(run.out) : QString::fromUtf8(run.out);
+  const auto above = [odt](const QString& reading) {
+    return odt ? u"<text:ruby-base>看</text:ruby-base><text:ruby-text "
+                 u"text:style-name=\"Reading\">%1</text:ruby-text>"_s.arg(reading)
+               : u">看<rt>%1</rt>"_s.arg(reading);
+  };
+  const QString expected[] = {c.poem, c.alone};
+  qsizetype at = 0;
+  for (const QString& reading : expected) {
+    at = document.indexOf(above(reading), at);
+    EXPECT_GE(at, 0) << reading.toStdString() << document.toStdString();
+    ++at;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliMetreHandoutTest,
+    ::testing::Values(HandoutCase{"HtmlMetre", {u"--html"_s}, {}, u"khan1"_s, u"khan3"_s},
+                      HandoutCase{"OdtMetre", {u"--odt"_s}, {}, u"khan1"_s, u"khan3"_s},
+                      HandoutCase{"HtmlChoiceWins",
+                                  {u"--html"_s},
+                                  u"12\t看\tkhan3\n33\t看\tkhan1\n"_s,
+                                  u"khan3"_s,
+                                  u"khan1"_s},
+                      HandoutCase{"OdtChoiceWins",
+                                  {u"--odt"_s, u"--colloquial"_s},
+                                  u"12\t看\tkhuann3\n"_s,
+                                  u"khuann3"_s,
+                                  u"khan3"_s}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliMetreReadingsTest, WithoutTheTablesTheConversionIsAsBeforeAndSaysSo) {
+  QFile::remove(QDir(folder_.Path()).filePath(u"pingshui_groups.tsv"_s));
+  const test::CliRun run = Run({u"--colloquial"_s});
+  QString expected = kConverted;
+  expected.replace(u"(文 khan1 khan3)"_s, u"(文 khan3 khan1)"_s);
+  EXPECT_EQ(QString::fromUtf8(run.out), expected);
+  EXPECT_TRUE(run.err.contains(u"pingshui_groups.tsv"_s)) << run.err.toStdString();
+  EXPECT_TRUE(run.err.endsWith(u"the readings are not chosen by the metre\n"_s))
+      << run.err.toStdString();
+  // Text without the shape of regulated verse never needs the tables.
+  EXPECT_TRUE(Run({}, u"坐看雲起時\n"_s).err.isEmpty());
+}
+
+}  // namespace
+}  // namespace ravlek
