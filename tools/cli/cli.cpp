@@ -94,59 +94,95 @@ int UsageError(const QString& message) {
   return 2;
 }
 
-bool IsHelpOption(const QString& arg) {
-  return arg == QLatin1String("--help") || arg == QLatin1String("-h");
+// What is wrong with the arguments `parser` has read, naming the argument; empty when nothing.
+// `options`: those whose value may be given once only.
+QString ParseProblem(const QCommandLineParser& parser, bool parsed,
+                     const QList<QCommandLineOption>& options, const QStringList& args) {
+  // An option as it was typed (-name or --name).
+  const auto typed = [&args](const QString& name) {
+    for (const QString& arg : args) {
+      const QString option = arg.section(u'=', 0, 0);
+      if (option == QLatin1String("--") + name || option == QLatin1Char('-') + name) return option;
+    }
+    return QLatin1String("--") + name;
+  };
+  if (!parser.unknownOptionNames().isEmpty()) {
+    return QStringLiteral("unknown option %1").arg(typed(parser.unknownOptionNames().first()));
+  }
+  if (!parsed) {
+    // An option that needs a value can miss it only at the end; else Qt's text names the option
+    // given a value it does not take.
+    if (parser.errorText().startsWith(QLatin1String("Missing value"))) {
+      return QStringLiteral("%1 needs a value").arg(args.last());
+    }
+    QString text = parser.errorText();
+    if (text.endsWith(u'.')) text.chop(1);
+    return text.left(1).toLower() + text.mid(1);
+  }
+  for (const QCommandLineOption& option : options) {
+    if (!option.valueName().isEmpty() && parser.values(option).size() > 1) {
+      return QStringLiteral("%1 given twice").arg(typed(option.names().first()));
+    }
+  }
+  return {};
+}
+
+// The program's own name before the arguments, as QCommandLineParser::parse wants it.
+QStringList WithProgramName(const QStringList& args) {
+  return QStringList(QStringLiteral("ravlek-cli")) + args;
 }
 
 int Run(const QStringList& args) {
-  Globals globals;
-  qsizetype i = 0;
-  for (; i < args.size() && args[i].startsWith(u'-'); ++i) {
-    const QString& option = args[i];
-    if (IsHelpOption(option)) {
-      WriteOut(ProgramHelp().toUtf8());
-      return 0;
-    }
-    if (option == QLatin1String("--version")) {
-      WriteOut(QByteArray("ravlek-cli " RAVLEK_VERSION "\n"));
-      return 0;
-    }
-    QString* target = option == QLatin1String("--app-dir") ? &globals.appDir
-                      : option == QLatin1String("--db")    ? &globals.dbFile
-                                                           : nullptr;
-    if (!target) return UsageError(QStringLiteral("unknown option %1").arg(option));
-    if (i + 1 >= args.size()) return UsageError(QStringLiteral("%1 needs a value").arg(option));
-    *target = args[++i];
+  const QCommandLineOption appDir(QStringLiteral("app-dir"), QString(), QStringLiteral("DIR"));
+  const QCommandLineOption db(QStringLiteral("db"), QString(), QStringLiteral("FILE"));
+  const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+  const QCommandLineOption version(QStringLiteral("version"));
+  QCommandLineParser parser;
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  // The options before the command name are the program's; those after it, the command's.
+  parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+  parser.addOptions({appDir, db, help, version});
+  const bool parsed = parser.parse(WithProgramName(args));
+  // A global option given twice counts once, the last.
+  if (const QString problem = ParseProblem(parser, parsed, {}, args); !problem.isEmpty()) {
+    return UsageError(problem);
   }
+  if (parser.isSet(help)) {
+    WriteOut(ProgramHelp().toUtf8());
+    return 0;
+  }
+  if (parser.isSet(version)) {
+    WriteOut(QByteArray("ravlek-cli " RAVLEK_VERSION "\n"));
+    return 0;
+  }
+  Globals globals;
+  globals.appDir = parser.value(appDir);
+  globals.dbFile = parser.value(db);
   if (!globals.appDir.isEmpty() && !globals.dbFile.isEmpty()) {
     return UsageError(QStringLiteral("give either --app-dir or --db, not both"));
   }
-  if (i >= args.size()) return UsageError(QStringLiteral("no command given"));
+  const QStringList words = parser.positionalArguments();
+  if (words.isEmpty()) return UsageError(QStringLiteral("no command given"));
   // "help COMMAND" is "COMMAND --help"; "help" alone is "--help".
-  if (args[i] == QLatin1String("help")) {
-    if (i + 1 >= args.size()) {
+  if (words[0] == QLatin1String("help")) {
+    if (words.size() == 1) {
       WriteOut(ProgramHelp().toUtf8());
       return 0;
     }
-    if (i + 2 < args.size()) return UsageError(QStringLiteral("help takes one command name"));
-    const auto command = Registry().find(args[i + 1]);
+    if (words.size() > 2) return UsageError(QStringLiteral("help takes one command name"));
+    const auto command = Registry().find(words[1]);
     if (command == Registry().end()) {
-      return UsageError(QStringLiteral("unknown command %1").arg(args[i + 1]));
+      return UsageError(QStringLiteral("unknown command %1").arg(words[1]));
     }
     WriteOut(CommandHelp(command->first, command->second).toUtf8());
     return 0;
   }
-  const auto command = Registry().find(args[i]);
+  const auto command = Registry().find(words[0]);
   if (command == Registry().end()) {
-    return UsageError(QStringLiteral("unknown command %1").arg(args[i]));
-  }
-  // Only right after the command name: later, "--help" may be a search text.
-  if (i + 1 < args.size() && IsHelpOption(args[i + 1])) {
-    WriteOut(CommandHelp(command->first, command->second).toUtf8());
-    return 0;
+    return UsageError(QStringLiteral("unknown command %1").arg(words[0]));
   }
   try {
-    return command->second.fn(globals, args.mid(i + 1));
+    return command->second.fn(globals, words.mid(1));
   } catch (const Error& error) {
     // One line, whatever the engine's message holds.
     QString message = error.message();
@@ -221,9 +257,34 @@ void WriteOut(const QByteArray& bytes) {
   }
 }
 
-int CommandUsageError(const char* usage) {
-  WriteErr(QStringLiteral("usage: ravlek-cli [--app-dir DIR | --db FILE] ") +
-           QString::fromUtf8(usage));
+std::optional<int> ParseCommandLine(QCommandLineParser& parser, const QString& command,
+                                    const QList<QCommandLineOption>& options,
+                                    const QStringList& args, qsizetype maxArguments) {
+  const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  parser.addOptions(options);
+  parser.addOption(help);
+  const bool parsed = parser.parse(WithProgramName(args));
+  QString problem = ParseProblem(parser, parsed, options, args);
+  if (problem.isEmpty() && parser.isSet(help)) {
+    const auto found = Registry().find(command);
+    if (found != Registry().end()) WriteOut(CommandHelp(found->first, found->second).toUtf8());
+    return 0;
+  }
+  if (problem.isEmpty() && parser.positionalArguments().size() > maxArguments) {
+    problem =
+        QStringLiteral("unexpected argument %1").arg(parser.positionalArguments()[maxArguments]);
+  }
+  if (!problem.isEmpty()) return CommandUsageError(command, problem);
+  return std::nullopt;
+}
+
+int CommandUsageError(const QString& command, const QString& problem) {
+  WriteErr(QStringLiteral("ravlek-cli %1: %2").arg(command, problem));
+  const auto found = Registry().find(command);
+  const QString usage =
+      found != Registry().end() ? QString::fromUtf8(found->second.usage) : command;
+  WriteErr(QStringLiteral("usage: ") + kGlobalUsage + usage);
   return 2;
 }
 

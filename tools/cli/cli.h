@@ -2,8 +2,11 @@
 // ravlek-cli: one program for scripting, batch work and checks. Each command lives in its own
 // file cmd_<name>.cpp and registers itself with a static CommandRegistration.
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace ravlek {
 class TFDConnection;
@@ -37,9 +40,19 @@ QString DefaultAppDir();
 // On failure writes one clear line to standard error and returns false.
 bool OpenDictionary(const Globals& globals, TFDConnection& connection);
 
-// Writes a command's usage line, the global options before it, to standard error and returns the
-// usage status 2.
-int CommandUsageError(const char* usage);
+// Declares a command's options (and -h, --help) on `parser` and parses the command's arguments
+// with it. An option's value is the next argument whatever it holds ("lookup --char --help" looks
+// up "--help"), or follows '=' (--char=x); "--" ends the options. Returns std::nullopt when the
+// command goes on, else the status it ends with: 0 after its help on standard output, 2 after a
+// usage error that names the bad argument (an unknown option, an option without its value, a
+// value given twice, more than maxArguments arguments besides the options).
+std::optional<int> ParseCommandLine(QCommandLineParser& parser, const QString& command,
+                                    const QList<QCommandLineOption>& options,
+                                    const QStringList& args, qsizetype maxArguments = 0);
+
+// Writes "ravlek-cli COMMAND: problem", then the command's usage line with the global options
+// before it, to standard error and returns the usage status 2.
+int CommandUsageError(const QString& command, const QString& problem);
 
 // Writes UTF-8 bytes to standard output / standard error exactly as given. WriteOut raises Error
 // when the bytes cannot be written or flushed.

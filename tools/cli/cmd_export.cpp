@@ -12,25 +12,30 @@ constexpr const char* kUsage =
     "export --table RavlekTable|BaseWords|BaseWordsPlus [--db FILE | --app-dir DIR]";
 
 int Usage(const QString& problem) {
-  WriteErr(QStringLiteral("ravlek-cli export: ") + problem);
-  return CommandUsageError(kUsage);
+  return CommandUsageError(QStringLiteral("export"), problem);
 }
 
 int Export(const Globals& globals, const QStringList& args) {
+  const QCommandLineOption tableOption(QStringLiteral("table"), QString(), QStringLiteral("NAME"));
+  const QCommandLineOption dbOption(QStringLiteral("db"), QString(), QStringLiteral("FILE"));
+  const QCommandLineOption appDirOption(QStringLiteral("app-dir"), QString(),
+                                        QStringLiteral("DIR"));
+  QCommandLineParser parser;
+  if (const auto end = ParseCommandLine(parser, QStringLiteral("export"),
+                                        {tableOption, dbOption, appDirOption}, args)) {
+    return *end;
+  }
   // The database may be named before the command, as for every command, or after it.
   Globals where = globals;
-  QString table;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& option = args[i];
-    QString* target = option == QLatin1String("--table")     ? &table
-                      : option == QLatin1String("--db")      ? &where.dbFile
-                      : option == QLatin1String("--app-dir") ? &where.appDir
-                                                             : nullptr;
-    if (!target) return Usage(QStringLiteral("unknown argument %1").arg(option));
-    if (i + 1 >= args.size()) return Usage(QStringLiteral("%1 needs a value").arg(option));
-    if (!target->isEmpty()) return Usage(QStringLiteral("%1 given twice").arg(option));
-    *target = args[++i];
+  for (const auto& [option, target] :
+       {std::pair{&dbOption, &where.dbFile}, std::pair{&appDirOption, &where.appDir}}) {
+    if (!parser.isSet(*option)) continue;
+    if (!target->isEmpty()) {
+      return Usage(QStringLiteral("--%1 given twice").arg(option->names().first()));
+    }
+    *target = parser.value(*option);
   }
+  const QString table = parser.value(tableOption);
   if (table.isEmpty()) return Usage(QStringLiteral("--table is missing"));
   if (!DictionaryTables().contains(table)) {
     return Usage(QStringLiteral("unknown table %1").arg(table));

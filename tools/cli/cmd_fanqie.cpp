@@ -17,18 +17,14 @@ namespace {
 constexpr const char* kUsage = "fanqie [--synthesize] [FILE]";
 
 int Fanqie(const Globals& globals, const QStringList& arguments) {
-  QStringList args = arguments;
-  const bool synthesize = args.removeAll(QStringLiteral("--synthesize")) > 0;
-  for (const QString& arg : args) {
-    if (arg.startsWith(u'-')) {
-      WriteErr(QStringLiteral("ravlek-cli fanqie: unknown option ") + arg);
-      return CommandUsageError(kUsage);
-    }
+  const QCommandLineOption synthesizeOption(QStringLiteral("synthesize"));
+  QCommandLineParser parser;
+  if (const auto end =
+          ParseCommandLine(parser, QStringLiteral("fanqie"), {synthesizeOption}, arguments, 1)) {
+    return *end;
   }
-  if (args.size() > 1) {
-    WriteErr(QStringLiteral("ravlek-cli fanqie: one FILE at most, not also ") + args[1]);
-    return CommandUsageError(kUsage);
-  }
+  const bool synthesize = parser.isSet(synthesizeOption);
+  const QStringList args = parser.positionalArguments();
   QString text;
   if (QString error; !ReadTextInput(args.value(0), text, error)) {
     WriteErr(QStringLiteral("ravlek-cli fanqie: ") + error);

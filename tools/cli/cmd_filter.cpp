@@ -14,25 +14,20 @@ constexpr const char* kUsage =
     "filter --dataset FDQueryRavlekTable|FDQueryBaseWords|FDQueryBaseWordsPlus EXPR";
 
 int Usage(const QString& problem) {
-  WriteErr(QStringLiteral("ravlek-cli filter: ") + problem);
-  return CommandUsageError(kUsage);
+  return CommandUsageError(QStringLiteral("filter"), problem);
 }
 
 int Filter(const Globals& globals, const QStringList& args) {
-  QString name;
-  QString expression;
-  bool haveExpression = false;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    if (args[i] == QLatin1String("--dataset") && name.isNull()) {
-      if (i + 1 >= args.size()) return Usage(QStringLiteral("--dataset needs a name"));
-      name = args[++i];
-    } else if (!haveExpression) {
-      expression = args[i];
-      haveExpression = true;
-    } else {
-      return Usage(QStringLiteral("unexpected argument %1").arg(args[i]));
-    }
+  const QCommandLineOption datasetOption(QStringLiteral("dataset"), QString(),
+                                         QStringLiteral("NAME"));
+  QCommandLineParser parser;
+  if (const auto end =
+          ParseCommandLine(parser, QStringLiteral("filter"), {datasetOption}, args, 1)) {
+    return *end;
   }
+  const QString name = parser.isSet(datasetOption) ? parser.value(datasetOption) : QString();
+  const bool haveExpression = !parser.positionalArguments().isEmpty();
+  const QString expression = parser.positionalArguments().value(0);
   if (name.isNull()) return Usage(QStringLiteral("--dataset is missing"));
   if (!haveExpression) return Usage(QStringLiteral("the filter expression is missing"));
   const QString statement = DatasetStatement(name);

@@ -13,33 +13,26 @@ constexpr const char* kUsage =
     "import --table RavlekTable|BaseWords|BaseWordsPlus --tsv FILE --to DBFILE [--replace]";
 
 int Usage(const QString& problem) {
-  WriteErr(QStringLiteral("ravlek-cli import: ") + problem);
-  return CommandUsageError(kUsage);
+  return CommandUsageError(QStringLiteral("import"), problem);
 }
 
 int Import(const Globals& globals, const QStringList& args) {
+  const QCommandLineOption tableOption(QStringLiteral("table"), QString(), QStringLiteral("NAME"));
+  const QCommandLineOption tsvOption(QStringLiteral("tsv"), QString(), QStringLiteral("FILE"));
+  const QCommandLineOption toOption(QStringLiteral("to"), QString(), QStringLiteral("DBFILE"));
+  const QCommandLineOption replaceOption(QStringLiteral("replace"));
+  QCommandLineParser parser;
+  if (const auto end = ParseCommandLine(parser, QStringLiteral("import"),
+                                        {tableOption, tsvOption, toOption, replaceOption}, args)) {
+    return *end;
+  }
   if (!globals.appDir.isEmpty() || !globals.dbFile.isEmpty()) {
     return Usage(QStringLiteral("the database is given with --to"));
   }
-  QString table;
-  QString tsvPath;
-  QString database;
-  bool replace = false;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& option = args[i];
-    if (option == QLatin1String("--replace")) {
-      replace = true;
-      continue;
-    }
-    QString* target = option == QLatin1String("--table") ? &table
-                      : option == QLatin1String("--tsv") ? &tsvPath
-                      : option == QLatin1String("--to")  ? &database
-                                                         : nullptr;
-    if (!target) return Usage(QStringLiteral("unknown argument %1").arg(option));
-    if (i + 1 >= args.size()) return Usage(QStringLiteral("%1 needs a value").arg(option));
-    if (!target->isNull()) return Usage(QStringLiteral("%1 given twice").arg(option));
-    *target = args[++i];
-  }
+  const QString table = parser.isSet(tableOption) ? parser.value(tableOption) : QString();
+  const QString tsvPath = parser.isSet(tsvOption) ? parser.value(tsvOption) : QString();
+  const QString database = parser.isSet(toOption) ? parser.value(toOption) : QString();
+  const bool replace = parser.isSet(replaceOption);
   if (table.isNull() || tsvPath.isNull() || database.isNull()) {
     return Usage(QStringLiteral("--table, --tsv and --to are needed"));
   }

@@ -1,7 +1,5 @@
 // ravlek-cli lookup: the rows the lookup page shows for a character, romanisation or rhyme input.
 
-#include <QMap>
-
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
@@ -17,40 +15,38 @@ namespace {
 constexpr const char* kUsage = "lookup --char TEXT | --spell TEXT [--class TEXT] | --rhyme TEXT";
 
 int Usage(const QString& problem) {
-  WriteErr(QStringLiteral("ravlek-cli lookup: ") + problem);
-  return CommandUsageError(kUsage);
+  return CommandUsageError(QStringLiteral("lookup"), problem);
 }
 
 int Lookup(const Globals& globals, const QStringList& args) {
   // Each option takes the next argument as its text, whatever it holds (empty, a blank or a dash
   // in front, quotes).
-  QMap<QString, QString> given;
-  for (qsizetype i = 0; i < args.size(); i += 2) {
-    const QString& option = args[i];
-    if (option != QLatin1String("--char") && option != QLatin1String("--spell") &&
-        option != QLatin1String("--rhyme") && option != QLatin1String("--class")) {
-      return Usage(QStringLiteral("unknown argument %1").arg(option));
-    }
-    if (i + 1 >= args.size()) return Usage(QStringLiteral("%1 needs a text").arg(option));
-    if (given.contains(option)) return Usage(QStringLiteral("%1 given twice").arg(option));
-    given.insert(option, args[i + 1]);
+  const QCommandLineOption charOption(QStringLiteral("char"), QString(), QStringLiteral("TEXT"));
+  const QCommandLineOption spellOption(QStringLiteral("spell"), QString(), QStringLiteral("TEXT"));
+  const QCommandLineOption classOption(QStringLiteral("class"), QString(), QStringLiteral("TEXT"));
+  const QCommandLineOption rhymeOption(QStringLiteral("rhyme"), QString(), QStringLiteral("TEXT"));
+  QCommandLineParser parser;
+  if (const auto end =
+          ParseCommandLine(parser, QStringLiteral("lookup"),
+                           {charOption, spellOption, classOption, rhymeOption}, args)) {
+    return *end;
   }
-  const int searches = int(given.contains(QStringLiteral("--char"))) +
-                       int(given.contains(QStringLiteral("--spell"))) +
-                       int(given.contains(QStringLiteral("--rhyme")));
+  const int searches = int(parser.isSet(charOption)) + int(parser.isSet(spellOption)) +
+                       int(parser.isSet(rhymeOption));
   if (searches != 1) return Usage(QStringLiteral("give one of --char, --spell or --rhyme"));
-  if (given.contains(QStringLiteral("--class")) && !given.contains(QStringLiteral("--spell"))) {
+  if (parser.isSet(classOption) && !parser.isSet(spellOption)) {
     return Usage(QStringLiteral("--class goes with --spell"));
   }
 
   QString filter;
-  if (given.contains(QStringLiteral("--char"))) {
-    filter = CharacterFilter(given.value(QStringLiteral("--char")));
-  } else if (given.contains(QStringLiteral("--spell"))) {
-    filter = SpellFilter(NumericTaiLo(given.value(QStringLiteral("--spell"))),
-                         given.value(QStringLiteral("--class"), QStringLiteral("全")));
+  if (parser.isSet(charOption)) {
+    filter = CharacterFilter(parser.value(charOption));
+  } else if (parser.isSet(spellOption)) {
+    filter =
+        SpellFilter(NumericTaiLo(parser.value(spellOption)),
+                    parser.isSet(classOption) ? parser.value(classOption) : QStringLiteral("全"));
   } else {
-    const QString rhyme = given.value(QStringLiteral("--rhyme"));
+    const QString rhyme = parser.value(rhymeOption);
     if (!NamesARhyme(rhyme)) return Usage(QStringLiteral("%1 is no Pingshui rhyme").arg(rhyme));
     filter = RhymeFilter(rhyme);
   }

@@ -32,17 +32,13 @@ constexpr const char* kHelp =
     "\u53e4\u9ad4)";
 
 int Metre(const Globals& globals, const QStringList& args) {
-  bool tsv = false;
-  QString path;
-  for (const QString& arg : args) {
-    if (arg == QLatin1String("--tsv")) {
-      tsv = true;
-    } else if (arg.startsWith(u'-') || !path.isEmpty()) {
-      return CommandUsageError(kUsage);
-    } else {
-      path = arg;
-    }
+  const QCommandLineOption tsvOption(QStringLiteral("tsv"));
+  QCommandLineParser parser;
+  if (const auto end = ParseCommandLine(parser, QStringLiteral("metre"), {tsvOption}, args, 1)) {
+    return *end;
   }
+  const bool tsv = parser.isSet(tsvOption);
+  const QString path = parser.positionalArguments().value(0);
   QFile input;
   const bool opened = path.isEmpty() ? input.open(stdin, QIODevice::ReadOnly)
                                      : (input.setFileName(path), input.open(QIODevice::ReadOnly));

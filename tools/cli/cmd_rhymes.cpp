@@ -7,10 +7,8 @@ namespace ravlek::cli {
 namespace {
 
 int Rhymes(const Globals&, const QStringList& args) {
-  if (!args.isEmpty()) {
-    WriteErr(QStringLiteral("ravlek-cli rhymes: takes no arguments"));
-    return 2;
-  }
+  QCommandLineParser parser;
+  if (const auto end = ParseCommandLine(parser, QStringLiteral("rhymes"), {}, args)) return *end;
   WriteOut((PingshuiRhymeNames().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
   return 0;
 }

@@ -67,47 +67,50 @@ struct HandoutArgs {
   QString choose;
 };
 
-enum class Taken { No, Yes, Usage };
+// The options of the handouts, declared and read in one place.
+struct HandoutOptions {
+  QCommandLineOption html{QStringLiteral("html")};
+  QCommandLineOption odt{QStringLiteral("odt")};
+  QCommandLineOption numeric{QStringLiteral("numeric")};
+  QCommandLineOption characterSize{QStringLiteral("character-size"), QString(),
+                                   QStringLiteral("PT")};
+  QCommandLineOption readingSize{QStringLiteral("reading-size"), QString(), QStringLiteral("PT")};
+  QCommandLineOption title{QStringLiteral("title")};
+  QCommandLineOption author{QStringLiteral("author")};
+  QCommandLineOption choose{QStringLiteral("choose"), QString(), QStringLiteral("FILE")};
 
-// Takes args[i] (and its value, moving i past it) when it is a handout option.
-Taken TakeHandoutOption(const QStringList& args, qsizetype& i, HandoutArgs& handout) {
-  const QString& arg = args[i];
-  const auto value = [&](QString& out) {
-    if (i + 1 >= args.size()) return Taken::Usage;
-    out = args[++i];
-    return Taken::Yes;
-  };
-  const auto size = [&](double& out) {
-    QString text;
-    if (value(text) == Taken::Usage) return Taken::Usage;
-    bool ok = false;
-    const double pt = text.toDouble(&ok);
-    // Below 4 points nothing can be read; above 200 not one character fits a line.
-    if (!ok || pt < 4 || pt > 200) return Taken::Usage;
-    out = pt;
-    return Taken::Yes;
-  };
-  if (arg == QLatin1String("--html")) {
-    handout.form = HandoutArgs::Form::Html;
-  } else if (arg == QLatin1String("--odt")) {
-    handout.form = HandoutArgs::Form::Odt;
-  } else if (arg == QLatin1String("--numeric")) {
-    handout.style.toneMarks = false;
-  } else if (arg == QLatin1String("--title")) {
-    handout.title = true;
-  } else if (arg == QLatin1String("--author")) {
-    handout.author = true;
-  } else if (arg == QLatin1String("--character-size")) {
-    return size(handout.style.characterPt);
-  } else if (arg == QLatin1String("--reading-size")) {
-    return size(handout.style.readingPt);
-  } else if (arg == QLatin1String("--choose")) {
-    return value(handout.choose);
-  } else {
-    return Taken::No;
+  QList<QCommandLineOption> All() const {
+    return {html, odt, numeric, characterSize, readingSize, title, author, choose};
   }
-  return Taken::Yes;
-}
+
+  // Reads the parsed options into `handout`; returns what is wrong with them, empty when nothing.
+  QString Read(const QCommandLineParser& parser, HandoutArgs& handout) const {
+    if (parser.isSet(html) && parser.isSet(odt)) {
+      return QStringLiteral("give either --html or --odt, not both");
+    }
+    handout.form = parser.isSet(html)  ? HandoutArgs::Form::Html
+                   : parser.isSet(odt) ? HandoutArgs::Form::Odt
+                                       : HandoutArgs::Form::None;
+    handout.style.toneMarks = !parser.isSet(numeric);
+    handout.title = parser.isSet(title);
+    handout.author = parser.isSet(author);
+    handout.choose = parser.value(choose);
+    for (const auto& [option, pt] : {std::pair{&characterSize, &handout.style.characterPt},
+                                     std::pair{&readingSize, &handout.style.readingPt}}) {
+      if (!parser.isSet(*option)) continue;
+      bool ok = false;
+      const QString text = parser.value(*option);
+      const double value = text.toDouble(&ok);
+      // Below 4 points nothing can be read; above 200 not one character fits a line.
+      if (!ok || value < 4 || value > 200) {
+        return QStringLiteral("--%1 takes 4 to 200 points, not %2")
+            .arg(option->names().first(), text);
+      }
+      *pt = value;
+    }
+    return {};
+  }
+};
 
 // Says once why the readings are not chosen by the metre.
 void WarnMetre(const metre::MetreSources& sources) {
@@ -160,31 +163,31 @@ int WriteHandout(Utf8LineReader& reader, const HandoutArgs& handout,
 }
 
 int Romanize(const Globals& globals, const QStringList& args) {
-  ConversionOptions options;
-  HandoutArgs handout;
-  bool toneMarks = false;
-  QString path;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& arg = args[i];
-    const Taken taken = TakeHandoutOption(args, i, handout);
-    if (taken == Taken::Usage) return CommandUsageError(kUsage);
-    if (taken == Taken::Yes) continue;
-    if (arg == QLatin1String("--ancient")) {
-      options.ancient = true;
-    } else if (arg == QLatin1String("--colloquial")) {
-      options.colloquial = true;
-    } else if (arg == QLatin1String("--no-class-marks")) {
-      options.classMarks = false;
-    } else if (arg == QLatin1String("--no-separator")) {
-      options.separator = false;
-    } else if (arg == QLatin1String("--tone-marks")) {
-      toneMarks = true;
-    } else if (arg.startsWith(u'-') || !path.isEmpty()) {
-      return CommandUsageError(kUsage);
-    } else {
-      path = arg;
-    }
+  const QCommandLineOption ancient(QStringLiteral("ancient"));
+  const QCommandLineOption colloquial(QStringLiteral("colloquial"));
+  const QCommandLineOption noClassMarks(QStringLiteral("no-class-marks"));
+  const QCommandLineOption noSeparator(QStringLiteral("no-separator"));
+  const QCommandLineOption toneMarksOption(QStringLiteral("tone-marks"));
+  const HandoutOptions handoutOptions;
+  QCommandLineParser parser;
+  if (const auto end = ParseCommandLine(parser, QStringLiteral("romanize"),
+                                        QList<QCommandLineOption>{ancient, colloquial, noClassMarks,
+                                                                  noSeparator, toneMarksOption} +
+                                            handoutOptions.All(),
+                                        args, 1)) {
+    return *end;
   }
+  ConversionOptions options;
+  options.ancient = parser.isSet(ancient);
+  options.colloquial = parser.isSet(colloquial);
+  options.classMarks = !parser.isSet(noClassMarks);
+  options.separator = !parser.isSet(noSeparator);
+  const bool toneMarks = parser.isSet(toneMarksOption);
+  HandoutArgs handout;
+  if (const QString problem = handoutOptions.Read(parser, handout); !problem.isEmpty()) {
+    return CommandUsageError(QStringLiteral("romanize"), problem);
+  }
+  const QString path = parser.positionalArguments().value(0);
   QFile input;
   const bool opened = path.isEmpty() ? input.open(stdin, QIODevice::ReadOnly)
                                      : (input.setFileName(path), input.open(QIODevice::ReadOnly));

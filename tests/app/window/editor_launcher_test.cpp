@@ -1,23 +1,25 @@
 // The annotation-editor launcher: once per run, a reminder afterwards.
 
+#include <gtest/gtest.h>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
 
-#include "base/profile.h"
 #include "app/window/editor_launcher.h"
+#include "app/window/ostrel.h"
+#include "base/profile.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
-#include "tests/support/window/window_fixture.h"
+#include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek::test {
 namespace {
 
-class EditorLauncher : public WindowFixture {
+class EditorLauncher : public testing::Test, public WindowInAppFolder {
  protected:
   void SetUp() override {
-    WindowFixture::SetUp();
-    if (IsSkipped()) return;
+    ASSERT_FALSE(window_->Terminated());
     // A stand-in editor that notes each start and the folder it was started in.
     WriteFile("Ravlek_Spell", "#!/bin/sh\npwd >> started.txt\n");
     QFile::setPermissions(AppPath("Ravlek_Spell"),

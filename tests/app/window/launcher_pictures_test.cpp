@@ -7,22 +7,15 @@
 #include <QPushButton>
 
 #include "app/window/ostrel.h"
-#include "tests/support/app_folder_fixture.h"
-#include "tests/support/window/modal_box_dismisser.h"
-#include "tests/support/window/own_release_server.h"
+#include "tests/support/window/window_in_app_folder.h"
 
 namespace {
 
-using ravlek::test::AppFolderFixture;
-using ravlek::test::CurrentDirGuard;
-using ravlek::test::ModalBoxDismisser;
+using ravlek::test::WindowInAppFolder;
 
 TEST(LauncherPictures, DrawnPixelForPixel) {
-  AppFolderFixture folder;
-  CurrentDirGuard cwd(folder.Path());
-  ModalBoxDismisser dismisser;
-  TOstrel window(ravlek::test::OwnReleaseSettings());
-  window.show();
+  WindowInAppFolder started;
+  TOstrel& window = started.window();
   const qreal ratio = window.devicePixelRatioF();
   const QByteArray scale = qgetenv("QT_SCALE_FACTOR");
   // The hints picture is 747 × 475; at 96 dpi (no scaling) the layout is 0.8 of its design, and

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,9 +15,13 @@
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/own_release_server.h"
+#include "tests/support/window/window_in_app_folder.h"
 
 namespace {
 
+// These tests build the window by hand, not through the window fixture (window_in_app_folder.h):
+// they look at the start-up itself, before the window shows, in folders the fixture does not
+// make (no marker, no dictionary, a file for a folder), and at a second start in the same folder.
 using ravlek::test::AppFolderFixture;
 using ravlek::test::CurrentDirGuard;
 using ravlek::test::ModalBoxDismisser;
@@ -157,12 +162,9 @@ TEST(StartUp, ClosingTheWindowDeletesTheMarker) {
 namespace {
 
 TEST(StartUp, ClosingTheWindowEndsTheEventLoopEvenWithAnotherWindowOpen) {
-  ravlek::test::AppFolderFixture folder;
-  ravlek::test::CurrentDirGuard cwd(folder.Path());
-  ravlek::test::ModalBoxDismisser dismisser;
-  TOstrel window(ravlek::test::OwnReleaseSettings());
+  ravlek::test::WindowInAppFolder started;
+  TOstrel& window = started.window();
   ASSERT_FALSE(window.Terminated());
-  window.show();
   QWidget stray;  // a second top-level window, such as a pop-up of a web page
   stray.show();
   QTimer::singleShot(20, &window, [&window] { window.close(); });
@@ -176,7 +178,7 @@ TEST(StartUp, ClosingTheWindowEndsTheEventLoopEvenWithAnotherWindowOpen) {
   watchdog.start(5000);
   EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_FALSE(hung);
-  EXPECT_FALSE(folder.Exists(QStringLiteral("__sys_Ravlek.ini")));
+  EXPECT_FALSE(QFile::exists(started.AppPath(QStringLiteral("__sys_Ravlek.ini"))));
 }
 
 }  // namespace

@@ -19,15 +19,11 @@
 
 #include "app/window/design_units.h"
 #include "app/window/ostrel.h"
-#include "tests/support/app_folder_fixture.h"
-#include "tests/support/window/modal_box_dismisser.h"
-#include "tests/support/window/own_release_server.h"
+#include "tests/support/window/window_in_app_folder.h"
 
 namespace {
 
-using ravlek::test::AppFolderFixture;
-using ravlek::test::CurrentDirGuard;
-using ravlek::test::ModalBoxDismisser;
+using ravlek::test::WindowInAppFolder;
 
 TEST(DesignUnits, ScaleFromTheDesignDensity) {
   const ravlek::DesignUnits at96(96.0 / 120.0);
@@ -38,10 +34,8 @@ TEST(DesignUnits, ScaleFromTheDesignDensity) {
 }
 
 TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
-  AppFolderFixture folder;
-  CurrentDirGuard cwd(folder.Path());
-  ModalBoxDismisser dismisser;
-  TOstrel window(ravlek::test::OwnReleaseSettings());
+  WindowInAppFolder started;
+  TOstrel& window = started.window();
   const ravlek::DesignUnits units;
 
   EXPECT_EQ(window.size(), QSize(units.Px(1165), units.Px(647)));
@@ -80,10 +74,8 @@ TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
 
 // Every control of every page: place and size, text, font, colour and initial state as designed.
 TEST(WindowLayout, EveryControlAsDesigned) {
-  AppFolderFixture folder;
-  CurrentDirGuard cwd(folder.Path());
-  ModalBoxDismisser dismisser;
-  TOstrel window(ravlek::test::OwnReleaseSettings());
+  WindowInAppFolder started;
+  TOstrel& window = started.window();
   const ravlek::DesignUnits units;
   enum : int { kHidden = 1, kDisabled = 2, kChecked = 4 };
   struct Control {
@@ -272,10 +264,8 @@ TEST(WindowLayout, EveryControlAsDesigned) {
 // left to right), then the two update buttons, all in one chain; Tab in a memo moves on instead
 // of typing a tab, and Tab leaves the grid, whose cells the arrow keys walk.
 TEST(WindowLayout, TabKeyFollowsTheReadingOrder) {
-  AppFolderFixture folder;
-  CurrentDirGuard cwd(folder.Path());
-  ModalBoxDismisser dismisser;
-  TOstrel window(ravlek::test::OwnReleaseSettings());
+  WindowInAppFolder started;
+  TOstrel& window = started.window();
   const QStringList expected = {"TntTabControl1",
                                 // page 0
                                 "TntEdit2", "TntEdit1_spell_Search", "ComboBox2", "ComboBox1",
@@ -335,10 +325,8 @@ TEST(WindowLayout, TabKeyFollowsTheReadingOrder) {
 // Characters of CJK Extension B and beyond, as old dictionary passages hold them, are drawn from a
 // font that has them in every field that shows classical text: no glyph is the font's box (0).
 TEST(WindowLayout, ClassicalTextFieldsDrawRareCharacters) {
-  AppFolderFixture folder;
-  CurrentDirGuard cwd(folder.Path());
-  ModalBoxDismisser dismisser;
-  TOstrel window;
+  WindowInAppFolder started;
+  TOstrel& window = started.window();
   // Extension B (two), C, D and F, between two common characters.
   const QString text = QString::fromUcs4(U"讚𡘋𠀀𪜀𫝀𬺰切");
   for (const char* name : {"TntEdit2", "TntDBGrid2", "TntDBMemo1", "TntDBMemo2", "TntMemo3",

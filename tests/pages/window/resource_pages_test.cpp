@@ -1,6 +1,8 @@
 // The page-change handler in the real window: the download gate, the update buttons and the four
 // resource pages.
 
+#include <gtest/gtest.h>
+
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -10,10 +12,11 @@
 #include <QWebEngineView>
 
 #include "app/window/messages.h"
+#include "app/window/ostrel.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/window/pages_state.h"
 #include "pages/window/web_engine_html_view.h"
-#include "tests/support/window/window_fixture.h"
+#include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek::test {
 namespace {
@@ -21,7 +24,7 @@ namespace {
 constexpr int kVersionPage = 3;
 const QString kAnnounced = QStringLiteral("進版下載安裝");
 
-class ResourcePages : public WindowFixture {
+class ResourcePages : public testing::Test, public WindowInAppFolder {
  protected:
   struct Page {
     int index;

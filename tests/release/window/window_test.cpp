@@ -239,6 +239,9 @@ class ReleaseWindowTest : public ::testing::Test {
                    ArchiveUrl("db"));
   }
 
+  // The window is built here, not through the window fixture (window_in_app_folder.h): these
+  // tests start it again and again in one folder against a release server of their own, and look
+  // at what each start-up fetched and showed before the window is shown.
   TOstrel& Start() {
     window_.reset();
     guard_.reset();  // the previous folder comes back before the next one is entered

@@ -6,11 +6,26 @@
 #include <QMessageBox>
 
 namespace ravlek::test {
+namespace {
 
-ModalBoxDismisser::ModalBoxDismisser(int delayMs) : delayMs_(delayMs) {
+// The dismissers alive, the last made last.
+QList<const ModalBoxDismisser*>& Living() {
+  static QList<const ModalBoxDismisser*> living;
+  return living;
+}
+
+}  // namespace
+
+ModalBoxDismisser::ModalBoxDismisser(int delayMs, Closes closes)
+    : delayMs_(delayMs), closes_(closes) {
+  Living().append(this);
   timer_.setInterval(5);
   connect(&timer_, &QTimer::timeout, this, &ModalBoxDismisser::Poll);
   timer_.start();
+}
+
+ModalBoxDismisser::~ModalBoxDismisser() {
+  Living().removeOne(this);
 }
 
 QStringList ModalBoxDismisser::Texts() const {
@@ -20,7 +35,9 @@ QStringList ModalBoxDismisser::Texts() const {
 }
 
 void ModalBoxDismisser::Poll() {
+  if (Living().last() != this) return;
   auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  if (box && closes_ == Closes::TellingOnly && box->buttons().size() > 1) box = nullptr;
   if (!box || !box->isVisible()) {
     pending_ = nullptr;
     return;

@@ -13,8 +13,8 @@ using namespace Qt::StringLiterals;
 using Result = ravlek::test::CliTextRun;
 using ravlek::test::RunCli;
 
-const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s,  u"import"_s,
-                               u"lookup"_s, u"rhymes"_s, u"romanize"_s};
+const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s, u"import"_s,
+                               u"lookup"_s, u"metre"_s,  u"rhymes"_s, u"romanize"_s};
 
 struct HelpCase {
   const char* name;
@@ -93,6 +93,48 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"UnknownCommandOption", {u"romanize"_s, u"--bogus"_s}, u"usage: ravlek-cli"_s},
         UsageCase{"MissingValue", {u"--db"_s}, u"--db needs a value"_s}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Each command's usage error: its first line names the command and the bad argument, then comes
+// the command's usage line; nothing reaches standard output and nothing is read or opened.
+struct CommandUsageCase {
+  QStringList args;
+  QString firstLine;
+};
+
+TEST(CliUsageError, NamesTheBadArgumentOfEachCommand) {
+  const CommandUsageCase cases[] = {
+      {{u"export"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
+      {{u"export"_s, u"--table"_s}, u"--table needs a value"_s},
+      {{u"fanqie"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
+      {{u"fanqie"_s, u"a.txt"_s, u"b.txt"_s}, u"unexpected argument b.txt"_s},
+      {{u"filter"_s, u"--frobnicate"_s, u"x"_s}, u"unknown option --frobnicate"_s},
+      {{u"filter"_s, u"--dataset"_s}, u"--dataset needs a value"_s},
+      {{u"import"_s, u"-frobnicate"_s}, u"unknown option -frobnicate"_s},
+      {{u"import"_s, u"--table"_s, u"BaseWords"_s, u"--to"_s}, u"--to needs a value"_s},
+      {{u"lookup"_s, u"--char"_s, u"x"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
+      {{u"lookup"_s, u"--spell"_s}, u"--spell needs a value"_s},
+      {{u"lookup"_s, u"--char"_s, u"x"_s, u"--char"_s, u"y"_s}, u"--char given twice"_s},
+      {{u"metre"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
+      {{u"metre"_s, u"--tsv=yes"_s}, u"unexpected value after '--tsv'"_s},
+      {{u"rhymes"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
+      {{u"rhymes"_s, u"extra"_s}, u"unexpected argument extra"_s},
+      {{u"romanize"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
+      {{u"romanize"_s, u"--html"_s, u"--choose"_s}, u"--choose needs a value"_s},
+      {{u"romanize"_s, u"--odt"_s, u"--reading-size"_s, u"2"_s},
+       u"--reading-size takes 4 to 200 points, not 2"_s},
+  };
+  for (const CommandUsageCase& c : cases) {
+    const QString command = c.args.first();
+    const Result result = RunCli(QStringList{u"--db"_s, u"/nonexistent/x.db"_s} + c.args);
+    const QStringList lines = result.err.split(u'\n');
+    EXPECT_EQ(result.exitCode, 2) << c.args.join(u' ').toStdString();
+    EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+    EXPECT_EQ(lines.value(0), u"ravlek-cli "_s + command + u": "_s + c.firstLine);
+    EXPECT_TRUE(
+        lines.value(1).startsWith(u"usage: ravlek-cli [--app-dir DIR | --db FILE] "_s + command))
+        << result.err.toStdString();
+  }
+}
 
 // "--help" after a command's first argument is that argument's text, not a request for help.
 TEST(CliHelp, HelpAsASearchTextIsSearched) {
