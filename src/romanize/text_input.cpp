@@ -42,18 +42,24 @@ std::optional<qsizetype> DecodeUtf8Strict(const QByteArray& bytes, QString& text
   return std::nullopt;
 }
 
+bool OpenTextInput(QFile& file, const QString& path) {
+  if (path.isEmpty() || path == QLatin1String("-")) return file.open(stdin, QIODevice::ReadOnly);
+  file.setFileName(path);
+  return file.open(QIODevice::ReadOnly);
+}
+
 bool ReadTextInput(const QString& path, QString& text, QString& error) {
-  QFile file(path);
-  const bool opened =
-      path.isEmpty() ? file.open(stdin, QIODevice::ReadOnly) : file.open(QIODevice::ReadOnly);
-  if (!opened) {
+  QFile file;
+  if (!OpenTextInput(file, path)) {
     error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
     return false;
   }
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) {
     error = QStringLiteral("cannot read %1: %2")
-                .arg(path.isEmpty() ? QStringLiteral("standard input") : path, file.errorString());
+                .arg(path.isEmpty() || path == QLatin1String("-") ? QStringLiteral("standard input")
+                                                                  : path,
+                     file.errorString());
     return false;
   }
   if (const auto offset = DecodeUtf8Strict(bytes, text)) {

@@ -2,6 +2,7 @@
 // Text as the command line receives it: strict UTF-8, lines split at CR LF, LF or CR.
 
 #include <QByteArray>
+#include <QFile>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -14,8 +15,12 @@ namespace ravlek {
 // or nothing when the whole input is valid; `text` is then the decoded text.
 std::optional<qsizetype> DecodeUtf8Strict(const QByteArray& bytes, QString& text);
 
-// Reads the file at `path`, or standard input when `path` is empty, as strict UTF-8. On failure
-// returns false with `error` naming the file's problem or the offset of the first invalid byte.
+// Opens the file at `path` for reading, or standard input when `path` is empty or "-".
+bool OpenTextInput(QFile& file, const QString& path);
+
+// Reads the file at `path`, or standard input when `path` is empty or "-", as strict UTF-8. On
+// failure returns false with `error` naming the file's problem or the offset of the first invalid
+// byte.
 bool ReadTextInput(const QString& path, QString& text, QString& error);
 
 // The lines of a text split at CR LF, LF or CR; an empty last line is not counted.

@@ -40,9 +40,7 @@ int Metre(const Globals& globals, const QStringList& args) {
   const bool tsv = parser.isSet(tsvOption);
   const QString path = parser.positionalArguments().value(0);
   QFile input;
-  const bool opened = path.isEmpty() ? input.open(stdin, QIODevice::ReadOnly)
-                                     : (input.setFileName(path), input.open(QIODevice::ReadOnly));
-  if (!opened) {
+  if (!OpenTextInput(input, path)) {
     WriteErr(QStringLiteral("ravlek-cli metre: cannot read %1: %2").arg(path, input.errorString()));
     return 1;
   }

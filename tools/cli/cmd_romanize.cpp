@@ -189,9 +189,7 @@ int Romanize(const Globals& globals, const QStringList& args) {
   }
   const QString path = parser.positionalArguments().value(0);
   QFile input;
-  const bool opened = path.isEmpty() ? input.open(stdin, QIODevice::ReadOnly)
-                                     : (input.setFileName(path), input.open(QIODevice::ReadOnly));
-  if (!opened) {
+  if (!OpenTextInput(input, path)) {
     WriteErr(
         QStringLiteral("ravlek-cli romanize: cannot read %1: %2").arg(path, input.errorString()));
     return 1;

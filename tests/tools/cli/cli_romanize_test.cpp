@@ -70,6 +70,15 @@ TEST_F(CliTextTest, RomanizeReadsANamedFile) {
   EXPECT_EQ(QString::fromUtf8(result.out), u"天\n通 thian1  。 \n"_s);
 }
 
+TEST_F(CliTextTest, ADashReadsStandardInput) {
+  for (const QString& command : {u"romanize"_s, u"fanqie"_s, u"metre"_s}) {
+    const CliResult named = Run({command, u"-"_s}, u"天"_s.toUtf8());
+    const CliResult plain = Run({command}, u"天"_s.toUtf8());
+    EXPECT_EQ(named.exitCode, 0) << command.toStdString() << ": " << named.err.toStdString();
+    EXPECT_EQ(named.out, plain.out) << command.toStdString();
+  }
+}
+
 // The conversion writes as it reads: output comes before the input has ended, so memory does not
 // grow with the input. A bad byte late in the input ends the run there, with its offset.
 TEST_F(CliTextTest, RomanizeStreamsAndStopsAtALateBadByte) {
