@@ -208,6 +208,7 @@ def shell_programs():
     found = []
     for path in scripts:
         text = strip_shell_comments(read(path))
+        text = text.replace("\\\n", " ")  # a command continued on the next line is one command
         # Drop here-documents' bodies and quoted strings' contents, which are text, not commands.
         text = re.sub(r"<<-?\s*'?(\w+)'?.*?\n.*?\n\1\b", "", text, flags=re.S)
         text = without_strings(text)
