@@ -5,20 +5,37 @@
 #include "metre/metre_check.h"
 #include "metre/metre_readings.h"
 #include "metre/metre_report.h"
+#include "romanize/class_readings.h"
 
 namespace ravlek::metre {
 
 bool MetreSources::Load() {
   if (!problem_.isEmpty()) return false;
+  if (!table_ && kept_ && kept_->table && kept_->appFolder == appFolder_) table_ = kept_->table;
   if (!table_) {
     try {
-      table_ = PingshuiTable::FromAppFolder(appFolder_);
+      table_ = std::make_shared<const PingshuiTable>(PingshuiTable::FromAppFolder(appFolder_));
     } catch (const Error& error) {
       problem_ = error.message();
       return false;
     }
+    if (kept_) {
+      kept_->appFolder = appFolder_;
+      kept_->table = table_;
+    }
   }
-  if (!readings_) readings_ = CharacterReadings::FromSource(source_);
+  if (!readings_) {
+    const QString stamp = kept_ ? source_.ContentStamp() : QString();
+    if (!stamp.isEmpty() && kept_->readings && kept_->stamp == stamp) {
+      readings_ = kept_->readings;
+    } else {
+      readings_ = std::make_shared<const CharacterReadings>(CharacterReadings::FromSource(source_));
+      if (kept_) {
+        kept_->stamp = stamp;
+        kept_->readings = stamp.isEmpty() ? nullptr : readings_;
+      }
+    }
+  }
   return true;
 }
 

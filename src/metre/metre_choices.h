@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 #include "metre/character_readings.h"
@@ -18,12 +19,23 @@ class ClassReadingSource;
 
 namespace ravlek::metre {
 
+// What MetreSources read, kept from one run to the next (the conversion page's presses): the
+// tables of the folder they came from, and the readings while the source's content stamp stays
+// the same (a source without a stamp is read at every run).
+struct KeptMetreSources {
+  QString appFolder;
+  std::shared_ptr<const PingshuiTable> table;
+  QString stamp;
+  std::shared_ptr<const CharacterReadings> readings;
+};
+
 // What the metre needs, read when first needed: the Pingshui tables of an application folder and
 // every reading of the dictionary.
 class MetreSources {
  public:
-  MetreSources(QString appFolder, ClassReadingSource& source)
-      : appFolder_(std::move(appFolder)), source_(source) {}
+  // With `kept`, what it holds is used and what is read is kept there; it must outlive this.
+  MetreSources(QString appFolder, ClassReadingSource& source, KeptMetreSources* kept = nullptr)
+      : appFolder_(std::move(appFolder)), source_(source), kept_(kept) {}
 
   // Reads both once. False when the tables cannot be read (Problem() then says why, and the
   // readings are not chosen by the metre); a failure of the reading source is raised.
@@ -35,8 +47,9 @@ class MetreSources {
  private:
   QString appFolder_;
   ClassReadingSource& source_;
-  std::optional<PingshuiTable> table_;
-  std::optional<CharacterReadings> readings_;
+  KeptMetreSources* kept_;
+  std::shared_ptr<const PingshuiTable> table_;
+  std::shared_ptr<const CharacterReadings> readings_;
   QString problem_;
 };
 

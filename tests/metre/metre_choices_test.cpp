@@ -30,7 +30,9 @@ class FewRows : public ClassReadingSource {
     row(u"看", u"khan1");
     row(u"𠀤", u"ping7");
   }
+  QString ContentStamp() const override { return stamp; }
   int reads = 0;
+  QString stamp;  // empty: the source cannot tell whether it changed
 };
 
 class MetreChoicesTest : public ::testing::Test {
@@ -83,6 +85,37 @@ TEST_F(MetreChoicesTest, NothingIsReadWithoutTheShapeOfRegulatedVerse) {
   EXPECT_EQ(rows_.reads, 0);
   EXPECT_TRUE(sources.Problem().isEmpty());
   EXPECT_TRUE(MetreChoices(prose, {}).isEmpty());
+}
+
+// The conversion page keeps what the metre read between presses: the tables of its folder, and
+// the readings while the dictionary's content stamp is the same.
+TEST_F(MetreChoicesTest, KeptSourcesAreReadAgainOnlyWhenTheDictionaryChanged) {
+  KeptMetreSources kept;
+  const auto run = [&](const QString& folder) {
+    MetreSources sources(folder, rows_, &kept);
+    const QList<QStringList> chosen = ChosenMetreReadings(kText, sources);
+    EXPECT_TRUE(sources.Problem().isEmpty()) << sources.Problem().toStdString();
+    return chosen.value(1).value(7);
+  };
+  rows_.stamp = u"1"_s;
+  EXPECT_EQ(run(folder_.path()), u"khan1"_s);
+  const int once = rows_.reads;
+  EXPECT_GT(once, 0);
+  // The tables are not read again from their folder either.
+  QFile::remove(QDir(folder_.path()).filePath(u"pingshui_groups.tsv"_s));
+  EXPECT_EQ(run(folder_.path()), u"khan1"_s);
+  EXPECT_EQ(rows_.reads, once);
+  rows_.stamp = u"2"_s;
+  EXPECT_EQ(run(folder_.path()), u"khan1"_s);
+  EXPECT_EQ(rows_.reads, 2 * once);
+  rows_.stamp.clear();
+  run(folder_.path());
+  run(folder_.path());
+  EXPECT_EQ(rows_.reads, 4 * once);
+  // Another folder's tables are its own: here they are missing.
+  MetreSources elsewhere(u"/nonexistent"_s, rows_, &kept);
+  EXPECT_TRUE(ChosenMetreReadings(kText, elsewhere).isEmpty());
+  EXPECT_FALSE(elsewhere.Problem().isEmpty());
 }
 
 TEST_F(MetreChoicesTest, MissingTablesLeaveTheReadingsUnchosenAndSaySo) {

@@ -32,6 +32,9 @@ struct ReleaseState;
 struct ReleaseSettings;
 struct PagesState;
 struct HandoutState;
+namespace metre {
+struct KeptMetreSources;
+}
 }  // namespace ravlek
 
 class TOstrel : public QWidget {
@@ -198,6 +201,9 @@ class TOstrel : public QWidget {
   std::shared_ptr<ravlek::TDataSource> DataSource1;
   // The conversion button's class readings, kept between presses while the dictionary is unchanged.
   std::shared_ptr<ravlek::ClassIndexCache> conversionClasses;
+  // What the metre reads for the conversion and the handout (the Pingshui tables, every reading),
+  // kept between presses in the same way.
+  std::shared_ptr<ravlek::metre::KeptMetreSources> keptMetreSources;
 
   // ---- release channel and resource pages
   std::shared_ptr<ravlek::TIdHTTPProgress> IdHTTPProgress;

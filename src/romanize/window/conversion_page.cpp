@@ -118,7 +118,8 @@ void TOstrel::TntButton1Click() {
   ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
   if (!conversionClasses) conversionClasses = std::make_shared<ravlek::ClassIndexCache>();
   ravlek::Romanizer romanizer(source, options, conversionClasses.get());
-  ravlek::metre::MetreSources metreSources(QDir::currentPath(), source);
+  if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
+  ravlek::metre::MetreSources metreSources(QDir::currentPath(), source, keptMetreSources.get());
 
   // The output is written once at the end, also when the store fails: the pairs of the lines
   // finished before stay, the line being converted is not written.

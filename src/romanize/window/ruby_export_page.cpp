@@ -154,7 +154,8 @@ void TOstrel::RubyExport_TntButtonClick() {
   ravlek::ReadingChoices metre;
   {
     ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
-    ravlek::metre::MetreSources sources(QDir::currentPath(), source);
+    if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
+    ravlek::metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
     metre = ravlek::metre::MetreChoices(lines, ravlek::metre::ChosenMetreReadings(lines, sources));
     if (!sources.Problem().isEmpty()) {
       TntStatusBar1->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
