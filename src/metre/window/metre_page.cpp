@@ -7,27 +7,26 @@
 #include <QVBoxLayout>
 
 #include "app/window/ostrel.h"
+#include "base/error.h"
 #include "dictionary/dataset.h"
-#include "metre/character_readings.h"
 #include "metre/metre_check.h"
+#include "metre/metre_choices.h"
 #include "metre/metre_html.h"
 #include "metre/metre_report.h"
-#include "metre/pingshui_table.h"
 #include "romanize/class_readings.h"
 #include "romanize/text_input.h"
 
 void TOstrel::Metre_TntButtonClick() {
   // The tables are read first: without them there is nothing to check against (the error
-  // report names the file).
-  const ravlek::metre::PingshuiTable table =
-      ravlek::metre::PingshuiTable::FromAppFolder(QDir::currentPath());
+  // report names the file). What the metre reads is kept between presses, as for the conversion.
   ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
-  const ravlek::metre::CharacterReadings readings =
-      ravlek::metre::CharacterReadings::FromSource(source);
+  if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
+  ravlek::metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
+  if (!sources.Load()) throw ravlek::Error(sources.Problem());
   QList<ravlek::metre::PoemCheck> checks;
   for (const ravlek::metre::PoemLines& poem :
        ravlek::metre::SplitPoems(ravlek::SplitTextLines(TntMemo3->toPlainText()))) {
-    checks.append(ravlek::metre::CheckPoem(poem.lines, table, &readings));
+    checks.append(ravlek::metre::CheckPoem(poem.lines, sources.Table(), &sources.Readings()));
   }
   if (!Metre_Form) {
     Metre_Form = new QDialog(this);

@@ -103,6 +103,27 @@ void AnswerReplaceYes() {
   timer->start(20);
 }
 
+// Presses 輸出注音 and runs `act` on the dialog once it shows; the dialog is closed after, if
+// `act` left it open. False when the dialog never showed.
+bool WithExportDialog(TOstrel& w, const std::function<void(QDialog&, RubyPreview&)>& act) {
+  bool ran = false;
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || dialog->objectName() != u"RubyExport_Dialog"_s) return;
+    timer->stop();
+    timer->deleteLater();
+    ran = true;
+    auto* preview = dialog->findChild<RubyPreview*>(u"RubyExport_Preview"_s);
+    EXPECT_NE(preview, nullptr);
+    if (preview) act(*dialog, *preview);
+    if (dialog->isVisible()) dialog->reject();
+  });
+  timer->start(20);
+  QTest::mouseClick(w.RubyExport_TntButton, Qt::LeftButton);
+  return ran;
+}
+
 class HandoutExportTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -118,25 +139,8 @@ class HandoutExportTest : public ::testing::Test {
     QApplication::processEvents();
   }
 
-  // Presses 輸出注音 and runs `act` on the dialog once it shows; the dialog is closed after, if
-  // `act` left it open.
   void WithDialog(const std::function<void(QDialog&, RubyPreview&)>& act) {
-    bool ran = false;
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
-      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (!dialog || dialog->objectName() != u"RubyExport_Dialog"_s) return;
-      timer->stop();
-      timer->deleteLater();
-      ran = true;
-      auto* preview = dialog->findChild<RubyPreview*>(u"RubyExport_Preview"_s);
-      EXPECT_NE(preview, nullptr);
-      if (preview) act(*dialog, *preview);
-      if (dialog->isVisible()) dialog->reject();
-    });
-    timer->start(20);
-    QTest::mouseClick(w->RubyExport_TntButton, Qt::LeftButton);
-    EXPECT_TRUE(ran);
+    EXPECT_TRUE(WithExportDialog(*w, act));
   }
 
   // Saves from the open dialog under `path` (the dialog's filter `filter`).
@@ -345,21 +349,11 @@ TEST(HandoutAnthologyTest, PdfOfTangShiSanBaiShouShowsEachReadingAboveItsCharact
   w.TntMemo3->setPlainText(test::TangShiSanBaiShouLines().join(u'\n') + u"\n\n"_s + longest);
   QTemporaryDir out;
   std::vector<RubyLine> text;
-  bool ran = false;
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, timer, [&, timer] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog || dialog->objectName() != u"RubyExport_Dialog"_s) return;
-    timer->stop();
-    timer->deleteLater();
-    ran = true;
-    text = dialog->findChild<RubyPreview*>(u"RubyExport_Preview"_s)->Text();
+  ASSERT_TRUE(WithExportDialog(w, [&](QDialog& dialog, RubyPreview& preview) {
+    text = preview.Text();
     AnswerFileDialog(out.filePath(u"anthology.pdf"_s));
-    dialog->findChild<QPushButton*>(u"RubyExport_Save"_s)->click();
-  });
-  timer->start(20);
-  w.RubyExport_TntButtonClick();
-  ASSERT_TRUE(ran);
+    dialog.findChild<QPushButton*>(u"RubyExport_Save"_s)->click();
+  }));
   ExpectPdfReadingsAbove(out.filePath(u"anthology.pdf"_s), text, HandoutStyle());
 }
 
