@@ -14,10 +14,11 @@
 
 #include "app/window/ostrel.h"
 #include "base/characters.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_choices.h"
 #include "romanize/class_index.h"
-#include "romanize/class_readings.h"
+#include "romanize/conversion.h"
 #include "romanize/conversion_status.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
@@ -137,14 +138,15 @@ void TOstrel::TntButton1Click() {
   ProgressPainter painter(TntProgressBar1);
   const auto progress = [&painter](qsizetype done) { painter.Advance(done); };
   try {
-    const QList<QStringList> chosen = ravlek::metre::ChosenMetreReadings(lines, metreSources);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-      const QString& line = lines[i];
+    ravlek::MetreChooser metre(metreSources);
+    ravlek::ConversionStream stream({&metre}, [&](const QString& line, const QStringList& first) {
       painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));
-      const QString romanised = romanizer.RomanizeLine(line, chosen.value(i), progress);
+      const QString romanised = romanizer.RomanizeLine(line, first, progress);
       output.append(line);
       output.append(romanised);
-    }
+    });
+    for (const QString& line : lines) stream.AddLine(line);
+    stream.Finish();
   } catch (...) {
     finish();
     throw;
