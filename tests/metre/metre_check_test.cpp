@@ -6,6 +6,7 @@
 #include "build_paths.h"
 #include "metre/character_readings.h"
 #include "metre/metre_check.h"
+#include "metre/metre_html.h"
 #include "metre/metre_readings.h"
 #include "metre/metre_report.h"
 #include "metre/pingshui_table.h"
@@ -158,6 +159,23 @@ TEST(MetreReportTest, ProseAndTheDivisionAreSaid) {
                            "第3句第4字「開」犯律\n"));
   EXPECT_EQ(MetrePlainText(CheckPoem(poems[1], Table()), 2),
             QStringLiteral("第2首　非詩　不論格律\n有朋自遠方來\n不亦樂乎\n"));
+}
+
+// The window's view says how the text was divided, and shows prose without tone columns.
+TEST(MetreReportTest, HtmlSaysHowTheTextWasDivided) {
+  QList<PoemCheck> checks;
+  for (const PoemLines& poem : SplitPoems({QStringLiteral("國破山河在，城春草木深。"),
+                                           QStringLiteral("感時花開淚，恨別鳥驚心。"),
+                                           QStringLiteral("有朋自遠方來，不亦樂乎？")})) {
+    checks.append(CheckPoem(poem, Table()));
+  }
+  const QString html = MetreHtml(checks);
+  EXPECT_TRUE(html.contains(QStringLiteral("以空行分首"))) << html.toStdString();
+  EXPECT_EQ(html.count(QStringLiteral("下一行體式不同")), 1);
+  const QString prose = html.mid(html.indexOf(QStringLiteral("第2首")));
+  EXPECT_TRUE(prose.contains(QStringLiteral("非詩"))) << prose.toStdString();
+  EXPECT_TRUE(prose.contains(QStringLiteral("有朋自遠方來，不亦樂乎")));
+  EXPECT_FALSE(prose.contains(QStringLiteral("<table")));
 }
 
 TEST(MetreReadingsTest, ThePlaceChoosesTheReadingOfItsTone) {

@@ -138,7 +138,8 @@ TEST(CliImportExportTest, UsageErrors) {
     const char* message;
   };
   const Case cases[] = {
-      {{"import", "--table", "BaseWords", "--tsv", "x.tsv"}, "--table, --tsv and --db (or --to) are needed"},
+      {{"import", "--table", "BaseWords", "--tsv", "x.tsv"},
+       "--table, --tsv and --db (or --to) are needed"},
       {{"import", "--table", "Other", "--tsv", "x.tsv", "--to", "d.db"}, "unknown table Other"},
       {{"import", "--table", "BaseWords", "--tsv", "x.tsv", "--to", "d.db", "--tsv", "y"},
        "--tsv given twice"},
