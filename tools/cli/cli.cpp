@@ -186,7 +186,12 @@ QString ProgramHelp() {
 QString CommandHelp(const CommandSpec& spec) {
   QString text =
       QStringLiteral("Usage: ") + kGlobalUsage + Synopsis(spec) + u'\n' + spec.summary + u'\n';
-  if (!spec.about.isEmpty()) text += spec.about + u'\n';
+  // The about text flows: its paragraphs (separated by an empty line) are wrapped anew.
+  QStringList paragraphs;
+  for (QString paragraph : spec.about.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts)) {
+    paragraphs.append(Wrapped(paragraph.replace(u'\n', u' '), kWidth).join(u'\n'));
+  }
+  if (!paragraphs.isEmpty()) text += paragraphs.join(QStringLiteral("\n\n")) + u'\n';
   const QList<OptionSpec> database = DatabaseOptions(spec);
   if (!spec.options.isEmpty() || !database.isEmpty()) {
     text += QStringLiteral("\nOptions:\n") + Table(OptionRows(spec.options + database));

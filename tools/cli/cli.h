@@ -65,7 +65,7 @@ using CommandFn = int (*)(const Invocation& command);
 struct CommandSpec {
   QString name;
   QString summary;  // one line: the command in the list of ravlek-cli --help
-  QString about;    // the lines after it in the command's help; may be empty
+  QString about;  // what follows it in the command's help, wrapped there; may be empty
   QList<OptionSpec> options;
   QList<ArgumentSpec> arguments;  // at most this many arguments besides the options
   DictionaryUse dictionary = DictionaryUse::Opens;
