@@ -244,21 +244,20 @@ QList<QCommandLineOption> ParserOptions(const QList<OptionSpec>& options) {
 // `options`: those whose value may be given once only.
 QString ParseProblem(const QCommandLineParser& parser, bool parsed,
                      const QList<QCommandLineOption>& options, const QStringList& args) {
-  // An option as it was typed (-name or --name).
-  const auto typed = [&args](const QCommandLineOption& option) {
+  // An option as it was typed (-name or --name), under any of its names.
+  const auto typed = [&args](const QStringList& names) {
     for (const QString& arg : args) {
       const QString typedName = arg.section(u'=', 0, 0);
-      for (const QString& name : option.names()) {
+      for (const QString& name : names) {
         if (typedName == QLatin1String("--") + name || typedName == QLatin1Char('-') + name) {
           return typedName;
         }
       }
     }
-    return QLatin1String("--") + option.names().first();
+    return QLatin1String("--") + names.first();
   };
   if (!parser.unknownOptionNames().isEmpty()) {
-    const QString name = parser.unknownOptionNames().first();
-    return QStringLiteral("unknown option %1").arg(typed(QCommandLineOption(name)));
+    return QStringLiteral("unknown option %1").arg(typed({parser.unknownOptionNames().first()}));
   }
   if (!parsed) {
     // An option that needs a value can miss it only at the end; else Qt's text names the option
@@ -272,7 +271,7 @@ QString ParseProblem(const QCommandLineParser& parser, bool parsed,
   }
   for (const QCommandLineOption& option : options) {
     if (!option.valueName().isEmpty() && parser.values(option).size() > 1) {
-      return QStringLiteral("%1 given twice").arg(typed(option));
+      return QStringLiteral("%1 given twice").arg(typed(option.names()));
     }
   }
   return {};
@@ -316,15 +315,11 @@ int RunCommand(const CommandSpec& spec, const Globals& globals, const QStringLis
       target = parser.value(name);
     }
   }
-  if (problem.isEmpty()) {
-    if (spec.dictionary == DictionaryUse::None &&
-        (!where.appDir.isEmpty() || !where.dbFile.isEmpty())) {
-      // Nothing to open: the option is no error, as before.
-    } else if (spec.dictionary == DictionaryUse::Writes && !where.appDir.isEmpty()) {
-      problem = QStringLiteral("give the SQLite file to write with --db FILE");
-    } else if (!where.appDir.isEmpty() && !where.dbFile.isEmpty()) {
-      problem = QStringLiteral("give either --app-dir or --db, not both");
-    }
+  // (A command that opens nothing passes over a dictionary named before it, as it always did.)
+  if (problem.isEmpty() && spec.dictionary == DictionaryUse::Writes && !where.appDir.isEmpty()) {
+    problem = QStringLiteral("give the SQLite file to write with --db FILE");
+  } else if (problem.isEmpty() && !where.appDir.isEmpty() && !where.dbFile.isEmpty()) {
+    problem = QStringLiteral("give either --app-dir or --db, not both");
   }
   if (!problem.isEmpty()) return CommandUsageError(spec, problem);
   const Invocation invocation(spec, parser, where);
