@@ -2,6 +2,7 @@
 
 #include "base/characters.h"
 #include "metre/metre_choices.h"
+#include "romanize/romanizer.h"
 
 namespace ravlek {
 
@@ -14,6 +15,19 @@ void MetreChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines
     if (line.size() < readings[i].size()) line.resize(readings[i].size());
     for (qsizetype k = 0; k < readings[i].size(); ++k) {
       if (line[k].isEmpty()) line[k] = readings[i][k];
+    }
+  }
+}
+
+void ShownReadingChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
+                                 FirstReadings& first) {
+  FirstReadings own(first.size());
+  inner_.Choose(kind, part, own);
+  for (qsizetype i = 0; i < own.size(); ++i) {
+    QStringList& line = first[i];
+    if (line.size() < own[i].size()) line.resize(own[i].size());
+    for (qsizetype k = 0; k < own[i].size(); ++k) {
+      if (line[k].isEmpty() && !own[i][k].isEmpty()) line[k] = shown_(own[i][k]);
     }
   }
 }
@@ -40,6 +54,16 @@ void ConversionStream::AddLine(const QString& line) {
 void ConversionStream::Finish() {
   splitter_.Finish();
 }
+
+RomanizeStream::RomanizeStream(Romanizer& romanizer, std::vector<ReadingChooser*> choosers,
+                               LineFn out, StartFn starting,
+                               std::function<void(qsizetype)> progress)
+    : stream_(std::move(choosers),
+              [&romanizer, out = std::move(out), starting = std::move(starting),
+               progress = std::move(progress)](const QString& line, const QStringList& first) {
+                if (starting) starting(line);
+                out(line, romanizer.RomanizeLine(line, first, progress));
+              }) {}
 
 FirstReadings ChooseFirstReadings(const QStringList& lines,
                                   const std::vector<ReadingChooser*>& choosers) {

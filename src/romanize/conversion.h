@@ -19,6 +19,8 @@
 
 namespace ravlek {
 
+class Romanizer;
+
 namespace metre {
 class MetreSources;
 }
@@ -49,6 +51,20 @@ class MetreChooser : public ReadingChooser {
   metre::MetreSources& sources_;
 };
 
+// The readings another chooser sets, each passed through `shown` (tone marks, for a conversion
+// whose groups are written in tone marks).
+class ShownReadingChooser : public ReadingChooser {
+ public:
+  ShownReadingChooser(ReadingChooser& inner, QString (*shown)(const QString&))
+      : inner_(inner), shown_(shown) {}
+  void Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
+              FirstReadings& first) override;
+
+ private:
+  ReadingChooser& inner_;
+  QString (*shown_)(const QString&);
+};
+
 // Lines in, each line out with its first readings, in order. A poem's lines wait while it may
 // still be regulated verse; any other line goes out at once, so memory stays bounded by the
 // longest poem.
@@ -66,6 +82,23 @@ class ConversionStream {
   std::vector<ReadingChooser*> choosers_;
   LineFn out_;
   metre::PoemSplitter splitter_;
+};
+
+// The conversion of the page and of ravlek-cli romanize: lines in; each line and its romanised
+// line out, in order, the choosers' readings first in their groups. `starting` (when given) hears
+// of each line before it is romanised and `progress` of the characters done in it: the page's
+// progress bar.
+class RomanizeStream {
+ public:
+  using LineFn = std::function<void(const QString& line, const QString& romanised)>;
+  using StartFn = std::function<void(const QString& line)>;
+  RomanizeStream(Romanizer& romanizer, std::vector<ReadingChooser*> choosers, LineFn out,
+                 StartFn starting = {}, std::function<void(qsizetype)> progress = {});
+  void AddLine(const QString& line) { stream_.AddLine(line); }
+  void Finish() { stream_.Finish(); }
+
+ private:
+  ConversionStream stream_;
 };
 
 // The first readings of a whole text, one list per line (empty lists where nothing is chosen).

@@ -64,9 +64,9 @@ class ConversionPathTest : public ::testing::Test {
   QStringList Convert(const QStringList& lines, const std::vector<ReadingChooser*>& choosers) {
     Romanizer romanizer(rows_, ConversionOptions{false, false, true, false});
     QStringList out;
-    ConversionStream stream(choosers, [&](const QString& line, const QStringList& first) {
-      out << line << romanizer.RomanizeLine(line, first);
-    });
+    RomanizeStream stream(
+        romanizer, choosers,
+        [&out](const QString& line, const QString& romanised) { out << line << romanised; });
     for (const QString& line : lines) stream.AddLine(line);
     stream.Finish();
     return out;

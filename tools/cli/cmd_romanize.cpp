@@ -141,10 +141,10 @@ int Romanize(const Invocation& command) {
     ToneMarkedReadingSource toneMarked(dataset);
     ClassReadingSource& source = toneMarks ? static_cast<ClassReadingSource&>(toneMarked) : dataset;
     Romanizer romanizer(source, options);
-    const auto write = [&](const QString& line, const QStringList& firstReadings) {
+    const auto write = [&out](const QString& line, const QString& romanised) {
       out += line.toUtf8();
       out += '\n';
-      out += romanizer.RomanizeLine(line, firstReadings).toUtf8();
+      out += romanised.toUtf8();
       out += '\n';
       if (out.size() >= 64 * 1024) {
         WriteOut(out);
@@ -154,14 +154,9 @@ int Romanize(const Invocation& command) {
     // Through the one conversion path: a poem's lines wait while it may still be a regulated
     // poem, whose metre puts a reading first; any other line is written at once.
     MetreChooser metre(metreSources);
-    ConversionStream stream({&metre}, [&](const QString& line, const QStringList& first) {
-      if (!toneMarks || first.isEmpty()) return write(line, first);
-      QStringList marked = first;
-      for (QString& reading : marked) {
-        if (!reading.isEmpty()) reading = ToneMarkedTaiLo(reading);
-      }
-      write(line, marked);
-    });
+    ShownReadingChooser markedMetre(metre, &ToneMarkedTaiLo);
+    RomanizeStream stream(romanizer,
+                          {toneMarks ? &markedMetre : static_cast<ReadingChooser*>(&metre)}, write);
     QString line;
     while (reader.Next(line)) stream.AddLine(line);
     stream.Finish();

@@ -139,12 +139,13 @@ void TOstrel::TntButton1Click() {
   const auto progress = [&painter](qsizetype done) { painter.Advance(done); };
   try {
     ravlek::MetreChooser metre(metreSources);
-    ravlek::ConversionStream stream({&metre}, [&](const QString& line, const QStringList& first) {
-      painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));
-      const QString romanised = romanizer.RomanizeLine(line, first, progress);
-      output.append(line);
-      output.append(romanised);
-    });
+    ravlek::RomanizeStream stream(
+        romanizer, {&metre},
+        [&output](const QString& line, const QString& romanised) { output << line << romanised; },
+        [&painter](const QString& line) {
+          painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));
+        },
+        progress);
     for (const QString& line : lines) stream.AddLine(line);
     stream.Finish();
   } catch (...) {
