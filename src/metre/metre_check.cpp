@@ -581,6 +581,7 @@ void PoemShape::AddLine(const QString& line) {
   };
   const bool hasEnd = WalkVerseLine(line, note_, character, finish);
   if (lines_ == firstLines_[0] && hasEnd) firstLineHasEnd_ = true;
+  punctuated_ = punctuated_ || hasEnd;
 }
 
 qsizetype PoemShape::RegulatedVerses() const {
@@ -601,6 +602,14 @@ bool PoemShape::MayStart() const {
 bool PoemShape::MayBe() const {
   const qsizetype verses = RegulatedVerses();
   return verses >= 4 && verses % 2 == 0;
+}
+
+bool IsTitleLike(const QString& line) {
+  int note = 0;
+  qsizetype characters = 0;
+  const bool hasEnd = WalkVerseLine(
+      line, note, [&characters](char32_t, qsizetype) { ++characters; }, [] {});
+  return !hasEnd && characters > 0 && characters <= kLongestTitle;
 }
 
 bool MayStartRegulatedPoem(const QStringList& lines) {

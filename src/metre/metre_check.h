@@ -104,6 +104,8 @@ class PoemShape {
   // Whether they have the shape CheckPoem needs to find a regulated poem: they may start one and
   // hold an even number of 句, at least four.
   bool MayBe() const;
+  // Whether any line so far holds a 句 end mark (the text is punctuated).
+  bool Punctuated() const { return punctuated_; }
 
  private:
   qsizetype RegulatedVerses() const;  // -1 when the shape is broken
@@ -114,9 +116,14 @@ class PoemShape {
   qsizetype firstLines_[2] = {0, 0};  // the line (from 1) and length of the first two 句
   qsizetype firstLengths_[2] = {0, 0};
   bool firstLineHasEnd_ = false;
+  bool punctuated_ = false;
   bool sameFromFirst_ = true;  // every 句 as long as the first
   bool sameFromSecond_ = true;
 };
+
+// A line that reads as a title: a few characters (at most kLongestTitle) without a 句 end mark.
+inline constexpr qsizetype kLongestTitle = 20;
+bool IsTitleLike(const QString& line);
 
 bool MayStartRegulatedPoem(const QStringList& lines);
 bool MayBeRegulatedPoem(const QStringList& lines);

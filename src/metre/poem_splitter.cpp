@@ -40,12 +40,16 @@ void PoemSplitter::AddLine(const QString& line) {
     PoemShape longer = shape_;
     longer.AddLine(line);
     if (!longer.MayStart()) EndPoem(PoemEnd::ShapeChange);
+  } else if (open_ && !shape_.MayStart() && shape_.Punctuated() && IsTitleLike(line)) {
+    // In punctuated prose or 古體, a line without punctuation is the title of what follows.
+    EndPoem(PoemEnd::ShapeChange);
   }
   if (!open_) {
     open_ = true;
     poem_.firstLine = index;
   }
   if (loose_) {
+    shape_.AddLine(line);  // whether it is punctuated decides as for a poem kept whole
     out_(Kind::Loose, PoemLines{index, {line}, PoemEnd::TextEnd, false});
     return;
   }

@@ -1,7 +1,8 @@
 #pragma once
 // The one place a text is cut into poems, for the 格律 check, the conversion, the handout and
 // ravlek-cli: at empty lines, and where the shape changes without one (a regulated poem followed
-// by a line whose 句 differ in length, a title-like line, prose).
+// by a line whose 句 differ in length, a title-like line, prose; punctuated prose or 古體
+// followed by a title-like line).
 
 #include <QList>
 #include <QString>
