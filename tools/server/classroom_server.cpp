@@ -139,6 +139,13 @@ void ClassroomServer::Route() {
       Send(reply, response);
     });
   }
+  // Browsers ask for an icon: none, without an error.
+  http_.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& response) {
+    Reply reply;
+    reply.status = 204;
+    reply.type = "image/x-icon";
+    Send(reply, response);
+  });
   using Handler = Reply (ClassroomServer::*)(const httplib::Request&);
   const auto route = [this](Handler handler) {
     return [this, handler](const httplib::Request& request, httplib::Response& response) {
