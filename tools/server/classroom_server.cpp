@@ -94,9 +94,10 @@ ClassroomServer::ClassroomServer(Dictionary& dictionary, ServerLimits limits)
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limits_.time).count();
   http_.set_read_timeout(seconds, 0);
   http_.set_write_timeout(seconds, 0);
-  // A connection left open holds a worker: a short wait for the next request.
+  // A connection left open holds a worker: a short wait for the next request, and a few requests
+  // each, so that waiting connections take their turn.
   http_.set_keep_alive_timeout(2);
-  http_.set_keep_alive_max_count(100);
+  http_.set_keep_alive_max_count(10);
   Route();
 }
 

@@ -18,8 +18,8 @@ namespace ravlek::server {
 struct ServerLimits {
   size_t textBytes = 1024 * 1024;  // the text of one request
   std::chrono::milliseconds time{10000};
-  size_t workers = 16;     // connections served at once
-  size_t queued = 64;      // connections waiting for a worker
+  size_t workers = 32;     // connections served at once
+  size_t queued = 256;     // connections waiting for a worker
   size_t conversions = 2;  // conversions running at once
   int lookupRows = 1000;   // rows of one lookup answer
 };

@@ -91,11 +91,11 @@ int main(int argc, char** argv) {
       QStringLiteral("S"));
   const QCommandLineOption workers(
       QStringLiteral("workers"),
-      QStringLiteral("Connections served at once (default 16); each browser holds one or more."),
+      QStringLiteral("Connections served at once (default 32); each browser holds one or more."),
       QStringLiteral("N"));
   const QCommandLineOption queued(
       QStringLiteral("queue"),
-      QStringLiteral("Connections that may wait for a worker (default 64); more are told the "
+      QStringLiteral("Connections that may wait for a worker (default 256); more are told the "
                      "server is busy."),
       QStringLiteral("N"));
   const QCommandLineOption conversions(
