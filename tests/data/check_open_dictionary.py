@@ -42,8 +42,10 @@ SYMBOL_CASES = [
     ("kam2", "ㄍㆰˋ"), ("kan1", "ㄍㄢ"), ("kang1", "ㄍㄤ"), ("kim1", "ㄍㄧㆬ"),
     ("kin1", "ㄍㄧㄣ"), ("king1", "ㄍㄧㄥ"), ("kun1", "ㄍㄨㄣ"), ("kong1", "ㄍㆲ"),
     ("som1", "ㄙㆱ"), ("kiong5", "ㄍㄧㆲˊ"), ("kuan1", "ㄍㄨㄢ"), ("kap4", "ㄍㄚㆴ"),
-    ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆶ"),
+    ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆤㆶ"),
     ("kok4", "ㄍㆦㆶ"), ("kiok8", "ㄍㄧㆦㆶ˙"), ("koh4", "ㄍㄜㆷ"), ("kut8", "ㄍㄨㆵ˙"),
+    # ik is spoken [ek]: ㄧㆤㆶ, also after the palatal initials and in tone 8
+    ("pik4", "ㄅㄧㆤㆶ"), ("tsik4", "ㄐㄧㆤㆶ"), ("sik8", "ㄒㄧㆤㆶ˙"), ("ik8", "ㄧㆤㆶ˙"),
     # vowels and nasal vowels
     ("o1", "ㄜ"), ("oo1", "ㆦ"), ("e1", "ㆤ"), ("ai1", "ㄞ"), ("au1", "ㄠ"),
     ("sann1", "ㄙㆩ"), ("senn1", "ㄙㆥ"), ("kinn1", "ㄍㆪ"), ("honn3", "ㄏㆧ˪"),
@@ -91,11 +93,12 @@ class Converter(unittest.TestCase):
             ("ㄌㄧㄚㆷ ͘", "liah8"), ("ㄆㄧㄚㆵ\u0358", "phiat8"), ("ㄐㄧㄚㆷ", "tsiah4"),
             ("ㄗㄧ", "tsi1"),  # the plain sibilant before i reads the same
             ("ㄍㆦㆶ", "kok4"), ("ㄍㄜㆶ", "kok4"), ("ㄏㆦㆷ", "hooh4"), ("ㆭˊ", "ng5"),
+            ("ㄆㄧㆤㆶ ͘", "phik8"), ("ㄑㄧㆤㆶ", "tshik4"), ("ㄍㄧㆶ", "kik4"),  # ㄧㆶ: older spelling
         ]
         for symbols, reading in cases:
             with self.subTest(symbols=symbols):
                 self.assertEqual(tailo.from_phonetic_symbols(symbols), reading)
-        for bad in ["", "ㄓㄨㄥ", "ㄐㄚ", "ㄍㄥ", "ㄅㄧㄚㆵˊ", "ㄍ", "ㄚㄍ"]:
+        for bad in ["", "ㄓㄨㄥ", "ㄐㄚ", "ㄍㄥ", "ㄅㄧㄚㆵˊ", "ㄍ", "ㄚㄍ", "ㄍㆤㆶ", "ㄍㄧㆤ"]:
             with self.subTest(bad=bad), self.assertRaises(ValueError):
                 tailo.from_phonetic_symbols(bad)
 
@@ -111,6 +114,14 @@ class Converter(unittest.TestCase):
             ("ㄘㄨ˪，古「促ㄑㄧㆦㆶ」字。", [("", "tshu3")]),
             ("(文)ㄆㄧㄥˊ。(語)ㄆㆪˊ。按：ㄆㆥˊ(漳)", [("文", "phing5"), ("白", "phinn5")]),
             ("未收相對應的音。只收「ㄌㆦˊ」", []),
+            ("(文)ㄅㄧㆤㆶ。(白)ㄅㄧㄚㆷ", [("文", "pik4"), ("白", "piah4")]),  # -ik
+            # After "/" stands another reading of what stands before it: of an example's
+            # character, not of the headword (拍's 豬ㄉㄨ/ㄉㄧ, 憐's 可ㄎㆦˋ/ㄎㄜˋ).
+            ("(文語)ㄆㄧㆤㆶ。豬ㄉㄨ/ㄉㄧ母ㆠㄜˋ/ㆠㄨˋ", [("文", "phik4"), ("白", "phik4")]),
+            ("(文)ㄌㄧㄣˊ，今ㄍㄧㆬ可ㄎㆦˋ/ㄎㄜˋ憐ㄌㄧㄢˊ", [("文", "lin5")]),
+            ("(文)ㄅㄧㄥˋ/ㄅㄧㄣˋ＝箄", [("文", "ping2"), ("文", "pin2")]),
+            # A label right after an example's reading labels that reading (屯田ㄉㄧㄢˊ(文)).
+            ("ㄉㄨㄣˊ。屯ㄉㄨㄣˊ田ㄉㄧㄢˊ(文)/ㄘㄢˊ(語)，屯ㄉㄨㄣˊ聚", [("", "tun5")]),
         ]
         for field, expected in cases:
             with self.subTest(field=field):
@@ -414,6 +425,56 @@ class CommittedFiles(unittest.TestCase):
                         open(os.path.join(ARGS.folder, name), "rb") as committed:
                     self.assertTrue(fresh.read() == committed.read(),
                                     f"{name} differs from a fresh run of make_open_dictionary.py")
+
+    def test_a_koktai_reading_is_written_for_its_own_character(self):
+        # Each row of 吳守禮's dictionary reads a run of symbols of that character's own entries
+        # that stands for the character: not one written after another character of an example
+        # word (豬ㄉㄨ), nor after "/" behind one (豬ㄉㄨ/ㄉㄧ), nor a label written behind one.
+        path = os.path.join(ARGS.data, "koktai", "koktai_char_readings.tsv")
+        if not os.path.exists(path):
+            self.skipTest(f"{path} is absent")
+        tailo = load_tailo()
+        symbols = "".join(sorted(set(tailo.SYMBOL_LETTERS) | set(tailo.TONE_LETTERS)))
+        token = re.compile(r"([%s]+(?: ?\u0358)?)|(/)|(\([^)]*\))|(.)" % symbols, re.S)
+        own = {}
+        with open(path, encoding="utf-8") as f:
+            header = f.readline().rstrip("\n").split("\t")
+            for line in f:
+                entry = dict(zip(header, line.rstrip("\n").split("\t")))
+                heads = set(entry["headword"].rstrip("·").split("/"))
+                for text in (entry.get("pumin", ""), entry.get("taigan", "")):
+                    tokens = [m.groups() for m in token.finditer(text)]
+                    owners = []  # per token: the character a run is written after
+                    for i, (run, slash, bracket, other) in enumerate(tokens):
+                        owner = None
+                        if run:
+                            j = i - 1
+                            while j >= 0 and tokens[j][2] and j > 0 and tokens[j - 1][0]:
+                                j -= 1  # a label behind a run labels that run
+                            if j >= 0 and tokens[j][1] and j > 0:
+                                owner = owners[j - 1]  # "/": another reading of the same
+                            elif j >= 0 and tokens[j][3] and (tokens[j][3] == ">"
+                                                              or re.match(r"\w", tokens[j][3])):
+                                owner = tokens[j][3]
+                            try:
+                                reading = tailo.from_phonetic_symbols(run)
+                            except ValueError:
+                                reading = None
+                            for head in heads:
+                                if reading and (owner is None or owner == head
+                                                or not ("\u3400" <= owner <= "\U0003ffff")):
+                                    own.setdefault(head, set()).add(reading)
+                        elif slash and i > 0:
+                            owner = owners[i - 1]
+                        owners.append(owner)
+        foreign = []
+        for r in read_rows(os.path.join(ARGS.folder, "RavlekTable.koktai.tsv")):
+            # A variant form's copy is read for its standard form.
+            copied = re.search(r"「.」是「(.)」的異體字", r["Phone_desc"])
+            ch = copied.group(1) if copied else r["HanWord"]
+            if r["HanSpell"] not in own.get(ch, set()):
+                foreign.append((r["HanWord"], r["HanSpell"]))
+        self.assertEqual(foreign, [])
 
     def test_one_reading_always_has_the_same_symbols_and_reads_back(self):
         tailo = load_tailo()
