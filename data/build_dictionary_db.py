@@ -110,7 +110,8 @@ def reading_coda(spell):
 
 
 def read_merger(path):
-    """The reviewed merger: 廣韻 rhyme heading -> Pingshui rhyme, and Pingshui rhyme -> coda."""
+    """The reviewed merger: 廣韻 rhyme heading (the rhyme's, and the other headings its entries
+    keep, 另見韻目) -> Pingshui rhyme, and Pingshui rhyme -> coda."""
     groups, codas = {}, {}
     with open(path, encoding="utf-8") as f:
         lines = f.read().split("\n")
@@ -119,8 +120,10 @@ def read_merger(path):
         if not line:
             continue
         row = dict(zip(header, line.split("\t")))
-        if groups.setdefault(row["韻目"], row["平水韻"]) != row["平水韻"]:
-            raise BadRow(f"{path}:{number}: {row['韻目']} merges into two Pingshui rhymes")
+        others = row.get("另見韻目") or ""
+        for heading in [row["韻目"]] + [h for h in others.split("、") if h]:
+            if groups.setdefault(heading, row["平水韻"]) != row["平水韻"]:
+                raise BadRow(f"{path}:{number}: {heading} merges into two Pingshui rhymes")
         if codas.setdefault(row["平水韻"], row["韻尾"]) != row["韻尾"]:
             raise BadRow(f"{path}:{number}: {row['平水韻']} has two codas")
     return groups, codas

@@ -59,7 +59,8 @@ def main():
             if os.path.exists(os.path.join(args.folder, name))
             for _, row in generator.read_tsv(os.path.join(args.folder, name))]
     merger = [row for _, row in generator.read_tsv(os.path.join(args.folder, "rhyme_merger.tsv"))]
-    by_heading = {row["韻目"]: row["平水韻"] for row in merger}
+    by_heading = {heading: row["平水韻"] for row in merger
+                  for heading in [row["韻目"]] + [h for h in row["另見韻目"].split("、") if h]}
     by_rhyme = {(row["聲"], row["韻"]): row["平水韻"] for row in merger}
     codas = {row["平水韻"]: row["韻尾"] for row in merger}
     names = generator.read_rhyme_names(os.path.join(HERE, "..", "..", "src", "dictionary",

@@ -533,7 +533,10 @@ def choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas):
     # A Pingshui rhyme of the reading's tone and coda, for where the nearest entry has another.
     fitting = next(((form, g) for form in forms for g in pingshui.get(form, [])
                     if rhyme_tone(g) in tones and codas.get(g) == coda), None)
-    for form in forms:
+    # A character with 廣韻 entries of its own is described by one of them, never by another
+    # form's.
+    entry_forms = [reading["han"]] if guangyun.get(reading["han"]) else forms
+    for form in entry_forms:
         entry, score, scored = chooser.choose(guangyun.get(form, []), guide, tones)
         if entry is None:
             continue
@@ -683,13 +686,13 @@ def write_tsv(path, columns, rows):
     os.replace(temp, path)
 
 
-MERGER_COLUMNS = ["聲", "韻", "韻目", "平水韻", "韻尾", "同組字", "字數", "定法"]
+MERGER_COLUMNS = ["聲", "韻", "韻目", "平水韻", "韻尾", "同組字", "字數", "定法", "另見韻目"]
 
 
 def merger_rows(merger):
     return [{"聲": tone, "韻": rhyme, "韻目": item["heading"], "平水韻": item["group"],
              "韻尾": item["coda"], "同組字": str(item["votes"]), "字數": str(item["total"]),
-             "定法": item["decided"]}
+             "定法": item["decided"], "另見韻目": "、".join(item["others"])}
             for (tone, rhyme), item in merger.items()]
 
 

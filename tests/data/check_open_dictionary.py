@@ -476,6 +476,45 @@ class CommittedFiles(unittest.TestCase):
                 foreign.append((r["HanWord"], r["HanSpell"]))
         self.assertEqual(foreign, [])
 
+    def test_ptype_desc_names_one_of_the_characters_own_entries_and_its_rhyme(self):
+        # "廣韻 都寒切，寒韻": a character with 廣韻 entries cites one of its own, under that
+        # entry's own heading (寒, not the 桓 of its merged rhyme), unless the source's heading
+        # is a slip the merger does not keep.
+        path = os.path.join(ARGS.data, "guangyun", "guangyun.tsv")
+        if not os.path.exists(path):
+            self.skipTest(f"{path} is absent")
+        entries, filed = {}, {}
+        for entry in read_rows(path):
+            entries.setdefault(entry["字頭"], []).append(entry)
+            counts = filed.setdefault(entry["韻目"], {})
+            counts[(entry["聲"], entry["韻"])] = counts.get((entry["聲"], entry["韻"]), 0) + 1
+        home = {name: max(sorted(counts), key=counts.get) for name, counts in filed.items()}
+        merger = {(row["聲"], row["韻"]): row
+                  for row in read_rows(os.path.join(ARGS.folder, "rhyme_merger.tsv"))}
+        kept = {}  # (tone, rhyme) -> (its heading, the headings its entries keep)
+        for key, row in merger.items():
+            keeps = [name for name, counts in filed.items() if key in counts
+                     and home[name][0] == key[0] and home[name] in merger
+                     and merger[home[name]]["平水韻"] == row["平水韻"]]
+            kept[key] = (row["韻目"], keeps)
+        wrong = []
+        for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv"):
+            for r in read_rows(os.path.join(ARGS.folder, name)):
+                cited = re.fullmatch(r"廣韻 (.+)切，(.)韻", r["PtypeDesc"])
+                if not cited:
+                    continue
+                own = entries.get(r["HanWord"])
+                if not own:
+                    continue  # described by a variant form's entry
+                names = set()
+                for e in own:
+                    if e["反切"] == cited.group(1) and (e["聲"], e["韻"]) in kept:
+                        heading, keeps = kept[(e["聲"], e["韻"])]
+                        names.add(e["韻目"] if e["韻目"] in keeps else heading)
+                if cited.group(2) not in names:
+                    wrong.append((r["HanWord"], r["HanSpell"], r["PtypeDesc"]))
+        self.assertEqual(wrong, [])
+
     def test_one_reading_always_has_the_same_symbols_and_reads_back(self):
         tailo = load_tailo()
         symbols = {}
