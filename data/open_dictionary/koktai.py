@@ -23,11 +23,14 @@ _TOKEN = re.compile(
 _NOTES = re.compile(r"按：|另見|見【|＝|未收")
 
 
-def readings(text):
+def readings(text, direct=None):
     """[(class, reading)] of one field, class 文, 白 or "" (unlabelled), in order, without
-    repeats; runs that are not one syllable are left out."""
+    repeats; runs that are not one syllable are left out. A label holds for the runs after it
+    until the next label; `direct`, a set, also gets the (class, reading) of each run written
+    right after its label ("(文)ㄉㄧ˫"), the surest of them."""
     text = _NOTES.split(text, 1)[0]
     found = []
+    fresh_label = False
     label = ""
     standing = True  # whether a run here stands for the headword's reading
     last_run_stood = True  # whether the last run read the headword
@@ -38,6 +41,9 @@ def readings(text):
             if not after_example:
                 label = LABELS[tag]
                 standing = True
+                fresh_label = True
+                after_example = False
+                continue
         elif slash:
             standing = last_run_stood
         elif run:
@@ -50,13 +56,17 @@ def readings(text):
                     for klass in (label if label in ("文白",) else [label]):
                         if (klass, reading) not in found:
                             found.append((klass, reading))
+                        if fresh_label and direct is not None:
+                            direct.add((klass, reading))
             last_run_stood = standing
             after_example = not standing
             standing = False
+            fresh_label = False
             continue
         elif separator:
             standing = True
         else:
             standing = False
         after_example = False
+        fresh_label = False
     return found

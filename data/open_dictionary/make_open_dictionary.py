@@ -411,12 +411,19 @@ def read_koktai(path):
             heads = [h for h in entry["headword"].rstrip("·").split("/")
                      if len(h) == 1 and is_han(h)]
             for field, source in KOKTAI_SOURCES.items():
-                for klass, spell in koktai_readings(entry[field]):
+                direct = set()
+                for klass, spell in koktai_readings(entry[field], direct):
                     for head in heads:
                         sources = found.setdefault(head, {}).setdefault((klass, spell), [])
                         if source not in sources:
                             sources.append(source)
+                for head in heads:
+                    DIRECTLY_LABELLED.update((head, klass, spell) for klass, spell in direct)
     return found
+
+
+# (character, class, reading) of the readings 吳守禮 writes right after their label.
+DIRECTLY_LABELLED = set()
 
 
 def koktai_rows(koktai, readings, report):
@@ -430,24 +437,34 @@ def koktai_rows(koktai, readings, report):
     for ch, found in koktai.items():
         own = book.get(ch, [])
         spells = {r["spell"] for r in own}
+        # A reading the book gives only as colloquial that 吳守禮 labels literary, right after
+        # the label, is added as a 文 row (地 ti7, 憐 lian5): the book lacks it as literary.
+        literary_spells = {r["spell"] for r in own if r["ptype"] in "通文"}
         labelled = {k for k, _ in found if k}
         chosen = []
         for (klass, spell), sources in found.items():
-            if spell in spells or any(c["spell"] == spell for c in chosen):
+            if any(c["spell"] == spell for c in chosen):
+                continue
+            if spell in spells and (klass != "文" or spell in literary_spells
+                                    or (ch, klass, spell) not in DIRECTLY_LABELLED):
                 continue
             if own and klass not in ("文", "文白"):
                 continue
-            chosen.append({"klass": klass, "spell": spell, "sources": sources})
+            chosen.append({"klass": klass, "spell": spell, "sources": sources,
+                           "book_colloquial": spell in spells})
         for item in chosen:
             klass = item["klass"]
-            if klass == "文白" or (not klass and len(chosen) == 1 and not labelled):
+            if item["book_colloquial"]:
+                ptype = "文"
+            elif klass == "文白" or (not klass and len(chosen) == 1 and not labelled):
                 ptype = "通"
             else:
                 ptype = klass or "文"
             literary = [r["spell"] for r in own if r["ptype"] in "通文"]
             added.append({"han": ch, "class": ptype, "ptype": ptype, "spell": item["spell"],
                           "page": "", "literary": "", "corrected": "",
-                          "koktai": item["sources"], "book_reads": literary})
+                          "koktai": item["sources"], "book_reads": literary,
+                          "book_colloquial": item["book_colloquial"]})
     report.line(f"{KOKTAI_NAME}: {len(added)} readings, {len({r['han'] for r in added})} "
                 f"characters ({len({r['han'] for r in added if r['han'] not in book})} that the "
                 "1913 book lacks)")
@@ -571,7 +588,11 @@ def koktai_note(reading):
     note = (f"{CLASS_NOTES[reading['ptype']]} {reading['spell']}，{TONE_NAMES[digit]}"
             f"（第{digit}調）。{KOTKAI_SOURCE_NOTE}（{'、'.join(reading['koktai'])}）。")
     in_taigan = "台甘" in reading["koktai"]
-    if reading["book_reads"]:
+    if reading.get("book_colloquial"):
+        note += ("\n廈門音新字典（甘為霖，1913）數位版此音只作白讀"
+                 + (f"，文讀作 {'、'.join(reading['book_reads'])}" if reading["book_reads"] else "")
+                 + "；吳守禮作文讀，今補文讀一行。")
+    elif reading["book_reads"]:
         note += (f"\n廈門音新字典（甘為霖，1913）數位版此字文讀作 {'、'.join(reading['book_reads'])}"
                  + ("；台甘錄該書亦有此音" if in_taigan else "，與此不同") + "，兩音並存。")
     elif in_taigan:
