@@ -311,13 +311,32 @@ def variant_candidates(variants):
     return candidates
 
 
-def with_classes(readings, book_readings):
+def with_classes(readings, book_readings, koktai=None, report=None):
     """Each reading with its class: a character whose only reading in the book is one 文
-    reading is read the same in both layers and gets 通."""
+    reading is read the same in both layers and gets 通, unless 吳守禮 gives it a different
+    colloquial (白) reading: then it stays 文 (園 uan5, 白 hng5), and the colloquial row comes
+    from 吳守禮 (koktai_rows)."""
+    relabelled = set()
     for reading in readings:
         only_literary = book_readings[reading["han"]] == {("文", reading["spell"])}
         reading["ptype"] = "通" if only_literary else reading["class"]
+        if only_literary:
+            colloquial = other_colloquial(koktai or {}, reading["han"], reading["spell"])
+            if colloquial:
+                reading["ptype"] = "文"
+                reading["colloquial_elsewhere"] = colloquial
+                relabelled.add(reading["han"])
+    if report is not None:
+        report.line(f"通 relabelled 文 for a different colloquial reading of {KOKTAI_NAME}: "
+                    f"{len(relabelled)} characters")
     return readings
+
+
+def other_colloquial(koktai, ch, spell):
+    """The colloquial (白) readings 吳守禮 gives a character that differ from its reading and
+    that he does not also give as literary."""
+    found = koktai.get(ch, {})
+    return [s for (klass, s) in found if klass == "白" and s != spell and ("文", s) not in found]
 
 
 # Variant pairs that Unihan links only through a third form, or whose sources differ, reviewed
@@ -448,7 +467,10 @@ def koktai_rows(koktai, readings, report):
             if spell in spells and (klass != "文" or spell in literary_spells
                                     or (ch, klass, spell) not in DIRECTLY_LABELLED):
                 continue
-            if own and klass not in ("文", "文白"):
+            # A character the book reads in one literary reading only gets 吳守禮's different
+            # colloquial readings (with_classes made it 文).
+            relabelled = any(r.get("colloquial_elsewhere") for r in own)
+            if own and klass not in ("文", "文白") and not (relabelled and klass == "白"):
                 continue
             chosen.append({"klass": klass, "spell": spell, "sources": sources,
                            "book_colloquial": spell in spells})
@@ -620,6 +642,9 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
             note = koktai_note(reading)
         else:
             note = phone_note(ptype, spell, reading["page"], reading.get("named_by_colloquial"))
+            if reading.get("colloquial_elsewhere"):
+                note += (f"\n書中此字只此一音；{KOKTAI_NAME}另有白讀 "
+                         f"{'、'.join(reading['colloquial_elsewhere'])}，故作文讀（不作文白通用）。")
             sources = [s for (k, sp), src in (koktai or {}).get(han, {}).items() if sp == spell
                        for s in src]
             if sources and "standard" not in reading:
@@ -747,9 +772,9 @@ def build(args, report):
     readings, book_readings = read_kam(
         os.path.join(args.data, "kam-jitian", "kam_char_readings.tsv"), report, corrections,
         os.path.join(args.data, "kam-jitian", "kam_jitian.csv"))
-    readings = with_classes(readings, book_readings)
     koktai_path = os.path.join(args.data, "koktai", "koktai_char_readings.tsv")
     koktai = read_koktai(koktai_path) if os.path.exists(koktai_path) else {}
+    readings = with_classes(readings, book_readings, koktai, report)
     second = koktai_rows(koktai, readings, report)
     candidates = variant_candidates(read_variants(args.unihan))
     chooser = EntryChooser(merger, literary_spells(readings + second, candidates), REGISTER)

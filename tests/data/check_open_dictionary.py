@@ -344,9 +344,11 @@ class Generator(unittest.TestCase):
                "中\t文\ttiong1\ttiong1\t\t\t2\t1\n"
                "地\t文\tte7\tte7\t\t\t3\t1\n"
                "地\t白\tti7\tti7\t\t\t4\t1\n"
-               "美\t白\tsui2\tsui2\t\t\t5\t1\n")
+               "美\t白\tsui2\tsui2\t\t\t5\t1\n"
+               "園\t文\tuan5\tuan5\t\t\t6\t1\n")
         koktai = ("地\tㄉㄧˋ\t\t\t(文)ㄉㆤ˫。ㄉㄧ˫\t(文)ㄉㄧ˫。(白)ㄉㆤ˫\t\n"  # ti7: 文 too
                   "美\tㄇㄟˇ\t\t\t(文)ㄇㄧˋ。ㄙㄨㄧˋ\t\t\n"                  # not right after (文)
+                  "園\tㄩㄢˊ\t\t\t(文)ㄨㄢˊ。(白)ㄏㆭˊ\t\t\n"  # another 白: 文, not 通
                   "達\tㄉㄚˊ\t\t\t(文)ㄉㄚㆵ ͘\t(文)ㄉㄚㆵ ͘、ㄊㄚㆵ ͘。(白)ㄉㄚㆷ ͘\t\n"   # lacking
                   "中\tㄓㄨㄥ\t\t\t(文)ㄉㄧㆲ\t(文)ㄉㄧㆲ、ㄉㄧㆲ˪。(白)ㄉㄧㄥ˪\t\n"  # adds 文 only
                   "澎\tㄆㄥˊ\t\t\t(文)ㄆㄧㄥˊ\t(文)ㄆㄧㄥˊ\t\n")                    # confirms
@@ -354,21 +356,24 @@ class Generator(unittest.TestCase):
         book = tables["RavlekTable"]
         second = tables["RavlekTable.koktai"]
         self.assertEqual([(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in book],
-                         [("澎", "通", "phing5"), ("中", "通", "tiong1"), ("地", "文", "te7"),
-                          ("地", "白", "ti7"), ("美", "白", "sui2")])
+                         [("澎", "通", "phing5"), ("中", "文", "tiong1"), ("地", "文", "te7"),
+                          ("地", "白", "ti7"), ("美", "白", "sui2"), ("園", "文", "uan5")])
+        self.assertIn("另有白讀 hng5，故作文讀（不作文白通用）", book[5]["Phone_desc"])
         self.assertEqual([(r["HanWord"], r["Ptype"], r["HanSpell"], r["Spell_P"]) for r in second],
                          [("地", "文", "ti7", "ㄉㄧ˫"),
-                          ("美", "文", "mi2", "ㄇㄧˋ"),
+                          ("美", "文", "mi2", "ㄇㄧˋ"), ("園", "白", "hng5", "ㄏㆭˊ"),
                           ("達", "文", "tat8", "ㄉㄚㆵ˙"), ("達", "文", "that8", "ㄊㄚㆵ˙"),
-                          ("達", "白", "tah8", "ㄉㄚㆷ˙"), ("中", "文", "tiong3", "ㄉㄧㆲ˪")])
+                          ("達", "白", "tah8", "ㄉㄚㆷ˙"), ("中", "文", "tiong3", "ㄉㄧㆲ˪"),
+                          ("中", "白", "ting3", "ㄉㄧㄥ˪")])
         self.assertIn("數位版此音只作白讀，文讀作 te7；吳守禮作文讀，今補文讀一行。",
                       second[0]["Phone_desc"])
-        second = second[2:]
+        second = second[3:]
         self.assertIn("吳守禮《國臺對照活用辭典》（普閩、台甘）。\\n台甘錄廈門音新字典（甘為霖，1913）"
                       "有此音，數位版未收。", second[0]["Phone_desc"])
         self.assertIn("數位版此字文讀作 tiong1，與此不同，兩音並存。", second[3]["Phone_desc"])
         self.assertIn("吳守禮《國臺對照活用辭典》（普閩、台甘）亦收此音。", book[0]["Phone_desc"])
-        self.assertIn("6 readings, 4 characters (1 that the 1913 book lacks)", report)
+        self.assertIn("8 readings, 5 characters (1 that the 1913 book lacks)", report)
+        self.assertIn("通 relabelled 文 for a different colloquial reading", report)
 
     def test_a_variant_gets_only_the_readings_of_its_own_word(self):
         # 讎 (the variant, 市流切) of 仇 (巨鳩切 kiu5, and siu5 in the book): only siu5 is the
