@@ -343,6 +343,11 @@ def other_colloquial(koktai, ch, spell):
 # as one word: variant -> standard form, with the reason.
 REVIEWED_VARIANTS = {
     "僞": ("偽", "僞、偽同字（廣韻 危睡切），Unihan 只經簡體「伪」相連"),
+    # Common forms of Tang texts that Unihan does not link to their standard form.
+    "髪": ("髮", "髪是髮的俗體（髟下犮），Unihan 未列"),
+    "顇": ("悴", "顇、悴同義同音（廣韻 秦醉切），Unihan 未列"),
+    "逈": ("迥", "逈是迥的俗體（廣韻 戶頂切），Unihan 未列"),
+    "蹔": ("暫", "蹔、暫同音同義（廣韻 藏濫切），Unihan 只列其簡體"),
 }
 # Readings of a standard form that are another word than its variant, where the sources cannot
 # tell (both rhyme alike): (variant, reading) -> the reason.
@@ -556,15 +561,43 @@ def irregular_coda(spell, rhyme, forms, pingshui, guangyun, chooser, codas):
     return f"{pattern}；此字同聲調的韻都不是 {CODA_NAMES[coda]}"
 
 
+# The Amoy 上 and 去 tones do not always keep the 廣韻's: a reading of tone 2, 3 or 7 whose
+# character has neither a 廣韻 entry nor a Pingshui rhyme of its tone takes one of the other
+# oblique (仄) tone, 上 or 去; 平 and 入 are never crossed.
+OBLIQUE_TONES = ["上", "去"]
+
+
 def choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas):
     """The 廣韻 entry (or None), the Pingshui rhyme and the words that say why, for one reading.
-    A colloquial reading that the book ties to a literary one (lit_tailo) takes that one's."""
+    A colloquial reading that the book ties to a literary one (lit_tailo) takes that one's.
+    Where nothing agrees in tone, a reading of an oblique tone takes the other oblique tone's
+    (reading["tone_crossed"] says which)."""
+    entry, rhyme, why, scored = choose_rhyme_of_tones(reading, forms, pingshui, guangyun,
+                                                      chooser, codas, None)
+    guide = rhyme_guide(reading)
+    if rhyme or guide[-1] not in "237":
+        return entry, rhyme, why, scored
+    tones = [t for t in OBLIQUE_TONES if t not in TONE_AGREEMENT[guide[-1]]]
+    entry, crossed, more, scored = choose_rhyme_of_tones(reading, forms, pingshui, guangyun,
+                                                         chooser, codas, tones)
+    if not crossed:
+        return entry, rhyme, why, scored
+    reading["tone_crossed"] = tones[0]
+    return entry, crossed, why + [f"聲調例外：改取{tones[0]}聲（同為仄聲）"] + more, scored
+
+
+def rhyme_guide(reading):
     spell = reading["spell"]
-    guide = spell
     if reading["ptype"] == "白" and reading.get("literary") and \
             is_tailo_syllable(reading["literary"]):
-        guide = reading["literary"]
-    tones = TONE_AGREEMENT[guide[-1]]
+        return reading["literary"]
+    return spell
+
+
+def choose_rhyme_of_tones(reading, forms, pingshui, guangyun, chooser, codas, tones):
+    spell = reading["spell"]
+    guide = rhyme_guide(reading)
+    tones = tones or TONE_AGREEMENT[guide[-1]]
     why = []
     if guide != spell:
         why.append(f"白讀，依其文讀 {guide} 擇韻")
@@ -654,6 +687,10 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
         if "standard" in reading:
             standard = reading["standard"]
             note += f"\n「{han}」是「{standard}」的異體字，讀音照「{standard}」。"
+        if reading.get("tone_crossed") and ptype in "通文":
+            note += (f"\n聲調例外：{spell} 是第{spell[-1]}調，此字的廣韻條目與平水韻都沒有"
+                     f"{'或'.join(TONE_AGREEMENT[spell[-1]])}聲，廈門文讀上、去聲與廣韻不盡相合，"
+                     f"取同為仄聲的{reading['tone_crossed']}聲。")
         if rhyme and ptype in "通文" and codas.get(rhyme) != reading_coda(spell):
             reason = reasons.get((han, spell))
             if reason is None:
