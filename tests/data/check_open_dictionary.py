@@ -237,6 +237,21 @@ class Generator(unittest.TestCase):
         ])
         self.assertIn("with a 廣韻 entry of agreeing tone: 3 (60.0 %)", report)
 
+    def test_an_oblique_reading_crosses_to_the_other_oblique_tone_only(self):
+        # 訪 hong2 (上) has only a 去 entry and rhyme: it takes that one, with the reason; 韋 ui2
+        # (上) of a 平 character keeps no rhyme of another class.
+        pingshui = ("訪\t去聲二十三漾\t去聲二十三漾\t去聲部\t去\t仄\t1\n"
+                    "亮\t去聲二十三漾\t去聲二十三漾\t去聲部\t去\t仄\t1\n"
+                    "韋\t上平聲五微\t上平五微\t上平聲部\t平\t平\t1\n")
+        guangyun = "訪\t1\t漾\t敷亮\t敷\t合\t三\t\t陽\t去\t次清\t宕\t敷合三陽去\t謀也\n"
+        tables, _ = self.run_generator("訪\t文\thong2\thong2\t\t\t1\t1\n"
+                                       "韋\t文\tui2\tui2\t\t\t2\t1\n", pingshui, guangyun)
+        rows = {r["HanWord"]: r for r in tables["RavlekTable"]}
+        self.assertEqual((rows["訪"]["PoemRhyme"], rows["訪"]["PtypeDesc"]),
+                         ("去聲二十三漾", "廣韻 敷亮切，漾韻"))
+        self.assertIn("聲調例外：hong2 是第2調", rows["訪"]["Phone_desc"])
+        self.assertEqual(rows["韋"]["PoemRhyme"], "")
+
     def test_corrections_mend_the_book_rows_they_name(self):
         kam = ("拜\t文\tpi3\tpi3\t\t\t16079\t525\n"
                "柏\t文\tkhiu7\tkhiu7\t\t\t12232\t398\n"
