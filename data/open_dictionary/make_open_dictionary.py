@@ -446,6 +446,27 @@ def read_koktai(path):
     return found
 
 
+# The reviewed doubtful rows (reviewed_rows.tsv): (character, reading) -> (decision, reason);
+# "read as X" rhymes the reading as the form X, "no rhyme" leaves it without rhyme and entry,
+# "keep" keeps it as it is; every one's Phone_desc gives the reason.
+REVIEWED_ROWS = {}
+READ_AS = {}
+
+
+def read_reviewed_rows(path):
+    REVIEWED_ROWS.clear()
+    READ_AS.clear()
+    if not os.path.exists(path):
+        return
+    for number, row in read_tsv(path):
+        decision = row["decision"]
+        if decision not in ("keep", "no rhyme") and not decision.startswith("read as "):
+            raise SystemExit(f"{path}:{number}: unknown decision {decision!r}")
+        REVIEWED_ROWS[(row["HanWord"], row["HanSpell"])] = (decision, row["reason"])
+        if decision.startswith("read as "):
+            READ_AS[(row["HanWord"], row["HanSpell"])] = [decision[len("read as "):]]
+
+
 # (character, class, reading) of the readings 吳守禮 writes right after their label.
 DIRECTLY_LABELLED = set()
 
@@ -608,6 +629,15 @@ def choose_rhyme_of_tones(reading, forms, pingshui, guangyun, chooser, codas, to
     # A character with 廣韻 entries of its own is described by one of them, never by another
     # form's.
     entry_forms = [reading["han"]] if guangyun.get(reading["han"]) else forms
+    # Nor does one with Pingshui rhymes or 廣韻 entries of its own, none of them of the
+    # reading's class (平 or 仄), borrow another form's rhyme (阿 a2 is not 窕's 十七筱, 塢 oo1
+    # not 十七虞); the reviewed exceptions are in reviewed_rows.tsv (陣 tin5 is 陳's).
+    han = reading["han"]
+    classes = {"平" if rhyme_tone(g) == "平" else "仄" for g in pingshui.get(han, [])}
+    classes |= {"平" if e["聲"] == "平" else "仄" for e in guangyun.get(han, [])}
+    level = "平" if guide[-1] in "15" else "仄"
+    borrows = not classes or level in classes
+    rhyme_forms = forms if borrows else [han] + READ_AS.get((han, spell), [])
     for form in entry_forms:
         entry, score, scored = chooser.choose(guangyun.get(form, []), guide, tones)
         if entry is None:
@@ -623,7 +653,7 @@ def choose_rhyme_of_tones(reading, forms, pingshui, guangyun, chooser, codas, to
                    + describe_score(score) + f"；{len(scored)} 個聲調相合的條目中最近")
         why.append(f"{chooser.heading_of(entry)}韻併入{group}")
         return entry, group, why, scored
-    for form in forms:
+    for form in rhyme_forms:
         found = [g for g in pingshui.get(form, []) if rhyme_tone(g) in tones]
         if not found:
             continue
@@ -633,7 +663,9 @@ def choose_rhyme_of_tones(reading, forms, pingshui, guangyun, chooser, codas, to
                    + f"無聲調相合的廣韻條目；平水韻 {'、'.join(found)} 中"
                    + ("韻尾相合者" if agreeing else "無韻尾相合者，取第一個"))
         return None, group, why, []
-    why.append("無聲調相合的廣韻條目，亦無平水韻")
+    why.append("無聲調相合的廣韻條目，亦無平水韻"
+               + ("（不借異體字的韻：此字自有廣韻條目或平水韻）" if len(rhyme_forms) < len(forms)
+                  else ""))
     return None, "", why, []
 
 
@@ -666,11 +698,16 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
     rows = []
     stats = {"rhyme": 0, "guangyun": 0, "reasoned": 0, "unreasoned": 0}
     used_reasons = set()
+    used_reviews = set()
     for reading in readings:
         han, spell, ptype = reading["han"], reading["spell"], reading["ptype"]
         forms = [han] + ([reading["standard"]] if "standard" in reading else [])
         forms += [v for v in candidates.get(han, []) if v not in forms]
         entry, rhyme, why, scored = choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas)
+        reviewed = REVIEWED_ROWS.get((han, spell))
+        if reviewed and reviewed[0] == "no rhyme":
+            entry, rhyme, scored = None, "", []
+            why.append("已審，不取韻")
         if "koktai" in reading:
             note = koktai_note(reading)
         else:
@@ -684,6 +721,9 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
                 note += f"\n{KOKTAI_NAME}（{'、'.join(dict.fromkeys(sources))}）亦收此音。"
         if reading.get("corrected"):
             note += "\n" + reading["corrected"]
+        if reviewed and "standard" not in reading:
+            used_reviews.add((han, spell))
+            note += f"\n已審：{reviewed[1]}。"
         if "standard" in reading:
             standard = reading["standard"]
             note += f"\n「{han}」是「{standard}」的異體字，讀音照「{standard}」。"
@@ -727,6 +767,8 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
         row["candidates"] = scored
         row["source"] = "koktai" if "koktai" in reading else "book"
         rows.append(row)
+    for key in sorted(set(REVIEWED_ROWS) - used_reviews):
+        report.line(f"reviewed_rows.tsv: {key[0]} {key[1]} is no row; its review is unused")
     for key in sorted(set(reasons) - used_reasons):
         report.line(f"rhyme_reasons.tsv: {key[0]} {key[1]} is not a disagreeing row; its reason "
                     "is unused")
@@ -792,6 +834,8 @@ def arguments(argv=None):
                         help="the reviewed reasons of rows whose rhyme's coda differs")
     parser.add_argument("--corrections", default=os.path.join(here, "corrections.tsv"),
                         help="the reviewed corrections of the digitised 1913 book")
+    parser.add_argument("--reviewed", default=os.path.join(here, "reviewed_rows.tsv"),
+                        help="the reviewed doubtful rows and what is done with them")
     parser.add_argument("--output", default=here, help="folder to write the TSV files to")
     return parser.parse_args(argv)
 
@@ -817,6 +861,7 @@ def build(args, report):
     chooser = EntryChooser(merger, literary_spells(readings + second, candidates), REGISTER)
     copies = variant_readings(readings + second, candidates, guangyun, pingshui, chooser, report)
     reasons = read_rhyme_reasons(args.reasons) if os.path.exists(args.reasons) else {}
+    read_reviewed_rows(args.reviewed)
     everything = make_rows(readings + copies + second, pingshui, guangyun, candidates, chooser,
                            codas, reasons, report, koktai)
     rows = [row for row in everything if row["source"] != "koktai"]

@@ -139,7 +139,7 @@ class Generator(unittest.TestCase):
     """The generator's rules on small sources made here."""
 
     def run_generator(self, kam, pingshui="", guangyun="", variants="", keep=None,
-                      corrections=None, expect_failure=False, koktai=""):
+                      corrections=None, expect_failure=False, koktai="", reviewed=""):
         folder = keep or tempfile.mkdtemp()
         if keep is None:
             self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
@@ -169,8 +169,12 @@ class Generator(unittest.TestCase):
         with open(corrections_file, "w", encoding="utf-8") as f:
             f.write("kam_id\than\tclass\ttailo\tnew_han\tnew_class\tnew_tailo\tevidence\n"
                     + (corrections or ""))
+        reviewed_file = os.path.join(folder, "reviewed_rows.tsv")
+        with open(reviewed_file, "w", encoding="utf-8") as f:
+            f.write("HanWord\tHanSpell\tdecision\treason\n" + reviewed)
         result = subprocess.run(
             [sys.executable, os.path.join(ARGS.folder, "make_open_dictionary.py"), "--data", data,
+             "--reviewed", reviewed_file,
              "--unihan", os.path.join(folder, "Unihan_Variants.txt.bz2"), "--rhymes", ARGS.rhymes,
              "--corrections", corrections_file, "--reasons", os.path.join(folder, "none.tsv"),
              "--output", out], capture_output=True, text=True)
@@ -251,6 +255,28 @@ class Generator(unittest.TestCase):
                          ("去聲二十三漾", "廣韻 敷亮切，漾韻"))
         self.assertIn("聲調例外：hong2 是第2調", rows["訪"]["Phone_desc"])
         self.assertEqual(rows["韋"]["PoemRhyme"], "")
+
+    def test_a_character_with_rhymes_of_its_own_borrows_none_of_another_class(self):
+        # 阿 (平 only) does not take its variant 窕's 上 rhyme for a2; 陣 (去 only) takes 陳's
+        # 平 rhyme for tin5 because the review says so; 任 ong5 is reviewed to have none.
+        pingshui = "".join(f"{ch}\t{g}\t{g}\t部\t{g[:2]}\t平\t1\n" for ch, g in [
+            ("阿", "下平五歌"), ("窕", "上聲十七篠"), ("陣", "去聲十二震"), ("陳", "上平十一真"),
+            ("任", "下平十二侵")])
+        kam = "".join(f"{ch}\t文\t{sp}\t{sp}\t\t\t{i}\t1\n" for i, (ch, sp) in enumerate(
+            [("阿", "a2"), ("陣", "tin5"), ("陳", "tin5"), ("任", "ong5"), ("任", "jim5")], 1))
+        variants = "U+963F\tkSemanticVariant\tU+7A95\nU+9663\tkSemanticVariant\tU+9673\n"
+        reviewed = ("陣\ttin5\tread as 陳\t書中自注與陳相像\n"
+                    "任\tong5\tno rhyme\t借字寫的白話詞\n")
+        tables, _ = self.run_generator(kam, pingshui, variants=variants, reviewed=reviewed)
+        got = {(r["HanWord"], r["HanSpell"]): r for r in tables["RavlekTable"]}
+        self.assertEqual([got[k]["PoemRhyme"] for k in [("阿", "a2"), ("陣", "tin5"),
+                                                         ("任", "ong5"), ("任", "jim5")]],
+                         ["", "上平十一真", "", "下平十二侵"])
+        self.assertIn("已審：借字寫的白話詞。", got[("任", "ong5")]["Phone_desc"])
+        _, report = self.run_generator(kam, pingshui, variants=variants,
+                                       reviewed="阿\ta2\tdrop\tno such decision\n",
+                                       expect_failure=True)
+        self.assertIn("unknown decision 'drop'", report)
 
     def test_corrections_mend_the_book_rows_they_name(self):
         kam = ("拜\t文\tpi3\tpi3\t\t\t16079\t525\n"
