@@ -14,6 +14,7 @@ file renamed into place), so a failed build never leaves a half-written file beh
 """
 
 import argparse
+import hashlib
 import os
 import re
 import sqlite3
@@ -219,6 +220,25 @@ INDEXED_COLUMNS = {"RavlekTable": ("HanWord", "HanSpell", "PoemRhyme"),
                    "BaseWords": ("HanWord",), "BaseWordsPlus": ("HanWord",)}
 
 
+SHIPPED_NOTES_COLUMNS = ["HanWord", "Ptype", "HanSpell", "Phone_desc_sha1", "Desc_sha1"]
+
+
+def note_hash(text):
+    """The first 16 hex digits of the SHA-1 of a note's UTF-8 (null counts as empty), as the
+    program's dictionary upgrade computes it."""
+    return hashlib.sha1((text or "").encode("utf-8")).hexdigest()[:16]
+
+
+def shipped_notes(tables):
+    """RavlekShippedNotes: per reading (character, class, reading) the hashes of the notes as
+    shipped, by which a dictionary upgrade tells a note the user changed from one they did not."""
+    name, columns, rows = next(t for t in tables if t[0] == "RavlekTable")
+    at = {column: columns.index(column) for column in columns}
+    notes = [[row[at["HanWord"]], row[at["Ptype"]], row[at["HanSpell"]],
+              note_hash(row[at["Phone_desc"]]), note_hash(row[at["Desc"]])] for row in rows]
+    return ("RavlekShippedNotes", SHIPPED_NOTES_COLUMNS, notes)
+
+
 def write_database(output, tables):
     folder = os.path.dirname(os.path.abspath(output))
     os.makedirs(folder, exist_ok=True)
@@ -271,6 +291,7 @@ def main():
         return 1
     if agreement:
         print(f"build_dictionary_db: {agreement.summary()}")
+    tables.append(shipped_notes(tables))
     write_database(args.output, tables)
     return 0
 
