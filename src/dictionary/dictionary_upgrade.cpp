@@ -43,12 +43,20 @@ void ExecPrepared(QSqlQuery& query) {
   if (!query.exec()) throw Error(query.lastError().text());
 }
 
+// The table's name as the database has it (PostgreSQL folds unquoted names to lower case), or
+// the name itself for a table that does not exist yet.
+QString ActualTable(QSqlDatabase& db, const QString& table) {
+  for (const QString& name : db.tables())
+    if (name.compare(table, Qt::CaseInsensitive) == 0) return name;
+  return table;
+}
+
 // The table's columns as the database names them (PostgreSQL may have folded their case),
 // looked up without regard to case.
 class Columns {
  public:
   Columns(QSqlDatabase& db, const QString& table) {
-    const QSqlRecord record = db.record(table);
+    const QSqlRecord record = db.record(ActualTable(db, table));
     for (int i = 0; i < record.count(); ++i) names_.append(record.fieldName(i));
   }
   bool empty() const { return names_.isEmpty(); }
@@ -67,7 +75,7 @@ QString Escaped(QSqlDatabase& db, const QString& name) {
 }
 
 QString TableName(QSqlDatabase& db, const QString& table) {
-  return db.driver()->escapeIdentifier(table, QSqlDriver::TableName);
+  return db.driver()->escapeIdentifier(ActualTable(db, table), QSqlDriver::TableName);
 }
 
 int ColumnOf(const DictionaryTsv& tsv, const QString& name) {
