@@ -71,14 +71,14 @@ printf 'new program\n' > "$prefix/libexec/ravlek/Ravlek_Spell"
 sql "$prefix/share/ravlek/app/Ravlek.db" \
   "UPDATE RavlekTable SET Phone_desc = '新版語音註' WHERE HanWord = '讚'" \
   "UPDATE RavlekShippedNotes SET Phone_desc_sha1 = note_hash('新版語音註') WHERE HanWord = '讚'" \
-  "INSERT INTO RavlekTable (HanWord, Ptype, HanSpell, Phone_desc, Desc) VALUES ('㐀', '文', 'khiu1', '新讀音', '')" \
-  "INSERT INTO RavlekShippedNotes VALUES ('㐀', '文', 'khiu1', note_hash('新讀音'), note_hash(''))"
+  "INSERT INTO RavlekTable (HanWord, Ptype, HanSpell, Phone_desc, Desc) VALUES ('〇', '文', 'ling5', '新讀音', '')" \
+  "INSERT INTO RavlekShippedNotes VALUES ('〇', '文', 'ling5', note_hash('新讀音'), note_hash(''))"
 printf 'ravlek upgraded\n' > "$prefix/share/ravlek/template-version"
 "$prefix/bin/ravlek"
 [ "$(cat "$folder/Ravlek_Spell")" = "new program" ] || fail "the upgrade did not refresh programs"
 [ "$(sql "$folder/Ravlek.db" "SELECT Phone_desc, Desc FROM RavlekTable WHERE HanWord = '讚'")" = "新版語音註|我的註解" ] \
   || fail "the upgrade lost the user's note or the new note"
-[ "$(sql "$folder/Ravlek.db" "SELECT HanSpell FROM RavlekTable WHERE HanWord = '㐀'")" = "khiu1" ] \
+[ "$(sql "$folder/Ravlek.db" "SELECT Phone_desc FROM RavlekTable WHERE HanWord = '〇' AND HanSpell = 'ling5'")" = "新讀音" ] \
   || fail "the upgrade did not bring the new reading"
 [ "$(cksum < "$folder/FDConnectionDefs.ini")" = "$settings" ] || fail "the upgrade replaced settings"
 ls "$folder" | grep -q 'ravlek-new' && fail "a temporary copy was left behind"
