@@ -138,6 +138,17 @@ def main():
           + (f" ({', '.join(r['HanWord'] + ' ' + r['HanSpell'] for r in same_class)})"
              if same_class else ""))
 
+    def level(tone):
+        return "平" if tone == "平" else "仄"
+    unsupported = []
+    for r in literary:
+        own = {level(generator.rhyme_tone(g)) for g in pingshui.get(r["HanWord"], [])}
+        own |= {level(e["聲"]) for e in guangyun.get(r["HanWord"], [])}
+        if r["PoemRhyme"] and own and ("平" if r["HanSpell"][-1] in "15" else "仄") not in own:
+            unsupported.append(f"{r['HanWord']} {r['HanSpell']}")
+    print(f"literary rows with a rhyme whose 平/仄 class neither the character's own 廣韻 entries "
+          f"nor its Pingshui rhymes have: {len(unsupported)} ({', '.join(unsupported)})")
+
     if args.literary_readings:
         koktai = generator.read_koktai(os.path.join(args.data, "koktai",
                                                     "koktai_char_readings.tsv"))
