@@ -47,7 +47,10 @@ class Fields {
     return isJson_ ? json_.contains(QLatin1String(name)) : request_.has_param(name);
   }
   QString Text(const char* name) const {
-    if (isJson_) return json_.value(QLatin1String(name)).toString();
+    if (isJson_) {
+      const QJsonValue value = json_.value(QLatin1String(name));
+      return value.isDouble() ? QString::number(value.toDouble()) : value.toString();
+    }
     return QString::fromStdString(request_.get_param_value(name));
   }
   bool Flag(const char* name, bool otherwise = false) const {

@@ -167,7 +167,7 @@ TEST_F(ServerApiTest, HandoutsAreRavlekCliHandouts) {
   const Case cases[] = {
       {{u"--html"_s, u"--title"_s}, {{u"format"_s, u"html"_s}, {u"title"_s, true}}, "text/html"},
       {{u"--html"_s, u"--numeric"_s, u"--character-size"_s, u"30"_s},
-       {{u"numeric"_s, true}, {u"characterSize"_s, u"30"_s}},
+       {{u"numeric"_s, true}, {u"characterSize"_s, 30}},
        "text/html"},
       {{u"--odt"_s, u"--colloquial"_s},
        {{u"format"_s, u"odt"_s}, {u"colloquial"_s, true}},
