@@ -27,6 +27,7 @@ from rhyme_choice import (CODA_NAMES, EntryChooser, derive_merger, describe_scor
                           group_codas, reading_coda)
 from koktai import readings as koktai_readings  # noqa: E402
 from tailo import is_tailo_syllable, split_syllable, to_phonetic_symbols  # noqa: E402
+import reading_order  # noqa: E402
 
 RAVLEK_COLUMNS = [
     "HanWord", "Ptype", "HanSpell", "Spell_P", "Spell_P_Han", "Initial_C_type",
@@ -655,6 +656,23 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
     return rows
 
 
+def apply_use_order(args, guangyun, guangyun_rows, tables, report):
+    """Puts each character's rows in the order of their use (reading_order.py) and maps the
+    terra-pinyin phrases; returns (the notes of the reordered characters, the phrases)."""
+    use = reading_order.UseOrder(args.terra, guangyun, guangyun_rows)
+    notes = reading_order.order_by_use(tables, use)
+    phrases = reading_order.phrase_readings(tables, use)
+    report.line(f"order of use: {len({n['HanWord'] for n in notes})} characters reordered; "
+                f"{len(phrases)} terra-pinyin phrases mapped")
+    return notes, phrases
+
+
+def write_use_order(folder, use_order):
+    notes, phrases = use_order
+    write_tsv(os.path.join(folder, "reading_order.terra.tsv"), reading_order.NOTE_COLUMNS, notes)
+    write_tsv(os.path.join(folder, "phrases.terra.tsv"), reading_order.PHRASE_COLUMNS, phrases)
+
+
 def make_base_words(rows, fanqie_characters):
     first_literary = {}
     for row in rows:
@@ -706,6 +724,8 @@ def arguments(argv=None):
                         help="the reviewed reasons of rows whose rhyme's coda differs")
     parser.add_argument("--corrections", default=os.path.join(here, "corrections.tsv"),
                         help="the reviewed corrections of the digitised 1913 book")
+    parser.add_argument("--terra", default=reading_order.TERRA,
+                        help="terra_pinyin.dict.yaml of Debian's rime-data-terra-pinyin")
     parser.add_argument("--output", default=here, help="folder to write the TSV files to")
     return parser.parse_args(argv)
 
@@ -736,6 +756,8 @@ def build(args, report):
     rows = [row for row in everything if row["source"] != "koktai"]
     koktai_table = [row for row in everything if row["source"] == "koktai"]
     base, plus = make_base_words(rows, fanqie_characters)
+    # After the base words: the fanqie synthesis keeps the book's first literary reading.
+    args.use_order = apply_use_order(args, guangyun, guangyun_rows, [rows, koktai_table], report)
     return rows, base, plus, merger, koktai_table
 
 
@@ -752,6 +774,7 @@ def main():
     write_tsv(os.path.join(args.output, "BaseWordsPlus.tsv"), BASE_COLUMNS, plus)
     write_tsv(os.path.join(args.output, "rhyme_merger.tsv"), MERGER_COLUMNS, merger_rows(merger))
     write_tsv(os.path.join(args.output, "RavlekTable.koktai.tsv"), RAVLEK_COLUMNS, koktai_table)
+    write_use_order(args.output, args.use_order)
     return 0
 
 
