@@ -101,8 +101,9 @@ TEST(PhraseTableTest, TheChosenReadingLeadsItsGroupAndAnUntouchedLineIsUnchanged
   const PhraseTable table = SmallTable();
   const QString line = u"不亦說乎"_s;
   EXPECT_EQ(
-      romanizer.RomanizeLine(line, FirstReadings(ChoosePhraseReadings(line, table, HasReading))),
-      u"不 。 亦 。 (文 uat8 suat4)  。 通 hoo5 。 "_s.toStdString());
+      romanizer.RomanizeLine(line, FirstReadings(ChoosePhraseReadings(line, table, HasReading)))
+          .toStdString(),
+      u"不 。 亦 。 (文 uat8 suat4)  。 通 hoo5  。 "_s.toStdString());
   const QString plain = u"天說乎"_s;
   EXPECT_EQ(
       romanizer.RomanizeLine(plain, FirstReadings(ChoosePhraseReadings(plain, table, HasReading))),
