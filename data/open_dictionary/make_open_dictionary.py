@@ -27,6 +27,7 @@ from rhyme_choice import (CODA_NAMES, EntryChooser, derive_merger, describe_scor
                           group_codas, reading_coda)
 from koktai import readings as koktai_readings  # noqa: E402
 from tailo import is_tailo_syllable, split_syllable, to_phonetic_symbols  # noqa: E402
+import fanqie_rows  # noqa: E402
 import reading_order  # noqa: E402
 
 RAVLEK_COLUMNS = [
@@ -656,6 +657,22 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
     return rows
 
 
+def synthesis_rows(rows, guangyun, guangyun_rows, pingshui, merger, candidates, chooser, codas,
+                   reasons, report):
+    """The literary rows derived from the 廣韻 where the sources lack them (fanqie_rows.py), made
+    like every row, with their own note."""
+    by_fanqie = {}
+    for entry in guangyun_rows:
+        by_fanqie.setdefault(entry["反切"], entry)
+    readings = fanqie_rows.derived_readings(rows, guangyun, pingshui, merger, by_fanqie)
+    made = make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
+                     Report(open(os.devnull, "w")))
+    for row, reading in zip(made, readings):
+        row["Phone_desc"] = reading["derived"]
+    report.line(f"RavlekTable.synthesis.tsv: {len(made)} literary readings derived from the 廣韻")
+    return made
+
+
 def apply_use_order(args, guangyun, guangyun_rows, tables, report):
     """Puts each character's rows in the order of their use (reading_order.py) and maps the
     terra-pinyin phrases; returns (the notes of the reordered characters, the phrases)."""
@@ -756,8 +773,11 @@ def build(args, report):
     rows = [row for row in everything if row["source"] != "koktai"]
     koktai_table = [row for row in everything if row["source"] == "koktai"]
     base, plus = make_base_words(rows, fanqie_characters)
+    args.synthesis_table = synthesis_rows(rows, guangyun, guangyun_rows, pingshui, merger,
+                                          candidates, chooser, codas, reasons, report)
     # After the base words: the fanqie synthesis keeps the book's first literary reading.
-    args.use_order = apply_use_order(args, guangyun, guangyun_rows, [rows, koktai_table], report)
+    args.use_order = apply_use_order(args, guangyun, guangyun_rows,
+                                     [rows, koktai_table, args.synthesis_table], report)
     return rows, base, plus, merger, koktai_table
 
 
@@ -774,6 +794,8 @@ def main():
     write_tsv(os.path.join(args.output, "BaseWordsPlus.tsv"), BASE_COLUMNS, plus)
     write_tsv(os.path.join(args.output, "rhyme_merger.tsv"), MERGER_COLUMNS, merger_rows(merger))
     write_tsv(os.path.join(args.output, "RavlekTable.koktai.tsv"), RAVLEK_COLUMNS, koktai_table)
+    write_tsv(os.path.join(args.output, "RavlekTable.synthesis.tsv"), RAVLEK_COLUMNS,
+              args.synthesis_table)
     write_use_order(args.output, args.use_order)
     return 0
 

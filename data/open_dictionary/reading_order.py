@@ -7,6 +7,8 @@ terra-pinyin's phrases to Taiwanese readings the same way."""
 import os
 import re
 
+from tailo import split_syllable
+
 TERRA = "/usr/share/rime-data/terra_pinyin.dict.yaml"
 
 PINYIN_INITIALS = ("zh", "ch", "sh", "b", "p", "m", "f", "d", "t", "n", "l", "g", "k", "h", "j",
@@ -154,11 +156,20 @@ class UseOrder:
 def order_by_use(tables, use):
     """Reorders, in place, each character's rows of one class among the places they hold in each
     table, by the summed terra-pinyin weight of their 廣韻 entry (stable: the book's order where the
-    weights are equal). Returns the notes of the reordered characters."""
+    weights are equal, except that of rows of one entry the one read with the fanqie's initial
+    comes first). Returns the notes of the reordered characters."""
     all_rows = {}
+    first_literary = {}
     for table in tables:
         for row in table:
             all_rows.setdefault(row["HanWord"], []).append(row)
+            if row["Ptype"][:1] in "通文":
+                first_literary.setdefault(row["HanWord"], row["HanSpell"])
+
+    def fanqie_initial_differs(row):
+        # Of rows of one entry, the one whose initial is the upper fanqie character's comes first.
+        upper = first_literary.get(row_fanqie(row)[:1])
+        return bool(upper) and split_syllable(upper)[0] != split_syllable(row["HanSpell"])[0]
     notes = []
     for han, readings in sorted(use.singles.items()):
         rows_of = all_rows.get(han)
@@ -180,7 +191,8 @@ def order_by_use(tables, use):
                     places.setdefault(row["Ptype"][:1], []).append(i)
             for ptype, where in places.items():
                 group = [table[i] for i in where]
-                ordered = sorted(group, key=lambda r: -weights.get(row_fanqie(r), -1.0))
+                ordered = sorted(group, key=lambda r: (-weights.get(row_fanqie(r), -1.0),
+                                                       fanqie_initial_differs(r)))
                 if ordered == group:
                     continue
                 for i, row in zip(where, ordered):

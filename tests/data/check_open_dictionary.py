@@ -441,7 +441,8 @@ class CommittedFiles(unittest.TestCase):
             capture_output=True, text=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv", "rhyme_merger.tsv",
-                     "RavlekTable.koktai.tsv", "reading_order.terra.tsv", "phrases.terra.tsv"):
+                     "RavlekTable.koktai.tsv", "RavlekTable.synthesis.tsv", "reading_order.terra.tsv",
+                     "phrases.terra.tsv"):
             with self.subTest(file=name):
                 with open(os.path.join(out, name), "rb") as fresh, \
                         open(os.path.join(ARGS.folder, name), "rb") as committed:
@@ -488,9 +489,11 @@ class BuiltDatabase(unittest.TestCase):
                 self.assertEqual(found, [(rhyme,)])
 
     def test_rows_keep_the_order_of_the_source(self):
-        # The rows of the second source, in their own file, follow those of the book.
+        # The rows of the second source and the derived rows, in their own files, follow those
+        # of the book.
         expected = [(r["HanWord"], r["Ptype"], r["HanSpell"])
-                    for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv")
+                    for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv",
+                                 "RavlekTable.synthesis.tsv")
                     for r in read_rows(os.path.join(ARGS.folder, name))]
         actual = self.db.execute("SELECT HanWord, Ptype, HanSpell FROM RavlekTable "
                                  "ORDER BY rowid").fetchall()
