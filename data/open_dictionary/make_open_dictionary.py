@@ -18,6 +18,7 @@ line feed, carriage return and backslash are written \\t, \\n, \\r and \\\\.
 import argparse
 import bz2
 import csv
+import io
 import os
 import re
 import sys
@@ -666,7 +667,7 @@ def synthesis_rows(rows, guangyun, guangyun_rows, pingshui, merger, candidates, 
         by_fanqie.setdefault(entry["反切"], entry)
     readings = fanqie_rows.derived_readings(rows, guangyun, pingshui, merger, by_fanqie)
     made = make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
-                     Report(open(os.devnull, "w")))
+                     Report(io.StringIO())) if readings else []
     for row, reading in zip(made, readings):
         row["Phone_desc"] = reading["derived"]
     report.line(f"RavlekTable.synthesis.tsv: {len(made)} literary readings derived from the 廣韻")

@@ -172,8 +172,29 @@ class Generator(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         tables = {name: read_rows(os.path.join(out, name + ".tsv"))
                   for name in ("RavlekTable", "BaseWords", "BaseWordsPlus", "rhyme_merger",
-                               "RavlekTable.koktai", "reading_order.terra", "phrases.terra")}
+                               "RavlekTable.koktai", "RavlekTable.synthesis", "reading_order.terra",
+                               "phrases.terra")}
         return tables, result.stderr
+
+    def test_a_reading_the_sources_lack_is_derived_only_where_it_is_sure(self):
+        guangyun = ("教\t1\t肴\t古肴\t見\t\t二\t\t肴\t平\t全清\t效\t見二肴平\t使也\n"
+                    "教\t2\t效\t古孝\t見\t\t二\t\t肴\t去\t全清\t效\t見二肴去\t教訓\n"
+                    "交\t1\t肴\t古肴\t見\t\t二\t\t肴\t平\t全清\t效\t見二肴平\t共也\n"
+                    "交\t2\t效\t古孝\t見\t\t二\t\t肴\t去\t全清\t效\t見二肴去\t交\n")
+        pingshui = ("教\t下平聲三肴\t下平三肴\t下平聲部\t平\t平\t1\n"
+                    "交\t下平聲三肴\t下平三肴\t下平聲部\t平\t平\t2\n"
+                    "教\t去聲十九效\t去聲十九效\t去聲部\t去\t仄\t1\n"
+                    "交\t去聲十九效\t去聲十九效\t去聲部\t去\t仄\t2\n")
+        # 交's two readings of 古肴切 would give two readings of 古孝切: none is derived.
+        kam = ("教\t文\tkau3\tkau3\t\t\t1\t10\n"
+               "交\t文\tkau1\tkau1\t\t\t2\t11\n"
+               "交\t文\tkiau1\tkiau1\t\t\t3\t12\n")
+        tables, _ = self.run_generator(kam, pingshui=pingshui, guangyun=guangyun)
+        [row] = tables["RavlekTable.synthesis"]
+        self.assertEqual((row["HanWord"], row["Ptype"], row["HanSpell"], row["PoemRhyme"],
+                          row["PtypeDesc"]), ("教", "文", "kau1", "下平三肴", "廣韻 古肴切，肴韻"))
+        self.assertEqual(row["Phone_desc"], "反切合成的文讀 kau1：廣韻 古肴切（肴韻平聲），與本字讀音 "
+                                            "kau3（廣韻 古孝切）聲母、韻母同，只改聲調；兩書皆未收此音。")
 
     def test_readings_in_the_order_of_their_use(self):
         guangyun = ("見\t2702\t霰\t古電\t見\t開\t四\t\t先\t去\t全清\t山\t見開四先去\t視也\n"
