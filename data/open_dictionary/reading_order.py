@@ -207,7 +207,8 @@ def order_by_use(tables, use):
 def phrase_readings(tables, use):
     """terra-pinyin's phrases mapped to Taiwanese readings: for each character of a phrase that
     has literary readings of more than one 廣韻 entry, the first 通 or 文 reading of the entry its
-    Mandarin reading names ("-" where none is sure). Only phrases where some character is named."""
+    Mandarin reading names ("-" where none is sure). Only phrases where some character is named;
+    a phrase given with several readings, once, with its readings joined by "/"."""
     rows_by_han = {}
     for table in tables:
         for row in table:
@@ -232,8 +233,19 @@ def phrase_readings(tables, use):
                                    if fanqie and row_fanqie(r) == fanqie), "-")
             readings.append(cache[key])
         if any(r != "-" for r in readings):
-            out.append({"詞": word, "拼音": " ".join(syllables), "讀音": " ".join(readings)})
-    return out
+            out.append({"詞": word, "拼音": " ".join(syllables), "讀音": readings})
+    # A phrase terra-pinyin gives several readings (好色 hao3 se4, hao4 se4) names a character's
+    # reading only where they agree.
+    merged = {}
+    for row in out:
+        kept = merged.get(row["詞"])
+        if kept is None:
+            merged[row["詞"]] = row
+            continue
+        kept["拼音"] += "/" + row["拼音"]
+        kept["讀音"] = [a if a == b else "-" for a, b in zip(kept["讀音"], row["讀音"])]
+    return [dict(row, 讀音=" ".join(row["讀音"])) for row in merged.values()
+            if any(r != "-" for r in row["讀音"])]
 
 
 NOTE_COLUMNS = ["HanWord", "Ptype", "書序", "用法次序", "依據"]

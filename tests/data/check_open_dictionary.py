@@ -205,7 +205,9 @@ class Generator(unittest.TestCase):
                "見\t白\tkinn3\tkinn3\t\t\t3\t318\n"
                "見\t文\tkian3\tkian3\t\t\t4\t322\n")
         # 見: jian4 (古電切, kian3) is the common reading; 電 has one reading and is left alone.
-        terra = "見\tjian4\t99%\n見\txian4\t1%\n電\tdian4\n見面\tjian4 mian4\n見電\txian4 dian4\n"
+        # 見面 with two readings of 見 names none.
+        terra = ("見\tjian4\t99%\n見\txian4\t1%\n電\tdian4\n見面\tjian4 mian4\n見電\txian4 dian4\n"
+                 "見面\txian4 mian4\n")
         pingshui = ("見\t去聲十七霰\t去聲十七霰\t去聲部\t去\t仄\t1\n"
                     "電\t去聲十七霰\t去聲十七霰\t去聲部\t去\t仄\t2\n")
         tables, _ = self.run_generator(kam, pingshui=pingshui, guangyun=guangyun, terra=terra)
@@ -219,7 +221,7 @@ class Generator(unittest.TestCase):
                          ("見", "文", "hian7 kian3", "kian3 hian7"))
         self.assertEqual(note["依據"], "jian4 99% → 古電切；xian4 1% → 胡甸切")
         self.assertEqual([(p["詞"], p["讀音"]) for p in tables["phrases.terra"]],
-                         [("見面", "kian3 -"), ("見電", "hian7 -")])
+                         [("見電", "hian7 -")])
         # The fanqie synthesis keeps the book's first literary reading.
         self.assertEqual(tables["BaseWordsPlus"][0]["HanSpell"], "hian7")
 
