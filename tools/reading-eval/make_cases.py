@@ -179,7 +179,7 @@ def main():
             print(f"{pattern}: not in the texts")
     with open(args.output, "w", encoding="utf-8") as f:
         f.write("\n".join(lines) + "\n")
-    print(f"{number} cases, {sum(1 for line in lines if line.endswith('留存'))} held out")
+    print(f"{number} cases, {sum(1 for line in lines[1:] if line.endswith('留存'))} held out")
 
 
 if __name__ == "__main__":

@@ -163,7 +163,7 @@ def main():
                                      f"{i * size + place + 1}\t{ch}\t{spell}\t{reason}\t{held}")
     with open(args.output, "w", encoding="utf-8") as f:
         f.write("\n".join(lines_out) + "\n")
-    print(f"{number} cases, {sum(1 for line in lines_out if line.endswith('留存'))} held out")
+    print(f"{number} cases, {sum(1 for line in lines_out[1:] if line.endswith('留存'))} held out")
 
 
 if __name__ == "__main__":
