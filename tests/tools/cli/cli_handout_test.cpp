@@ -133,7 +133,7 @@ TEST_F(CliHandoutTest, OpenDocumentPrintsEachReadingAboveItsCharacter) {
   lines.removeLast();
   ExpectOdtPrintsReadingsAbove(dir, u"poem"_s, lines,
                                {u"--title"_s, u"--author"_s, u"--choose"_s, choices},
-                               {{1, u"tshiong1"_s}, {10, u"kian3"_s}, {68, u"lok8"_s}}, true);
+                               {{1, u"tshiong1"_s}, {10, u"hian7"_s}, {68, u"lok8"_s}}, true);
 }
 
 TEST_F(CliHandoutTest, AnthologiesPrintEachReadingAboveItsCharacter) {
