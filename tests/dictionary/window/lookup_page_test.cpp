@@ -527,6 +527,9 @@ TEST_F(LookupMemoTest, CutTitlesAndCellsShowTheirWholeTextAsToolTip) {
       {"whole cell", grid->viewport(), cell(6), QString()},
   };
   for (const Case& c : cases) EXPECT_EQ(ToolTipAt(c.widget, c.pos), c.tip) << c.name;
+  // A column made narrower than its title.
+  header->resizeSection(1, 12);
+  EXPECT_EQ(ToolTipAt(header->viewport(), title(1)), u"文/白(古/今)"_s) << "cut title";
   QToolTip::hideText();
 }
 
