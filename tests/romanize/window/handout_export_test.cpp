@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -70,20 +71,30 @@ test::FixtureDictionary HandoutDictionary() {
   return d;
 }
 
-// Answers the next file dialog with `path`, as a user typing the name would; `folder` receives
-// the folder the dialog opened in.
-void AnswerFileDialog(const QString& path, const QString& filter = {}, QString* folder = nullptr) {
+// What a file dialog offered when it opened: its folder, file type and name.
+struct Offered {
+  QString folder;
+  QString filter;
+  QString name;
+};
+
+// Answers the next file dialog with `path`, as a user typing the name would; `offered` receives
+// what the dialog offered.
+void AnswerFileDialog(const QString& path, const QString& filter = {}, Offered* offered = nullptr) {
   auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, path, filter, folder] {
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, path, filter, offered] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     timer->stop();
     timer->deleteLater();
-    if (folder) *folder = dialog->directory().absolutePath();
-    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
     // Typed into the name field: selectFile() leaves the field alone once it has the focus.
     auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
     EXPECT_NE(name, nullptr);
+    if (offered) {
+      *offered = {dialog->directory().absolutePath(), dialog->selectedNameFilter(),
+                  name ? name->text() : QString()};
+    }
+    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
     if (name) name->setText(path);
     static_cast<QDialog*>(dialog)->accept();  // as the dialog's save button does
   });
@@ -145,8 +156,8 @@ class HandoutExportTest : public ::testing::Test {
 
   // Saves from the open dialog under `path` (the dialog's filter `filter`).
   static void Save(QDialog& dialog, const QString& path, const QString& filter = {},
-                   QString* folder = nullptr) {
-    AnswerFileDialog(path, filter, folder);
+                   Offered* offered = nullptr) {
+    AnswerFileDialog(path, filter, offered);
     dialog.findChild<QPushButton*>(u"RubyExport_Save"_s)->click();
   }
 
@@ -255,11 +266,11 @@ TEST_F(HandoutExportTest, SavesLikeADesktopProgram) {
   w->TntMemo3->setPlainText(u"天殘\n\n春"_s);
   w->TntCheckBox3->setChecked(true);  // 轉白話音
   QTemporaryDir out;
-  QString opened;
+  Offered opened;
   WithDialog([&](QDialog& dialog, RubyPreview&) {
     Save(dialog, out.filePath(u"poem"_s), u"OpenDocument (*.odt)"_s, &opened);
   });
-  EXPECT_EQ(opened, home.filePath(u"Dokumente"_s));
+  EXPECT_EQ(opened.folder, home.filePath(u"Dokumente"_s));
   // The filter's suffix added; an OpenDocument file, mimetype first.
   const QString odt = out.filePath(u"poem.odt"_s);
   QFile file(odt);
@@ -277,13 +288,34 @@ TEST_F(HandoutExportTest, SavesLikeADesktopProgram) {
     AnswerReplaceYes();
     Save(dialog, out.filePath(u"poem.html"_s), {}, &opened);
   });
-  EXPECT_EQ(opened, out.path());
+  EXPECT_EQ(opened.folder, out.path());
   EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
             (QStringList{u"poem.html"_s, u"poem.odt"_s}));
   EXPECT_TRUE(ReadAll(out.filePath(u"poem.html"_s))
                   .contains(u"<ruby title=\"通 thian; 白 thinn\">天<rt>thian</rt></ruby>"_s));
   ::umask(oldMask);
   qunsetenv("XDG_CONFIG_HOME");
+}
+
+// The dialog stays open and says where the file went; the next save offers the type last saved
+// and a name from the text's first line without its punctuation.
+TEST_F(HandoutExportTest, SavingSaysWhereAndKeepsTheFileType) {
+  w->TntMemo3->setPlainText(u"君不見，將進酒！\n爲樂"_s);
+  QTemporaryDir out;
+  const QString pdf = out.filePath(u"first.pdf"_s);
+  Offered first;
+  Offered second;
+  WithDialog([&](QDialog& dialog, RubyPreview&) {
+    Save(dialog, pdf, u"PDF (*.pdf)"_s, &first);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.findChild<QLabel*>(u"RubyExport_Saved"_s)->text(), u"已儲存："_s + pdf);
+  });
+  WithDialog(
+      [&](QDialog& dialog, RubyPreview&) { Save(dialog, out.filePath(u"second"_s), {}, &second); });
+  EXPECT_EQ(first.filter, u"HTML (*.html *.htm)"_s);
+  EXPECT_EQ(first.name, u"君不見將進酒"_s);
+  EXPECT_EQ(second.filter, u"PDF (*.pdf)"_s);
+  EXPECT_TRUE(QFile::exists(out.filePath(u"second.pdf"_s)));
 }
 
 TEST(HandoutFacesTest, KaiForCharactersAndEveryToneMarkForReadings) {
