@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QGlyphRun>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,11 +24,13 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <functional>
 
 #include "app/window/ostrel.h"
 #include "build_paths.h"
+#include "dictionary/tailo.h"
 #include "romanize/handout_layout.h"
 #include "romanize/window/ruby_preview.h"
 #include "tests/support/corpus_texts.h"
@@ -316,6 +320,103 @@ TEST_F(HandoutExportTest, SavingSaysWhereAndKeepsTheFileType) {
   EXPECT_EQ(first.name, u"君不見將進酒"_s);
   EXPECT_EQ(second.filter, u"PDF (*.pdf)"_s);
   EXPECT_TRUE(QFile::exists(out.filePath(u"second.pdf"_s)));
+}
+
+// The rows of an image that hold ink (a pixel darker than mid-grey): first and last, -1 if none.
+std::pair<int, int> InkRows(const QImage& image) {
+  int first = -1;
+  int last = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 128) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+    }
+  }
+  return {first, last};
+}
+
+// The combining marks (glyphs without advance) among the runs, each checked to stand over its
+// letter, its bottom above the letter's top.
+int MarksAboveTheirLetters(const QList<QGlyphRun>& runs, const QString& text) {
+  int marks = 0;
+  for (const QGlyphRun& run : runs) {
+    const QRawFont raw = run.rawFont();
+    const QList<quint32> glyphs = run.glyphIndexes();
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+    for (qsizetype i = 1; i < glyphs.size(); ++i) {
+      if (advances[i].x() != 0) continue;
+      ++marks;
+      const QRectF mark = raw.boundingRect(glyphs[i]).translated(run.positions()[i]);
+      const QRectF letter = raw.boundingRect(glyphs[i - 1]).translated(run.positions()[i - 1]);
+      EXPECT_LE(mark.bottom(), letter.top() + 1) << text.toStdString();
+      EXPECT_GE(mark.center().x(), letter.left()) << text.toStdString();
+      EXPECT_LE(mark.center().x(), letter.right()) << text.toStdString();
+    }
+  }
+  return marks;
+}
+
+// The reading band of a one-cell preview whose character has `reading`, as the preview paints it.
+QImage PaintedReading(const QString& reading) {
+  RubyPreview preview{QSqlDatabase()};
+  HandoutStyle style;
+  style.readingPt = 24;
+  RubyLine line;
+  line.cells.push_back({u"學"_s, 0, {{u'文', reading}}, reading});
+  preview.SetText({line}, style);
+  preview.resize(preview.sizeHint());
+  const QImage image = preview.grab().toImage();
+  // The band above the character: from the page's top margin to the reading band's bottom.
+  const double scale = preview.logicalDpiX() / 72.0;
+  return image.copy(0, 0, image.width(), qRound((24 + 24 * 1.3) * scale) - 1);
+}
+
+// The 8th tone's vertical line stands above its letter, in the preview (from its pixels) as in
+// the glyphs it draws: an i under it shows a mark above, as the printed handout does.
+TEST(HandoutPreviewTest, TheEighthToneMarkStandsAboveItsLetter) {
+  struct Case {
+    QString numeric;  // drawn with tone marks
+    QString plain;    // the same letters without a mark
+  };
+  const Case cases[] = {
+      {u"hak8"_s, u"hak"_s}, {u"sip8"_s, u"sip"_s}, {u"ik8"_s, u"ik"_s}, {u"gak8"_s, u"gak"_s}};
+  QFont font;
+  QStringList families;
+  for (const char* face : kReadingFaces) families.append(QString::fromLatin1(face));
+  font.setFamilies(families);
+  font.setPixelSize(40);
+  for (const Case& c : cases) {
+    const QString marked = ToneMarkedTaiLo(c.numeric);
+    EXPECT_EQ(MarksAboveTheirLetters(ReadingGlyphRuns(marked, font, nullptr), marked), 1);
+    // The pixels: no ink below the letters' own, and the mark above the x-height.
+    const auto [markedTop, markedBottom] = InkRows(PaintedReading(c.numeric));
+    const auto [plainTop, plainBottom] = InkRows(PaintedReading(c.plain));
+    ASSERT_GE(plainTop, 0);
+    EXPECT_EQ(markedBottom, plainBottom) << marked.toStdString();
+    EXPECT_LT(markedTop, plainTop) << marked.toStdString();
+  }
+}
+
+// The reading menu shows the 8th tone's mark above its letter too (樂 ga̍k, lo̍k).
+TEST_F(HandoutExportTest, TheReadingMenuShowsTheEighthToneMark) {
+  w->TntMemo3->setPlainText(u"樂"_s);
+  WithDialog([](QDialog&, RubyPreview& preview) {
+    QMenu* menu = preview.ReadingMenu(0);
+    ASSERT_NE(menu, nullptr);
+    int marks = 0;
+    for (QAction* action : menu->actions()) {
+      QTextLayout layout(action->text(), menu->font());
+      layout.beginLayout();
+      layout.createLine();
+      layout.endLayout();
+      marks += MarksAboveTheirLetters(layout.glyphRuns(), action->text());
+    }
+    EXPECT_EQ(marks, 2);
+    delete menu;
+  });
 }
 
 TEST(HandoutFacesTest, KaiForCharactersAndEveryToneMarkForReadings) {
