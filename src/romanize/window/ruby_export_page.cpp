@@ -21,6 +21,7 @@
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "app/window/screen_fit.h"
 #include "base/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
@@ -206,7 +207,8 @@ void TOstrel::RubyExport_TntButtonClick() {
       TntStatusBar1->showMessage(message);
     });
   });
-  dialog.resize(qMin(preview->sizeHint().width() + 60, 1000), 640);
+  dialog.resize(
+      ravlek::FittedToScreen(*this, QSize(qMin(preview->sizeHint().width() + 60, 1000), 640)));
   preview->setFocus();
   dialog.exec();
 }

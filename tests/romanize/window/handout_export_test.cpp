@@ -20,7 +20,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -416,6 +418,21 @@ TEST_F(HandoutExportTest, TheReadingMenuShowsTheEighthToneMark) {
     }
     EXPECT_EQ(marks, 2);
     delete menu;
+  });
+}
+
+// Its designed 640 px where the screen has room, else no taller than the screen shows with a
+// title bar (ctest runs this at 144 dpi too, where the offscreen screen is 533 px tall).
+TEST_F(HandoutExportTest, TheDialogFitsTheScreen) {
+  w->TntMemo3->setPlainText(u"君不見"_s);
+  WithDialog([](QDialog& dialog, RubyPreview&) {
+    const QRect available = dialog.screen()->availableGeometry();
+    const int titleBar = dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    EXPECT_LE(dialog.height() + titleBar, available.height());
+    EXPECT_LE(dialog.width(), available.width());
+    if (available.height() >= 640 + 2 * titleBar) {
+      EXPECT_EQ(dialog.height(), 640);
+    }
   });
 }
 
