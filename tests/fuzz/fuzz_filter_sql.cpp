@@ -5,6 +5,7 @@
 // chain lengths SQLite cannot nest; each further line is one more row's value, given to every
 // column in turn.
 
+#include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -28,7 +29,11 @@ struct Dictionary {
   TFDConnection connection;
 
   Dictionary() {
-    if (!connection.OpenSqliteFile(folder.filePath(QStringLiteral("Ravlek.db"))).ok()) {
+    // An empty file is an empty database: the connection opens only an existing one.
+    QFile file(folder.filePath(QStringLiteral("Ravlek.db")));
+    if (!file.open(QIODevice::WriteOnly)) ravlek::fuzz::Fail("the dictionary cannot be made");
+    file.close();
+    if (!connection.OpenSqliteFile(file.fileName()).ok()) {
       ravlek::fuzz::Fail("the dictionary does not open");
     }
     QSqlQuery q(connection.Database());
