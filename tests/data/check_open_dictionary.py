@@ -690,6 +690,22 @@ class BuiltDatabase(unittest.TestCase):
                 self.assertEqual(next(row[0] for row in found if row), spell)
 
 
+class ApplicationFolder(unittest.TestCase):
+    def test_the_licences_the_release_note_names_lie_in_it(self):
+        folder = os.path.dirname(ARGS.db)
+        note = os.path.join(folder, "ReleaseNote.txt")
+        if not os.path.exists(note):
+            self.skipTest(f"{note} has not been built")
+        with open(note, encoding="utf-8") as f:
+            named = sorted(set(re.findall(r"LICENSE[A-Za-z.-]*[A-Za-z]", f.read())))
+        self.assertEqual(named, ["LICENSE.dictionary", "LICENSE.dictionary-koktai"])
+        for name, source in zip(named, ["LICENSE", "LICENSE.koktai"]):
+            with self.subTest(name=name):
+                with open(os.path.join(folder, name), "rb") as copy, \
+                        open(os.path.join(ARGS.folder, source), "rb") as original:
+                    self.assertEqual(copy.read(), original.read())
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
