@@ -698,8 +698,9 @@ class ApplicationFolder(unittest.TestCase):
             self.skipTest(f"{note} has not been built")
         with open(note, encoding="utf-8") as f:
             named = sorted(set(re.findall(r"LICENSE[A-Za-z.-]*[A-Za-z]", f.read())))
-        self.assertEqual(named, ["LICENSE.dictionary", "LICENSE.dictionary-koktai"])
-        for name, source in zip(named, ["LICENSE", "LICENSE.koktai"]):
+        self.assertEqual(named, ["LICENSE.dictionary", "LICENSE.dictionary-koktai",
+                                 "LICENSE.dictionary-terra-pinyin"])
+        for name, source in zip(named, ["LICENSE", "LICENSE.koktai", "LICENSE.terra-pinyin"]):
             with self.subTest(name=name):
                 with open(os.path.join(folder, name), "rb") as copy, \
                         open(os.path.join(ARGS.folder, source), "rb") as original:
