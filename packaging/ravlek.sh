@@ -56,7 +56,8 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
   for program in Ravlek Ravlek_Start Ravlek_Spell; do refresh "$programs" "$program"; done
   for file in ReleaseNote.txt TSU.ttf TSU-LICENSE.txt installedXML/CurrentVersion.xml \
               installedXML/information.xml pingshui_groups.tsv pingshui_variants.tsv \
-              pingshui-LICENSE.txt pingshui_variants-LICENSE.txt; do
+              pingshui-LICENSE.txt pingshui_variants-LICENSE.txt LICENSE.dictionary \
+              LICENSE.dictionary-koktai LICENSE.dictionary-terra-pinyin; do
     refresh "$template" "$file"
   done
   if [ "$upgraded" = yes ]; then printf '%s\n' "$installed" > "$stamp"; fi

@@ -18,6 +18,7 @@ for path in ./usr/bin/ravlek ./usr/bin/ravlek-cli ./usr/libexec/ravlek/Ravlek \
             ./usr/share/ravlek/app/TSU.ttf ./usr/share/ravlek/app/installedXML/CurrentVersion.xml \
             ./usr/share/ravlek/app/pingshui_groups.tsv ./usr/share/ravlek/app/pingshui-LICENSE.txt \
             ./usr/share/ravlek/app/last_release_XML/RavlekBasic.html \
+            ./usr/share/ravlek/app/LICENSE.dictionary ./usr/share/ravlek/app/LICENSE.dictionary-koktai \
             ./usr/share/ravlek/template-version \
             ./usr/share/applications/org.ravlek.Ravlek.desktop \
             ./usr/share/metainfo/org.ravlek.Ravlek.metainfo.xml \

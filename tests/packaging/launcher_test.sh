@@ -37,6 +37,12 @@ for file in Ravlek Ravlek_Start Ravlek_Spell Ravlek.db FDConnectionDefs.ini Rele
             last_release_XML/LastVersion.xml; do
   [ -f "$folder/$file" ] || fail "$file is missing from the user's folder"
 done
+# Every licence file that the release note names lies beside it.
+licences=$(grep -o 'LICENSE[A-Za-z.-]*[A-Za-z]' "$folder/ReleaseNote.txt" | sort -u)
+[ -n "$licences" ] || fail "the release note names no licence file"
+for licence in $licences; do
+  [ -f "$folder/$licence" ] || fail "$licence, which the release note names, is not in the user's folder"
+done
 [ -x "$folder/Ravlek" ] || fail "Ravlek is not executable in the user's folder"
 cmp -s "$folder/Ravlek.db" "$prefix/share/ravlek/app/Ravlek.db" || fail "Ravlek.db is no copy"
 [ -w "$folder/Ravlek.db" ] || fail "the user cannot write the dictionary"

@@ -6,7 +6,6 @@
 #include "dictionary/datasets.h"
 #include "dictionary/filter_sql.h"
 #include "dictionary/lookup_filters.h"
-#include "dictionary/tailo.h"
 #include "tsv.h"
 
 namespace ravlek::cli {
@@ -43,7 +42,7 @@ int Lookup(const Globals& globals, const QStringList& args) {
     filter = CharacterFilter(parser.value(charOption));
   } else if (parser.isSet(spellOption)) {
     filter =
-        SpellFilter(NumericTaiLo(parser.value(spellOption)),
+        SpellFilter(SpellSearchText(parser.value(spellOption)),
                     parser.isSet(classOption) ? parser.value(classOption) : QStringLiteral("全"));
   } else {
     const QString rhyme = parser.value(rhymeOption);
