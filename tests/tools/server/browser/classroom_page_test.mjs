@@ -2,7 +2,7 @@
 // shows. One case per run (lookup, convert, metre, handout), each with its own server on a port
 // the system picks and its own browser profile.
 //
-//   node classroom_page_test.mjs CASE --server PATH --app-dir DIR --pdf-check PATH
+//   node classroom_page_test.mjs CASE --server PATH --app-dir DIR --pdf-check PATH --cli PATH
 import {spawn, spawnSync} from 'node:child_process';
 import {existsSync, mkdtempSync, rmSync, writeFileSync} from 'node:fs';
 import {createRequire} from 'node:module';
@@ -23,6 +23,7 @@ const testCase = process.argv[2];
 const serverPath = option('--server');
 const appDir = option('--app-dir');
 const pdfCheck = option('--pdf-check');
+const cliPath = option('--cli');
 
 let puppeteer;
 try {
@@ -199,20 +200,38 @@ const cases = {
             getComputedStyle(tone).color),
         }));
       };
+      // What the page shows is what ravlek-cli metre --tsv says of the same poem.
+      const expected = (text) => {
+        const run = spawnSync(cliPath, ['--app-dir', appDir, 'metre', '--tsv'],
+          {input: text, encoding: 'utf8'});
+        assert.equal(run.status, 0, run.stderr);
+        const rows = run.stdout.trim().split('\n').map((row) => row.split('\t'));
+        const poem = rows.find((row) => row[0] === '# poem');
+        return {form: poem[2], rhyme: poem[3], summary: poem[4].split(',').join('、'),
+          firstTones: rows[0][3]};
+      };
+      for (const text of [spring, crane]) {
+        const shown = await check(text);
+        const wanted = expected(text);
+        assert.match(shown.facts, new RegExp(
+          `${wanted.form}\\s+韻：${wanted.rhyme}\\s+${wanted.summary}`));
+        assert.equal(shown.summary, wanted.summary === '合律' ? 'good' : 'fault');
+        // The first 句's tones by symbol, character by character.
+        const symbols = {'平': '○', '仄': '●', '中': '◐'};
+        assert.equal(shown.tones.replace(/[^○●◐]/g, ''),
+          Array.from(wanted.firstTones).map((tone) => symbols[tone]).join(''));
+      }
       const springCheck = await check(spring);
       assert.match(springCheck.facts, /五言律詩\s+韻：下平十二侵\s+合律/);
-      assert.equal(springCheck.summary, 'good');
       assert.deepEqual(springCheck.findings, []);
       // 國破山河在: 仄仄平平仄, by symbol and by colour.
       assert.equal(springCheck.tones, '國●破●山○河○在●');
       assert.notEqual(springCheck.colours[0], springCheck.colours[2]);
       assert.equal(springCheck.colours[0], springCheck.colours[1]);
-
+      // 登黃鶴樓 breaks the rules where every reading of 去 is 仄, and the page says so in words.
       const craneCheck = await check(crane);
-      assert.match(craneCheck.facts, /七言律詩\s+韻：下平十一尤\s+犯律、三仄尾、三平尾/);
-      assert.equal(craneCheck.summary, 'fault');
-      assert.deepEqual(craneCheck.findings, ['第3句第4字「去」犯律',
-        '第3句第5、6、7字「不復返」三仄尾', '第4句第5、6、7字「空悠悠」三平尾']);
+      assert.match(craneCheck.facts, /七言律詩\s+韻：下平十一尤/);
+      assert.ok(craneCheck.findings.includes('第3句第4字「去」犯律'), craneCheck.findings.join());
     });
   },
 
