@@ -1,5 +1,7 @@
 #include "metre/metre_check.h"
 
+#include <QHash>
+
 #include <array>
 #include <span>
 
@@ -222,6 +224,16 @@ std::pair<RhymeGroup, int> CommonGroup(const QList<const MetreCharacter*>& chara
 }
 
 // An unregulated poem: rhymes at the ends of the even 句 (and the first) in their common group.
+// Verse repeats a 句 length; prose does not: the commonest length is held by fewer than half of
+// the 句, or by one 句 alone.
+bool IsProse(const QList<Verse>& verses) {
+  QHash<qsizetype, qsizetype> byLength;
+  qsizetype most = 0;
+  for (const Verse& verse : verses) most = qMax(most, ++byLength[verse.characters.size()]);
+  const qsizetype count = verses.size();
+  return count > 1 && (most * 2 < count || most == 1);
+}
+
 void CheckIrregular(PoemCheck& check) {
   QList<const MetreCharacter*> ends;
   for (qsizetype i = 1; i < check.verses.size(); i += 2)
@@ -581,7 +593,11 @@ PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
       return check;
     }
   }
-  CheckIrregular(check);
+  if (IsProse(check.verses)) {
+    check.form = kProseForm;
+  } else {
+    CheckIrregular(check);
+  }
   ChooseReadings(check.verses, readings);
   return check;
 }

@@ -167,7 +167,7 @@ std::vector<PhraseChoice> ChoosePhraseReadings(QStringView line, const PhraseTab
   return choices;
 }
 
-QStringList FirstReadings(const std::vector<PhraseChoice>& choices) {
+QStringList PhraseFirstReadings(const std::vector<PhraseChoice>& choices) {
   QStringList out;
   out.reserve(static_cast<qsizetype>(choices.size()));
   for (const PhraseChoice& choice : choices) out.append(choice.reading);

@@ -66,6 +66,6 @@ std::vector<PhraseChoice> ChoosePhraseReadings(QStringView line, const PhraseTab
                                                const QStringList& userChoices = {});
 
 // The choices as Romanizer::RomanizeLine takes them: the reading or an empty entry.
-QStringList FirstReadings(const std::vector<PhraseChoice>& choices);
+QStringList PhraseFirstReadings(const std::vector<PhraseChoice>& choices);
 
 }  // namespace ravlek

@@ -12,12 +12,12 @@
 #include <memory>
 
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
 #include "dictionary/fanqie.h"
 #include "dictionary/lookup_filters.h"
-#include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
 #include "romanize/text_input.h"

@@ -6,6 +6,7 @@
 #include "build_paths.h"
 #include "metre/character_readings.h"
 #include "metre/metre_check.h"
+#include "metre/metre_html.h"
 #include "metre/metre_readings.h"
 #include "metre/metre_report.h"
 #include "metre/pingshui_table.h"
@@ -63,6 +64,13 @@ const Case kCases[] = {
      "", ""},
     {"mixed_lengths_are_unregulated", "國破山河在，城春草木深。\n感時花濺淚流，恨別鳥驚心。",
      "古體", "", ""},
+    {"two_lengths_repeated_stay_verse",
+     "君不見黃河之水天上來，奔流到海不復回。\n君不見高堂明鏡悲白髮，朝如青絲暮成雪。", "古體", "",
+     ""},
+    {"prose_is_not_verse",
+     "子曰：學而時習之，不亦說乎？有朋自遠方來，不亦樂乎？人不知而不慍，不亦君子乎？", "非詩", "",
+     ""},
+    {"two_unequal_clauses_are_prose", "有朋自遠方來，不亦樂乎？", "非詩", "", ""},
     {"regulated_eight_lines",
      "國破山河在，城春草木深。\n感時花濺淚，恨別鳥驚心。\n烽火連三月，家書抵萬金。\n"
      "白頭搔更短，渾欲不勝簪。",
@@ -143,6 +151,41 @@ TEST(MetreCheckTest, CharacterTheTableLacksTakesItsReadingsTones) {
   EXPECT_EQ(c.tone, Tone::Oblique);
   EXPECT_EQ(c.reading, QStringLiteral("tsit8"));
   EXPECT_TRUE(MetrePlainText(check, 1).contains(QStringLiteral("平水韻未收「𠀋」")));
+}
+
+// Prose is said to be no verse, without tone rows to line up; a poem ended where the shape
+// changed says so.
+TEST(MetreReportTest, ProseAndTheDivisionAreSaid) {
+  const QStringList text = {QStringLiteral("國破山河在，城春草木深。"),
+                            QStringLiteral("感時花開淚，恨別鳥驚心。"),
+                            QStringLiteral("有朋自遠方來，不亦樂乎？")};
+  const QList<PoemLines> poems = SplitPoems(text);
+  ASSERT_EQ(poems.size(), 2);
+  EXPECT_EQ(MetrePlainText(CheckPoem(poems[0], Table()), 1),
+            QStringLiteral("第1首　五言絕句　韻：下平十二侵　犯律\n"
+                           "下一行體式不同，未隔空行亦另起一首\n"
+                           "國破山河在\n仄仄平平仄\n城春草木深\n平平仄仄平　韻 下平十二侵\n"
+                           "感時花開淚\n仄平平平仄\n恨別鳥驚心\n仄仄仄平平　韻 下平十二侵\n"
+                           "第3句第4字「開」犯律\n"));
+  EXPECT_EQ(MetrePlainText(CheckPoem(poems[1], Table()), 2),
+            QStringLiteral("第2首　非詩　不論格律\n有朋自遠方來\n不亦樂乎\n"));
+}
+
+// The window's view says how the text was divided, and shows prose without tone columns.
+TEST(MetreReportTest, HtmlSaysHowTheTextWasDivided) {
+  QList<PoemCheck> checks;
+  for (const PoemLines& poem : SplitPoems({QStringLiteral("國破山河在，城春草木深。"),
+                                           QStringLiteral("感時花開淚，恨別鳥驚心。"),
+                                           QStringLiteral("有朋自遠方來，不亦樂乎？")})) {
+    checks.append(CheckPoem(poem, Table()));
+  }
+  const QString html = MetreHtml(checks);
+  EXPECT_TRUE(html.contains(QStringLiteral("以空行分首"))) << html.toStdString();
+  EXPECT_EQ(html.count(QStringLiteral("下一行體式不同")), 1);
+  const QString prose = html.mid(html.indexOf(QStringLiteral("第2首")));
+  EXPECT_TRUE(prose.contains(QStringLiteral("非詩"))) << prose.toStdString();
+  EXPECT_TRUE(prose.contains(QStringLiteral("有朋自遠方來，不亦樂乎")));
+  EXPECT_FALSE(prose.contains(QStringLiteral("<table")));
 }
 
 TEST(MetreReadingsTest, ThePlaceChoosesTheReadingOfItsTone) {

@@ -3,9 +3,9 @@
 
 #include <QSet>
 
-#include "memory_reading_source.h"
 #include "romanize/phrase_readings.h"
 #include "romanize/romanizer.h"
+#include "tests/support/memory_reading_source.h"
 
 namespace ravlek {
 namespace {
@@ -52,7 +52,8 @@ class PhraseChoiceTest : public ::testing::TestWithParam<ChoiceCase> {};
 TEST_P(PhraseChoiceTest, ReadingPerCharacter) {
   const ChoiceCase& c = GetParam();
   const PhraseTable table = SmallTable();
-  EXPECT_EQ(FirstReadings(ChoosePhraseReadings(c.line, table, HasReading, c.user)), c.expected);
+  EXPECT_EQ(PhraseFirstReadings(ChoosePhraseReadings(c.line, table, HasReading, c.user)),
+            c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,13 +102,14 @@ TEST(PhraseTableTest, TheChosenReadingLeadsItsGroupAndAnUntouchedLineIsUnchanged
   const PhraseTable table = SmallTable();
   const QString line = u"不亦說乎"_s;
   EXPECT_EQ(
-      romanizer.RomanizeLine(line, FirstReadings(ChoosePhraseReadings(line, table, HasReading)))
+      romanizer
+          .RomanizeLine(line, PhraseFirstReadings(ChoosePhraseReadings(line, table, HasReading)))
           .toStdString(),
       u"不 。 亦 。 (文 uat8 suat4)  。 通 hoo5  。 "_s.toStdString());
   const QString plain = u"天說乎"_s;
-  EXPECT_EQ(
-      romanizer.RomanizeLine(plain, FirstReadings(ChoosePhraseReadings(plain, table, HasReading))),
-      romanizer.RomanizeLine(plain));
+  EXPECT_EQ(romanizer.RomanizeLine(
+                plain, PhraseFirstReadings(ChoosePhraseReadings(plain, table, HasReading))),
+            romanizer.RomanizeLine(plain));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "dictionary_snapshot.h"
 #include "metre/metre_choices.h"
 #include "metre/metre_report.h"
+#include "romanize/conversion.h"
 #include "romanize/romanizer.h"
 #include "romanize/tone_marked_readings.h"
 
@@ -51,7 +52,8 @@ ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& 
   // The tables and readings read with the snapshot: a copy of what it keeps is used, not read.
   metre::KeptMetreSources kept = snapshot.metre;
   metre::MetreSources metreSources(snapshot.appDir, source, &kept);
-  const QList<QStringList> chosen = metre::ChosenMetreReadings(lines, metreSources);
+  MetreChooser metreChooser(metreSources);
+  const FirstReadings chosen = ChooseFirstReadings(lines, {&metreChooser});
   out.metreProblem =
       snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
   ToneMarkedReadingSource toneMarkedSource(source);
@@ -67,7 +69,7 @@ ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& 
     }
     out.romanized.append(romanizer.RomanizeLine(lines[i], first));
   }
-  out.metre = metre::MetreChoices(lines, chosen);
+  out.metre = PositionChoices(lines, chosen);
   TextCharacterSource characters(source, lines);
   RubyTextOptions textOptions;
   textOptions.conversion = options;
@@ -93,8 +95,8 @@ std::vector<RubyLine> HandoutText(const DictionarySnapshot& snapshot, const QStr
   SnapshotClassSource source(snapshot);
   metre::KeptMetreSources kept = snapshot.metre;
   metre::MetreSources metreSources(snapshot.appDir, source, &kept);
-  const ReadingChoices metre =
-      metre::MetreChoices(lines, metre::ChosenMetreReadings(lines, metreSources));
+  MetreChooser metreChooser(metreSources);
+  const ReadingChoices metre = PositionChoices(lines, ChooseFirstReadings(lines, {&metreChooser}));
   metreProblem = snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
   TextCharacterSource characters(source, lines);
   return BuildRubyText(lines, options, characters, choices, metre);

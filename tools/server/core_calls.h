@@ -8,10 +8,10 @@
 #include <functional>
 #include <vector>
 
+#include "dictionary/reading_classes.h"
 #include "metre/metre_check.h"
 #include "romanize/class_index.h"
 #include "romanize/handout_layout.h"
-#include "romanize/reading_classes.h"
 #include "romanize/ruby_text.h"
 
 namespace ravlek::server {

@@ -7,7 +7,7 @@
 #include "base/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/datasets.h"
-#include "romanize/reading_classes.h"
+#include "dictionary/reading_classes.h"
 
 namespace ravlek::server {
 

@@ -16,7 +16,7 @@
 #include "dictionary/fanqie.h"
 #include "dictionary/literary_readings.h"
 #include "metre/metre_choices.h"
-#include "romanize/class_readings.h"
+#include "dictionary/class_readings.h"
 
 namespace ravlek::server {
 

@@ -7,10 +7,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "build_paths.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
-#include "romanize/class_readings.h"
+#include "metre/metre_choices.h"
+#include "romanize/conversion.h"
 #include "romanize/handout_layout.h"
 #include "romanize/ruby_text.h"
 #include "tests/support/corpus_texts.h"
@@ -48,8 +51,12 @@ std::vector<test::ExpectedRuby> Expected(const QStringList& lines, const Reading
   DatasetClassReadingSource source(query);
   RubyTextOptions options;
   options.title = options.author = heading;
+  // Where a regulated poem needs another reading than the first, the metre's.
+  metre::MetreSources sources(QStringLiteral(RAVLEK_DEFAULT_APP_DIR), source);
+  MetreChooser chooser(sources);
+  const ReadingChoices metre = PositionChoices(lines, ChooseFirstReadings(lines, {&chooser}));
   std::vector<test::ExpectedRuby> expected;
-  for (const RubyLine& line : BuildRubyText(lines, options, source, choices)) {
+  for (const RubyLine& line : BuildRubyText(lines, options, source, choices, metre)) {
     for (const RubyCell& cell : line.cells)
       expected.push_back({cell.character, ShownReading(cell.reading, HandoutStyle())});
   }
