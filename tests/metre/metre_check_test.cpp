@@ -79,6 +79,16 @@ const Case kCases[] = {
      "風急天高猿嘯哀，渚清沙白鳥飛迴。\n無邊落木蕭蕭下，不盡長江滾滾來。\n"
      "萬里悲秋常作客，百年多病獨登臺。\n艱難苦恨繁霜鬢，潦倒新停濁酒杯。",
      "七言律詩", "", ""},
+    // 王維〈觀獵〉: 回看射雕處 is 平平仄平仄 with 看 平, which keeps 粘 and 對.
+    {"swapped_form_keeps_adhesion_and_opposition",
+     "風勁角弓鳴，將軍獵渭城。\n草枯鷹眼疾，雪盡馬蹄輕。\n忽過新豐市，還歸細柳營。\n"
+     "回看射雕處，千里暮雲平。",
+     "五言律詩", "", "拗救（平平仄平仄）"},
+    // 李商隱〈錦瑟〉: 思 read 仄 in 一弦一柱思華年 avoids 三平尾.
+    {"a_reading_avoids_three_level_tail",
+     "錦瑟無端五十弦，一弦一柱思華年。\n莊生曉夢迷蝴蝶，望帝春心託杜鵑。\n"
+     "滄海月明珠有淚，藍田日暖玉生煙。\n此情可待成追憶，只是當時已惘然。",
+     "七言律詩", "", ""},
     {"yellow_crane_tower_breaks_on_purpose",
      "昔人已乘黃鶴去，此地空餘黃鶴樓。\n黃鶴一去不復返，白雲千載空悠悠。\n"
      "晴川歷歷漢陽樹，芳草萋萋鸚鵡洲。\n日暮鄉關何處是，煙波江上使人愁。",
@@ -195,6 +205,50 @@ TEST(MetreReadingsTest, ThePlaceChoosesTheReadingOfItsTone) {
   // Not a regulated poem: nothing chosen.
   EXPECT_EQ(chosen[3], QStringList(3));
   EXPECT_TRUE(HasMetreReadings(chosen));
+}
+
+// The metre reads the whole poem: a place of both tones takes the tone that 粘 and 對, 孤平 and
+// the tail need, whatever reading comes first.
+TEST(MetreReadingsTest, TheWholePoemChoosesTheReading) {
+  CharacterReadings readings;
+  for (const auto& [character, spell] : {std::pair{U'看', "khan3"},
+                                         {U'看', "khan1"},
+                                         {U'思', "su1"},
+                                         {U'思', "su3"},
+                                         {U'華', "hua5"},
+                                         {U'華', "hua3"}}) {
+    readings.Add(character, QString::fromLatin1(spell));
+  }
+  struct {
+    QStringList lines;
+    int line;
+    int index;
+    const char* reading;
+  } cases[] = {
+      {{QStringLiteral("風勁角弓鳴，將軍獵渭城。"), QStringLiteral("草枯鷹眼疾，雪盡馬蹄輕。"),
+        QStringLiteral("忽過新豐市，還歸細柳營。"), QStringLiteral("回看射雕處，千里暮雲平。")},
+       3,
+       1,
+       "khan1"},
+      {{QStringLiteral("錦瑟無端五十弦，一弦一柱思華年。"),
+        QStringLiteral("莊生曉夢迷蝴蝶，望帝春心託杜鵑。"),
+        QStringLiteral("滄海月明珠有淚，藍田日暖玉生煙。"),
+        QStringLiteral("此情可待成追憶，只是當時已惘然。")},
+       0,
+       12,
+       "su3"},
+      // 看 heads a 平平仄仄平 core: read 仄 it would leave 孤平.
+      {{QStringLiteral("國破山河在，看春草木深。"), QStringLiteral("感時花濺淚，恨別鳥驚心。")},
+       0,
+       6,
+       "khan1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines.join(u'/').toStdString());
+    EXPECT_EQ(MetreReadings(c.lines, Table(), readings)[c.line][c.index],
+              QString::fromLatin1(c.reading));
+    EXPECT_EQ(CheckPoem(c.lines, Table(), &readings).faults.size(), 0);
+  }
 }
 
 TEST(MetreReportTest, TsvRowsAndPoemLine) {

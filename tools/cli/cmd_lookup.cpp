@@ -6,7 +6,6 @@
 #include "dictionary/datasets.h"
 #include "dictionary/filter_sql.h"
 #include "dictionary/lookup_filters.h"
-#include "dictionary/tailo.h"
 #include "tsv.h"
 
 namespace ravlek::cli {
@@ -32,7 +31,7 @@ int Lookup(const Invocation& command) {
     filter = CharacterFilter(command.Value(charOption));
   } else if (command.IsSet(spellOption)) {
     filter =
-        SpellFilter(NumericTaiLo(command.Value(spellOption)),
+        SpellFilter(SpellSearchText(command.Value(spellOption)),
                     command.IsSet(classOption) ? command.Value(classOption) : QStringLiteral("全"));
   } else {
     const QString rhyme = command.Value(rhymeOption);

@@ -10,6 +10,7 @@
 #include "base/app_folder.h"
 #include "base/error.h"
 #include "base/program_end.h"
+#include "app/window/framed_text_fields.h"
 #include "app/window/messages.h"
 #include "app/window/window_layout.h"
 #include "dictionary/connection.h"
@@ -34,6 +35,7 @@ TOstrel::TOstrel(QWidget* parent) : TOstrel(ravlek::BuiltReleaseSettings(), pare
 TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWidget(parent) {
   ravlek::EnsureReleaseState(releaseState).settings = release;
   ravlek::ResetProgramEnd();
+  ravlek::KeepTextFieldFrames();
   ravlek::LayOutWindow(*this);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();
   auto dataset = [this](const char* name) {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/window/ostrel.h"
+#include "app/window/screen_fit.h"
 #include "base/error.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
@@ -33,7 +34,7 @@ void TOstrel::Metre_TntButtonClick() {
     Metre_Form = new QDialog(this);
     Metre_Form->setObjectName(QStringLiteral("Metre_Form"));
     Metre_Form->setWindowTitle(QStringLiteral("格律檢查"));
-    Metre_Form->resize(720, 640);
+    Metre_Form->resize(ravlek::FittedToScreen(*this, QSize(720, 640)));
     Metre_TntMemo = new QTextBrowser(Metre_Form);
     Metre_TntMemo->setObjectName(QStringLiteral("Metre_TntMemo"));
     auto* layout = new QVBoxLayout(Metre_Form);

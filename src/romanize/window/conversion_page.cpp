@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextLayout>
 
 #include "app/window/ostrel.h"
@@ -156,5 +157,11 @@ void TOstrel::TntButton1Click() {
 }
 
 void TOstrel::TntButton5Click() {
-  TntMemo3->setPlainText(ravlek::ConversionSampleText());
+  // Replaced as one edit, so that one Ctrl+Z brings back the text the user had pasted.
+  QTextCursor cursor(TntMemo3->document());
+  cursor.beginEditBlock();
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(ravlek::ConversionSampleText());
+  cursor.endEditBlock();
+  TntMemo3->moveCursor(QTextCursor::Start);
 }

@@ -15,8 +15,8 @@ using namespace Qt::StringLiterals;
 using Result = ravlek::test::CliTextRun;
 using ravlek::test::RunCli;
 
-const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s, u"import"_s,
-                               u"lookup"_s, u"metre"_s,  u"rhymes"_s, u"romanize"_s};
+const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s,   u"import"_s, u"lookup"_s,
+                               u"metre"_s,  u"rhymes"_s, u"romanize"_s, u"upgrade"_s};
 
 struct HelpCase {
   const char* name;
