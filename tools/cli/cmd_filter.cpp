@@ -36,7 +36,7 @@ int Filter(const Globals& globals, const QStringList& args) {
   TFDConnection connection;
   if (!OpenDictionary(globals, connection)) return 1;
   TFDQuery dataset(connection, name, statement);
-  // SQLite answers what it can: only the passing rows are read.
+  // The database answers what it can: only the passing rows are read.
   OpenFiltered(dataset, expression);
   WriteOut(DatasetAsTsv(dataset, dataset.FieldNames()).toUtf8());
   return 0;
