@@ -64,7 +64,8 @@ foreach(pair "pingshui_groups.tsv:pingshui_groups.tsv" "pingshui_variants.tsv:pi
 endforeach()
 
 # The dictionary's licences, by the names the release note gives them.
-foreach(pair "LICENSE:LICENSE.dictionary" "LICENSE.koktai:LICENSE.dictionary-koktai")
+foreach(pair "LICENSE:LICENSE.dictionary" "LICENSE.koktai:LICENSE.dictionary-koktai"
+             "LICENSE.terra-pinyin:LICENSE.dictionary-terra-pinyin")
   string(REPLACE ":" ";" pair "${pair}")
   list(GET pair 0 from)
   list(GET pair 1 to)

@@ -57,7 +57,7 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
   for file in ReleaseNote.txt TSU.ttf TSU-LICENSE.txt installedXML/CurrentVersion.xml \
               installedXML/information.xml pingshui_groups.tsv pingshui_variants.tsv \
               pingshui-LICENSE.txt pingshui_variants-LICENSE.txt LICENSE.dictionary \
-              LICENSE.dictionary-koktai; do
+              LICENSE.dictionary-koktai LICENSE.dictionary-terra-pinyin; do
     refresh "$template" "$file"
   done
   if [ "$upgraded" = yes ]; then printf '%s\n' "$installed" > "$stamp"; fi

@@ -18,6 +18,7 @@ line feed, carriage return and backslash are written \\t, \\n, \\r and \\\\.
 import argparse
 import bz2
 import csv
+import io
 import os
 import re
 import sys
@@ -27,6 +28,8 @@ from rhyme_choice import (CODA_NAMES, EntryChooser, derive_merger, describe_scor
                           group_codas, reading_coda)
 from koktai import readings as koktai_readings  # noqa: E402
 from tailo import is_tailo_syllable, split_syllable, to_phonetic_symbols  # noqa: E402
+import fanqie_rows  # noqa: E402
+import reading_order  # noqa: E402
 
 RAVLEK_COLUMNS = [
     "HanWord", "Ptype", "HanSpell", "Spell_P", "Spell_P_Han", "Initial_C_type",
@@ -783,6 +786,39 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
     return rows
 
 
+def synthesis_rows(rows, guangyun, guangyun_rows, pingshui, merger, candidates, chooser, codas,
+                   reasons, report):
+    """The literary rows derived from the 廣韻 where the sources lack them (fanqie_rows.py), made
+    like every row, with their own note."""
+    by_fanqie = {}
+    for entry in guangyun_rows:
+        by_fanqie.setdefault(entry["反切"], entry)
+    readings = fanqie_rows.derived_readings(rows, guangyun, pingshui, merger, by_fanqie)
+    made = make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
+                     Report(io.StringIO())) if readings else []
+    for row, reading in zip(made, readings):
+        row["Phone_desc"] = reading["derived"]
+    report.line(f"RavlekTable.synthesis.tsv: {len(made)} literary readings derived from the 廣韻")
+    return made
+
+
+def apply_use_order(args, guangyun, guangyun_rows, tables, report):
+    """Puts each character's rows in the order of their use (reading_order.py) and maps the
+    terra-pinyin phrases; returns (the notes of the reordered characters, the phrases)."""
+    use = reading_order.UseOrder(args.terra, guangyun, guangyun_rows)
+    notes = reading_order.order_by_use(tables, use)
+    phrases = reading_order.phrase_readings(tables, use)
+    report.line(f"order of use: {len({n['HanWord'] for n in notes})} characters reordered; "
+                f"{len(phrases)} terra-pinyin phrases mapped")
+    return notes, phrases
+
+
+def write_use_order(folder, use_order):
+    notes, phrases = use_order
+    write_tsv(os.path.join(folder, "reading_order.terra.tsv"), reading_order.NOTE_COLUMNS, notes)
+    write_tsv(os.path.join(folder, "phrases.terra.tsv"), reading_order.PHRASE_COLUMNS, phrases)
+
+
 def make_base_words(rows, fanqie_characters):
     first_literary = {}
     for row in rows:
@@ -834,6 +870,8 @@ def arguments(argv=None):
                         help="the reviewed reasons of rows whose rhyme's coda differs")
     parser.add_argument("--corrections", default=os.path.join(here, "corrections.tsv"),
                         help="the reviewed corrections of the digitised 1913 book")
+    parser.add_argument("--terra", default=reading_order.TERRA,
+                        help="terra_pinyin.dict.yaml of Debian's rime-data-terra-pinyin")
     parser.add_argument("--reviewed", default=os.path.join(here, "reviewed_rows.tsv"),
                         help="the reviewed doubtful rows and what is done with them")
     parser.add_argument("--output", default=here, help="folder to write the TSV files to")
@@ -867,6 +905,11 @@ def build(args, report):
     rows = [row for row in everything if row["source"] != "koktai"]
     koktai_table = [row for row in everything if row["source"] == "koktai"]
     base, plus = make_base_words(rows, fanqie_characters)
+    args.synthesis_table = synthesis_rows(rows, guangyun, guangyun_rows, pingshui, merger,
+                                          candidates, chooser, codas, reasons, report)
+    # After the base words: the fanqie synthesis keeps the book's first literary reading.
+    args.use_order = apply_use_order(args, guangyun, guangyun_rows,
+                                     [rows, koktai_table, args.synthesis_table], report)
     return rows, base, plus, merger, koktai_table
 
 
@@ -883,6 +926,9 @@ def main():
     write_tsv(os.path.join(args.output, "BaseWordsPlus.tsv"), BASE_COLUMNS, plus)
     write_tsv(os.path.join(args.output, "rhyme_merger.tsv"), MERGER_COLUMNS, merger_rows(merger))
     write_tsv(os.path.join(args.output, "RavlekTable.koktai.tsv"), RAVLEK_COLUMNS, koktai_table)
+    write_tsv(os.path.join(args.output, "RavlekTable.synthesis.tsv"), RAVLEK_COLUMNS,
+              args.synthesis_table)
+    write_use_order(args.output, args.use_order)
     return 0
 
 

@@ -139,7 +139,7 @@ class Generator(unittest.TestCase):
     """The generator's rules on small sources made here."""
 
     def run_generator(self, kam, pingshui="", guangyun="", variants="", keep=None,
-                      corrections=None, expect_failure=False, koktai="", reviewed=""):
+                      corrections=None, expect_failure=False, koktai="", reviewed="", terra=""):
         folder = keep or tempfile.mkdtemp()
         if keep is None:
             self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
@@ -164,6 +164,9 @@ class Generator(unittest.TestCase):
                 f.write(text)
         with bz2.open(os.path.join(folder, "Unihan_Variants.txt.bz2"), "wt", encoding="utf-8") as f:
             f.write("# Unihan_Variants.txt\n" + variants)
+        terra_file = os.path.join(folder, "terra_pinyin.dict.yaml")
+        with open(terra_file, "w", encoding="utf-8") as f:
+            f.write("---\nname: terra_pinyin\n...\n\n" + terra)
         out = os.path.join(folder, "out")
         corrections_file = os.path.join(folder, "corrections.tsv")
         with open(corrections_file, "w", encoding="utf-8") as f:
@@ -177,15 +180,65 @@ class Generator(unittest.TestCase):
              "--reviewed", reviewed_file,
              "--unihan", os.path.join(folder, "Unihan_Variants.txt.bz2"), "--rhymes", ARGS.rhymes,
              "--corrections", corrections_file, "--reasons", os.path.join(folder, "none.tsv"),
-             "--output", out], capture_output=True, text=True)
+             "--terra", terra_file, "--output", out], capture_output=True, text=True)
         if expect_failure:
             self.assertNotEqual(result.returncode, 0)
             return None, result.stderr
         self.assertEqual(result.returncode, 0, result.stderr)
         tables = {name: read_rows(os.path.join(out, name + ".tsv"))
                   for name in ("RavlekTable", "BaseWords", "BaseWordsPlus", "rhyme_merger",
-                               "RavlekTable.koktai")}
+                               "RavlekTable.koktai", "RavlekTable.synthesis", "reading_order.terra",
+                               "phrases.terra")}
         return tables, result.stderr
+
+    def test_a_reading_the_sources_lack_is_derived_only_where_it_is_sure(self):
+        guangyun = ("教\t1\t肴\t古肴\t見\t\t二\t\t肴\t平\t全清\t效\t見二肴平\t使也\n"
+                    "教\t2\t效\t古孝\t見\t\t二\t\t肴\t去\t全清\t效\t見二肴去\t教訓\n"
+                    "交\t1\t肴\t古肴\t見\t\t二\t\t肴\t平\t全清\t效\t見二肴平\t共也\n"
+                    "交\t2\t效\t古孝\t見\t\t二\t\t肴\t去\t全清\t效\t見二肴去\t交\n")
+        pingshui = ("教\t下平聲三肴\t下平三肴\t下平聲部\t平\t平\t1\n"
+                    "交\t下平聲三肴\t下平三肴\t下平聲部\t平\t平\t2\n"
+                    "教\t去聲十九效\t去聲十九效\t去聲部\t去\t仄\t1\n"
+                    "交\t去聲十九效\t去聲十九效\t去聲部\t去\t仄\t2\n")
+        # 交's two readings of 古肴切 would give two readings of 古孝切: none is derived.
+        kam = ("教\t文\tkau3\tkau3\t\t\t1\t10\n"
+               "交\t文\tkau1\tkau1\t\t\t2\t11\n"
+               "交\t文\tkiau1\tkiau1\t\t\t3\t12\n")
+        tables, _ = self.run_generator(kam, pingshui=pingshui, guangyun=guangyun)
+        [row] = tables["RavlekTable.synthesis"]
+        self.assertEqual((row["HanWord"], row["Ptype"], row["HanSpell"], row["PoemRhyme"],
+                          row["PtypeDesc"]), ("教", "文", "kau1", "下平三肴", "廣韻 古肴切，肴韻"))
+        self.assertEqual(row["Phone_desc"], "反切合成的文讀 kau1：廣韻 古肴切（肴韻平聲），與本字讀音 "
+                                            "kau3（廣韻 古孝切）聲母、韻母同，只改聲調；兩書皆未收此音。")
+
+    def test_readings_in_the_order_of_their_use(self):
+        guangyun = ("見\t2702\t霰\t古電\t見\t開\t四\t\t先\t去\t全清\t山\t見開四先去\t視也\n"
+                    "見\t2705\t霰\t胡甸\t匣\t開\t四\t\t先\t去\t全濁\t山\t匣開四先去\t露也\n"
+                    "電\t2702\t霰\t堂練\t定\t開\t四\t\t先\t去\t全濁\t山\t定開四先去\t電\n")
+        kam = ("見\t文\than7\thian7\t\t\t1\t183\n"
+               "電\t文\ttian7\ttian7\t\t\t2\t200\n"
+               "見\t白\tkinn3\tkinn3\t\t\t3\t318\n"
+               "見\t文\tkian3\tkian3\t\t\t4\t322\n")
+        # 見: jian4 (古電切, kian3) is the common reading; 電 has one reading and is left alone.
+        # 見面 with two readings of 見 names none.
+        terra = ("見\tjian4\t99%\n見\txian4\t1%\n電\tdian4\n見面\tjian4 mian4\n見電\txian4 dian4\n"
+                 "見面\txian4 mian4\n")
+        pingshui = ("見\t去聲十七霰\t去聲十七霰\t去聲部\t去\t仄\t1\n"
+                    "電\t去聲十七霰\t去聲十七霰\t去聲部\t去\t仄\t2\n")
+        tables, _ = self.run_generator(kam, pingshui=pingshui, guangyun=guangyun, terra=terra)
+        rows = [(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in tables["RavlekTable"]]
+        self.assertEqual(rows, [("見", "文", "kian3"), ("電", "通", "tian7"), ("見", "白", "kinn3"),
+                                ("見", "文", "hian7")])
+        self.assertEqual(tables["RavlekTable"][0]["Phone_desc"].split("。")[1],
+                         "廈門音新字典（甘為霖，1913）第322頁")
+        [note] = tables["reading_order.terra"]
+        self.assertEqual((note["HanWord"], note["Ptype"], note["書序"], note["用法次序"]),
+                         ("見", "文", "hian7 kian3", "kian3 hian7"))
+        self.assertEqual(note["依據"], "jian4 99% → 古電切；xian4 1% → 胡甸切")
+        self.assertEqual([(p["詞"], p["讀音"]) for p in tables["phrases.terra"]],
+                         [("見電", "hian7 -")])
+        # The fanqie synthesis keeps the book's first literary reading.
+        self.assertEqual(tables["BaseWordsPlus"][0]["HanSpell"], "hian7")
 
     def test_classes_readings_and_placeholders(self):
         tables, report = self.run_generator(
@@ -468,15 +521,19 @@ class CommittedFiles(unittest.TestCase):
             self.skipTest(f"the shared data folder {ARGS.data} is absent")
         if not os.path.exists(ARGS.unihan):
             self.skipTest(f"{ARGS.unihan} is absent (Debian package unicode-data)")
+        if not os.path.exists(ARGS.terra):
+            self.skipTest(f"{ARGS.terra} is absent (Debian package rime-data-terra-pinyin)")
         out = tempfile.mkdtemp()
         self.addCleanup(lambda: subprocess.run(["rm", "-rf", out]))
         result = subprocess.run(
             [sys.executable, os.path.join(ARGS.folder, "make_open_dictionary.py"), "--data",
-             ARGS.data, "--unihan", ARGS.unihan, "--rhymes", ARGS.rhymes, "--output", out],
+             ARGS.data, "--unihan", ARGS.unihan, "--terra", ARGS.terra, "--rhymes", ARGS.rhymes,
+             "--output", out],
             capture_output=True, text=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv", "rhyme_merger.tsv",
-                     "RavlekTable.koktai.tsv"):
+                     "RavlekTable.koktai.tsv", "RavlekTable.synthesis.tsv", "reading_order.terra.tsv",
+                     "phrases.terra.tsv"):
             with self.subTest(file=name):
                 with open(os.path.join(out, name), "rb") as fresh, \
                         open(os.path.join(ARGS.folder, name), "rb") as committed:
@@ -612,9 +669,11 @@ class BuiltDatabase(unittest.TestCase):
                 self.assertEqual(found, [(rhyme,)])
 
     def test_rows_keep_the_order_of_the_source(self):
-        # The rows of the second source, in their own file, follow those of the book.
+        # The rows of the second source and the derived rows, in their own files, follow those
+        # of the book.
         expected = [(r["HanWord"], r["Ptype"], r["HanSpell"])
-                    for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv")
+                    for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv",
+                                 "RavlekTable.synthesis.tsv")
                     for r in read_rows(os.path.join(ARGS.folder, name))]
         actual = self.db.execute("SELECT HanWord, Ptype, HanSpell FROM RavlekTable "
                                  "ORDER BY rowid").fetchall()
@@ -639,8 +698,9 @@ class ApplicationFolder(unittest.TestCase):
             self.skipTest(f"{note} has not been built")
         with open(note, encoding="utf-8") as f:
             named = sorted(set(re.findall(r"LICENSE[A-Za-z.-]*[A-Za-z]", f.read())))
-        self.assertEqual(named, ["LICENSE.dictionary", "LICENSE.dictionary-koktai"])
-        for name, source in zip(named, ["LICENSE", "LICENSE.koktai"]):
+        self.assertEqual(named, ["LICENSE.dictionary", "LICENSE.dictionary-koktai",
+                                 "LICENSE.dictionary-terra-pinyin"])
+        for name, source in zip(named, ["LICENSE", "LICENSE.koktai", "LICENSE.terra-pinyin"]):
             with self.subTest(name=name):
                 with open(os.path.join(folder, name), "rb") as copy, \
                         open(os.path.join(ARGS.folder, source), "rb") as original:
@@ -650,7 +710,8 @@ class ApplicationFolder(unittest.TestCase):
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--rhymes", "--builder"):
+    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--terra", "--rhymes",
+                   "--builder"):
         parser.add_argument(option, required=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

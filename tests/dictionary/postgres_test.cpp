@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
@@ -20,7 +21,6 @@
 #include "dictionary/filter.h"
 #include "dictionary/filter_sql.h"
 #include "dictionary/lookup_filters.h"
-#include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
 #include "romanize/text_input.h"

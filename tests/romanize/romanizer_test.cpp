@@ -1,9 +1,9 @@
 // The conversion of lines into romanised lines over a small dictionary.
 #include <gtest/gtest.h>
 
-#include "memory_reading_source.h"
 #include "romanize/conversion_status.h"
 #include "romanize/romanizer.h"
+#include "tests/support/memory_reading_source.h"
 
 namespace ravlek {
 namespace {

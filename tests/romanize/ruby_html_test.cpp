@@ -5,12 +5,12 @@
 
 #include <QRegularExpression>
 
-#include "memory_reading_source.h"
 #include "romanize/handout_layout.h"
 #include "romanize/reading_choice_file.h"
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
 #include "romanize/ruby_text.h"
+#include "tests/support/memory_reading_source.h"
 
 namespace ravlek {
 namespace {

@@ -1,10 +1,8 @@
 // ravlek-cli upgrade: upgrades a dictionary (SQLite or PostgreSQL) to a new release, keeping the
 // notes the user changed.
 
-#include <QDir>
 #include <QFileInfo>
 
-#include "base/error.h"
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dictionary_upgrade.h"
@@ -12,54 +10,55 @@
 namespace ravlek::cli {
 namespace {
 
-constexpr const char* kUsage = "upgrade --release FOLDER | --from DBFILE";
-
-int Usage(const QString& problem) {
-  return CommandUsageError(QStringLiteral("upgrade"), problem);
-}
-
-int Upgrade(const Globals& globals, const QStringList& args) {
-  const QCommandLineOption releaseOption(QStringLiteral("release"), QString(),
-                                         QStringLiteral("FOLDER"));
-  const QCommandLineOption fromOption(QStringLiteral("from"), QString(), QStringLiteral("DBFILE"));
-  QCommandLineParser parser;
-  if (const auto end =
-          ParseCommandLine(parser, QStringLiteral("upgrade"), {releaseOption, fromOption}, args)) {
-    return *end;
+int Upgrade(const Invocation& command) {
+  const QString releaseOption = QStringLiteral("release");
+  const QString fromOption = QStringLiteral("from");
+  if (command.IsSet(releaseOption) == command.IsSet(fromOption)) {
+    return command.UsageError(QStringLiteral("one of --release and --from is needed"));
   }
-  if (parser.isSet(releaseOption) == parser.isSet(fromOption)) {
-    return Usage(QStringLiteral("one of --release and --from is needed"));
-  }
-  const ShippedDictionary shipped = parser.isSet(releaseOption)
-                                        ? ReadShippedRelease(parser.value(releaseOption))
-                                        : ReadShippedDatabase(parser.value(fromOption));
+  const ShippedDictionary shipped = command.IsSet(releaseOption)
+                                        ? ReadShippedRelease(command.Value(releaseOption))
+                                        : ReadShippedDatabase(command.Value(fromOption));
   TFDConnection connection;
-  if (!OpenDictionary(globals, connection)) return 1;
+  if (!command.OpenDictionary(connection)) return 1;
   // The notes whose reading is gone go beside the database file, or into the application folder
   // whose settings name a server's database.
-  const QString folder = !globals.dbFile.isEmpty()
-                             ? QFileInfo(globals.dbFile).absolutePath()
-                             : (globals.appDir.isEmpty() ? DefaultAppDir() : globals.appDir);
+  const QString folder = !command.Where().dbFile.isEmpty()
+                             ? QFileInfo(command.Where().dbFile).absolutePath()
+                             : command.AppDir();
   QSqlDatabase db = connection.Database();
   const DictionaryUpgradeReport report = UpgradeDictionary(db, shipped, folder);
   WriteOut((report.message + u'\n').toUtf8());
   return 0;
 }
 
-constexpr const char* kHelp =
-    "Upgrades the dictionary to a new release, keeping the notes you changed.\n"
-    "The new release's rows take the place of the dictionary's; a note (Phone_desc, Desc) you\n"
-    "changed stays over the new text, one left as shipped takes the new text. Notes whose\n"
-    "reading the release no longer has are written to Ravlek-notes-TIME.tsv beside the\n"
-    "database (in the format of import). All of it is one transaction: the dictionary is\n"
-    "upgraded whole or not at all. Works on the dictionary --db or --app-dir names (SQLite or\n"
-    "PostgreSQL).\n"
-    "\n"
-    "  --release FOLDER  the release's TSV files: RavlekTable.tsv (and RavlekTable.*.tsv),\n"
-    "                    BaseWords.tsv, BaseWordsPlus.tsv\n"
-    "  --from DBFILE     a shipped SQLite dictionary (the installed package's Ravlek.db)";
+CommandSpec Declaration() {
+  CommandSpec spec;
+  spec.name = QStringLiteral("upgrade");
+  spec.summary =
+      QStringLiteral("Upgrades the dictionary to a new release, keeping the notes you changed.");
+  spec.about = QStringLiteral(
+      "The new release's rows take the place of the dictionary's; a note (Phone_desc, Desc) you\n"
+      "changed stays over the new text, one left as shipped takes the new text. Notes whose\n"
+      "reading the release no longer has are written to Ravlek-notes-TIME.tsv beside the\n"
+      "database (in the format of import). All of it is one transaction: the dictionary is\n"
+      "upgraded whole or not at all. Works on the dictionary --db or --app-dir names (SQLite or\n"
+      "PostgreSQL).");
+  spec.options = {
+      {{QStringLiteral("release")},
+       QStringLiteral("FOLDER"),
+       QStringLiteral("the release's TSV files: RavlekTable.tsv (and RavlekTable.*.tsv), "
+                      "BaseWords.tsv, BaseWordsPlus.tsv"),
+       OptionSpec::Use::OneOf},
+      {{QStringLiteral("from")},
+       QStringLiteral("DBFILE"),
+       QStringLiteral("a shipped SQLite dictionary (the installed package's Ravlek.db)"),
+       OptionSpec::Use::OneOf}};
+  spec.run = &Upgrade;
+  return spec;
+}
 
-const CommandRegistration registration("upgrade", kUsage, &Upgrade, kHelp);
+const CommandRegistration registration(Declaration());
 
 }  // namespace
 }  // namespace ravlek::cli

@@ -1,4 +1,4 @@
-// 格律檢查 on the conversion page: the poems of the input field (separated by empty lines)
+// 格律檢查 on the conversion page: the poems of the input field (as PoemSplitter cuts them)
 // checked against the Pingshui groups of the application folder, shown in a window of their own.
 #include <QDialog>
 #include <QDir>
@@ -9,12 +9,13 @@
 #include "app/window/ostrel.h"
 #include "app/window/screen_fit.h"
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_check.h"
 #include "metre/metre_choices.h"
 #include "metre/metre_html.h"
 #include "metre/metre_report.h"
-#include "romanize/class_readings.h"
+#include "metre/poem_splitter.h"
 #include "romanize/text_input.h"
 
 void TOstrel::Metre_TntButtonClick() {
@@ -27,7 +28,7 @@ void TOstrel::Metre_TntButtonClick() {
   QList<ravlek::metre::PoemCheck> checks;
   for (const ravlek::metre::PoemLines& poem :
        ravlek::metre::SplitPoems(ravlek::SplitTextLines(TntMemo3->toPlainText()))) {
-    checks.append(ravlek::metre::CheckPoem(poem.lines, sources.Table(), &sources.Readings()));
+    checks.append(ravlek::metre::CheckPoem(poem, sources.Table(), &sources.Readings()));
   }
   if (!Metre_Form) {
     Metre_Form = new QDialog(this);

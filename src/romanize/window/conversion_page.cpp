@@ -15,10 +15,11 @@
 
 #include "app/window/ostrel.h"
 #include "base/characters.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_choices.h"
 #include "romanize/class_index.h"
-#include "romanize/class_readings.h"
+#include "romanize/conversion.h"
 #include "romanize/conversion_status.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
@@ -138,14 +139,16 @@ void TOstrel::TntButton1Click() {
   ProgressPainter painter(TntProgressBar1);
   const auto progress = [&painter](qsizetype done) { painter.Advance(done); };
   try {
-    const QList<QStringList> chosen = ravlek::metre::ChosenMetreReadings(lines, metreSources);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-      const QString& line = lines[i];
-      painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));
-      const QString romanised = romanizer.RomanizeLine(line, chosen.value(i), progress);
-      output.append(line);
-      output.append(romanised);
-    }
+    ravlek::MetreChooser metre(metreSources);
+    ravlek::RomanizeStream stream(
+        romanizer, {&metre},
+        [&output](const QString& line, const QString& romanised) { output << line << romanised; },
+        [&painter](const QString& line) {
+          painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));
+        },
+        progress);
+    for (const QString& line : lines) stream.AddLine(line);
+    stream.Finish();
   } catch (...) {
     finish();
     throw;

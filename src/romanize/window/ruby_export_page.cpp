@@ -23,10 +23,11 @@
 #include "app/window/ostrel.h"
 #include "app/window/screen_fit.h"
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_choices.h"
-#include "romanize/class_readings.h"
+#include "romanize/conversion.h"
 #include "romanize/handout_file.h"
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
@@ -154,7 +155,8 @@ void TOstrel::RubyExport_TntButtonClick() {
     ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
     if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
     ravlek::metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
-    metre = ravlek::metre::MetreChoices(lines, ravlek::metre::ChosenMetreReadings(lines, sources));
+    ravlek::MetreChooser chooser(sources);
+    metre = ravlek::PositionChoices(lines, ravlek::ChooseFirstReadings(lines, {&chooser}));
     if (!sources.Problem().isEmpty()) {
       TntStatusBar1->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
     }
