@@ -32,6 +32,17 @@ QString GlobLiteral(QStringView text) {
   return glob;
 }
 
+// PostgreSQL's LIKE with \\ as its escape: text matched as itself.
+QString LikeLiteral(QStringView text) {
+  QString like;
+  like.reserve(text.size());
+  for (const QChar c : text) {
+    if (c == u'\\' || c == u'%' || c == u'_') like += u'\\';
+    like += c;
+  }
+  return like;
+}
+
 // A like pattern (% any run, _ one character) as GLOB.
 QString GlobOfLike(QStringView pattern) {
   QString glob;
@@ -97,13 +108,37 @@ bool IsExactEqual(const FilterExpression::Node& node) {
   return node.kind == FilterExpression::Kind::Equal && !node.literal.endsWith(u'*');
 }
 
-SqlCondition Leaf(const FilterExpression::Node& node, const QStringList& textFields, bool& ok) {
+// PostgreSQL compares in the "C" collation, byte for byte as the held rows do, whatever collation
+// the column has; its LIKE's _ is one character of UTF-8 (OpenFiltered checks the encoding).
+SqlCondition PostgresLeaf(const FilterExpression::Node& node, const QString& column) {
+  const QString& literal = node.literal;
+  const QString compared = column + QStringLiteral(R"( COLLATE "C")");
+  if (node.kind == FilterExpression::Kind::Equal) {
+    if (!literal.endsWith(u'*')) return {compared + QStringLiteral(" = ") + QuotedStr(literal)};
+    const QStringView prefix = QStringView(literal).chopped(1);
+    if (prefix.isEmpty()) return {compared + QStringLiteral(" <> ''")};
+    return {compared + QStringLiteral(" LIKE ") + QuotedStr(LikeLiteral(prefix) + u'%') +
+            QStringLiteral(R"( ESCAPE '\')")};
+  }
+  if (literal == QLatin1String("%")) return {column + QStringLiteral(" IS NOT NULL")};
+  QString pattern;
+  for (const QChar c : literal) {
+    pattern += c == u'%' || c == u'_' ? QString(c) : LikeLiteral(QStringView(&c, 1));
+  }
+  return {
+      QStringLiteral(R"((%1 <> '' AND %1 LIKE %2 ESCAPE '\'))").arg(compared, QuotedStr(pattern)),
+      2};
+}
+
+SqlCondition Leaf(const FilterExpression::Node& node, const QStringList& textFields,
+                  SqlDialect dialect, bool& ok) {
   const qsizetype field = FieldIndex(textFields, node.field);
   if (field < 0 || !Answerable(node.literal)) {
     ok = false;
     return {};
   }
   const QString column = Column(textFields, field);
+  if (dialect == SqlDialect::Postgres) return PostgresLeaf(node, column);
   const QString& literal = node.literal;
   if (node.kind == FilterExpression::Kind::Equal) {
     if (!literal.endsWith(u'*')) return {column + QStringLiteral(" = ") + QuotedStr(literal)};
@@ -119,11 +154,11 @@ SqlCondition Leaf(const FilterExpression::Node& node, const QStringList& textFie
 }
 
 SqlCondition Condition(const FilterExpression& expression, int index, const QStringList& textFields,
-                       int nesting, bool& ok) {
+                       SqlDialect dialect, int nesting, bool& ok) {
   const auto& nodes = expression.Nodes();
   const FilterExpression::Node& node = nodes[static_cast<size_t>(index)];
   if (node.kind != FilterExpression::Kind::And && node.kind != FilterExpression::Kind::Or) {
-    return Leaf(node, textFields, ok);
+    return Leaf(node, textFields, dialect, ok);
   }
   if (nesting >= kMostSqlNesting) {
     ok = false;
@@ -152,15 +187,17 @@ SqlCondition Condition(const FilterExpression& expression, int index, const QStr
         QStringList& values = valuesOfField[static_cast<size_t>(field)];
         if (values.isEmpty()) continue;  // written with the first of its field's values
         if (values.size() > 1) {
-          parts.append(Column(textFields, field) + QStringLiteral(" IN (") +
-                       values.join(QStringLiteral(", ")) + QLatin1Char(')'));
+          parts.append(
+              Column(textFields, field) +
+              (dialect == SqlDialect::Postgres ? QStringLiteral(R"( COLLATE "C")") : QString()) +
+              QStringLiteral(" IN (") + values.join(QStringLiteral(", ")) + QLatin1Char(')'));
           values.clear();
           deepest = std::max(deepest, 1);
           continue;
         }
       }
     }
-    const SqlCondition part = Condition(expression, operand, textFields, nesting + 1, ok);
+    const SqlCondition part = Condition(expression, operand, textFields, dialect, nesting + 1, ok);
     if (!ok) return {};
     parts.append(part.text);
     deepest = std::max(deepest, part.depth);
@@ -197,12 +234,50 @@ QStringList TextColumns(TFDConnection& connection, const QString& table) {
   return names;
 }
 
+// The text columns (text, varchar) of a PostgreSQL table, in column order; empty when unknown or
+// when the server might compare otherwise than the held rows: an encoding other than UTF-8,
+// backslashes in string literals that are escapes, a column of another type that shares a text
+// column's name in another letter case.
+QStringList PostgresTextColumns(TFDConnection& connection, const QString& table) {
+  QSqlQuery settings(connection.Database());
+  if (!settings.exec(QStringLiteral("SELECT current_setting('server_encoding'), "
+                                    "current_setting('standard_conforming_strings')")) ||
+      !settings.next() || settings.value(0).toString() != QLatin1String("UTF8") ||
+      settings.value(1).toString() != QLatin1String("on")) {
+    return {};
+  }
+  QSqlQuery query(connection.Database());
+  // to_regclass reads the name as the statement does: unquoted, folded to lower case.
+  if (!query.exec(QStringLiteral("SELECT attname, format_type(atttypid, atttypmod) "
+                                 "FROM pg_attribute WHERE attrelid = to_regclass(%1) "
+                                 "AND attnum > 0 AND NOT attisdropped ORDER BY attnum")
+                      .arg(QuotedStr(table)))) {
+    return {};
+  }
+  QStringList names;
+  QStringList others;
+  while (query.next()) {
+    const QString type = query.value(1).toString();
+    if (type == QLatin1String("text") || type.startsWith(QLatin1String("character varying"))) {
+      names.append(query.value(0).toString());
+    } else {
+      others.append(query.value(0).toString());
+    }
+  }
+  for (const QString& other : others) {
+    if (names.contains(other, Qt::CaseInsensitive)) return {};
+  }
+  return names;
+}
+
 }  // namespace
 
-QString FilterAsSqlCondition(const FilterExpression& expression, const QStringList& textFields) {
+QString FilterAsSqlCondition(const FilterExpression& expression, const QStringList& textFields,
+                             SqlDialect dialect) {
   if (expression.Empty()) return QString();
   bool ok = true;
-  const SqlCondition condition = Condition(expression, expression.Root(), textFields, 0, ok);
+  const SqlCondition condition =
+      Condition(expression, expression.Root(), textFields, dialect, 0, ok);
   return ok ? condition.text : QString();
 }
 
@@ -219,9 +294,14 @@ void OpenFiltered(TFDQuery& dataset, const QString& expression) {
   const auto match = plain.match(statement);
   TFDConnection& connection = dataset.Connection();
   QString condition;
-  if (!parsed.Empty() && match.hasMatch() && !sorted.match(match.captured(2)).hasMatch() &&
-      connection.Database().driverName() == QLatin1String("QSQLITE")) {
-    condition = FilterAsSqlCondition(parsed, TextColumns(connection, match.captured(1)));
+  if (!parsed.Empty() && match.hasMatch() && !sorted.match(match.captured(2)).hasMatch()) {
+    const QString driver = connection.Database().driverName();
+    if (driver == QLatin1String("QSQLITE")) {
+      condition = FilterAsSqlCondition(parsed, TextColumns(connection, match.captured(1)));
+    } else if (driver == QLatin1String("QPSQL")) {
+      condition = FilterAsSqlCondition(parsed, PostgresTextColumns(connection, match.captured(1)),
+                                       SqlDialect::Postgres);
+    }
   }
   if (condition.isEmpty()) {
     dataset.Open();

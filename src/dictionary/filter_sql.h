@@ -1,6 +1,7 @@
 #pragma once
-// A filter expression answered by SQLite instead of over held rows, for a reader that needs only
-// the passing rows (the command line): the same rows in the same order, without reading the rest.
+// A filter expression answered by the database (SQLite or PostgreSQL) instead of over held rows,
+// for a reader that needs only the passing rows (the command line): the same rows in the same
+// order, without reading the rest.
 
 #include <QString>
 #include <QStringList>
@@ -16,12 +17,15 @@ class TFDQuery;
 // surrogate or a NUL. Equality and the like patterns become GLOB (case-sensitive, a surrogate
 // pair one character, as the held filter reads them), which an index on the field serves for a
 // prefix.
-QString FilterAsSqlCondition(const FilterExpression& expression, const QStringList& textFields);
+// For PostgreSQL the comparisons are made in the "C" collation and patterns become LIKE.
+enum class SqlDialect { Sqlite, Postgres };
+QString FilterAsSqlCondition(const FilterExpression& expression, const QStringList& textFields,
+                             SqlDialect dialect = SqlDialect::Sqlite);
 
 // Opens the dataset with the filter on: where it is a plain "select * from Table [where ...]" on
-// SQLite and the condition can be written in SQL, the statement is narrowed by the condition and
-// only the passing rows are read, in table order; otherwise the rows are read and filtered
-// in memory. Raises Error as Open and SetFilter do.
+// SQLite or PostgreSQL and the condition can be written in SQL, the statement is narrowed by the
+// condition and only the passing rows are read, in table order; otherwise the rows are read and
+// filtered in memory. Raises Error as Open and SetFilter do.
 void OpenFiltered(TFDQuery& dataset, const QString& expression);
 
 }  // namespace ravlek

@@ -26,7 +26,7 @@ int Filter(const Invocation& command) {
   TFDConnection connection;
   if (!command.OpenDictionary(connection)) return 1;
   TFDQuery dataset(connection, name, statement);
-  // SQLite answers what it can: only the passing rows are read.
+  // The database answers what it can: only the passing rows are read.
   OpenFiltered(dataset, expression);
   WriteOut(DatasetAsTsv(dataset, dataset.FieldNames()).toUtf8());
   return 0;

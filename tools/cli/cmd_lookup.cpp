@@ -44,7 +44,7 @@ int Lookup(const Invocation& command) {
   if (!command.OpenDictionary(connection)) return 1;
   const QString name = QStringLiteral("FDQueryRavlekTable");
   TFDQuery dataset(connection, name, DatasetStatement(name));
-  // SQLite answers what it can: only the passing rows are read.
+  // The database answers what it can: only the passing rows are read.
   OpenFiltered(dataset, filter);
   WriteOut(DatasetAsTsv(dataset, LookupGridFields()).toUtf8());
   return 0;
