@@ -25,6 +25,7 @@
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "dictionary/window/lookup_page.h"
 #include "release/release_settings.h"
 #include "release/version_check.h"
 #include "romanize/window/html_to_pdf.h"
@@ -120,9 +121,9 @@ int main(int argc, char** argv) {
     if (index == 0) {
       // A character with several readings, and a click on the third: the grid shows it
       // selected and the notes below are its own.
-      window.TntEdit2->setText(QStringLiteral("行"));
+      window.lookupPage()->TntEdit2->setText(QStringLiteral("行"));
       QApplication::processEvents();
-      QTableView* grid = window.TntDBGrid2;
+      QTableView* grid = window.lookupPage()->TntDBGrid2;
       const QModelIndex third = grid->model()->index(2, 2);
       if (third.isValid()) {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(third).center());

@@ -7,15 +7,15 @@
 #include <QFile>
 #include <QTabWidget>
 
+#include "app/window/design_units.h"
+#include "app/window/messages.h"
+#include "app/window/window_layout.h"
 #include "base/app_folder.h"
 #include "base/error.h"
 #include "base/program_end.h"
-#include "app/window/messages.h"
-#include "app/window/window_layout.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
-#include "dictionary/rhymes.h"
 #include "dictionary/window/lookup_page.h"
 #include "release/IdHTTPProgress.h"
 #include "release/window/release_state.h"
@@ -34,7 +34,8 @@ TOstrel::TOstrel(QWidget* parent) : TOstrel(ravlek::BuiltReleaseSettings(), pare
 TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWidget(parent) {
   ravlek::EnsureReleaseState(releaseState).settings = release;
   ravlek::ResetProgramEnd();
-  ravlek::LayOutWindow(*this);
+  const ravlek::DesignUnits units;
+  ravlek::LayOutWindow(*this, units);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();
   auto dataset = [this](const char* name) {
     const QString datasetName = QString::fromLatin1(name);
@@ -45,7 +46,10 @@ TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWid
   FDQueryBaseWords = dataset("FDQueryBaseWords");
   FDQueryBaseWordsPlus = dataset("FDQueryBaseWordsPlus");
   FDQuerySQLRavlekTable = dataset("FDQuerySQLRavlekTable");
-  ravlek::BindLookupGrid(*this);
+  lookupPage_ = std::make_unique<ravlek::LookupPage>(TntTabSheet1, *FDQueryRavlekTable, units);
+  // Made after the pages, as the design creates them: last in the keyboard order.
+  ravlek::LayOutUpdateButtons(*this, units);
+  ravlek::SetTabOrders(*this);
   ravlek::BindWindowEvents(*this);
   FormCreate();
 }
@@ -78,8 +82,7 @@ void TOstrel::FormCreate() {
                                QStringLiteral("關於(About)"));
     GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet1");
     GLOBAL_DL_status = QStringLiteral("none");
-    FillRhymeBox();
-    ravlek::SetComboText(ComboBox2, QStringLiteral("全"));
+    lookupPage_->FillSearchBoxes();
 
     if (!QFile::exists(ravlek::AppFolderFile(ravlek::kStartMarkerFile))) {
       ravlek::ShowPlainMessage(kStarterMissingMessage);
@@ -107,14 +110,6 @@ void TOstrel::FormCreate() {
     StartupShowReleaseNotes();
     StartupSetDownloadFlags();  // step 20
   });
-}
-
-void TOstrel::FillRhymeBox() {
-  // Adding items leaves the box's text as it was.
-  const QString text = ComboBox1->currentText();
-  ComboBox1->addItems(ravlek::PingshuiRhymeNames());
-  ComboBox1->setCurrentIndex(-1);
-  ComboBox1->setEditText(text);
 }
 
 bool TOstrel::OpenDictionaryConnection() {
@@ -148,6 +143,19 @@ void TOstrel::EnsureWorkingFolders() {
   }
 }
 
+void TOstrel::TntEdit2Change() {
+  lookupPage_->TntEdit2Change();
+}
+void TOstrel::TntEdit1_spell_SearchChange() {
+  lookupPage_->TntEdit1_spell_SearchChange();
+}
+void TOstrel::ComboBox1Change() {
+  lookupPage_->ComboBox1Change();
+}
+void TOstrel::DataSource1UpdateData() {
+  lookupPage_->DataSource1UpdateData();
+}
+
 void TOstrel::FormActivate() {
   // Four independent comparisons; any other value selects nothing.
   if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet1")) SelectPage(TntTabSheet1);
@@ -171,7 +179,7 @@ void TOstrel::closeEvent(QCloseEvent* event) {
   bool stored = true;
   ravlek::RunHandler([this, &stored] {
     stored = false;
-    ravlek::StoreLookupEdit(*this);
+    lookupPage_->StoreEdit();
     stored = true;
   });
   if (!stored && !unstoredEditWarned_) {

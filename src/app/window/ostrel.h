@@ -1,6 +1,7 @@
 #pragma once
-// The main window. It composes the nine pages; each subsystem defines the handlers it owns in its
-// own folder (src/dictionary/window/lookup_page.cpp defines TntEdit2Change, and so on).
+// The main window: the composition root. It builds the pages (each a class of its subsystem's
+// window/ folder that owns its controls, handlers and state), runs the start-up and the close, and
+// keeps the design's handler names as forwarders to the pages.
 
 #include <QString>
 #include <QWidget>
@@ -23,11 +24,10 @@ class QWebEngineView;
 namespace ravlek {
 class TFDConnection;
 class TFDQuery;
-class TDataSource;
 class ClassIndexCache;
+class LookupPage;
 class TIdHTTPProgress;
 class TWebBrowserWrapper;
-struct LookupPageState;
 struct ReleaseState;
 struct ReleaseSettings;
 struct PagesState;
@@ -60,7 +60,10 @@ class TOstrel : public QWidget {
   void FormClose();
   void FormDestroy();
 
-  // ---- lookup page (src/dictionary/window/lookup_*.cpp)
+  // ---- the pages
+  ravlek::LookupPage* lookupPage() const { return lookupPage_.get(); }
+
+  // ---- lookup page (src/dictionary/window/lookup_page.h)
   void TntEdit2Change();
   void TntEdit1_spell_SearchChange();
   void ComboBox1Change();
@@ -120,19 +123,6 @@ class TOstrel : public QWidget {
   QWidget* TntTabSheet7 = nullptr;
   QWidget* TntTabSheet8 = nullptr;
   QWidget* TntTabSheet9 = nullptr;
-
-  // page 0: character lookup
-  QLabel* TntLabel1 = nullptr;
-  QLineEdit* TntEdit2 = nullptr;
-  QLabel* TntLabel8 = nullptr;
-  QLineEdit* TntEdit1_spell_Search = nullptr;
-  QComboBox* ComboBox2 = nullptr;
-  QLabel* TntLabel11 = nullptr;
-  QLabel* Lookup_TntStatus = nullptr;  // the status line: why a search found nothing
-  QComboBox* ComboBox1 = nullptr;
-  QTableView* TntDBGrid2 = nullptr;
-  QPlainTextEdit* TntDBMemo1 = nullptr;
-  QPlainTextEdit* TntDBMemo2 = nullptr;
 
   // page 1: annotation-editor launcher
   QLabel* Image1 = nullptr;
@@ -198,7 +188,6 @@ class TOstrel : public QWidget {
   std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWords;
   std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWordsPlus;
   std::unique_ptr<ravlek::TFDQuery> FDQuerySQLRavlekTable;
-  std::shared_ptr<ravlek::TDataSource> DataSource1;
   // The conversion button's class readings, kept between presses while the dictionary is unchanged.
   std::shared_ptr<ravlek::ClassIndexCache> conversionClasses;
   // What the metre reads for the conversion and the handout (the Pingshui tables, every reading),
@@ -220,7 +209,6 @@ class TOstrel : public QWidget {
   qint64 GLOBAL_DL_size = 0;
 
   // Per-subsystem state that the handlers of one folder share; each folder defines its struct.
-  std::shared_ptr<ravlek::LookupPageState> lookupState;
   std::shared_ptr<ravlek::ReleaseState> releaseState;
   std::shared_ptr<ravlek::PagesState> pagesState;
   std::shared_ptr<ravlek::HandoutState> handoutState;  // src/romanize/window/handout_state.h
@@ -231,9 +219,11 @@ class TOstrel : public QWidget {
 
  private:
   // Start-up steps of the shell (src/app/window/ostrel.cpp).
-  void FillRhymeBox();
   bool OpenDictionaryConnection();  // false when the program ends
   void EnsureWorkingFolders();
+
+  // The pages, after the datasets they read: they go first.
+  std::unique_ptr<ravlek::LookupPage> lookupPage_;
 
   bool terminated_ = false;
   bool unstoredEditWarned_ = false;

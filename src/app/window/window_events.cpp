@@ -8,6 +8,7 @@
 #include "app/window/ostrel.h"
 #include "app/window/page_control.h"
 #include "app/window/window_layout.h"
+#include "dictionary/window/lookup_page.h"
 
 namespace ravlek {
 
@@ -32,11 +33,12 @@ void BindWindowEvents(TOstrel& window) {
   Bind(window, static_cast<PageControl*>(window.TntTabControl1), &PageControl::userChangedPage,
        &TOstrel::TntTabControl1Change);
 
-  Bind(window, window.TntEdit2, &QLineEdit::textChanged, &TOstrel::TntEdit2Change);
-  Bind(window, window.TntEdit1_spell_Search, &QLineEdit::textChanged,
+  const LookupPage* lookup = window.lookupPage();
+  Bind(window, lookup->TntEdit2, &QLineEdit::textChanged, &TOstrel::TntEdit2Change);
+  Bind(window, lookup->TntEdit1_spell_Search, &QLineEdit::textChanged,
        &TOstrel::TntEdit1_spell_SearchChange);
-  BindComboChange(window, window.ComboBox2, &TOstrel::TntEdit1_spell_SearchChange);
-  BindComboChange(window, window.ComboBox1, &TOstrel::ComboBox1Change);
+  BindComboChange(window, lookup->ComboBox2, &TOstrel::TntEdit1_spell_SearchChange);
+  BindComboChange(window, lookup->ComboBox1, &TOstrel::ComboBox1Change);
 
   Bind(window, window.TntBitBtn_Spell, &QPushButton::clicked, &TOstrel::TntBitBtn_Spell_Click);
   Bind(window, window.TntButton5, &QPushButton::clicked, &TOstrel::TntButton5Click);
@@ -50,7 +52,6 @@ void BindWindowEvents(TOstrel& window) {
   Bind(window, window.DL_TntButton, &QPushButton::clicked, &TOstrel::DL_TntButtonClick);
   Bind(window, window.DL_NEXTTIME_TntButton, &QPushButton::clicked,
        &TOstrel::DL_NEXTTIME_TntButtonClick);
-  BindLookupGridCopy(window);
   BindWindowShortcuts(window);
 }
 

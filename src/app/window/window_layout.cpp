@@ -17,6 +17,7 @@
 #include "app/window/page_control.h"
 #include "app/window/picture_box.h"
 #include "dictionary/fanqie_synthesis_text.h"
+#include "dictionary/window/lookup_page.h"
 #include "dictionary/window/synthesis_field.h"
 
 namespace ravlek {
@@ -89,9 +90,8 @@ QString WindowCaption() {
 #endif
 }
 
-void LayOutWindow(TOstrel& window) {
+void LayOutWindow(TOstrel& window, const DesignUnits& units) {
   InstallFontSubstitutions();
-  const DesignUnits units;
   window.setObjectName(QStringLiteral("Ostrel"));
   window.setWindowTitle(WindowCaption());
   window.setFont(units.Font(QStringLiteral("細明體"), 13));
@@ -116,14 +116,11 @@ void LayOutWindow(TOstrel& window) {
   window.TntTabSheet8 = MakePage(window, "TntTabSheet8", QStringLiteral("TntTabSheet8"));
   window.TntTabSheet9 = MakePage(window, "TntTabSheet9", QStringLiteral("TntTabSheet9"));
 
-  LayOutLookupPage(window, units);
   LayOutEditorPage(window, units);
   LayOutConversionPage(window, units);
   LayOutVersionPage(window, units);
   LayOutFanqiePage(window, units);
   LayOutResourcePages(window, units);
-  LayOutUpdateButtons(window, units);
-  SetTabOrders(window);
   pages->setCurrentWidget(window.TntTabSheet1);
 }
 
@@ -284,10 +281,11 @@ void SetTabOrders(TOstrel& window) {
   // created; in between, each page's controls in reading order: row by row from the top, left to
   // right within a row. The chain starts inside the page control: ordering a widget after one of
   // its own ancestors would split the focus chain.
+  const LookupPage* lookup = window.lookupPage();
   QWidget* const chain[] = {
       // page 0
-      window.TntEdit2, window.TntEdit1_spell_Search, window.ComboBox2, window.ComboBox1,
-      window.TntDBGrid2, window.TntDBMemo1, window.TntDBMemo2,
+      lookup->TntEdit2, lookup->TntEdit1_spell_Search, lookup->ComboBox2, lookup->ComboBox1,
+      lookup->TntDBGrid2, lookup->TntDBMemo1, lookup->TntDBMemo2,
       // page 1
       window.TntBitBtn_Spell,
       // page 2
@@ -308,12 +306,6 @@ void SetTabOrders(TOstrel& window) {
     if (previous && widget) QWidget::setTabOrder(previous, widget);
     if (widget) previous = widget;
   }
-}
-
-void SetComboText(QComboBox* box, const QString& text) {
-  const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-  box->setCurrentIndex(index);
-  if (index < 0) box->setEditText(text);
 }
 
 }  // namespace ravlek

@@ -21,6 +21,7 @@
 
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
+#include "dictionary/window/lookup_page.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/run_cli.h"
 #include "tests/support/window/modal_box_dismisser.h"
@@ -90,10 +91,10 @@ class DesktopHabitsTest : public ::testing::Test {
 };
 
 TEST_F(DesktopHabitsTest, CtrlCCopiesTheSelectedRowsInTheFormatOfLookup) {
-  w->TntEdit2->setText(u"讚"_s);
-  w->TntDBGrid2->setFocus();
+  w->lookupPage()->TntEdit2->setText(u"讚"_s);
+  w->lookupPage()->TntDBGrid2->setFocus();
   QGuiApplication::clipboard()->clear();
-  QTest::keyClick(w->TntDBGrid2, Qt::Key_C, Qt::ControlModifier);
+  QTest::keyClick(w->lookupPage()->TntDBGrid2, Qt::Key_C, Qt::ControlModifier);
   // The cli's output without its header line: the same bytes, a tab inside a value escaped.
   const QString expected = CliLookup({u"--char"_s, u"讚"_s}).section(u'\n', 1);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
@@ -101,16 +102,17 @@ TEST_F(DesktopHabitsTest, CtrlCCopiesTheSelectedRowsInTheFormatOfLookup) {
 }
 
 TEST_F(DesktopHabitsTest, ContextMenuCopiesTheRowUnderThePointerOrEveryRowWithHeader) {
-  w->TntEdit2->clear();
+  w->lookupPage()->TntEdit2->clear();
   w->TntEdit2Change();
   ASSERT_EQ(w->FDQueryRavlekTable->RecordCount(), 8);
   const QString all = CliLookup({u"--char"_s, u""_s});
   const QStringList lines = all.split(u'\n');
 
   const auto menuAt = [this](int row) -> QMenu* {
-    const QRect cell = w->TntDBGrid2->visualRect(w->TntDBGrid2->model()->index(row, 0));
-    Q_EMIT w->TntDBGrid2->customContextMenuRequested(cell.center());
-    return w->TntDBGrid2->findChild<QMenu*>(u"LookupGridMenu"_s);
+    const QRect cell = w->lookupPage()->TntDBGrid2->visualRect(
+        w->lookupPage()->TntDBGrid2->model()->index(row, 0));
+    Q_EMIT w->lookupPage()->TntDBGrid2->customContextMenuRequested(cell.center());
+    return w->lookupPage()->TntDBGrid2->findChild<QMenu*>(u"LookupGridMenu"_s);
   };
   const auto trigger = [](QMenu* menu, const QString& text) {
     for (QAction* action : menu->actions()) {
@@ -133,14 +135,14 @@ TEST_F(DesktopHabitsTest, ContextMenuCopiesTheRowUnderThePointerOrEveryRowWithHe
 }
 
 TEST_F(DesktopHabitsTest, CtrlLGoesToTheCharacterFieldWithoutChangingAText) {
-  w->TntEdit2->setText(u"天"_s);
+  w->lookupPage()->TntEdit2->setText(u"天"_s);
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
   w->TntMemo1->setFocus();
   QApplication::processEvents();
   QTest::keyClick(w->TntMemo1, Qt::Key_L, Qt::ControlModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet1);
-  EXPECT_EQ(QApplication::focusWidget(), w->TntEdit2);
-  EXPECT_EQ(w->TntEdit2->text(), u"天"_s);
+  EXPECT_EQ(QApplication::focusWidget(), w->lookupPage()->TntEdit2);
+  EXPECT_EQ(w->lookupPage()->TntEdit2->text(), u"天"_s);
   EXPECT_EQ(w->TntMemo1->toPlainText(), QString());
   EXPECT_EQ(GridWords(w), (QStringList{u"天"_s, u"天"_s}));
 }
@@ -156,17 +158,17 @@ TEST_F(DesktopHabitsTest, TabLeavesTheGridAndCtrlTabChangesPageFromEveryControl)
     ASSERT_TRUE(page.open(QIODevice::WriteOnly));
     page.write(u"<html><body><p>%1</p></body></html>"_s.arg(name).toUtf8());
   }
-  w->TntEdit2->setText(u"天"_s);
+  w->lookupPage()->TntEdit2->setText(u"天"_s);
   QApplication::processEvents();
-  QTableView* grid = w->TntDBGrid2;
+  QTableView* grid = w->lookupPage()->TntDBGrid2;
   grid->setFocus();
   grid->setCurrentIndex(grid->model()->index(0, 0));
   QTest::keyClick(grid, Qt::Key_Down);
   EXPECT_EQ(grid->currentIndex().row(), 1);
   EXPECT_EQ(QApplication::focusWidget(), grid);
   QTest::keyClick(grid, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), w->TntDBMemo1);
-  QTest::keyClick(w->TntDBMemo1, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), w->lookupPage()->TntDBMemo1);
+  QTest::keyClick(w->lookupPage()->TntDBMemo1, Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(QApplication::focusWidget(), grid);
   EXPECT_EQ(grid->currentIndex().row(), 1);
 
@@ -178,9 +180,10 @@ TEST_F(DesktopHabitsTest, TabLeavesTheGridAndCtrlTabChangesPageFromEveryControl)
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
                   Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet1);
-  EXPECT_EQ(QApplication::focusWidget(), w->TntEdit2);
+  EXPECT_EQ(QApplication::focusWidget(), w->lookupPage()->TntEdit2);
   // Round the end: from the first page back to the last.
-  QTest::keyClick(w->TntEdit2, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(w->lookupPage()->TntEdit2, Qt::Key_Backtab,
+                  Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet9);
 
   // From a resource page's web view, once its page is there and the view holds the focus.
@@ -222,13 +225,13 @@ TEST_F(DesktopHabitsTest, CtrlEnterRunsTheConversionAndTheExtractionOnTheirPages
   // Elsewhere Ctrl+Enter does nothing.
   w->TntMemo4->clear();
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet1);
-  QTest::keyClick(w->TntEdit2, Qt::Key_Return, Qt::ControlModifier);
+  QTest::keyClick(w->lookupPage()->TntEdit2, Qt::Key_Return, Qt::ControlModifier);
   EXPECT_EQ(w->TntMemo4->toPlainText(), QString());
 }
 
 TEST_F(DesktopHabitsTest, RomanisationAsBooksPrintItFindsTheSameRows) {
   const auto typed = [this](const QString& text) {
-    w->TntEdit1_spell_Search->setText(text);
+    w->lookupPage()->TntEdit1_spell_Search->setText(text);
     return GridWords(w);
   };
   const QStringList tsan3 = typed(u"tsan3"_s);
@@ -241,7 +244,7 @@ TEST_F(DesktopHabitsTest, RomanisationAsBooksPrintItFindsTheSameRows) {
   EXPECT_EQ(typed(u"chhun"_s), (QStringList{u"春"_s}));
   EXPECT_EQ(typed(u"tsat"_s), (QStringList{u"節"_s, u"截"_s}));  // no mark: still a prefix
   // The field keeps what was typed.
-  EXPECT_EQ(w->TntEdit1_spell_Search->text(), u"tsat"_s);
+  EXPECT_EQ(w->lookupPage()->TntEdit1_spell_Search->text(), u"tsat"_s);
   // The command line reads the spellings the same way.
   EXPECT_EQ(CliLookup({u"--spell"_s, u"tsàn"_s}), CliLookup({u"--spell"_s, u"tsan3"_s}));
   EXPECT_EQ(CliLookup({u"--spell"_s, u"chan3"_s}), CliLookup({u"--spell"_s, u"tsan3"_s}));

@@ -19,6 +19,7 @@
 
 #include "app/window/design_units.h"
 #include "app/window/ostrel.h"
+#include "dictionary/window/lookup_page.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace {
@@ -65,8 +66,8 @@ TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
   for (const char* name : names) {
     EXPECT_NE(window.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
   }
-  EXPECT_EQ(window.TntEdit2->geometry(), units.Rect(127, 3, 90, 28));
-  EXPECT_EQ(window.TntEdit2->placeholderText(), QStringLiteral("Null全查"));
+  EXPECT_EQ(window.lookupPage()->TntEdit2->geometry(), units.Rect(127, 3, 90, 28));
+  EXPECT_EQ(window.lookupPage()->TntEdit2->placeholderText(), QStringLiteral("Null全查"));
   EXPECT_EQ(window.DL_TntButton->parentWidget(), &window);
   EXPECT_EQ(window.DL_TntButton->geometry(), units.Rect(746, 329, 145, 34));
   EXPECT_EQ(window.TntTabControl1->indexOf(window.TntTabSheet9), 8);
@@ -297,10 +298,12 @@ TEST(WindowLayout, TabKeyFollowsTheReadingOrder) {
   QApplication::setActiveWindow(&window);
   // Real Tab presses walk each page in reading order.
   const std::vector<std::pair<QWidget*, QList<QWidget*>>> walks = {
-      {window.TntTabSheet1, QList<QWidget*>()
-                                << window.TntEdit2 << window.TntEdit1_spell_Search
-                                << window.ComboBox2 << window.ComboBox1 << window.TntDBGrid2
-                                << window.TntDBMemo1 << window.TntDBMemo2},
+      {window.TntTabSheet1,
+       QList<QWidget*>() << window.lookupPage()->TntEdit2
+                         << window.lookupPage()->TntEdit1_spell_Search
+                         << window.lookupPage()->ComboBox2 << window.lookupPage()->ComboBox1
+                         << window.lookupPage()->TntDBGrid2 << window.lookupPage()->TntDBMemo1
+                         << window.lookupPage()->TntDBMemo2},
       {window.TntTabSheet3,
        QList<QWidget*>() << window.TntMemo3 << window.TntButton5 << window.RubyExport_TntButton
                          << window.TntCheckBox2 << window.TntCheckBox3 << window.TntCheckBox4
@@ -318,7 +321,7 @@ TEST(WindowLayout, TabKeyFollowsTheReadingOrder) {
       EXPECT_EQ(QApplication::focusWidget(), order[i]) << order[i - 1]->objectName().toStdString();
     }
   }
-  EXPECT_TRUE(window.TntDBMemo1->toPlainText().indexOf(u'\t') < 0);
+  EXPECT_TRUE(window.lookupPage()->TntDBMemo1->toPlainText().indexOf(u'\t') < 0);
   window.close();
 }
 
