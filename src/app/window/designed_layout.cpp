@@ -1,11 +1,27 @@
 #include "app/window/designed_layout.h"
 
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 
 namespace ravlek {
+
+QPlainTextEdit* PrepareMemo(QPlainTextEdit* memo) {
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  memo->setTabChangesFocus(true);
+  return memo;
+}
+
+QProgressBar* PrepareProgressBar(QProgressBar* bar) {
+  bar->setTextVisible(false);
+  bar->setRange(0, 100);
+  bar->setValue(0);
+  return bar;
+}
 
 const DesignedPlace& PlaceIn(LayoutTable table, const char* name) {
   for (const DesignedPlace& place : table) {

@@ -14,7 +14,16 @@
 
 #include "app/window/design_units.h"
 
+class QPlainTextEdit;
+class QProgressBar;
+
 namespace ravlek {
+
+// The design's memo: a vertical scroll bar always, lines wrapped at the width, Tab moving on to the
+// next control as in every field of the window.
+QPlainTextEdit* PrepareMemo(QPlainTextEdit* memo);
+// The design's progress bar: no text, 0 to 100, empty.
+QProgressBar* PrepareProgressBar(QProgressBar* bar);
 
 // The shares (0 to 1) of the extra width and height by which a control's left and top edges move
 // and its width and height grow.

@@ -3,7 +3,10 @@
 // of their own yet, at the design's places, sizes, fonts and texts, scaled to the screen. The
 // page classes lay themselves out; event bindings are made apart (window_events.cpp).
 
+#include <QSize>
 #include <QString>
+
+#include "app/window/designed_layout.h"
 
 class TOstrel;
 
@@ -14,12 +17,12 @@ class DesignUnits;
 // The window's caption: the system's name and its executable's file name on this platform.
 QString WindowCaption();
 void LayOutWindow(TOstrel& window, const DesignUnits& units);
+// The window's own layout table (the page control), and the page control on a window grown by
+// `extra` logical pixels beyond its designed size.
+LayoutTable WindowPlaces();
+void FollowGrowth(TOstrel& window, QSize extra);
 
-void LayOutEditorPage(TOstrel& window, const DesignUnits& units);      // page 1
-void LayOutConversionPage(TOstrel& window, const DesignUnits& units);  // page 2
-void LayOutVersionPage(TOstrel& window, const DesignUnits& units);     // page 3
-void LayOutFanqiePage(TOstrel& window, const DesignUnits& units);      // page 4
-void LayOutResourcePages(TOstrel& window, const DesignUnits& units);   // pages 5 to 8
+void LayOutVersionPage(TOstrel& window, const DesignUnits& units);  // page 3
 void LayOutUpdateButtons(TOstrel& window, const DesignUnits& units);
 // Once every page is built.
 void SetTabOrders(TOstrel& window);

@@ -19,7 +19,6 @@
 #include <QVBoxLayout>
 
 #include "app/window/messages.h"
-#include "app/window/ostrel.h"
 #include "base/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
@@ -29,6 +28,7 @@
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
 #include "romanize/text_input.h"
+#include "romanize/window/conversion_page.h"
 #include "romanize/window/handout_state.h"
 #include "romanize/window/html_to_pdf.h"
 #include "romanize/window/ruby_preview.h"
@@ -96,7 +96,7 @@ void SaveHandout(const QString& path, Form form, const std::vector<ravlek::RubyL
 
 }  // namespace
 
-void TOstrel::RubyExport_TntButtonClick() {
+void ravlek::ConversionPage::RubyExport_TntButtonClick() {
   if (!handoutState) handoutState = std::make_shared<ravlek::HandoutState>();
   ravlek::HandoutState& state = *handoutState;
   const QString input = TntMemo3->toPlainText();
@@ -105,7 +105,7 @@ void TOstrel::RubyExport_TntButtonClick() {
   options.conversion.ancient = TntCheckBox2->isChecked();
   options.conversion.colloquial = TntCheckBox3->isChecked();
 
-  QDialog dialog(this);
+  QDialog dialog(TntTabSheet3);
   dialog.setObjectName(QStringLiteral("RubyExport_Dialog"));
   dialog.setWindowTitle(QStringLiteral("輸出注音"));
   auto* heading = new QCheckBox(QStringLiteral("首行標題、次行作者"), &dialog);
@@ -158,7 +158,7 @@ void TOstrel::RubyExport_TntButtonClick() {
     ravlek::metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
     metre = ravlek::metre::MetreChoices(lines, ravlek::metre::ChosenMetreReadings(lines, sources));
     if (!sources.Problem().isEmpty()) {
-      TntStatusBar1->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
+      Convert_TntStatusBar->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
     }
   }
   std::vector<ravlek::RubyLine> text;
@@ -200,7 +200,8 @@ void TOstrel::RubyExport_TntButtonClick() {
       const Form form = FormOf(path, filter);
       SaveHandout(path, form, text, state.style);
       state.lastFolder = QFileInfo(path).absolutePath();
-      TntStatusBar1->showMessage(QStringLiteral("已儲存：") + QDir::toNativeSeparators(path));
+      Convert_TntStatusBar->showMessage(QStringLiteral("已儲存：") +
+                                        QDir::toNativeSeparators(path));
       dialog.accept();
     });
   });

@@ -19,9 +19,13 @@
 #include <QTest>
 #include <QWebEngineView>
 
+#include "app/window/editor_launcher.h"
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
+#include "dictionary/window/fanqie_page.h"
 #include "dictionary/window/lookup_page.h"
+#include "pages/window/resource_pages.h"
+#include "romanize/window/conversion_page.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/run_cli.h"
 #include "tests/support/window/modal_box_dismisser.h"
@@ -137,13 +141,13 @@ TEST_F(DesktopHabitsTest, ContextMenuCopiesTheRowUnderThePointerOrEveryRowWithHe
 TEST_F(DesktopHabitsTest, CtrlLGoesToTheCharacterFieldWithoutChangingAText) {
   w->lookupPage()->TntEdit2->setText(u"天"_s);
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
-  w->TntMemo1->setFocus();
+  w->fanqiePage()->TntMemo1->setFocus();
   QApplication::processEvents();
-  QTest::keyClick(w->TntMemo1, Qt::Key_L, Qt::ControlModifier);
+  QTest::keyClick(w->fanqiePage()->TntMemo1, Qt::Key_L, Qt::ControlModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet1);
   EXPECT_EQ(QApplication::focusWidget(), w->lookupPage()->TntEdit2);
   EXPECT_EQ(w->lookupPage()->TntEdit2->text(), u"天"_s);
-  EXPECT_EQ(w->TntMemo1->toPlainText(), QString());
+  EXPECT_EQ(w->fanqiePage()->TntMemo1->toPlainText(), QString());
   EXPECT_EQ(GridWords(w), (QStringList{u"天"_s, u"天"_s}));
 }
 
@@ -175,7 +179,7 @@ TEST_F(DesktopHabitsTest, TabLeavesTheGridAndCtrlTabChangesPageFromEveryControl)
   // From the grid: the next page, its first control focused; the row stays chosen.
   QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet2);
-  EXPECT_EQ(QApplication::focusWidget(), w->TntBitBtn_Spell);
+  EXPECT_EQ(QApplication::focusWidget(), w->editorPage()->TntBitBtn_Spell);
   EXPECT_EQ(grid->currentIndex().row(), 1);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
                   Qt::ControlModifier | Qt::ShiftModifier);
@@ -188,17 +192,20 @@ TEST_F(DesktopHabitsTest, TabLeavesTheGridAndCtrlTabChangesPageFromEveryControl)
 
   // From a resource page's web view, once its page is there and the view holds the focus.
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
-  w->TntMemo1->setFocus();
-  QTest::keyClick(w->TntMemo1, Qt::Key_Tab, Qt::ControlModifier);
+  w->fanqiePage()->TntMemo1->setFocus();
+  QTest::keyClick(w->fanqiePage()->TntMemo1, Qt::Key_Tab, Qt::ControlModifier);
   ASSERT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet6);
-  ASSERT_TRUE(QTest::qWaitFor([this] { return w->A_WebBrowser->focusProxy() != nullptr; }));
-  w->A_WebBrowser->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [this] { return w->resourcePages()->A_WebBrowser->focusProxy() != nullptr; }));
+  w->resourcePages()->A_WebBrowser->setFocus();
   QWidget* inView = QApplication::focusWidget();
-  ASSERT_TRUE(inView == w->A_WebBrowser || w->A_WebBrowser->isAncestorOf(inView));
+  ASSERT_TRUE(inView == w->resourcePages()->A_WebBrowser ||
+              w->resourcePages()->A_WebBrowser->isAncestorOf(inView));
   QTest::keyClick(inView, Qt::Key_Tab, Qt::ControlModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet7);
-  ASSERT_TRUE(QTest::qWaitFor([this] { return w->B_WebBrowser->focusProxy() != nullptr; }));
-  w->B_WebBrowser->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [this] { return w->resourcePages()->B_WebBrowser->focusProxy() != nullptr; }));
+  w->resourcePages()->B_WebBrowser->setFocus();
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
                   Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet6);
@@ -207,26 +214,27 @@ TEST_F(DesktopHabitsTest, TabLeavesTheGridAndCtrlTabChangesPageFromEveryControl)
 
 TEST_F(DesktopHabitsTest, CtrlEnterRunsTheConversionAndTheExtractionOnTheirPages) {
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
-  w->TntMemo3->setPlainText(u"天"_s);
-  w->TntMemo3->setFocus();
+  w->conversionPage()->TntMemo3->setPlainText(u"天"_s);
+  w->conversionPage()->TntMemo3->setFocus();
   QApplication::processEvents();
-  QTest::keyClick(w->TntMemo3, Qt::Key_Return, Qt::ControlModifier);
-  EXPECT_EQ(w->TntMemo3->toPlainText(), u"天"_s);  // no line break typed
-  EXPECT_EQ(w->TntMemo4->toPlainText(), u"天\n通 thian1  。 "_s);
+  QTest::keyClick(w->conversionPage()->TntMemo3, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(w->conversionPage()->TntMemo3->toPlainText(), u"天"_s);  // no line break typed
+  EXPECT_EQ(w->conversionPage()->TntMemo4->toPlainText(), u"天\n通 thian1  。 "_s);
 
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
-  w->TntMemo1->setPlainText(u"則旰切"_s);
-  w->TntMemo1->setFocus();
+  w->fanqiePage()->TntMemo1->setPlainText(u"則旰切"_s);
+  w->fanqiePage()->TntMemo1->setFocus();
   QApplication::processEvents();
-  QTest::keyClick(w->TntMemo1, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
-  EXPECT_EQ(w->TntMemo1->toPlainText(), u"則旰切"_s);
-  EXPECT_EQ(w->TntMemo2->toPlainText(), u"則(tsik4)旰(kan3)\n"_s);
+  QTest::keyClick(w->fanqiePage()->TntMemo1, Qt::Key_Enter,
+                  Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(w->fanqiePage()->TntMemo1->toPlainText(), u"則旰切"_s);
+  EXPECT_EQ(w->fanqiePage()->TntMemo2->toPlainText(), u"則(tsik4)旰(kan3)\n"_s);
 
   // Elsewhere Ctrl+Enter does nothing.
-  w->TntMemo4->clear();
+  w->conversionPage()->TntMemo4->clear();
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet1);
   QTest::keyClick(w->lookupPage()->TntEdit2, Qt::Key_Return, Qt::ControlModifier);
-  EXPECT_EQ(w->TntMemo4->toPlainText(), QString());
+  EXPECT_EQ(w->conversionPage()->TntMemo4->toPlainText(), QString());
 }
 
 TEST_F(DesktopHabitsTest, RomanisationAsBooksPrintItFindsTheSameRows) {

@@ -19,7 +19,9 @@
 
 #include "app/window/design_units.h"
 #include "app/window/ostrel.h"
+#include "dictionary/window/fanqie_page.h"
 #include "dictionary/window/lookup_page.h"
+#include "romanize/window/conversion_page.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace {
@@ -304,14 +306,20 @@ TEST(WindowLayout, TabKeyFollowsTheReadingOrder) {
                          << window.lookupPage()->ComboBox2 << window.lookupPage()->ComboBox1
                          << window.lookupPage()->TntDBGrid2 << window.lookupPage()->TntDBMemo1
                          << window.lookupPage()->TntDBMemo2},
-      {window.TntTabSheet3,
-       QList<QWidget*>() << window.TntMemo3 << window.TntButton5 << window.RubyExport_TntButton
-                         << window.TntCheckBox2 << window.TntCheckBox3 << window.TntCheckBox4
-                         << window.TntCheckBox1 << window.TntButton1 << window.TntMemo4},
-      {window.TntTabSheet5, QList<QWidget*>()
-                                << window.TntMemo1 << window.TntButton4 << window.TntButton3
-                                << window.TntButton2 << window.Synth_TntCheckBox << window.TntMemo2
-                                << window.Synth_TntMemo},
+      {window.TntTabSheet3, QList<QWidget*>() << window.conversionPage()->TntMemo3
+                                              << window.conversionPage()->TntButton5
+                                              << window.conversionPage()->RubyExport_TntButton
+                                              << window.conversionPage()->TntCheckBox2
+                                              << window.conversionPage()->TntCheckBox3
+                                              << window.conversionPage()->TntCheckBox4
+                                              << window.conversionPage()->TntCheckBox1
+                                              << window.conversionPage()->TntButton1
+                                              << window.conversionPage()->TntMemo4},
+      {window.TntTabSheet5,
+       QList<QWidget*>() << window.fanqiePage()->TntMemo1 << window.fanqiePage()->TntButton4
+                         << window.fanqiePage()->TntButton3 << window.fanqiePage()->TntButton2
+                         << window.fanqiePage()->Synth_TntCheckBox << window.fanqiePage()->TntMemo2
+                         << window.fanqiePage()->Synth_TntMemo},
   };
   for (const auto& [page, order] : walks) {
     window.SelectPage(page);
