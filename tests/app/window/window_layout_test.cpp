@@ -10,17 +10,23 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTextLayout>
+#include <QWebEngineView>
 #include <utility>
 #include <vector>
 
 #include "app/window/design_units.h"
+#include "app/window/designed_layout.h"
+#include "app/window/editor_launcher.h"
 #include "app/window/ostrel.h"
+#include "app/window/window_layout.h"
 #include "dictionary/window/fanqie_page.h"
 #include "dictionary/window/lookup_page.h"
+#include "pages/window/resource_pages.h"
 #include "romanize/window/conversion_page.h"
 #include "tests/support/window/window_in_app_folder.h"
 
@@ -358,6 +364,57 @@ TEST(WindowLayout, ClassicalTextFieldsDrawRareCharacters) {
     }
     EXPECT_EQ(glyphs, 7) << name;
   }
+}
+
+// The layout tables the pages are made from: at the designed size every control stands where its
+// table puts it; a larger window lets grids, text areas and web views grow and keeps the rest
+// beside them; the window never gets smaller than designed.
+TEST(WindowLayout, ControlsFollowTheTablesAndAGrowingWindow) {
+  WindowInAppFolder started;
+  TOstrel& window = started.window();
+  const ravlek::DesignUnits units;
+  const std::vector<ravlek::LayoutTable> tables = {
+      ravlek::WindowPlaces(),       ravlek::LookupPage::Places(),
+      ravlek::EditorPage::Places(), ravlek::ConversionPage::Places(),
+      ravlek::FanqiePage::Places(), ravlek::ResourcePages::Places()};
+  const auto checkPlaces = [&](QSize extra) {
+    for (const ravlek::LayoutTable& table : tables) {
+      for (const ravlek::DesignedPlace& place : table) {
+        SCOPED_TRACE(place.name);
+        auto* widget = window.findChild<QWidget*>(QString::fromLatin1(place.name));
+        ASSERT_NE(widget, nullptr);
+        const QRect expected = ravlek::GrownRect(place, units, extra);
+        if (place.sizedToText)
+          EXPECT_EQ(widget->pos(), expected.topLeft());
+        else
+          EXPECT_EQ(widget->geometry(), expected);
+      }
+    }
+  };
+  const QSize designed = window.size();
+  checkPlaces(QSize(0, 0));
+
+  QWidget* grown[] = {window.lookupPage()->TntDBGrid2,     window.lookupPage()->TntDBMemo1,
+                      window.conversionPage()->TntMemo3,   window.conversionPage()->TntMemo4,
+                      window.fanqiePage()->TntMemo1,       window.fanqiePage()->Synth_TntMemo,
+                      window.resourcePages()->A_WebBrowser};
+  std::vector<QSize> before;
+  for (QWidget* widget : grown) before.push_back(widget->size());
+  window.resize(1500, 900);
+  QApplication::processEvents();
+  const QSize extra = window.size() - designed;
+  ASSERT_GT(extra.width(), 0);
+  ASSERT_GT(extra.height(), 0);
+  checkPlaces(extra);
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_GT(grown[i]->width(), before[i].width()) << grown[i]->objectName().toStdString();
+    EXPECT_GT(grown[i]->height(), before[i].height()) << grown[i]->objectName().toStdString();
+  }
+
+  window.resize(200, 150);
+  QApplication::processEvents();
+  EXPECT_EQ(window.size(), designed);
+  checkPlaces(QSize(0, 0));
 }
 
 }  // namespace
