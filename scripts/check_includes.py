@@ -13,7 +13,7 @@ from pathlib import Path
 
 SHARED = {f"app/window/{name}.h" for name in
           ("messages", "design_units", "designed_layout", "page_control", "picture_box",
-           "qt_translations")}
+           "qt_translations", "screen_fit", "framed_text_fields")}
 APP_PAGES = {"app/window/editor_launcher.h", "app/window/editor_launcher.cpp"}
 # The version page is still handled inside TOstrel; its folder is checked once it is a class.
 PENDING = {"release/window"}

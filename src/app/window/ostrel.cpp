@@ -12,6 +12,7 @@
 #include "app/window/design_units.h"
 #include "app/window/designed_layout.h"
 #include "app/window/editor_launcher.h"
+#include "app/window/framed_text_fields.h"
 #include "app/window/messages.h"
 #include "app/window/window_layout.h"
 #include "base/app_folder.h"
@@ -44,6 +45,7 @@ TOstrel::TOstrel(QWidget* parent) : TOstrel(ravlek::BuiltReleaseSettings(), pare
 TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWidget(parent) {
   ravlek::EnsureReleaseState(releaseState).settings = release;
   ravlek::ResetProgramEnd();
+  ravlek::KeepTextFieldFrames();
   const ravlek::DesignUnits units;
   ravlek::LayOutWindow(*this, units);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();

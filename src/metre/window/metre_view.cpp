@@ -6,13 +6,15 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "app/window/screen_fit.h"
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_check.h"
 #include "metre/metre_choices.h"
 #include "metre/metre_html.h"
 #include "metre/metre_report.h"
-#include "romanize/class_readings.h"
+#include "metre/poem_splitter.h"
 #include "romanize/text_input.h"
 
 namespace ravlek {
@@ -33,13 +35,13 @@ void MetreView::Check(const QString& text) {
   QList<ravlek::metre::PoemCheck> checks;
   for (const ravlek::metre::PoemLines& poem :
        ravlek::metre::SplitPoems(ravlek::SplitTextLines(text))) {
-    checks.append(ravlek::metre::CheckPoem(poem.lines, sources.Table(), &sources.Readings()));
+    checks.append(ravlek::metre::CheckPoem(poem, sources.Table(), &sources.Readings()));
   }
   if (!Metre_Form) {
     Metre_Form = new QDialog(owner_);
     Metre_Form->setObjectName(QStringLiteral("Metre_Form"));
     Metre_Form->setWindowTitle(QStringLiteral("格律檢查"));
-    Metre_Form->resize(720, 640);
+    Metre_Form->resize(ravlek::FittedToScreen(*owner_, QSize(720, 640)));
     Metre_TntMemo = new QTextBrowser(Metre_Form);
     Metre_TntMemo->setObjectName(QStringLiteral("Metre_TntMemo"));
     auto* layout = new QVBoxLayout(Metre_Form);
