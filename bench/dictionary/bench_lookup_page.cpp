@@ -13,6 +13,7 @@
 #include "bench/bench_rows.h"
 #include "build_paths.h"
 #include "dictionary/dataset.h"
+#include "dictionary/window/lookup_page.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/synthetic_dictionary.h"
 #include "tests/support/window/window_in_app_folder.h"
@@ -75,22 +76,25 @@ QString FirstValue(Dictionary dictionary, const char* field) {
 
 void BM_CharacterField(benchmark::State& state, Dictionary dictionary) {
   TOstrel& w = Started(dictionary).window();
-  TypeInto(state, dictionary, w.TntEdit2, QString(), FirstValue(dictionary, "HanWord").left(1));
+  TypeInto(state, dictionary, w.lookupPage()->TntEdit2, QString(),
+           FirstValue(dictionary, "HanWord").left(1));
 }
 
 void BM_RomanisationPrefix(benchmark::State& state, Dictionary dictionary) {
   TOstrel& w = Started(dictionary).window();
-  TypeInto(state, dictionary, w.TntEdit1_spell_Search, QStringLiteral("ts"), QStringLiteral("a"));
+  TypeInto(state, dictionary, w.lookupPage()->TntEdit1_spell_Search, QStringLiteral("ts"),
+           QStringLiteral("a"));
 }
 
 void BM_RomanisationFinalRhyme(benchmark::State& state, Dictionary dictionary) {
   TOstrel& w = Started(dictionary).window();
-  TypeInto(state, dictionary, w.TntEdit1_spell_Search, QStringLiteral("an1"), QStringLiteral("*"));
+  TypeInto(state, dictionary, w.lookupPage()->TntEdit1_spell_Search, QStringLiteral("an1"),
+           QStringLiteral("*"));
 }
 
 void BM_RhymeBox(benchmark::State& state, Dictionary dictionary) {
   TOstrel& w = Started(dictionary).window();
-  TypeInto(state, dictionary, w.ComboBox1->lineEdit(), QStringLiteral("上平"),
+  TypeInto(state, dictionary, w.lookupPage()->ComboBox1->lineEdit(), QStringLiteral("上平"),
            QStringLiteral("十"));
 }
 

@@ -12,6 +12,7 @@
 #include "bench/bench_rows.h"
 #include "bench/run_benchmarks.h"
 #include "bench_text.h"
+#include "romanize/window/conversion_page.h"
 #include "tests/support/synthetic_dictionary.h"
 #include "tests/support/window/window_in_app_folder.h"
 
@@ -30,16 +31,17 @@ void BM_ConversionButtonPress(benchmark::State& state) {
   for (auto _ : state) {
     // A freshly pasted text: the field has laid out only what it shows.
     state.PauseTiming();
-    window.TntMemo3->setPlainText(text);
+    window.conversionPage()->TntMemo3->setPlainText(text);
     QApplication::processEvents();
     state.ResumeTiming();
-    window.TntButton1->click();
+    window.conversionPage()->TntButton1->click();
     // What the user waits for ends when the output field is laid out and painted.
     QApplication::processEvents();
-    window.TntMemo4->viewport()->repaint();
+    window.conversionPage()->TntMemo4->viewport()->repaint();
     state.PauseTiming();
     // Wrapped lines give pairs of their own: at least two output lines per input line.
-    if (window.TntMemo4->blockCount() < 2 * lines.size()) state.SkipWithError("lines missing");
+    if (window.conversionPage()->TntMemo4->blockCount() < 2 * lines.size())
+      state.SkipWithError("lines missing");
     QApplication::processEvents();
     state.ResumeTiming();
   }

@@ -27,8 +27,13 @@
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "dictionary/window/fanqie_page.h"
+#include "dictionary/window/lookup_page.h"
+#include "metre/window/metre_view.h"
+#include "pages/window/resource_pages.h"
 #include "release/release_settings.h"
 #include "release/version_check.h"
+#include "romanize/window/conversion_page.h"
 #include "romanize/window/html_to_pdf.h"
 
 namespace {
@@ -103,10 +108,10 @@ int main(int argc, char** argv) {
                              nullptr,
                              nullptr,
                              nullptr,
-                             window.A_WebBrowser,
-                             window.B_WebBrowser,
-                             window.C_WebBrowser,
-                             window.D_WebBrowser};
+                             window.resourcePages()->A_WebBrowser,
+                             window.resourcePages()->B_WebBrowser,
+                             window.resourcePages()->C_WebBrowser,
+                             window.resourcePages()->D_WebBrowser};
   int failures = 0;
   // The pages of one density's set, and the names they are saved under.
   const QHash<int, QString> densitySet = {
@@ -122,22 +127,22 @@ int main(int argc, char** argv) {
     if (index == 0) {
       // A character with several readings, and a click on the third: the grid shows it
       // selected and the notes below are its own.
-      window.TntEdit2->setText(QStringLiteral("行"));
+      window.lookupPage()->TntEdit2->setText(QStringLiteral("行"));
       QApplication::processEvents();
-      QTableView* grid = window.TntDBGrid2;
+      QTableView* grid = window.lookupPage()->TntDBGrid2;
       const QModelIndex third = grid->model()->index(2, 2);
       if (third.isValid()) {
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(third).center());
       }
     }
     if (index == 2) {
-      window.TntButton5->click();
-      window.TntButton1->click();
+      window.conversionPage()->TntButton5->click();
+      window.conversionPage()->TntButton1->click();
     }
     if (index == 4) {
-      window.Synth_TntCheckBox->setChecked(true);
-      window.TntButton4->click();
-      window.TntButton2->click();
+      window.fanqiePage()->Synth_TntCheckBox->setChecked(true);
+      window.fanqiePage()->TntButton4->click();
+      window.fanqiePage()->TntButton2->click();
     }
     Wait(150);
     const QString name = prefix.isEmpty() ? QString::fromLatin1(names[index])
@@ -153,7 +158,7 @@ int main(int argc, char** argv) {
   // it (the timer that closes notices waits meanwhile).
   {
     window.SelectPage(window.TntTabSheet3);
-    window.TntMemo3->setPlainText(
+    window.conversionPage()->TntMemo3->setPlainText(
         QStringLiteral("學而時習之，不亦說乎？\n有朋自遠方來，不亦樂乎？"));
     dismiss.stop();
     const QString file = QDir(output).filePath(
@@ -169,7 +174,7 @@ int main(int argc, char** argv) {
       dialog->reject();
     });
     grabber.start(100);
-    window.RubyExport_TntButton->click();
+    window.conversionPage()->RubyExport_TntButton->click();
     if (!saved) {
       std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
       ++failures;
@@ -179,15 +184,15 @@ int main(int argc, char** argv) {
   if (prefix.isEmpty()) {
     // 格律檢查 of the sample poem and of 登黃鶴樓, which breaks the rules on purpose.
     window.SelectPage(window.TntTabSheet3);
-    window.TntMemo3->setPlainText(QStringLiteral(
+    window.conversionPage()->TntMemo3->setPlainText(QStringLiteral(
         "昨夜星辰昨夜風，畫樓西畔桂堂東，\n身無彩鳳雙飛翼，心有靈犀一點通。\n"
         "隔座送鉤春酒暖，分曹射覆蠟燈紅，\n嗟余聽鼓應官去，走馬蘭臺類轉蓬。\n\n"
         "登黃鶴樓\n昔人已乘黃鶴去，此地空餘黃鶴樓。\n黃鶴一去不復返，白雲千載空悠悠。\n"
         "晴川歷歷漢陽樹，芳草萋萋鸚鵡洲。\n日暮鄉關何處是，煙波江上使人愁。\n"));
-    window.Metre_TntButton->click();
+    window.conversionPage()->Metre_TntButton->click();
     Wait(150);
     const QString file = QDir(output).filePath(QStringLiteral("11-metre.png"));
-    if (!window.Metre_Form || !window.Metre_Form->grab().save(file)) {
+    if (!window.metreView()->Metre_Form || !window.metreView()->Metre_Form->grab().save(file)) {
       std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
       ++failures;
     }

@@ -1,5 +1,6 @@
 #include "app/window/design_units.h"
 
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
@@ -47,6 +48,12 @@ QFont DesignUnits::Font(const QString& family, int designPixels, bool bold) cons
   font.setPixelSize(std::max(1, Px(designPixels)));
   font.setBold(bold);
   return font;
+}
+
+void SetComboText(QComboBox* box, const QString& text) {
+  const int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  box->setCurrentIndex(index);
+  if (index < 0) box->setEditText(text);
 }
 
 }  // namespace ravlek

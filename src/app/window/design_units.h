@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+class QComboBox;
+
 namespace ravlek {
 
 // Maps the design's font names onto installed families (Ming styles, Kai style, Tahoma), the
@@ -39,5 +41,9 @@ W* MakeControl(QWidget* parent, const char* name, const DesignUnits& units, int 
   widget->setGeometry(units.Rect(left, top, width, height));
   return widget;
 }
+
+// Sets the text of an editable combo box the way the design's combo boxes take it: the matching
+// item becomes current, otherwise the text is put into the edit field. No change event follows.
+void SetComboText(QComboBox* box, const QString& text);
 
 }  // namespace ravlek

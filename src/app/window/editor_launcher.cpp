@@ -1,14 +1,17 @@
 #include "app/window/editor_launcher.h"
 
 #include <QDir>
+#include <QLabel>
+#include <QPixmap>
 #include <QProcess>
+#include <QPushButton>
 #include <QStringList>
 
+#include "app/window/messages.h"
+#include "app/window/picture_box.h"
 #include "base/app_folder.h"
 #include "base/error.h"
 #include "base/profile.h"
-#include "app/window/messages.h"
-#include "app/window/ostrel.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -23,6 +26,30 @@ const QString kLauncherKey = QStringLiteral("Luncher_ID");
 // The key's value once the editor has been started in this run.
 constexpr int kEditorStarted = 2;
 constexpr int kNoticeMilliseconds = 8000;
+
+const DesignedPlace kPlaces[] = {
+    {"Image1", {16, 96, 961, 505}},
+    {"TntBitBtn_Spell", {773, 104, 185, 166}},
+    {"TntImage1", {802, 276, 156, 301}},
+};
+
+// A picture drawn at its own size from the top-left corner, one picture pixel to one pixel of the
+// screen, shrunk proportionally only when it is larger than its box. Below the design density the
+// whole layout shrinks, so the picture shrinks with it (never past its designed size): drawn only
+// to fit its box, it would reach under the controls beside it.
+void ShowPictureAtOwnSize(QLabel* label, const QPixmap& picture, const DesignUnits& units) {
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  const qreal ratio = label->devicePixelRatioF();
+  const QSize designed(units.Px(picture.width()), units.Px(picture.height()));
+  QSize box = label->size();
+  if (designed.width() * ratio < picture.width()) box = box.boundedTo(designed);
+  label->setPixmap(PictureForBox(picture, box, ratio, false));
+}
+
+// A picture stretched to fill its box, drawn from the screen's own pixels.
+void ShowPictureStretched(QLabel* label, const QPixmap& picture) {
+  label->setPixmap(PictureForBox(picture, label->size(), label->devicePixelRatioF(), true));
+}
 
 // Starts the editor without arguments in the application folder; its first window is asked to
 // stay hidden where the platform knows of that. Whether it started is not examined.
@@ -40,6 +67,21 @@ void StartEditor(const QString& applicationFolder) {
 }
 
 }  // namespace
+
+EditorPage::EditorPage(QWidget* sheet, const DesignUnits& units)
+    : TntTabSheet2(sheet), layout_(Places(), units) {
+  QWidget* page = TntTabSheet2;
+  Image1 = layout_.Make<QLabel>(page, "Image1");
+  ShowPictureAtOwnSize(Image1, QPixmap(QStringLiteral(":/pictures/editor_hints.jpg")), units);
+  TntBitBtn_Spell = layout_.Make<QPushButton>(page, "TntBitBtn_Spell");
+  TntBitBtn_Spell->setText(QStringLiteral("啟動注音編稿程式"));
+  TntImage1 = layout_.Make<QLabel>(page, "TntImage1");
+  ShowPictureStretched(TntImage1, QPixmap(QStringLiteral(":/pictures/annotated_sample.jpg")));
+}
+
+LayoutTable EditorPage::Places() {
+  return kPlaces;
+}
 
 QString EditorNoticeCaption() {
   return QStringLiteral("台語Ostrel輔助系統 - 訊息通知");
@@ -68,10 +110,7 @@ QString EditorProgramPath(const QString& applicationFolder) {
 #endif
 }
 
-}  // namespace ravlek
-
-void TOstrel::TntBitBtn_Spell_Click() {
-  using namespace ravlek;
+void EditorPage::TntBitBtn_Spell_Click() {
   const QString applicationFolder = QDir::currentPath();
   const QString marker = QDir(applicationFolder).filePath(kStartMarkerFile);
   if (ReadProfileInt(marker, kMarkerSection, kLauncherKey, 1) == kEditorStarted) {
@@ -85,3 +124,5 @@ void TOstrel::TntBitBtn_Spell_Click() {
   ShowTimedNotice(EditorUsageNotice(), EditorNoticeCaption(), kNoticeMilliseconds);
   StartEditor(applicationFolder);
 }
+
+}  // namespace ravlek

@@ -2,7 +2,7 @@
 
 #include "app/font_families.h"
 #include "app/window/ostrel.h"
-#include "app/window/window_layout.h"
+#include "dictionary/window/lookup_page.h"
 
 void TOstrel::EnsurePhoneticFont() {
   const QStringList names = ravlek::CollapseFamilyNames(QFontDatabase::families());
@@ -13,5 +13,5 @@ void TOstrel::EnsurePhoneticFont() {
     const int id = QFontDatabase::addApplicationFont(QStringLiteral("TSU.ttf"));
     if (id >= 0) family = ravlek::PhoneticFamilyName(QFontDatabase::applicationFontFamilies(id));
   }
-  ravlek::UsePhoneticFamily(*this, family);
+  lookupPage_->UsePhoneticFamily(family);
 }

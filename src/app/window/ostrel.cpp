@@ -5,21 +5,31 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
 #include <QTabWidget>
 
-#include "base/app_folder.h"
-#include "base/error.h"
-#include "base/program_end.h"
+#include "app/window/design_units.h"
+#include "app/window/designed_layout.h"
+#include "app/window/editor_launcher.h"
 #include "app/window/framed_text_fields.h"
 #include "app/window/messages.h"
 #include "app/window/window_layout.h"
+#include "base/app_folder.h"
+#include "base/error.h"
+#include "base/program_end.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
-#include "dictionary/rhymes.h"
+#include "dictionary/window/fanqie_page.h"
 #include "dictionary/window/lookup_page.h"
+#include "metre/metre_choices.h"
+#include "metre/window/metre_view.h"
+#include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
+#include "pages/window/resource_pages.h"
 #include "release/IdHTTPProgress.h"
 #include "release/window/release_state.h"
+#include "romanize/window/conversion_page.h"
 
 namespace {
 
@@ -36,7 +46,8 @@ TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWid
   ravlek::EnsureReleaseState(releaseState).settings = release;
   ravlek::ResetProgramEnd();
   ravlek::KeepTextFieldFrames();
-  ravlek::LayOutWindow(*this);
+  const ravlek::DesignUnits units;
+  ravlek::LayOutWindow(*this, units);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();
   auto dataset = [this](const char* name) {
     const QString datasetName = QString::fromLatin1(name);
@@ -47,8 +58,24 @@ TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWid
   FDQueryBaseWords = dataset("FDQueryBaseWords");
   FDQueryBaseWordsPlus = dataset("FDQueryBaseWordsPlus");
   FDQuerySQLRavlekTable = dataset("FDQuerySQLRavlekTable");
-  ravlek::BindLookupGrid(*this);
+  lookupPage_ = std::make_unique<ravlek::LookupPage>(TntTabSheet1, *FDQueryRavlekTable, units);
+  editorPage_ = std::make_unique<ravlek::EditorPage>(TntTabSheet2, units);
+  // The conversion, the handout and the 格律 window keep what the metre read between presses.
+  const auto keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
+  conversionPage_ = std::make_unique<ravlek::ConversionPage>(
+      TntTabSheet3, *FDConnection1, *FDQuerySQLRavlekTable, keptMetreSources, units);
+  metreView_ = std::make_unique<ravlek::MetreView>(this, *FDQuerySQLRavlekTable, keptMetreSources);
+  fanqiePage_ = std::make_unique<ravlek::FanqiePage>(
+      TntTabSheet5, *FDConnection1, *FDQueryBaseWords, *FDQueryBaseWordsPlus, units);
+  resourcePages_ = std::make_unique<ravlek::ResourcePages>(
+      std::array<QWidget*, 4>{TntTabSheet6, TntTabSheet7, TntTabSheet8, TntTabSheet9}, units);
+  // Made after the pages, as the design creates them: last in the keyboard order.
+  ravlek::LayOutUpdateButtons(*this, units);
+  ravlek::SetTabOrders(*this);
   ravlek::BindWindowEvents(*this);
+  // The window never gets smaller than designed: no control is cut off.
+  designedSize_ = size();
+  setMinimumSize(designedSize_);
   FormCreate();
 }
 
@@ -80,8 +107,7 @@ void TOstrel::FormCreate() {
                                QStringLiteral("關於(About)"));
     GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet1");
     GLOBAL_DL_status = QStringLiteral("none");
-    FillRhymeBox();
-    ravlek::SetComboText(ComboBox2, QStringLiteral("全"));
+    lookupPage_->FillSearchBoxes();
 
     if (!QFile::exists(ravlek::AppFolderFile(ravlek::kStartMarkerFile))) {
       ravlek::ShowPlainMessage(kStarterMissingMessage);
@@ -109,14 +135,6 @@ void TOstrel::FormCreate() {
     StartupShowReleaseNotes();
     StartupSetDownloadFlags();  // step 20
   });
-}
-
-void TOstrel::FillRhymeBox() {
-  // Adding items leaves the box's text as it was.
-  const QString text = ComboBox1->currentText();
-  ComboBox1->addItems(ravlek::PingshuiRhymeNames());
-  ComboBox1->setCurrentIndex(-1);
-  ComboBox1->setEditText(text);
 }
 
 bool TOstrel::OpenDictionaryConnection() {
@@ -150,6 +168,50 @@ void TOstrel::EnsureWorkingFolders() {
   }
 }
 
+void TOstrel::TntEdit2Change() {
+  lookupPage_->TntEdit2Change();
+}
+void TOstrel::TntEdit1_spell_SearchChange() {
+  lookupPage_->TntEdit1_spell_SearchChange();
+}
+void TOstrel::ComboBox1Change() {
+  lookupPage_->ComboBox1Change();
+}
+void TOstrel::DataSource1UpdateData() {
+  lookupPage_->DataSource1UpdateData();
+}
+
+void TOstrel::TntButton2Click() {
+  fanqiePage_->TntButton2Click();
+}
+void TOstrel::TntButton3Click() {
+  fanqiePage_->TntButton3Click();
+}
+void TOstrel::TntButton4Click() {
+  fanqiePage_->TntButton4Click();
+}
+
+void TOstrel::TntButton1Click() {
+  conversionPage_->TntButton1Click();
+}
+void TOstrel::TntButton5Click() {
+  conversionPage_->TntButton5Click();
+}
+void TOstrel::RubyExport_TntButtonClick() {
+  conversionPage_->RubyExport_TntButtonClick();
+}
+void TOstrel::Metre_TntButtonClick() {
+  metreView_->Check(conversionPage_->TntMemo3->toPlainText());
+}
+
+void TOstrel::ShowPageCharset() {
+  resourcePages_->ShowPageCharset();
+}
+
+void TOstrel::TntBitBtn_Spell_Click() {
+  editorPage_->TntBitBtn_Spell_Click();
+}
+
 void TOstrel::FormActivate() {
   // Four independent comparisons; any other value selects nothing.
   if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet1")) SelectPage(TntTabSheet1);
@@ -164,7 +226,19 @@ void TOstrel::FormClose() {
 }
 
 void TOstrel::FormDestroy() {
-  fWBW.reset();
+  resourcePages_->fWBW.reset();
+}
+
+void TOstrel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (!designedSize_.isValid() || !resourcePages_) return;
+  const QSize extra = (size() - designedSize_).expandedTo(QSize(0, 0));
+  ravlek::FollowGrowth(*this, extra);
+  lookupPage_->FollowGrowth(extra);
+  editorPage_->FollowGrowth(extra);
+  conversionPage_->FollowGrowth(extra);
+  fanqiePage_->FollowGrowth(extra);
+  resourcePages_->FollowGrowth(extra);
 }
 
 void TOstrel::closeEvent(QCloseEvent* event) {
@@ -173,7 +247,7 @@ void TOstrel::closeEvent(QCloseEvent* event) {
   bool stored = true;
   ravlek::RunHandler([this, &stored] {
     stored = false;
-    ravlek::StoreLookupEdit(*this);
+    lookupPage_->StoreEdit();
     stored = true;
   });
   if (!stored && !unstoredEditWarned_) {

@@ -1,40 +1,30 @@
 #pragma once
-// The main window. It composes the nine pages; each subsystem defines the handlers it owns in its
-// own folder (src/dictionary/window/lookup_page.cpp defines TntEdit2Change, and so on).
+// The main window: the composition root. It builds the pages (each a class of its subsystem's
+// window/ folder that owns its controls, handlers and state), runs the start-up and the close, and
+// keeps the design's handler names as forwarders to the pages.
 
 #include <QString>
 #include <QWidget>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QDialog;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QStatusBar;
 class QTabWidget;
-class QTableView;
-class QTextBrowser;
-class QWebEngineView;
 
 namespace ravlek {
 class TFDConnection;
 class TFDQuery;
-class TDataSource;
-class ClassIndexCache;
+class ConversionPage;
+class EditorPage;
+class FanqiePage;
+class LookupPage;
+class MetreView;
+class ResourcePages;
 class TIdHTTPProgress;
-class TWebBrowserWrapper;
-struct LookupPageState;
 struct ReleaseState;
 struct ReleaseSettings;
-struct PagesState;
-struct HandoutState;
-namespace metre {
-struct KeptMetreSources;
-}
 }  // namespace ravlek
 
 class TOstrel : public QWidget {
@@ -60,23 +50,31 @@ class TOstrel : public QWidget {
   void FormClose();
   void FormDestroy();
 
-  // ---- lookup page (src/dictionary/window/lookup_*.cpp)
+  // ---- the pages
+  ravlek::LookupPage* lookupPage() const { return lookupPage_.get(); }
+  ravlek::EditorPage* editorPage() const { return editorPage_.get(); }
+  ravlek::ConversionPage* conversionPage() const { return conversionPage_.get(); }
+  ravlek::MetreView* metreView() const { return metreView_.get(); }
+  ravlek::FanqiePage* fanqiePage() const { return fanqiePage_.get(); }
+  ravlek::ResourcePages* resourcePages() const { return resourcePages_.get(); }
+
+  // ---- lookup page (src/dictionary/window/lookup_page.h)
   void TntEdit2Change();
   void TntEdit1_spell_SearchChange();
   void ComboBox1Change();
   void DataSource1UpdateData();
 
-  // ---- fanqie page (src/dictionary/window/fanqie_page.cpp)
+  // ---- fanqie page (src/dictionary/window/fanqie_page.h)
   void TntButton2Click();
   void TntButton3Click();
   void TntButton4Click();
 
-  // ---- conversion page (src/romanize/window/conversion_page.cpp)
+  // ---- conversion page (src/romanize/window/conversion_page.h)
   void TntButton1Click();
   void TntButton5Click();
-  // 輸出注音: the input as a handout to print (src/romanize/window/ruby_export_page.cpp)
+  // 輸出注音: the input as a handout to print
   void RubyExport_TntButtonClick();
-  // 格律檢查: the poems of the input checked for tones and rhyme (src/metre/window/metre_page.cpp)
+  // 格律檢查: the poems of the input checked for tones and rhyme (src/metre/window/metre_view.h)
   void Metre_TntButtonClick();
 
   // ---- release channel (src/release/window/release_page.cpp, download_page.cpp)
@@ -98,12 +96,13 @@ class TOstrel : public QWidget {
   void StartupShowReleaseNotes();
   void StartupSetDownloadFlags();
 
-  // ---- resource pages (src/pages/window/resource_pages.cpp)
+  // ---- the page change (src/app/window/page_change.cpp); resource pages
+  // (src/pages/window/resource_pages.h)
   void TntTabControl1Change();
   // Waits until the page loaded last is complete and shows its character-set line.
   void ShowPageCharset();
 
-  // ---- annotation-editor launcher (src/app/window/editor_launcher.cpp)
+  // ---- annotation-editor launcher (src/app/window/editor_launcher.h)
   void TntBitBtn_Spell_Click();
 
   // ---- start-up step 13 (src/app/window/font_check.cpp)
@@ -120,41 +119,6 @@ class TOstrel : public QWidget {
   QWidget* TntTabSheet7 = nullptr;
   QWidget* TntTabSheet8 = nullptr;
   QWidget* TntTabSheet9 = nullptr;
-
-  // page 0: character lookup
-  QLabel* TntLabel1 = nullptr;
-  QLineEdit* TntEdit2 = nullptr;
-  QLabel* TntLabel8 = nullptr;
-  QLineEdit* TntEdit1_spell_Search = nullptr;
-  QComboBox* ComboBox2 = nullptr;
-  QLabel* TntLabel11 = nullptr;
-  QLabel* Lookup_TntStatus = nullptr;  // the status line: why a search found nothing
-  QComboBox* ComboBox1 = nullptr;
-  QTableView* TntDBGrid2 = nullptr;
-  QPlainTextEdit* TntDBMemo1 = nullptr;
-  QPlainTextEdit* TntDBMemo2 = nullptr;
-
-  // page 1: annotation-editor launcher
-  QLabel* Image1 = nullptr;
-  QPushButton* TntBitBtn_Spell = nullptr;
-  QLabel* TntImage1 = nullptr;
-
-  // page 2: conversion
-  QPlainTextEdit* TntMemo3 = nullptr;
-  QPushButton* TntButton5 = nullptr;
-  QCheckBox* TntCheckBox2 = nullptr;
-  QCheckBox* TntCheckBox3 = nullptr;
-  QCheckBox* TntCheckBox4 = nullptr;
-  QCheckBox* TntCheckBox1 = nullptr;
-  QPushButton* TntButton1 = nullptr;
-  QPushButton* RubyExport_TntButton = nullptr;  // 輸出注音
-  QPushButton* Metre_TntButton = nullptr;       // 格律檢查
-  QDialog* Metre_Form = nullptr;                // its results, made on the first check
-  QTextBrowser* Metre_TntMemo = nullptr;
-  QPlainTextEdit* TntMemo4 = nullptr;
-  QProgressBar* TntProgressBar1 = nullptr;
-  // The status line below the progress bar: says which consulted classes have no rows.
-  QStatusBar* Convert_TntStatusBar = nullptr;
 
   // page 3: versions and update download
   QLabel* TntStaticSYS_Ver0 = nullptr;
@@ -174,40 +138,15 @@ class TOstrel : public QWidget {
   QPushButton* DL_TntButton = nullptr;
   QPushButton* DL_NEXTTIME_TntButton = nullptr;
 
-  // page 4: fanqie extraction
-  QLabel* TntLabel2 = nullptr;
-  QPlainTextEdit* TntMemo1 = nullptr;
-  QPushButton* TntButton4 = nullptr;
-  QPushButton* TntButton3 = nullptr;
-  QPushButton* TntButton2 = nullptr;
-  QPlainTextEdit* TntMemo2 = nullptr;
-  QStatusBar* TntStatusBar1 = nullptr;
-  // fanqie synthesis: "自動拼切" and its read-only output beside TntMemo2
-  QCheckBox* Synth_TntCheckBox = nullptr;
-  QPlainTextEdit* Synth_TntMemo = nullptr;
-
-  // pages 5 to 8: resource pages
-  QWebEngineView* A_WebBrowser = nullptr;
-  QWebEngineView* B_WebBrowser = nullptr;
-  QWebEngineView* C_WebBrowser = nullptr;
-  QWebEngineView* D_WebBrowser = nullptr;
-
   // ---- database components ----------------------------------------------------------------
   std::unique_ptr<ravlek::TFDConnection> FDConnection1;
   std::unique_ptr<ravlek::TFDQuery> FDQueryRavlekTable;
   std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWords;
   std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWordsPlus;
   std::unique_ptr<ravlek::TFDQuery> FDQuerySQLRavlekTable;
-  std::shared_ptr<ravlek::TDataSource> DataSource1;
-  // The conversion button's class readings, kept between presses while the dictionary is unchanged.
-  std::shared_ptr<ravlek::ClassIndexCache> conversionClasses;
-  // What the metre reads for the conversion and the handout (the Pingshui tables, every reading),
-  // kept between presses in the same way.
-  std::shared_ptr<ravlek::metre::KeptMetreSources> keptMetreSources;
 
-  // ---- release channel and resource pages
+  // ---- release channel
   std::shared_ptr<ravlek::TIdHTTPProgress> IdHTTPProgress;
-  std::shared_ptr<ravlek::TWebBrowserWrapper> fWBW;
 
   // ---- run-time state
   QString GLOBAL_Control_page_ActivePage;
@@ -219,21 +158,28 @@ class TOstrel : public QWidget {
   QString GLOBAL_DL_status;
   qint64 GLOBAL_DL_size = 0;
 
-  // Per-subsystem state that the handlers of one folder share; each folder defines its struct.
-  std::shared_ptr<ravlek::LookupPageState> lookupState;
+  // What the release handlers share (src/release/window/release_state.h).
   std::shared_ptr<ravlek::ReleaseState> releaseState;
-  std::shared_ptr<ravlek::PagesState> pagesState;
-  std::shared_ptr<ravlek::HandoutState> handoutState;  // src/romanize/window/handout_state.h
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
+  // Beyond the designed size the pages' grids, text areas and web views take the extra room.
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // Start-up steps of the shell (src/app/window/ostrel.cpp).
-  void FillRhymeBox();
   bool OpenDictionaryConnection();  // false when the program ends
   void EnsureWorkingFolders();
+
+  // The pages, after the datasets they read: they go first.
+  std::unique_ptr<ravlek::LookupPage> lookupPage_;
+  std::unique_ptr<ravlek::EditorPage> editorPage_;
+  std::unique_ptr<ravlek::ConversionPage> conversionPage_;
+  std::unique_ptr<ravlek::MetreView> metreView_;
+  std::unique_ptr<ravlek::FanqiePage> fanqiePage_;
+  std::unique_ptr<ravlek::ResourcePages> resourcePages_;
+  QSize designedSize_;
 
   bool terminated_ = false;
   bool unstoredEditWarned_ = false;

@@ -4,10 +4,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/window/editor_launcher.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "app/window/page_control.h"
 #include "app/window/window_layout.h"
+#include "dictionary/window/fanqie_page.h"
+#include "dictionary/window/lookup_page.h"
+#include "romanize/window/conversion_page.h"
 
 namespace ravlek {
 
@@ -32,25 +36,28 @@ void BindWindowEvents(TOstrel& window) {
   Bind(window, static_cast<PageControl*>(window.TntTabControl1), &PageControl::userChangedPage,
        &TOstrel::TntTabControl1Change);
 
-  Bind(window, window.TntEdit2, &QLineEdit::textChanged, &TOstrel::TntEdit2Change);
-  Bind(window, window.TntEdit1_spell_Search, &QLineEdit::textChanged,
+  const LookupPage* lookup = window.lookupPage();
+  Bind(window, lookup->TntEdit2, &QLineEdit::textChanged, &TOstrel::TntEdit2Change);
+  Bind(window, lookup->TntEdit1_spell_Search, &QLineEdit::textChanged,
        &TOstrel::TntEdit1_spell_SearchChange);
-  BindComboChange(window, window.ComboBox2, &TOstrel::TntEdit1_spell_SearchChange);
-  BindComboChange(window, window.ComboBox1, &TOstrel::ComboBox1Change);
+  BindComboChange(window, lookup->ComboBox2, &TOstrel::TntEdit1_spell_SearchChange);
+  BindComboChange(window, lookup->ComboBox1, &TOstrel::ComboBox1Change);
 
-  Bind(window, window.TntBitBtn_Spell, &QPushButton::clicked, &TOstrel::TntBitBtn_Spell_Click);
-  Bind(window, window.TntButton5, &QPushButton::clicked, &TOstrel::TntButton5Click);
-  Bind(window, window.TntButton1, &QPushButton::clicked, &TOstrel::TntButton1Click);
-  Bind(window, window.RubyExport_TntButton, &QPushButton::clicked,
+  Bind(window, window.editorPage()->TntBitBtn_Spell, &QPushButton::clicked,
+       &TOstrel::TntBitBtn_Spell_Click);
+  const ConversionPage* conversion = window.conversionPage();
+  Bind(window, conversion->TntButton5, &QPushButton::clicked, &TOstrel::TntButton5Click);
+  Bind(window, conversion->TntButton1, &QPushButton::clicked, &TOstrel::TntButton1Click);
+  Bind(window, conversion->RubyExport_TntButton, &QPushButton::clicked,
        &TOstrel::RubyExport_TntButtonClick);
-  Bind(window, window.Metre_TntButton, &QPushButton::clicked, &TOstrel::Metre_TntButtonClick);
-  Bind(window, window.TntButton4, &QPushButton::clicked, &TOstrel::TntButton4Click);
-  Bind(window, window.TntButton3, &QPushButton::clicked, &TOstrel::TntButton3Click);
-  Bind(window, window.TntButton2, &QPushButton::clicked, &TOstrel::TntButton2Click);
+  Bind(window, conversion->Metre_TntButton, &QPushButton::clicked, &TOstrel::Metre_TntButtonClick);
+  const FanqiePage* fanqie = window.fanqiePage();
+  Bind(window, fanqie->TntButton4, &QPushButton::clicked, &TOstrel::TntButton4Click);
+  Bind(window, fanqie->TntButton3, &QPushButton::clicked, &TOstrel::TntButton3Click);
+  Bind(window, fanqie->TntButton2, &QPushButton::clicked, &TOstrel::TntButton2Click);
   Bind(window, window.DL_TntButton, &QPushButton::clicked, &TOstrel::DL_TntButtonClick);
   Bind(window, window.DL_NEXTTIME_TntButton, &QPushButton::clicked,
        &TOstrel::DL_NEXTTIME_TntButtonClick);
-  BindLookupGridCopy(window);
   BindWindowShortcuts(window);
 }
 

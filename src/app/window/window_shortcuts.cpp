@@ -10,6 +10,7 @@
 #include "app/window/ostrel.h"
 #include "app/window/page_control.h"
 #include "app/window/window_layout.h"
+#include "dictionary/window/lookup_page.h"
 
 namespace ravlek {
 
@@ -72,8 +73,8 @@ void BindWindowShortcuts(TOstrel& window) {
       pages->EndUserInput();
     }
     if (pages->currentWidget() != window.TntTabSheet1) return;
-    window.TntEdit2->setFocus(Qt::ShortcutFocusReason);
-    window.TntEdit2->selectAll();
+    window.lookupPage()->TntEdit2->setFocus(Qt::ShortcutFocusReason);
+    window.lookupPage()->TntEdit2->selectAll();
   });
 
   const auto run = [&window] {

@@ -1,19 +1,84 @@
-// The fanqie page: 反.切音粹取 writes the readings of the notations in the input field, and with
-// 自動拼切 checked what each notation reads; 頂面欄清空 empties the input; 使用範例說明 puts the
-// sample passage into the input.
+// The fanqie page's layout and handlers. When the window grows, the input takes the extra width
+// and half the extra height; the output and the synthesis share the rest.
+
+#include "dictionary/window/fanqie_page.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTextDocument>
 
-#include "app/window/ostrel.h"
+#include "dictionary/connection.h"
+#include "dictionary/dataset.h"
 #include "dictionary/fanqie.h"
 #include "dictionary/fanqie_synthesis_text.h"
 #include "dictionary/literary_readings.h"
 #include "dictionary/window/synthesis_field.h"
 
-void TOstrel::TntButton2Click() {
+namespace ravlek {
+
+namespace {
+
+const DesignedPlace kPlaces[] = {
+    {"TntLabel2", {16, 13, 697, 20}},
+    {"TntMemo1", {16, 39, 1049, 225}, {0, 0, 1, 0.5}},
+    {"TntButton4", {568, 263, 135, 25}, {1, 0.5, 0, 0}},
+    {"TntButton3", {789, 263, 115, 25}, {1, 0.5, 0, 0}},
+    {"TntButton2", {910, 263, 155, 25}, {1, 0.5, 0, 0}},
+    {"TntMemo2", {16, 302, 473, 275}, {0, 0.5, 0.5, 0.5}},
+    {"TntStatusBar1", {0, 560, 1143, 40}, {0, 1, 1, 0}},
+    {"Synth_TntCheckBox", {910, 290, 155, 24}, {1, 0.5, 0, 0}},
+    {"Synth_TntMemo", {497, 318, 568, 239}, {0.5, 0.5, 0.5, 0.5}},
+};
+
+}  // namespace
+
+FanqiePage::FanqiePage(QWidget* sheet, TFDConnection& connection, TFDQuery& baseWords,
+                       TFDQuery& baseWordsPlus, const DesignUnits& units)
+    : TntTabSheet5(sheet),
+      FDConnection1(&connection),
+      FDQueryBaseWords(&baseWords),
+      FDQueryBaseWordsPlus(&baseWordsPlus),
+      layout_(Places(), units) {
+  LayOut();
+}
+
+LayoutTable FanqiePage::Places() {
+  return kPlaces;
+}
+
+void FanqiePage::LayOut() {
+  const DesignUnits& units = layout_.Units();
+  QWidget* page = TntTabSheet5;
+  TntLabel2 = layout_.Make<QLabel>(page, "TntLabel2");
+  TntLabel2->setText(
+      QStringLiteral("請輸入有 [反]或者[切] 並其前有二字漢字之文字, 此功能將輔助汝切音。"));
+  TntMemo1 = PrepareMemo(layout_.Make<QPlainTextEdit>(page, "TntMemo1"));
+  TntMemo1->setFont(units.Font(QStringLiteral("細明體-ExtB"), 23));
+  TntButton4 = layout_.Make<QPushButton>(page, "TntButton4");
+  TntButton4->setText(QStringLiteral("使用範例說明"));
+  TntButton3 = layout_.Make<QPushButton>(page, "TntButton3");
+  TntButton3->setText(QStringLiteral("頂面欄清空"));
+  TntButton2 = layout_.Make<QPushButton>(page, "TntButton2");
+  TntButton2->setText(QStringLiteral("反.切音粹取"));
+  TntMemo2 = PrepareMemo(layout_.Make<QPlainTextEdit>(page, "TntMemo2"));
+  TntMemo2->setFont(units.Font(QStringLiteral("細明體"), 23));
+  TntStatusBar1 = layout_.Make<QStatusBar>(page, "TntStatusBar1");
+  TntStatusBar1->setSizeGripEnabled(false);
+  // The synthesis: its check box just below TntButton2, its output in the free space to the
+  // right of TntMemo2 (ending above the status bar).
+  Synth_TntCheckBox = layout_.Make<QCheckBox>(page, "Synth_TntCheckBox");
+  Synth_TntCheckBox->setText(QStringLiteral("自動拼切"));
+  Synth_TntMemo = PrepareMemo(layout_.Make<QPlainTextEdit>(page, "Synth_TntMemo"));
+  Synth_TntMemo->setFont(units.Font(QStringLiteral("細明體"), 17));
+  Synth_TntMemo->setReadOnly(true);
+  PrepareSynthesisField(Synth_TntMemo);
+  Synth_TntCheckBox->setToolTip(FanqieStepsLegend());
+}
+
+void FanqiePage::TntButton2Click() {
   TntMemo2->clear();
   TntStatusBar1->clearMessage();
   // The synthesis output belongs to this press only; unchecked, it stays empty.
@@ -38,10 +103,12 @@ void TOstrel::TntButton2Click() {
   }
 }
 
-void TOstrel::TntButton3Click() {
+void FanqiePage::TntButton3Click() {
   TntMemo1->clear();
 }
 
-void TOstrel::TntButton4Click() {
+void FanqiePage::TntButton4Click() {
   TntMemo1->setPlainText(ravlek::FanqieSamplePassage());
 }
+
+}  // namespace ravlek

@@ -8,14 +8,12 @@
 #include <QTableView>
 #include <algorithm>
 
-#include "dictionary/window/cut_text_tooltips.h"
 #include "app/window/design_units.h"
-#include "dictionary/window/lookup_grid_model.h"
 #include "app/window/messages.h"
-#include "app/window/ostrel.h"
-#include "app/window/window_layout.h"
 #include "dictionary/data_source.h"
 #include "dictionary/dataset.h"
+#include "dictionary/window/cut_text_tooltips.h"
+#include "dictionary/window/lookup_grid_model.h"
 #include "dictionary/window/lookup_page.h"
 
 namespace ravlek {
@@ -25,7 +23,7 @@ namespace {
 constexpr int kDefaultColumnWidth = 64;  // design pixels: one character of the cell font
 
 // The memos show the current row's fields; showing them is no edit.
-void ShowCurrentRow(TOstrel& window) {
+void ShowCurrentRow(LookupPage& window) {
   ShowMemoText(*window.TntDBMemo1, window.DataSource1->FieldText(QStringLiteral("Phone_desc")));
   ShowMemoText(*window.TntDBMemo2, window.DataSource1->FieldText(QStringLiteral("Desc")));
   // Without a current row there is nothing to edit: typed text would have no row to go to.
@@ -36,7 +34,7 @@ void ShowCurrentRow(TOstrel& window) {
 
 // The grid's selected row follows the current row. The selection model's signals stay on: they
 // are what tells the view which rows to paint as selected.
-void SelectCurrentRow(TOstrel& window, int row) {
+void SelectCurrentRow(LookupPage& window, int row) {
   QTableView* grid = window.TntDBGrid2;
   if (row < 0) {
     grid->selectionModel()->clear();
@@ -82,8 +80,8 @@ void FitCutTitles(QTableView& grid, const std::vector<LookupGridColumn>& columns
 
 }  // namespace
 
-void BindLookupGrid(TOstrel& window) {
-  const DesignUnits units;
+void BindLookupGrid(LookupPage& window) {
+  const DesignUnits& units = window.Units();
   std::vector<LookupGridColumn> columns = LookupGridColumns(units);
   QStringList fields;
   QStringList titles;
@@ -139,8 +137,8 @@ void BindLookupGrid(TOstrel& window) {
   };
 }
 
-void UsePhoneticFamily(TOstrel& window, const QString& family) {
-  if (auto* model = qobject_cast<LookupGridModel*>(window.TntDBGrid2->model())) {
+void LookupPage::UsePhoneticFamily(const QString& family) {
+  if (auto* model = qobject_cast<LookupGridModel*>(TntDBGrid2->model())) {
     model->SetPhoneticFamily(family);
   }
 }

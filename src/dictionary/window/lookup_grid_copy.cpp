@@ -10,22 +10,21 @@
 #include <QTableView>
 
 #include "app/window/messages.h"
-#include "app/window/ostrel.h"
-#include "app/window/window_layout.h"
 #include "dictionary/dataset.h"
 #include "dictionary/lookup_filters.h"
 #include "dictionary/rows_tsv.h"
+#include "dictionary/window/lookup_page.h"
 
 namespace ravlek {
 
 namespace {
 
-void CopyRows(TOstrel& window, const QList<int>& rows, bool withHeader) {
+void CopyRows(LookupPage& window, const QList<int>& rows, bool withHeader) {
   QGuiApplication::clipboard()->setText(
       DatasetRowsAsTsv(*window.FDQueryRavlekTable, LookupGridFields(), rows, withHeader));
 }
 
-QList<int> SelectedRows(const TOstrel& window) {
+QList<int> SelectedRows(const LookupPage& window) {
   QList<int> rows;
   const QItemSelectionModel* selection = window.TntDBGrid2->selectionModel();
   for (const QModelIndex& index : selection->selectedRows()) rows.append(index.row());
@@ -36,7 +35,7 @@ QList<int> SelectedRows(const TOstrel& window) {
   return rows;
 }
 
-QList<int> AllRows(const TOstrel& window) {
+QList<int> AllRows(const LookupPage& window) {
   QList<int> rows;
   for (int row = 0; row < window.FDQueryRavlekTable->RecordCount(); ++row) rows.append(row);
   return rows;
@@ -45,7 +44,7 @@ QList<int> AllRows(const TOstrel& window) {
 // Takes the grid's copy key before the view's own handling, which would copy one cell.
 class GridCopyKey : public QObject {
  public:
-  explicit GridCopyKey(TOstrel& window) : QObject(window.TntDBGrid2), window_(window) {}
+  explicit GridCopyKey(LookupPage& window) : QObject(window.TntDBGrid2), window_(window) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
@@ -58,12 +57,12 @@ class GridCopyKey : public QObject {
   }
 
  private:
-  TOstrel& window_;
+  LookupPage& window_;
 };
 
 }  // namespace
 
-void BindLookupGridCopy(TOstrel& window) {
+void BindLookupGridCopy(LookupPage& window) {
   QTableView* grid = window.TntDBGrid2;
   grid->installEventFilter(new GridCopyKey(window));
   grid->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -9,37 +9,39 @@
 #include <QTableView>
 #include <QTextDocument>
 
-#include "base/characters.h"
+#include "app/window/design_units.h"
 #include "app/window/messages.h"
-#include "app/window/ostrel.h"
-#include "app/window/window_layout.h"
+#include "base/characters.h"
 #include "dictionary/data_source.h"
 #include "dictionary/dataset.h"
 #include "dictionary/lookup_filters.h"
 #include "dictionary/lookup_status.h"
 #include "dictionary/memo_text.h"
-#include "dictionary/window/lookup_page.h"
+#include "dictionary/rhymes.h"
 #include "dictionary/tailo.h"
+#include "dictionary/window/lookup_page.h"
+
+namespace ravlek {
 
 namespace {
 
 const QString kAllClasses = QStringLiteral("全");
 
 // The grid keeps an enabled vertical scroll bar, also when few rows pass.
-void ShowGridScrollBar(TOstrel& window) {
+void ShowGridScrollBar(LookupPage& window) {
   window.TntDBGrid2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   window.TntDBGrid2->verticalScrollBar()->setEnabled(true);
 }
 
 // Setting the class choice from code raises no change event of its own.
-void SetClassChoiceToAll(TOstrel& window) {
-  ravlek::SetComboText(window.ComboBox2, kAllClasses);
+void SetClassChoiceToAll(LookupPage& window) {
+  SetComboText(window.ComboBox2, kAllClasses);
 }
 
 // The character and rhyme searches: filter off, the class choice back to "全", the new filter on.
 // The filter is built after the class choice is set, from the field as it then reads.
 template <typename BuildFilter>
-void RefilterWithAllClasses(TOstrel& window, BuildFilter buildFilter) {
+void RefilterWithAllClasses(LookupPage& window, BuildFilter buildFilter) {
   window.FDQueryRavlekTable->FilterOff();
   SetClassChoiceToAll(window);
   window.FDQueryRavlekTable->SetFilter(buildFilter());
@@ -70,13 +72,13 @@ QStringList CharactersWithoutRows(const ravlek::TFDQuery& rows, const QStringLis
   return missing;
 }
 
-bool NoRows(const TOstrel& window) {
+bool NoRows(const LookupPage& window) {
   return window.FDQueryRavlekTable->RecordCount() == 0;
 }
 
 }  // namespace
 
-void TOstrel::TntEdit2Change() {
+void LookupPage::TntEdit2Change() {
   QString text = TntEdit2->text();
   RefilterWithAllClasses(*this, [&text] { return ravlek::CharacterFilter(text); });
   // Blanks pasted around the characters are no part of them, unless a row holds them.
@@ -100,7 +102,7 @@ void TOstrel::TntEdit2Change() {
   Lookup_TntStatus->setText(status);
 }
 
-void TOstrel::TntEdit1_spell_SearchChange() {
+void LookupPage::TntEdit1_spell_SearchChange() {
   // The filter is built from the texts as they are before the filter goes off.
   const QString search = ravlek::SpellSearchText(TntEdit1_spell_Search->text());
   const QString classText = ComboBox2->currentText();
@@ -113,7 +115,7 @@ void TOstrel::TntEdit1_spell_SearchChange() {
                                           : QString());
 }
 
-void TOstrel::ComboBox1Change() {
+void LookupPage::ComboBox1Change() {
   const QString text = ComboBox1->currentText();
   RefilterWithAllClasses(*this, [&text] { return ravlek::RhymeFilter(text); });
   QString status;
@@ -124,11 +126,9 @@ void TOstrel::ComboBox1Change() {
   Lookup_TntStatus->setText(status);
 }
 
-void TOstrel::DataSource1UpdateData() {
+void LookupPage::DataSource1UpdateData() {
   ShowGridScrollBar(*this);
 }
-
-namespace ravlek {
 
 namespace {
 
@@ -145,7 +145,7 @@ void ShowMemoText(QPlainTextEdit& memo, const QString& stored) {
   memo.setPlainText(stored);
 }
 
-void BindLookupMemoEdits(TOstrel& window) {
+void BindLookupMemoEdits(LookupPage& window) {
   const auto bind = [&window](QPlainTextEdit* memo, const QString& field) {
     QObject::connect(memo, &QPlainTextEdit::textChanged, &window, [&window, memo, field] {
       // The document's raw text keeps no-break spaces and line separators; its line breaks are
@@ -162,10 +162,17 @@ void BindLookupMemoEdits(TOstrel& window) {
   bind(window.TntDBMemo2, QStringLiteral("Desc"));
 }
 
-void StoreLookupEdit(TOstrel& window) {
-  if (window.FDQueryRavlekTable && window.FDQueryRavlekTable->Modified()) {
-    window.FDQueryRavlekTable->Post();
-  }
+void LookupPage::StoreEdit() {
+  if (FDQueryRavlekTable->Modified()) FDQueryRavlekTable->Post();
+}
+
+void LookupPage::FillSearchBoxes() {
+  // Adding items leaves the box's text as it was.
+  const QString text = ComboBox1->currentText();
+  ComboBox1->addItems(PingshuiRhymeNames());
+  ComboBox1->setCurrentIndex(-1);
+  ComboBox1->setEditText(text);
+  SetComboText(ComboBox2, kAllClasses);
 }
 
 }  // namespace ravlek

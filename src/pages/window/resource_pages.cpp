@@ -1,26 +1,15 @@
-// The page-change handler of the main window: the gate after an unfinished update download, the
-// update buttons of the version page, and the four resource pages, loaded anew at each visit.
+#include "pages/window/resource_pages.h"
 
+#include <QEvent>
 #include <QLabel>
-#include <QPushButton>
-#include <QTabWidget>
 #include <QWebEngineView>
 
 #include "base/app_folder.h"
-#include "app/window/messages.h"
-#include "app/window/ostrel.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/charset_line_place.h"
-#include "pages/window/pages_state.h"
 #include "pages/window/web_engine_html_view.h"
 
 namespace ravlek {
-
-QString DownloadGateMessage() {
-  return QStringLiteral(
-      "更新系統 ZIP Files曾下載到一半 出問題必須下載完畢, 請確認網路連線後再 "
-      "按[下載(download)安裝] 鈕重新下載");
-}
 
 QString PageCharsetLine(const QString& charset, const QString& encodingName) {
   return QStringLiteral("Charset: %1    Encoding: %2").arg(charset, encodingName);
@@ -28,8 +17,12 @@ QString PageCharsetLine(const QString& charset, const QString& encodingName) {
 
 namespace {
 
-const QString kDownloading = QStringLiteral("downloading");
-const QString kVersionCaption = QStringLiteral("版本資訊");
+const DesignedPlace kPlaces[] = {
+    {"A_WebBrowser", {0, 16, 1065, 538}, kGrowsBoth},
+    {"B_WebBrowser", {8, 24, 1065, 538}, kGrowsBoth},
+    {"C_WebBrowser", {16, 32, 1065, 538}, kGrowsBoth},
+    {"D_WebBrowser", {24, 40, 1065, 538}, kGrowsBoth},
+};
 
 struct ResourcePage {
   QWidget* page;
@@ -38,8 +31,8 @@ struct ResourcePage {
 };
 
 // The page's charset line: a label beside the view.
-QLabel* CharsetLabel(PagesState& state, QWidget* page) {
-  QLabel*& label = state.charsetLines[page];
+QLabel* CharsetLabel(QHash<QWidget*, QLabel*>& lines, QWidget* page) {
+  QLabel*& label = lines[page];
   if (label == nullptr) {
     label = new QLabel(page);
     label->setObjectName(QStringLiteral("PageCharset_Line"));
@@ -51,38 +44,63 @@ QLabel* CharsetLabel(PagesState& state, QWidget* page) {
   return label;
 }
 
+// Re-places a page's charset line when its sheet changes size.
+class SheetResize : public QObject {
+ public:
+  SheetResize(QObject* parent, std::function<void(QWidget*)> resized)
+      : QObject(parent), resized_(std::move(resized)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize) resized_(static_cast<QWidget*>(watched));
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void(QWidget*)> resized_;
+};
+
 }  // namespace
 
-}  // namespace ravlek
+ResourcePages::ResourcePages(const std::array<QWidget*, 4>& sheets, const DesignUnits& units)
+    : sheets_(sheets), layout_(Places(), units) {
+  A_WebBrowser = layout_.Make<QWebEngineView>(sheets_[0], "A_WebBrowser");
+  B_WebBrowser = layout_.Make<QWebEngineView>(sheets_[1], "B_WebBrowser");
+  C_WebBrowser = layout_.Make<QWebEngineView>(sheets_[2], "C_WebBrowser");
+  D_WebBrowser = layout_.Make<QWebEngineView>(sheets_[3], "D_WebBrowser");
+  auto* resize = new SheetResize(this, [this](QWidget* page) { PlaceCharsetLine(page); });
+  for (QWidget* sheet : sheets_) sheet->installEventFilter(resize);
+}
 
-void TOstrel::TntTabControl1Change() {
-  using namespace ravlek;
-  if (GLOBAL_DL_status == kDownloading) {
-    ShowPlainMessage(DownloadGateMessage());
-    DL_NEXTTIME_TntButton->hide();
-    SelectPage(TntTabSheet4);
-  }
+ResourcePages::~ResourcePages() = default;
 
-  if (TntTabControl1->currentWidget() == TntTabSheet4) {
-    // The caption tells whether an update was announced; without one the buttons stay as they are.
-    if (TntTabControl1->tabText(TntTabControl1->indexOf(TntTabSheet4)) != kVersionCaption) {
-      DL_TntButton->show();
-      DL_NEXTTIME_TntButton->setVisible(GLOBAL_DL_status != kDownloading);
-    }
-  } else {
-    DL_TntButton->hide();
-    DL_NEXTTIME_TntButton->hide();
-    DL_Status->hide();
-  }
+LayoutTable ResourcePages::Places() {
+  return kPlaces;
+}
 
+void ResourcePages::FollowGrowth(QSize extra) {
+  layout_.Follow(extra);
+  for (QWidget* sheet : sheets_) PlaceCharsetLine(sheet);
+}
+
+void ResourcePages::PlaceCharsetLine(QWidget* page) {
+  QLabel* label = charsetLines_.value(page);
+  if (label == nullptr) return;
+  const QList<QWebEngineView*> views = page->findChildren<QWebEngineView*>();
+  if (views.isEmpty()) return;
+  // The line covers nothing of the view: neither its scroll bar nor its edges.
+  label->setGeometry(CharsetLinePlace(page->size(), views.first()->geometry(), label->size()));
+}
+
+void ResourcePages::ShowPage(QWidget* current) {
   const ResourcePage resourcePages[] = {
-      {TntTabSheet6, A_WebBrowser, "RavlekBasic.html"},
-      {TntTabSheet7, B_WebBrowser, "MediaLink.html"},
-      {TntTabSheet8, C_WebBrowser, "ToolAndResource.html"},
-      {TntTabSheet9, D_WebBrowser, "About.html"},
+      {sheets_[0], A_WebBrowser, "RavlekBasic.html"},
+      {sheets_[1], B_WebBrowser, "MediaLink.html"},
+      {sheets_[2], C_WebBrowser, "ToolAndResource.html"},
+      {sheets_[3], D_WebBrowser, "About.html"},
   };
   for (const ResourcePage& resource : resourcePages) {
-    if (TntTabControl1->currentWidget() != resource.page) continue;
+    if (current != resource.page) continue;
     // This run keeps its own wrapper alive: a page change inside the load's waits replaces fWBW.
     auto wrapper = std::make_shared<TWebBrowserWrapper>(WebEngineHtmlView::For(resource.view));
     fWBW = wrapper;
@@ -92,8 +110,7 @@ void TOstrel::TntTabControl1Change() {
   }
 }
 
-void TOstrel::ShowPageCharset() {
-  using namespace ravlek;
+void ResourcePages::ShowPageCharset() {
   const std::shared_ptr<TWebBrowserWrapper> wrapper = fWBW;
   if (!wrapper) return;
   HtmlView* view = wrapper->WebBrowser();
@@ -108,8 +125,7 @@ void TOstrel::ShowPageCharset() {
   auto* engineView = dynamic_cast<WebEngineHtmlView*>(view);
   QWidget* page = engineView != nullptr ? engineView->view()->parentWidget() : nullptr;
   if (page == nullptr) return;
-  if (!pagesState) pagesState = std::make_shared<PagesState>();
-  QLabel* label = CharsetLabel(*pagesState, page);
+  QLabel* label = CharsetLabel(charsetLines_, page);
   label->setText(line);
   label->adjustSize();
   // The line covers nothing of the view: neither its scroll bar nor its edges.
@@ -117,3 +133,5 @@ void TOstrel::ShowPageCharset() {
   label->show();
   label->raise();
 }
+
+}  // namespace ravlek

@@ -1,6 +1,6 @@
-// The conversion page: 開始轉拼音 converts the input field line by line into the output field (in
-// a regulated poem, the reading its metre needs first in its group); 例文說明 puts the sample
-// text into the input field.
+// The conversion page's layout and its two handlers. When the window grows, the input and the
+// output share the extra height and take the extra width; the button row stays between them.
+#include "romanize/window/conversion_page.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -8,12 +8,12 @@
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
 
-#include "app/window/ostrel.h"
 #include "base/characters.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
@@ -23,8 +23,26 @@
 #include "romanize/conversion_status.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
+#include "romanize/window/handout_state.h"
+
+namespace ravlek {
 
 namespace {
+
+const DesignedPlace kPlaces[] = {
+    {"TntMemo3", {16, 16, 1089, 209}, {0, 0, 1, 0.5}},
+    {"TntButton5", {16, 231, 113, 28}, {0, 0.5, 0, 0}},
+    {"RubyExport_TntButton", {135, 231, 113, 28}, {0, 0.5, 0, 0}},
+    {"Metre_TntButton", {254, 231, 108, 28}, {0, 0.5, 0, 0}},
+    {"TntCheckBox2", {368, 231, 97, 27}, {0, 0.5, 0, 0}},
+    {"TntCheckBox3", {471, 231, 122, 23}, {0, 0.5, 0, 0}},
+    {"TntCheckBox4", {625, 227, 113, 34}, {0, 0.5, 0, 0}},
+    {"TntCheckBox1", {744, 231, 161, 28}, {0, 0.5, 0, 0}},
+    {"TntButton1", {942, 231, 139, 28}, {1, 0.5, 0, 0}},
+    {"TntMemo4", {16, 280, 1089, 193}, {0, 0.5, 1, 0.5}},
+    {"TntProgressBar1", {16, 496, 1049, 21}, {0, 1, 1, 0}},
+    {"Convert_TntStatusBar", {0, 560, 1143, 40}, {0, 1, 1, 0}},
+};
 
 // The lines as the field shows them: every line break ends a line, and so does every point where
 // the field wraps a long paragraph at its width. An empty last line is not counted.
@@ -111,7 +129,55 @@ class ProgressPainter {
 
 }  // namespace
 
-void TOstrel::TntButton1Click() {
+ConversionPage::ConversionPage(QWidget* sheet, TFDConnection& connection, TFDQuery& sqlRows,
+                               std::shared_ptr<metre::KeptMetreSources> kept,
+                               const DesignUnits& units)
+    : TntTabSheet3(sheet),
+      keptMetreSources(std::move(kept)),
+      FDConnection1(&connection),
+      FDQuerySQLRavlekTable(&sqlRows),
+      layout_(Places(), units) {
+  LayOut();
+}
+
+ConversionPage::~ConversionPage() = default;
+
+LayoutTable ConversionPage::Places() {
+  return kPlaces;
+}
+
+void ConversionPage::LayOut() {
+  QWidget* page = TntTabSheet3;
+  TntMemo3 = PrepareMemo(layout_.Make<QPlainTextEdit>(page, "TntMemo3"));
+  TntButton5 = layout_.Make<QPushButton>(page, "TntButton5");
+  TntButton5->setText(QStringLiteral("例文說明"));
+  TntCheckBox2 = layout_.Make<QCheckBox>(page, "TntCheckBox2");
+  TntCheckBox2->setText(QStringLiteral("轉古音"));
+  TntCheckBox3 = layout_.Make<QCheckBox>(page, "TntCheckBox3");
+  TntCheckBox3->setText(QStringLiteral("轉白話音"));
+  TntCheckBox4 = layout_.Make<QCheckBox>(page, "TntCheckBox4");
+  TntCheckBox4->setText(QStringLiteral("音類標註"));
+  TntCheckBox4->setChecked(true);
+  TntCheckBox1 = layout_.Make<QCheckBox>(page, "TntCheckBox1");
+  TntCheckBox1->setText(QStringLiteral("換字 with 。"));
+  TntCheckBox1->setChecked(true);
+  TntButton1 = layout_.Make<QPushButton>(page, "TntButton1");
+  TntButton1->setText(QStringLiteral("開始轉拼音"));
+  // The one free place of the button row, between the sample button and the class boxes: 輸出注音
+  // and 格律檢查.
+  RubyExport_TntButton = layout_.Make<QPushButton>(page, "RubyExport_TntButton");
+  RubyExport_TntButton->setText(QStringLiteral("輸出注音"));
+  Metre_TntButton = layout_.Make<QPushButton>(page, "Metre_TntButton");
+  Metre_TntButton->setText(QStringLiteral("格律檢查"));
+  TntMemo4 = PrepareMemo(layout_.Make<QPlainTextEdit>(page, "TntMemo4"));
+  TntProgressBar1 = PrepareProgressBar(layout_.Make<QProgressBar>(page, "TntProgressBar1"));
+  TntProgressBar1->hide();
+  // A status line as on the fanqie page, in the free space along the page's bottom.
+  Convert_TntStatusBar = layout_.Make<QStatusBar>(page, "Convert_TntStatusBar");
+  Convert_TntStatusBar->setSizeGripEnabled(false);
+}
+
+void ConversionPage::TntButton1Click() {
   TntMemo4->clear();
   Convert_TntStatusBar->clearMessage();
   const QStringList lines = DisplayedLines(TntMemo3);
@@ -156,7 +222,7 @@ void TOstrel::TntButton1Click() {
   finish();
 }
 
-void TOstrel::TntButton5Click() {
+void ConversionPage::TntButton5Click() {
   // Replaced as one edit, so that one Ctrl+Z brings back the text the user had pasted.
   QTextCursor cursor(TntMemo3->document());
   cursor.beginEditBlock();
@@ -165,3 +231,5 @@ void TOstrel::TntButton5Click() {
   cursor.endEditBlock();
   TntMemo3->moveCursor(QTextCursor::Start);
 }
+
+}  // namespace ravlek

@@ -20,7 +20,6 @@
 #include <QVBoxLayout>
 
 #include "app/window/messages.h"
-#include "app/window/ostrel.h"
 #include "app/window/screen_fit.h"
 #include "base/error.h"
 #include "dictionary/class_readings.h"
@@ -32,6 +31,7 @@
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
 #include "romanize/text_input.h"
+#include "romanize/window/conversion_page.h"
 #include "romanize/window/handout_state.h"
 #include "romanize/window/html_to_pdf.h"
 #include "romanize/window/ruby_preview.h"
@@ -90,7 +90,7 @@ void SaveHandout(const QString& path, Form form, const std::vector<ravlek::RubyL
 
 }  // namespace
 
-void TOstrel::RubyExport_TntButtonClick() {
+void ravlek::ConversionPage::RubyExport_TntButtonClick() {
   if (!handoutState) handoutState = std::make_shared<ravlek::HandoutState>();
   ravlek::HandoutState& state = *handoutState;
   const QString input = TntMemo3->toPlainText();
@@ -99,7 +99,7 @@ void TOstrel::RubyExport_TntButtonClick() {
   options.conversion.ancient = TntCheckBox2->isChecked();
   options.conversion.colloquial = TntCheckBox3->isChecked();
 
-  QDialog dialog(this);
+  QDialog dialog(TntTabSheet3);
   dialog.setObjectName(QStringLiteral("RubyExport_Dialog"));
   dialog.setWindowTitle(QStringLiteral("輸出注音"));
   auto* heading = new QCheckBox(QStringLiteral("首行標題、次行作者"), &dialog);
@@ -158,7 +158,7 @@ void TOstrel::RubyExport_TntButtonClick() {
     ravlek::MetreChooser chooser(sources);
     metre = ravlek::PositionChoices(lines, ravlek::ChooseFirstReadings(lines, {&chooser}));
     if (!sources.Problem().isEmpty()) {
-      TntStatusBar1->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
+      Convert_TntStatusBar->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
     }
   }
   std::vector<ravlek::RubyLine> text;
@@ -206,11 +206,11 @@ void TOstrel::RubyExport_TntButtonClick() {
       // The preview stays open and says where the file went: the user may save another form.
       const QString message = QStringLiteral("已儲存：") + QDir::toNativeSeparators(path);
       saved->setText(message);
-      TntStatusBar1->showMessage(message);
+      Convert_TntStatusBar->showMessage(message);
     });
   });
-  dialog.resize(
-      ravlek::FittedToScreen(*this, QSize(qMin(preview->sizeHint().width() + 60, 1000), 640)));
+  dialog.resize(ravlek::FittedToScreen(*TntTabSheet3,
+                                       QSize(qMin(preview->sizeHint().width() + 60, 1000), 640)));
   preview->setFocus();
   dialog.exec();
 }

@@ -19,8 +19,13 @@
 #include <QTest>
 #include <QWebEngineView>
 
+#include "app/window/editor_launcher.h"
 #include "app/window/ostrel.h"
 #include "dictionary/dataset.h"
+#include "dictionary/window/fanqie_page.h"
+#include "dictionary/window/lookup_page.h"
+#include "pages/window/resource_pages.h"
+#include "romanize/window/conversion_page.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/run_cli.h"
 #include "tests/support/window/modal_box_dismisser.h"
@@ -90,10 +95,10 @@ class DesktopHabitsTest : public ::testing::Test {
 };
 
 TEST_F(DesktopHabitsTest, CtrlCCopiesTheSelectedRowsInTheFormatOfLookup) {
-  w->TntEdit2->setText(u"讚"_s);
-  w->TntDBGrid2->setFocus();
+  w->lookupPage()->TntEdit2->setText(u"讚"_s);
+  w->lookupPage()->TntDBGrid2->setFocus();
   QGuiApplication::clipboard()->clear();
-  QTest::keyClick(w->TntDBGrid2, Qt::Key_C, Qt::ControlModifier);
+  QTest::keyClick(w->lookupPage()->TntDBGrid2, Qt::Key_C, Qt::ControlModifier);
   // The cli's output without its header line: the same bytes, a tab inside a value escaped.
   const QString expected = CliLookup({u"--char"_s, u"讚"_s}).section(u'\n', 1);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
@@ -101,16 +106,17 @@ TEST_F(DesktopHabitsTest, CtrlCCopiesTheSelectedRowsInTheFormatOfLookup) {
 }
 
 TEST_F(DesktopHabitsTest, ContextMenuCopiesTheRowUnderThePointerOrEveryRowWithHeader) {
-  w->TntEdit2->clear();
+  w->lookupPage()->TntEdit2->clear();
   w->TntEdit2Change();
   ASSERT_EQ(w->FDQueryRavlekTable->RecordCount(), 8);
   const QString all = CliLookup({u"--char"_s, u""_s});
   const QStringList lines = all.split(u'\n');
 
   const auto menuAt = [this](int row) -> QMenu* {
-    const QRect cell = w->TntDBGrid2->visualRect(w->TntDBGrid2->model()->index(row, 0));
-    Q_EMIT w->TntDBGrid2->customContextMenuRequested(cell.center());
-    return w->TntDBGrid2->findChild<QMenu*>(u"LookupGridMenu"_s);
+    const QRect cell = w->lookupPage()->TntDBGrid2->visualRect(
+        w->lookupPage()->TntDBGrid2->model()->index(row, 0));
+    Q_EMIT w->lookupPage()->TntDBGrid2->customContextMenuRequested(cell.center());
+    return w->lookupPage()->TntDBGrid2->findChild<QMenu*>(u"LookupGridMenu"_s);
   };
   const auto trigger = [](QMenu* menu, const QString& text) {
     for (QAction* action : menu->actions()) {
@@ -133,15 +139,15 @@ TEST_F(DesktopHabitsTest, ContextMenuCopiesTheRowUnderThePointerOrEveryRowWithHe
 }
 
 TEST_F(DesktopHabitsTest, CtrlLGoesToTheCharacterFieldWithoutChangingAText) {
-  w->TntEdit2->setText(u"天"_s);
+  w->lookupPage()->TntEdit2->setText(u"天"_s);
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
-  w->TntMemo1->setFocus();
+  w->fanqiePage()->TntMemo1->setFocus();
   QApplication::processEvents();
-  QTest::keyClick(w->TntMemo1, Qt::Key_L, Qt::ControlModifier);
+  QTest::keyClick(w->fanqiePage()->TntMemo1, Qt::Key_L, Qt::ControlModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet1);
-  EXPECT_EQ(QApplication::focusWidget(), w->TntEdit2);
-  EXPECT_EQ(w->TntEdit2->text(), u"天"_s);
-  EXPECT_EQ(w->TntMemo1->toPlainText(), QString());
+  EXPECT_EQ(QApplication::focusWidget(), w->lookupPage()->TntEdit2);
+  EXPECT_EQ(w->lookupPage()->TntEdit2->text(), u"天"_s);
+  EXPECT_EQ(w->fanqiePage()->TntMemo1->toPlainText(), QString());
   EXPECT_EQ(GridWords(w), (QStringList{u"天"_s, u"天"_s}));
 }
 
@@ -156,46 +162,50 @@ TEST_F(DesktopHabitsTest, TabLeavesTheGridAndCtrlTabChangesPageFromEveryControl)
     ASSERT_TRUE(page.open(QIODevice::WriteOnly));
     page.write(u"<html><body><p>%1</p></body></html>"_s.arg(name).toUtf8());
   }
-  w->TntEdit2->setText(u"天"_s);
+  w->lookupPage()->TntEdit2->setText(u"天"_s);
   QApplication::processEvents();
-  QTableView* grid = w->TntDBGrid2;
+  QTableView* grid = w->lookupPage()->TntDBGrid2;
   grid->setFocus();
   grid->setCurrentIndex(grid->model()->index(0, 0));
   QTest::keyClick(grid, Qt::Key_Down);
   EXPECT_EQ(grid->currentIndex().row(), 1);
   EXPECT_EQ(QApplication::focusWidget(), grid);
   QTest::keyClick(grid, Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), w->TntDBMemo1);
-  QTest::keyClick(w->TntDBMemo1, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), w->lookupPage()->TntDBMemo1);
+  QTest::keyClick(w->lookupPage()->TntDBMemo1, Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(QApplication::focusWidget(), grid);
   EXPECT_EQ(grid->currentIndex().row(), 1);
 
   // From the grid: the next page, its first control focused; the row stays chosen.
   QTest::keyClick(grid, Qt::Key_Tab, Qt::ControlModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet2);
-  EXPECT_EQ(QApplication::focusWidget(), w->TntBitBtn_Spell);
+  EXPECT_EQ(QApplication::focusWidget(), w->editorPage()->TntBitBtn_Spell);
   EXPECT_EQ(grid->currentIndex().row(), 1);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
                   Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet1);
-  EXPECT_EQ(QApplication::focusWidget(), w->TntEdit2);
+  EXPECT_EQ(QApplication::focusWidget(), w->lookupPage()->TntEdit2);
   // Round the end: from the first page back to the last.
-  QTest::keyClick(w->TntEdit2, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(w->lookupPage()->TntEdit2, Qt::Key_Backtab,
+                  Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet9);
 
   // From a resource page's web view, once its page is there and the view holds the focus.
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
-  w->TntMemo1->setFocus();
-  QTest::keyClick(w->TntMemo1, Qt::Key_Tab, Qt::ControlModifier);
+  w->fanqiePage()->TntMemo1->setFocus();
+  QTest::keyClick(w->fanqiePage()->TntMemo1, Qt::Key_Tab, Qt::ControlModifier);
   ASSERT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet6);
-  ASSERT_TRUE(QTest::qWaitFor([this] { return w->A_WebBrowser->focusProxy() != nullptr; }));
-  w->A_WebBrowser->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [this] { return w->resourcePages()->A_WebBrowser->focusProxy() != nullptr; }));
+  w->resourcePages()->A_WebBrowser->setFocus();
   QWidget* inView = QApplication::focusWidget();
-  ASSERT_TRUE(inView == w->A_WebBrowser || w->A_WebBrowser->isAncestorOf(inView));
+  ASSERT_TRUE(inView == w->resourcePages()->A_WebBrowser ||
+              w->resourcePages()->A_WebBrowser->isAncestorOf(inView));
   QTest::keyClick(inView, Qt::Key_Tab, Qt::ControlModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet7);
-  ASSERT_TRUE(QTest::qWaitFor([this] { return w->B_WebBrowser->focusProxy() != nullptr; }));
-  w->B_WebBrowser->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [this] { return w->resourcePages()->B_WebBrowser->focusProxy() != nullptr; }));
+  w->resourcePages()->B_WebBrowser->setFocus();
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
                   Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(w->TntTabControl1->currentWidget(), w->TntTabSheet6);
@@ -204,31 +214,32 @@ TEST_F(DesktopHabitsTest, TabLeavesTheGridAndCtrlTabChangesPageFromEveryControl)
 
 TEST_F(DesktopHabitsTest, CtrlEnterRunsTheConversionAndTheExtractionOnTheirPages) {
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
-  w->TntMemo3->setPlainText(u"天"_s);
-  w->TntMemo3->setFocus();
+  w->conversionPage()->TntMemo3->setPlainText(u"天"_s);
+  w->conversionPage()->TntMemo3->setFocus();
   QApplication::processEvents();
-  QTest::keyClick(w->TntMemo3, Qt::Key_Return, Qt::ControlModifier);
-  EXPECT_EQ(w->TntMemo3->toPlainText(), u"天"_s);  // no line break typed
-  EXPECT_EQ(w->TntMemo4->toPlainText(), u"天\n通 thian1  。 "_s);
+  QTest::keyClick(w->conversionPage()->TntMemo3, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(w->conversionPage()->TntMemo3->toPlainText(), u"天"_s);  // no line break typed
+  EXPECT_EQ(w->conversionPage()->TntMemo4->toPlainText(), u"天\n通 thian1  。 "_s);
 
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
-  w->TntMemo1->setPlainText(u"則旰切"_s);
-  w->TntMemo1->setFocus();
+  w->fanqiePage()->TntMemo1->setPlainText(u"則旰切"_s);
+  w->fanqiePage()->TntMemo1->setFocus();
   QApplication::processEvents();
-  QTest::keyClick(w->TntMemo1, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
-  EXPECT_EQ(w->TntMemo1->toPlainText(), u"則旰切"_s);
-  EXPECT_EQ(w->TntMemo2->toPlainText(), u"則(tsik4)旰(kan3)\n"_s);
+  QTest::keyClick(w->fanqiePage()->TntMemo1, Qt::Key_Enter,
+                  Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(w->fanqiePage()->TntMemo1->toPlainText(), u"則旰切"_s);
+  EXPECT_EQ(w->fanqiePage()->TntMemo2->toPlainText(), u"則(tsik4)旰(kan3)\n"_s);
 
   // Elsewhere Ctrl+Enter does nothing.
-  w->TntMemo4->clear();
+  w->conversionPage()->TntMemo4->clear();
   w->TntTabControl1->setCurrentWidget(w->TntTabSheet1);
-  QTest::keyClick(w->TntEdit2, Qt::Key_Return, Qt::ControlModifier);
-  EXPECT_EQ(w->TntMemo4->toPlainText(), QString());
+  QTest::keyClick(w->lookupPage()->TntEdit2, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(w->conversionPage()->TntMemo4->toPlainText(), QString());
 }
 
 TEST_F(DesktopHabitsTest, RomanisationAsBooksPrintItFindsTheSameRows) {
   const auto typed = [this](const QString& text) {
-    w->TntEdit1_spell_Search->setText(text);
+    w->lookupPage()->TntEdit1_spell_Search->setText(text);
     return GridWords(w);
   };
   const QStringList tsan3 = typed(u"tsan3"_s);
@@ -241,7 +252,7 @@ TEST_F(DesktopHabitsTest, RomanisationAsBooksPrintItFindsTheSameRows) {
   EXPECT_EQ(typed(u"chhun"_s), (QStringList{u"春"_s}));
   EXPECT_EQ(typed(u"tsat"_s), (QStringList{u"節"_s, u"截"_s}));  // no mark: still a prefix
   // The field keeps what was typed.
-  EXPECT_EQ(w->TntEdit1_spell_Search->text(), u"tsat"_s);
+  EXPECT_EQ(w->lookupPage()->TntEdit1_spell_Search->text(), u"tsat"_s);
   // The command line reads the spellings the same way.
   EXPECT_EQ(CliLookup({u"--spell"_s, u"tsàn"_s}), CliLookup({u"--spell"_s, u"tsan3"_s}));
   EXPECT_EQ(CliLookup({u"--spell"_s, u"chan3"_s}), CliLookup({u"--spell"_s, u"tsan3"_s}));

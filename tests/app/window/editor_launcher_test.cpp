@@ -26,7 +26,7 @@ class EditorLauncher : public testing::Test, public WindowInAppFolder {
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
 
-  void Press() { QTest::mouseClick(window_->TntBitBtn_Spell, Qt::LeftButton); }
+  void Press() { QTest::mouseClick(window_->editorPage()->TntBitBtn_Spell, Qt::LeftButton); }
 
   // The folders of the editor's starts, waiting until `expected` have been noted.
   QStringList Starts(int expected, int waitMs = 5000) {

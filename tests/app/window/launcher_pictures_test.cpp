@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "app/window/editor_launcher.h"
 #include "app/window/ostrel.h"
 #include "tests/support/window/window_in_app_folder.h"
 
@@ -22,17 +23,18 @@ TEST(LauncherPictures, DrawnPixelForPixel) {
   // the picture shrinks with it, so that it stays clear of the launch button.
   const QSize hints = scale.isEmpty() || scale == "1" ? QSize(597, 380) : QSize(747, 475);
   // A pixmap's size is counted in its own pixels, which are drawn one to one device pixel.
-  const QPixmap shown = window.Image1->pixmap();
+  const QPixmap shown = window.editorPage()->Image1->pixmap();
   EXPECT_EQ(shown.devicePixelRatio(), ratio);
   EXPECT_EQ(shown.size(), hints) << "scale " << scale.constData();
   // The sample picture fills its box, in the box's device pixels.
-  const QPixmap sample = window.TntImage1->pixmap();
+  const QPixmap sample = window.editorPage()->TntImage1->pixmap();
   EXPECT_EQ(sample.devicePixelRatio(), ratio);
-  EXPECT_EQ(sample.size(), (QSizeF(window.TntImage1->size()) * ratio).toSize());
-  EXPECT_FALSE(window.TntImage1->hasScaledContents());
+  EXPECT_EQ(sample.size(), (QSizeF(window.editorPage()->TntImage1->size()) * ratio).toSize());
+  EXPECT_FALSE(window.editorPage()->TntImage1->hasScaledContents());
   // Nothing of the hints picture lies under the launch button.
-  const int pictureRight = window.Image1->x() + qRound(shown.width() / ratio);
-  EXPECT_LT(pictureRight, window.TntBitBtn_Spell->x()) << "scale " << scale.constData();
+  const int pictureRight = window.editorPage()->Image1->x() + qRound(shown.width() / ratio);
+  EXPECT_LT(pictureRight, window.editorPage()->TntBitBtn_Spell->x())
+      << "scale " << scale.constData();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/window/ostrel.h"
+#include "dictionary/window/lookup_page.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/own_release_server.h"
@@ -83,24 +84,24 @@ TEST(StartUp, WithMarkerPreparesTheWindow) {
       QStringLiteral("版本資訊"), QStringLiteral("切音輔助"), QStringLiteral("切韻基礎"),
       QStringLiteral("影音資源"), QStringLiteral("工具資源"), QStringLiteral("關於(About)")};
   EXPECT_EQ(captions, expected);
-  EXPECT_EQ(window.ComboBox1->count(), 106);
-  EXPECT_EQ(window.ComboBox1->currentText(), QStringLiteral("平水韻查詢"));
-  EXPECT_EQ(window.ComboBox2->currentText(), QStringLiteral("全"));
+  EXPECT_EQ(window.lookupPage()->ComboBox1->count(), 106);
+  EXPECT_EQ(window.lookupPage()->ComboBox1->currentText(), QStringLiteral("平水韻查詢"));
+  EXPECT_EQ(window.lookupPage()->ComboBox2->currentText(), QStringLiteral("全"));
   EXPECT_EQ(window.GLOBAL_DL_status, QStringLiteral("none"));
   EXPECT_FALSE(window.DL_TntButton->isVisibleTo(&window));
   EXPECT_FALSE(window.DL_NEXTTIME_TntButton->isVisibleTo(&window));
 
   // The grid shows the passing rows under the column titles, the memos the current row.
-  QAbstractItemModel* grid = window.TntDBGrid2->model();
+  QAbstractItemModel* grid = window.lookupPage()->TntDBGrid2->model();
   ASSERT_EQ(grid->columnCount(), 10);
   EXPECT_EQ(grid->rowCount(), 3);
   EXPECT_EQ(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("漢字"));
   EXPECT_EQ(grid->headerData(9, Qt::Horizontal).toString(), QStringLiteral("古音出處"));
   EXPECT_EQ(grid->data(grid->index(2, 2)).toString(), QStringLiteral("tsan3"));
-  EXPECT_EQ(window.TntDBMemo1->toPlainText(), QStringLiteral("音注 東"));
-  window.TntDBGrid2->selectRow(2);
-  EXPECT_EQ(window.TntDBMemo1->toPlainText(), QStringLiteral("音注 讚"));
-  EXPECT_EQ(window.TntDBMemo2->toPlainText(), QStringLiteral("說明 讚"));
+  EXPECT_EQ(window.lookupPage()->TntDBMemo1->toPlainText(), QStringLiteral("音注 東"));
+  window.lookupPage()->TntDBGrid2->selectRow(2);
+  EXPECT_EQ(window.lookupPage()->TntDBMemo1->toPlainText(), QStringLiteral("音注 讚"));
+  EXPECT_EQ(window.lookupPage()->TntDBMemo2->toPlainText(), QStringLiteral("說明 讚"));
 
   // The phonetic font of the folder is available once the start-up has run.
   bool phonetic = false;

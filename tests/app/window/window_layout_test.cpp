@@ -10,15 +10,24 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTextLayout>
+#include <QWebEngineView>
 #include <utility>
 #include <vector>
 
 #include "app/window/design_units.h"
+#include "app/window/designed_layout.h"
+#include "app/window/editor_launcher.h"
 #include "app/window/ostrel.h"
+#include "app/window/window_layout.h"
+#include "dictionary/window/fanqie_page.h"
+#include "dictionary/window/lookup_page.h"
+#include "pages/window/resource_pages.h"
+#include "romanize/window/conversion_page.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace {
@@ -65,8 +74,8 @@ TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
   for (const char* name : names) {
     EXPECT_NE(window.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
   }
-  EXPECT_EQ(window.TntEdit2->geometry(), units.Rect(127, 3, 90, 28));
-  EXPECT_EQ(window.TntEdit2->placeholderText(), QStringLiteral("Null全查"));
+  EXPECT_EQ(window.lookupPage()->TntEdit2->geometry(), units.Rect(127, 3, 90, 28));
+  EXPECT_EQ(window.lookupPage()->TntEdit2->placeholderText(), QStringLiteral("Null全查"));
   EXPECT_EQ(window.DL_TntButton->parentWidget(), &window);
   EXPECT_EQ(window.DL_TntButton->geometry(), units.Rect(746, 329, 145, 34));
   EXPECT_EQ(window.TntTabControl1->indexOf(window.TntTabSheet9), 8);
@@ -297,18 +306,26 @@ TEST(WindowLayout, TabKeyFollowsTheReadingOrder) {
   QApplication::setActiveWindow(&window);
   // Real Tab presses walk each page in reading order.
   const std::vector<std::pair<QWidget*, QList<QWidget*>>> walks = {
-      {window.TntTabSheet1, QList<QWidget*>()
-                                << window.TntEdit2 << window.TntEdit1_spell_Search
-                                << window.ComboBox2 << window.ComboBox1 << window.TntDBGrid2
-                                << window.TntDBMemo1 << window.TntDBMemo2},
-      {window.TntTabSheet3,
-       QList<QWidget*>() << window.TntMemo3 << window.TntButton5 << window.RubyExport_TntButton
-                         << window.TntCheckBox2 << window.TntCheckBox3 << window.TntCheckBox4
-                         << window.TntCheckBox1 << window.TntButton1 << window.TntMemo4},
-      {window.TntTabSheet5, QList<QWidget*>()
-                                << window.TntMemo1 << window.TntButton4 << window.TntButton3
-                                << window.TntButton2 << window.Synth_TntCheckBox << window.TntMemo2
-                                << window.Synth_TntMemo},
+      {window.TntTabSheet1,
+       QList<QWidget*>() << window.lookupPage()->TntEdit2
+                         << window.lookupPage()->TntEdit1_spell_Search
+                         << window.lookupPage()->ComboBox2 << window.lookupPage()->ComboBox1
+                         << window.lookupPage()->TntDBGrid2 << window.lookupPage()->TntDBMemo1
+                         << window.lookupPage()->TntDBMemo2},
+      {window.TntTabSheet3, QList<QWidget*>() << window.conversionPage()->TntMemo3
+                                              << window.conversionPage()->TntButton5
+                                              << window.conversionPage()->RubyExport_TntButton
+                                              << window.conversionPage()->TntCheckBox2
+                                              << window.conversionPage()->TntCheckBox3
+                                              << window.conversionPage()->TntCheckBox4
+                                              << window.conversionPage()->TntCheckBox1
+                                              << window.conversionPage()->TntButton1
+                                              << window.conversionPage()->TntMemo4},
+      {window.TntTabSheet5,
+       QList<QWidget*>() << window.fanqiePage()->TntMemo1 << window.fanqiePage()->TntButton4
+                         << window.fanqiePage()->TntButton3 << window.fanqiePage()->TntButton2
+                         << window.fanqiePage()->Synth_TntCheckBox << window.fanqiePage()->TntMemo2
+                         << window.fanqiePage()->Synth_TntMemo},
   };
   for (const auto& [page, order] : walks) {
     window.SelectPage(page);
@@ -318,7 +335,7 @@ TEST(WindowLayout, TabKeyFollowsTheReadingOrder) {
       EXPECT_EQ(QApplication::focusWidget(), order[i]) << order[i - 1]->objectName().toStdString();
     }
   }
-  EXPECT_TRUE(window.TntDBMemo1->toPlainText().indexOf(u'\t') < 0);
+  EXPECT_TRUE(window.lookupPage()->TntDBMemo1->toPlainText().indexOf(u'\t') < 0);
   window.close();
 }
 
@@ -347,6 +364,57 @@ TEST(WindowLayout, ClassicalTextFieldsDrawRareCharacters) {
     }
     EXPECT_EQ(glyphs, 7) << name;
   }
+}
+
+// The layout tables the pages are made from: at the designed size every control stands where its
+// table puts it; a larger window lets grids, text areas and web views grow and keeps the rest
+// beside them; the window never gets smaller than designed.
+TEST(WindowLayout, ControlsFollowTheTablesAndAGrowingWindow) {
+  WindowInAppFolder started;
+  TOstrel& window = started.window();
+  const ravlek::DesignUnits units;
+  const std::vector<ravlek::LayoutTable> tables = {
+      ravlek::WindowPlaces(),       ravlek::LookupPage::Places(),
+      ravlek::EditorPage::Places(), ravlek::ConversionPage::Places(),
+      ravlek::FanqiePage::Places(), ravlek::ResourcePages::Places()};
+  const auto checkPlaces = [&](QSize extra) {
+    for (const ravlek::LayoutTable& table : tables) {
+      for (const ravlek::DesignedPlace& place : table) {
+        SCOPED_TRACE(place.name);
+        auto* widget = window.findChild<QWidget*>(QString::fromLatin1(place.name));
+        ASSERT_NE(widget, nullptr);
+        const QRect expected = ravlek::GrownRect(place, units, extra);
+        if (place.sizedToText)
+          EXPECT_EQ(widget->pos(), expected.topLeft());
+        else
+          EXPECT_EQ(widget->geometry(), expected);
+      }
+    }
+  };
+  const QSize designed = window.size();
+  checkPlaces(QSize(0, 0));
+
+  QWidget* grown[] = {window.lookupPage()->TntDBGrid2,     window.lookupPage()->TntDBMemo1,
+                      window.conversionPage()->TntMemo3,   window.conversionPage()->TntMemo4,
+                      window.fanqiePage()->TntMemo1,       window.fanqiePage()->Synth_TntMemo,
+                      window.resourcePages()->A_WebBrowser};
+  std::vector<QSize> before;
+  for (QWidget* widget : grown) before.push_back(widget->size());
+  window.resize(1500, 900);
+  QApplication::processEvents();
+  const QSize extra = window.size() - designed;
+  ASSERT_GT(extra.width(), 0);
+  ASSERT_GT(extra.height(), 0);
+  checkPlaces(extra);
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_GT(grown[i]->width(), before[i].width()) << grown[i]->objectName().toStdString();
+    EXPECT_GT(grown[i]->height(), before[i].height()) << grown[i]->objectName().toStdString();
+  }
+
+  window.resize(200, 150);
+  QApplication::processEvents();
+  EXPECT_EQ(window.size(), designed);
+  checkPlaces(QSize(0, 0));
 }
 
 }  // namespace

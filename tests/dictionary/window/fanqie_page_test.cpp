@@ -8,6 +8,7 @@
 #include <QTextBlock>
 
 #include "app/window/ostrel.h"
+#include "dictionary/window/fanqie_page.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/window/press_button.h"
 #include "tests/support/window/window_in_app_folder.h"
@@ -39,8 +40,9 @@ class FanqiePageTest : public ::testing::Test {
     w = &started_->window();
     ASSERT_FALSE(w->Terminated());
     // Every control the tests use must be there: a missing one is a fault, not a reason to skip.
-    const QWidget* controls[] = {w->TntMemo1, w->TntMemo2, w->TntButton2, w->TntButton3,
-                                 w->TntButton4};
+    const QWidget* controls[] = {w->fanqiePage()->TntMemo1, w->fanqiePage()->TntMemo2,
+                                 w->fanqiePage()->TntButton2, w->fanqiePage()->TntButton3,
+                                 w->fanqiePage()->TntButton4};
     for (const QWidget* control : controls) ASSERT_NE(control, nullptr);
     w->show();
     w->TntTabControl1->setCurrentWidget(w->TntTabSheet5);
@@ -52,31 +54,32 @@ class FanqiePageTest : public ::testing::Test {
 };
 
 TEST_F(FanqiePageTest, FanqieSampleGivesThreeLines) {
-  w->TntMemo2->setPlainText(u"kept"_s);
-  Press(w->TntButton4);
-  EXPECT_EQ(w->TntMemo2->toPlainText(), u"kept"_s);
-  Press(w->TntButton2);
-  EXPECT_EQ(w->TntMemo2->toPlainText(),
+  w->fanqiePage()->TntMemo2->setPlainText(u"kept"_s);
+  Press(w->fanqiePage()->TntButton4);
+  EXPECT_EQ(w->fanqiePage()->TntMemo2->toPlainText(), u"kept"_s);
+  Press(w->fanqiePage()->TntButton2);
+  EXPECT_EQ(w->fanqiePage()->TntMemo2->toPlainText(),
             u"則(tsik4)旰(kan3)\n租(tsoo1)全(tsuan5)\n則(tsik4)縣(hian7)\n"_s);
-  Press(w->TntButton3);
-  EXPECT_TRUE(w->TntMemo1->toPlainText().isEmpty());
-  EXPECT_FALSE(w->TntMemo2->toPlainText().isEmpty());
-  Press(w->TntButton2);
-  EXPECT_TRUE(w->TntMemo2->toPlainText().isEmpty());
+  Press(w->fanqiePage()->TntButton3);
+  EXPECT_TRUE(w->fanqiePage()->TntMemo1->toPlainText().isEmpty());
+  EXPECT_FALSE(w->fanqiePage()->TntMemo2->toPlainText().isEmpty());
+  Press(w->fanqiePage()->TntButton2);
+  EXPECT_TRUE(w->fanqiePage()->TntMemo2->toPlainText().isEmpty());
 }
 
 TEST_F(FanqiePageTest, FanqieMarkerAfterLineBreakTakesTheBreak) {
-  w->TntMemo1->setPlainText(u"則\n切"_s);
-  Press(w->TntButton2);
-  EXPECT_EQ(w->TntMemo2->toPlainText(), u"\n(\n)\n(\n)切\n"_s);
+  w->fanqiePage()->TntMemo1->setPlainText(u"則\n切"_s);
+  Press(w->fanqiePage()->TntButton2);
+  EXPECT_EQ(w->fanqiePage()->TntMemo2->toPlainText(), u"\n(\n)\n(\n)切\n"_s);
 }
 
 TEST_F(FanqiePageTest, FanqieTakesTheCharactersTheFieldHolds) {
   // A no-break space and a line separator are characters of the text, not a blank or a break.
-  w->TntMemo1->setPlainText(u"則\u00A0切旰\u2028反"_s);
-  Press(w->TntButton2);
-  EXPECT_EQ(OutputLines(w->TntMemo2), (QStringList{u"則(tsik4)\u00A0(\u00A0)切"_s,
-                                                   u"旰(kan3)\u2028(\u2028)反"_s, QString()}));
+  w->fanqiePage()->TntMemo1->setPlainText(u"則\u00A0切旰\u2028反"_s);
+  Press(w->fanqiePage()->TntButton2);
+  EXPECT_EQ(
+      OutputLines(w->fanqiePage()->TntMemo2),
+      (QStringList{u"則(tsik4)\u00A0(\u00A0)切"_s, u"旰(kan3)\u2028(\u2028)反"_s, QString()}));
 }
 
 }  // namespace

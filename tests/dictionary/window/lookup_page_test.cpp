@@ -27,6 +27,7 @@
 #include "dictionary/data_source.h"
 #include "dictionary/dataset.h"
 #include "dictionary/window/cut_text_tooltips.h"
+#include "dictionary/window/lookup_page.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
@@ -85,7 +86,7 @@ class LookupPageTest : public ::testing::Test {
   // "HanWord/HanSpell" of every row the grid shows, top to bottom.
   QStringList GridRows() const {
     QStringList rows;
-    const QAbstractItemModel* model = w->TntDBGrid2->model();
+    const QAbstractItemModel* model = w->lookupPage()->TntDBGrid2->model();
     for (int r = 0; r < model->rowCount(); ++r) {
       rows.append(model->index(r, 0).data().toString() + u"/"_s +
                   model->index(r, 2).data().toString());
@@ -137,12 +138,12 @@ struct SearchCase {
 
 QLineEdit* LookupPageTest::Search(const SearchCase& c) {
   if (!c.classChoice.isEmpty()) {
-    w->ComboBox2->lineEdit()->clear();
-    Type(w->ComboBox2->lineEdit(), c.classChoice);
+    w->lookupPage()->ComboBox2->lineEdit()->clear();
+    Type(w->lookupPage()->ComboBox2->lineEdit(), c.classChoice);
   }
-  QLineEdit* field = c.field == SearchCase::Character ? w->TntEdit2
-                     : c.field == SearchCase::Spell   ? w->TntEdit1_spell_Search
-                                                      : w->ComboBox1->lineEdit();
+  QLineEdit* field = c.field == SearchCase::Character ? w->lookupPage()->TntEdit2
+                     : c.field == SearchCase::Spell   ? w->lookupPage()->TntEdit1_spell_Search
+                                                      : w->lookupPage()->ComboBox1->lineEdit();
   field->clear();
   Type(field, c.typed);
   return field;
@@ -222,24 +223,25 @@ TEST_F(LookupPageTest, EachSearchShowsThePassingRowsInTableOrder) {
     EXPECT_EQ(GridRows(), c.expected);
     EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u"\n"_s).toStdString();
     // An empty result leaves the memos blank; otherwise the first row is current.
-    EXPECT_EQ(w->TntDBMemo2->toPlainText(),
+    EXPECT_EQ(w->lookupPage()->TntDBMemo2->toPlainText(),
               c.expected.isEmpty() ? QString() : u"義:"_s + c.expected.first().section(u'/', 0, 0));
-    EXPECT_EQ(w->DataSource1->CurrentRow(), c.expected.isEmpty() ? -1 : 0);
-    EXPECT_EQ(w->TntDBGrid2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    w->ComboBox2->lineEdit()->clear();
-    Type(w->ComboBox2->lineEdit(), u"全"_s);
+    EXPECT_EQ(w->lookupPage()->DataSource1->CurrentRow(), c.expected.isEmpty() ? -1 : 0);
+    EXPECT_EQ(w->lookupPage()->TntDBGrid2->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    w->lookupPage()->ComboBox2->lineEdit()->clear();
+    Type(w->lookupPage()->ComboBox2->lineEdit(), u"全"_s);
   }
 }
 
 // A search that finds nothing says why on the page's status line, in place of a box; a run of
 // characters looked up one by one says so too. A search that finds rows leaves the line empty.
 TEST_F(LookupPageTest, TheStatusLineSaysWhyASearchFoundNothing) {
-  ASSERT_NE(w->Lookup_TntStatus, nullptr);
+  ASSERT_NE(w->lookupPage()->Lookup_TntStatus, nullptr);
   w->show();
   QApplication::processEvents();
-  for (QWidget* other : std::initializer_list<QWidget*>{w->TntLabel11, w->ComboBox1, w->ComboBox2,
-                                                        w->TntDBGrid2, w->TntEdit1_spell_Search}) {
-    EXPECT_FALSE(w->Lookup_TntStatus->geometry().intersects(other->geometry()))
+  for (QWidget* other : std::initializer_list<QWidget*>{
+           w->lookupPage()->TntLabel11, w->lookupPage()->ComboBox1, w->lookupPage()->ComboBox2,
+           w->lookupPage()->TntDBGrid2, w->lookupPage()->TntEdit1_spell_Search}) {
+    EXPECT_FALSE(w->lookupPage()->Lookup_TntStatus->geometry().intersects(other->geometry()))
         << other->objectName().toStdString();
   }
   const std::vector<std::pair<SearchCase, QString>> cases = {
@@ -262,55 +264,55 @@ TEST_F(LookupPageTest, TheStatusLineSaysWhyASearchFoundNothing) {
     SCOPED_TRACE(c.name);
     test::ModalBoxDismisser boxes;
     Search(c);
-    EXPECT_EQ(w->Lookup_TntStatus->text(), status);
-    EXPECT_TRUE(w->Lookup_TntStatus->isVisible());
+    EXPECT_EQ(w->lookupPage()->Lookup_TntStatus->text(), status);
+    EXPECT_TRUE(w->lookupPage()->Lookup_TntStatus->isVisible());
     EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join(u"\n"_s).toStdString();
-    w->ComboBox2->lineEdit()->clear();
-    Type(w->ComboBox2->lineEdit(), u"全"_s);
+    w->lookupPage()->ComboBox2->lineEdit()->clear();
+    Type(w->lookupPage()->ComboBox2->lineEdit(), u"全"_s);
   }
 }
 
 TEST_F(LookupPageTest, ClassChoiceAndEmptyFields) {
-  Type(w->TntEdit2, u"人"_s);
-  w->TntEdit2->clear();  // the empty character field shows every row with a HanWord
+  Type(w->lookupPage()->TntEdit2, u"人"_s);
+  w->lookupPage()->TntEdit2->clear();  // the empty character field shows every row with a HanWord
   QApplication::processEvents();
   EXPECT_EQ(GridRows().size(), 11);
 
   // Choosing 白 with an empty romanisation field: readings of the classes 通 and 白.
-  w->ComboBox2->setCurrentIndex(1);  // the user picks the second item, 白
-  Q_EMIT w->ComboBox2->activated(1);
+  w->lookupPage()->ComboBox2->setCurrentIndex(1);  // the user picks the second item, 白
+  Q_EMIT w->lookupPage()->ComboBox2->activated(1);
   QApplication::processEvents();
   EXPECT_EQ(GridRows(), (QStringList{u"讚/tsan3"_s, u"人/lang5"_s, u"東/tong1"_s, u"單/tan1"_s,
                                      u"删/suann1"_s, u"讚美/tsan3-bi2"_s}));
 
   // The character filter sets the class choice back to 全.
-  Type(w->TntEdit2, u"東"_s);
-  EXPECT_EQ(w->ComboBox2->currentText(), u"全"_s);
+  Type(w->lookupPage()->TntEdit2, u"東"_s);
+  EXPECT_EQ(w->lookupPage()->ComboBox2->currentText(), u"全"_s);
   EXPECT_EQ(GridRows(), QStringList{u"東/tong1"_s});
 
   // The rhyme box emptied shows every row, those without a rhyme (讚美, 之) too.
-  w->ComboBox1->lineEdit()->clear();
-  Type(w->ComboBox1->lineEdit(), u"上"_s);
-  QTest::keyClick(w->ComboBox1->lineEdit(), Qt::Key_Backspace);
+  w->lookupPage()->ComboBox1->lineEdit()->clear();
+  Type(w->lookupPage()->ComboBox1->lineEdit(), u"上"_s);
+  QTest::keyClick(w->lookupPage()->ComboBox1->lineEdit(), Qt::Key_Backspace);
   QApplication::processEvents();
   EXPECT_EQ(GridRows().size(), 11);
 }
 
 TEST_F(LookupPageTest, SelectingARowMovesTheMemos) {
-  Type(w->TntEdit2, u"人"_s);
-  EXPECT_EQ(w->TntDBMemo1->toPlainText(), u"音:人 jin5"_s);
-  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(1, 3));
+  Type(w->lookupPage()->TntEdit2, u"人"_s);
+  EXPECT_EQ(w->lookupPage()->TntDBMemo1->toPlainText(), u"音:人 jin5"_s);
+  w->lookupPage()->TntDBGrid2->setCurrentIndex(w->lookupPage()->TntDBGrid2->model()->index(1, 3));
   QApplication::processEvents();
-  EXPECT_EQ(w->DataSource1->CurrentRow(), 1);
-  EXPECT_EQ(w->TntDBMemo1->toPlainText(), u"音:人 lang5"_s);
-  EXPECT_EQ(w->TntDBMemo2->toPlainText(), u"義:人"_s);
+  EXPECT_EQ(w->lookupPage()->DataSource1->CurrentRow(), 1);
+  EXPECT_EQ(w->lookupPage()->TntDBMemo1->toPlainText(), u"音:人 lang5"_s);
+  EXPECT_EQ(w->lookupPage()->TntDBMemo2->toPlainText(), u"義:人"_s);
 }
 
 // For each row that the window has painted with the selection colour, the number of its cells so
 // painted; read from what the window last drew, not from the selection model.
 std::map<int, int> PaintedSelection(TOstrel& window) {
   QApplication::processEvents();
-  QTableView* grid = window.TntDBGrid2;
+  QTableView* grid = window.lookupPage()->TntDBGrid2;
   const QImage image = window.screen()->grabWindow(window.winId()).toImage();
   const QList<QColor> highlight = {grid->palette().color(QPalette::Active, QPalette::Highlight),
                                    grid->palette().color(QPalette::Inactive, QPalette::Highlight)};
@@ -361,8 +363,8 @@ int VisibleColumns(QTableView* grid) {
 TEST_F(LookupPageTest, TheCurrentRowIsTheOneShownSelected) {
   w->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-  QTableView* grid = w->TntDBGrid2;
-  Type(w->TntEdit1_spell_Search, u"t"_s);
+  QTableView* grid = w->lookupPage()->TntDBGrid2;
+  Type(w->lookupPage()->TntEdit1_spell_Search, u"t"_s);
   ASSERT_EQ(GridRows(),
             (QStringList{u"讚/tsan3"_s, u"東/tong1"_s, u"單/tan1"_s, u"讚美/tsan3-bi2"_s}));
   const int columns = VisibleColumns(grid);
@@ -385,46 +387,47 @@ TEST_F(LookupPageTest, TheCurrentRowIsTheOneShownSelected) {
       {"up key", [&] { key(Qt::Key_Up); }, 2, u"音:單 tan1"_s},
       {"click the first column", [&] { click(1, 0); }, 1, u"音:東 tong1"_s},
       {"click again", [&] { click(3, 7); }, 3, u"音:讚美 tsan3-bi2"_s},
-      {"filter again", [&] { Type(w->TntEdit1_spell_Search, u"o"_s); }, 0, u"音:東 tong1"_s},
+      {"filter again", [&] { Type(w->lookupPage()->TntEdit1_spell_Search, u"o"_s); }, 0,
+       u"音:東 tong1"_s},
   };
   for (const Step& step : steps) {
     step.act();
     QApplication::processEvents();
-    EXPECT_EQ(w->DataSource1->CurrentRow(), step.current) << step.name;
-    EXPECT_EQ(w->TntDBMemo1->toPlainText(), step.memo) << step.name;
+    EXPECT_EQ(w->lookupPage()->DataSource1->CurrentRow(), step.current) << step.name;
+    EXPECT_EQ(w->lookupPage()->TntDBMemo1->toPlainText(), step.memo) << step.name;
     EXPECT_EQ(PaintedSelection(*w), (std::map<int, int>{{step.current, columns}})) << step.name;
   }
 }
 
 TEST_F(LookupPageTest, EditKeptWhenMovingToAnotherRow) {
-  Type(w->TntEdit2, u"人"_s);
-  w->TntDBMemo1->moveCursor(QTextCursor::End);
-  Type(w->TntDBMemo1, u"，白話"_s);
-  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(1, 0));
+  Type(w->lookupPage()->TntEdit2, u"人"_s);
+  w->lookupPage()->TntDBMemo1->moveCursor(QTextCursor::End);
+  Type(w->lookupPage()->TntDBMemo1, u"，白話"_s);
+  w->lookupPage()->TntDBGrid2->setCurrentIndex(w->lookupPage()->TntDBGrid2->model()->index(1, 0));
   QApplication::processEvents();
   EXPECT_EQ(StoredText(u"Phone_desc"_s, 2), u"音:人 jin5，白話"_s);
   // Back on the row, the memo shows the stored text.
-  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(0, 0));
+  w->lookupPage()->TntDBGrid2->setCurrentIndex(w->lookupPage()->TntDBGrid2->model()->index(0, 0));
   QApplication::processEvents();
-  EXPECT_EQ(w->TntDBMemo1->toPlainText(), u"音:人 jin5，白話"_s);
+  EXPECT_EQ(w->lookupPage()->TntDBMemo1->toPlainText(), u"音:人 jin5，白話"_s);
 }
 
 TEST_F(LookupPageTest, EditKeptWhenTheFilterChanges) {
-  Type(w->TntEdit2, u"東"_s);
-  w->TntDBMemo2->selectAll();
-  Type(w->TntDBMemo2, u"東方"_s);
-  Type(w->TntEdit1_spell_Search, u"t"_s);
+  Type(w->lookupPage()->TntEdit2, u"東"_s);
+  w->lookupPage()->TntDBMemo2->selectAll();
+  Type(w->lookupPage()->TntDBMemo2, u"東方"_s);
+  Type(w->lookupPage()->TntEdit1_spell_Search, u"t"_s);
   EXPECT_EQ(StoredText(u"Desc"_s, 4), u"東方"_s);
   // The held row carries the edit too: the grid never re-reads the table.
-  w->TntEdit2->clear();
-  Type(w->TntEdit2, u"東"_s);
-  EXPECT_EQ(w->TntDBMemo2->toPlainText(), u"東方"_s);
+  w->lookupPage()->TntEdit2->clear();
+  Type(w->lookupPage()->TntEdit2, u"東"_s);
+  EXPECT_EQ(w->lookupPage()->TntDBMemo2->toPlainText(), u"東方"_s);
 }
 
 TEST_F(LookupPageTest, EditKeptWhenTheWindowCloses) {
-  Type(w->TntEdit2, u"灰"_s);
-  w->TntDBMemo2->selectAll();
-  Type(w->TntDBMemo2, u"灰燼\n餘燼"_s);
+  Type(w->lookupPage()->TntEdit2, u"灰"_s);
+  w->lookupPage()->TntDBMemo2->selectAll();
+  Type(w->lookupPage()->TntDBMemo2, u"灰燼\n餘燼"_s);
   EXPECT_TRUE(w->close());
   EXPECT_EQ(StoredText(u"Desc"_s, 5), u"灰燼\n餘燼"_s);
 }
@@ -438,18 +441,18 @@ TEST_F(LookupPageTest, StoringAnEditShowsTheBusyPointer) {
     const QCursor* cursor = QGuiApplication::overrideCursor();
     shapes.push_back(cursor ? cursor->shape() : -1);
   };
-  Type(w->TntEdit2, u"人"_s);
-  Type(w->TntDBMemo1, u"注"_s);
-  w->TntDBGrid2->setCurrentIndex(w->TntDBGrid2->model()->index(1, 0));
+  Type(w->lookupPage()->TntEdit2, u"人"_s);
+  Type(w->lookupPage()->TntDBMemo1, u"注"_s);
+  w->lookupPage()->TntDBGrid2->setCurrentIndex(w->lookupPage()->TntDBGrid2->model()->index(1, 0));
   QApplication::processEvents();
   TFDQuery::OnBusy = shown;
   EXPECT_EQ(shapes, (std::vector<int>{Qt::WaitCursor, -1}));
 }
 
 TEST_F(LookupPageTest, FailedStoreIsReportedAndTheTextStays) {
-  Type(w->TntEdit2, u"安"_s);
-  w->TntDBMemo1->selectAll();
-  Type(w->TntDBMemo1, u"新注"_s);
+  Type(w->lookupPage()->TntEdit2, u"安"_s);
+  w->lookupPage()->TntDBMemo1->selectAll();
+  Type(w->lookupPage()->TntDBMemo1, u"新注"_s);
   {
     // Another program removes the row underneath the window.
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
@@ -460,10 +463,10 @@ TEST_F(LookupPageTest, FailedStoreIsReportedAndTheTextStays) {
   QSqlDatabase::removeDatabase(u"other"_s);
 
   test::ModalBoxDismisser boxes;
-  Type(w->TntEdit1_spell_Search, u"a"_s);
+  Type(w->lookupPage()->TntEdit1_spell_Search, u"a"_s);
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_TRUE(boxes.Boxes().first().errorIcon);
-  EXPECT_EQ(w->TntDBMemo1->toPlainText(), u"新注"_s);
+  EXPECT_EQ(w->lookupPage()->TntDBMemo1->toPlainText(), u"新注"_s);
   EXPECT_EQ(GridRows(), QStringList{u"安/an1"_s});  // the filter stays as it was
 
   // Closing is refused once so that the text can be copied; the next close goes through.
@@ -503,8 +506,8 @@ QString ToolTipAt(QWidget* widget, QPoint pos) {
 TEST_F(LookupMemoTest, CutTitlesAndCellsShowTheirWholeTextAsToolTip) {
   w->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-  Type(w->TntEdit2, u"讚"_s);
-  QTableView* grid = w->TntDBGrid2;
+  Type(w->lookupPage()->TntEdit2, u"讚"_s);
+  QTableView* grid = w->lookupPage()->TntDBGrid2;
   QHeaderView* header = grid->horizontalHeader();
   const auto title = [&](int section) {
     return QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
@@ -534,7 +537,7 @@ TEST_F(LookupMemoTest, CutTitlesAndCellsShowTheirWholeTextAsToolTip) {
 }
 
 TEST_F(LookupMemoTest, EveryTitleFitsItsColumnInTheGridsDesignedWidth) {
-  QTableView* grid = w->TntDBGrid2;
+  QTableView* grid = w->lookupPage()->TntDBGrid2;
   QHeaderView* header = grid->horizontalHeader();
   const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
   // The designed widths: 64 for the first column, whose width is the grid's default.
@@ -558,12 +561,12 @@ TEST_F(LookupMemoTest, EveryTitleFitsItsColumnInTheGridsDesignedWidth) {
 }
 
 TEST_F(LookupMemoTest, AnEditStoresTheTextWithOnlyTheTypedChange) {
-  Type(w->TntEdit2, u"讚"_s);
-  w->TntDBMemo1->moveCursor(QTextCursor::End);
-  Type(w->TntDBMemo1, u"!"_s);
+  Type(w->lookupPage()->TntEdit2, u"讚"_s);
+  w->lookupPage()->TntDBMemo1->moveCursor(QTextCursor::End);
+  Type(w->lookupPage()->TntDBMemo1, u"!"_s);
   // Typed and taken back: the memo holds what it was shown.
-  Type(w->TntDBMemo2, u"x"_s);
-  QTest::keyClick(w->TntDBMemo2, Qt::Key_Backspace);
+  Type(w->lookupPage()->TntDBMemo2, u"x"_s);
+  QTest::keyClick(w->lookupPage()->TntDBMemo2, Qt::Key_Backspace);
   EXPECT_TRUE(w->close());
   EXPECT_EQ(StoredText(u"Phone_desc"_s, 1), u"音\u00A0tsan3\r\n第二行\u2028續!"_s);
   EXPECT_EQ(StoredText(u"Desc"_s, 1), u"義\r\n讚\u00A0美"_s);

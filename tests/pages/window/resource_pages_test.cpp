@@ -14,7 +14,7 @@
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
-#include "pages/window/pages_state.h"
+#include "pages/window/resource_pages.h"
 #include "pages/window/web_engine_html_view.h"
 #include "tests/support/window/window_in_app_folder.h"
 
@@ -33,10 +33,10 @@ class ResourcePages : public testing::Test, public WindowInAppFolder {
   };
 
   std::vector<Page> Pages() const {
-    return {{5, window_->A_WebBrowser, "RavlekBasic.html"},
-            {6, window_->B_WebBrowser, "MediaLink.html"},
-            {7, window_->C_WebBrowser, "ToolAndResource.html"},
-            {8, window_->D_WebBrowser, "About.html"}};
+    return {{5, window_->resourcePages()->A_WebBrowser, "RavlekBasic.html"},
+            {6, window_->resourcePages()->B_WebBrowser, "MediaLink.html"},
+            {7, window_->resourcePages()->C_WebBrowser, "ToolAndResource.html"},
+            {8, window_->resourcePages()->D_WebBrowser, "About.html"}};
   }
 
   void WritePage(const QString& file, const QByteArray& bytes) const {
@@ -77,8 +77,8 @@ TEST_F(ResourcePages, EachTabLoadsItsFileAndShowsItsCharset) {
     ASSERT_NE(line, nullptr);
     EXPECT_FALSE(line->geometry().intersects(page.view->geometry()));
     EXPECT_TRUE(page.view->parentWidget()->rect().contains(line->geometry()));
-    ASSERT_TRUE(window_->fWBW);
-    EXPECT_EQ(window_->fWBW->WebBrowser(), WebEngineHtmlView::For(page.view));
+    ASSERT_TRUE(window_->resourcePages()->fWBW);
+    EXPECT_EQ(window_->resourcePages()->fWBW->WebBrowser(), WebEngineHtmlView::For(page.view));
   }
   EXPECT_TRUE(Boxes().isEmpty()) << Boxes().join('|').toStdString();
 }
@@ -86,16 +86,18 @@ TEST_F(ResourcePages, EachTabLoadsItsFileAndShowsItsCharset) {
 TEST_F(ResourcePages, ThePageIsReadAgainAtEveryVisit) {
   WritePage("About.html", "<html><head><meta charset=\"big5\"></head><body>first</body></html>");
   ChooseTab(8);
-  EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("first"));
-  EXPECT_EQ(CharsetLine(window_->D_WebBrowser), "Charset: Big5    Encoding: Default");
+  EXPECT_TRUE(Shown(window_->resourcePages()->D_WebBrowser).contains("first"));
+  EXPECT_EQ(CharsetLine(window_->resourcePages()->D_WebBrowser),
+            "Charset: Big5    Encoding: Default");
 
   ChooseTab(0);
   QByteArray second = "\xFF\xFE";
   for (char c : QByteArray("<html><body>second</body></html>")) second += QByteArray(1, c) + '\0';
   WritePage("About.html", second);
   ChooseTab(8);
-  EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("second"));
-  EXPECT_EQ(CharsetLine(window_->D_WebBrowser), "Charset: UTF-16LE    Encoding: Unicode (LE)");
+  EXPECT_TRUE(Shown(window_->resourcePages()->D_WebBrowser).contains("second"));
+  EXPECT_EQ(CharsetLine(window_->resourcePages()->D_WebBrowser),
+            "Charset: UTF-16LE    Encoding: Unicode (LE)");
 }
 
 TEST_F(ResourcePages, AMissingPageIsReportedAndTheOthersStillLoad) {
@@ -105,16 +107,16 @@ TEST_F(ResourcePages, AMissingPageIsReportedAndTheOthersStillLoad) {
   const QString path = QDir::currentPath() + "/last_release_XML/MediaLink.html";
   EXPECT_EQ(Boxes()[0], QString("Cannot open file \"%1\". No such file or directory.").arg(path));
   // The view keeps what it showed: nothing, at the first visit.
-  EXPECT_EQ(WebEngineHtmlView::For(window_->B_WebBrowser)->Document(), nullptr);
-  EXPECT_EQ(CharsetLine(window_->B_WebBrowser), QString());
+  EXPECT_EQ(WebEngineHtmlView::For(window_->resourcePages()->B_WebBrowser)->Document(), nullptr);
+  EXPECT_EQ(CharsetLine(window_->resourcePages()->B_WebBrowser), QString());
 
   ChooseTab(5);
-  EXPECT_TRUE(Shown(window_->A_WebBrowser).contains("basic"));
+  EXPECT_TRUE(Shown(window_->resourcePages()->A_WebBrowser).contains("basic"));
   EXPECT_EQ(Boxes().size(), 1);
 
   WritePage("MediaLink.html", "<html><body>media</body></html>");
   ChooseTab(6);
-  EXPECT_TRUE(Shown(window_->B_WebBrowser).contains("media"));
+  EXPECT_TRUE(Shown(window_->resourcePages()->B_WebBrowser).contains("media"));
 }
 
 TEST_F(ResourcePages, AnUnfinishedDownloadHoldsTheUserOnTheVersionPage) {
@@ -133,7 +135,7 @@ TEST_F(ResourcePages, AnUnfinishedDownloadHoldsTheUserOnTheVersionPage) {
     EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
     EXPECT_FALSE(window_->DL_TntButton->isHidden());
   }
-  EXPECT_EQ(WebEngineHtmlView::For(window_->D_WebBrowser)->Document(), nullptr);
+  EXPECT_EQ(WebEngineHtmlView::For(window_->resourcePages()->D_WebBrowser)->Document(), nullptr);
 }
 
 TEST_F(ResourcePages, UpdateButtonsFollowTheVersionPage) {
@@ -170,18 +172,19 @@ TEST_F(ResourcePages, TheWaitForAPageIsBounded) {
   LoadWaitLimitMs = 1;
   ChooseTab(7);
   LoadWaitLimitMs = limit;
-  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->C_WebBrowser);
+  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->resourcePages()->C_WebBrowser);
   EXPECT_NE(tools->ReadyState(), READYSTATE_COMPLETE);
-  EXPECT_FALSE(CharsetLine(window_->C_WebBrowser).isEmpty());
+  EXPECT_FALSE(CharsetLine(window_->resourcePages()->C_WebBrowser).isEmpty());
 
   QElapsedTimer waited;
   waited.start();
   while (tools->ReadyState() != READYSTATE_COMPLETE && waited.elapsed() < 20000)
     ProcessMessagesFor(20);
-  EXPECT_TRUE(Shown(window_->C_WebBrowser).contains("tools end"));
+  EXPECT_TRUE(Shown(window_->resourcePages()->C_WebBrowser).contains("tools end"));
   ChooseTab(8);
-  EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("about"));
-  EXPECT_EQ(CharsetLine(window_->D_WebBrowser), "Charset: windows-1252    Encoding: Default");
+  EXPECT_TRUE(Shown(window_->resourcePages()->D_WebBrowser).contains("about"));
+  EXPECT_EQ(CharsetLine(window_->resourcePages()->D_WebBrowser),
+            "Charset: windows-1252    Encoding: Default");
 }
 
 TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
@@ -198,16 +201,17 @@ TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
   ChooseTab(7);
   EXPECT_TRUE(chosen);
   // The outer run's charset step looked at the inner run's page; its own page finishes anyway.
-  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->C_WebBrowser);
+  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->resourcePages()->C_WebBrowser);
   QElapsedTimer waited;
   waited.start();
   while (tools->ReadyState() != READYSTATE_COMPLETE && waited.elapsed() < 20000)
     ProcessMessagesFor(20);
-  EXPECT_TRUE(Shown(window_->C_WebBrowser).contains("tools end"));
-  EXPECT_TRUE(Shown(window_->D_WebBrowser).contains("about"));
+  EXPECT_TRUE(Shown(window_->resourcePages()->C_WebBrowser).contains("tools end"));
+  EXPECT_TRUE(Shown(window_->resourcePages()->D_WebBrowser).contains("about"));
   // The newest wrapper is the inner run's.
-  EXPECT_EQ(window_->fWBW->WebBrowser(), WebEngineHtmlView::For(window_->D_WebBrowser));
-  EXPECT_FALSE(CharsetLine(window_->D_WebBrowser).isEmpty());
+  EXPECT_EQ(window_->resourcePages()->fWBW->WebBrowser(),
+            WebEngineHtmlView::For(window_->resourcePages()->D_WebBrowser));
+  EXPECT_FALSE(CharsetLine(window_->resourcePages()->D_WebBrowser).isEmpty());
 }
 
 }  // namespace

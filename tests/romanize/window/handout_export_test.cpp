@@ -34,6 +34,7 @@
 #include "build_paths.h"
 #include "dictionary/tailo.h"
 #include "romanize/handout_layout.h"
+#include "romanize/window/conversion_page.h"
 #include "romanize/window/ruby_preview.h"
 #include "tests/support/corpus_texts.h"
 #include "tests/support/dictionary_fixture.h"
@@ -137,7 +138,7 @@ bool WithExportDialog(TOstrel& w, const std::function<void(QDialog&, RubyPreview
     if (dialog->isVisible()) dialog->reject();
   });
   timer->start(20);
-  QTest::mouseClick(w.RubyExport_TntButton, Qt::LeftButton);
+  QTest::mouseClick(w.conversionPage()->RubyExport_TntButton, Qt::LeftButton);
   return ran;
 }
 
@@ -192,7 +193,7 @@ QString ReadAll(const QString& path) {
 }
 
 TEST_F(HandoutExportTest, ReadingsChosenInThePreviewAreKeptAndExported) {
-  w->TntMemo3->setPlainText(u"君不見\n將進酒\n爲樂"_s);
+  w->conversionPage()->TntMemo3->setPlainText(u"君不見\n將進酒\n爲樂"_s);
   QTemporaryDir out;
   const QString path = out.filePath(u"poem.html"_s);
   WithDialog([&](QDialog& dialog, RubyPreview& preview) {
@@ -224,15 +225,15 @@ TEST_F(HandoutExportTest, ReadingsChosenInThePreviewAreKeptAndExported) {
   EXPECT_TRUE(html.contains(u">見<rt>kiàn</rt>"_s)) << html.toStdString();
   EXPECT_TRUE(html.contains(u">將<rt>tshiong</rt>"_s));
   EXPECT_TRUE(html.contains(u">樂<rt>lo̍k</rt>"_s));
-  EXPECT_TRUE(w->TntStatusBar1->currentMessage().contains(path))
-      << w->TntStatusBar1->currentMessage().toStdString();
+  EXPECT_TRUE(w->conversionPage()->Convert_TntStatusBar->currentMessage().contains(path))
+      << w->conversionPage()->Convert_TntStatusBar->currentMessage().toStdString();
 
   // Kept for this text while the program runs; another text starts from the first readings.
   WithDialog([](QDialog&, RubyPreview& preview) {
     EXPECT_EQ(preview.Text()[0].cells[2].reading, u"kian3"_s);
     EXPECT_EQ(preview.Text()[2].cells[1].reading, u"lok8"_s);
   });
-  w->TntMemo3->setPlainText(u"君不見"_s);
+  w->conversionPage()->TntMemo3->setPlainText(u"君不見"_s);
   WithDialog([](QDialog&, RubyPreview& preview) {
     EXPECT_EQ(preview.Text()[0].cells[2].reading, u"hian7"_s);
   });
@@ -245,13 +246,14 @@ TEST_F(HandoutExportTest, RegulatedVerseTakesTheReadingItsMetreNeedsUnlessChosen
     ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
                             QDir::current().filePath(table)));
   }
-  w->TntMemo3->setPlainText(u"行到水窮處，坐看雲起時。\n林泉多野趣，談笑有歸期。"_s);
+  w->conversionPage()->TntMemo3->setPlainText(
+      u"行到水窮處，坐看雲起時。\n林泉多野趣，談笑有歸期。"_s);
   WithDialog([](QDialog&, RubyPreview& preview) {
     EXPECT_EQ(preview.Text()[0].cells[7].reading, u"khan1"_s);
     Choose(preview, 0, u"khan3"_s);
     EXPECT_EQ(preview.Text()[0].cells[7].reading, u"khan3"_s);
   });
-  w->TntMemo3->setPlainText(u"坐看雲起時"_s);
+  w->conversionPage()->TntMemo3->setPlainText(u"坐看雲起時"_s);
   WithDialog([](QDialog&, RubyPreview& preview) {
     EXPECT_EQ(preview.Text()[0].cells[1].reading, u"khan3"_s);
   });
@@ -269,8 +271,8 @@ TEST_F(HandoutExportTest, SavesLikeADesktopProgram) {
   qputenv("XDG_CONFIG_HOME", home.filePath(u"config"_s).toUtf8());
   const mode_t oldMask = ::umask(022);
 
-  w->TntMemo3->setPlainText(u"天殘\n\n春"_s);
-  w->TntCheckBox3->setChecked(true);  // 轉白話音
+  w->conversionPage()->TntMemo3->setPlainText(u"天殘\n\n春"_s);
+  w->conversionPage()->TntCheckBox3->setChecked(true);  // 轉白話音
   QTemporaryDir out;
   Offered opened;
   WithDialog([&](QDialog& dialog, RubyPreview&) {
@@ -286,7 +288,7 @@ TEST_F(HandoutExportTest, SavesLikeADesktopProgram) {
   EXPECT_EQ(int(file.permissions() & 0x7777),
             int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser |
                 QFile::ReadGroup | QFile::ReadOther));
-  EXPECT_EQ(w->TntStatusBar1->currentMessage(), u"已儲存："_s + odt);
+  EXPECT_EQ(w->conversionPage()->Convert_TntStatusBar->currentMessage(), u"已儲存："_s + odt);
 
   // Next time in the folder last used; an existing file is replaced whole, nothing left beside.
   ASSERT_TRUE(QFile(odt).copy(out.filePath(u"poem.html"_s)));
@@ -306,7 +308,7 @@ TEST_F(HandoutExportTest, SavesLikeADesktopProgram) {
 // The dialog stays open and says where the file went; the next save offers the type last saved
 // and a name from the text's first line without its punctuation.
 TEST_F(HandoutExportTest, SavingSaysWhereAndKeepsTheFileType) {
-  w->TntMemo3->setPlainText(u"君不見，將進酒！\n爲樂"_s);
+  w->conversionPage()->TntMemo3->setPlainText(u"君不見，將進酒！\n爲樂"_s);
   QTemporaryDir out;
   const QString pdf = out.filePath(u"first.pdf"_s);
   Offered first;
@@ -404,7 +406,7 @@ TEST(HandoutPreviewTest, TheEighthToneMarkStandsAboveItsLetter) {
 
 // The reading menu shows the 8th tone's mark above its letter too (樂 ga̍k, lo̍k).
 TEST_F(HandoutExportTest, TheReadingMenuShowsTheEighthToneMark) {
-  w->TntMemo3->setPlainText(u"樂"_s);
+  w->conversionPage()->TntMemo3->setPlainText(u"樂"_s);
   WithDialog([](QDialog&, RubyPreview& preview) {
     QMenu* menu = preview.ReadingMenu(0);
     ASSERT_NE(menu, nullptr);
@@ -424,7 +426,7 @@ TEST_F(HandoutExportTest, TheReadingMenuShowsTheEighthToneMark) {
 // Its designed 640 px where the screen has room, else no taller than the screen shows with a
 // title bar (ctest runs this at 144 dpi too, where the offscreen screen is 533 px tall).
 TEST_F(HandoutExportTest, TheDialogFitsTheScreen) {
-  w->TntMemo3->setPlainText(u"君不見"_s);
+  w->conversionPage()->TntMemo3->setPlainText(u"君不見"_s);
   WithDialog([](QDialog& dialog, RubyPreview&) {
     const QRect available = dialog.screen()->availableGeometry();
     const int titleBar = dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight);
@@ -465,7 +467,7 @@ void ExpectPdfReadingsAbove(const QString& pdf, const std::vector<RubyLine>& tex
 TEST_F(HandoutExportTest, PdfShowsEachReadingAboveItsCharacter) {
   if (const QString why = test::MissingProgram(u"pdftotext"_s, u"poppler-utils"_s); !why.isEmpty())
     GTEST_SKIP() << why.toStdString();
-  w->TntMemo3->setPlainText(
+  w->conversionPage()->TntMemo3->setPlainText(
       u"將進酒\n\n君不見，將進酒，爲樂。 君不見天殘春將進酒爲樂君不見天殘春將進酒爲樂君不見天殘春"_s);
   QTemporaryDir out;
   std::vector<RubyLine> text;
@@ -496,7 +498,8 @@ TEST(HandoutAnthologyTest, PdfOfTangShiSanBaiShouShowsEachReadingAboveItsCharact
   for (const QString& line : test::GuWenGuanZhiLines()) {
     if (line.size() > longest.size()) longest = line;
   }
-  w.TntMemo3->setPlainText(test::TangShiSanBaiShouLines().join(u'\n') + u"\n\n"_s + longest);
+  w.conversionPage()->TntMemo3->setPlainText(test::TangShiSanBaiShouLines().join(u'\n') +
+                                             u"\n\n"_s + longest);
   QTemporaryDir out;
   std::vector<RubyLine> text;
   ASSERT_TRUE(WithExportDialog(w, [&](QDialog& dialog, RubyPreview& preview) {

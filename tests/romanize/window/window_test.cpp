@@ -20,6 +20,7 @@
 #include "build_paths.h"
 #include "dictionary/connection.h"
 #include "romanize/sample_text.h"
+#include "romanize/window/conversion_page.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/run_cli.h"
 #include "tests/support/window/modal_box_dismisser.h"
@@ -71,9 +72,12 @@ class ConversionPageTest : public ::testing::Test {
     w = &started_->window();
     ASSERT_FALSE(w->Terminated());
     // Every control the tests use must be there: a missing one is a fault, not a reason to skip.
-    const QWidget* controls[] = {w->TntMemo3,     w->TntMemo4,     w->TntButton1,
-                                 w->TntButton5,   w->TntCheckBox1, w->TntCheckBox2,
-                                 w->TntCheckBox3, w->TntCheckBox4, w->TntProgressBar1};
+    const QWidget* controls[] = {
+        w->conversionPage()->TntMemo3,       w->conversionPage()->TntMemo4,
+        w->conversionPage()->TntButton1,     w->conversionPage()->TntButton5,
+        w->conversionPage()->TntCheckBox1,   w->conversionPage()->TntCheckBox2,
+        w->conversionPage()->TntCheckBox3,   w->conversionPage()->TntCheckBox4,
+        w->conversionPage()->TntProgressBar1};
     for (const QWidget* control : controls) ASSERT_NE(control, nullptr);
     w->show();
     w->TntTabControl1->setCurrentWidget(w->TntTabSheet3);
@@ -85,10 +89,10 @@ class ConversionPageTest : public ::testing::Test {
 };
 
 TEST_F(ConversionPageTest, SampleTextGivesTwentyLines) {
-  Press(w->TntButton5);
-  EXPECT_TRUE(w->TntMemo4->toPlainText().isEmpty());
-  Press(w->TntButton1);
-  const QStringList lines = OutputLines(w->TntMemo4);
+  Press(w->conversionPage()->TntButton5);
+  EXPECT_TRUE(w->conversionPage()->TntMemo4->toPlainText().isEmpty());
+  Press(w->conversionPage()->TntButton1);
+  const QStringList lines = OutputLines(w->conversionPage()->TntMemo4);
   ASSERT_EQ(lines.size(), 20);
   EXPECT_EQ(lines[0], u"無題 (李商隱)"_s);
   EXPECT_EQ(lines[2], u"昨夜星辰昨夜風，畫樓西畔桂堂東，"_s);
@@ -97,7 +101,7 @@ TEST_F(ConversionPageTest, SampleTextGivesTwentyLines) {
   EXPECT_TRUE(lines[11].isEmpty());
   EXPECT_TRUE(lines[16].isEmpty());
   EXPECT_TRUE(lines[17].isEmpty());
-  EXPECT_FALSE(w->TntProgressBar1->isVisible());
+  EXPECT_FALSE(w->conversionPage()->TntProgressBar1->isVisible());
 }
 
 TEST_F(ConversionPageTest, OneCtrlZBringsBackWhatTheSampleReplaced) {
@@ -105,39 +109,42 @@ TEST_F(ConversionPageTest, OneCtrlZBringsBackWhatTheSampleReplaced) {
   shown.setPlainText(ravlek::ConversionSampleText());
   const QString cases[] = {u"學而時習之，不亦說乎？\n有朋自遠方來"_s, QString()};
   for (const QString& pasted : cases) {
-    w->TntMemo3->clear();
-    w->TntMemo3->insertPlainText(pasted);  // as a paste: an edit that can be undone
-    Press(w->TntButton5);
-    EXPECT_EQ(w->TntMemo3->toPlainText(), shown.toPlainText());
-    w->TntMemo3->setFocus();
-    QTest::keySequence(w->TntMemo3, QKeySequence::Undo);
-    EXPECT_EQ(w->TntMemo3->toPlainText(), pasted);
+    w->conversionPage()->TntMemo3->clear();
+    w->conversionPage()->TntMemo3->insertPlainText(
+        pasted);  // as a paste: an edit that can be undone
+    Press(w->conversionPage()->TntButton5);
+    EXPECT_EQ(w->conversionPage()->TntMemo3->toPlainText(), shown.toPlainText());
+    w->conversionPage()->TntMemo3->setFocus();
+    QTest::keySequence(w->conversionPage()->TntMemo3, QKeySequence::Undo);
+    EXPECT_EQ(w->conversionPage()->TntMemo3->toPlainText(), pasted);
   }
 }
 
 TEST_F(ConversionPageTest, OptionsComeFromTheBoxes) {
-  w->TntMemo3->setPlainText(u"星 x"_s);
-  w->TntCheckBox3->setChecked(true);
-  w->TntCheckBox4->setChecked(false);
-  w->TntCheckBox1->setChecked(false);
-  Press(w->TntButton1);
-  EXPECT_EQ(OutputLines(w->TntMemo4), (QStringList{u"星 x"_s, u"( sing1) < tshenn1> x"_s}));
+  w->conversionPage()->TntMemo3->setPlainText(u"星 x"_s);
+  w->conversionPage()->TntCheckBox3->setChecked(true);
+  w->conversionPage()->TntCheckBox4->setChecked(false);
+  w->conversionPage()->TntCheckBox1->setChecked(false);
+  Press(w->conversionPage()->TntButton1);
+  EXPECT_EQ(OutputLines(w->conversionPage()->TntMemo4),
+            (QStringList{u"星 x"_s, u"( sing1) < tshenn1> x"_s}));
 }
 
 TEST_F(ConversionPageTest, WrappedParagraphGivesOnePairPerShownLine) {
   // A paragraph about two and a half times as long as one line of the field, then a short line.
-  const QFontMetrics metrics(w->TntMemo3->font());
-  const int perLine = w->TntMemo3->viewport()->width() / metrics.horizontalAdvance(u"天"_s);
+  const QFontMetrics metrics(w->conversionPage()->TntMemo3->font());
+  const int perLine =
+      w->conversionPage()->TntMemo3->viewport()->width() / metrics.horizontalAdvance(u"天"_s);
   ASSERT_GT(perLine, 4);
   const QString paragraph = QString(u"天"_s).repeated(perLine * 5 / 2);
-  w->TntMemo3->setPlainText(paragraph + u"\n夜"_s);
+  w->conversionPage()->TntMemo3->setPlainText(paragraph + u"\n夜"_s);
 
   BarWatcher watcher;
-  w->TntProgressBar1->installEventFilter(&watcher);
-  Press(w->TntButton1);
-  w->TntProgressBar1->removeEventFilter(&watcher);
+  w->conversionPage()->TntProgressBar1->installEventFilter(&watcher);
+  Press(w->conversionPage()->TntButton1);
+  w->conversionPage()->TntProgressBar1->removeEventFilter(&watcher);
 
-  const QStringList lines = OutputLines(w->TntMemo4);
+  const QStringList lines = OutputLines(w->conversionPage()->TntMemo4);
   ASSERT_EQ(lines.size(), 8);
   EXPECT_EQ(lines[0] + lines[2] + lines[4], paragraph);
   EXPECT_FALSE(lines[4].isEmpty());
@@ -146,52 +153,52 @@ TEST_F(ConversionPageTest, WrappedParagraphGivesOnePairPerShownLine) {
   // Shown for the run and painted, hidden at its end.
   EXPECT_EQ(watcher.shows, 1);
   EXPECT_GE(watcher.paints, 1);
-  EXPECT_FALSE(w->TntProgressBar1->isVisible());
+  EXPECT_FALSE(w->conversionPage()->TntProgressBar1->isVisible());
 }
 
 // The page's dictionary has no 古 and no 今 rows: the status line names the 古 box that had no
 // effect; the next run without it says nothing, though 今, always consulted, has no rows either.
 TEST_F(ConversionPageTest, StatusLineNamesConsultedClassesWithoutRows) {
-  ASSERT_NE(w->Convert_TntStatusBar, nullptr);
-  w->TntMemo3->setPlainText(u"星夜"_s);
-  w->TntCheckBox2->setFocus();
-  QTest::keyClick(w->TntCheckBox2, Qt::Key_Space);
-  ASSERT_TRUE(w->TntCheckBox2->isChecked());
-  Press(w->TntButton1);
-  EXPECT_TRUE(w->Convert_TntStatusBar->isVisible());
-  EXPECT_EQ(w->Convert_TntStatusBar->currentMessage(),
+  ASSERT_NE(w->conversionPage()->Convert_TntStatusBar, nullptr);
+  w->conversionPage()->TntMemo3->setPlainText(u"星夜"_s);
+  w->conversionPage()->TntCheckBox2->setFocus();
+  QTest::keyClick(w->conversionPage()->TntCheckBox2, Qt::Key_Space);
+  ASSERT_TRUE(w->conversionPage()->TntCheckBox2->isChecked());
+  Press(w->conversionPage()->TntButton1);
+  EXPECT_TRUE(w->conversionPage()->Convert_TntStatusBar->isVisible());
+  EXPECT_EQ(w->conversionPage()->Convert_TntStatusBar->currentMessage(),
             u"字典中沒有「古」類讀音，「轉古音」沒有作用。"_s);
 
-  w->TntCheckBox2->setFocus();
-  QTest::keyClick(w->TntCheckBox2, Qt::Key_Space);
-  w->TntCheckBox3->setFocus();
-  QTest::keyClick(w->TntCheckBox3, Qt::Key_Space);
-  Press(w->TntButton1);
-  EXPECT_EQ(w->Convert_TntStatusBar->currentMessage(), QString());
+  w->conversionPage()->TntCheckBox2->setFocus();
+  QTest::keyClick(w->conversionPage()->TntCheckBox2, Qt::Key_Space);
+  w->conversionPage()->TntCheckBox3->setFocus();
+  QTest::keyClick(w->conversionPage()->TntCheckBox3, Qt::Key_Space);
+  Press(w->conversionPage()->TntButton1);
+  EXPECT_EQ(w->conversionPage()->Convert_TntStatusBar->currentMessage(), QString());
 }
 
 TEST_F(ConversionPageTest, EmptyInputEmptiesTheOutputWithoutShowingTheBar) {
-  w->TntMemo4->setPlainText(u"old"_s);
+  w->conversionPage()->TntMemo4->setPlainText(u"old"_s);
   BarWatcher watcher;
-  w->TntProgressBar1->installEventFilter(&watcher);
-  Press(w->TntButton1);
-  w->TntProgressBar1->removeEventFilter(&watcher);
-  EXPECT_TRUE(w->TntMemo4->toPlainText().isEmpty());
+  w->conversionPage()->TntProgressBar1->installEventFilter(&watcher);
+  Press(w->conversionPage()->TntButton1);
+  w->conversionPage()->TntProgressBar1->removeEventFilter(&watcher);
+  EXPECT_TRUE(w->conversionPage()->TntMemo4->toPlainText().isEmpty());
   EXPECT_EQ(watcher.shows, 0);
 }
 
 TEST_F(ConversionPageTest, StoreFailureKeepsTheLinesFinishedBefore) {
-  w->TntMemo3->setPlainText(u"  \n天\n夜"_s);
+  w->conversionPage()->TntMemo3->setPlainText(u"  \n天\n夜"_s);
   QSqlQuery drop(w->FDConnection1->Database());
   ASSERT_TRUE(drop.exec(u"DROP TABLE RavlekTable"_s));
   test::ModalBoxDismisser boxes;
-  Press(w->TntButton1);
+  Press(w->conversionPage()->TntButton1);
   ASSERT_EQ(boxes.Boxes().size(), 1);
   EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
   EXPECT_TRUE(boxes.Boxes()[0].text.contains(u"no such table: RavlekTable"_s))
       << boxes.Boxes()[0].text.toStdString();
-  EXPECT_EQ(OutputLines(w->TntMemo4), (QStringList{u"  "_s, QString()}));
-  EXPECT_FALSE(w->TntProgressBar1->isVisible());
+  EXPECT_EQ(OutputLines(w->conversionPage()->TntMemo4), (QStringList{u"  "_s, QString()}));
+  EXPECT_FALSE(w->conversionPage()->TntProgressBar1->isVisible());
 }
 
 // A regulated poem: the reading its metre needs comes first in its group (看 khan1 before khan3),
@@ -203,9 +210,9 @@ TEST_F(ConversionPageTest, RegulatedVerseAgreesWithTheCommandLine) {
   }
   const QString text =
       u"題山居\n行到水窮處，坐看雲起時。\n林泉多野趣，談笑有歸期。\n\n坐看雲起時\n"_s;
-  w->TntMemo3->setPlainText(text);
-  Press(w->TntButton1);
-  const QString shown = OutputLines(w->TntMemo4).join(u'\n') + u'\n';
+  w->conversionPage()->TntMemo3->setPlainText(text);
+  Press(w->conversionPage()->TntButton1);
+  const QString shown = OutputLines(w->conversionPage()->TntMemo4).join(u'\n') + u'\n';
   EXPECT_TRUE(
       shown.contains(u"坐看雲起時。\n行 。 到 。 水 。 窮 。 處 。 ， 。 坐 。 (文 khan1 khan3)"_s))
       << shown.toStdString();

@@ -1,12 +1,11 @@
-// 格律檢查 on the conversion page: the poems of the input field (as PoemSplitter cuts them)
-// checked against the Pingshui groups of the application folder, shown in a window of their own.
+#include "metre/window/metre_view.h"
+
 #include <QDialog>
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "app/window/ostrel.h"
 #include "app/window/screen_fit.h"
 #include "base/error.h"
 #include "dictionary/class_readings.h"
@@ -18,7 +17,15 @@
 #include "metre/poem_splitter.h"
 #include "romanize/text_input.h"
 
-void TOstrel::Metre_TntButtonClick() {
+namespace ravlek {
+
+MetreView::MetreView(QWidget* owner, TFDQuery& sqlRows,
+                     std::shared_ptr<metre::KeptMetreSources> kept)
+    : keptMetreSources(std::move(kept)), owner_(owner), FDQuerySQLRavlekTable(&sqlRows) {}
+
+MetreView::~MetreView() = default;
+
+void MetreView::Check(const QString& text) {
   // The tables are read first: without them there is nothing to check against (the error
   // report names the file). What the metre reads is kept between presses, as for the conversion.
   ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
@@ -27,14 +34,14 @@ void TOstrel::Metre_TntButtonClick() {
   if (!sources.Load()) throw ravlek::Error(sources.Problem());
   QList<ravlek::metre::PoemCheck> checks;
   for (const ravlek::metre::PoemLines& poem :
-       ravlek::metre::SplitPoems(ravlek::SplitTextLines(TntMemo3->toPlainText()))) {
+       ravlek::metre::SplitPoems(ravlek::SplitTextLines(text))) {
     checks.append(ravlek::metre::CheckPoem(poem, sources.Table(), &sources.Readings()));
   }
   if (!Metre_Form) {
-    Metre_Form = new QDialog(this);
+    Metre_Form = new QDialog(owner_);
     Metre_Form->setObjectName(QStringLiteral("Metre_Form"));
     Metre_Form->setWindowTitle(QStringLiteral("格律檢查"));
-    Metre_Form->resize(ravlek::FittedToScreen(*this, QSize(720, 640)));
+    Metre_Form->resize(ravlek::FittedToScreen(*owner_, QSize(720, 640)));
     Metre_TntMemo = new QTextBrowser(Metre_Form);
     Metre_TntMemo->setObjectName(QStringLiteral("Metre_TntMemo"));
     auto* layout = new QVBoxLayout(Metre_Form);
@@ -44,3 +51,5 @@ void TOstrel::Metre_TntButtonClick() {
   Metre_Form->show();
   Metre_Form->raise();
 }
+
+}  // namespace ravlek

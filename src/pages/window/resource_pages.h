@@ -1,0 +1,59 @@
+#pragma once
+// The four resource pages (pages 5 to 8): each shows a page of the release's HTML folder, loaded
+// anew at each visit, with a line that tells its character set. The web views take all the room
+// the window gains.
+
+#include <QHash>
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "app/window/designed_layout.h"
+
+class QLabel;
+class QWebEngineView;
+class QWidget;
+
+namespace ravlek {
+
+class TWebBrowserWrapper;
+
+// The line that tells a loaded page's character set and the encoding of its saved form.
+QString PageCharsetLine(const QString& charset, const QString& encodingName);
+
+class ResourcePages : public QObject {
+  Q_OBJECT
+
+ public:
+  // Lays the four views out on their sheets (TntTabSheet6 to TntTabSheet9).
+  ResourcePages(const std::array<QWidget*, 4>& sheets, const DesignUnits& units);
+  ~ResourcePages() override;
+
+  static LayoutTable Places();
+  void FollowGrowth(QSize extra);
+
+  // The page shown is `current`: a resource page among them is loaded and its line shown.
+  void ShowPage(QWidget* current);
+  // Waits until the page loaded last is complete and shows its character-set line.
+  void ShowPageCharset();
+
+  QWebEngineView* A_WebBrowser = nullptr;
+  QWebEngineView* B_WebBrowser = nullptr;
+  QWebEngineView* C_WebBrowser = nullptr;
+  QWebEngineView* D_WebBrowser = nullptr;
+  // The wrapper of the page loaded last.
+  std::shared_ptr<TWebBrowserWrapper> fWBW;
+
+ private:
+  void PlaceCharsetLine(QWidget* page);
+
+  std::array<QWidget*, 4> sheets_;
+  DesignedLayout layout_;
+  // The line under each resource page that tells the character set of the page shown.
+  QHash<QWidget*, QLabel*> charsetLines_;
+};
+
+}  // namespace ravlek
