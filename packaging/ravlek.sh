@@ -45,6 +45,7 @@ installed=$(cat "$share/template-version")
 if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
   for program in Ravlek Ravlek_Start Ravlek_Spell; do refresh "$programs" "$program"; done
   for file in ReleaseNote.txt TSU.ttf TSU-LICENSE.txt installedXML/CurrentVersion.xml \
+              installedXML/release_sequence.txt \
               installedXML/information.xml pingshui_groups.tsv pingshui_variants.tsv \
               pingshui-LICENSE.txt pingshui_variants-LICENSE.txt; do
     refresh "$template" "$file"

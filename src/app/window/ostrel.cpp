@@ -7,18 +7,17 @@
 #include <QFile>
 #include <QTabWidget>
 
+#include "app/window/messages.h"
+#include "app/window/window_layout.h"
 #include "base/app_folder.h"
 #include "base/error.h"
 #include "base/program_end.h"
-#include "app/window/messages.h"
-#include "app/window/window_layout.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
 #include "dictionary/rhymes.h"
 #include "dictionary/window/lookup_page.h"
-#include "release/IdHTTPProgress.h"
-#include "release/window/release_state.h"
+#include "release/window/version_page.h"
 
 namespace {
 
@@ -32,9 +31,9 @@ const QString kEngineMissingMessage =
 TOstrel::TOstrel(QWidget* parent) : TOstrel(ravlek::BuiltReleaseSettings(), parent) {}
 
 TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWidget(parent) {
-  ravlek::EnsureReleaseState(releaseState).settings = release;
   ravlek::ResetProgramEnd();
   ravlek::LayOutWindow(*this);
+  versionPage->UseSettings(release);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();
   auto dataset = [this](const char* name) {
     const QString datasetName = QString::fromLatin1(name);
@@ -66,8 +65,6 @@ void TOstrel::SelectPage(QWidget* page) {
 
 void TOstrel::FormCreate() {
   ravlek::RunHandler([this] {
-    IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>(this);
-    IdHTTPProgress->SetOnChange([this](ravlek::TIdHTTPProgress*) { DownloadProgressChanged(); });
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet4), QStringLiteral("版本資訊"));
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet2), QStringLiteral("編稿注音"));
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet5), QStringLiteral("切音輔助"));
@@ -77,7 +74,6 @@ void TOstrel::FormCreate() {
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet9),
                                QStringLiteral("關於(About)"));
     GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet1");
-    GLOBAL_DL_status = QStringLiteral("none");
     FillRhymeBox();
     ravlek::SetComboText(ComboBox2, QStringLiteral("全"));
 

@@ -25,10 +25,9 @@ class TFDConnection;
 class TFDQuery;
 class TDataSource;
 class ClassIndexCache;
-class TIdHTTPProgress;
 class TWebBrowserWrapper;
+class VersionPage;
 struct LookupPageState;
-struct ReleaseState;
 struct ReleaseSettings;
 struct PagesState;
 struct HandoutState;
@@ -79,10 +78,11 @@ class TOstrel : public QWidget {
   // 格律檢查: the poems of the input checked for tones and rhyme (src/metre/window/metre_page.cpp)
   void Metre_TntButtonClick();
 
-  // ---- release channel (src/release/window/release_page.cpp, download_page.cpp)
+  // ---- version page (src/release/window/version_page.cpp; forwarded by version_forwarders.cpp)
   void DL_TntButtonClick();
   void DL_NEXTTIME_TntButtonClick();
-  void DownloadProgressChanged();
+  // The version page's part of the page-change handler.
+  void VersionPageChanged();
   // Start-up steps 10 and 11: release base address and the test-mode notice.
   void StartupReleaseAddress();
   // Start-up step 12 (notify = true) and the close handler (notify = false).
@@ -156,23 +156,8 @@ class TOstrel : public QWidget {
   // The status line below the progress bar: says which consulted classes have no rows.
   QStatusBar* Convert_TntStatusBar = nullptr;
 
-  // page 3: versions and update download
-  QLabel* TntStaticSYS_Ver0 = nullptr;
-  QLabel* system_ver = nullptr;
-  QLabel* TntStaticBD_Ver = nullptr;
-  QLabel* database_ver = nullptr;
-  QPlainTextEdit* ReleaseNote_TntMemo = nullptr;
-  QLabel* TntLabel3 = nullptr;
-  QLabel* TntLabel4 = nullptr;
-  QProgressBar* DL_upgrade_TntProgressBar = nullptr;
-  QLabel* DL_Status = nullptr;
-  QLabel* TntLabel5 = nullptr;
-  QLabel* TntLabel6 = nullptr;
-  QPlainTextEdit* upgrade_ver_TntMemo = nullptr;
-
-  // update buttons on the window itself
-  QPushButton* DL_TntButton = nullptr;
-  QPushButton* DL_NEXTTIME_TntButton = nullptr;
+  // page 3: versions and update download, with the update buttons on the window itself
+  std::unique_ptr<ravlek::VersionPage> versionPage;
 
   // page 4: fanqie extraction
   QLabel* TntLabel2 = nullptr;
@@ -205,23 +190,14 @@ class TOstrel : public QWidget {
   // kept between presses in the same way.
   std::shared_ptr<ravlek::metre::KeptMetreSources> keptMetreSources;
 
-  // ---- release channel and resource pages
-  std::shared_ptr<ravlek::TIdHTTPProgress> IdHTTPProgress;
+  // ---- resource pages
   std::shared_ptr<ravlek::TWebBrowserWrapper> fWBW;
 
   // ---- run-time state
   QString GLOBAL_Control_page_ActivePage;
-  QString GLOBAL_HOST_XML_Path;
-  int GLOBAL_sys_DL = 0;
-  int GLOBAL_db_DL = 0;
-  QString GLOBAL_sys_DLURL;
-  QString GLOBAL_db_DLURL;
-  QString GLOBAL_DL_status;
-  qint64 GLOBAL_DL_size = 0;
 
   // Per-subsystem state that the handlers of one folder share; each folder defines its struct.
   std::shared_ptr<ravlek::LookupPageState> lookupState;
-  std::shared_ptr<ravlek::ReleaseState> releaseState;
   std::shared_ptr<ravlek::PagesState> pagesState;
   std::shared_ptr<ravlek::HandoutState> handoutState;  // src/romanize/window/handout_state.h
 

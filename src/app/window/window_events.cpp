@@ -8,6 +8,7 @@
 #include "app/window/ostrel.h"
 #include "app/window/page_control.h"
 #include "app/window/window_layout.h"
+#include "release/window/version_page.h"
 
 namespace ravlek {
 
@@ -47,8 +48,9 @@ void BindWindowEvents(TOstrel& window) {
   Bind(window, window.TntButton4, &QPushButton::clicked, &TOstrel::TntButton4Click);
   Bind(window, window.TntButton3, &QPushButton::clicked, &TOstrel::TntButton3Click);
   Bind(window, window.TntButton2, &QPushButton::clicked, &TOstrel::TntButton2Click);
-  Bind(window, window.DL_TntButton, &QPushButton::clicked, &TOstrel::DL_TntButtonClick);
-  Bind(window, window.DL_NEXTTIME_TntButton, &QPushButton::clicked,
+  Bind(window, window.versionPage->DL_TntButton, &QPushButton::clicked,
+       &TOstrel::DL_TntButtonClick);
+  Bind(window, window.versionPage->DL_NEXTTIME_TntButton, &QPushButton::clicked,
        &TOstrel::DL_NEXTTIME_TntButtonClick);
   BindLookupGridCopy(window);
   BindWindowShortcuts(window);

@@ -18,6 +18,7 @@
 #include "app/window/picture_box.h"
 #include "dictionary/fanqie_synthesis_text.h"
 #include "dictionary/window/synthesis_field.h"
+#include "release/window/version_page.h"
 
 namespace ravlek {
 
@@ -122,7 +123,7 @@ void LayOutWindow(TOstrel& window) {
   LayOutVersionPage(window, units);
   LayOutFanqiePage(window, units);
   LayOutResourcePages(window, units);
-  LayOutUpdateButtons(window, units);
+  LayOutUpdateButtons(window);
   SetTabOrders(window);
   pages->setCurrentWidget(window.TntTabSheet1);
 }
@@ -175,46 +176,8 @@ void LayOutConversionPage(TOstrel& window, const DesignUnits& units) {
 }
 
 void LayOutVersionPage(TOstrel& window, const DesignUnits& units) {
-  QWidget* page = window.TntTabSheet4;
-  window.TntStaticSYS_Ver0 = MakeControl<QLabel>(page, "TntStaticSYS_Ver0", units, 64, 40, 213, 24);
-  window.TntStaticSYS_Ver0->setText(QStringLiteral("System Version :   "));
-  window.system_ver = MakeControl<QLabel>(page, "system_ver", units, 256, 44, 110, 20);
-  window.system_ver->setText(QStringLiteral("system_ver"));
-  window.TntStaticBD_Ver = MakeControl<QLabel>(page, "TntStaticBD_Ver", units, 40, 70, 246, 24);
-  window.TntStaticBD_Ver->setText(QStringLiteral("DataBase Version :    "));
-  window.database_ver = MakeControl<QLabel>(page, "database_ver", units, 283, 70, 132, 20);
-  window.database_ver->setText(QStringLiteral("database_ver"));
-
-  window.ReleaseNote_TntMemo = MakeMemo(page, "ReleaseNote_TntMemo", units, 16, 205, 1073, 380);
-  window.ReleaseNote_TntMemo->setReadOnly(true);
-  window.ReleaseNote_TntMemo->setEnabled(false);
-  window.ReleaseNote_TntMemo->hide();
-
-  window.TntLabel3 = MakeControl<QLabel>(page, "TntLabel3", units, 27, 224, 99, 20);
-  window.TntLabel3->setText(QStringLiteral("TntLabel3"));
-  window.TntLabel3->setFont(units.Font(QStringLiteral("細明體"), 20, true));
-  SetTextColor(window.TntLabel3, Qt::red);
-  window.TntLabel3->hide();
-  window.TntLabel4 = MakeControl<QLabel>(page, "TntLabel4", units, 27, 246, 99, 20);
-  window.TntLabel4->setText(QStringLiteral("TntLabel4"));
-  window.TntLabel4->hide();
-
-  window.DL_upgrade_TntProgressBar =
-      MakeProgressBar(page, "DL_upgrade_TntProgressBar", units, 29, 272, 1044, 21);
-  window.DL_upgrade_TntProgressBar->hide();
-  window.DL_Status = MakeControl<QLabel>(page, "DL_Status", units, 32, 296, 198, 20);
-  window.DL_Status->setText(QStringLiteral(" Download Status :"));
-  window.DL_Status->hide();
-  window.TntLabel5 = MakeControl<QLabel>(page, "TntLabel5", units, 29, 339, 99, 20);
-  window.TntLabel5->setText(QStringLiteral("TntLabel5"));
-  window.TntLabel5->hide();
-  window.TntLabel6 = MakeControl<QLabel>(page, "TntLabel6", units, 32, 368, 99, 20);
-  window.TntLabel6->setText(QStringLiteral("TntLabel6"));
-  window.TntLabel6->hide();
-
-  window.upgrade_ver_TntMemo = MakeMemo(page, "upgrade_ver_TntMemo", units, 16, 394, 1089, 192);
-  window.upgrade_ver_TntMemo->setReadOnly(true);
-  window.upgrade_ver_TntMemo->hide();
+  window.versionPage = std::make_unique<VersionPage>(window.TntTabControl1, window.TntTabSheet4,
+                                                     window.TntTabSheet1, &window, units);
 }
 
 void LayOutFanqiePage(TOstrel& window, const DesignUnits& units) {
@@ -266,17 +229,10 @@ void LayOutResourcePages(TOstrel& window, const DesignUnits& units) {
   }
 }
 
-void LayOutUpdateButtons(TOstrel& window, const DesignUnits& units) {
-  // Children of the window itself, above the page control, in the window's font and colour.
-  window.DL_TntButton = MakeControl<QPushButton>(&window, "DL_TntButton", units, 746, 329, 145, 34);
-  window.DL_TntButton->setText(QStringLiteral("下載(download)安裝"));
-  window.DL_TntButton->hide();
-  window.DL_NEXTTIME_TntButton =
-      MakeControl<QPushButton>(&window, "DL_NEXTTIME_TntButton", units, 920, 329, 89, 34);
-  window.DL_NEXTTIME_TntButton->setText(QStringLiteral("稍後更新"));
-  window.DL_NEXTTIME_TntButton->hide();
-  window.DL_TntButton->raise();
-  window.DL_NEXTTIME_TntButton->raise();
+void LayOutUpdateButtons(TOstrel& window) {
+  // Above the page control, whatever was laid out after them.
+  window.versionPage->DL_TntButton->raise();
+  window.versionPage->DL_NEXTTIME_TntButton->raise();
 }
 
 void SetTabOrders(TOstrel& window) {
@@ -295,14 +251,14 @@ void SetTabOrders(TOstrel& window) {
       window.TntCheckBox3, window.TntCheckBox4, window.TntCheckBox1, window.TntButton1,
       window.TntMemo4,
       // page 3
-      window.ReleaseNote_TntMemo, window.upgrade_ver_TntMemo,
+      window.versionPage->ReleaseNote_TntMemo, window.versionPage->upgrade_ver_TntMemo,
       // page 4
       window.TntMemo1, window.TntButton4, window.TntButton3, window.TntButton2,
       window.Synth_TntCheckBox, window.TntMemo2, window.Synth_TntMemo,
       // pages 5 to 8
       window.A_WebBrowser, window.B_WebBrowser, window.C_WebBrowser, window.D_WebBrowser,
       // the update buttons
-      window.DL_TntButton, window.DL_NEXTTIME_TntButton};
+      window.versionPage->DL_TntButton, window.versionPage->DL_NEXTTIME_TntButton};
   QWidget* previous = nullptr;
   for (QWidget* widget : chain) {
     if (previous && widget) QWidget::setTabOrder(previous, widget);

@@ -21,7 +21,7 @@ void LayOutConversionPage(TOstrel& window, const DesignUnits& units);  // page 2
 void LayOutVersionPage(TOstrel& window, const DesignUnits& units);     // page 3
 void LayOutFanqiePage(TOstrel& window, const DesignUnits& units);      // page 4
 void LayOutResourcePages(TOstrel& window, const DesignUnits& units);   // pages 5 to 8
-void LayOutUpdateButtons(TOstrel& window, const DesignUnits& units);
+void LayOutUpdateButtons(TOstrel& window);
 void SetTabOrders(TOstrel& window);
 
 // The grid over DataSource1 with its columns, and the memos that show the current row.

@@ -14,9 +14,6 @@ struct PagesState {
   QHash<QWidget*, QLabel*> charsetLines;
 };
 
-// The message shown when a page is chosen while an update download is unfinished.
-QString DownloadGateMessage();
-
 // The line that tells a loaded page's character set and the encoding of its saved form.
 QString PageCharsetLine(const QString& charset, const QString& encodingName);
 

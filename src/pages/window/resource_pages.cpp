@@ -1,14 +1,14 @@
-// The page-change handler of the main window: the gate after an unfinished update download, the
-// update buttons of the version page, and the four resource pages, loaded anew at each visit.
+// The page-change handler of the main window: the version page's part (the gate after an
+// unfinished update download, its buttons), then the four resource pages, loaded anew at each
+// visit.
 
 #include <QLabel>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QWebEngineView>
 
-#include "base/app_folder.h"
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "base/app_folder.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/charset_line_place.h"
 #include "pages/window/pages_state.h"
@@ -16,20 +16,11 @@
 
 namespace ravlek {
 
-QString DownloadGateMessage() {
-  return QStringLiteral(
-      "更新系統 ZIP Files曾下載到一半 出問題必須下載完畢, 請確認網路連線後再 "
-      "按[下載(download)安裝] 鈕重新下載");
-}
-
 QString PageCharsetLine(const QString& charset, const QString& encodingName) {
   return QStringLiteral("Charset: %1    Encoding: %2").arg(charset, encodingName);
 }
 
 namespace {
-
-const QString kDownloading = QStringLiteral("downloading");
-const QString kVersionCaption = QStringLiteral("版本資訊");
 
 struct ResourcePage {
   QWidget* page;
@@ -57,23 +48,7 @@ QLabel* CharsetLabel(PagesState& state, QWidget* page) {
 
 void TOstrel::TntTabControl1Change() {
   using namespace ravlek;
-  if (GLOBAL_DL_status == kDownloading) {
-    ShowPlainMessage(DownloadGateMessage());
-    DL_NEXTTIME_TntButton->hide();
-    SelectPage(TntTabSheet4);
-  }
-
-  if (TntTabControl1->currentWidget() == TntTabSheet4) {
-    // The caption tells whether an update was announced; without one the buttons stay as they are.
-    if (TntTabControl1->tabText(TntTabControl1->indexOf(TntTabSheet4)) != kVersionCaption) {
-      DL_TntButton->show();
-      DL_NEXTTIME_TntButton->setVisible(GLOBAL_DL_status != kDownloading);
-    }
-  } else {
-    DL_TntButton->hide();
-    DL_NEXTTIME_TntButton->hide();
-    DL_Status->hide();
-  }
+  VersionPageChanged();
 
   const ResourcePage resourcePages[] = {
       {TntTabSheet6, A_WebBrowser, "RavlekBasic.html"},

@@ -19,6 +19,7 @@
 
 #include "app/window/design_units.h"
 #include "app/window/ostrel.h"
+#include "release/window/version_page.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace {
@@ -67,8 +68,8 @@ TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
   }
   EXPECT_EQ(window.TntEdit2->geometry(), units.Rect(127, 3, 90, 28));
   EXPECT_EQ(window.TntEdit2->placeholderText(), QStringLiteral("Null全查"));
-  EXPECT_EQ(window.DL_TntButton->parentWidget(), &window);
-  EXPECT_EQ(window.DL_TntButton->geometry(), units.Rect(746, 329, 145, 34));
+  EXPECT_EQ(window.versionPage->DL_TntButton->parentWidget(), &window);
+  EXPECT_EQ(window.versionPage->DL_TntButton->geometry(), units.Rect(746, 329, 145, 34));
   EXPECT_EQ(window.TntTabControl1->indexOf(window.TntTabSheet9), 8);
 }
 
