@@ -43,6 +43,8 @@ inline const QString kDownloadStatusPrefix = QStringLiteral(" Download Status :"
 inline const QString kDownloadStatusMbytes = QStringLiteral("Mbytes ");
 inline const QString kDownloadButtonCaption = QStringLiteral("下載(download)安裝");
 inline const QString kLaterButtonCaption = QStringLiteral("稍後更新");
+inline const QString kCancelButtonCaption = QStringLiteral("取消下載");
+inline const QString kDownloadCancelledStatus = QStringLiteral(" Download Status : 已取消下載，沒有安裝任何檔案");
 inline const QString kDownloadGateText = QStringLiteral("更新系統 ZIP Files曾下載到一半 出問題必須下載完畢, 請確認網路連線後再 按[下載(download)安裝] 鈕重新下載");
 // Texts of the release channel's safeguards.
 inline const QString kUpdateRefusedText = QStringLiteral("上次下載的更新檔不完整或未通過驗證，沒有安裝，系統仍是原來的版本。請重新下載更新。");

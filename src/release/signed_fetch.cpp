@@ -56,8 +56,10 @@ FetchResult FetchBody(const QString& url, const QString& partial, const Download
     return Failed(IsSpaceError(error) ? Outcome::kNoSpace : Outcome::kCannotWrite,
                   QString::fromLocal8Bit(std::strerror(error)));
   }
-  const detail::TransferResult result = detail::PerformTransfer(
-      TransferFor(url, limits, settings), out, {progress.begin, progress.progress, progress.end});
+  detail::TransferSettings transfer = TransferFor(url, limits, settings);
+  transfer.cancel = progress.cancel;
+  const detail::TransferResult result =
+      detail::PerformTransfer(transfer, out, {progress.begin, progress.progress, progress.end});
   int writeError = result.writeError;
   // What the file holds reaches the disk before anyone renames it into place.
   const bool flushed = std::fflush(out) == 0 && ::fsync(fileno(out)) == 0;
@@ -76,10 +78,12 @@ FetchResult FetchBody(const QString& url, const QString& partial, const Download
 }
 
 FetchResult CheckSignature(const QString& url, const QString& partial,
-                           const ReleaseSettings& settings, QByteArray& signature) {
+                           const ReleaseSettings& settings, QByteArray& signature,
+                           const std::atomic<bool>* cancel) {
   if (settings.publicKey.isEmpty()) return {Outcome::kFetched, {}};
   detail::TransferSettings transfer =
       TransferFor(url + QStringLiteral(".sig"), settings.manifestLimits, settings);
+  transfer.cancel = cancel;
   transfer.maxBytes = 4096;
   const detail::TransferResult result =
       detail::PerformTransfer(transfer,
@@ -159,7 +163,7 @@ FetchResult FetchSignedFile(const QString& url, const QString& file, const Downl
   const QString signatureFile = file + QStringLiteral(".sig");
   QByteArray signature;
   FetchResult result = FetchBody(url, partial, limits, settings, progress);
-  if (result.ok()) result = CheckSignature(url, partial, settings, signature);
+  if (result.ok()) result = CheckSignature(url, partial, settings, signature, progress.cancel);
   if (result.ok() && accept) {
     QString refusal;
     try {

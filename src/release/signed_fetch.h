@@ -4,6 +4,7 @@
 // over the file in use. A file that fails never replaces anything.
 
 #include <QString>
+#include <atomic>
 #include <functional>
 
 #include "release/download.h"
@@ -21,7 +22,7 @@ struct FetchResult {
     kNoSpace,      // the disk (or the user's quota) is full
     kCannotWrite,  // the temporary file could not be written or renamed
     kRefused,      // signed, but refused by the caller's check (detail says why, to the user)
-    kCancelled,    // broken off because the program is ending
+    kCancelled,    // broken off because the program is ending or the user cancelled
   };
   Outcome outcome = Outcome::kUnreachable;
   QString detail;  // the technical reason, for a log or a report
@@ -43,6 +44,8 @@ struct FetchProgress {
   std::function<void(qint64 announced)> begin;
   std::function<void(qint64 received)> progress;
   std::function<void()> end;
+  // Breaks the body's and the signature's transfer off when set (outcome kCancelled).
+  const std::atomic<bool>* cancel = nullptr;
 };
 FetchResult FetchSignedFile(const QString& url, const QString& file, const DownloadLimits& limits,
                             const ReleaseSettings& settings, const FetchCheck& accept = {},

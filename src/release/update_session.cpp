@@ -262,6 +262,7 @@ bool UpdateSession::FetchArchive(const QString& url, const QString& target,
         std::nearbyint(static_cast<double>(received) / static_cast<double>(announced) * 100.0)));
   };
   progress.end = [&report] { report(100); };
+  progress.cancel = &cancel_;
 
   for (int attempt = 0; attempt < 2; ++attempt) {
     report(0);
@@ -311,6 +312,7 @@ bool UpdateSession::FetchArchive(const QString& url, const QString& target,
 
 DownloadOutcome UpdateSession::Download() {
   DownloadOutcome outcome;
+  cancel_ = false;
   // Is the release server there at all? Only what the manifest verified at this press names is
   // fetched, never an address kept from the start-up.
   const QString manifest = AppFolderFile(kLatestManifestFile);

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <optional>
 #include <type_traits>
 
@@ -46,7 +47,7 @@ struct DownloadOutcome {
     kStaged,      // every selected archive is staged and marked ready: the program ends now
     kIncomplete,  // the press ran through, but not every selected archive is there
     kStopped,     // stopped early; the reason has been told
-    kCancelled,   // broken off because the program is ending; nothing to tell
+    kCancelled,   // broken off: the program is ending or the user cancelled
   };
   End end = End::kStopped;
   bool systemFetched = false;  // the system archive was fetched in this press
@@ -81,8 +82,12 @@ class UpdateSession {
   // Step 19: the installed version's release notes.
   QStringList ReleaseNotes() const;
 
-  // The download button: fetches the manifest again and the archives it names now.
+  // The download button: fetches the manifest again and the archives it names now. It may run on
+  // a thread of its own: it touches nothing but the application folder, the network and the
+  // reporter, which is then called on that thread.
   DownloadOutcome Download();
+  // Breaks a running Download off (from any thread); it ends with kCancelled, nothing staged.
+  void Cancel() { cancel_ = true; }
   // After a completed download the program ends without its close handler.
   void EndForInstall();
 
@@ -112,8 +117,9 @@ class UpdateSession {
   QString base_;  // the release folder's address
   bool manifestFetched_ = false;
   Announcement announcement_;
-  DownloadState downloadState_ = DownloadState::kNone;
-  qint64 lastSize_ = 0;
+  std::atomic<DownloadState> downloadState_ = DownloadState::kNone;
+  std::atomic<qint64> lastSize_ = 0;
+  std::atomic<bool> cancel_ = false;
 };
 
 }  // namespace ravlek

@@ -782,8 +782,9 @@ TEST_F(UpdateDownloadTest, NetworkGoneBeforeThePressStagesNothing) {
   EXPECT_EQ(s.downloadState(), State::kNone);
 }
 
-// A program that is ending breaks the transfer off: nothing to tell, nothing marked ready.
-TEST_F(UpdateDownloadTest, AnEndingProgramBreaksTheDownloadOffSilently) {
+// A program that is ending, or the user, breaks the transfer off: nothing to tell, nothing
+// marked ready.
+TEST_F(UpdateDownloadTest, AnEndingProgramOrACancelBreaksTheDownloadOffSilently) {
   const auto served = std::make_shared<std::atomic<int>>(0);
   const auto archive = std::make_shared<const std::string>(systemArchive_);
   server_.http().Get("/drip/archive.zip",
@@ -798,20 +799,29 @@ TEST_F(UpdateDownloadTest, AnEndingProgramBreaksTheDownloadOffSilently) {
                              return true;
                            });
                      });
-  UpdateSession& s = StartWithUpdate(1, 0);
-  archiveBodies_["archive.zip"] = QByteArray::fromStdString(systemArchive_);
-  PublishAddresses(server_.url("/drip/archive.zip"), ArchiveUrl("db"));
-  std::thread ender([served] {
-    while (*served < 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    RequestProgramEnd();
-  });
-  const DownloadOutcome outcome = s.Download();
-  ender.join();
-  ResetProgramEnd();
-  EXPECT_EQ(outcome.end, End::kCancelled);
-  EXPECT_TRUE(told().empty()) << reporter_.Joined();
-  ExpectNothingStaged(kSystemArchiveName);
-  EXPECT_TRUE(app_->Exists(kStartMarkerFile));
+  for (const bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "cancelled" : "program ending");
+    app_ = std::make_unique<AppFolderFixture>();
+    UpdateSession& s = StartWithUpdate(1, 0);
+    archiveBodies_["archive.zip"] = QByteArray::fromStdString(systemArchive_);
+    PublishAddresses(server_.url("/drip/archive.zip"), ArchiveUrl("db"));
+    const int before = *served;
+    std::thread ender([served, before, cancel, &s] {
+      while (*served < before + 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (cancel) {
+        s.Cancel();
+      } else {
+        RequestProgramEnd();
+      }
+    });
+    const DownloadOutcome outcome = s.Download();
+    ender.join();
+    ResetProgramEnd();
+    EXPECT_EQ(outcome.end, End::kCancelled);
+    EXPECT_TRUE(told().empty()) << reporter_.Joined();
+    ExpectNothingStaged(kSystemArchiveName);
+    EXPECT_TRUE(app_->Exists(kStartMarkerFile));
+  }
 }
 
 TEST_F(UpdateDownloadTest, MissingArchiveIsTriedTwiceThenToldAsAFailedDownload) {

@@ -1,14 +1,19 @@
 #include "release/window/version_page.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QThread>
+#include <atomic>
+#include <thread>
 
 #include "app/window/design_units.h"
 #include "app/window/messages.h"
+#include "base/program_end.h"
 #include "release/download_status.h"
 #include "release/release_notes.h"
 #include "release/release_texts.h"
@@ -91,6 +96,12 @@ void VersionPage::LayOut(const DesignUnits& units) {
   TntLabel6->hide();
 
   upgrade_ver_TntMemo = MakeMemo(page_, "upgrade_ver_TntMemo", units, 16, 394, 1089, 192);
+  DL_Cancel_TntButton =
+      MakeControl<QPushButton>(page_, "DL_Cancel_TntButton", units, 950, 296, 123, 26);
+  DL_Cancel_TntButton->setText(texts::kCancelButtonCaption);
+  DL_Cancel_TntButton->hide();
+  QObject::connect(DL_Cancel_TntButton, &QPushButton::clicked, page_,
+                   [this] { DL_Cancel_TntButtonClick(); });
 
   // Children of the window itself, above the page control, in the window's font and colour.
   DL_TntButton = MakeControl<QPushButton>(window_, "DL_TntButton", units, 746, 329, 145, 34);
@@ -111,24 +122,37 @@ void VersionPage::EnableButtons(bool enabled) {
   DL_NEXTTIME_TntButton->setEnabled(enabled);
 }
 
-// ---- reporter
+// ---- reporter: the download reports from its own thread
+
+void VersionPage::OnWindowThread(const std::function<void()>& show) {
+  if (QThread::currentThread() == page_->thread()) {
+    show();
+  } else {
+    QMetaObject::invokeMethod(page_, show, Qt::BlockingQueuedConnection);
+  }
+}
 
 void VersionPage::Notice(const QString& text, const QString& caption, int milliseconds) {
-  ShowTimedNotice(text, caption, milliseconds);
+  OnWindowThread([&] { ShowTimedNotice(text, caption, milliseconds); });
 }
 
 void VersionPage::Message(const QString& text, const QString& caption) {
-  ShowCaptionedMessage(window_, text, caption);
+  OnWindowThread([&] { ShowCaptionedMessage(window_, text, caption); });
 }
 
 void VersionPage::Failure(const QString& text, const QString& details) {
-  ShowErrorReport(text, details);
+  OnWindowThread([&] { ShowErrorReport(text, details); });
 }
 
 void VersionPage::Progress(int percent, qint64 size) {
-  DL_upgrade_TntProgressBar->setValue(percent);
-  SetLabelText(DL_Status, DownloadStatusCaption(size, percent));
-  QCoreApplication::processEvents();
+  // The transfer does not wait for the window.
+  QMetaObject::invokeMethod(
+      page_,
+      [this, percent, size] {
+        DL_upgrade_TntProgressBar->setValue(percent);
+        SetLabelText(DL_Status, DownloadStatusCaption(size, percent));
+      },
+      Qt::QueuedConnection);
 }
 
 // ---- start-up
@@ -206,9 +230,32 @@ void VersionPage::StartupSetDownloadFlags() {
 void VersionPage::DL_TntButtonClick() {
   EnableButtons(false);
   DL_Status->show();
-  const DownloadOutcome outcome = session_->Download();
+  DL_Cancel_TntButton->show();
+  // The transfers run on a thread of their own; the window goes on answering meanwhile.
+  DownloadOutcome outcome;
+  std::atomic<bool> done = false;
+  QEventLoop loop;
+  std::thread worker([this, &outcome, &done, &loop] {
+    outcome = session_->Download();
+    done = true;
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  loop.exec();
+  // A program that ends leaves every loop at once: the transfer, told so, ends soon after.
+  while (!done) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  worker.join();
+  QCoreApplication::processEvents();  // the last progress reports
+  DL_Cancel_TntButton->hide();
   using End = DownloadOutcome::End;
-  if (outcome.end == End::kCancelled || outcome.end == End::kStopped) {
+  if (outcome.end == End::kCancelled) {
+    if (!ProgramEndRequested()) SetLabelText(DL_Status, texts::kDownloadCancelledStatus);
+    EnableButtons(true);
+    return;
+  }
+  if (outcome.end == End::kStopped) {
     EnableButtons(true);
     return;
   }
@@ -239,6 +286,10 @@ void VersionPage::DL_TntButtonClick() {
     SetLabelText(TntLabel6, QStringLiteral(" "));
   }
   EnableButtons(true);
+}
+
+void VersionPage::DL_Cancel_TntButtonClick() {
+  session_->Cancel();
 }
 
 void VersionPage::DL_NEXTTIME_TntButtonClick() {

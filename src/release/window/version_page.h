@@ -50,6 +50,7 @@ class VersionPage : private UpdateReporter {
   // ---- handlers
   void DL_TntButtonClick();
   void DL_NEXTTIME_TntButtonClick();
+  void DL_Cancel_TntButtonClick();
   // The page-change part of the version page: the gate after an unfinished download, and the
   // update buttons, shown on this page only.
   void PageChanged();
@@ -75,6 +76,8 @@ class VersionPage : private UpdateReporter {
   QLabel* TntLabel5 = nullptr;
   QLabel* TntLabel6 = nullptr;
   QPlainTextEdit* upgrade_ver_TntMemo = nullptr;
+  // beside the status line while an update downloads: breaks the download off
+  QPushButton* DL_Cancel_TntButton = nullptr;
   // on the window itself, above the page control
   QPushButton* DL_TntButton = nullptr;
   QPushButton* DL_NEXTTIME_TntButton = nullptr;
@@ -82,6 +85,8 @@ class VersionPage : private UpdateReporter {
  private:
   void LayOut(const DesignUnits& units);
   UpdateReporter& Reporter() { return *this; }
+  // Runs `show` on the window's thread and waits for it: the download reports from its own.
+  void OnWindowThread(const std::function<void()>& show);
   void EnableButtons(bool enabled);
 
   // UpdateReporter

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -304,6 +306,85 @@ TEST_F(VersionPageTest, ClosingTheWindowBreaksTheDownloadOffWithoutABox) {
   EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
   EXPECT_FALSE(QFile::exists(ReadyMarkPath(Staged(kSystemArchiveName))));
   EXPECT_FALSE(app_->Exists("__sys_Ravlek.ini"));
+}
+
+// A transfer that stalls does not stall the window: its timers keep firing while the archive
+// hangs, and the cancel button breaks the download off at once, nothing staged.
+TEST_F(VersionPageTest, AStalledTransferLeavesTheWindowAnsweringAndCanBeCancelled) {
+  const auto served = std::make_shared<std::atomic<int>>(0);
+  const auto archive = std::make_shared<const std::string>(systemArchive_);
+  server_.http().Get("/stall/archive.zip",
+                     [this, served, archive](const httplib::Request&, httplib::Response& res) {
+                       res.set_content_provider(
+                           archive->size(), "application/zip",
+                           [this, served, archive](size_t offset, size_t, httplib::DataSink& sink) {
+                             // A first stretch, then silence until the server stops.
+                             if (offset > 0) {
+                               while (!server_.stopping())
+                                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                               return false;
+                             }
+                             sink.write(archive->data(), 1000);
+                             ++*served;
+                             return true;
+                           });
+                     });
+  TOstrel& w = StartWithUpdate(1, 0);
+  archiveBodies_["archive.zip"] = QByteArray::fromStdString(systemArchive_);
+  PublishRelease(installed_.system + "-new", installed_.database + "-new",
+                 server_.url("/stall/archive.zip"), ArchiveUrl("db"));
+  w.show();
+  ModalBoxDismisser boxes;
+  QElapsedTimer clock;
+  qint64 last = -1;
+  qint64 longestGap = 0;
+  int ticks = 0;
+  bool cancelShown = false;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    if (last >= 0) longestGap = std::max(longestGap, now - last);
+    last = now;
+    ++ticks;
+    // Well into the stall, the user cancels.
+    if (*served >= 1 && now > 800 && Shown(Page().DL_Cancel_TntButton)) {
+      cancelShown = true;
+      Page().DL_Cancel_TntButton->click();
+    }
+  });
+  clock.start();
+  ticker.start(20);
+  Page().DL_TntButton->click();
+  ticker.stop();
+  EXPECT_TRUE(cancelShown);
+  EXPECT_GE(ticks, 20);
+  EXPECT_LT(longestGap, 100);
+  EXPECT_LT(clock.elapsed(), 10000);  // the stall limit (30 s) did not end it
+  EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(Page().DL_Status->text(), texts::kDownloadCancelledStatus);
+  EXPECT_FALSE(Shown(Page().DL_Cancel_TntButton));
+  EXPECT_TRUE(Page().DL_TntButton->isEnabled());
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName)));
+  EXPECT_FALSE(QFile::exists(Staged(kSystemArchiveName) + ".part"));
+  EXPECT_EQ(endRequests_, 0);
+}
+
+// A release file that fails at the start-up is told on its own; the version page still shows
+// the installed versions and the update that LastVersion.xml announces.
+TEST_F(VersionPageTest, TheVersionPageShowsTheUpdateAfterAFailedPackage) {
+  PublishUpdate();
+  Publish("information.xml", test::Information(packages_.html + "-2", packages_.images));
+  Publish("HTML.zip", "this is no archive");
+  ModalBoxDismisser boxes;
+  TOstrel& w = Start();
+  ASSERT_EQ(boxes.Boxes().size(), 2) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_TRUE(boxes.Boxes()[0].errorIcon);
+  EXPECT_EQ(boxes.Boxes()[0].text, texts::kPackageUnusableText.arg("HTML.zip"));
+  EXPECT_EQ(boxes.Boxes()[1].caption, texts::kUpdateNoticeCaption);
+  EXPECT_EQ(Page().system_ver->text(), installed_.system);
+  EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet4"));
+  for (QWidget* shown : UpdateControls(Page()))
+    EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
 }
 
 TEST_F(VersionPageTest, LaterButtonPutsTheUpdateAside) {
