@@ -65,4 +65,17 @@ foreach(pair "pingshui_groups.tsv:pingshui_groups.tsv" "pingshui_variants.tsv:pi
   list(APPEND app_outputs "${RAVLEK_APP_DIR}/${to}")
 endforeach()
 
+# The dictionary's licences, by the names the release note gives them.
+foreach(pair "LICENSE:LICENSE.dictionary" "LICENSE.koktai:LICENSE.dictionary-koktai"
+             "LICENSE.terra-pinyin:LICENSE.dictionary-terra-pinyin")
+  string(REPLACE ":" ";" pair "${pair}")
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/${to}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${CMAKE_CURRENT_LIST_DIR}/open_dictionary/${from}"
+            "${RAVLEK_APP_DIR}/${to}"
+    DEPENDS "${CMAKE_CURRENT_LIST_DIR}/open_dictionary/${from}" VERBATIM)
+  list(APPEND app_outputs "${RAVLEK_APP_DIR}/${to}")
+endforeach()
+
 add_custom_target(app_folder ALL DEPENDS ${app_outputs})

@@ -14,6 +14,7 @@ file renamed into place), so a failed build never leaves a half-written file beh
 """
 
 import argparse
+import hashlib
 import os
 import re
 import sqlite3
@@ -110,7 +111,8 @@ def reading_coda(spell):
 
 
 def read_merger(path):
-    """The reviewed merger: 廣韻 rhyme heading -> Pingshui rhyme, and Pingshui rhyme -> coda."""
+    """The reviewed merger: 廣韻 rhyme heading (the rhyme's, and the other headings its entries
+    keep, 另見韻目) -> Pingshui rhyme, and Pingshui rhyme -> coda."""
     groups, codas = {}, {}
     with open(path, encoding="utf-8") as f:
         lines = f.read().split("\n")
@@ -119,8 +121,10 @@ def read_merger(path):
         if not line:
             continue
         row = dict(zip(header, line.split("\t")))
-        if groups.setdefault(row["韻目"], row["平水韻"]) != row["平水韻"]:
-            raise BadRow(f"{path}:{number}: {row['韻目']} merges into two Pingshui rhymes")
+        others = row.get("另見韻目") or ""
+        for heading in [row["韻目"]] + [h for h in others.split("、") if h]:
+            if groups.setdefault(heading, row["平水韻"]) != row["平水韻"]:
+                raise BadRow(f"{path}:{number}: {heading} merges into two Pingshui rhymes")
         if codas.setdefault(row["平水韻"], row["韻尾"]) != row["韻尾"]:
             raise BadRow(f"{path}:{number}: {row['平水韻']} has two codas")
     return groups, codas
@@ -216,6 +220,25 @@ INDEXED_COLUMNS = {"RavlekTable": ("HanWord", "HanSpell", "PoemRhyme"),
                    "BaseWords": ("HanWord",), "BaseWordsPlus": ("HanWord",)}
 
 
+SHIPPED_NOTES_COLUMNS = ["HanWord", "Ptype", "HanSpell", "Phone_desc_sha1", "Desc_sha1"]
+
+
+def note_hash(text):
+    """The first 16 hex digits of the SHA-1 of a note's UTF-8 (null counts as empty), as the
+    program's dictionary upgrade computes it."""
+    return hashlib.sha1((text or "").encode("utf-8")).hexdigest()[:16]
+
+
+def shipped_notes(tables):
+    """RavlekShippedNotes: per reading (character, class, reading) the hashes of the notes as
+    shipped, by which a dictionary upgrade tells a note the user changed from one they did not."""
+    name, columns, rows = next(t for t in tables if t[0] == "RavlekTable")
+    at = {column: columns.index(column) for column in columns}
+    notes = [[row[at["HanWord"]], row[at["Ptype"]], row[at["HanSpell"]],
+              note_hash(row[at["Phone_desc"]]), note_hash(row[at["Desc"]])] for row in rows]
+    return ("RavlekShippedNotes", SHIPPED_NOTES_COLUMNS, notes)
+
+
 def write_database(output, tables):
     folder = os.path.dirname(os.path.abspath(output))
     os.makedirs(folder, exist_ok=True)
@@ -268,6 +291,7 @@ def main():
         return 1
     if agreement:
         print(f"build_dictionary_db: {agreement.summary()}")
+    tables.append(shipped_notes(tables))
     write_database(args.output, tables)
     return 0
 

@@ -5,8 +5,9 @@
 # into it, settings, downloaded pages, staged updates), so an installed copy cannot run in the
 # read-only installation folders. On the first run this launcher makes the folder
 # $XDG_DATA_HOME/ravlek (~/.local/share/ravlek) from the installed template; when the installed
-# package has changed since, it refreshes the program files there and keeps what the user owns:
-# the dictionary, the settings and the downloaded pages. Then it starts the starter in that folder.
+# package has changed since, it refreshes the program files there, upgrades the user's dictionary
+# to the package's (keeping the notes the user changed: ravlek-cli upgrade) and keeps the rest of
+# what the user owns: the settings and the downloaded pages. Then it starts the starter there.
 set -eu
 
 here=$(dirname "$(readlink -f "$0")")
@@ -43,14 +44,24 @@ keep() {
 
 installed=$(cat "$share/template-version")
 if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
+  # The user's dictionary takes the new package's rows and keeps the notes the user changed (one
+  # transaction: on a failure it stays as it was, and the next start tries again).
+  upgraded=yes
+  if [ -f "$stamp" ] && [ -f "$folder/Ravlek.db" ]; then
+    if ! "$here/ravlek-cli" --db "$folder/Ravlek.db" upgrade --from "$template/Ravlek.db"; then
+      echo "ravlek: the dictionary $folder/Ravlek.db was not upgraded; it stays as it was" >&2
+      upgraded=no
+    fi
+  fi
   for program in Ravlek Ravlek_Start Ravlek_Spell; do refresh "$programs" "$program"; done
   for file in ReleaseNote.txt TSU.ttf TSU-LICENSE.txt installedXML/CurrentVersion.xml \
               installedXML/release_sequence.txt \
               installedXML/information.xml pingshui_groups.tsv pingshui_variants.tsv \
-              pingshui-LICENSE.txt pingshui_variants-LICENSE.txt; do
+              pingshui-LICENSE.txt pingshui_variants-LICENSE.txt LICENSE.dictionary \
+              LICENSE.dictionary-koktai LICENSE.dictionary-terra-pinyin; do
     refresh "$template" "$file"
   done
-  printf '%s\n' "$installed" > "$stamp"
+  if [ "$upgraded" = yes ]; then printf '%s\n' "$installed" > "$stamp"; fi
 fi
 for file in Ravlek.db FDConnectionDefs.ini last_release_XML/RavlekBasic.html \
             last_release_XML/MediaLink.html last_release_XML/ToolAndResource.html \

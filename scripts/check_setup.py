@@ -243,12 +243,28 @@ def source_programs():
     sources = tracked_files("tests/*.cpp", "tests/*.h", "bench/*.cpp", "bench/*.h", "tools/*.cpp",
                             "src/*.cpp")
     for path in sources:
-        text = read(path)
-        if "QProcess" not in text and "execv" not in text:
-            continue
-        for m in re.finditer(r'"((?:/usr/[\w./+-]+)|[a-z][\w.+-]*)"', text):
-            found.append((m.group(1), os.path.relpath(path, ROOT)))
+        for name in programs_in_source(read(path)):
+            found.append((name, os.path.relpath(path, ROOT)))
     return found
+
+
+# How a C++ source names our own command-line program.
+CLI_MENTION = re.compile(r"RAVLEK_CLI\w*|ravlek[-_]cli|\b(?:Run)?Cli\(", re.I)
+
+
+def programs_in_source(text):
+    """The string literals of one C++ source that may name a program it starts. The words that
+    follow ravlek-cli in the same statement are its command and arguments (ravlek-cli import …),
+    not programs."""
+    if "QProcess" not in text and "execv" not in text:
+        return []
+    names = []
+    for m in re.finditer(r'"((?:/usr/[\w./+-]+)|[a-z][\w.+-]*)"', text):
+        statement = text[text.rfind(";", 0, m.start()) + 1:m.start()]
+        if CLI_MENTION.search(statement):
+            continue
+        names.append(m.group(1))
+    return names
 
 
 def python_modules():

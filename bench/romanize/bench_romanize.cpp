@@ -10,10 +10,11 @@
 #include "bench/bench_rows.h"
 #include "bench/run_benchmarks.h"
 #include "bench_text.h"
+#include "dictionary/class_readings.h"
+#include "dictionary/reading_classes.h"
 #include "romanize/class_index.h"
-#include "romanize/class_readings.h"
-#include "romanize/reading_classes.h"
 #include "romanize/romanizer.h"
+#include "tests/support/memory_reading_source.h"
 #include "tests/support/statement_romanizer.h"
 
 namespace ravlek::bench {
@@ -58,30 +59,12 @@ void RunConversionKeepingClasses(benchmark::State& state, const ConversionOption
   state.counters["dictionary_rows"] = RowCount(dictionary);
 }
 
-// Rows of each class held in memory, so that only indexing and conversion are measured.
-class HeldClassRows : public ClassReadingSource {
- public:
-  explicit HeldClassRows(ClassReadingSource& from) {
-    for (const ReadingClass& readingClass : ReadingClasses()) {
-      auto& rows = rows_[readingClass.character];
-      from.ReadClass(readingClass, [&rows](QStringView word, QStringView spell) {
-        rows.emplace_back(word.toString(), spell.toString());
-      });
-    }
-  }
-  void ReadClass(const ReadingClass& readingClass, const RowFn& row) override {
-    for (const auto& [word, spell] : rows_[readingClass.character]) row(word, spell);
-  }
-
- private:
-  QHash<QChar, std::vector<std::pair<QString, QString>>> rows_;
-};
-
 void RunConversionOverHeldRows(benchmark::State& state, const ConversionOptions& options,
                                BenchDictionary& dictionary = SyntheticDictionary()) {
   const QStringList lines = BenchLines(dictionary.characters, kCharacters, 100);
   DatasetClassReadingSource datasetSource(*dictionary.conversionQuery);
-  HeldClassRows held(datasetSource);
+  // Rows of each class held in memory, so that only indexing and conversion are measured.
+  test::MemoryReadingSource held = test::MemoryReadingSource::CopyOf(datasetSource);
   for (auto _ : state) benchmark::DoNotOptimize(RomanizeLines(lines, options, held));
   state.counters["chars_per_s"] = benchmark::Counter(double(CountCharacters(lines)),
                                                      benchmark::Counter::kIsIterationInvariantRate);

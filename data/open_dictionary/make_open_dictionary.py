@@ -18,6 +18,7 @@ line feed, carriage return and backslash are written \\t, \\n, \\r and \\\\.
 import argparse
 import bz2
 import csv
+import io
 import os
 import re
 import sys
@@ -27,6 +28,8 @@ from rhyme_choice import (CODA_NAMES, EntryChooser, derive_merger, describe_scor
                           group_codas, reading_coda)
 from koktai import readings as koktai_readings  # noqa: E402
 from tailo import is_tailo_syllable, split_syllable, to_phonetic_symbols  # noqa: E402
+import fanqie_rows  # noqa: E402
+import reading_order  # noqa: E402
 
 RAVLEK_COLUMNS = [
     "HanWord", "Ptype", "HanSpell", "Spell_P", "Spell_P_Han", "Initial_C_type",
@@ -311,19 +314,43 @@ def variant_candidates(variants):
     return candidates
 
 
-def with_classes(readings, book_readings):
+def with_classes(readings, book_readings, koktai=None, report=None):
     """Each reading with its class: a character whose only reading in the book is one 文
-    reading is read the same in both layers and gets 通."""
+    reading is read the same in both layers and gets 通, unless 吳守禮 gives it a different
+    colloquial (白) reading: then it stays 文 (園 uan5, 白 hng5), and the colloquial row comes
+    from 吳守禮 (koktai_rows)."""
+    relabelled = set()
     for reading in readings:
         only_literary = book_readings[reading["han"]] == {("文", reading["spell"])}
         reading["ptype"] = "通" if only_literary else reading["class"]
+        if only_literary:
+            colloquial = other_colloquial(koktai or {}, reading["han"], reading["spell"])
+            if colloquial:
+                reading["ptype"] = "文"
+                reading["colloquial_elsewhere"] = colloquial
+                relabelled.add(reading["han"])
+    if report is not None:
+        report.line(f"通 relabelled 文 for a different colloquial reading of {KOKTAI_NAME}: "
+                    f"{len(relabelled)} characters")
     return readings
+
+
+def other_colloquial(koktai, ch, spell):
+    """The colloquial (白) readings 吳守禮 gives a character that differ from its reading and
+    that he does not also give as literary."""
+    found = koktai.get(ch, {})
+    return [s for (klass, s) in found if klass == "白" and s != spell and ("文", s) not in found]
 
 
 # Variant pairs that Unihan links only through a third form, or whose sources differ, reviewed
 # as one word: variant -> standard form, with the reason.
 REVIEWED_VARIANTS = {
     "僞": ("偽", "僞、偽同字（廣韻 危睡切），Unihan 只經簡體「伪」相連"),
+    # Common forms of Tang texts that Unihan does not link to their standard form.
+    "髪": ("髮", "髪是髮的俗體（髟下犮），Unihan 未列"),
+    "顇": ("悴", "顇、悴同義同音（廣韻 秦醉切），Unihan 未列"),
+    "逈": ("迥", "逈是迥的俗體（廣韻 戶頂切），Unihan 未列"),
+    "蹔": ("暫", "蹔、暫同音同義（廣韻 藏濫切），Unihan 只列其簡體"),
 }
 # Readings of a standard form that are another word than its variant, where the sources cannot
 # tell (both rhyme alike): (variant, reading) -> the reason.
@@ -411,12 +438,40 @@ def read_koktai(path):
             heads = [h for h in entry["headword"].rstrip("·").split("/")
                      if len(h) == 1 and is_han(h)]
             for field, source in KOKTAI_SOURCES.items():
-                for klass, spell in koktai_readings(entry[field]):
+                direct = set()
+                for klass, spell in koktai_readings(entry[field], direct):
                     for head in heads:
                         sources = found.setdefault(head, {}).setdefault((klass, spell), [])
                         if source not in sources:
                             sources.append(source)
+                for head in heads:
+                    DIRECTLY_LABELLED.update((head, klass, spell) for klass, spell in direct)
     return found
+
+
+# The reviewed doubtful rows (reviewed_rows.tsv): (character, reading) -> (decision, reason);
+# "read as X" rhymes the reading as the form X, "no rhyme" leaves it without rhyme and entry,
+# "keep" keeps it as it is; every one's Phone_desc gives the reason.
+REVIEWED_ROWS = {}
+READ_AS = {}
+
+
+def read_reviewed_rows(path):
+    REVIEWED_ROWS.clear()
+    READ_AS.clear()
+    if not os.path.exists(path):
+        return
+    for number, row in read_tsv(path):
+        decision = row["decision"]
+        if decision not in ("keep", "no rhyme") and not decision.startswith("read as "):
+            raise SystemExit(f"{path}:{number}: unknown decision {decision!r}")
+        REVIEWED_ROWS[(row["HanWord"], row["HanSpell"])] = (decision, row["reason"])
+        if decision.startswith("read as "):
+            READ_AS[(row["HanWord"], row["HanSpell"])] = [decision[len("read as "):]]
+
+
+# (character, class, reading) of the readings 吳守禮 writes right after their label.
+DIRECTLY_LABELLED = set()
 
 
 def koktai_rows(koktai, readings, report):
@@ -430,24 +485,37 @@ def koktai_rows(koktai, readings, report):
     for ch, found in koktai.items():
         own = book.get(ch, [])
         spells = {r["spell"] for r in own}
+        # A reading the book gives only as colloquial that 吳守禮 labels literary, right after
+        # the label, is added as a 文 row (地 ti7, 憐 lian5): the book lacks it as literary.
+        literary_spells = {r["spell"] for r in own if r["ptype"] in "通文"}
         labelled = {k for k, _ in found if k}
         chosen = []
         for (klass, spell), sources in found.items():
-            if spell in spells or any(c["spell"] == spell for c in chosen):
+            if any(c["spell"] == spell for c in chosen):
                 continue
-            if own and klass not in ("文", "文白"):
+            if spell in spells and (klass != "文" or spell in literary_spells
+                                    or (ch, klass, spell) not in DIRECTLY_LABELLED):
                 continue
-            chosen.append({"klass": klass, "spell": spell, "sources": sources})
+            # A character the book reads in one literary reading only gets 吳守禮's different
+            # colloquial readings (with_classes made it 文).
+            relabelled = any(r.get("colloquial_elsewhere") for r in own)
+            if own and klass not in ("文", "文白") and not (relabelled and klass == "白"):
+                continue
+            chosen.append({"klass": klass, "spell": spell, "sources": sources,
+                           "book_colloquial": spell in spells})
         for item in chosen:
             klass = item["klass"]
-            if klass == "文白" or (not klass and len(chosen) == 1 and not labelled):
+            if item["book_colloquial"]:
+                ptype = "文"
+            elif klass == "文白" or (not klass and len(chosen) == 1 and not labelled):
                 ptype = "通"
             else:
                 ptype = klass or "文"
             literary = [r["spell"] for r in own if r["ptype"] in "通文"]
             added.append({"han": ch, "class": ptype, "ptype": ptype, "spell": item["spell"],
                           "page": "", "literary": "", "corrected": "",
-                          "koktai": item["sources"], "book_reads": literary})
+                          "koktai": item["sources"], "book_reads": literary,
+                          "book_colloquial": item["book_colloquial"]})
     report.line(f"{KOKTAI_NAME}: {len(added)} readings, {len({r['han'] for r in added})} "
                 f"characters ({len({r['han'] for r in added if r['han'] not in book})} that the "
                 "1913 book lacks)")
@@ -517,15 +585,43 @@ def irregular_coda(spell, rhyme, forms, pingshui, guangyun, chooser, codas):
     return f"{pattern}；此字同聲調的韻都不是 {CODA_NAMES[coda]}"
 
 
+# The Amoy 上 and 去 tones do not always keep the 廣韻's: a reading of tone 2, 3 or 7 whose
+# character has neither a 廣韻 entry nor a Pingshui rhyme of its tone takes one of the other
+# oblique (仄) tone, 上 or 去; 平 and 入 are never crossed.
+OBLIQUE_TONES = ["上", "去"]
+
+
 def choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas):
     """The 廣韻 entry (or None), the Pingshui rhyme and the words that say why, for one reading.
-    A colloquial reading that the book ties to a literary one (lit_tailo) takes that one's."""
+    A colloquial reading that the book ties to a literary one (lit_tailo) takes that one's.
+    Where nothing agrees in tone, a reading of an oblique tone takes the other oblique tone's
+    (reading["tone_crossed"] says which)."""
+    entry, rhyme, why, scored = choose_rhyme_of_tones(reading, forms, pingshui, guangyun,
+                                                      chooser, codas, None)
+    guide = rhyme_guide(reading)
+    if rhyme or guide[-1] not in "237":
+        return entry, rhyme, why, scored
+    tones = [t for t in OBLIQUE_TONES if t not in TONE_AGREEMENT[guide[-1]]]
+    entry, crossed, more, scored = choose_rhyme_of_tones(reading, forms, pingshui, guangyun,
+                                                         chooser, codas, tones)
+    if not crossed:
+        return entry, rhyme, why, scored
+    reading["tone_crossed"] = tones[0]
+    return entry, crossed, why + [f"聲調例外：改取{tones[0]}聲（同為仄聲）"] + more, scored
+
+
+def rhyme_guide(reading):
     spell = reading["spell"]
-    guide = spell
     if reading["ptype"] == "白" and reading.get("literary") and \
             is_tailo_syllable(reading["literary"]):
-        guide = reading["literary"]
-    tones = TONE_AGREEMENT[guide[-1]]
+        return reading["literary"]
+    return spell
+
+
+def choose_rhyme_of_tones(reading, forms, pingshui, guangyun, chooser, codas, tones):
+    spell = reading["spell"]
+    guide = rhyme_guide(reading)
+    tones = tones or TONE_AGREEMENT[guide[-1]]
     why = []
     if guide != spell:
         why.append(f"白讀，依其文讀 {guide} 擇韻")
@@ -533,7 +629,19 @@ def choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas):
     # A Pingshui rhyme of the reading's tone and coda, for where the nearest entry has another.
     fitting = next(((form, g) for form in forms for g in pingshui.get(form, [])
                     if rhyme_tone(g) in tones and codas.get(g) == coda), None)
-    for form in forms:
+    # A character with 廣韻 entries of its own is described by one of them, never by another
+    # form's.
+    entry_forms = [reading["han"]] if guangyun.get(reading["han"]) else forms
+    # Nor does one with Pingshui rhymes or 廣韻 entries of its own, none of them of the
+    # reading's class (平 or 仄), borrow another form's rhyme (阿 a2 is not 窕's 十七筱, 塢 oo1
+    # not 十七虞); the reviewed exceptions are in reviewed_rows.tsv (陣 tin5 is 陳's).
+    han = reading["han"]
+    classes = {"平" if rhyme_tone(g) == "平" else "仄" for g in pingshui.get(han, [])}
+    classes |= {"平" if e["聲"] == "平" else "仄" for e in guangyun.get(han, [])}
+    level = "平" if guide[-1] in "15" else "仄"
+    borrows = not classes or level in classes
+    rhyme_forms = forms if borrows else [han] + READ_AS.get((han, spell), [])
+    for form in entry_forms:
         entry, score, scored = chooser.choose(guangyun.get(form, []), guide, tones)
         if entry is None:
             continue
@@ -548,7 +656,7 @@ def choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas):
                    + describe_score(score) + f"；{len(scored)} 個聲調相合的條目中最近")
         why.append(f"{chooser.heading_of(entry)}韻併入{group}")
         return entry, group, why, scored
-    for form in forms:
+    for form in rhyme_forms:
         found = [g for g in pingshui.get(form, []) if rhyme_tone(g) in tones]
         if not found:
             continue
@@ -558,7 +666,9 @@ def choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas):
                    + f"無聲調相合的廣韻條目；平水韻 {'、'.join(found)} 中"
                    + ("韻尾相合者" if agreeing else "無韻尾相合者，取第一個"))
         return None, group, why, []
-    why.append("無聲調相合的廣韻條目，亦無平水韻")
+    why.append("無聲調相合的廣韻條目，亦無平水韻"
+               + ("（不借異體字的韻：此字自有廣韻條目或平水韻）" if len(rhyme_forms) < len(forms)
+                  else ""))
     return None, "", why, []
 
 
@@ -568,7 +678,11 @@ def koktai_note(reading):
     note = (f"{CLASS_NOTES[reading['ptype']]} {reading['spell']}，{TONE_NAMES[digit]}"
             f"（第{digit}調）。{KOTKAI_SOURCE_NOTE}（{'、'.join(reading['koktai'])}）。")
     in_taigan = "台甘" in reading["koktai"]
-    if reading["book_reads"]:
+    if reading.get("book_colloquial"):
+        note += ("\n廈門音新字典（甘為霖，1913）數位版此音只作白讀"
+                 + (f"，文讀作 {'、'.join(reading['book_reads'])}" if reading["book_reads"] else "")
+                 + "；吳守禮作文讀，今補文讀一行。")
+    elif reading["book_reads"]:
         note += (f"\n廈門音新字典（甘為霖，1913）數位版此字文讀作 {'、'.join(reading['book_reads'])}"
                  + ("；台甘錄該書亦有此音" if in_taigan else "，與此不同") + "，兩音並存。")
     elif in_taigan:
@@ -587,24 +701,39 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
     rows = []
     stats = {"rhyme": 0, "guangyun": 0, "reasoned": 0, "unreasoned": 0}
     used_reasons = set()
+    used_reviews = set()
     for reading in readings:
         han, spell, ptype = reading["han"], reading["spell"], reading["ptype"]
         forms = [han] + ([reading["standard"]] if "standard" in reading else [])
         forms += [v for v in candidates.get(han, []) if v not in forms]
         entry, rhyme, why, scored = choose_rhyme(reading, forms, pingshui, guangyun, chooser, codas)
+        reviewed = REVIEWED_ROWS.get((han, spell))
+        if reviewed and reviewed[0] == "no rhyme":
+            entry, rhyme, scored = None, "", []
+            why.append("已審，不取韻")
         if "koktai" in reading:
             note = koktai_note(reading)
         else:
             note = phone_note(ptype, spell, reading["page"], reading.get("named_by_colloquial"))
+            if reading.get("colloquial_elsewhere"):
+                note += (f"\n書中此字只此一音；{KOKTAI_NAME}另有白讀 "
+                         f"{'、'.join(reading['colloquial_elsewhere'])}，故作文讀（不作文白通用）。")
             sources = [s for (k, sp), src in (koktai or {}).get(han, {}).items() if sp == spell
                        for s in src]
             if sources and "standard" not in reading:
                 note += f"\n{KOKTAI_NAME}（{'、'.join(dict.fromkeys(sources))}）亦收此音。"
         if reading.get("corrected"):
             note += "\n" + reading["corrected"]
+        if reviewed and "standard" not in reading:
+            used_reviews.add((han, spell))
+            note += f"\n已審：{reviewed[1]}。"
         if "standard" in reading:
             standard = reading["standard"]
             note += f"\n「{han}」是「{standard}」的異體字，讀音照「{standard}」。"
+        if reading.get("tone_crossed") and ptype in "通文":
+            note += (f"\n聲調例外：{spell} 是第{spell[-1]}調，此字的廣韻條目與平水韻都沒有"
+                     f"{'或'.join(TONE_AGREEMENT[spell[-1]])}聲，廈門文讀上、去聲與廣韻不盡相合，"
+                     f"取同為仄聲的{reading['tone_crossed']}聲。")
         if rhyme and ptype in "通文" and codas.get(rhyme) != reading_coda(spell):
             reason = reasons.get((han, spell))
             if reason is None:
@@ -641,6 +770,8 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
         row["candidates"] = scored
         row["source"] = "koktai" if "koktai" in reading else "book"
         rows.append(row)
+    for key in sorted(set(REVIEWED_ROWS) - used_reviews):
+        report.line(f"reviewed_rows.tsv: {key[0]} {key[1]} is no row; its review is unused")
     for key in sorted(set(reasons) - used_reasons):
         report.line(f"rhyme_reasons.tsv: {key[0]} {key[1]} is not a disagreeing row; its reason "
                     "is unused")
@@ -653,6 +784,39 @@ def make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
     report.line(f"  literary rows whose rhyme's coda differs from the reading's: "
                 f"{stats['reasoned']} with a recorded reason, {stats['unreasoned']} without")
     return rows
+
+
+def synthesis_rows(rows, guangyun, guangyun_rows, pingshui, merger, candidates, chooser, codas,
+                   reasons, report):
+    """The literary rows derived from the 廣韻 where the sources lack them (fanqie_rows.py), made
+    like every row, with their own note."""
+    by_fanqie = {}
+    for entry in guangyun_rows:
+        by_fanqie.setdefault(entry["反切"], entry)
+    readings = fanqie_rows.derived_readings(rows, guangyun, pingshui, merger, by_fanqie)
+    made = make_rows(readings, pingshui, guangyun, candidates, chooser, codas, reasons,
+                     Report(io.StringIO())) if readings else []
+    for row, reading in zip(made, readings):
+        row["Phone_desc"] = reading["derived"]
+    report.line(f"RavlekTable.synthesis.tsv: {len(made)} literary readings derived from the 廣韻")
+    return made
+
+
+def apply_use_order(args, guangyun, guangyun_rows, tables, report):
+    """Puts each character's rows in the order of their use (reading_order.py) and maps the
+    terra-pinyin phrases; returns (the notes of the reordered characters, the phrases)."""
+    use = reading_order.UseOrder(args.terra, guangyun, guangyun_rows)
+    notes = reading_order.order_by_use(tables, use)
+    phrases = reading_order.phrase_readings(tables, use)
+    report.line(f"order of use: {len({n['HanWord'] for n in notes})} characters reordered; "
+                f"{len(phrases)} terra-pinyin phrases mapped")
+    return notes, phrases
+
+
+def write_use_order(folder, use_order):
+    notes, phrases = use_order
+    write_tsv(os.path.join(folder, "reading_order.terra.tsv"), reading_order.NOTE_COLUMNS, notes)
+    write_tsv(os.path.join(folder, "phrases.terra.tsv"), reading_order.PHRASE_COLUMNS, phrases)
 
 
 def make_base_words(rows, fanqie_characters):
@@ -683,13 +847,13 @@ def write_tsv(path, columns, rows):
     os.replace(temp, path)
 
 
-MERGER_COLUMNS = ["聲", "韻", "韻目", "平水韻", "韻尾", "同組字", "字數", "定法"]
+MERGER_COLUMNS = ["聲", "韻", "韻目", "平水韻", "韻尾", "同組字", "字數", "定法", "另見韻目"]
 
 
 def merger_rows(merger):
     return [{"聲": tone, "韻": rhyme, "韻目": item["heading"], "平水韻": item["group"],
              "韻尾": item["coda"], "同組字": str(item["votes"]), "字數": str(item["total"]),
-             "定法": item["decided"]}
+             "定法": item["decided"], "另見韻目": "、".join(item["others"])}
             for (tone, rhyme), item in merger.items()]
 
 
@@ -706,6 +870,10 @@ def arguments(argv=None):
                         help="the reviewed reasons of rows whose rhyme's coda differs")
     parser.add_argument("--corrections", default=os.path.join(here, "corrections.tsv"),
                         help="the reviewed corrections of the digitised 1913 book")
+    parser.add_argument("--terra", default=reading_order.TERRA,
+                        help="terra_pinyin.dict.yaml of Debian's rime-data-terra-pinyin")
+    parser.add_argument("--reviewed", default=os.path.join(here, "reviewed_rows.tsv"),
+                        help="the reviewed doubtful rows and what is done with them")
     parser.add_argument("--output", default=here, help="folder to write the TSV files to")
     return parser.parse_args(argv)
 
@@ -723,19 +891,25 @@ def build(args, report):
     readings, book_readings = read_kam(
         os.path.join(args.data, "kam-jitian", "kam_char_readings.tsv"), report, corrections,
         os.path.join(args.data, "kam-jitian", "kam_jitian.csv"))
-    readings = with_classes(readings, book_readings)
     koktai_path = os.path.join(args.data, "koktai", "koktai_char_readings.tsv")
     koktai = read_koktai(koktai_path) if os.path.exists(koktai_path) else {}
+    readings = with_classes(readings, book_readings, koktai, report)
     second = koktai_rows(koktai, readings, report)
     candidates = variant_candidates(read_variants(args.unihan))
     chooser = EntryChooser(merger, literary_spells(readings + second, candidates), REGISTER)
     copies = variant_readings(readings + second, candidates, guangyun, pingshui, chooser, report)
     reasons = read_rhyme_reasons(args.reasons) if os.path.exists(args.reasons) else {}
+    read_reviewed_rows(args.reviewed)
     everything = make_rows(readings + copies + second, pingshui, guangyun, candidates, chooser,
                            codas, reasons, report, koktai)
     rows = [row for row in everything if row["source"] != "koktai"]
     koktai_table = [row for row in everything if row["source"] == "koktai"]
     base, plus = make_base_words(rows, fanqie_characters)
+    args.synthesis_table = synthesis_rows(rows, guangyun, guangyun_rows, pingshui, merger,
+                                          candidates, chooser, codas, reasons, report)
+    # After the base words: the fanqie synthesis keeps the book's first literary reading.
+    args.use_order = apply_use_order(args, guangyun, guangyun_rows,
+                                     [rows, koktai_table, args.synthesis_table], report)
     return rows, base, plus, merger, koktai_table
 
 
@@ -752,6 +926,9 @@ def main():
     write_tsv(os.path.join(args.output, "BaseWordsPlus.tsv"), BASE_COLUMNS, plus)
     write_tsv(os.path.join(args.output, "rhyme_merger.tsv"), MERGER_COLUMNS, merger_rows(merger))
     write_tsv(os.path.join(args.output, "RavlekTable.koktai.tsv"), RAVLEK_COLUMNS, koktai_table)
+    write_tsv(os.path.join(args.output, "RavlekTable.synthesis.tsv"), RAVLEK_COLUMNS,
+              args.synthesis_table)
+    write_use_order(args.output, args.use_order)
     return 0
 
 

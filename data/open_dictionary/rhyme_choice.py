@@ -86,7 +86,31 @@ def derive_merger(guangyun_rows, pingshui, rhyme_tone):
             raise SystemExit(f"the 廣韻 rhyme {key[0]}{key[1]} ({heading}) has no clear Pingshui "
                              f"group ({best} {share:.2f}); decide it in HAND_MERGER")
         merger[key] = {"heading": heading, "group": group, "coda": coda,
-                       "votes": tally.get(group, 0), "total": total, "decided": decided}
+                       "votes": tally.get(group, 0), "total": total, "decided": decided,
+                       "headings": headings[key]}
+    return with_own_headings(merger)
+
+
+def with_own_headings(merger):
+    """Each rhyme's entries that the source heads with another rhyme of the same tone and
+    Pingshui group (the closed 桓 of 寒, 諄 of 真, 戈 of 歌: one rhyme of the merger, two of the
+    廣韻) keep their own heading; a heading of another tone or group is a slip of the source, and
+    the entry takes the rhyme's. "others" lists the headings kept besides the rhyme's own."""
+    home = {}  # heading -> the rhyme most of its entries are filed under
+    for key, item in merger.items():
+        for name, count in item["headings"].items():
+            if count > home.get(name, (None, 0))[1]:
+                home[name] = (key, count)
+    for key, item in merger.items():
+        own = {}
+        if key not in HEADING_OVERRIDE:
+            for name in item["headings"]:
+                other = home[name][0]
+                if other[0] == key[0] and merger[other]["group"] == item["group"]:
+                    own[name] = name
+        item["own"] = own
+        item["others"] = [name for name in sorted(own) if name != item["heading"]]
+        del item["headings"]
     return merger
 
 
@@ -195,7 +219,10 @@ class EntryChooser:
         return self.merger[(entry["聲"], entry["韻"])]["group"]
 
     def heading_of(self, entry):
-        return self.merger[(entry["聲"], entry["韻"])]["heading"]
+        """The entry's own rhyme heading (桓 for 都寒切's 寒 entry's partner 官 ...), or its
+        rhyme's where the source's heading is a slip."""
+        item = self.merger[(entry["聲"], entry["韻"])]
+        return item["own"].get(entry["韻目"], item["heading"])
 
 
 def describe_score(score):

@@ -61,10 +61,11 @@ INITIAL_SYMBOLS = {
 # Before i the sibilants take their palatal symbols.
 PALATAL_SYMBOLS = {"ts": "ㄐ", "tsh": "ㄑ", "s": "ㄒ", "j": "ㆢ"}
 # Pieces of a rime, matched longest first from the left: nasal vowels, the vowel-and-coda
-# symbols (an, ang, am, om, ong), o before k/p (the open o of ㆦ), vowels, then codas.
+# symbols (an, ang, am, om, ong), ik and ing (spoken [ek], [eng]: ㄧㆤㆶ, ㄧㄥ), o before k/p (the
+# open o of ㆦ), vowels, then codas.
 RIME_PIECES = {
     "ainn": "ㆮ", "aunn": "ㆯ", "ann": "ㆩ", "enn": "ㆥ", "inn": "ㆪ", "onn": "ㆧ", "unn": "ㆫ",
-    "ing": "ㄧㄥ", "ang": "ㄤ", "ong": "ㆲ", "am": "ㆰ", "om": "ㆱ", "an": "ㄢ", "ok": "ㆦㆶ",
+    "ing": "ㄧㄥ", "ik": "ㄧㆤㆶ", "ang": "ㄤ", "ong": "ㆲ", "am": "ㆰ", "om": "ㆱ", "an": "ㄢ", "ok": "ㆦㆶ",
     "op": "ㆦㆴ", "ai": "ㄞ", "au": "ㄠ", "oo": "ㆦ",
     "a": "ㄚ", "e": "ㆤ", "i": "ㄧ", "o": "ㄜ", "u": "ㄨ",
     "ng": "ㆭ", "m": "ㆬ", "n": "ㄣ", "p": "ㆴ", "t": "ㆵ", "k": "ㆶ", "h": "ㆷ",
@@ -102,7 +103,8 @@ def to_phonetic_symbols(reading):
 
 
 # The phonetic symbols read back: each symbol's Tâi-lô letters. ㄐㄑㄒㆢ are the palatal forms of
-# ts, tsh, s, j; ㆦ before a stop is the open o of ok/op; ㄥ appears only in ㄧㄥ (ing).
+# ts, tsh, s, j; ㆦ before a stop is the open o of ok/op; ㄧㆤㆶ is ik (ㄧㆶ, an older spelling,
+# reads the same); ㄥ appears only in ㄧㄥ (ing).
 _INITIALS_BACK = dict({symbol: initial for initial, symbol in INITIAL_SYMBOLS.items()},
                       **{symbol: initial for initial, symbol in PALATAL_SYMBOLS.items()})
 _RIME_BACK = {symbol: piece for piece, symbol in RIME_PIECES.items() if len(symbol) == 1}
@@ -131,6 +133,8 @@ def from_phonetic_symbols(symbols):
         following = text[i + 1:i + 2]
         if symbol == "ㆦ" and following in ("ㆶ", "ㆴ"):
             piece = "o"
+        if symbol == "ㆤ" and following == "ㆶ" and i > 0 and text[i - 1] == "ㄧ":
+            piece = ""
         if symbol == "ㄥ" and (i == 0 or text[i - 1] != "ㄧ"):
             raise ValueError(f"ㄥ is written only after ㄧ: {symbols!r}")
         letters.append(piece)

@@ -25,8 +25,8 @@ QList<FanqieNotation> FindFanqieNotations(const QString& text) {
     const qsizetype length = CharacterLength(text, pos);
     const QChar unit = text[pos];
     if (length == 1 && (unit == u'切' || unit == u'反') && before[0] >= 0) {
-      notations.push_back(
-          {text.mid(before[0], beforeLength[0]), text.mid(before[1], beforeLength[1]), unit});
+      notations.push_back({text.mid(before[0], beforeLength[0]),
+                           text.mid(before[1], beforeLength[1]), unit, before[0]});
     }
     before = {before[1], pos};
     beforeLength = {beforeLength[1], length};

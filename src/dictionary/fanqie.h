@@ -39,12 +39,13 @@ class DatasetBaseWordLookup : public BaseWordLookup {
 // At most this many notations are reported per extraction.
 inline constexpr int kMaxFanqieNotations = 25;
 
-// A notation found in a text: its upper and lower character (each a whole character) and its
-// marker 切 or 反.
+// A notation found in a text: its upper and lower character (each a whole character), its
+// marker 切 or 反, and where its upper character starts in the text.
 struct FanqieNotation {
   QString upper;
   QString lower;
   QChar marker;
+  qsizetype position = 0;
 
   QString Text() const { return upper + lower + marker; }
 };

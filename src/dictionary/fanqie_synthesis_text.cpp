@@ -2,17 +2,27 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 
 #include "dictionary/fanqie.h"
 #include "dictionary/literary_readings.h"
 
 namespace ravlek {
 
-QString FanqieSynthesisLine(const FanqieNotation& notation, const LiteraryReadings& readings) {
+QString FanqieSynthesisLine(const FanqieNotation& notation, const LiteraryReadings& readings,
+                            const QString& entry) {
   const QList<LiteraryReading> upper = readings.Find(notation.upper);
   const QList<LiteraryReading> lower = readings.Find(notation.lower);
-  const QList<FanqieCandidate> candidates =
+  QList<FanqieCandidate> candidates =
       SynthesizeFanqie(notation.upper, upper, notation.lower, lower);
+  if (!entry.isEmpty()) {
+    // A lower character with readings in two tones (籠 long2, long5) gives two candidates; the
+    // entry's own reading tells which one the notation meant.
+    QStringList own;
+    for (const LiteraryReading& reading : readings.Find(entry)) own << reading.spell;
+    std::stable_partition(candidates.begin(), candidates.end(),
+                          [&own](const FanqieCandidate& c) { return own.contains(c.reading); });
+  }
   QStringList predicted;
   QStringList steps;
   for (const FanqieCandidate& candidate : candidates) {
@@ -33,6 +43,32 @@ QString FanqieSynthesisLine(const FanqieNotation& notation, const LiteraryReadin
 }
 
 namespace {
+
+// The character before `position`, past blanks, punctuation and the names of sources in
+// brackets (東【唐韻】德紅切); empty when there is none.
+QString EntryBefore(const QString& text, qsizetype position) {
+  qsizetype end = position;
+  while (end > 0) {
+    if (text[end - 1] == u'】') {
+      const qsizetype open = text.lastIndexOf(u'【', end - 1);
+      if (open < 0) return {};
+      end = open;
+      continue;
+    }
+    const qsizetype start = QChar::isLowSurrogate(text[end - 1].unicode()) && end > 1 &&
+                                    QChar::isHighSurrogate(text[end - 2].unicode())
+                                ? end - 2
+                                : end - 1;
+    const QString character = text.mid(start, end - start);
+    const char32_t code = character.toUcs4().value(0);
+    if (!QChar::isSpace(code) && !QChar::isPunct(code) && !QChar::isSymbol(code) &&
+        code != 0x3000) {
+      return character;
+    }
+    end = start;
+  }
+  return {};
+}
 
 // "則 ts- · 旰 -an 去 · 則 全清 → 陰去 3 · k→kh (次清送氣) ⇒ tsan3" in words.
 QString ExplainCandidate(const QString& steps) {
@@ -92,7 +128,7 @@ QString ExplainFanqieSynthesisLine(const QString& line) {
 QString SynthesizeFanqieText(const QString& text, const LiteraryReadings& readings) {
   QString output;
   for (const FanqieNotation& notation : FindFanqieNotations(text))
-    output += FanqieSynthesisLine(notation, readings);
+    output += FanqieSynthesisLine(notation, readings, EntryBefore(text, notation.position));
   return output;
 }
 

@@ -117,47 +117,59 @@ class FilterParser {
     return static_cast<int>(expression_.nodes_.size()) - 1;
   }
 
+  // expression := term { "or" term }, term := factor { "AND" factor }, read without recursion:
+  // each open parenthesis starts a group on an explicit stack, so that neither nesting nor long
+  // chains cost the call stack (a command run with a small stack reads what the window reads).
+  // Nodes are added in the order a recursive reading adds them: operands before their node.
+  struct Group {
+    int orLeft = -1;   // the group's or-chain so far
+    int andLeft = -1;  // the term being read
+  };
+
   int ParseOr() {
-    int left = ParseAnd();
-    while (token_.kind == TokenKind::Or) {
-      Next();
-      FilterExpression::Node node;
-      node.kind = FilterExpression::Kind::Or;
-      node.left = left;
-      node.right = ParseAnd();
-      left = Add(std::move(node));
-    }
-    return left;
-  }
-
-  int ParseAnd() {
-    int left = ParseFactor();
-    while (token_.kind == TokenKind::And) {
-      Next();
-      FilterExpression::Node node;
-      node.kind = FilterExpression::Kind::And;
-      node.left = left;
-      node.right = ParseFactor();
-      left = Add(std::move(node));
-    }
-    return left;
-  }
-
-  int ParseFactor() {
-    if (token_.kind == TokenKind::Open) {
-      // Each level costs stack; a typed-in expression must not be able to exhaust it.
-      if (depth_ >= kMaxNesting) {
-        Fail(token_.position,
-             QStringLiteral("parentheses nested deeper than %1 levels").arg(kMaxNesting));
+    std::vector<Group> groups(1);
+    for (;;) {
+      while (token_.kind == TokenKind::Open) {
+        // Each level costs memory; a typed-in expression must not be able to exhaust it.
+        if (static_cast<int>(groups.size()) - 1 >= kMaxNesting) {
+          Fail(token_.position,
+               QStringLiteral("parentheses nested deeper than %1 levels").arg(kMaxNesting));
+        }
+        groups.emplace_back();
+        Next();
       }
-      ++depth_;
-      Next();
-      const int inner = ParseOr();
-      --depth_;
-      if (token_.kind != TokenKind::Close) Fail(token_.position, QStringLiteral("expected ')'"));
-      Next();
-      return inner;
+      int operand = ParseComparison();
+      for (;;) {
+        Group& group = groups.back();
+        group.andLeft = group.andLeft < 0
+                            ? operand
+                            : AddBinary(FilterExpression::Kind::And, group.andLeft, operand);
+        if (token_.kind == TokenKind::And) break;
+        group.orLeft = group.orLeft < 0
+                           ? group.andLeft
+                           : AddBinary(FilterExpression::Kind::Or, group.orLeft, group.andLeft);
+        group.andLeft = -1;
+        if (token_.kind == TokenKind::Or) break;
+        if (groups.size() == 1) return group.orLeft;
+        if (token_.kind != TokenKind::Close) Fail(token_.position, QStringLiteral("expected ')'"));
+        Next();
+        // The closed group is one factor of the group around it.
+        operand = group.orLeft;
+        groups.pop_back();
+      }
+      Next();  // past AND or or: a factor follows
     }
+  }
+
+  int AddBinary(FilterExpression::Kind kind, int left, int right) {
+    FilterExpression::Node node;
+    node.kind = kind;
+    node.left = left;
+    node.right = right;
+    return Add(std::move(node));
+  }
+
+  int ParseComparison() {
     if (token_.kind != TokenKind::Name) {
       Fail(token_.position, token_.kind == TokenKind::End
                                 ? QStringLiteral("the expression ends where a field name belongs")
@@ -186,7 +198,6 @@ class FilterParser {
 
   const QString& text_;
   qsizetype pos_ = 0;
-  int depth_ = 0;
   Token token_;
   FilterExpression expression_;
 };

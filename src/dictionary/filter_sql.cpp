@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <algorithm>
+#include <vector>
 
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
@@ -45,41 +47,133 @@ QString GlobOfLike(QStringView pattern) {
   return glob;
 }
 
-QString Condition(const FilterExpression& expression, int index, const QStringList& textFields,
-                  bool& ok) {
-  const FilterExpression::Node& node = expression.Nodes()[static_cast<size_t>(index)];
-  if (node.kind == FilterExpression::Kind::And || node.kind == FilterExpression::Kind::Or) {
-    const QString left = Condition(expression, node.left, textFields, ok);
-    const QString right = Condition(expression, node.right, textFields, ok);
-    return QStringLiteral("(%1 %2 %3)")
-        .arg(
-            left,
-            node.kind == FilterExpression::Kind::And ? QStringLiteral("AND") : QStringLiteral("OR"),
-            right);
+// SQLite's parser keeps a fixed stack (about 100 states) and its expression trees a fixed depth
+// (1000): a deeper condition is refused, or costs the stack that a long chain nested one level per
+// term would. Conditions are written flat, and one that would still come near those bounds is left
+// to the held filter, which reads chains of any length.
+constexpr int kMostSqlNesting = 16;
+constexpr int kMostSqlDepth = 400;
+
+struct SqlCondition {
+  QString text;
+  int depth = 1;  // of the tree SQLite builds for it
+};
+
+// The operands of the chain of one operator headed by index, in text order: a or b or c is one
+// chain of three, however the parser grouped it.
+std::vector<int> ChainOperands(const FilterExpression& expression, int index) {
+  const auto& nodes = expression.Nodes();
+  const FilterExpression::Kind kind = nodes[static_cast<size_t>(index)].kind;
+  std::vector<int> operands;
+  std::vector<int> todo{index};
+  while (!todo.empty()) {
+    const int i = todo.back();
+    todo.pop_back();
+    const FilterExpression::Node& node = nodes[static_cast<size_t>(i)];
+    if (node.kind == kind) {
+      todo.push_back(node.right);
+      todo.push_back(node.left);
+    } else {
+      operands.push_back(i);
+    }
   }
-  // The field as the held rows find it: the first of that name in any letter case.
-  qsizetype field = -1;
-  for (qsizetype i = 0; i < textFields.size() && field < 0; ++i) {
-    if (textFields[i].compare(node.field, Qt::CaseInsensitive) == 0) field = i;
+  return operands;
+}
+
+// The field as the held rows find it: the first of that name in any letter case; -1 if none.
+qsizetype FieldIndex(const QStringList& textFields, const QString& name) {
+  for (qsizetype i = 0; i < textFields.size(); ++i) {
+    if (textFields[i].compare(name, Qt::CaseInsensitive) == 0) return i;
   }
+  return -1;
+}
+
+QString Column(const QStringList& textFields, qsizetype field) {
+  return QLatin1Char('"') + QString(textFields[field]).replace(u'"', QStringLiteral("\"\"")) +
+         QLatin1Char('"');
+}
+
+bool IsExactEqual(const FilterExpression::Node& node) {
+  return node.kind == FilterExpression::Kind::Equal && !node.literal.endsWith(u'*');
+}
+
+SqlCondition Leaf(const FilterExpression::Node& node, const QStringList& textFields, bool& ok) {
+  const qsizetype field = FieldIndex(textFields, node.field);
   if (field < 0 || !Answerable(node.literal)) {
     ok = false;
-    return QString();
+    return {};
   }
-  const QString column = QLatin1Char('"') +
-                         QString(textFields[field]).replace(u'"', QStringLiteral("\"\"")) +
-                         QLatin1Char('"');
+  const QString column = Column(textFields, field);
   const QString& literal = node.literal;
   if (node.kind == FilterExpression::Kind::Equal) {
-    if (!literal.endsWith(u'*')) return column + QStringLiteral(" = ") + QuotedStr(literal);
+    if (!literal.endsWith(u'*')) return {column + QStringLiteral(" = ") + QuotedStr(literal)};
     // A partial value: a non-empty value beginning with the rest.
     const QStringView prefix = QStringView(literal).chopped(1);
-    if (prefix.isEmpty()) return column + QStringLiteral(" <> ''");
-    return column + QStringLiteral(" GLOB ") + QuotedStr(GlobLiteral(prefix) + u'*');
+    if (prefix.isEmpty()) return {column + QStringLiteral(" <> ''")};
+    return {column + QStringLiteral(" GLOB ") + QuotedStr(GlobLiteral(prefix) + u'*')};
   }
-  if (literal == QLatin1String("%")) return column + QStringLiteral(" IS NOT NULL");
+  if (literal == QLatin1String("%")) return {column + QStringLiteral(" IS NOT NULL")};
   // Every other pattern passes non-empty values only.
-  return QStringLiteral("(%1 <> '' AND %1 GLOB %2)").arg(column, QuotedStr(GlobOfLike(literal)));
+  return {QStringLiteral("(%1 <> '' AND %1 GLOB %2)").arg(column, QuotedStr(GlobOfLike(literal))),
+          2};
+}
+
+SqlCondition Condition(const FilterExpression& expression, int index, const QStringList& textFields,
+                       int nesting, bool& ok) {
+  const auto& nodes = expression.Nodes();
+  const FilterExpression::Node& node = nodes[static_cast<size_t>(index)];
+  if (node.kind != FilterExpression::Kind::And && node.kind != FilterExpression::Kind::Or) {
+    return Leaf(node, textFields, ok);
+  }
+  if (nesting >= kMostSqlNesting) {
+    ok = false;
+    return {};
+  }
+  const bool isOr = node.kind == FilterExpression::Kind::Or;
+  const std::vector<int> operands = ChainOperands(expression, index);
+  // In a chain of or, the exact values of one field become one IN list, which SQLite reads
+  // without nesting however many there are.
+  std::vector<QStringList> valuesOfField(static_cast<size_t>(textFields.size()));
+  if (isOr) {
+    for (const int operand : operands) {
+      const FilterExpression::Node& leaf = nodes[static_cast<size_t>(operand)];
+      if (!IsExactEqual(leaf) || !Answerable(leaf.literal)) continue;
+      const qsizetype field = FieldIndex(textFields, leaf.field);
+      if (field >= 0) valuesOfField[static_cast<size_t>(field)].append(QuotedStr(leaf.literal));
+    }
+  }
+  QStringList parts;
+  int deepest = 0;
+  for (const int operand : operands) {
+    const FilterExpression::Node& child = nodes[static_cast<size_t>(operand)];
+    if (isOr && IsExactEqual(child) && Answerable(child.literal)) {
+      const qsizetype field = FieldIndex(textFields, child.field);
+      if (field >= 0) {
+        QStringList& values = valuesOfField[static_cast<size_t>(field)];
+        if (values.isEmpty()) continue;  // written with the first of its field's values
+        if (values.size() > 1) {
+          parts.append(Column(textFields, field) + QStringLiteral(" IN (") +
+                       values.join(QStringLiteral(", ")) + QLatin1Char(')'));
+          values.clear();
+          deepest = std::max(deepest, 1);
+          continue;
+        }
+      }
+    }
+    const SqlCondition part = Condition(expression, operand, textFields, nesting + 1, ok);
+    if (!ok) return {};
+    parts.append(part.text);
+    deepest = std::max(deepest, part.depth);
+  }
+  const int depth = deepest + static_cast<int>(parts.size());
+  if (depth > kMostSqlDepth) {
+    ok = false;
+    return {};
+  }
+  if (parts.size() == 1) return {parts.front(), deepest};
+  return {QLatin1Char('(') + parts.join(isOr ? QStringLiteral(" OR ") : QStringLiteral(" AND ")) +
+              QLatin1Char(')'),
+          depth};
 }
 
 // The text-affinity columns of an SQLite table, in column order; empty when unknown.
@@ -108,8 +202,8 @@ QStringList TextColumns(TFDConnection& connection, const QString& table) {
 QString FilterAsSqlCondition(const FilterExpression& expression, const QStringList& textFields) {
   if (expression.Empty()) return QString();
   bool ok = true;
-  const QString condition = Condition(expression, expression.Root(), textFields, ok);
-  return ok ? condition : QString();
+  const SqlCondition condition = Condition(expression, expression.Root(), textFields, 0, ok);
+  return ok ? condition.text : QString();
 }
 
 void OpenFiltered(TFDQuery& dataset, const QString& expression) {

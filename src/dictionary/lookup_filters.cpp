@@ -2,11 +2,16 @@
 
 #include "dictionary/filter.h"
 #include "dictionary/rhymes.h"
+#include "dictionary/tailo.h"
 
 namespace ravlek {
 
 QString CharacterFilter(const QString& text) {
   return QStringLiteral("HanWord =") + QuotedStr(text + QLatin1Char('*'));
+}
+
+QString SpellSearchText(const QString& typed) {
+  return NumericTaiLo(typed).toLower();
 }
 
 QString SpellFilter(const QString& text, const QString& classText) {
@@ -33,6 +38,8 @@ QString SpellFilter(const QString& text, const QString& classText) {
 }
 
 QString RhymeFilter(const QString& text) {
+  // An emptied box asks for everything: rows without a rhyme (伍, 亞) too.
+  if (text.isEmpty()) return QString();
   return QStringLiteral("PoemRhyme =") + QuotedStr(NormalizeRhymeName(text) + QLatin1Char('*'));
 }
 

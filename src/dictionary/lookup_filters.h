@@ -10,6 +10,10 @@ namespace ravlek {
 // Character search: rows whose HanWord begins with the text exactly as typed.
 QString CharacterFilter(const QString& text);
 
+// The romanisation search text as the rows hold it: romanisation typed as books print it (tone
+// marks, POJ) read as numeric Tâi-lô, in lower case. The window and ravlek-cli both search with it.
+QString SpellSearchText(const QString& typed);
+
 // Romanisation search. The text loses the characters of code U+0020 and below at both ends; with
 // a final "*" it selects readings ending with the rest, else readings beginning with it. A class
 // text of exactly "白" or "文" adds the condition that Ptype holds 通 or that class; any other
@@ -17,7 +21,7 @@ QString CharacterFilter(const QString& text);
 QString SpellFilter(const QString& text, const QString& classText);
 
 // Rhyme search: rows whose PoemRhyme begins with the text as NormalizeRhymeName spells it (刪 for
-// 删, 一東 for 上平一東), else exactly as shown.
+// 删, 一東 for 上平一東), else exactly as shown. Empty text gives the empty filter: every row.
 QString RhymeFilter(const QString& text);
 
 // Whether the text names rhymes: part of one of the 106 rhyme names (上平, 一東, 上平一東; 刪

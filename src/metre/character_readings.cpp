@@ -1,8 +1,8 @@
 #include "metre/character_readings.h"
 
 #include "base/characters.h"
-#include "romanize/class_readings.h"
-#include "romanize/reading_classes.h"
+#include "dictionary/class_readings.h"
+#include "dictionary/reading_classes.h"
 
 namespace ravlek::metre {
 

@@ -1,5 +1,7 @@
 #include "metre/metre_check.h"
 
+#include <QHash>
+
 #include <array>
 #include <span>
 
@@ -222,6 +224,16 @@ std::pair<RhymeGroup, int> CommonGroup(const QList<const MetreCharacter*>& chara
 }
 
 // An unregulated poem: rhymes at the ends of the even 句 (and the first) in their common group.
+// Verse repeats a 句 length; prose does not: the commonest length is held by fewer than half of
+// the 句, or by one 句 alone.
+bool IsProse(const QList<Verse>& verses) {
+  QHash<qsizetype, qsizetype> byLength;
+  qsizetype most = 0;
+  for (const Verse& verse : verses) most = qMax(most, ++byLength[verse.characters.size()]);
+  const qsizetype count = verses.size();
+  return count > 1 && (most * 2 < count || most == 1);
+}
+
 void CheckIrregular(PoemCheck& check) {
   QList<const MetreCharacter*> ends;
   for (qsizetype i = 1; i < check.verses.size(); i += 2)
@@ -300,8 +312,26 @@ class RegulatedCheck {
   // The head tone the 句 keeps: the template's, unless its fixed positions follow the opposite
   // pattern better: all that are decided, or two against one (a 句 that breaks 對 or 粘 as a
   // whole).
+  // A 句 whose only place off the template is the 4th of a 平平平仄仄 core turned 平, with a 仄 3rd
+  // and a 1st that may be 平, is the remedied form 平平仄平仄: it keeps the template (粘 and 對),
+  // and its places of both tones take the template's tones.
+  bool SwappedThirdFourth(qsizetype i, bool head) const {
+    const QList<MetreCharacter>& cs = verses_[i].characters;
+    const int o = length_ - 5;
+    const bool coreHeadLevel = length_ == 7 ? !head : head;
+    if (!coreHeadLevel || EndLevel(i) || !cs[o].canBeLevel || !cs[o + 2].canBeOblique ||
+        !CertainlyLevel(cs[o + 3])) {
+      return false;
+    }
+    for (int p : FixedPositions(length_)) {
+      if (p != o + 3 && !Fits(cs[p], Expected(i, head, p))) return false;
+    }
+    return true;
+  }
+
   bool EffectiveHead(qsizetype i) const {
     const bool head = TemplateHead(i, headLevel_);
+    if (SwappedThirdFourth(i, head)) return head;
     int off = 0;
     int offOpposite = 0;
     for (int p : FixedPositions(length_)) {
@@ -342,6 +372,20 @@ class RegulatedCheck {
       if (ReadingTone(c) != tone) return false;
     }
     return true;
+  }
+
+  // Where the last three would be of one tone, one of them of both tones that its place leaves
+  // free is read in the other (一弦一柱思華年: 思 su3), so that the fault is named only where no
+  // reading avoids it.
+  void AvoidTail(QList<MetreCharacter>& cs, Tone tone) const {
+    if (!TailOf(cs, tone)) return;
+    for (int p = length_ - 3; p < length_; ++p) {
+      MetreCharacter& c = cs[p];
+      if (c.tone == Tone::Either && (tone == Tone::Level ? c.canBeOblique : c.canBeLevel)) {
+        c.tone = tone == Tone::Level ? Tone::Oblique : Tone::Level;
+        return;
+      }
+    }
   }
 
   void CheckPairs() {
@@ -393,7 +437,11 @@ class RegulatedCheck {
         cs[p].tone = want ? Tone::Level : Tone::Oblique;
       }
     }
-    // 孤平: a 平平仄仄平 core whose 1st is 仄 keeps one 平 beside the rhyme; a 平 3rd mends it.
+    // 孤平: a 平平仄仄平 core whose 1st is 仄 keeps one 平 beside the rhyme; a 平 3rd mends it. A
+    // 1st of both tones is read 平.
+    if (coreHeadLevel && endLevel && cs[o].tone == Tone::Either && cs[o].canBeLevel) {
+      cs[o].tone = Tone::Level;
+    }
     if (coreHeadLevel && endLevel && CertainlyOblique(cs[o])) {
       if (cs[o + 2].canBeLevel) {
         Add(check_.allowed, QStringLiteral("孤平拗救"), i, {o, o + 2});
@@ -407,6 +455,8 @@ class RegulatedCheck {
     if (!endLevel && cs[last].tone == Tone::Either && cs[last].canBeOblique) {
       cs[last].tone = Tone::Oblique;
     }
+    AvoidTail(cs, Tone::Level);
+    AvoidTail(cs, Tone::Oblique);
     if (TailOf(cs, Tone::Level)) {
       Add(check_.faults, QStringLiteral("三平尾"), i, {last - 2, last - 1, last});
     }
@@ -543,7 +593,11 @@ PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
       return check;
     }
   }
-  CheckIrregular(check);
+  if (IsProse(check.verses)) {
+    check.form = kProseForm;
+  } else {
+    CheckIrregular(check);
+  }
   ChooseReadings(check.verses, readings);
   return check;
 }

@@ -55,23 +55,35 @@ struct Finding {
 };
 
 inline const QString kIrregularForm = QStringLiteral("古體");
+// Text whose 句 share no length, as prose does: not verse, so nothing is checked.
+inline const QString kProseForm = QStringLiteral("非詩");
+
+// Why a poem ended where it did (PoemSplitter).
+enum class PoemEnd {
+  EmptyLine,    // an empty or blank line follows
+  ShapeChange,  // a line follows that does not fit the regulated shape of the lines before
+  TextEnd,      // the text ends
+};
 
 struct PoemCheck {
   QString title;  // a first line taken as the title, not checked
   QList<Verse> verses;
-  QString form;           // 五言絕句 … 七言排律, or 古體
+  QString form;           // 五言絕句 … 七言排律, 古體, or 非詩
   RhymeGroup rhyme = -1;  // the rhyme group, -1 when none is found
   QList<Finding> faults;
-  QList<Finding> allowed;  // named but no faults: 拗救 forms and 孤雁出群
+  QList<Finding> allowed;          // named but no faults: 拗救 forms and 孤雁出群
+  PoemEnd end = PoemEnd::TextEnd;  // set by the caller that split the text
 
-  bool Regulated() const { return form != kIrregularForm; }
+  bool Regulated() const { return form != kIrregularForm && form != kProseForm; }
+  bool Prose() const { return form == kProseForm; }
   // The faults' names, each once, in the order first found; empty for a poem without faults.
   QStringList FaultNames() const;
 };
 
 // Checks one poem: its lines hold one or two 句 each. A first line without 句 punctuation that
-// is not as long as the 句 after it is the title. The readings, when given, give the tones of
-// characters the table lacks and the reading of each character.
+// is not as long as the 句 after it is the title. When no length is shared by half of the 句
+// (or two 句 differ), the text is prose (非詩) and gets no rhyme. The readings, when given, give
+// the tones of characters the table lacks and the reading of each character.
 PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
                     const CharacterReadings* readings = nullptr);
 

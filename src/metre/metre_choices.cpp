@@ -1,11 +1,10 @@
 #include "metre/metre_choices.h"
 
-#include "base/characters.h"
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "metre/metre_check.h"
 #include "metre/metre_readings.h"
 #include "metre/metre_report.h"
-#include "romanize/class_readings.h"
 
 namespace ravlek::metre {
 
@@ -39,35 +38,24 @@ bool MetreSources::Load() {
   return true;
 }
 
+QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sources) {
+  if (!MayBeRegulatedPoem(poem) || !sources.Load()) return {};
+  QList<QStringList> readings = MetreReadings(poem, sources.Table(), sources.Readings());
+  if (!HasMetreReadings(readings)) return {};
+  return readings;
+}
+
 QList<QStringList> ChosenMetreReadings(const QStringList& lines, MetreSources& sources) {
   QList<QStringList> result;
   for (const PoemLines& poem : SplitPoems(lines)) {
-    if (!MayBeRegulatedPoem(poem.lines)) continue;
-    if (!sources.Load()) return {};
-    const QList<QStringList> readings =
-        MetreReadings(poem.lines, sources.Table(), sources.Readings());
-    if (!HasMetreReadings(readings)) continue;
+    if (!poem.regularShape) continue;
+    const QList<QStringList> readings = PoemMetreReadings(poem.lines, sources);
+    if (!sources.Problem().isEmpty()) return {};
+    if (readings.isEmpty()) continue;
     if (result.isEmpty()) result.resize(lines.size());
     for (qsizetype i = 0; i < readings.size(); ++i) result[poem.firstLine + i] = readings[i];
   }
   return result;
-}
-
-ReadingChoices MetreChoices(const QStringList& lines, const QList<QStringList>& readings) {
-  ReadingChoices choices;
-  qsizetype position = 1;
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    const QString& line = lines[i];
-    static const QStringList none;
-    const QStringList& chosen = i < readings.size() ? readings[i] : none;
-    qsizetype k = 0;
-    for (qsizetype pos = 0; pos < line.size(); pos += CharacterLength(line, pos), ++k) {
-      if (k < chosen.size() && !chosen[k].isEmpty()) choices.insert(position, chosen[k]);
-      ++position;
-    }
-    ++position;  // the line end
-  }
-  return choices;
 }
 
 }  // namespace ravlek::metre

@@ -1,7 +1,6 @@
 #pragma once
-// The readings the metre chooses, where the conversion page, the handout and ravlek-cli romanize
-// use them: the tables and the dictionary's readings are read only once a text may hold regulated
-// verse, and the readings are given by line and character or as the handout's positions.
+// The readings the metre chooses, where the conversion (src/romanize/conversion.h) uses them: the
+// tables and the dictionary's readings are read only once a text may hold regulated verse.
 
 #include <QList>
 #include <QString>
@@ -11,7 +10,6 @@
 
 #include "metre/character_readings.h"
 #include "metre/pingshui_table.h"
-#include "romanize/ruby_text.h"
 
 namespace ravlek {
 class ClassReadingSource;
@@ -53,14 +51,13 @@ class MetreSources {
   QString problem_;
 };
 
-// The readings the metre chooses in `lines` (poems separated by empty lines): one list per line,
-// with one entry per character as MetreReadings() gives them. The lines of a poem that has not
-// the shape of regulated verse (MayBeRegulatedPoem) are left empty, and when no poem has it
-// nothing is read and the result is an empty list; so is it when the tables cannot be read.
-QList<QStringList> ChosenMetreReadings(const QStringList& lines, MetreSources& sources);
+// The readings the metre chooses in one poem (as PoemSplitter gives it): one list per line, with
+// one entry per character as MetreReadings() gives them. Empty when the poem has not the shape of
+// regulated verse (then nothing is read) or the tables cannot be read.
+QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sources);
 
-// The same as the handout's choices: by position in the text, characters counted from 1 (a
-// surrogate pair is one), every line end counting one.
-ReadingChoices MetreChoices(const QStringList& lines, const QList<QStringList>& readings);
+// The same over a whole text (poems as SplitPoems cuts them): one list per line, an empty list
+// when no poem has the shape of regulated verse or the tables cannot be read.
+QList<QStringList> ChosenMetreReadings(const QStringList& lines, MetreSources& sources);
 
 }  // namespace ravlek::metre

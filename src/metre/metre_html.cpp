@@ -34,6 +34,16 @@ QString PoemHtml(const PoemCheck& check, int number) {
   html +=
       QStringLiteral("　<span style=\"color:%1\">%2</span></h3>")
           .arg(clean ? QStringLiteral("#1a7f37") : QStringLiteral("#b0261c"), FaultSummary(check));
+  if (const QString end = PoemEndText(check.end); !end.isEmpty()) {
+    html += QStringLiteral("<p>%1</p>").arg(end);
+  }
+  if (check.Prose()) {
+    // Prose has no columns to line up: its 句 as they are.
+    QStringList verses;
+    for (const Verse& verse : check.verses) verses.append(verse.Text().toHtmlEscaped());
+    return html + QStringLiteral("<p>") + verses.join(QStringLiteral("，")) +
+           QStringLiteral("</p>");
+  }
   html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\">");
   for (int k = 0; k < check.verses.size(); ++k) {
     const Verse& verse = check.verses[k];
@@ -92,7 +102,7 @@ QChar ToneSymbol(Tone tone) {
 QString MetreHtml(const QList<PoemCheck>& checks) {
   QString html = QStringLiteral(
       "<p>○平　●仄　◐中（可平可仄）　◎韻腳　<span style=\"background-color:#ffe27a\">黃底</span>"
-      "為失律之字</p>");
+      "為失律之字</p><p>以空行分首；未隔空行時，遇句長不同之行、似題之行或散文亦另起一首。</p>");
   if (checks.isEmpty()) return html + QStringLiteral("<p>沒有詩句可檢查。</p>");
   for (int i = 0; i < checks.size(); ++i) html += PoemHtml(checks[i], i + 1);
   return html;

@@ -4,13 +4,6 @@ namespace ravlek::metre {
 
 namespace {
 
-bool IsBlank(const QString& line) {
-  for (QChar ch : line) {
-    if (!ch.isSpace()) return false;
-  }
-  return true;
-}
-
 QString RhymeOf(const Verse& verse) {
   for (const MetreCharacter& c : verse.characters) {
     if (c.rhymePosition && c.rhyme >= 0) return RhymeGroupName(c.rhyme);
@@ -19,21 +12,6 @@ QString RhymeOf(const Verse& verse) {
 }
 
 }  // namespace
-
-QList<PoemLines> SplitPoems(const QStringList& lines) {
-  QList<PoemLines> poems;
-  bool open = false;
-  for (int i = 0; i < lines.size(); ++i) {
-    if (IsBlank(lines[i])) {
-      open = false;
-      continue;
-    }
-    if (!open) poems.append(PoemLines{i, {}});
-    open = true;
-    poems.back().lines.append(lines[i]);
-  }
-  return poems;
-}
 
 QString MetreTsv(const PoemCheck& check, int number) {
   QString out;
@@ -72,6 +50,7 @@ QString MetreTsv(const PoemCheck& check, int number) {
 }
 
 QString FaultSummary(const PoemCheck& check) {
+  if (check.Prose()) return QStringLiteral("不論格律");
   if (!check.Regulated()) return QStringLiteral("古體不論");
   return check.faults.isEmpty() ? QStringLiteral("合律") : check.FaultNames().join(u'、');
 }
@@ -97,8 +76,10 @@ QString MetrePlainText(const PoemCheck& check, int number) {
   out += QStringLiteral("　") + check.form;
   if (check.rhyme >= 0) out += QStringLiteral("　韻：") + RhymeGroupName(check.rhyme);
   out += QStringLiteral("　") + FaultSummary(check) + u'\n';
+  if (const QString end = PoemEndText(check.end); !end.isEmpty()) out += end + u'\n';
   for (const Verse& verse : check.verses) {
     out += verse.Text() + u'\n';
+    if (check.Prose()) continue;
     out += verse.Tones();
     const QString rhyme = RhymeOf(verse);
     if (!rhyme.isEmpty()) out += QStringLiteral("　韻 ") + rhyme;

@@ -1,22 +1,15 @@
 #pragma once
 // A checked poem written out: the TSV rows of ravlek-cli metre --tsv and the plain text for
-// people, and the poems of a text separated by empty lines.
+// people.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include "metre/metre_check.h"
+#include "metre/poem_splitter.h"
 
 namespace ravlek::metre {
-
-struct PoemLines {
-  int firstLine = 0;  // the index of its first line in the text
-  QStringList lines;
-};
-
-// The poems of a text: runs of lines that are not empty or blank.
-QList<PoemLines> SplitPoems(const QStringList& lines);
 
 // One row per 句, `N<TAB>K<TAB>text<TAB>tones<TAB>rhyme<TAB>readings`, then
 // `# poem<TAB>N<TAB>form<TAB>rhyme group<TAB>faults`; each row ends in LF. `number` is N, from

@@ -18,10 +18,12 @@ QString BoxOfClass(QChar readingClass) {
 QString EmptyClassesStatus(QStringView emptyClasses) {
   QStringList clauses;
   for (const QChar readingClass : emptyClasses) {
-    QString clause = QStringLiteral("字典中沒有「%1」類讀音").arg(readingClass);
+    // A class consulted always (通, 文, 今) was not asked for: a dictionary without modern
+    // readings, as the shipped one, is no fault to report after every conversion.
     const QString box = BoxOfClass(readingClass);
-    if (!box.isEmpty()) clause += QStringLiteral("，「%1」沒有作用").arg(box);
-    clauses.append(clause);
+    if (box.isEmpty()) continue;
+    clauses.append(
+        QStringLiteral("字典中沒有「%1」類讀音，「%2」沒有作用").arg(readingClass).arg(box));
   }
   if (clauses.isEmpty()) return {};
   return clauses.join(QStringLiteral("；")) + QStringLiteral("。");

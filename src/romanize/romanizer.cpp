@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "base/characters.h"
+#include "dictionary/class_readings.h"
 #include "romanize/class_index.h"
-#include "romanize/class_readings.h"
 
 namespace ravlek {
 

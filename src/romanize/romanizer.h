@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "romanize/reading_classes.h"
+#include "dictionary/reading_classes.h"
 
 namespace ravlek {
 

@@ -97,6 +97,37 @@ QString HandoutTitle(const std::vector<RubyLine>& text) {
   return QStringLiteral("注音");
 }
 
+QString HandoutFileName(const std::vector<RubyLine>& text) {
+  const RubyLine* named = nullptr;
+  for (const RubyLine& line : text) {
+    if (line.kind == RubyLineKind::Title) named = &line;
+    if (named) break;
+  }
+  for (const RubyLine& line : text) {
+    if (named) break;
+    for (const RubyCell& cell : line.cells) {
+      if (!cell.character.trimmed().isEmpty()) named = &line;
+    }
+  }
+  QString name;
+  qsizetype characters = 0;
+  if (named) {
+    for (const RubyCell& cell : named->cells) {
+      if (characters == 40) break;
+      const QList<uint> codes = cell.character.toUcs4();
+      if (codes.isEmpty()) continue;
+      // Punctuation makes poor file names, and / or a leading dot a wrong one.
+      const char32_t code = codes.front();
+      if (QChar::isPunct(code) || QChar::isSymbol(code) || QChar::isSpace(code) || code == 0x3000) {
+        continue;
+      }
+      name += cell.character;
+      ++characters;
+    }
+  }
+  return name.isEmpty() ? QStringLiteral("注音") : name;
+}
+
 QString RubyHtmlDocument(const std::vector<RubyLine>& text, const HandoutStyle& style) {
   QString html = QStringLiteral(
                      "<!DOCTYPE html>\n<html lang=\"zh-Hant-TW\">\n<head>\n<meta "

@@ -20,6 +20,11 @@ QString RubyHtmlDocument(const std::vector<RubyLine>& text, const HandoutStyle& 
 // The title a document of these lines gets: its first line that is not blank, else 注音.
 QString HandoutTitle(const std::vector<RubyLine>& text);
 
+// The name a save dialog suggests for the handout, without suffix: its title line where it has
+// one, else its first line that is not blank, without punctuation, symbols and blanks, at most 40
+// characters; 注音 when nothing is left.
+QString HandoutFileName(const std::vector<RubyLine>& text);
+
 // Text written into HTML or XML: &, <, > and " escaped.
 QString HtmlEscaped(QStringView text);
 

@@ -1,7 +1,7 @@
 #include "romanize/ruby_text.h"
 
 #include "base/characters.h"
-#include "romanize/class_readings.h"
+#include "dictionary/class_readings.h"
 
 namespace ravlek {
 

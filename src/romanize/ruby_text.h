@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "romanize/reading_classes.h"
+#include "dictionary/reading_classes.h"
 
 namespace ravlek {
 

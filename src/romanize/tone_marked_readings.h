@@ -2,7 +2,7 @@
 // A reading source that hands on another source's rows with their readings in tone marks
 // (tsàn instead of tsan3), for output written as books print it.
 
-#include "romanize/class_readings.h"
+#include "dictionary/class_readings.h"
 
 namespace ravlek {
 

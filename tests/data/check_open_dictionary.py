@@ -42,8 +42,10 @@ SYMBOL_CASES = [
     ("kam2", "ㄍㆰˋ"), ("kan1", "ㄍㄢ"), ("kang1", "ㄍㄤ"), ("kim1", "ㄍㄧㆬ"),
     ("kin1", "ㄍㄧㄣ"), ("king1", "ㄍㄧㄥ"), ("kun1", "ㄍㄨㄣ"), ("kong1", "ㄍㆲ"),
     ("som1", "ㄙㆱ"), ("kiong5", "ㄍㄧㆲˊ"), ("kuan1", "ㄍㄨㄢ"), ("kap4", "ㄍㄚㆴ"),
-    ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆶ"),
+    ("kat4", "ㄍㄚㆵ"), ("kak4", "ㄍㄚㆶ"), ("kah4", "ㄍㄚㆷ"), ("kik4", "ㄍㄧㆤㆶ"),
     ("kok4", "ㄍㆦㆶ"), ("kiok8", "ㄍㄧㆦㆶ˙"), ("koh4", "ㄍㄜㆷ"), ("kut8", "ㄍㄨㆵ˙"),
+    # ik is spoken [ek]: ㄧㆤㆶ, also after the palatal initials and in tone 8
+    ("pik4", "ㄅㄧㆤㆶ"), ("tsik4", "ㄐㄧㆤㆶ"), ("sik8", "ㄒㄧㆤㆶ˙"), ("ik8", "ㄧㆤㆶ˙"),
     # vowels and nasal vowels
     ("o1", "ㄜ"), ("oo1", "ㆦ"), ("e1", "ㆤ"), ("ai1", "ㄞ"), ("au1", "ㄠ"),
     ("sann1", "ㄙㆩ"), ("senn1", "ㄙㆥ"), ("kinn1", "ㄍㆪ"), ("honn3", "ㄏㆧ˪"),
@@ -91,11 +93,12 @@ class Converter(unittest.TestCase):
             ("ㄌㄧㄚㆷ ͘", "liah8"), ("ㄆㄧㄚㆵ\u0358", "phiat8"), ("ㄐㄧㄚㆷ", "tsiah4"),
             ("ㄗㄧ", "tsi1"),  # the plain sibilant before i reads the same
             ("ㄍㆦㆶ", "kok4"), ("ㄍㄜㆶ", "kok4"), ("ㄏㆦㆷ", "hooh4"), ("ㆭˊ", "ng5"),
+            ("ㄆㄧㆤㆶ ͘", "phik8"), ("ㄑㄧㆤㆶ", "tshik4"), ("ㄍㄧㆶ", "kik4"),  # ㄧㆶ: older spelling
         ]
         for symbols, reading in cases:
             with self.subTest(symbols=symbols):
                 self.assertEqual(tailo.from_phonetic_symbols(symbols), reading)
-        for bad in ["", "ㄓㄨㄥ", "ㄐㄚ", "ㄍㄥ", "ㄅㄧㄚㆵˊ", "ㄍ", "ㄚㄍ"]:
+        for bad in ["", "ㄓㄨㄥ", "ㄐㄚ", "ㄍㄥ", "ㄅㄧㄚㆵˊ", "ㄍ", "ㄚㄍ", "ㄍㆤㆶ", "ㄍㄧㆤ"]:
             with self.subTest(bad=bad), self.assertRaises(ValueError):
                 tailo.from_phonetic_symbols(bad)
 
@@ -111,6 +114,14 @@ class Converter(unittest.TestCase):
             ("ㄘㄨ˪，古「促ㄑㄧㆦㆶ」字。", [("", "tshu3")]),
             ("(文)ㄆㄧㄥˊ。(語)ㄆㆪˊ。按：ㄆㆥˊ(漳)", [("文", "phing5"), ("白", "phinn5")]),
             ("未收相對應的音。只收「ㄌㆦˊ」", []),
+            ("(文)ㄅㄧㆤㆶ。(白)ㄅㄧㄚㆷ", [("文", "pik4"), ("白", "piah4")]),  # -ik
+            # After "/" stands another reading of what stands before it: of an example's
+            # character, not of the headword (拍's 豬ㄉㄨ/ㄉㄧ, 憐's 可ㄎㆦˋ/ㄎㄜˋ).
+            ("(文語)ㄆㄧㆤㆶ。豬ㄉㄨ/ㄉㄧ母ㆠㄜˋ/ㆠㄨˋ", [("文", "phik4"), ("白", "phik4")]),
+            ("(文)ㄌㄧㄣˊ，今ㄍㄧㆬ可ㄎㆦˋ/ㄎㄜˋ憐ㄌㄧㄢˊ", [("文", "lin5")]),
+            ("(文)ㄅㄧㄥˋ/ㄅㄧㄣˋ＝箄", [("文", "ping2"), ("文", "pin2")]),
+            # A label right after an example's reading labels that reading (屯田ㄉㄧㄢˊ(文)).
+            ("ㄉㄨㄣˊ。屯ㄉㄨㄣˊ田ㄉㄧㄢˊ(文)/ㄘㄢˊ(語)，屯ㄉㄨㄣˊ聚", [("", "tun5")]),
         ]
         for field, expected in cases:
             with self.subTest(field=field):
@@ -128,7 +139,7 @@ class Generator(unittest.TestCase):
     """The generator's rules on small sources made here."""
 
     def run_generator(self, kam, pingshui="", guangyun="", variants="", keep=None,
-                      corrections=None, expect_failure=False, koktai=""):
+                      corrections=None, expect_failure=False, koktai="", reviewed="", terra=""):
         folder = keep or tempfile.mkdtemp()
         if keep is None:
             self.addCleanup(lambda: subprocess.run(["rm", "-rf", folder]))
@@ -153,24 +164,81 @@ class Generator(unittest.TestCase):
                 f.write(text)
         with bz2.open(os.path.join(folder, "Unihan_Variants.txt.bz2"), "wt", encoding="utf-8") as f:
             f.write("# Unihan_Variants.txt\n" + variants)
+        terra_file = os.path.join(folder, "terra_pinyin.dict.yaml")
+        with open(terra_file, "w", encoding="utf-8") as f:
+            f.write("---\nname: terra_pinyin\n...\n\n" + terra)
         out = os.path.join(folder, "out")
         corrections_file = os.path.join(folder, "corrections.tsv")
         with open(corrections_file, "w", encoding="utf-8") as f:
             f.write("kam_id\than\tclass\ttailo\tnew_han\tnew_class\tnew_tailo\tevidence\n"
                     + (corrections or ""))
+        reviewed_file = os.path.join(folder, "reviewed_rows.tsv")
+        with open(reviewed_file, "w", encoding="utf-8") as f:
+            f.write("HanWord\tHanSpell\tdecision\treason\n" + reviewed)
         result = subprocess.run(
             [sys.executable, os.path.join(ARGS.folder, "make_open_dictionary.py"), "--data", data,
+             "--reviewed", reviewed_file,
              "--unihan", os.path.join(folder, "Unihan_Variants.txt.bz2"), "--rhymes", ARGS.rhymes,
              "--corrections", corrections_file, "--reasons", os.path.join(folder, "none.tsv"),
-             "--output", out], capture_output=True, text=True)
+             "--terra", terra_file, "--output", out], capture_output=True, text=True)
         if expect_failure:
             self.assertNotEqual(result.returncode, 0)
             return None, result.stderr
         self.assertEqual(result.returncode, 0, result.stderr)
         tables = {name: read_rows(os.path.join(out, name + ".tsv"))
                   for name in ("RavlekTable", "BaseWords", "BaseWordsPlus", "rhyme_merger",
-                               "RavlekTable.koktai")}
+                               "RavlekTable.koktai", "RavlekTable.synthesis", "reading_order.terra",
+                               "phrases.terra")}
         return tables, result.stderr
+
+    def test_a_reading_the_sources_lack_is_derived_only_where_it_is_sure(self):
+        guangyun = ("教\t1\t肴\t古肴\t見\t\t二\t\t肴\t平\t全清\t效\t見二肴平\t使也\n"
+                    "教\t2\t效\t古孝\t見\t\t二\t\t肴\t去\t全清\t效\t見二肴去\t教訓\n"
+                    "交\t1\t肴\t古肴\t見\t\t二\t\t肴\t平\t全清\t效\t見二肴平\t共也\n"
+                    "交\t2\t效\t古孝\t見\t\t二\t\t肴\t去\t全清\t效\t見二肴去\t交\n")
+        pingshui = ("教\t下平聲三肴\t下平三肴\t下平聲部\t平\t平\t1\n"
+                    "交\t下平聲三肴\t下平三肴\t下平聲部\t平\t平\t2\n"
+                    "教\t去聲十九效\t去聲十九效\t去聲部\t去\t仄\t1\n"
+                    "交\t去聲十九效\t去聲十九效\t去聲部\t去\t仄\t2\n")
+        # 交's two readings of 古肴切 would give two readings of 古孝切: none is derived.
+        kam = ("教\t文\tkau3\tkau3\t\t\t1\t10\n"
+               "交\t文\tkau1\tkau1\t\t\t2\t11\n"
+               "交\t文\tkiau1\tkiau1\t\t\t3\t12\n")
+        tables, _ = self.run_generator(kam, pingshui=pingshui, guangyun=guangyun)
+        [row] = tables["RavlekTable.synthesis"]
+        self.assertEqual((row["HanWord"], row["Ptype"], row["HanSpell"], row["PoemRhyme"],
+                          row["PtypeDesc"]), ("教", "文", "kau1", "下平三肴", "廣韻 古肴切，肴韻"))
+        self.assertEqual(row["Phone_desc"], "反切合成的文讀 kau1：廣韻 古肴切（肴韻平聲），與本字讀音 "
+                                            "kau3（廣韻 古孝切）聲母、韻母同，只改聲調；兩書皆未收此音。")
+
+    def test_readings_in_the_order_of_their_use(self):
+        guangyun = ("見\t2702\t霰\t古電\t見\t開\t四\t\t先\t去\t全清\t山\t見開四先去\t視也\n"
+                    "見\t2705\t霰\t胡甸\t匣\t開\t四\t\t先\t去\t全濁\t山\t匣開四先去\t露也\n"
+                    "電\t2702\t霰\t堂練\t定\t開\t四\t\t先\t去\t全濁\t山\t定開四先去\t電\n")
+        kam = ("見\t文\than7\thian7\t\t\t1\t183\n"
+               "電\t文\ttian7\ttian7\t\t\t2\t200\n"
+               "見\t白\tkinn3\tkinn3\t\t\t3\t318\n"
+               "見\t文\tkian3\tkian3\t\t\t4\t322\n")
+        # 見: jian4 (古電切, kian3) is the common reading; 電 has one reading and is left alone.
+        # 見面 with two readings of 見 names none.
+        terra = ("見\tjian4\t99%\n見\txian4\t1%\n電\tdian4\n見面\tjian4 mian4\n見電\txian4 dian4\n"
+                 "見面\txian4 mian4\n")
+        pingshui = ("見\t去聲十七霰\t去聲十七霰\t去聲部\t去\t仄\t1\n"
+                    "電\t去聲十七霰\t去聲十七霰\t去聲部\t去\t仄\t2\n")
+        tables, _ = self.run_generator(kam, pingshui=pingshui, guangyun=guangyun, terra=terra)
+        rows = [(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in tables["RavlekTable"]]
+        self.assertEqual(rows, [("見", "文", "kian3"), ("電", "通", "tian7"), ("見", "白", "kinn3"),
+                                ("見", "文", "hian7")])
+        self.assertEqual(tables["RavlekTable"][0]["Phone_desc"].split("。")[1],
+                         "廈門音新字典（甘為霖，1913）第322頁")
+        [note] = tables["reading_order.terra"]
+        self.assertEqual((note["HanWord"], note["Ptype"], note["書序"], note["用法次序"]),
+                         ("見", "文", "hian7 kian3", "kian3 hian7"))
+        self.assertEqual(note["依據"], "jian4 99% → 古電切；xian4 1% → 胡甸切")
+        self.assertEqual([(p["詞"], p["讀音"]) for p in tables["phrases.terra"]],
+                         [("見電", "hian7 -")])
+        # The fanqie synthesis keeps the book's first literary reading.
+        self.assertEqual(tables["BaseWordsPlus"][0]["HanSpell"], "hian7")
 
     def test_classes_readings_and_placeholders(self):
         tables, report = self.run_generator(
@@ -225,6 +293,43 @@ class Generator(unittest.TestCase):
             ["", "", "", "", "", ""],
         ])
         self.assertIn("with a 廣韻 entry of agreeing tone: 3 (60.0 %)", report)
+
+    def test_an_oblique_reading_crosses_to_the_other_oblique_tone_only(self):
+        # 訪 hong2 (上) has only a 去 entry and rhyme: it takes that one, with the reason; 韋 ui2
+        # (上) of a 平 character keeps no rhyme of another class.
+        pingshui = ("訪\t去聲二十三漾\t去聲二十三漾\t去聲部\t去\t仄\t1\n"
+                    "亮\t去聲二十三漾\t去聲二十三漾\t去聲部\t去\t仄\t1\n"
+                    "韋\t上平聲五微\t上平五微\t上平聲部\t平\t平\t1\n")
+        guangyun = "訪\t1\t漾\t敷亮\t敷\t合\t三\t\t陽\t去\t次清\t宕\t敷合三陽去\t謀也\n"
+        tables, _ = self.run_generator("訪\t文\thong2\thong2\t\t\t1\t1\n"
+                                       "韋\t文\tui2\tui2\t\t\t2\t1\n", pingshui, guangyun)
+        rows = {r["HanWord"]: r for r in tables["RavlekTable"]}
+        self.assertEqual((rows["訪"]["PoemRhyme"], rows["訪"]["PtypeDesc"]),
+                         ("去聲二十三漾", "廣韻 敷亮切，漾韻"))
+        self.assertIn("聲調例外：hong2 是第2調", rows["訪"]["Phone_desc"])
+        self.assertEqual(rows["韋"]["PoemRhyme"], "")
+
+    def test_a_character_with_rhymes_of_its_own_borrows_none_of_another_class(self):
+        # 阿 (平 only) does not take its variant 窕's 上 rhyme for a2; 陣 (去 only) takes 陳's
+        # 平 rhyme for tin5 because the review says so; 任 ong5 is reviewed to have none.
+        pingshui = "".join(f"{ch}\t{g}\t{g}\t部\t{g[:2]}\t平\t1\n" for ch, g in [
+            ("阿", "下平五歌"), ("窕", "上聲十七篠"), ("陣", "去聲十二震"), ("陳", "上平十一真"),
+            ("任", "下平十二侵")])
+        kam = "".join(f"{ch}\t文\t{sp}\t{sp}\t\t\t{i}\t1\n" for i, (ch, sp) in enumerate(
+            [("阿", "a2"), ("陣", "tin5"), ("陳", "tin5"), ("任", "ong5"), ("任", "jim5")], 1))
+        variants = "U+963F\tkSemanticVariant\tU+7A95\nU+9663\tkSemanticVariant\tU+9673\n"
+        reviewed = ("陣\ttin5\tread as 陳\t書中自注與陳相像\n"
+                    "任\tong5\tno rhyme\t借字寫的白話詞\n")
+        tables, _ = self.run_generator(kam, pingshui, variants=variants, reviewed=reviewed)
+        got = {(r["HanWord"], r["HanSpell"]): r for r in tables["RavlekTable"]}
+        self.assertEqual([got[k]["PoemRhyme"] for k in [("阿", "a2"), ("陣", "tin5"),
+                                                         ("任", "ong5"), ("任", "jim5")]],
+                         ["", "上平十一真", "", "下平十二侵"])
+        self.assertIn("已審：借字寫的白話詞。", got[("任", "ong5")]["Phone_desc"])
+        _, report = self.run_generator(kam, pingshui, variants=variants,
+                                       reviewed="阿\ta2\tdrop\tno such decision\n",
+                                       expect_failure=True)
+        self.assertIn("unknown decision 'drop'", report)
 
     def test_corrections_mend_the_book_rows_they_name(self):
         kam = ("拜\t文\tpi3\tpi3\t\t\t16079\t525\n"
@@ -330,23 +435,39 @@ class Generator(unittest.TestCase):
 
     def test_the_second_source_fills_adds_and_confirms(self):
         kam = ("澎\t文\tphing5\tphing5\t\t\t1\t1\n"
-               "中\t文\ttiong1\ttiong1\t\t\t2\t1\n")
-        koktai = ("達\tㄉㄚˊ\t\t\t(文)ㄉㄚㆵ ͘\t(文)ㄉㄚㆵ ͘、ㄊㄚㆵ ͘。(白)ㄉㄚㆷ ͘\t\n"   # lacking
+               "中\t文\ttiong1\ttiong1\t\t\t2\t1\n"
+               "地\t文\tte7\tte7\t\t\t3\t1\n"
+               "地\t白\tti7\tti7\t\t\t4\t1\n"
+               "美\t白\tsui2\tsui2\t\t\t5\t1\n"
+               "園\t文\tuan5\tuan5\t\t\t6\t1\n")
+        koktai = ("地\tㄉㄧˋ\t\t\t(文)ㄉㆤ˫。ㄉㄧ˫\t(文)ㄉㄧ˫。(白)ㄉㆤ˫\t\n"  # ti7: 文 too
+                  "美\tㄇㄟˇ\t\t\t(文)ㄇㄧˋ。ㄙㄨㄧˋ\t\t\n"                  # not right after (文)
+                  "園\tㄩㄢˊ\t\t\t(文)ㄨㄢˊ。(白)ㄏㆭˊ\t\t\n"  # another 白: 文, not 通
+                  "達\tㄉㄚˊ\t\t\t(文)ㄉㄚㆵ ͘\t(文)ㄉㄚㆵ ͘、ㄊㄚㆵ ͘。(白)ㄉㄚㆷ ͘\t\n"   # lacking
                   "中\tㄓㄨㄥ\t\t\t(文)ㄉㄧㆲ\t(文)ㄉㄧㆲ、ㄉㄧㆲ˪。(白)ㄉㄧㄥ˪\t\n"  # adds 文 only
                   "澎\tㄆㄥˊ\t\t\t(文)ㄆㄧㄥˊ\t(文)ㄆㄧㄥˊ\t\n")                    # confirms
         tables, report = self.run_generator(kam, koktai=koktai)
         book = tables["RavlekTable"]
         second = tables["RavlekTable.koktai"]
         self.assertEqual([(r["HanWord"], r["Ptype"], r["HanSpell"]) for r in book],
-                         [("澎", "通", "phing5"), ("中", "通", "tiong1")])
+                         [("澎", "通", "phing5"), ("中", "文", "tiong1"), ("地", "文", "te7"),
+                          ("地", "白", "ti7"), ("美", "白", "sui2"), ("園", "文", "uan5")])
+        self.assertIn("另有白讀 hng5，故作文讀（不作文白通用）", book[5]["Phone_desc"])
         self.assertEqual([(r["HanWord"], r["Ptype"], r["HanSpell"], r["Spell_P"]) for r in second],
-                         [("達", "文", "tat8", "ㄉㄚㆵ˙"), ("達", "文", "that8", "ㄊㄚㆵ˙"),
-                          ("達", "白", "tah8", "ㄉㄚㆷ˙"), ("中", "文", "tiong3", "ㄉㄧㆲ˪")])
+                         [("地", "文", "ti7", "ㄉㄧ˫"),
+                          ("美", "文", "mi2", "ㄇㄧˋ"), ("園", "白", "hng5", "ㄏㆭˊ"),
+                          ("達", "文", "tat8", "ㄉㄚㆵ˙"), ("達", "文", "that8", "ㄊㄚㆵ˙"),
+                          ("達", "白", "tah8", "ㄉㄚㆷ˙"), ("中", "文", "tiong3", "ㄉㄧㆲ˪"),
+                          ("中", "白", "ting3", "ㄉㄧㄥ˪")])
+        self.assertIn("數位版此音只作白讀，文讀作 te7；吳守禮作文讀，今補文讀一行。",
+                      second[0]["Phone_desc"])
+        second = second[3:]
         self.assertIn("吳守禮《國臺對照活用辭典》（普閩、台甘）。\\n台甘錄廈門音新字典（甘為霖，1913）"
                       "有此音，數位版未收。", second[0]["Phone_desc"])
         self.assertIn("數位版此字文讀作 tiong1，與此不同，兩音並存。", second[3]["Phone_desc"])
         self.assertIn("吳守禮《國臺對照活用辭典》（普閩、台甘）亦收此音。", book[0]["Phone_desc"])
-        self.assertIn("4 readings, 2 characters (1 that the 1913 book lacks)", report)
+        self.assertIn("8 readings, 5 characters (1 that the 1913 book lacks)", report)
+        self.assertIn("通 relabelled 文 for a different colloquial reading", report)
 
     def test_a_variant_gets_only_the_readings_of_its_own_word(self):
         # 讎 (the variant, 市流切) of 仇 (巨鳩切 kiu5, and siu5 in the book): only siu5 is the
@@ -400,20 +521,113 @@ class CommittedFiles(unittest.TestCase):
             self.skipTest(f"the shared data folder {ARGS.data} is absent")
         if not os.path.exists(ARGS.unihan):
             self.skipTest(f"{ARGS.unihan} is absent (Debian package unicode-data)")
+        if not os.path.exists(ARGS.terra):
+            self.skipTest(f"{ARGS.terra} is absent (Debian package rime-data-terra-pinyin)")
         out = tempfile.mkdtemp()
         self.addCleanup(lambda: subprocess.run(["rm", "-rf", out]))
         result = subprocess.run(
             [sys.executable, os.path.join(ARGS.folder, "make_open_dictionary.py"), "--data",
-             ARGS.data, "--unihan", ARGS.unihan, "--rhymes", ARGS.rhymes, "--output", out],
+             ARGS.data, "--unihan", ARGS.unihan, "--terra", ARGS.terra, "--rhymes", ARGS.rhymes,
+             "--output", out],
             capture_output=True, text=True)
         self.assertEqual(result.returncode, 0, result.stderr)
         for name in ("RavlekTable.tsv", "BaseWords.tsv", "BaseWordsPlus.tsv", "rhyme_merger.tsv",
-                     "RavlekTable.koktai.tsv"):
+                     "RavlekTable.koktai.tsv", "RavlekTable.synthesis.tsv", "reading_order.terra.tsv",
+                     "phrases.terra.tsv"):
             with self.subTest(file=name):
                 with open(os.path.join(out, name), "rb") as fresh, \
                         open(os.path.join(ARGS.folder, name), "rb") as committed:
                     self.assertTrue(fresh.read() == committed.read(),
                                     f"{name} differs from a fresh run of make_open_dictionary.py")
+
+    def test_a_koktai_reading_is_written_for_its_own_character(self):
+        # Each row of 吳守禮's dictionary reads a run of symbols of that character's own entries
+        # that stands for the character: not one written after another character of an example
+        # word (豬ㄉㄨ), nor after "/" behind one (豬ㄉㄨ/ㄉㄧ), nor a label written behind one.
+        path = os.path.join(ARGS.data, "koktai", "koktai_char_readings.tsv")
+        if not os.path.exists(path):
+            self.skipTest(f"{path} is absent")
+        tailo = load_tailo()
+        symbols = "".join(sorted(set(tailo.SYMBOL_LETTERS) | set(tailo.TONE_LETTERS)))
+        token = re.compile(r"([%s]+(?: ?\u0358)?)|(/)|(\([^)]*\))|(.)" % symbols, re.S)
+        own = {}
+        with open(path, encoding="utf-8") as f:
+            header = f.readline().rstrip("\n").split("\t")
+            for line in f:
+                entry = dict(zip(header, line.rstrip("\n").split("\t")))
+                heads = set(entry["headword"].rstrip("·").split("/"))
+                for text in (entry.get("pumin", ""), entry.get("taigan", "")):
+                    tokens = [m.groups() for m in token.finditer(text)]
+                    owners = []  # per token: the character a run is written after
+                    for i, (run, slash, bracket, other) in enumerate(tokens):
+                        owner = None
+                        if run:
+                            j = i - 1
+                            while j >= 0 and tokens[j][2] and j > 0 and tokens[j - 1][0]:
+                                j -= 1  # a label behind a run labels that run
+                            if j >= 0 and tokens[j][1] and j > 0:
+                                owner = owners[j - 1]  # "/": another reading of the same
+                            elif j >= 0 and tokens[j][3] and (tokens[j][3] == ">"
+                                                              or re.match(r"\w", tokens[j][3])):
+                                owner = tokens[j][3]
+                            try:
+                                reading = tailo.from_phonetic_symbols(run)
+                            except ValueError:
+                                reading = None
+                            for head in heads:
+                                if reading and (owner is None or owner == head
+                                                or not ("\u3400" <= owner <= "\U0003ffff")):
+                                    own.setdefault(head, set()).add(reading)
+                        elif slash and i > 0:
+                            owner = owners[i - 1]
+                        owners.append(owner)
+        foreign = []
+        for r in read_rows(os.path.join(ARGS.folder, "RavlekTable.koktai.tsv")):
+            # A variant form's copy is read for its standard form.
+            copied = re.search(r"「.」是「(.)」的異體字", r["Phone_desc"])
+            ch = copied.group(1) if copied else r["HanWord"]
+            if r["HanSpell"] not in own.get(ch, set()):
+                foreign.append((r["HanWord"], r["HanSpell"]))
+        self.assertEqual(foreign, [])
+
+    def test_ptype_desc_names_one_of_the_characters_own_entries_and_its_rhyme(self):
+        # "廣韻 都寒切，寒韻": a character with 廣韻 entries cites one of its own, under that
+        # entry's own heading (寒, not the 桓 of its merged rhyme), unless the source's heading
+        # is a slip the merger does not keep.
+        path = os.path.join(ARGS.data, "guangyun", "guangyun.tsv")
+        if not os.path.exists(path):
+            self.skipTest(f"{path} is absent")
+        entries, filed = {}, {}
+        for entry in read_rows(path):
+            entries.setdefault(entry["字頭"], []).append(entry)
+            counts = filed.setdefault(entry["韻目"], {})
+            counts[(entry["聲"], entry["韻"])] = counts.get((entry["聲"], entry["韻"]), 0) + 1
+        home = {name: max(sorted(counts), key=counts.get) for name, counts in filed.items()}
+        merger = {(row["聲"], row["韻"]): row
+                  for row in read_rows(os.path.join(ARGS.folder, "rhyme_merger.tsv"))}
+        kept = {}  # (tone, rhyme) -> (its heading, the headings its entries keep)
+        for key, row in merger.items():
+            keeps = [name for name, counts in filed.items() if key in counts
+                     and home[name][0] == key[0] and home[name] in merger
+                     and merger[home[name]]["平水韻"] == row["平水韻"]]
+            kept[key] = (row["韻目"], keeps)
+        wrong = []
+        for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv"):
+            for r in read_rows(os.path.join(ARGS.folder, name)):
+                cited = re.fullmatch(r"廣韻 (.+)切，(.)韻", r["PtypeDesc"])
+                if not cited:
+                    continue
+                own = entries.get(r["HanWord"])
+                if not own:
+                    continue  # described by a variant form's entry
+                names = set()
+                for e in own:
+                    if e["反切"] == cited.group(1) and (e["聲"], e["韻"]) in kept:
+                        heading, keeps = kept[(e["聲"], e["韻"])]
+                        names.add(e["韻目"] if e["韻目"] in keeps else heading)
+                if cited.group(2) not in names:
+                    wrong.append((r["HanWord"], r["HanSpell"], r["PtypeDesc"]))
+        self.assertEqual(wrong, [])
 
     def test_one_reading_always_has_the_same_symbols_and_reads_back(self):
         tailo = load_tailo()
@@ -455,9 +669,11 @@ class BuiltDatabase(unittest.TestCase):
                 self.assertEqual(found, [(rhyme,)])
 
     def test_rows_keep_the_order_of_the_source(self):
-        # The rows of the second source, in their own file, follow those of the book.
+        # The rows of the second source and the derived rows, in their own files, follow those
+        # of the book.
         expected = [(r["HanWord"], r["Ptype"], r["HanSpell"])
-                    for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv")
+                    for name in ("RavlekTable.tsv", "RavlekTable.koktai.tsv",
+                                 "RavlekTable.synthesis.tsv")
                     for r in read_rows(os.path.join(ARGS.folder, name))]
         actual = self.db.execute("SELECT HanWord, Ptype, HanSpell FROM RavlekTable "
                                  "ORDER BY rowid").fetchall()
@@ -474,10 +690,28 @@ class BuiltDatabase(unittest.TestCase):
                 self.assertEqual(next(row[0] for row in found if row), spell)
 
 
+class ApplicationFolder(unittest.TestCase):
+    def test_the_licences_the_release_note_names_lie_in_it(self):
+        folder = os.path.dirname(ARGS.db)
+        note = os.path.join(folder, "ReleaseNote.txt")
+        if not os.path.exists(note):
+            self.skipTest(f"{note} has not been built")
+        with open(note, encoding="utf-8") as f:
+            named = sorted(set(re.findall(r"LICENSE[A-Za-z.-]*[A-Za-z]", f.read())))
+        self.assertEqual(named, ["LICENSE.dictionary", "LICENSE.dictionary-koktai",
+                                 "LICENSE.dictionary-terra-pinyin"])
+        for name, source in zip(named, ["LICENSE", "LICENSE.koktai", "LICENSE.terra-pinyin"]):
+            with self.subTest(name=name):
+                with open(os.path.join(folder, name), "rb") as copy, \
+                        open(os.path.join(ARGS.folder, source), "rb") as original:
+                    self.assertEqual(copy.read(), original.read())
+
+
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--rhymes", "--builder"):
+    for option in ("--db", "--folder", "--sample", "--data", "--unihan", "--terra", "--rhymes",
+                   "--builder"):
         parser.add_argument(option, required=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)

@@ -317,6 +317,33 @@ TEST(SynthesisTextTest, OneLinePerNotationWithinTheLimit) {
   EXPECT_EQ(SynthesizeFanqieText(many, readings).count(u"\r\n"_s), kMaxFanqieNotations);
 }
 
+// The character a notation follows (past blanks and punctuation) is the entry it spells: of two
+// candidates, the entry's own reading comes first.
+TEST(SynthesisTextTest, TheEntrysOwnReadingComesFirst) {
+  LiteraryReadings readings;
+  readings.Add(u"都"_s, u"文"_s, R(u"too1"_s, u"全清"_s, u"上平七虞"_s));
+  readings.Add(u"籠"_s, u"文"_s, R(u"long2"_s, u"次濁"_s, u"上聲一董"_s));
+  readings.Add(u"籠"_s, u"文"_s, R(u"long5"_s, u"次濁"_s, u"上平一東"_s));
+  readings.Add(u"東"_s, u"文"_s, R(u"tong1"_s, u"全清"_s, u"上平一東"_s));
+  readings.Add(u"董"_s, u"文"_s, R(u"tong2"_s, u"全清"_s, u"上聲一董"_s));
+  struct Case {
+    QString text;
+    QString predicted;
+  };
+  const Case cases[] = {
+      {u"都籠切"_s, u"tong2/tong1"_s},
+      {u"東 都籠切"_s, u"tong1/tong2"_s},
+      {u"東：都籠切"_s, u"tong1/tong2"_s},
+      {u"東 【集韻】【韻會】　都籠切"_s, u"tong1/tong2"_s},  // past the sources' names
+      {u"董，都籠切"_s, u"tong2/tong1"_s},
+      {u"天都籠切"_s, u"tong2/tong1"_s},  // a character without either reading
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SynthesizeFanqieText(c.text, readings).split(u'\t').value(1), c.predicted)
+        << c.text.toStdString();
+  }
+}
+
 // Each step of a synthesis line told in words, for the hint over the synthesis field.
 TEST(SynthesisTextTest, ExplainsTheStepsInWords) {
   struct Case {

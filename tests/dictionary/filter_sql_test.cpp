@@ -144,5 +144,75 @@ TEST(FilterSqlTest, WhatSqliteMightAnswerDifferentlyStaysWithTheHeldFilter) {
   }
 }
 
+QString Chain(int terms, const QString& joiner, const QString& pattern) {
+  QStringList parts;
+  for (int i = 0; i < terms; ++i) parts.append(pattern.arg(i));
+  return parts.join(joiner);
+}
+
+TEST(FilterSqlTest, ChainsAreWrittenFlatOrLeftToTheHeldFilter) {
+  // SQLite refuses a condition nested one level per term from about 100 terms on: chains are
+  // written flat, an or of one field's values as one IN list, and what would still be too deep
+  // for SQLite stays with the held filter, which reads any chain.
+  const QStringList fields = {u"HanWord"_s, u"HanSpell"_s, u"Ptype"_s};
+  struct Case {
+    QString expression;
+    QString sql;  // empty: left to the held filter
+  };
+  const Case cases[] = {
+      {u"HanWord ='a' or hanword ='b' or HanSpell ='c*' or HanWord ='d'"_s,
+       uR"(("HanWord" IN ('a', 'b', 'd') OR "HanSpell" GLOB 'c*'))"_s},
+      {u"HanWord ='a' or HanWord ='b'"_s, uR"("HanWord" IN ('a', 'b'))"_s},
+      {u"(HanWord ='a' or HanSpell ='b') AND Ptype ='c' AND (HanWord ='d')"_s,
+       uR"((("HanWord" = 'a' OR "HanSpell" = 'b') AND "Ptype" = 'c' AND "HanWord" = 'd'))"_s},
+      {u"HanWord ='a' or HanWord ='"_s + QChar(0xD840) + u"'"_s, QString()},
+      {Chain(1000, u" or "_s, u"HanWord ='x%1'"_s),
+       u"\"HanWord\" IN ("_s + Chain(1000, u", "_s, u"'x%1'"_s) + u")"_s},
+      {Chain(1000, u" or "_s, u"HanWord ='x%1*'"_s), QString()},
+      {Chain(1000, u" AND "_s, u"HanWord like '%x%1'"_s), QString()},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FilterAsSqlCondition(FilterExpression::Parse(c.expression), fields).toStdString(),
+              c.sql.toStdString())
+        << c.expression.left(80).toStdString();
+  }
+}
+
+TEST(FilterSqlTest, LongChainsGiveTheRowsOfTheHeldFilter) {
+  test::FixtureDictionary dictionary;
+  for (int i = 0; i < 50; ++i) {
+    dictionary.ravlekRows.push_back({{u"HanWord"_s, u"x%1"_s.arg(i * 37)},
+                                     {u"HanSpell"_s, u"tsan%1"_s.arg(i % 9)},
+                                     {u"Ptype"_s, i % 3 ? u"文"_s : u"白"_s}});
+  }
+  test::FixtureAppFolder folder(dictionary);
+  TFDConnection connection;
+  ASSERT_TRUE(connection.Open(folder.Path()).ok());
+  QString nested = u"HanSpell ='tsan1'"_s;
+  for (int i = 0; i < 200; ++i) {
+    nested = u"(HanWord ='x%1' or (Ptype like '文' AND %2))"_s.arg(i).arg(nested);
+  }
+  const QString expressions[] = {
+      Chain(1000, u" or "_s, u"HanWord ='x%1'"_s),
+      Chain(1000, u" or "_s, u"HanWord ='x%1*'"_s),
+      Chain(500, u" or "_s, u"HanSpell ='tsan%1' or HanWord ='x%1'"_s),
+      QStringList(1000, u"HanWord like 'x%'"_s).join(u" AND "_s) + u" AND HanSpell ='tsan2'"_s,
+      nested,
+  };
+  const QString name = u"FDQueryRavlekTable"_s;
+  for (const QString& expression : expressions) {
+    TFDQuery held(connection, name, DatasetStatement(name));
+    TFDQuery sql(connection, name, DatasetStatement(name));
+    const QStringList expected = Rows(held, [&] {
+      held.Open();
+      held.SetFilter(expression);
+      held.FilterOn();
+    });
+    EXPECT_FALSE(expected.isEmpty());
+    EXPECT_EQ(Rows(sql, [&] { OpenFiltered(sql, expression); }), expected)
+        << expression.left(80).toStdString();
+  }
+}
+
 }  // namespace
 }  // namespace ravlek

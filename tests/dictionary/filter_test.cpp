@@ -297,6 +297,7 @@ TEST(LookupFiltersTest, BuildTheLookupPageFilters) {
       {RhymeFilter(QStringLiteral("十賄")), "PoemRhyme ='上聲十賄*'"},
       {RhymeFilter(QStringLiteral("一")), "PoemRhyme ='一*'"},  // names none: as typed
       {RhymeFilter(QStringLiteral("東")), "PoemRhyme ='東*'"},
+      {RhymeFilter(QString()), ""},  // every row, those without a rhyme too
   };
   for (const Case& c : cases) EXPECT_EQ(c.built, QString::fromUtf8(c.expected));
 }

@@ -5,24 +5,26 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
 #include "dictionary/fanqie.h"
 #include "dictionary/lookup_filters.h"
-#include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
 #include "romanize/text_input.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/postgres_server.h"
 #include "tests/support/synthetic_dictionary.h"
+#include "tests/support/upgrade_scenario.h"
 
 // GoogleTest shows QString values as text.
 QT_BEGIN_NAMESPACE
@@ -272,6 +274,39 @@ TEST_F(PostgresTest, TwoConnectionsEditingOneFieldDoNotOverwriteEachOther) {
   ASSERT_TRUE(check.exec(u"select phone_desc from RavlekTable where hanspell = 'zan3'"_s));
   ASSERT_TRUE(check.next());
   EXPECT_EQ(check.value(0).toString(), u"他們的音注"_s);
+}
+
+// ravlek-cli upgrade on a dictionary that a server holds: the notes typed into it and the new
+// release's readings are both there afterwards.
+TEST_F(PostgresTest, RavlekCliUpgradesTheDictionaryAndKeepsTheNotes) {
+  QTemporaryDir work;
+  const QString oldRelease = work.filePath(u"old"_s);
+  const QString newRelease = work.filePath(u"new"_s);
+  test::WriteOldRelease(oldRelease);
+  test::WriteNewRelease(newRelease);
+  const QString shipped = work.filePath(u"Ravlek.db"_s);
+  test::WriteShippedDatabase(shipped, oldRelease);
+  server->CreateDatabase(u"ravlekupgrade"_s);
+  QSqlDatabase db = server->Connect(u"ravlekupgrade"_s, u"ravlek-pg-upgrade"_s);
+  // Loaded as a class's server gets it: the tables with their key, then the release installed
+  // once, which records the shipped notes.
+  test::CopyDictionaryToPostgres(shipped, db);
+  UpgradeDictionary(db, ReadShippedRelease(oldRelease), work.path());
+  test::TypeUserNotes(db);
+
+  const QString app = work.filePath(u"app"_s);
+  QDir().mkpath(app);
+  server->WriteConnectionDefs(app, u"ravlekupgrade"_s);
+  QProcess cli;
+  cli.start(QStringLiteral(RAVLEK_CLI_PATH),
+            {u"--app-dir"_s, app, u"upgrade"_s, u"--release"_s, newRelease});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  const QString output =
+      QString::fromUtf8(cli.readAllStandardOutput() + cli.readAllStandardError());
+  ASSERT_EQ(cli.exitCode(), 0) << output.toStdString();
+  EXPECT_EQ(test::CheckUpgraded(db), QString());
+  EXPECT_EQ(test::CheckOrphanedNotes(app, output), QString());
+  db.close();
 }
 
 }  // namespace

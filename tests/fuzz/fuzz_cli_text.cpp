@@ -9,12 +9,12 @@
 #include <memory>
 
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
 #include "dictionary/fanqie.h"
 #include "fuzz_support.h"
-#include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "romanize/text_input.h"
 

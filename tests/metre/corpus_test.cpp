@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "build_paths.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
@@ -11,7 +12,6 @@
 #include "metre/metre_check.h"
 #include "metre/metre_report.h"
 #include "metre/pingshui_table.h"
-#include "romanize/class_readings.h"
 #include "tests/support/corpus_texts.h"
 
 namespace ravlek::metre {

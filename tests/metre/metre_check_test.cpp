@@ -6,6 +6,7 @@
 #include "build_paths.h"
 #include "metre/character_readings.h"
 #include "metre/metre_check.h"
+#include "metre/metre_html.h"
 #include "metre/metre_readings.h"
 #include "metre/metre_report.h"
 #include "metre/pingshui_table.h"
@@ -63,6 +64,13 @@ const Case kCases[] = {
      "", ""},
     {"mixed_lengths_are_unregulated", "國破山河在，城春草木深。\n感時花濺淚流，恨別鳥驚心。",
      "古體", "", ""},
+    {"two_lengths_repeated_stay_verse",
+     "君不見黃河之水天上來，奔流到海不復回。\n君不見高堂明鏡悲白髮，朝如青絲暮成雪。", "古體", "",
+     ""},
+    {"prose_is_not_verse",
+     "子曰：學而時習之，不亦說乎？有朋自遠方來，不亦樂乎？人不知而不慍，不亦君子乎？", "非詩", "",
+     ""},
+    {"two_unequal_clauses_are_prose", "有朋自遠方來，不亦樂乎？", "非詩", "", ""},
     {"regulated_eight_lines",
      "國破山河在，城春草木深。\n感時花濺淚，恨別鳥驚心。\n烽火連三月，家書抵萬金。\n"
      "白頭搔更短，渾欲不勝簪。",
@@ -70,6 +78,16 @@ const Case kCases[] = {
     {"seven_characters",
      "風急天高猿嘯哀，渚清沙白鳥飛迴。\n無邊落木蕭蕭下，不盡長江滾滾來。\n"
      "萬里悲秋常作客，百年多病獨登臺。\n艱難苦恨繁霜鬢，潦倒新停濁酒杯。",
+     "七言律詩", "", ""},
+    // 王維〈觀獵〉: 回看射雕處 is 平平仄平仄 with 看 平, which keeps 粘 and 對.
+    {"swapped_form_keeps_adhesion_and_opposition",
+     "風勁角弓鳴，將軍獵渭城。\n草枯鷹眼疾，雪盡馬蹄輕。\n忽過新豐市，還歸細柳營。\n"
+     "回看射雕處，千里暮雲平。",
+     "五言律詩", "", "拗救（平平仄平仄）"},
+    // 李商隱〈錦瑟〉: 思 read 仄 in 一弦一柱思華年 avoids 三平尾.
+    {"a_reading_avoids_three_level_tail",
+     "錦瑟無端五十弦，一弦一柱思華年。\n莊生曉夢迷蝴蝶，望帝春心託杜鵑。\n"
+     "滄海月明珠有淚，藍田日暖玉生煙。\n此情可待成追憶，只是當時已惘然。",
      "七言律詩", "", ""},
     {"yellow_crane_tower_breaks_on_purpose",
      "昔人已乘黃鶴去，此地空餘黃鶴樓。\n黃鶴一去不復返，白雲千載空悠悠。\n"
@@ -135,6 +153,41 @@ TEST(MetreCheckTest, CharacterTheTableLacksTakesItsReadingsTones) {
   EXPECT_TRUE(MetrePlainText(check, 1).contains(QStringLiteral("平水韻未收「𠀋」")));
 }
 
+// Prose is said to be no verse, without tone rows to line up; a poem ended where the shape
+// changed says so.
+TEST(MetreReportTest, ProseAndTheDivisionAreSaid) {
+  const QStringList text = {QStringLiteral("國破山河在，城春草木深。"),
+                            QStringLiteral("感時花開淚，恨別鳥驚心。"),
+                            QStringLiteral("有朋自遠方來，不亦樂乎？")};
+  const QList<PoemLines> poems = SplitPoems(text);
+  ASSERT_EQ(poems.size(), 2);
+  EXPECT_EQ(MetrePlainText(CheckPoem(poems[0], Table()), 1),
+            QStringLiteral("第1首　五言絕句　韻：下平十二侵　犯律\n"
+                           "下一行體式不同，未隔空行亦另起一首\n"
+                           "國破山河在\n仄仄平平仄\n城春草木深\n平平仄仄平　韻 下平十二侵\n"
+                           "感時花開淚\n仄平平平仄\n恨別鳥驚心\n仄仄仄平平　韻 下平十二侵\n"
+                           "第3句第4字「開」犯律\n"));
+  EXPECT_EQ(MetrePlainText(CheckPoem(poems[1], Table()), 2),
+            QStringLiteral("第2首　非詩　不論格律\n有朋自遠方來\n不亦樂乎\n"));
+}
+
+// The window's view says how the text was divided, and shows prose without tone columns.
+TEST(MetreReportTest, HtmlSaysHowTheTextWasDivided) {
+  QList<PoemCheck> checks;
+  for (const PoemLines& poem : SplitPoems({QStringLiteral("國破山河在，城春草木深。"),
+                                           QStringLiteral("感時花開淚，恨別鳥驚心。"),
+                                           QStringLiteral("有朋自遠方來，不亦樂乎？")})) {
+    checks.append(CheckPoem(poem, Table()));
+  }
+  const QString html = MetreHtml(checks);
+  EXPECT_TRUE(html.contains(QStringLiteral("以空行分首"))) << html.toStdString();
+  EXPECT_EQ(html.count(QStringLiteral("下一行體式不同")), 1);
+  const QString prose = html.mid(html.indexOf(QStringLiteral("第2首")));
+  EXPECT_TRUE(prose.contains(QStringLiteral("非詩"))) << prose.toStdString();
+  EXPECT_TRUE(prose.contains(QStringLiteral("有朋自遠方來，不亦樂乎")));
+  EXPECT_FALSE(prose.contains(QStringLiteral("<table")));
+}
+
 TEST(MetreReadingsTest, ThePlaceChoosesTheReadingOfItsTone) {
   CharacterReadings readings;
   readings.Add(U'看', QStringLiteral("khan3"));  // first, but 仄
@@ -152,6 +205,50 @@ TEST(MetreReadingsTest, ThePlaceChoosesTheReadingOfItsTone) {
   // Not a regulated poem: nothing chosen.
   EXPECT_EQ(chosen[3], QStringList(3));
   EXPECT_TRUE(HasMetreReadings(chosen));
+}
+
+// The metre reads the whole poem: a place of both tones takes the tone that 粘 and 對, 孤平 and
+// the tail need, whatever reading comes first.
+TEST(MetreReadingsTest, TheWholePoemChoosesTheReading) {
+  CharacterReadings readings;
+  for (const auto& [character, spell] : {std::pair{U'看', "khan3"},
+                                         {U'看', "khan1"},
+                                         {U'思', "su1"},
+                                         {U'思', "su3"},
+                                         {U'華', "hua5"},
+                                         {U'華', "hua3"}}) {
+    readings.Add(character, QString::fromLatin1(spell));
+  }
+  struct {
+    QStringList lines;
+    int line;
+    int index;
+    const char* reading;
+  } cases[] = {
+      {{QStringLiteral("風勁角弓鳴，將軍獵渭城。"), QStringLiteral("草枯鷹眼疾，雪盡馬蹄輕。"),
+        QStringLiteral("忽過新豐市，還歸細柳營。"), QStringLiteral("回看射雕處，千里暮雲平。")},
+       3,
+       1,
+       "khan1"},
+      {{QStringLiteral("錦瑟無端五十弦，一弦一柱思華年。"),
+        QStringLiteral("莊生曉夢迷蝴蝶，望帝春心託杜鵑。"),
+        QStringLiteral("滄海月明珠有淚，藍田日暖玉生煙。"),
+        QStringLiteral("此情可待成追憶，只是當時已惘然。")},
+       0,
+       12,
+       "su3"},
+      // 看 heads a 平平仄仄平 core: read 仄 it would leave 孤平.
+      {{QStringLiteral("國破山河在，看春草木深。"), QStringLiteral("感時花濺淚，恨別鳥驚心。")},
+       0,
+       6,
+       "khan1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines.join(u'/').toStdString());
+    EXPECT_EQ(MetreReadings(c.lines, Table(), readings)[c.line][c.index],
+              QString::fromLatin1(c.reading));
+    EXPECT_EQ(CheckPoem(c.lines, Table(), &readings).faults.size(), 0);
+  }
 }
 
 TEST(MetreReportTest, TsvRowsAndPoemLine) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The installed ravlek launcher: the first run makes the user's application folder from the
 # template and starts the starter there; a second run keeps the dictionary the user edited; an
-# upgraded package refreshes the programs and still keeps the dictionary and the settings.
+# upgraded package refreshes the programs, upgrades the dictionary keeping the user's note, and
+# keeps the settings.
 # Usage: launcher_test.sh BUILD_DIR CMAKE
 set -eu
 build=$1
@@ -36,12 +37,32 @@ for file in Ravlek Ravlek_Start Ravlek_Spell Ravlek.db FDConnectionDefs.ini Rele
             last_release_XML/LastVersion.xml; do
   [ -f "$folder/$file" ] || fail "$file is missing from the user's folder"
 done
+# Every licence file that the release note names lies beside it.
+licences=$(grep -o 'LICENSE[A-Za-z.-]*[A-Za-z]' "$folder/ReleaseNote.txt" | sort -u)
+[ -n "$licences" ] || fail "the release note names no licence file"
+for licence in $licences; do
+  [ -f "$folder/$licence" ] || fail "$licence, which the release note names, is not in the user's folder"
+done
 [ -x "$folder/Ravlek" ] || fail "Ravlek is not executable in the user's folder"
 cmp -s "$folder/Ravlek.db" "$prefix/share/ravlek/app/Ravlek.db" || fail "Ravlek.db is no copy"
 [ -w "$folder/Ravlek.db" ] || fail "the user cannot write the dictionary"
 
+# SQL on a dictionary file; a shipped note's hash as the build records it.
+sql() {
+  python3 - "$@" <<'PY'
+import hashlib, sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+db.create_function("note_hash", 1,
+                   lambda t: hashlib.sha1((t or "").encode()).hexdigest()[:16])
+for statement in sys.argv[2:]:
+    for row in db.execute(statement):
+        print("|".join("" if v is None else str(v) for v in row))
+db.commit()
+PY
+}
+
 # The user edits the dictionary and the settings; a second run keeps both.
-printf 'edited by the user\n' >> "$folder/Ravlek.db"
+sql "$folder/Ravlek.db" "UPDATE RavlekTable SET Desc = '我的註解' WHERE HanWord = '讚'"
 printf '; the user\n' >> "$folder/FDConnectionDefs.ini"
 edited=$(cksum < "$folder/Ravlek.db")
 settings=$(cksum < "$folder/FDConnectionDefs.ini")
@@ -50,13 +71,21 @@ rm "$RECORD"
 [ "$(head -n 1 "$RECORD")" = "$folder" ] || fail "the second run did not start the starter there"
 [ "$(cksum < "$folder/Ravlek.db")" = "$edited" ] || fail "the second run replaced the dictionary"
 
-# An upgrade of the package: new programs, a new template; the user's files stay.
+# An upgrade of the package: new programs, a new template whose dictionary has a new note and a
+# new reading; the user's settings stay, the dictionary takes the new rows and keeps the note.
 printf 'new program\n' > "$prefix/libexec/ravlek/Ravlek_Spell"
-printf 'new dictionary\n' > "$prefix/share/ravlek/app/Ravlek.db"
+sql "$prefix/share/ravlek/app/Ravlek.db" \
+  "UPDATE RavlekTable SET Phone_desc = '新版語音註' WHERE HanWord = '讚'" \
+  "UPDATE RavlekShippedNotes SET Phone_desc_sha1 = note_hash('新版語音註') WHERE HanWord = '讚'" \
+  "INSERT INTO RavlekTable (HanWord, Ptype, HanSpell, Phone_desc, Desc) VALUES ('〇', '文', 'ling5', '新讀音', '')" \
+  "INSERT INTO RavlekShippedNotes VALUES ('〇', '文', 'ling5', note_hash('新讀音'), note_hash(''))"
 printf 'ravlek upgraded\n' > "$prefix/share/ravlek/template-version"
 "$prefix/bin/ravlek"
 [ "$(cat "$folder/Ravlek_Spell")" = "new program" ] || fail "the upgrade did not refresh programs"
-[ "$(cksum < "$folder/Ravlek.db")" = "$edited" ] || fail "the upgrade replaced the dictionary"
+[ "$(sql "$folder/Ravlek.db" "SELECT Phone_desc, Desc FROM RavlekTable WHERE HanWord = '讚'")" = "新版語音註|我的註解" ] \
+  || fail "the upgrade lost the user's note or the new note"
+[ "$(sql "$folder/Ravlek.db" "SELECT Phone_desc FROM RavlekTable WHERE HanWord = '〇' AND HanSpell = 'ling5'")" = "新讀音" ] \
+  || fail "the upgrade did not bring the new reading"
 [ "$(cksum < "$folder/FDConnectionDefs.ini")" = "$settings" ] || fail "the upgrade replaced settings"
 ls "$folder" | grep -q 'ravlek-new' && fail "a temporary copy was left behind"
 

@@ -7,10 +7,10 @@
 #include <QSqlQuery>
 #include <functional>
 
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
-#include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
 #include "tests/support/dictionary_fixture.h"
 

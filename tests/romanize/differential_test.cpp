@@ -5,13 +5,13 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
-#include "romanize/class_readings.h"
 #include "romanize/romanizer.h"
-#include "tests/support/statement_romanizer.h"
 #include "tests/support/dictionary_fixture.h"
+#include "tests/support/statement_romanizer.h"
 
 namespace ravlek {
 namespace {

@@ -5,12 +5,12 @@
 
 #include <QRegularExpression>
 
-#include "memory_reading_source.h"
 #include "romanize/handout_layout.h"
 #include "romanize/reading_choice_file.h"
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
 #include "romanize/ruby_text.h"
+#include "tests/support/memory_reading_source.h"
 
 namespace ravlek {
 namespace {
@@ -211,6 +211,41 @@ TEST(RubyHtmlDocumentTest, NumericReadingsSizesAndHeadingOnRequest) {
   // 1.2 × 24 pt, to the next half point; a title's characters are larger.
   EXPECT_TRUE(
       html.contains(u"<div class=\"row\" style=\"--w: 29.0pt\"><span class=\"c\">人</span>"_s));
+}
+
+TEST(HandoutFileNameTest, TitleElseFirstLineWithoutPunctuation) {
+  MemoryReadingSource source(SmallDictionary());
+  RubyTextOptions heading;
+  heading.title = heading.author = true;
+  struct Case {
+    const char* name;
+    QStringList lines;
+    bool heading;
+    QString fileName;
+  };
+  const QString longLine = QString(50, u'天');
+  const Case cases[] = {
+      {"first line",
+       {u"學而時習之，不亦說乎？"_s, u"有朋自遠方來"_s},
+       false,
+       u"學而時習之不亦說乎"_s},
+      {"first line that is not blank",
+       {u""_s, u"　"_s, u"無題 (李商隱)"_s},
+       false,
+       u"無題李商隱"_s},
+      {"title line", {u"將進酒"_s, u"李白"_s, u"君不見，黃河之水天上來"_s}, true, u"將進酒"_s},
+      {"separators and a leading dot", {u"../a/b\\c"_s}, false, u"abc"_s},
+      {"at most 40 characters", {longLine}, false, QString(40, u'天')},
+      {"a character outside the BMP", {u"𠀤，天"_s}, false, u"𠀤天"_s},
+      {"punctuation only", {u"，。！"_s}, false, u"注音"_s},
+      {"nothing", {}, false, u"注音"_s},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(HandoutFileName(
+                  BuildRubyText(c.lines, c.heading ? heading : RubyTextOptions{}, source, {})),
+              c.fileName)
+        << c.name;
+  }
 }
 
 struct ChoiceCase {

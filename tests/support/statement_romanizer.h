@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringView>
 
-#include "romanize/reading_classes.h"
+#include "dictionary/reading_classes.h"
 
 namespace ravlek {
 

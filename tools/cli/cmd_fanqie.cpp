@@ -14,25 +14,16 @@
 namespace ravlek::cli {
 namespace {
 
-constexpr const char* kUsage = "fanqie [--synthesize] [FILE]";
-
-int Fanqie(const Globals& globals, const QStringList& arguments) {
-  const QCommandLineOption synthesizeOption(QStringLiteral("synthesize"));
-  QCommandLineParser parser;
-  if (const auto end =
-          ParseCommandLine(parser, QStringLiteral("fanqie"), {synthesizeOption}, arguments, 1)) {
-    return *end;
-  }
-  const bool synthesize = parser.isSet(synthesizeOption);
-  const QStringList args = parser.positionalArguments();
+int Fanqie(const Invocation& command) {
+  const bool synthesize = command.IsSet(QStringLiteral("synthesize"));
+  const QStringList args = command.Arguments();
   QString text;
   if (QString error; !ReadTextInput(args.value(0), text, error)) {
-    WriteErr(QStringLiteral("ravlek-cli fanqie: ") + error);
-    return 1;
+    return command.Fail(error);
   }
 
   TFDConnection connection;
-  if (!OpenDictionary(globals, connection)) return 1;
+  if (!command.OpenDictionary(connection)) return 1;
   try {
     const QString baseName = QStringLiteral("FDQueryBaseWords");
     const QString plusName = QStringLiteral("FDQueryBaseWordsPlus");
@@ -50,21 +41,31 @@ int Fanqie(const Globals& globals, const QStringList& arguments) {
     }
     WriteOut(output.toUtf8());
   } catch (const Error& error) {
-    WriteErr(QStringLiteral("ravlek-cli fanqie: ") + error.message());
-    return 1;
+    return command.Fail(error.message());
   }
   return 0;
 }
 
-constexpr const char* kHelp =
-    "The readings of the fanqie notations (\u2026\u5207, \u2026\u53cd) of a text.\n"
-    "Finds the notations (two characters before \u5207 or \u53cd) in FILE, or in standard input,\n"
-    "and writes the readings of their upper and lower characters, one line a notation (at\n"
-    "most 25), as the fanqie page does.\n"
-    "\n"
-    "  --synthesize  then an empty line and what each notation reads, with its steps";
+CommandSpec Declaration() {
+  CommandSpec spec;
+  spec.name = QStringLiteral("fanqie");
+  spec.summary = QStringLiteral(
+      "The readings of the fanqie notations (\u2026\u5207, \u2026\u53cd) of a text.");
+  spec.about = QStringLiteral(
+      "Finds the notations (two characters before \u5207 or \u53cd) in FILE, or in standard "
+      "input,\nand writes the readings of their upper and lower characters, one line a notation "
+      "(at\nmost 25), as the fanqie page does.");
+  spec.options = {
+      {{QStringLiteral("synthesize")},
+       {},
+       QStringLiteral("then an empty line and what each notation reads, with its steps")}};
+  spec.arguments = {
+      {QStringLiteral("FILE"), QStringLiteral("the text; standard input when left out or -")}};
+  spec.run = &Fanqie;
+  return spec;
+}
 
-const CommandRegistration registration("fanqie", kUsage, &Fanqie, kHelp);
+const CommandRegistration registration(Declaration());
 
 }  // namespace
 }  // namespace ravlek::cli

@@ -10,31 +10,21 @@
 namespace ravlek::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "filter --dataset FDQueryRavlekTable|FDQueryBaseWords|FDQueryBaseWordsPlus EXPR";
-
-int Usage(const QString& problem) {
-  return CommandUsageError(QStringLiteral("filter"), problem);
-}
-
-int Filter(const Globals& globals, const QStringList& args) {
-  const QCommandLineOption datasetOption(QStringLiteral("dataset"), QString(),
-                                         QStringLiteral("NAME"));
-  QCommandLineParser parser;
-  if (const auto end =
-          ParseCommandLine(parser, QStringLiteral("filter"), {datasetOption}, args, 1)) {
-    return *end;
-  }
-  const QString name = parser.isSet(datasetOption) ? parser.value(datasetOption) : QString();
-  const bool haveExpression = !parser.positionalArguments().isEmpty();
-  const QString expression = parser.positionalArguments().value(0);
-  if (name.isNull()) return Usage(QStringLiteral("--dataset is missing"));
-  if (!haveExpression) return Usage(QStringLiteral("the filter expression is missing"));
+int Filter(const Invocation& command) {
+  const QString name = command.IsSet(QStringLiteral("dataset"))
+                           ? command.Value(QStringLiteral("dataset"))
+                           : QString();
+  const bool haveExpression = !command.Arguments().isEmpty();
+  const QString expression = command.Arguments().value(0);
+  if (name.isNull()) return command.UsageError(QStringLiteral("--dataset is missing"));
+  if (!haveExpression)
+    return command.UsageError(QStringLiteral("the filter expression is missing"));
   const QString statement = DatasetStatement(name);
-  if (statement.isEmpty()) return Usage(QStringLiteral("unknown dataset %1").arg(name));
+  if (statement.isEmpty())
+    return command.UsageError(QStringLiteral("unknown dataset %1").arg(name));
 
   TFDConnection connection;
-  if (!OpenDictionary(globals, connection)) return 1;
+  if (!command.OpenDictionary(connection)) return 1;
   TFDQuery dataset(connection, name, statement);
   // SQLite answers what it can: only the passing rows are read.
   OpenFiltered(dataset, expression);
@@ -42,14 +32,26 @@ int Filter(const Globals& globals, const QStringList& args) {
   return 0;
 }
 
-constexpr const char* kHelp =
-    "The rows of a dataset that pass a filter expression, as TSV.\n"
-    "A header line with every field of the dataset, then one line per passing row.\n"
-    "\n"
-    "  --dataset NAME  FDQueryRavlekTable, FDQueryBaseWords or FDQueryBaseWordsPlus\n"
-    "  EXPR            the filter, for example HanWord ='\u5247' or [HanSpell] like '%an1'";
+CommandSpec Declaration() {
+  CommandSpec spec;
+  spec.name = QStringLiteral("filter");
+  spec.summary = QStringLiteral("The rows of a dataset that pass a filter expression, as TSV.");
+  spec.about = QStringLiteral(
+      "A header line with every field of the dataset, then one line per "
+      "passing row.");
+  spec.options = {{{QStringLiteral("dataset")},
+                   QStringLiteral("NAME"),
+                   QStringLiteral("FDQueryRavlekTable, FDQueryBaseWords or FDQueryBaseWordsPlus"),
+                   OptionSpec::Use::Required}};
+  spec.arguments = {{QStringLiteral("EXPR"),
+                     QStringLiteral("the filter, for example HanWord ='\u5247' or [HanSpell] like "
+                                    "'%an1'"),
+                     false}};
+  spec.run = &Filter;
+  return spec;
+}
 
-const CommandRegistration registration("filter", kUsage, &Filter, kHelp);
+const CommandRegistration registration(Declaration());
 
 }  // namespace
 }  // namespace ravlek::cli

@@ -9,35 +9,18 @@
 namespace ravlek::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "import --table RavlekTable|BaseWords|BaseWordsPlus --tsv FILE --to DBFILE [--replace]";
-
-int Usage(const QString& problem) {
-  return CommandUsageError(QStringLiteral("import"), problem);
-}
-
-int Import(const Globals& globals, const QStringList& args) {
-  const QCommandLineOption tableOption(QStringLiteral("table"), QString(), QStringLiteral("NAME"));
-  const QCommandLineOption tsvOption(QStringLiteral("tsv"), QString(), QStringLiteral("FILE"));
-  const QCommandLineOption toOption(QStringLiteral("to"), QString(), QStringLiteral("DBFILE"));
-  const QCommandLineOption replaceOption(QStringLiteral("replace"));
-  QCommandLineParser parser;
-  if (const auto end = ParseCommandLine(parser, QStringLiteral("import"),
-                                        {tableOption, tsvOption, toOption, replaceOption}, args)) {
-    return *end;
-  }
-  if (!globals.appDir.isEmpty() || !globals.dbFile.isEmpty()) {
-    return Usage(QStringLiteral("the database is given with --to"));
-  }
-  const QString table = parser.isSet(tableOption) ? parser.value(tableOption) : QString();
-  const QString tsvPath = parser.isSet(tsvOption) ? parser.value(tsvOption) : QString();
-  const QString database = parser.isSet(toOption) ? parser.value(toOption) : QString();
-  const bool replace = parser.isSet(replaceOption);
-  if (table.isNull() || tsvPath.isNull() || database.isNull()) {
-    return Usage(QStringLiteral("--table, --tsv and --to are needed"));
+int Import(const Invocation& command) {
+  const QString tableOption = QStringLiteral("table");
+  const QString tsvOption = QStringLiteral("tsv");
+  const QString table = command.IsSet(tableOption) ? command.Value(tableOption) : QString();
+  const QString tsvPath = command.IsSet(tsvOption) ? command.Value(tsvOption) : QString();
+  const QString database = command.Where().dbFile;
+  const bool replace = command.IsSet(QStringLiteral("replace"));
+  if (table.isNull() || tsvPath.isNull() || database.isEmpty()) {
+    return command.UsageError(QStringLiteral("--table, --tsv and --db (or --to) are needed"));
   }
   if (!DictionaryTables().contains(table)) {
-    return Usage(QStringLiteral("unknown table %1").arg(table));
+    return command.UsageError(QStringLiteral("unknown table %1").arg(table));
   }
   QFile file(tsvPath);
   if (!file.open(QIODevice::ReadOnly)) throw CannotOpenFileError(tsvPath, file.errorString());
@@ -47,17 +30,36 @@ int Import(const Globals& globals, const QStringList& args) {
   return 0;
 }
 
-constexpr const char* kHelp =
-    "Loads a dictionary table from tab-separated text into a SQLite file.\n"
-    "Reads the format export writes (a byte-order mark and CR LF line ends are accepted) and\n"
-    "checks every line before anything is written.\n"
-    "\n"
-    "  --table NAME  RavlekTable, BaseWords or BaseWordsPlus\n"
-    "  --tsv FILE    the text to load\n"
-    "  --to DBFILE   the SQLite file; made when missing\n"
-    "  --replace     the loaded rows take the place of the table's rows (else they follow them)";
+CommandSpec Declaration() {
+  CommandSpec spec;
+  spec.name = QStringLiteral("import");
+  spec.summary =
+      QStringLiteral("Loads a dictionary table from tab-separated text into a SQLite file.");
+  spec.about = QStringLiteral(
+      "Reads the format export writes (a byte-order mark and CR LF line ends are accepted) and\n"
+      "checks every line before anything is written. The file is named with --db, before or\n"
+      "after the command name, or with --to.");
+  spec.options = {
+      {{QStringLiteral("table")},
+       QStringLiteral("NAME"),
+       QStringLiteral("RavlekTable, BaseWords or BaseWordsPlus"),
+       OptionSpec::Use::Required},
+      {{QStringLiteral("tsv")},
+       QStringLiteral("FILE"),
+       QStringLiteral("the text to load"),
+       OptionSpec::Use::Required},
+      {{QStringLiteral("replace")},
+       {},
+       QStringLiteral("the loaded rows take the place of the table's rows (else they follow "
+                      "them)")},
+  };
+  spec.dictionary = DictionaryUse::Writes;
+  spec.databaseAliases = {QStringLiteral("to")};
+  spec.run = &Import;
+  return spec;
+}
 
-const CommandRegistration registration("import", kUsage, &Import, kHelp);
+const CommandRegistration registration(Declaration());
 
 }  // namespace
 }  // namespace ravlek::cli

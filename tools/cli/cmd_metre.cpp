@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "cli.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
@@ -12,46 +13,26 @@
 #include "metre/metre_check.h"
 #include "metre/metre_report.h"
 #include "metre/pingshui_table.h"
-#include "romanize/class_readings.h"
+#include "metre/poem_splitter.h"
 #include "romanize/text_input.h"
 
 namespace ravlek::cli {
 namespace {
 
-constexpr const char* kUsage = "metre [--tsv] [FILE]";
-
-constexpr const char* kHelp =
-    "The \u683c\u5f8b check of regulated verse: tones, rhyme, form and faults of each poem.\n"
-    "Checks the poems of FILE, or standard input, separated by an empty line, against the 106\n"
-    "Pingshui rhyme groups, with the readings whose tones their places need.\n"
-    "\n"
-    "  --tsv  for scripts: per \u53e5 N, K, text, tones (\u5e73/\u4ec4/\u4e2d per character), "
-    "rhyme group\n"
-    "         at a rhyme position, readings (- for none); per poem '# poem', N, form, rhyme\n"
-    "         group, faults (comma-separated, \u5408\u5f8b when none, empty for "
-    "\u53e4\u9ad4)";
-
-int Metre(const Globals& globals, const QStringList& args) {
-  const QCommandLineOption tsvOption(QStringLiteral("tsv"));
-  QCommandLineParser parser;
-  if (const auto end = ParseCommandLine(parser, QStringLiteral("metre"), {tsvOption}, args, 1)) {
-    return *end;
-  }
-  const bool tsv = parser.isSet(tsvOption);
-  const QString path = parser.positionalArguments().value(0);
+int Metre(const Invocation& command) {
+  const bool tsv = command.IsSet(QStringLiteral("tsv"));
+  const QString path = command.Arguments().value(0);
   QFile input;
   if (!OpenTextInput(input, path)) {
-    WriteErr(QStringLiteral("ravlek-cli metre: cannot read %1: %2").arg(path, input.errorString()));
-    return 1;
+    return command.Fail(QStringLiteral("cannot read %1: %2").arg(path, input.errorString()));
   }
 
   TFDConnection connection;
-  if (!OpenDictionary(globals, connection)) return 1;
+  if (!command.OpenDictionary(connection)) return 1;
   QByteArray out;
   Utf8LineReader reader(input);
   try {
-    const metre::PingshuiTable table = metre::PingshuiTable::FromAppFolder(
-        globals.appDir.isEmpty() ? DefaultAppDir() : globals.appDir);
+    const metre::PingshuiTable table = metre::PingshuiTable::FromAppFolder(command.AppDir());
     const QString name = QStringLiteral("FDQuerySQLRavlekTable");
     TFDQuery query(connection, name, DatasetStatement(name));
     DatasetClassReadingSource source(query);
@@ -59,42 +40,61 @@ int Metre(const Globals& globals, const QStringList& args) {
 
     // Poem by poem: each is written before the next is read.
     int number = 0;
-    QStringList poem;
-    auto flush = [&] {
-      if (poem.isEmpty()) return;
-      const metre::PoemCheck check = metre::CheckPoem(poem, table, &readings);
-      ++number;
-      out += (tsv ? metre::MetreTsv(check, number) : metre::MetrePlainText(check, number) + u'\n')
-                 .toUtf8();
-      poem.clear();
-      if (out.size() >= 64 * 1024) {
-        WriteOut(out);
-        out.clear();
-      }
-    };
+    metre::PoemSplitter splitter(
+        [&](metre::PoemSplitter::Kind kind, metre::PoemLines&& poem) {
+          if (kind != metre::PoemSplitter::Kind::Poem) return;
+          const metre::PoemCheck check = metre::CheckPoem(poem, table, &readings);
+          ++number;
+          out +=
+              (tsv ? metre::MetreTsv(check, number) : metre::MetrePlainText(check, number) + u'\n')
+                  .toUtf8();
+          if (out.size() >= 64 * 1024) {
+            WriteOut(out);
+            out.clear();
+          }
+        },
+        true);
     QString line;
-    while (reader.Next(line)) {
-      if (line.trimmed().isEmpty()) {
-        flush();
-      } else {
-        poem.append(line);
-      }
-    }
-    flush();
+    while (reader.Next(line)) splitter.AddLine(line);
+    splitter.Finish();
   } catch (const Error& error) {
     WriteOut(out);
-    WriteErr(QStringLiteral("ravlek-cli metre: ") + error.message());
-    return 1;
+    return command.Fail(error.message());
   }
   WriteOut(out);
   if (!reader.Error().isEmpty()) {
-    WriteErr(QStringLiteral("ravlek-cli metre: ") + reader.Error());
-    return 1;
+    return command.Fail(reader.Error());
   }
   return 0;
 }
 
-const CommandRegistration registration("metre", kUsage, &Metre, kHelp);
+CommandSpec Declaration() {
+  CommandSpec spec;
+  spec.name = QStringLiteral("metre");
+  spec.summary = QStringLiteral(
+      "The \u683c\u5f8b check of regulated verse: tones, rhyme, form and faults of each poem.");
+  spec.about = QStringLiteral(
+      "Checks the poems of FILE, or standard input, against the 106 Pingshui rhyme groups, with\n"
+      "the readings whose tones their places need. Poems are separated by an empty line; "
+      "without\n"
+      "one, a poem of the regulated shape ends before a line that does not fit it (\u53e5 of "
+      "another\nlength, a title, prose), and the plain form says so. Text whose \u53e5 share no "
+      "length is\n\u975e\u8a69 (not verse) and is not checked.");
+  spec.options = {
+      {{QStringLiteral("tsv")},
+       {},
+       QStringLiteral(
+           "for scripts: per \u53e5 N, K, text, tones (\u5e73/\u4ec4/\u4e2d per "
+           "character), rhyme group at a rhyme position, readings (- for none); per poem "
+           "'# poem', N, form, rhyme group, faults (comma-separated, \u5408\u5f8b when "
+           "none, empty for \u53e4\u9ad4 and \u975e\u8a69)")}};
+  spec.arguments = {
+      {QStringLiteral("FILE"), QStringLiteral("the poems; standard input when left out or -")}};
+  spec.run = &Metre;
+  return spec;
+}
+
+const CommandRegistration registration(Declaration());
 
 }  // namespace
 }  // namespace ravlek::cli

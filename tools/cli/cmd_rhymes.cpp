@@ -6,15 +6,21 @@
 namespace ravlek::cli {
 namespace {
 
-int Rhymes(const Globals&, const QStringList& args) {
-  QCommandLineParser parser;
-  if (const auto end = ParseCommandLine(parser, QStringLiteral("rhymes"), {}, args)) return *end;
+int Rhymes(const Invocation&) {
   WriteOut((PingshuiRhymeNames().join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
   return 0;
 }
 
-const CommandRegistration registration("rhymes", "rhymes", &Rhymes,
-                                       "The 106 Pingshui rhyme names in order, one a line.");
+CommandSpec Declaration() {
+  CommandSpec spec;
+  spec.name = QStringLiteral("rhymes");
+  spec.summary = QStringLiteral("The 106 Pingshui rhyme names in order, one a line.");
+  spec.dictionary = DictionaryUse::None;
+  spec.run = &Rhymes;
+  return spec;
+}
+
+const CommandRegistration registration(Declaration());
 
 }  // namespace
 }  // namespace ravlek::cli

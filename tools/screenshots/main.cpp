@@ -5,6 +5,8 @@
 // would start it, and each page is selected as a user would select it. With PREFIX only the
 // lookup page (after a mouse click on a row), the launcher page and a resource page are saved, as
 // PREFIX-lookup.png, PREFIX-editor.png and PREFIX-about.png (for the pictures of one density).
+// Both ways the handout's preview of a short text is saved too (13-handout-preview.png or
+// PREFIX-handout.png).
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -145,6 +147,34 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
       ++failures;
     }
+  }
+  // The handout's preview of a text whose readings carry the 8th tone's mark (學 ha̍k, 習 si̍p,
+  // 亦 i̍k), as 輸出注音 shows it; the dialog is modal, so a timer takes its picture and closes
+  // it (the timer that closes notices waits meanwhile).
+  {
+    window.SelectPage(window.TntTabSheet3);
+    window.TntMemo3->setPlainText(
+        QStringLiteral("學而時習之，不亦說乎？\n有朋自遠方來，不亦樂乎？"));
+    dismiss.stop();
+    const QString file = QDir(output).filePath(
+        prefix.isEmpty() ? QStringLiteral("13-handout-preview.png") : prefix + "-handout.png");
+    bool saved = false;
+    QTimer grabber;
+    QObject::connect(&grabber, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!dialog || dialog->objectName() != QLatin1String("RubyExport_Dialog")) return;
+      grabber.stop();
+      Wait(300);
+      saved = dialog->grab().save(file);
+      dialog->reject();
+    });
+    grabber.start(100);
+    window.RubyExport_TntButton->click();
+    if (!saved) {
+      std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
+      ++failures;
+    }
+    dismiss.start(100);
   }
   if (prefix.isEmpty()) {
     // 格律檢查 of the sample poem and of 登黃鶴樓, which breaks the rules on purpose.

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -14,6 +15,7 @@
 
 #include "base/app_folder.h"
 #include "base/error.h"
+#include "dictionary/dictionary_upgrade.h"
 #include "release/release_files.h"
 #include "release/staged_archive.h"
 #include "release/unzip.h"
@@ -184,6 +186,13 @@ StarterReport InstallStagedArchives(const QString& appDir) {
       } catch (const Error& error) {
         throw Error(name + QStringLiteral(": ") + error.message());
       }
+    }
+    // A new dictionary takes the notes the user typed into the old one (a failure refuses it).
+    if (const DictionaryUpgradeReport upgraded =
+            UpgradeDictionaryFile(app.filePath(QStringLiteral("Ravlek.db")),
+                                  QDir(unpacked).filePath(QStringLiteral("Ravlek.db")));
+        !upgraded.message.isEmpty()) {
+      qInfo().noquote() << upgraded.message;
     }
     MoveIntoPlace(unpacked, backup, appDir);
     SyncFoldersUnder(unpacked, appDir);

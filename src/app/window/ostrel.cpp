@@ -12,6 +12,7 @@
 #include "base/app_folder.h"
 #include "base/error.h"
 #include "base/program_end.h"
+#include "app/window/framed_text_fields.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
@@ -32,6 +33,7 @@ TOstrel::TOstrel(QWidget* parent) : TOstrel(ravlek::BuiltReleaseSettings(), pare
 
 TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWidget(parent) {
   ravlek::ResetProgramEnd();
+  ravlek::KeepTextFieldFrames();
   ravlek::LayOutWindow(*this);
   versionPage->UseSettings(release);
   FDConnection1 = std::make_unique<ravlek::TFDConnection>();

@@ -33,6 +33,10 @@ class CutTextFilter : public QObject {
         area = QRect(header->sectionViewportPosition(section), 0, header->sectionSize(section),
                      header->height());
         if (!TextIsCut(font, text, area.width() - 2 * margin)) text.clear();
+        // A title that says more (what an empty column holds) shows that too.
+        const QString note =
+            grid_.model()->headerData(section, Qt::Horizontal, Qt::ToolTipRole).toString();
+        if (!note.isEmpty()) text = text.isEmpty() ? note : text + u'\n' + note;
       }
     } else {
       const QModelIndex index = grid_.indexAt(help->pos());

@@ -1,6 +1,7 @@
 #pragma once
 // Tooltips for the lookup grid's texts that do not fit: a column title or a cell whose text is
-// cut shows it whole when the pointer rests on it; a text that fits shows no tooltip.
+// cut shows it whole when the pointer rests on it; a text that fits shows no tooltip, unless the
+// title has a tooltip of its own.
 
 #include <QFont>
 #include <QString>

@@ -1,9 +1,12 @@
 // The lookup grid over DataSource1, and the two memos that show the current row's long texts.
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTableView>
+#include <algorithm>
 
 #include "dictionary/window/cut_text_tooltips.h"
 #include "app/window/design_units.h"
@@ -45,6 +48,38 @@ void SelectCurrentRow(TOstrel& window, int row) {
   grid->scrollTo(index);
 }
 
+// A title wider than its designed column (文/白(古/今) in 40 px) would be cut: its column grows to
+// fit it. 反切下字韻 and 平水韻, whose values are rhyme names of at most six characters, give up
+// that space as far as they have room, so that the grid keeps its designed width.
+void FitCutTitles(QTableView& grid, const std::vector<LookupGridColumn>& columns) {
+  QHeaderView* header = grid.horizontalHeader();
+  const int titleMargin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+  const int cellMargin =
+      grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
+  std::vector<std::pair<int, int>> givers;  // column, the width it keeps
+  for (const char* field : {"PoemRhyme2", "PoemRhyme"}) {
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (columns[i].field != QLatin1String(field)) continue;
+      const int keeps =
+          QFontMetrics(columns[i].cellFont).horizontalAdvance(QStringLiteral("去聲二十四敬")) +
+          2 * cellMargin + 2;
+      givers.emplace_back(static_cast<int>(i), keeps);
+    }
+  }
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const int section = static_cast<int>(i);
+    int grow = QFontMetrics(columns[i].titleFont).horizontalAdvance(columns[i].title) +
+               2 * titleMargin + 2 - grid.columnWidth(section);
+    for (const auto& [giver, keeps] : givers) {
+      if (grow <= 0 || giver == section) continue;
+      const int given = std::clamp(grid.columnWidth(giver) - keeps, 0, grow);
+      grid.setColumnWidth(giver, grid.columnWidth(giver) - given);
+      grid.setColumnWidth(section, grid.columnWidth(section) + given);
+      grow -= given;
+    }
+  }
+}
+
 }  // namespace
 
 void BindLookupGrid(TOstrel& window) {
@@ -70,6 +105,7 @@ void BindLookupGrid(TOstrel& window) {
     const int width = model->Columns()[static_cast<size_t>(i)].width;
     window.TntDBGrid2->setColumnWidth(i, units.Px(width > 0 ? width : kDefaultColumnWidth));
   }
+  FitCutTitles(*window.TntDBGrid2, model->Columns());
 
   QObject::connect(source, &TDataSource::CurrentRowChanged, &window, [&window](int row) {
     SelectCurrentRow(window, row);

@@ -177,6 +177,14 @@ QVariant LookupGridModel::headerData(int section, Qt::Orientation orientation, i
       return column.titleFont;
     case Qt::ForegroundRole:
       return QColor(Qt::black);
+    case Qt::ToolTipRole:
+      // The open dictionary has no Pingshui phonetic symbols yet: the empty column says why.
+      if (column.field == QLatin1String("Spell_P_Han")) {
+        return QStringLiteral(
+            "平水韻注音：依平水韻讀音標的注音符號。"
+            "目前的字典沒有這項資料，所以這一欄是空的。");
+      }
+      return {};
     default:
       return {};
   }

@@ -101,10 +101,8 @@ void TOstrel::TntEdit2Change() {
 }
 
 void TOstrel::TntEdit1_spell_SearchChange() {
-  // The filter is built from the texts as they are before the filter goes off. Romanisation typed
-  // as books print it (tone marks, POJ) is read as the numeric Tâi-lô that the rows hold, in
-  // lower case as they hold it.
-  const QString search = ravlek::NumericTaiLo(TntEdit1_spell_Search->text()).toLower();
+  // The filter is built from the texts as they are before the filter goes off.
+  const QString search = ravlek::SpellSearchText(TntEdit1_spell_Search->text());
   const QString classText = ComboBox2->currentText();
   const QString filter = ravlek::SpellFilter(search, classText);
   FDQueryRavlekTable->FilterOff();

@@ -19,6 +19,9 @@ namespace {
 // The space between two columns, in widths of "字".
 constexpr double kColumnGap = 1.0;
 
+// Between two candidates' steps: a line break within the notation's line, then the steps column.
+const QString kNextCandidate = QStringLiteral(";") + QChar(QChar::LineSeparator) + u'\t' + u'\t';
+
 class SynthesisHint : public QObject {
  public:
   explicit SynthesisHint(QPlainTextEdit* field) : QObject(field), field_(field) {}
@@ -31,8 +34,11 @@ class SynthesisHint : public QObject {
     const QTextBlock block = field_->cursorForPosition(help->pos()).block();
     const QRect line = field_->cursorRect(QTextCursor(block));
     const bool over = help->pos().y() >= line.top() && help->pos().y() <= line.bottom();
-    if (block.isValid() && !block.text().isEmpty() && over)
-      hint = ExplainFanqieSynthesisLine(block.text()) + QStringLiteral("\n\n") + hint;
+    if (block.isValid() && !block.text().isEmpty() && over) {
+      // The line as the synthesis wrote it: its candidates were set one under the other.
+      const QString line = block.text().replace(kNextCandidate, QStringLiteral("; "));
+      hint = ExplainFanqieSynthesisLine(line) + QStringLiteral("\n\n") + hint;
+    }
     QToolTip::showText(help->globalPos(), hint, field_->viewport());
     return true;
   }
@@ -44,7 +50,9 @@ class SynthesisHint : public QObject {
 }  // namespace
 
 void PrepareSynthesisField(QPlainTextEdit* field) {
-  field->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Long steps wrap at the field's edge: nothing hides to the right behind a scroll bar.
+  field->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  field->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   field->viewport()->installEventFilter(new SynthesisHint(field));
 }
 
@@ -59,11 +67,19 @@ void ShowSynthesis(QPlainTextEdit* field, const QString& text) {
   }
   const qreal gap = kColumnGap * metrics.horizontalAdvance(QStringLiteral("字"));
   QTextOption option = field->document()->defaultTextOption();
-  option.setWrapMode(QTextOption::NoWrap);
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   option.setTabs({QTextOption::Tab(widest[0] + gap, QTextOption::LeftTab),
                   QTextOption::Tab(widest[0] + gap + widest[1] + gap, QTextOption::LeftTab)});
   field->document()->setDefaultTextOption(option);
-  field->setPlainText(text);
+  // Each candidate's steps on a line of their own, in the steps column.
+  QStringList lines = text.split(QStringLiteral("\r\n"));
+  for (QString& line : lines) {
+    QStringList columns = line.split(u'\t');
+    if (columns.size() != 3) continue;
+    columns[2].replace(QStringLiteral("; "), kNextCandidate);
+    line = columns.join(u'\t');
+  }
+  field->setPlainText(lines.join(QStringLiteral("\r\n")));
 }
 
 }  // namespace ravlek

@@ -1,4 +1,4 @@
-// 格律檢查 on the conversion page: the poems of the input field (separated by empty lines)
+// 格律檢查 on the conversion page: the poems of the input field (as PoemSplitter cuts them)
 // checked against the Pingshui groups of the application folder, shown in a window of their own.
 #include <QDialog>
 #include <QDir>
@@ -7,13 +7,15 @@
 #include <QVBoxLayout>
 
 #include "app/window/ostrel.h"
+#include "app/window/screen_fit.h"
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_check.h"
 #include "metre/metre_choices.h"
 #include "metre/metre_html.h"
 #include "metre/metre_report.h"
-#include "romanize/class_readings.h"
+#include "metre/poem_splitter.h"
 #include "romanize/text_input.h"
 
 void TOstrel::Metre_TntButtonClick() {
@@ -26,13 +28,13 @@ void TOstrel::Metre_TntButtonClick() {
   QList<ravlek::metre::PoemCheck> checks;
   for (const ravlek::metre::PoemLines& poem :
        ravlek::metre::SplitPoems(ravlek::SplitTextLines(TntMemo3->toPlainText()))) {
-    checks.append(ravlek::metre::CheckPoem(poem.lines, sources.Table(), &sources.Readings()));
+    checks.append(ravlek::metre::CheckPoem(poem, sources.Table(), &sources.Readings()));
   }
   if (!Metre_Form) {
     Metre_Form = new QDialog(this);
     Metre_Form->setObjectName(QStringLiteral("Metre_Form"));
     Metre_Form->setWindowTitle(QStringLiteral("格律檢查"));
-    Metre_Form->resize(720, 640);
+    Metre_Form->resize(ravlek::FittedToScreen(*this, QSize(720, 640)));
     Metre_TntMemo = new QTextBrowser(Metre_Form);
     Metre_TntMemo->setObjectName(QStringLiteral("Metre_TntMemo"));
     auto* layout = new QVBoxLayout(Metre_Form);

@@ -10,14 +10,16 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextLayout>
 
 #include "app/window/ostrel.h"
 #include "base/characters.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_choices.h"
 #include "romanize/class_index.h"
-#include "romanize/class_readings.h"
+#include "romanize/conversion.h"
 #include "romanize/conversion_status.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
@@ -137,14 +139,16 @@ void TOstrel::TntButton1Click() {
   ProgressPainter painter(TntProgressBar1);
   const auto progress = [&painter](qsizetype done) { painter.Advance(done); };
   try {
-    const QList<QStringList> chosen = ravlek::metre::ChosenMetreReadings(lines, metreSources);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-      const QString& line = lines[i];
-      painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));
-      const QString romanised = romanizer.RomanizeLine(line, chosen.value(i), progress);
-      output.append(line);
-      output.append(romanised);
-    }
+    ravlek::MetreChooser metre(metreSources);
+    ravlek::RomanizeStream stream(
+        romanizer, {&metre},
+        [&output](const QString& line, const QString& romanised) { output << line << romanised; },
+        [&painter](const QString& line) {
+          painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));
+        },
+        progress);
+    for (const QString& line : lines) stream.AddLine(line);
+    stream.Finish();
   } catch (...) {
     finish();
     throw;
@@ -153,5 +157,11 @@ void TOstrel::TntButton1Click() {
 }
 
 void TOstrel::TntButton5Click() {
-  TntMemo3->setPlainText(ravlek::ConversionSampleText());
+  // Replaced as one edit, so that one Ctrl+Z brings back the text the user had pasted.
+  QTextCursor cursor(TntMemo3->document());
+  cursor.beginEditBlock();
+  cursor.select(QTextCursor::Document);
+  cursor.insertText(ravlek::ConversionSampleText());
+  cursor.endEditBlock();
+  TntMemo3->moveCursor(QTextCursor::Start);
 }

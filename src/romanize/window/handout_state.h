@@ -1,6 +1,6 @@
 #pragma once
 // What the handout export keeps while the program runs: the readings chosen for each text, the
-// handout's options and the folder last saved to.
+// handout's options and the folder and file type last saved to.
 
 #include <QHash>
 #include <QString>
@@ -15,6 +15,7 @@ struct HandoutState {
   HandoutStyle style;
   bool heading = false;  // the first line the title, the second the author
   QString lastFolder;
+  QString lastFilter;  // the file type last saved as
 };
 
 }  // namespace ravlek

@@ -1,7 +1,8 @@
 // 輸出注音 on the conversion page: the input field as a handout to print, with the page's class
 // boxes. A preview shows it as it will print; clicking a character (or Enter on it) offers its
 // readings, and the choice is kept for that text while the program runs. 儲存… saves it as HTML,
-// PDF (printed by the HTML engine) or OpenDocument text, and the status line says where.
+// PDF (printed by the HTML engine) or OpenDocument text, and the dialog and the status line say
+// where.
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -20,11 +21,13 @@
 
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
+#include "app/window/screen_fit.h"
 #include "base/error.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_choices.h"
-#include "romanize/class_readings.h"
+#include "romanize/conversion.h"
 #include "romanize/handout_file.h"
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
@@ -57,15 +60,6 @@ Form FormOf(QString& path, const QString& filter) {
   }
   path += QStringLiteral(".html");
   return Form::Html;
-}
-
-// The name the save dialog suggests: the handout's title, without path separators and at most
-// 40 characters long.
-QString SuggestedName(const std::vector<ravlek::RubyLine>& text) {
-  QString name = ravlek::HandoutTitle(text);
-  name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
-  if (name.startsWith(QLatin1Char('.'))) name.prepend(QLatin1Char('_'));
-  return name.left(40).trimmed();
 }
 
 void SaveHandout(const QString& path, Form form, const std::vector<ravlek::RubyLine>& text,
@@ -129,7 +123,11 @@ void TOstrel::RubyExport_TntButtonClick() {
   auto* scroll = new QScrollArea(&dialog);
   scroll->setWidget(preview);
   scroll->setWidgetResizable(false);
-  scroll->setBackgroundRole(QPalette::Dark);
+  // A white page on a white field: the readings read as they will print.
+  scroll->setBackgroundRole(QPalette::Base);
+  auto* saved = new QLabel(&dialog);
+  saved->setObjectName(QStringLiteral("RubyExport_Saved"));
+  saved->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* buttons = new QDialogButtonBox(&dialog);
   QPushButton* save = buttons->addButton(QStringLiteral("儲存…"), QDialogButtonBox::AcceptRole);
   save->setObjectName(QStringLiteral("RubyExport_Save"));
@@ -147,6 +145,7 @@ void TOstrel::RubyExport_TntButtonClick() {
   layout->addLayout(options_row);
   layout->addWidget(new QLabel(QStringLiteral("點選字（或按 Enter）可改讀音。"), &dialog));
   layout->addWidget(scroll, 1);
+  layout->addWidget(saved);
   layout->addWidget(buttons);
 
   // The readings the metre needs in a regulated verse, where the user has chosen none; the text
@@ -156,7 +155,8 @@ void TOstrel::RubyExport_TntButtonClick() {
     ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
     if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
     ravlek::metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
-    metre = ravlek::metre::MetreChoices(lines, ravlek::metre::ChosenMetreReadings(lines, sources));
+    ravlek::MetreChooser chooser(sources);
+    metre = ravlek::PositionChoices(lines, ravlek::ChooseFirstReadings(lines, {&chooser}));
     if (!sources.Problem().isEmpty()) {
       TntStatusBar1->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
     }
@@ -189,9 +189,9 @@ void TOstrel::RubyExport_TntButtonClick() {
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
     ravlek::RunHandler([&] {
-      QString filter = kHtmlFilter;
-      const QString start = QDir(ravlek::SaveFolder(state.lastFolder))
-                                .filePath(SuggestedName(text) + QStringLiteral(".html"));
+      QString filter = state.lastFilter.isEmpty() ? kHtmlFilter : state.lastFilter;
+      const QString start =
+          QDir(ravlek::SaveFolder(state.lastFolder)).filePath(ravlek::HandoutFileName(text));
       QString path = QFileDialog::getSaveFileName(
           &dialog, QStringLiteral("輸出注音"), start,
           kHtmlFilter + QStringLiteral(";;") + kPdfFilter + QStringLiteral(";;") + kOdtFilter,
@@ -200,11 +200,17 @@ void TOstrel::RubyExport_TntButtonClick() {
       const Form form = FormOf(path, filter);
       SaveHandout(path, form, text, state.style);
       state.lastFolder = QFileInfo(path).absolutePath();
-      TntStatusBar1->showMessage(QStringLiteral("已儲存：") + QDir::toNativeSeparators(path));
-      dialog.accept();
+      state.lastFilter = form == Form::Pdf   ? kPdfFilter
+                         : form == Form::Odt ? kOdtFilter
+                                             : kHtmlFilter;
+      // The preview stays open and says where the file went: the user may save another form.
+      const QString message = QStringLiteral("已儲存：") + QDir::toNativeSeparators(path);
+      saved->setText(message);
+      TntStatusBar1->showMessage(message);
     });
   });
-  dialog.resize(qMin(preview->sizeHint().width() + 60, 1000), 640);
+  dialog.resize(
+      ravlek::FittedToScreen(*this, QSize(qMin(preview->sizeHint().width() + 60, 1000), 640)));
   preview->setFocus();
   dialog.exec();
 }

@@ -1,15 +1,18 @@
 #include "romanize/window/ruby_preview.h"
 
 #include <QAction>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRawFont>
 #include <QStringList>
+#include <QTextLayout>
 
 #include "app/window/messages.h"
-#include "romanize/reading_rhymes.h"
 #include "dictionary/tailo.h"
+#include "romanize/reading_rhymes.h"
 
 namespace ravlek {
 
@@ -27,6 +30,41 @@ QFont FaceOf(const char* const* faces, size_t count, double pixels) {
 }
 
 }  // namespace
+
+QList<QGlyphRun> ReadingGlyphRuns(const QString& reading, const QFont& font, QSizeF* size) {
+  QTextLayout layout(reading, font);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  if (!line.isValid()) {
+    if (size) *size = QSizeF();
+    return {};
+  }
+  line.setPosition(QPointF(0, 0));
+  if (size) *size = QSizeF(line.naturalTextWidth(), line.height());
+  QList<QGlyphRun> runs = layout.glyphRuns();
+  for (QGlyphRun& run : runs) {
+    const QRawFont raw = run.rawFont();
+    const QList<quint32> glyphs = run.glyphIndexes();
+    QList<QPointF> positions = run.positions();
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+    bool moved = false;
+    for (qsizetype i = 1; i < glyphs.size(); ++i) {
+      // A mark has no advance; one designed above the baseline that was shaped below its letter's
+      // baseline stands at its designed height (no vertical offset) instead.
+      if (advances[i].x() != 0) continue;
+      const QRectF designed = raw.boundingRect(glyphs[i]);
+      qsizetype base = i - 1;
+      while (base > 0 && advances[base].x() == 0) --base;
+      if (designed.bottom() <= 0 && positions[i].y() > positions[base].y()) {
+        positions[i].setY(positions[base].y());
+        moved = true;
+      }
+    }
+    if (moved) run.setPositions(positions);
+  }
+  return runs;
+}
 
 RubyPreview::RubyPreview(QSqlDatabase database, QWidget* parent)
     : QWidget(parent), database_(std::move(database)) {
@@ -92,11 +130,14 @@ void RubyPreview::paintEvent(QPaintEvent*) {
       if (hasFocus()) painter.drawRect(rect.adjusted(0, 0, -1, -1));
     }
     if (!placed.cell->reading.isEmpty()) {
-      painter.setFont(reading);
-      painter.setPen(QColor(0x1d, 0x4e, 0x89));
-      painter.drawText(QRectF(rect.left(), rect.top(), rect.width(), readingHeight),
-                       Qt::AlignHCenter | Qt::AlignBottom,
-                       ShownReading(placed.cell->reading, style_));
+      // Centred at the bottom of the reading's band, in black as it prints.
+      QSizeF size;
+      const QList<QGlyphRun> runs =
+          ReadingGlyphRuns(ShownReading(placed.cell->reading, style_), reading, &size);
+      const QPointF origin(rect.left() + (rect.width() - size.width()) / 2,
+                           rect.top() + readingHeight - size.height());
+      painter.setPen(Qt::black);
+      for (const QGlyphRun& run : runs) painter.drawGlyphRun(origin, run);
     }
     painter.setFont(
         FaceOf(kCharacterFaces, std::size(kCharacterFaces), (rect.height() - readingHeight) / 1.2));
@@ -119,6 +160,13 @@ QMenu* RubyPreview::ReadingMenu(int index) {
   const QHash<QString, QString> rhymes = ReadingRhymes(database_, cell.character);
   auto* menu = new QMenu(this);
   menu->setAttribute(Qt::WA_DeleteOnClose);
+  // The readings in a face whose marks Qt sets right (DejaVu Sans' 8th-tone mark it draws below
+  // the line, see ReadingGlyphRuns), so that tones 4 and 8 differ here too.
+  QFont font = menu->font();
+  QStringList families = font.families().isEmpty() ? QStringList{font.family()} : font.families();
+  families.prepend(QStringLiteral("DejaVu Serif"));
+  font.setFamilies(families);
+  menu->setFont(font);
   menu->setTitle(cell.character);
   QStringList seen;
   for (const ClassReading& reading : cell.readings) {

@@ -10,8 +10,16 @@
 #include "romanize/ruby_text.h"
 
 class QMenu;
+class QGlyphRun;
 
 namespace ravlek {
+
+// A reading as the preview draws it, shaped with the reading faces, each run's glyph positions
+// relative to the top left of the text, whose size goes to `size`. A combining mark that Qt has
+// put below the line is set back at its designed height over its letter: Qt misreads mark
+// anchors that a font gives as outline points, as DejaVu Sans does for U+030D (the 8th tone's
+// vertical line), while the handout's HTML engine reads them right.
+QList<QGlyphRun> ReadingGlyphRuns(const QString& reading, const QFont& font, QSizeF* size);
 
 class RubyPreview : public QWidget {
   Q_OBJECT

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -34,7 +35,12 @@ test::FixtureDictionary SampleDictionary() {
                            Row(u"租"_s, u"文"_s, u"tsoo1"_s, u"全清"_s, u"上平七虞"_s),
                            Row(u"全"_s, u"文"_s, u"tsuan5"_s, u"全濁"_s, u"下平一先"_s),
                            Row(u"縣"_s, u"文"_s, u"hian7"_s, u"全濁"_s, u"去聲十七霰"_s),
-                           Row(u"縣"_s, u"白"_s, u"kuan7"_s, QString(), QString())};
+                           Row(u"縣"_s, u"白"_s, u"kuan7"_s, QString(), QString()),
+                           // 都籠切 of 東: 籠 reads in two tones.
+                           Row(u"都"_s, u"文"_s, u"too1"_s, u"全清"_s, u"上平七虞"_s),
+                           Row(u"籠"_s, u"文"_s, u"long2"_s, u"次濁"_s, u"上聲一董"_s),
+                           Row(u"籠"_s, u"文"_s, u"long5"_s, u"次濁"_s, u"上平一東"_s),
+                           Row(u"東"_s, u"文"_s, u"tong1"_s, u"全清"_s, u"上平一東"_s)};
   dictionary.baseWords = {{u"則"_s, u"tsik4"_s}, {u"旰"_s, u"kan3"_s}, {u"租"_s, u"tsoo1"_s}};
   dictionary.baseWordsPlus = {{u"全"_s, u"tsuan5"_s}, {u"縣"_s, u"hian7"_s}};
   return dictionary;
@@ -90,19 +96,21 @@ QList<QList<qreal>> ColumnStarts(QPlainTextEdit* field) {
   for (QTextBlock block = field->document()->begin(); block.isValid(); block = block.next()) {
     if (block.text().isEmpty()) continue;
     const QTextLayout* layout = block.layout();
-    EXPECT_EQ(layout->lineCount(), 1) << block.text().toStdString();
     QList<qreal> line;
     line << layout->lineAt(0).cursorToX(0);
-    for (qsizetype tab = block.text().indexOf(u'\t'); tab >= 0;
-         tab = block.text().indexOf(u'\t', tab + 1))
-      line << layout->lineAt(0).cursorToX(static_cast<int>(tab + 1));
+    // The first two tabs: those of the notation's own line.
+    qsizetype tab = block.text().indexOf(u'\t');
+    for (int i = 0; i < 2 && tab >= 0; ++i, tab = block.text().indexOf(u'\t', tab + 1)) {
+      line << layout->lineForTextPosition(static_cast<int>(tab + 1))
+                  .cursorToX(static_cast<int>(tab + 1));
+    }
     starts << line;
   }
   return starts;
 }
 
-// The columns stand one under the other whatever their widths, no line wraps, and a hint over a
-// line tells its steps in words under the legend of the signs.
+// The columns stand one under the other whatever their widths, and a hint over a line tells its
+// steps in words under the legend of the signs.
 TEST_F(FanqieSynthesisPageTest, ColumnsAlignedAndStepsToldOnHover) {
   w->Synth_TntCheckBox->setFocus();
   QTest::keyClick(w->Synth_TntCheckBox, Qt::Key_Space);
@@ -131,6 +139,37 @@ TEST_F(FanqieSynthesisPageTest, ColumnsAlignedAndStepsToldOnHover) {
       hint.startsWith(u"則旰切：上字「則」取聲母 ts-；下字「旰」取韻母 -an，聲調屬去聲；"_s))
       << hint.toStdString();
   EXPECT_TRUE(hint.contains(u"「⇒」拼出的讀音"_s)) << hint.toStdString();
+  QToolTip::hideText();
+}
+
+// Two candidates (籠 reads long2 and long5): the entry's own reading first, each candidate's
+// steps on a line of its own in the steps column, and nothing hidden to the right.
+TEST_F(FanqieSynthesisPageTest, EachCandidateOnItsOwnLineWithinTheField) {
+  w->Synth_TntCheckBox->setFocus();
+  QTest::keyClick(w->Synth_TntCheckBox, Qt::Key_Space);
+  w->TntMemo1->setPlainText(u"東 都籠切"_s);
+  test::PressOnItsPage(*w, w->TntButton2);
+  QApplication::processEvents();
+  const QTextBlock block = w->Synth_TntMemo->document()->begin();
+  const QString text = block.text();
+  EXPECT_TRUE(text.startsWith(u"都籠切\ttong1/tong2\t"_s)) << text.toStdString();
+  const qsizetype second = text.indexOf(QChar(QChar::LineSeparator));
+  ASSERT_GT(second, 0) << text.toStdString();
+  const QTextLayout* layout = block.layout();
+  const int steps = static_cast<int>(text.indexOf(u'\t', text.indexOf(u'\t') + 1) + 1);
+  const int nextSteps = static_cast<int>(text.lastIndexOf(u'\t') + 1);
+  EXPECT_GT(layout->lineForTextPosition(nextSteps).lineNumber(), 0);
+  EXPECT_EQ(layout->lineForTextPosition(nextSteps).cursorToX(nextSteps),
+            layout->lineAt(0).cursorToX(steps));
+  EXPECT_EQ(w->Synth_TntMemo->horizontalScrollBar()->maximum(), 0);
+
+  // The hint tells both candidates.
+  const QPoint over = w->Synth_TntMemo->cursorRect(QTextCursor(block)).center();
+  QHelpEvent hover(QEvent::ToolTip, over, w->Synth_TntMemo->viewport()->mapToGlobal(over));
+  QApplication::sendEvent(w->Synth_TntMemo->viewport(), &hover);
+  const QString hint = QToolTip::text();
+  EXPECT_TRUE(hint.contains(u"拼得 tong1"_s)) << hint.toStdString();
+  EXPECT_TRUE(hint.contains(u"拼得 tong2"_s)) << hint.toStdString();
   QToolTip::hideText();
 }
 

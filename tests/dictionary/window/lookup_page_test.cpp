@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QToolTip>
@@ -25,6 +26,7 @@
 #include "app/window/ostrel.h"
 #include "dictionary/data_source.h"
 #include "dictionary/dataset.h"
+#include "dictionary/window/cut_text_tooltips.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
@@ -286,12 +288,12 @@ TEST_F(LookupPageTest, ClassChoiceAndEmptyFields) {
   EXPECT_EQ(w->ComboBox2->currentText(), u"全"_s);
   EXPECT_EQ(GridRows(), QStringList{u"東/tong1"_s});
 
-  // The rhyme box emptied shows every row with a PoemRhyme that is not empty.
+  // The rhyme box emptied shows every row, those without a rhyme (讚美, 之) too.
   w->ComboBox1->lineEdit()->clear();
   Type(w->ComboBox1->lineEdit(), u"上"_s);
   QTest::keyClick(w->ComboBox1->lineEdit(), Qt::Key_Backspace);
   QApplication::processEvents();
-  EXPECT_EQ(GridRows().size(), 9);
+  EXPECT_EQ(GridRows().size(), 11);
 }
 
 TEST_F(LookupPageTest, SelectingARowMovesTheMemos) {
@@ -518,13 +520,41 @@ TEST_F(LookupMemoTest, CutTitlesAndCellsShowTheirWholeTextAsToolTip) {
     QString tip;
   };
   const std::vector<Case> cases = {
-      {"cut title", header->viewport(), title(1), u"文/白(古/今)"_s},
-      {"whole title", header->viewport(), title(0), QString()},
+      {"whole title", header->viewport(), title(1), QString()},
+      {"title of an empty column", header->viewport(), title(4),
+       u"平水韻注音：依平水韻讀音標的注音符號。目前的字典沒有這項資料，所以這一欄是空的。"_s},
       {"cut cell", grid->viewport(), cell(9), u"廣韻、集韻、韻會、正韻并則旰切，音酇"_s},
       {"whole cell", grid->viewport(), cell(6), QString()},
   };
   for (const Case& c : cases) EXPECT_EQ(ToolTipAt(c.widget, c.pos), c.tip) << c.name;
+  // A column made narrower than its title.
+  header->resizeSection(1, 12);
+  EXPECT_EQ(ToolTipAt(header->viewport(), title(1)), u"文/白(古/今)"_s) << "cut title";
   QToolTip::hideText();
+}
+
+TEST_F(LookupMemoTest, EveryTitleFitsItsColumnInTheGridsDesignedWidth) {
+  QTableView* grid = w->TntDBGrid2;
+  QHeaderView* header = grid->horizontalHeader();
+  const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+  // The designed widths: 64 for the first column, whose width is the grid's default.
+  const int designed[] = {64, 40, 125, 84, 88, 65, 159, 52, 184, 193};
+  const double scale = QGuiApplication::primaryScreen()->logicalDotsPerInch() / 120.0;
+  int designedTotal = 0;
+  int total = 0;
+  for (int section = 0; section < header->count(); ++section) {
+    const QString title = grid->model()->headerData(section, Qt::Horizontal).toString();
+    const QFont font =
+        grid->model()->headerData(section, Qt::Horizontal, Qt::FontRole).value<QFont>();
+    EXPECT_FALSE(TextIsCut(font, title, header->sectionSize(section) - 2 * margin))
+        << title.toStdString() << " in " << header->sectionSize(section);
+    designedTotal += qRound(designed[section] * scale);
+    total += header->sectionSize(section);
+  }
+  EXPECT_EQ(total, designedTotal);
+  // 反切下字韻, which gave up the space, still shows the longest rhyme name whole.
+  const QFont rhymeFont = grid->model()->index(0, 8).data(Qt::FontRole).value<QFont>();
+  EXPECT_FALSE(TextIsCut(rhymeFont, u"上聲二十一馬"_s, header->sectionSize(8) - 2 * margin));
 }
 
 TEST_F(LookupMemoTest, AnEditStoresTheTextWithOnlyTheTypedChange) {

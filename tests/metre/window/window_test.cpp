@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 
@@ -80,6 +82,22 @@ TEST_F(MetrePageTest, ShowsTonesRhymesAndFaultsOfThePoem) {
   EXPECT_TRUE(text.contains(u"○平◎"_s));
   // The input and the designed output are left alone.
   EXPECT_TRUE(w->TntMemo4->toPlainText().isEmpty());
+}
+
+// Its designed 640 px where the screen has room, else no taller than the screen shows with a
+// title bar (ctest runs this at 144 dpi too, where the offscreen screen is 533 px tall).
+TEST_F(MetrePageTest, TheWindowFitsTheScreen) {
+  CopyTables();
+  w->TntMemo3->setPlainText(u"國破山河在，城春草木深。"_s);
+  test::PressOnItsPage(*w, w->Metre_TntButton);
+  ASSERT_NE(w->Metre_Form, nullptr);
+  const QRect available = w->Metre_Form->screen()->availableGeometry();
+  const int titleBar = w->Metre_Form->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  EXPECT_LE(w->Metre_Form->height() + titleBar, available.height());
+  EXPECT_LE(w->Metre_Form->width(), available.width());
+  if (available.height() >= 640 + 2 * titleBar) {
+    EXPECT_EQ(w->Metre_Form->height(), 640);
+  }
 }
 
 TEST_F(MetrePageTest, MissingTablesAreReportedNotChecked) {

@@ -11,21 +11,28 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QGlyphRun>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRawFont>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <functional>
 
 #include "app/window/ostrel.h"
 #include "build_paths.h"
+#include "dictionary/tailo.h"
 #include "romanize/handout_layout.h"
 #include "romanize/window/ruby_preview.h"
 #include "tests/support/corpus_texts.h"
@@ -70,20 +77,30 @@ test::FixtureDictionary HandoutDictionary() {
   return d;
 }
 
-// Answers the next file dialog with `path`, as a user typing the name would; `folder` receives
-// the folder the dialog opened in.
-void AnswerFileDialog(const QString& path, const QString& filter = {}, QString* folder = nullptr) {
+// What a file dialog offered when it opened: its folder, file type and name.
+struct Offered {
+  QString folder;
+  QString filter;
+  QString name;
+};
+
+// Answers the next file dialog with `path`, as a user typing the name would; `offered` receives
+// what the dialog offered.
+void AnswerFileDialog(const QString& path, const QString& filter = {}, Offered* offered = nullptr) {
   auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, path, filter, folder] {
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, path, filter, offered] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     timer->stop();
     timer->deleteLater();
-    if (folder) *folder = dialog->directory().absolutePath();
-    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
     // Typed into the name field: selectFile() leaves the field alone once it has the focus.
     auto* name = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s);
     EXPECT_NE(name, nullptr);
+    if (offered) {
+      *offered = {dialog->directory().absolutePath(), dialog->selectedNameFilter(),
+                  name ? name->text() : QString()};
+    }
+    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
     if (name) name->setText(path);
     static_cast<QDialog*>(dialog)->accept();  // as the dialog's save button does
   });
@@ -145,8 +162,8 @@ class HandoutExportTest : public ::testing::Test {
 
   // Saves from the open dialog under `path` (the dialog's filter `filter`).
   static void Save(QDialog& dialog, const QString& path, const QString& filter = {},
-                   QString* folder = nullptr) {
-    AnswerFileDialog(path, filter, folder);
+                   Offered* offered = nullptr) {
+    AnswerFileDialog(path, filter, offered);
     dialog.findChild<QPushButton*>(u"RubyExport_Save"_s)->click();
   }
 
@@ -255,11 +272,11 @@ TEST_F(HandoutExportTest, SavesLikeADesktopProgram) {
   w->TntMemo3->setPlainText(u"天殘\n\n春"_s);
   w->TntCheckBox3->setChecked(true);  // 轉白話音
   QTemporaryDir out;
-  QString opened;
+  Offered opened;
   WithDialog([&](QDialog& dialog, RubyPreview&) {
     Save(dialog, out.filePath(u"poem"_s), u"OpenDocument (*.odt)"_s, &opened);
   });
-  EXPECT_EQ(opened, home.filePath(u"Dokumente"_s));
+  EXPECT_EQ(opened.folder, home.filePath(u"Dokumente"_s));
   // The filter's suffix added; an OpenDocument file, mimetype first.
   const QString odt = out.filePath(u"poem.odt"_s);
   QFile file(odt);
@@ -277,13 +294,146 @@ TEST_F(HandoutExportTest, SavesLikeADesktopProgram) {
     AnswerReplaceYes();
     Save(dialog, out.filePath(u"poem.html"_s), {}, &opened);
   });
-  EXPECT_EQ(opened, out.path());
+  EXPECT_EQ(opened.folder, out.path());
   EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
             (QStringList{u"poem.html"_s, u"poem.odt"_s}));
   EXPECT_TRUE(ReadAll(out.filePath(u"poem.html"_s))
                   .contains(u"<ruby title=\"通 thian; 白 thinn\">天<rt>thian</rt></ruby>"_s));
   ::umask(oldMask);
   qunsetenv("XDG_CONFIG_HOME");
+}
+
+// The dialog stays open and says where the file went; the next save offers the type last saved
+// and a name from the text's first line without its punctuation.
+TEST_F(HandoutExportTest, SavingSaysWhereAndKeepsTheFileType) {
+  w->TntMemo3->setPlainText(u"君不見，將進酒！\n爲樂"_s);
+  QTemporaryDir out;
+  const QString pdf = out.filePath(u"first.pdf"_s);
+  Offered first;
+  Offered second;
+  WithDialog([&](QDialog& dialog, RubyPreview&) {
+    Save(dialog, pdf, u"PDF (*.pdf)"_s, &first);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.findChild<QLabel*>(u"RubyExport_Saved"_s)->text(), u"已儲存："_s + pdf);
+  });
+  WithDialog(
+      [&](QDialog& dialog, RubyPreview&) { Save(dialog, out.filePath(u"second"_s), {}, &second); });
+  EXPECT_EQ(first.filter, u"HTML (*.html *.htm)"_s);
+  EXPECT_EQ(first.name, u"君不見將進酒"_s);
+  EXPECT_EQ(second.filter, u"PDF (*.pdf)"_s);
+  EXPECT_TRUE(QFile::exists(out.filePath(u"second.pdf"_s)));
+}
+
+// The rows of an image that hold ink (a pixel darker than mid-grey): first and last, -1 if none.
+std::pair<int, int> InkRows(const QImage& image) {
+  int first = -1;
+  int last = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 128) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+    }
+  }
+  return {first, last};
+}
+
+// The combining marks (glyphs without advance) among the runs, each checked to stand over its
+// letter, its bottom above the letter's top.
+int MarksAboveTheirLetters(const QList<QGlyphRun>& runs, const QString& text) {
+  int marks = 0;
+  for (const QGlyphRun& run : runs) {
+    const QRawFont raw = run.rawFont();
+    const QList<quint32> glyphs = run.glyphIndexes();
+    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
+    for (qsizetype i = 1; i < glyphs.size(); ++i) {
+      if (advances[i].x() != 0) continue;
+      ++marks;
+      const QRectF mark = raw.boundingRect(glyphs[i]).translated(run.positions()[i]);
+      const QRectF letter = raw.boundingRect(glyphs[i - 1]).translated(run.positions()[i - 1]);
+      EXPECT_LE(mark.bottom(), letter.top() + 1) << text.toStdString();
+      EXPECT_GE(mark.center().x(), letter.left()) << text.toStdString();
+      EXPECT_LE(mark.center().x(), letter.right()) << text.toStdString();
+    }
+  }
+  return marks;
+}
+
+// The reading band of a one-cell preview whose character has `reading`, as the preview paints it.
+QImage PaintedReading(const QString& reading) {
+  RubyPreview preview{QSqlDatabase()};
+  HandoutStyle style;
+  style.readingPt = 24;
+  RubyLine line;
+  line.cells.push_back({u"學"_s, 0, {{u'文', reading}}, reading});
+  preview.SetText({line}, style);
+  preview.resize(preview.sizeHint());
+  const QImage image = preview.grab().toImage();
+  // The band above the character: from the page's top margin to the reading band's bottom.
+  const double scale = preview.logicalDpiX() / 72.0;
+  return image.copy(0, 0, image.width(), qRound((24 + 24 * 1.3) * scale) - 1);
+}
+
+// The 8th tone's vertical line stands above its letter, in the preview (from its pixels) as in
+// the glyphs it draws: an i under it shows a mark above, as the printed handout does.
+TEST(HandoutPreviewTest, TheEighthToneMarkStandsAboveItsLetter) {
+  struct Case {
+    QString numeric;  // drawn with tone marks
+    QString plain;    // the same letters without a mark
+  };
+  const Case cases[] = {
+      {u"hak8"_s, u"hak"_s}, {u"sip8"_s, u"sip"_s}, {u"ik8"_s, u"ik"_s}, {u"gak8"_s, u"gak"_s}};
+  QFont font;
+  QStringList families;
+  for (const char* face : kReadingFaces) families.append(QString::fromLatin1(face));
+  font.setFamilies(families);
+  font.setPixelSize(40);
+  for (const Case& c : cases) {
+    const QString marked = ToneMarkedTaiLo(c.numeric);
+    EXPECT_EQ(MarksAboveTheirLetters(ReadingGlyphRuns(marked, font, nullptr), marked), 1);
+    // The pixels: no ink below the letters' own, and the mark above the x-height.
+    const auto [markedTop, markedBottom] = InkRows(PaintedReading(c.numeric));
+    const auto [plainTop, plainBottom] = InkRows(PaintedReading(c.plain));
+    ASSERT_GE(plainTop, 0);
+    EXPECT_EQ(markedBottom, plainBottom) << marked.toStdString();
+    EXPECT_LT(markedTop, plainTop) << marked.toStdString();
+  }
+}
+
+// The reading menu shows the 8th tone's mark above its letter too (樂 ga̍k, lo̍k).
+TEST_F(HandoutExportTest, TheReadingMenuShowsTheEighthToneMark) {
+  w->TntMemo3->setPlainText(u"樂"_s);
+  WithDialog([](QDialog&, RubyPreview& preview) {
+    QMenu* menu = preview.ReadingMenu(0);
+    ASSERT_NE(menu, nullptr);
+    int marks = 0;
+    for (QAction* action : menu->actions()) {
+      QTextLayout layout(action->text(), menu->font());
+      layout.beginLayout();
+      layout.createLine();
+      layout.endLayout();
+      marks += MarksAboveTheirLetters(layout.glyphRuns(), action->text());
+    }
+    EXPECT_EQ(marks, 2);
+    delete menu;
+  });
+}
+
+// Its designed 640 px where the screen has room, else no taller than the screen shows with a
+// title bar (ctest runs this at 144 dpi too, where the offscreen screen is 533 px tall).
+TEST_F(HandoutExportTest, TheDialogFitsTheScreen) {
+  w->TntMemo3->setPlainText(u"君不見"_s);
+  WithDialog([](QDialog& dialog, RubyPreview&) {
+    const QRect available = dialog.screen()->availableGeometry();
+    const int titleBar = dialog.style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    EXPECT_LE(dialog.height() + titleBar, available.height());
+    EXPECT_LE(dialog.width(), available.width());
+    if (available.height() >= 640 + 2 * titleBar) {
+      EXPECT_EQ(dialog.height(), 640);
+    }
+  });
 }
 
 TEST(HandoutFacesTest, KaiForCharactersAndEveryToneMarkForReadings) {

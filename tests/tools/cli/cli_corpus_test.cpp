@@ -7,7 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "romanize/reading_classes.h"
+#include "dictionary/reading_classes.h"
 #include "tests/support/corpus_texts.h"
 
 namespace {

@@ -7,10 +7,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "build_paths.h"
+#include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
-#include "romanize/class_readings.h"
+#include "metre/metre_choices.h"
+#include "romanize/conversion.h"
 #include "romanize/handout_layout.h"
 #include "romanize/ruby_text.h"
 #include "tests/support/corpus_texts.h"
@@ -28,8 +31,8 @@ const QString kPoem =
     u"將進酒\n李白\n君不見，黃河之水天上來，奔流到海不復回。\n\n"
     u"鐘鼓饌玉不足貴，但願長醉不復醒。古來聖賢皆寂寞，惟有飲者留其名。陳王昔時宴平樂，斗酒十千恣讙謔。\n"_s;
 
-// 將 (1) tshiong, 見 (10) kiàn, the 樂 of 平樂 (68) lo̍k.
-const QString kChoices = u"1\t將\ttshiong1\n10\t見\tkiàn\n# 平樂\n68\t樂\tlo̍k\n"_s;
+// 將 (1) tshiong, 見 (10) hiān (not the first, kian3), the 樂 of 平樂 (68) lo̍k.
+const QString kChoices = u"1\t將\ttshiong1\n10\t見\thiān\n# 平樂\n68\t樂\tlo̍k\n"_s;
 
 QString WriteFile(const QTemporaryDir& dir, const QString& name, const QString& text) {
   QFile file(dir.filePath(name));
@@ -48,8 +51,12 @@ std::vector<test::ExpectedRuby> Expected(const QStringList& lines, const Reading
   DatasetClassReadingSource source(query);
   RubyTextOptions options;
   options.title = options.author = heading;
+  // Where a regulated poem needs another reading than the first, the metre's.
+  metre::MetreSources sources(QStringLiteral(RAVLEK_DEFAULT_APP_DIR), source);
+  MetreChooser chooser(sources);
+  const ReadingChoices metre = PositionChoices(lines, ChooseFirstReadings(lines, {&chooser}));
   std::vector<test::ExpectedRuby> expected;
-  for (const RubyLine& line : BuildRubyText(lines, options, source, choices)) {
+  for (const RubyLine& line : BuildRubyText(lines, options, source, choices, metre)) {
     for (const RubyCell& cell : line.cells)
       expected.push_back({cell.character, ShownReading(cell.reading, HandoutStyle())});
   }
@@ -71,13 +78,13 @@ TEST_F(CliHandoutTest, ChosenReadingsAreWrittenAndWrongChoicesRefused) {
       {u"--db"_s, kDictionary, u"romanize"_s, u"--html"_s, u"--choose"_s, choices, poem});
   ASSERT_EQ(html.exitCode, 0) << html.err.toStdString();
   EXPECT_TRUE(html.out.contains(u">將<rt>tshiong</rt>"_s));
-  EXPECT_TRUE(html.out.contains(u">見<rt>kiàn</rt>"_s));
+  EXPECT_TRUE(html.out.contains(u">見<rt>hiān</rt>"_s));
   EXPECT_TRUE(html.out.contains(u">樂<rt>lo̍k</rt>"_s)) << html.out.toStdString();
-  // Without a choice, the first reading, as before.
+  // Without a choice, the first reading (見: the common kian3 first, in the order of use).
   const test::CliTextRun plain =
       test::RunCli({u"--db"_s, kDictionary, u"romanize"_s, u"--html"_s, u"--numeric"_s, poem});
   EXPECT_TRUE(plain.out.contains(u">將<rt>tsiong1</rt>"_s));
-  EXPECT_TRUE(plain.out.contains(u">見<rt>hian7</rt>"_s));
+  EXPECT_TRUE(plain.out.contains(u">見<rt>kian3</rt>"_s));
 
   struct Wrong {
     QString line;
@@ -133,7 +140,7 @@ TEST_F(CliHandoutTest, OpenDocumentPrintsEachReadingAboveItsCharacter) {
   lines.removeLast();
   ExpectOdtPrintsReadingsAbove(dir, u"poem"_s, lines,
                                {u"--title"_s, u"--author"_s, u"--choose"_s, choices},
-                               {{1, u"tshiong1"_s}, {10, u"kian3"_s}, {68, u"lok8"_s}}, true);
+                               {{1, u"tshiong1"_s}, {10, u"hian7"_s}, {68, u"lok8"_s}}, true);
 }
 
 TEST_F(CliHandoutTest, AnthologiesPrintEachReadingAboveItsCharacter) {

@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include "build_paths.h"
+
 #include "tests/support/run_cli.h"
 
 namespace {
@@ -13,8 +15,8 @@ using namespace Qt::StringLiterals;
 using Result = ravlek::test::CliTextRun;
 using ravlek::test::RunCli;
 
-const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s, u"import"_s,
-                               u"lookup"_s, u"metre"_s,  u"rhymes"_s, u"romanize"_s};
+const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s,   u"import"_s, u"lookup"_s,
+                               u"metre"_s,  u"rhymes"_s, u"romanize"_s, u"upgrade"_s};
 
 struct HelpCase {
   const char* name;
@@ -142,6 +144,21 @@ TEST(CliHelp, HelpAsASearchTextIsSearched) {
       RunCli({u"--db"_s, u"/nonexistent/x.db"_s, u"lookup"_s, u"--char"_s, u"--help"_s});
   EXPECT_EQ(result.exitCode, 1);  // it went on to open the dictionary
   EXPECT_FALSE(result.out.startsWith(u"Usage:"_s));
+}
+
+// docs/command-line.md shows the help as the program writes it.
+TEST(CliHelp, TheDocumentShowsTheHelp) {
+  QFile document(QStringLiteral(RAVLEK_SOURCE_DIR "/docs/command-line.md"));
+  ASSERT_TRUE(document.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(document.readAll());
+  for (const QStringList& args : {QStringList{u"--help"_s}, QStringList{u"metre"_s, u"--help"_s}}) {
+    const QString shown = u"`ravlek-cli "_s + args.join(u' ');
+    const qsizetype at = text.indexOf(u"```\n"_s, text.indexOf(shown, text.indexOf(u"## Help"_s)));
+    ASSERT_GE(at, 0) << shown.toStdString();
+    const qsizetype end = text.indexOf(u"```\n"_s, at + 4);
+    EXPECT_EQ(text.mid(at + 4, end - at - 4), RunCli(args).out)
+        << "docs/command-line.md: the output of " << shown.toStdString() << " differs";
+  }
 }
 
 // The manual page is made from the help at build time.

@@ -76,13 +76,16 @@ TEST(CliImportExportTest, TheOpenDictionaryRoundTrips) {
   QTemporaryDir dir;
   ExpectRoundTrip(built, dir);
   // The export gives the committed source files back; RavlekTable's rows of the second source
-  // (RavlekTable.koktai.tsv, under its own licence) follow those of the book.
+  // (RavlekTable.koktai.tsv, under its own licence) and the derived rows
+  // (RavlekTable.synthesis.tsv) follow those of the book.
   const QString folder = QStringLiteral(RAVLEK_SOURCE_DIR "/data/open_dictionary/");
   for (const QString& table : {u"RavlekTable"_s, u"BaseWords"_s, u"BaseWordsPlus"_s}) {
     QByteArray expected = FileBytes(folder + table + u".tsv"_s);
     if (table == u"RavlekTable"_s) {
-      const QByteArray second = FileBytes(folder + u"RavlekTable.koktai.tsv"_s);
-      expected += second.mid(second.indexOf('\n') + 1);
+      for (const QString& more : {u"RavlekTable.koktai.tsv"_s, u"RavlekTable.synthesis.tsv"_s}) {
+        const QByteArray rows = FileBytes(folder + more);
+        expected += rows.mid(rows.indexOf('\n') + 1);
+      }
     }
     const CliRun exported = Cli({"export", "--table", table, "--db", built});
     EXPECT_TRUE(exported.out == expected) << table.toStdString();
@@ -107,18 +110,47 @@ TEST(CliImportExportTest, AnErrorNamesFileAndLineAndChangesNothing) {
   EXPECT_EQ(FileBytes(database), before);
 }
 
+// The database is named one way for every command (--db, before or after the command name);
+// import's --to stays as another name for it.
+TEST(CliImportExportTest, EveryNameOfTheDatabaseImportsTheSame) {
+  QTemporaryDir dir;
+  const QString tsv = dir.filePath(u"in.tsv"_s);
+  WriteBytes(tsv, "HanWord\tHanSpell\n\xe5\x89\x87\ttsik4\n");
+  const QStringList import = {"import", "--table", "BaseWords", "--tsv", tsv};
+  const auto file = [&dir](const char* name) { return dir.filePath(QString::fromUtf8(name)); };
+  const std::pair<QString, QStringList> ways[] = {
+      {file("before.db"), QStringList{"--db", file("before.db")} + import},
+      {file("after.db"), import + QStringList{"--db", file("after.db")}},
+      {file("to.db"), import + QStringList{"--to", file("to.db")}},
+  };
+  QByteArray first;
+  for (const auto& [database, args] : ways) {
+    const CliRun run = Cli(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const CliRun exported = Cli({"export", "--table", "BaseWords", "--db", database});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_TRUE(exported.out.contains("tsik4")) << exported.out.toStdString();
+    if (first.isEmpty()) first = exported.out;
+    EXPECT_EQ(exported.out, first) << database.toStdString();
+  }
+}
+
 TEST(CliImportExportTest, UsageErrors) {
   struct Case {
     QStringList args;
     const char* message;
   };
   const Case cases[] = {
-      {{"import", "--table", "BaseWords", "--tsv", "x.tsv"}, "--table, --tsv and --to are needed"},
+      {{"import", "--table", "BaseWords", "--tsv", "x.tsv"},
+       "--table, --tsv and --db (or --to) are needed"},
       {{"import", "--table", "Other", "--tsv", "x.tsv", "--to", "d.db"}, "unknown table Other"},
       {{"import", "--table", "BaseWords", "--tsv", "x.tsv", "--to", "d.db", "--tsv", "y"},
        "--tsv given twice"},
       {{"--db", "d.db", "import", "--table", "BaseWords", "--tsv", "x", "--to", "d.db"},
-       "the database is given with --to"},
+       "--db given twice"},
+      {{"--app-dir", "a", "import", "--table", "BaseWords", "--tsv", "x"},
+       "give the SQLite file to write with --db FILE"},
+      {{"export", "--table", "BaseWords", "--db", "a", "--db", "b"}, "--db given twice"},
       {{"export"}, "--table is missing"},
       {{"export", "--table", "Other"}, "unknown table Other"},
       {{"export", "--table", "BaseWords", "--db", "a", "--app-dir", "b"}, "not both"},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -60,11 +61,18 @@ TEST_F(CliLookupTest, LookupPrintsTheGridRowsAsTsv) {
       {{"--spell", "an1*", "--class", "白"}, {" 讚:kan1"}},
       {{"--spell", "an1*", "--class", "文"}, {"-x:an1", " 讚:kan1"}},
       {{"--spell", "tsa"}, {"讚:tsan3"}},
+      // Case and blanks as the window takes them: the rows hold lower case.
+      {{"--spell", "TSAN3"}, {"讚:tsan3"}},
+      {{"--spell", " TSAN3 "}, {"讚:tsan3"}},
+      {{"--spell", "\tTsuann3\n"}, {"讚:tsuann3"}},
+      {{"--spell", "TSÀN"}, {"讚:tsan3"}},
+      {{"--spell", "AN1*", "--class", "白"}, {" 讚:kan1"}},
       {{"--rhyme", "上平"}, {"讚:tsuann3", "-x:an1"}},
       {{"--rhyme", "十五刪"}, {"讚:tsuann3"}},  // 刪 for the list's 删, no tone part
       {{"--rhyme", "上平十五刪"}, {"讚:tsuann3"}},
       {{"--rhyme", "一東"}, {"-x:an1"}},
       {{"--rhyme", "下平"}, {}},
+      {{"--rhyme", ""}, {"讚:tsan3", "讚:tsuann3", "-x:an1", " 讚:kan1", "O':pan1"}},
   };
   for (const Case& c : cases) {
     const Result result = Lookup(c.args);
@@ -92,6 +100,81 @@ TEST_F(CliLookupTest, ValuesAreEscapedAndNullsPrintNothing) {
                               "FDQueryBaseWords", "HanWord ='旰' or HanWord ='則'"});
   EXPECT_EQ(base.exitCode, 0) << base.err.toStdString();
   EXPECT_EQ(base.out, "HanWord\tHanSpell\n則\ttsik4\n旰\t\n");
+}
+
+TEST_F(CliLookupTest, LongChainsAreAnsweredUnderASmallStack) {
+  // Chains far longer than SQLite's parser nests, run with the 256 KB stack of a small machine:
+  // the rows the window's held filter shows, never a refusal or a crash.
+  const auto chain = [](int terms, const QString& joiner, const std::function<QString(int)>& term,
+                        const QString& last) {
+    QStringList parts;
+    for (int i = 0; i < terms; ++i) parts.append(term(i));
+    parts.append(last);
+    return parts.join(joiner);
+  };
+  QString nested = QStringLiteral("HanWord ='-x'");
+  for (int i = 0; i < 120; ++i) {
+    nested =
+        QStringLiteral("(HanWord ='q%1' or ([HanSpell] like 'an1' AND %2))").arg(i).arg(nested);
+  }
+  struct Case {
+    const char* what;
+    QString expression;
+    QStringList rows;  // HanWord:HanSpell
+  };
+  const Case cases[] = {
+      {"1000 values of one field",
+       chain(
+           1000, " or ", [](int i) { return QStringLiteral("HanWord ='x%1'").arg(i); },
+           "HanWord ='讚'"),
+       {"讚:tsan3", "讚:tsuann3"}},
+      {"values of two fields",
+       chain(
+           1000, " OR ",
+           [](int i) {
+             return QString::fromLatin1(i % 2 ? "HanWord ='x%1'" : "HanSpell ='y%1'").arg(i);
+           },
+           "HanSpell ='an1'"),
+       {"-x:an1"}},
+      {"1000 prefixes",
+       chain(
+           1000, " or ", [](int i) { return QStringLiteral("HanSpell ='z%1*'").arg(i); },
+           "HanSpell ='tsua*'"),
+       {"讚:tsuann3"}},
+      {"1000 patterns",
+       chain(
+           1000, " or ", [](int i) { return QStringLiteral("[HanSpell] like '%z%1'").arg(i); },
+           "[HanSpell] like 'k%'"),
+       {" 讚:kan1"}},
+      {"1000 conditions that all hold",
+       chain(
+           1000, " AND ", [](int) { return QStringLiteral("[HanWord] like '%'"); }, "Ptype ='古'"),
+       {"O':pan1"}},
+      {"120 levels of parentheses", nested, {"-x:an1"}},
+  };
+  for (const Case& c : cases) {
+    QProcess process;
+    process.setChildProcessModifier([] {
+      const rlimit small{256 * 1024, 256 * 1024};
+      setrlimit(RLIMIT_STACK, &small);
+    });
+    process.start(
+        QStringLiteral(RAVLEK_CLI_PATH),
+        {"--db", folder.DatabasePath(), "filter", "--dataset", "FDQueryRavlekTable", c.expression});
+    ASSERT_TRUE(process.waitForFinished(60000)) << c.what;
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << c.what;
+    EXPECT_EQ(process.exitCode(), 0) << c.what << process.readAllStandardError().toStdString();
+    QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n');
+    const QStringList header = lines.takeFirst().split('\t');
+    lines.removeLast();  // the end
+    QStringList rows;
+    for (const QString& line : lines) {
+      const QStringList fields = line.split('\t');
+      rows.append(fields.value(header.indexOf("HanWord")) + ':' +
+                  fields.value(header.indexOf("HanSpell")));
+    }
+    EXPECT_EQ(rows, c.rows) << c.what;
+  }
 }
 
 TEST_F(CliLookupTest, ErrorsAreOneClearLine) {

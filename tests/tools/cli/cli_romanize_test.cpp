@@ -1,4 +1,5 @@
-// ravlek-cli romanize and fanqie on a small dictionary: the exact output, and refused input.
+// ravlek-cli romanize and fanqie on a small dictionary: the exact output, and refused input
+// (romanize's outputs for given inputs are the golden files of cli_golden_test.cpp).
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -42,22 +43,6 @@ class CliTextTest : public ::testing::Test {
   QTemporaryDir dir_;
   QString dbPath_;
 };
-
-TEST_F(CliTextTest, RomanizeWritesEachLineThenItsRomanisedLine) {
-  const CliResult result = Run({u"romanize"_s}, u"天 x\r\n\r\n星𠀤\n"_s.toUtf8());
-  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-  EXPECT_EQ(QString::fromUtf8(result.out),
-            u"天 x\n通 thian1  。 x 。 \n\n\n星𠀤\n(文 sing1)  。 𠀤 。 \n"_s);
-}
-
-TEST_F(CliTextTest, RomanizeOptions) {
-  const CliResult result = Run({u"romanize"_s, u"--ancient"_s, u"--colloquial"_s,
-                                u"--no-class-marks"_s, u"--no-separator"_s},
-                               u"星𠀤\r天"_s.toUtf8());
-  EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-  EXPECT_EQ(QString::fromUtf8(result.out),
-            u"星𠀤\n( sing1) < tshenn1> [ ping7] \n天\n thian1 \n"_s);
-}
 
 TEST_F(CliTextTest, RomanizeReadsANamedFile) {
   const QString path = dir_.filePath(u"in.txt"_s);

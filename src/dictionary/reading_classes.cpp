@@ -1,4 +1,4 @@
-#include "romanize/reading_classes.h"
+#include "dictionary/reading_classes.h"
 
 namespace ravlek {
 

@@ -1,9 +1,9 @@
-#include "romanize/class_readings.h"
+#include "dictionary/class_readings.h"
 
 #include "base/error.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
-#include "romanize/reading_classes.h"
+#include "dictionary/reading_classes.h"
 
 namespace ravlek {
 

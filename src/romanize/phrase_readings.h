@@ -1,0 +1,71 @@
+#pragma once
+// Readings chosen by the words a character stands in: a table of phrases, each naming the reading
+// of some of its characters, and the choice, per character of a line, of the reading the longest
+// phrase covering it names.
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <functional>
+#include <vector>
+
+namespace ravlek {
+
+// Where a phrase comes from; on phrases of the same length the lower wins.
+enum class PhraseSource { User = 0, Classical = 1, TerraPinyin = 2 };
+
+struct Phrase {
+  QString text;
+  QStringList readings;  // one per character of text (a surrogate pair is one); empty: none
+  PhraseSource source = PhraseSource::Classical;
+  QString evidence;  // why, for the explanation: the 廣韻 entry and sense, the Mandarin reading
+};
+
+class PhraseTable {
+ public:
+  // Adds a phrase of at least two characters that names at least one reading; a phrase already
+  // there keeps the readings it names, and takes the new one's for its other characters.
+  void Add(Phrase phrase);
+  // The phrases of our reviewed file of classical readings: lines of 詞 (the phrase, the
+  // character meant in brackets, e.g. 不亦[說]乎), reading, evidence; the first line names the
+  // fields. Returns the lines that could not be read ("line N: why").
+  QStringList AddClassicalTsv(QStringView text, PhraseSource source = PhraseSource::Classical);
+  // terra-pinyin's phrases as data/open_dictionary maps them: 詞, 拼音, 讀音 (one reading per
+  // character, "-" for none, separated by spaces).
+  QStringList AddTerraTsv(QStringView text);
+
+  const Phrase* Find(QStringView text) const;
+  qsizetype size() const { return static_cast<qsizetype>(phrases_.size()); }
+  bool isEmpty() const { return phrases_.empty(); }
+  // The most characters (code points) of any phrase that starts with `first`; 0 when none.
+  int LongestFrom(char32_t first) const { return longestFrom_.value(first, 0); }
+
+ private:
+  std::vector<Phrase> phrases_;
+  QHash<QStringView, qsizetype> index_;  // views into phrases_' texts, which never change
+  QHash<char32_t, int> longestFrom_;
+};
+
+// What the phrases chose for one character: the reading and the phrase that named it.
+struct PhraseChoice {
+  QString reading;
+  const Phrase* phrase = nullptr;  // null where the user chose, or nothing did
+  bool byUser = false;
+};
+
+// Whether `reading` is one of the character's readings.
+using HasReadingFn = std::function<bool(char32_t character, const QString& reading)>;
+
+// Per character of `line` (a surrogate pair is one), the reading of the longest phrase that covers
+// it and names a reading the character has (on equal length, the lower source, then the phrase
+// that starts first). `userChoices` (one entry per character; missing or empty: none) always win.
+// A character no phrase names gets an empty choice.
+std::vector<PhraseChoice> ChoosePhraseReadings(QStringView line, const PhraseTable& table,
+                                               const HasReadingFn& hasReading,
+                                               const QStringList& userChoices = {});
+
+// The choices as Romanizer::RomanizeLine takes them: the reading or an empty entry.
+QStringList PhraseFirstReadings(const std::vector<PhraseChoice>& choices);
+
+}  // namespace ravlek
