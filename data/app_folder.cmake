@@ -6,7 +6,8 @@ set(app_source "${CMAKE_CURRENT_LIST_DIR}/app")
 set(app_staging "${CMAKE_CURRENT_BINARY_DIR}/app_folder")
 
 # Files filled in with the versions.
-foreach(templated installedXML/CurrentVersion.xml installedXML/information.xml ReleaseNote.txt)
+foreach(templated installedXML/CurrentVersion.xml installedXML/information.xml
+                  installedXML/release_sequence.txt ReleaseNote.txt)
   configure_file("${app_source}/${templated}.in" "${app_staging}/${templated}" @ONLY)
 endforeach()
 
@@ -24,7 +25,8 @@ foreach(file IN LISTS app_static_files)
     DEPENDS "${app_source}/${file}" VERBATIM)
   list(APPEND app_outputs "${RAVLEK_APP_DIR}/${file}")
 endforeach()
-foreach(file installedXML/CurrentVersion.xml installedXML/information.xml ReleaseNote.txt)
+foreach(file installedXML/CurrentVersion.xml installedXML/information.xml
+             installedXML/release_sequence.txt ReleaseNote.txt)
   add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/${file}"
     COMMAND ${CMAKE_COMMAND} -E copy "${app_staging}/${file}" "${RAVLEK_APP_DIR}/${file}"
     DEPENDS "${app_staging}/${file}" VERBATIM)

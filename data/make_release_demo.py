@@ -130,6 +130,8 @@ def main():
     manifest = release_xml([now_installed])
     make_zip(os.path.join(update, "Ravlek_sys_upgrade.zip"), [
         ("installedXML/CurrentVersion.xml", manifest, zipfile.ZIP_DEFLATED),
+        # The update's release sequence (sign_release_demo.cmake signs it as 2): the new floor.
+        ("installedXML/release_sequence.txt", b"2\n", zipfile.ZIP_DEFLATED),
         ("ReleaseNote.txt", notes, zipfile.ZIP_DEFLATED),
         ("upgrade_payload/system.bin", payload(1, 3 << 20), zipfile.ZIP_STORED),
     ])

@@ -55,6 +55,7 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
   fi
   for program in Ravlek Ravlek_Start Ravlek_Spell; do refresh "$programs" "$program"; done
   for file in ReleaseNote.txt TSU.ttf TSU-LICENSE.txt installedXML/CurrentVersion.xml \
+              installedXML/release_sequence.txt \
               installedXML/information.xml pingshui_groups.tsv pingshui_variants.tsv \
               pingshui-LICENSE.txt pingshui_variants-LICENSE.txt LICENSE.dictionary \
               LICENSE.dictionary-koktai LICENSE.dictionary-terra-pinyin; do

@@ -23,6 +23,7 @@
 #include "app/window/ostrel.h"
 #include "app/window/page_control.h"
 #include "build_paths.h"
+#include "release/window/version_page.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/local_server.h"
 #include "tests/support/window/window_test_environment.h"
@@ -74,11 +75,11 @@ int RunChild(int argc, char** argv) {
   };
   if (pages < 0) {
     // The system archive of an update is downloading when the window is closed.
-    window.GLOBAL_sys_DL = 1;
-    window.GLOBAL_db_DL = 0;
-    window.GLOBAL_sys_DLURL = slow.url(QStringLiteral("/slow.zip"));
+    ravlek::Announcement& announced = window.versionPage->session().announcement();
+    announced.flags = {1, 0};
+    announced.latest.systemUrl = slow.url(QStringLiteral("/slow.zip"));
     QTimer::singleShot(500, &window, close);
-    QTimer::singleShot(0, &window, [&window] { window.DL_TntButton->click(); });
+    QTimer::singleShot(0, &window, [&window] { window.versionPage->DL_TntButton->click(); });
     return QApplication::exec();
   }
   // The resource pages from the first on, each chosen on its tab.

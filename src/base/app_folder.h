@@ -20,6 +20,9 @@ inline const QString kKeptSequenceFile = QStringLiteral("last_release_XML/accept
 inline const QString kExpiryWarnedFile = QStringLiteral("last_release_XML/expiry_warned.txt");
 inline const QString kInstalledManifestFile = QStringLiteral("installedXML/CurrentVersion.xml");
 inline const QString kInstalledPackagesFile = QStringLiteral("installedXML/information.xml");
+// The release sequence of the installed release, shipped with it: no manifest of a lower
+// sequence is taken, even by a fresh installation that has accepted none yet.
+inline const QString kInstalledSequenceFile = QStringLiteral("installedXML/release_sequence.txt");
 inline const QString kUpgradeFolder = QStringLiteral("upgrade_zip");
 inline const QString kSystemArchiveName = QStringLiteral("Ravlek_sys_upgrade.zip");
 inline const QString kDatabaseArchiveName = QStringLiteral("Ravlek_db_upgrade.zip");

@@ -36,7 +36,8 @@ struct TransferState {
   bool writeFailed = false;
   int writeError = 0;
   bool stalled = false;
-  bool ended = false;  // the program is ending: the transfer was broken off
+  bool ended = false;  // the program is ending, or the user cancelled: broken off
+  const std::atomic<bool>* cancel = nullptr;
   long stallTimeoutMs = 0;
   curl_off_t lastSeen = -1;
   Clock::time_point lastData = Clock::now();
@@ -97,7 +98,7 @@ int OnProgress(void* user, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) {
   auto* state = static_cast<TransferState*>(user);
   // curl calls this about once a second also while no data comes, so an ending program is not
   // held by a slow or silent server.
-  if (ProgramEndRequested()) {
+  if (ProgramEndRequested() || (state->cancel && state->cancel->load())) {
     state->ended = true;
     return 1;
   }
@@ -160,6 +161,7 @@ TransferResult PerformTransfer(const TransferSettings& settings,
   state.maxBytes = settings.maxBytes;
   state.listener = &listener;
   state.stallTimeoutMs = settings.stallTimeoutMs;
+  state.cancel = settings.cancel;
 
   const QByteArray url = settings.url.toUtf8();
   const QByteArray agent = settings.userAgent.toUtf8();

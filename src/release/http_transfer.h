@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 
@@ -25,6 +26,8 @@ struct TransferSettings {
   qint64 maxBytes = 0;      // a body larger than this fails the transfer; 0: any size
   QString caFile;           // certificates trusted besides none: empty means the system's store
   long bufferSize = 256 * 1024;
+  // Set by another thread to break the transfer off (reported as `ended`); none when null.
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // Listens to the body of the final response: begin (the size its headers announced, 0 when

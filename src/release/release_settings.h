@@ -16,6 +16,8 @@ namespace ravlek {
 struct ReleaseSettings {
   QString root;          // the build setting RAVLEK_RELEASE_ROOT
   QByteArray publicKey;  // RAVLEK_RELEASE_PUBLIC_KEY; empty: no signature is asked for
+  // The certificates an https release root is checked against; empty: the system's trust store.
+  QString caFile;
   DownloadTimeouts timeouts;
   // The manifests (LastVersion.xml, information.xml) and their signatures: 1 MB and 60 s.
   DownloadLimits manifestLimits{kMaxManifestBytes, 60000};

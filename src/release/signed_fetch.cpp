@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -27,7 +28,10 @@ detail::TransferSettings TransferFor(const QString& url, const DownloadLimits& l
                                      const ReleaseSettings& settings) {
   detail::TransferSettings transfer;
   transfer.url = url;
-  transfer.protocols = "http";
+  // An https address stays https through every redirect; http may move up to https.
+  transfer.protocols =
+      url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive) ? "https" : "http,https";
+  transfer.caFile = settings.caFile;
   transfer.maxRedirects = 9;
   transfer.userAgent = QStringLiteral("Mozilla/4.0, Indy Library (Windows; en-US)");
   transfer.connectTimeoutMs = settings.timeouts.connectMs;
@@ -45,15 +49,17 @@ FetchResult Failed(Outcome outcome, const QString& detail) {
 
 // What the server answered for the body (written to `partial`), as an outcome.
 FetchResult FetchBody(const QString& url, const QString& partial, const DownloadLimits& limits,
-                      const ReleaseSettings& settings) {
+                      const ReleaseSettings& settings, const FetchProgress& progress) {
   std::FILE* out = detail::OpenForWriting(partial);
   if (!out) {
     const int error = errno;
     return Failed(IsSpaceError(error) ? Outcome::kNoSpace : Outcome::kCannotWrite,
                   QString::fromLocal8Bit(std::strerror(error)));
   }
+  detail::TransferSettings transfer = TransferFor(url, limits, settings);
+  transfer.cancel = progress.cancel;
   const detail::TransferResult result =
-      detail::PerformTransfer(TransferFor(url, limits, settings), out, {});
+      detail::PerformTransfer(transfer, out, {progress.begin, progress.progress, progress.end});
   int writeError = result.writeError;
   // What the file holds reaches the disk before anyone renames it into place.
   const bool flushed = std::fflush(out) == 0 && ::fsync(fileno(out)) == 0;
@@ -64,6 +70,7 @@ FetchResult FetchBody(const QString& url, const QString& partial, const Download
     return Failed(IsSpaceError(writeError) ? Outcome::kNoSpace : Outcome::kCannotWrite,
                   QString::fromLocal8Bit(std::strerror(writeError)));
   }
+  if (result.ended) return Failed(Outcome::kCancelled, result.error);
   if (result.tooLarge) return Failed(Outcome::kTooLarge, result.error);
   if (!result.ok) return Failed(Outcome::kUnreachable, result.error);
   if (FileSizeOf(partial) <= 0) return Failed(Outcome::kUnreachable, QStringLiteral("empty"));
@@ -71,10 +78,12 @@ FetchResult FetchBody(const QString& url, const QString& partial, const Download
 }
 
 FetchResult CheckSignature(const QString& url, const QString& partial,
-                           const ReleaseSettings& settings, QByteArray& signature) {
+                           const ReleaseSettings& settings, QByteArray& signature,
+                           const std::atomic<bool>* cancel) {
   if (settings.publicKey.isEmpty()) return {Outcome::kFetched, {}};
   detail::TransferSettings transfer =
       TransferFor(url + QStringLiteral(".sig"), settings.manifestLimits, settings);
+  transfer.cancel = cancel;
   transfer.maxBytes = 4096;
   const detail::TransferResult result =
       detail::PerformTransfer(transfer,
@@ -84,6 +93,7 @@ FetchResult CheckSignature(const QString& url, const QString& partial,
                               },
                               {});
   // A server that answers, but has no signature, is refused; one that does not answer is away.
+  if (result.ended) return Failed(Outcome::kCancelled, result.error);
   if (!result.ok && result.status == 0) return Failed(Outcome::kUnreachable, result.error);
   QFile content(partial);
   if (!result.ok || !content.open(QIODevice::ReadOnly) ||
@@ -96,13 +106,19 @@ FetchResult CheckSignature(const QString& url, const QString& partial,
 }  // namespace
 
 ManifestFetch FetchManifest(const QString& base, const QString& role, const QString& file,
-                            const QString& keptFile, const ReleaseSettings& settings) {
+                            const QString& keptFile, const ReleaseSettings& settings,
+                            qint64 floor) {
   ManifestFetch fetch;
   FetchCheck accept;
-  const qint64 kept = ReadKeptSequence(keptFile);
+  const qint64 kept = std::max(ReadKeptSequence(keptFile), floor);
   if (!settings.publicKey.isEmpty()) {
     accept = [&fetch, &role, kept, &settings](const QString& partial) {
-      fetch.stamp = CheckManifestStamp(partial, role, kept, settings.now());
+      // A manifest that cannot be read is told in the program's words, never the parser's.
+      try {
+        fetch.stamp = CheckManifestStamp(partial, role, kept, settings.now());
+      } catch (const Error&) {
+        return texts::kManifestUnreadableText.arg(role);
+      }
       if (fetch.stamp.accepted()) return QString();
       return StampRefusalText(fetch.stamp, role, kept);
     };
@@ -127,9 +143,11 @@ QString FetchFailureText(const FetchResult& result, const QString& shownName) {
     case Outcome::kNoSpace:
       return texts::kFetchNoSpaceText.arg(shownName);
     case Outcome::kCannotWrite:
-      return texts::kFetchCannotWriteText.arg(shownName, result.detail);
+      return texts::kFetchCannotWriteText.arg(shownName);
     case Outcome::kRefused:
       return result.detail;
+    case Outcome::kCancelled:
+      return {};
   }
   return {};
 }
@@ -139,12 +157,13 @@ QString PartialFileOf(const QString& file) {
 }
 
 FetchResult FetchSignedFile(const QString& url, const QString& file, const DownloadLimits& limits,
-                            const ReleaseSettings& settings, const FetchCheck& accept) {
+                            const ReleaseSettings& settings, const FetchCheck& accept,
+                            const FetchProgress& progress) {
   const QString partial = PartialFileOf(file);
   const QString signatureFile = file + QStringLiteral(".sig");
   QByteArray signature;
-  FetchResult result = FetchBody(url, partial, limits, settings);
-  if (result.ok()) result = CheckSignature(url, partial, settings, signature);
+  FetchResult result = FetchBody(url, partial, limits, settings, progress);
+  if (result.ok()) result = CheckSignature(url, partial, settings, signature, progress.cancel);
   if (result.ok() && accept) {
     QString refusal;
     try {

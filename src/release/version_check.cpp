@@ -1,5 +1,8 @@
 #include "release/version_check.h"
 
+#include <QRegularExpression>
+#include <algorithm>
+
 #include "release/release_texts.h"
 
 namespace ravlek {
@@ -44,15 +47,41 @@ LatestRelease LatestReleaseOf(const std::vector<ReleaseEntry>& releases) {
   return latest;
 }
 
+namespace {
+
+// The leading numbers of a version: "1.10.2-rc" → 1, 10, 2.
+std::vector<qint64> LeadingNumbers(const QString& version) {
+  std::vector<qint64> numbers;
+  static const QRegularExpression leading(QStringLiteral("^\\s*[vV]?(\\d+(?:\\.\\d+)*)"));
+  const QRegularExpressionMatch match = leading.match(version);
+  if (!match.hasMatch()) return numbers;
+  for (const QString& part : match.captured(1).split(u'.')) numbers.push_back(part.toLongLong());
+  return numbers;
+}
+
+// A changed version that is not a step back.
+bool Advanced(const QString& latest, const QString& installed) {
+  return latest != installed && !VersionOlder(latest, installed);
+}
+
+}  // namespace
+
+bool VersionOlder(const QString& a, const QString& b) {
+  const std::vector<qint64> left = LeadingNumbers(a);
+  const std::vector<qint64> right = LeadingNumbers(b);
+  if (left.empty() || right.empty()) return false;
+  return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end());
+}
+
 bool UpdateAnnounced(const InstalledVersions& installed, const LatestRelease& latest) {
-  return latest.system != installed.system || latest.database != installed.database;
+  return Advanced(latest.system, installed.system) || Advanced(latest.database, installed.database);
 }
 
 DownloadFlags DownloadFlagsFor(const InstalledVersions& installed, const LatestRelease& latest) {
   DownloadFlags flags;
-  if (latest.system != installed.system)
+  if (Advanced(latest.system, installed.system))
     flags.system = latest.systemUrl == texts::kNoUpdateAddress ? 0 : 1;
-  if (latest.database != installed.database)
+  if (Advanced(latest.database, installed.database))
     flags.database = latest.databaseUrl == texts::kNoUpdateAddress ||
                              latest.databaseUrl == texts::kInsideSysArchiveAddress
                          ? 0

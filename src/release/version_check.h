@@ -32,9 +32,16 @@ struct LatestRelease {
 };
 LatestRelease LatestReleaseOf(const std::vector<ReleaseEntry>& releases);
 
+// Whether version `a` is older than `b` by their leading numbers ("0.9.0" before "1.0.0",
+// "1.2" before "1.10"). Versions whose numbers are equal, or that do not start with a number, are
+// not ordered: a different one of them counts as a change.
+bool VersionOlder(const QString& a, const QString& b);
+
+// An update is a system or database version that differs from the installed one and is not older
+// than it: a lower version is never offered, even when a signed manifest names it.
 bool UpdateAnnounced(const InstalledVersions& installed, const LatestRelease& latest);
 
-// Which archives the download button fetches: a changed version with a real address.
+// Which archives the download button fetches: a changed, not older version with a real address.
 struct DownloadFlags {
   int system = 0;
   int database = 0;

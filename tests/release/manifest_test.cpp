@@ -155,7 +155,9 @@ TEST(VersionCheck, FlagsSelectTheArchivesOfChangedVersions) {
       {"database inside the system archive", {"1", "D"}, "1", "E", "http://s", inside, true, 0, 0},
       {"database without update", {"1", "D"}, "1", "E", "http://s", noUpdate, true, 0, 0},
       {"system without update", {"1", "D"}, "2", "E", noUpdate, "http://d", true, 0, 1},
-      {"lower version", {"3", "D"}, "2", "D", "http://s", "", true, 1, 0},
+      // A lower version is never an update, whatever a signed manifest says.
+      {"lower version", {"3", "D"}, "2", "D", "http://s", "", false, 0, 0},
+      {"lower database", {"1", "1.10"}, "1", "1.9", "http://s", "http://d", false, 0, 0},
       {"trailing blank", {"1", "D"}, "1 ", "D", "", "", true, 1, 0},
   };
   for (const FlagCase& c : cases) {

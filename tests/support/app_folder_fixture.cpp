@@ -51,6 +51,7 @@ AppFolderFixture::AppFolderFixture(const Options& options) {
   }
   for (const QString& file : {QStringLiteral("installedXML/CurrentVersion.xml"),
                               QStringLiteral("installedXML/information.xml"),
+                              QStringLiteral("installedXML/release_sequence.txt"),
                               QStringLiteral("ReleaseNote.txt"), QStringLiteral("TSU.ttf")}) {
     CopyFromBuiltAppFolder(file, FilePath(file));
   }

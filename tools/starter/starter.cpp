@@ -52,10 +52,13 @@ void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString
                                : QDir(appDir).filePath(relative);
     Moved step{target, QString()};
     QDir().mkpath(QFileInfo(target).path());
-    // The programs stay executable whatever the archive says: the mode of the one they replace
-    // (the running starter for a new starter), or 0755.
-    if (relative == kStarterFileName || relative == kProgramFileName) {
-      const QString replaced = QDir(appDir).filePath(relative);
+    // The programs stay executable whatever the archive says (packed 0644, or without Unix
+    // attributes): the two named ones always, and every file that replaces one the installed
+    // release has executable, with the mode of the one it replaces (the running starter for a
+    // new starter), or 0755.
+    const QString replaced = QDir(appDir).filePath(relative);
+    if (relative == kStarterFileName || relative == kProgramFileName ||
+        (QFileInfo(replaced).isFile() && QFileInfo(replaced).isExecutable())) {
       ::chmod(QFile::encodeName(source).constData(), ExecutableModeFor(replaced));
     }
     if (QFileInfo(target).isFile()) {

@@ -15,10 +15,12 @@ namespace {
 // Every box of the program: one OK button, modal for the whole application, the text shown as
 // written (it comes from the file system, the database and the user's input). Waits until closed.
 void ExecMessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
-                    QWidget* owner) {
+                    QWidget* owner, const QString& details = {}) {
   // After the window has been closed no box holds the ending program.
   if (ProgramEndRequested()) return;
   QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+  // The system's own words and paths wait behind the box's details button.
+  if (!details.isEmpty()) box.setDetailedText(details);
   box.setTextFormat(Qt::PlainText);
   box.setFont(MessageFont());
   box.setWindowModality(Qt::ApplicationModal);
@@ -61,15 +63,18 @@ void ShowCaptionedMessage(QWidget* owner, const QString& text, const QString& ca
 }
 
 QString ErrorReportText(const QString& message) {
-  if (!message.isEmpty() && message.back() > QLatin1Char('.')) {
+  // A sentence that ends with the full-width full stop (or mark) has ended already.
+  static const QString kSentenceEnds = QStringLiteral("。！？");
+  if (!message.isEmpty() && message.back() > QLatin1Char('.') &&
+      !kSentenceEnds.contains(message.back())) {
     return message + QLatin1Char('.');
   }
   return message;
 }
 
-void ShowErrorReport(const QString& message) {
+void ShowErrorReport(const QString& message, const QString& details) {
   ExecMessageBox(QMessageBox::Critical, ApplicationTitle(), ErrorReportText(message),
-                 QApplication::activeWindow());
+                 QApplication::activeWindow(), details);
 }
 
 void RunHandler(const std::function<void()>& handler) {

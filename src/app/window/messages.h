@@ -27,11 +27,13 @@ void ShowPlainMessage(const QString& text);
 void ShowCaptionedMessage(QWidget* owner, const QString& text, const QString& caption);
 
 // The error report's text: a full stop is appended unless the last character's code is at most
-// that of "." (so a message ending in "!", "." or a blank stays as it is).
+// that of "." (so a message ending in "!", "." or a blank stays as it is) or it is a full-width
+// "。", "！" or "？".
 QString ErrorReportText(const QString& message);
 
-// Shows an error in a box with an error icon, one OK button and the application's title.
-void ShowErrorReport(const QString& message);
+// Shows an error in a box with an error icon, one OK button and the application's title; the
+// details, when given, behind the box's details button.
+void ShowErrorReport(const QString& message, const QString& details = {});
 
 // Runs one handler: an Error (or any std::exception) escaping it ends the handler and is shown
 // by the error report; an Abort ends it silently. The program goes on either way.

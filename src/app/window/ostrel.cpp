@@ -27,8 +27,7 @@
 #include "metre/window/metre_view.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/window/resource_pages.h"
-#include "release/IdHTTPProgress.h"
-#include "release/window/release_state.h"
+#include "release/window/version_page.h"
 #include "romanize/window/conversion_page.h"
 
 namespace {
@@ -43,7 +42,6 @@ const QString kEngineMissingMessage =
 TOstrel::TOstrel(QWidget* parent) : TOstrel(ravlek::BuiltReleaseSettings(), parent) {}
 
 TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWidget(parent) {
-  ravlek::EnsureReleaseState(releaseState).settings = release;
   ravlek::ResetProgramEnd();
   ravlek::KeepTextFieldFrames();
   const ravlek::DesignUnits units;
@@ -69,8 +67,11 @@ TOstrel::TOstrel(const ravlek::ReleaseSettings& release, QWidget* parent) : QWid
       TntTabSheet5, *FDConnection1, *FDQueryBaseWords, *FDQueryBaseWordsPlus, units);
   resourcePages_ = std::make_unique<ravlek::ResourcePages>(
       std::array<QWidget*, 4>{TntTabSheet6, TntTabSheet7, TntTabSheet8, TntTabSheet9}, units);
-  // Made after the pages, as the design creates them: last in the keyboard order.
-  ravlek::LayOutUpdateButtons(*this, units);
+  // The version page, with the update buttons on the window itself, is made after the other
+  // pages, as the design creates them: the buttons come last in the keyboard order.
+  ravlek::LayOutVersionPage(*this, units);
+  versionPage->UseSettings(release);
+  ravlek::LayOutUpdateButtons(*this);
   ravlek::SetTabOrders(*this);
   ravlek::BindWindowEvents(*this);
   // The window never gets smaller than designed: no control is cut off.
@@ -95,8 +96,6 @@ void TOstrel::SelectPage(QWidget* page) {
 
 void TOstrel::FormCreate() {
   ravlek::RunHandler([this] {
-    IdHTTPProgress = std::make_shared<ravlek::TIdHTTPProgress>(this);
-    IdHTTPProgress->SetOnChange([this](ravlek::TIdHTTPProgress*) { DownloadProgressChanged(); });
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet4), QStringLiteral("版本資訊"));
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet2), QStringLiteral("編稿注音"));
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet5), QStringLiteral("切音輔助"));
@@ -106,7 +105,6 @@ void TOstrel::FormCreate() {
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet9),
                                QStringLiteral("關於(About)"));
     GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet1");
-    GLOBAL_DL_status = QStringLiteral("none");
     lookupPage_->FillSearchBoxes();
 
     if (!QFile::exists(ravlek::AppFolderFile(ravlek::kStartMarkerFile))) {

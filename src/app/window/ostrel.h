@@ -22,8 +22,7 @@ class FanqiePage;
 class LookupPage;
 class MetreView;
 class ResourcePages;
-class TIdHTTPProgress;
-struct ReleaseState;
+class VersionPage;
 struct ReleaseSettings;
 }  // namespace ravlek
 
@@ -77,10 +76,11 @@ class TOstrel : public QWidget {
   // 格律檢查: the poems of the input checked for tones and rhyme (src/metre/window/metre_view.h)
   void Metre_TntButtonClick();
 
-  // ---- release channel (src/release/window/release_page.cpp, download_page.cpp)
+  // ---- version page (src/release/window/version_page.cpp; forwarded by version_forwarders.cpp)
   void DL_TntButtonClick();
   void DL_NEXTTIME_TntButtonClick();
-  void DownloadProgressChanged();
+  // The version page's part of the page-change handler.
+  void VersionPageChanged();
   // Start-up steps 10 and 11: release base address and the test-mode notice.
   void StartupReleaseAddress();
   // Start-up step 12 (notify = true) and the close handler (notify = false).
@@ -120,23 +120,8 @@ class TOstrel : public QWidget {
   QWidget* TntTabSheet8 = nullptr;
   QWidget* TntTabSheet9 = nullptr;
 
-  // page 3: versions and update download
-  QLabel* TntStaticSYS_Ver0 = nullptr;
-  QLabel* system_ver = nullptr;
-  QLabel* TntStaticBD_Ver = nullptr;
-  QLabel* database_ver = nullptr;
-  QPlainTextEdit* ReleaseNote_TntMemo = nullptr;
-  QLabel* TntLabel3 = nullptr;
-  QLabel* TntLabel4 = nullptr;
-  QProgressBar* DL_upgrade_TntProgressBar = nullptr;
-  QLabel* DL_Status = nullptr;
-  QLabel* TntLabel5 = nullptr;
-  QLabel* TntLabel6 = nullptr;
-  QPlainTextEdit* upgrade_ver_TntMemo = nullptr;
-
-  // update buttons on the window itself
-  QPushButton* DL_TntButton = nullptr;
-  QPushButton* DL_NEXTTIME_TntButton = nullptr;
+  // page 3: versions and update download, with the update buttons on the window itself
+  std::unique_ptr<ravlek::VersionPage> versionPage;
 
   // ---- database components ----------------------------------------------------------------
   std::unique_ptr<ravlek::TFDConnection> FDConnection1;
@@ -145,21 +130,10 @@ class TOstrel : public QWidget {
   std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWordsPlus;
   std::unique_ptr<ravlek::TFDQuery> FDQuerySQLRavlekTable;
 
-  // ---- release channel
-  std::shared_ptr<ravlek::TIdHTTPProgress> IdHTTPProgress;
 
   // ---- run-time state
   QString GLOBAL_Control_page_ActivePage;
-  QString GLOBAL_HOST_XML_Path;
-  int GLOBAL_sys_DL = 0;
-  int GLOBAL_db_DL = 0;
-  QString GLOBAL_sys_DLURL;
-  QString GLOBAL_db_DLURL;
-  QString GLOBAL_DL_status;
-  qint64 GLOBAL_DL_size = 0;
 
-  // What the release handlers share (src/release/window/release_state.h).
-  std::shared_ptr<ravlek::ReleaseState> releaseState;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

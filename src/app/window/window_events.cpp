@@ -12,6 +12,7 @@
 #include "dictionary/window/fanqie_page.h"
 #include "dictionary/window/lookup_page.h"
 #include "romanize/window/conversion_page.h"
+#include "release/window/version_page.h"
 
 namespace ravlek {
 
@@ -55,8 +56,9 @@ void BindWindowEvents(TOstrel& window) {
   Bind(window, fanqie->TntButton4, &QPushButton::clicked, &TOstrel::TntButton4Click);
   Bind(window, fanqie->TntButton3, &QPushButton::clicked, &TOstrel::TntButton3Click);
   Bind(window, fanqie->TntButton2, &QPushButton::clicked, &TOstrel::TntButton2Click);
-  Bind(window, window.DL_TntButton, &QPushButton::clicked, &TOstrel::DL_TntButtonClick);
-  Bind(window, window.DL_NEXTTIME_TntButton, &QPushButton::clicked,
+  Bind(window, window.versionPage->DL_TntButton,
+       &QPushButton::clicked, &TOstrel::DL_TntButtonClick);
+  Bind(window, window.versionPage->DL_NEXTTIME_TntButton, &QPushButton::clicked,
        &TOstrel::DL_NEXTTIME_TntButtonClick);
   BindWindowShortcuts(window);
 }

@@ -20,6 +20,7 @@
 #include "dictionary/window/lookup_page.h"
 #include "pages/window/resource_pages.h"
 #include "romanize/window/conversion_page.h"
+#include "release/window/version_page.h"
 
 namespace ravlek {
 
@@ -34,17 +35,6 @@ void SetTextColor(QWidget* widget, const QColor& color) {
     palette.setColor(role, color);
   }
   widget->setPalette(palette);
-}
-
-QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, const DesignUnits& units, int left,
-                         int top, int width, int height) {
-  return PrepareMemo(MakeControl<QPlainTextEdit>(parent, name, units, left, top, width, height));
-}
-
-QProgressBar* MakeProgressBar(QWidget* parent, const char* name, const DesignUnits& units, int left,
-                              int top, int width, int height) {
-  return PrepareProgressBar(
-      MakeControl<QProgressBar>(parent, name, units, left, top, width, height));
 }
 
 // The window's own table: the page control takes all the room the window gains.
@@ -107,64 +97,18 @@ void LayOutWindow(TOstrel& window, const DesignUnits& units) {
   window.TntTabSheet8 = MakePage(window, "TntTabSheet8", QStringLiteral("TntTabSheet8"));
   window.TntTabSheet9 = MakePage(window, "TntTabSheet9", QStringLiteral("TntTabSheet9"));
 
-  LayOutVersionPage(window, units);
   pages->setCurrentWidget(window.TntTabSheet1);
 }
 
 void LayOutVersionPage(TOstrel& window, const DesignUnits& units) {
-  QWidget* page = window.TntTabSheet4;
-  window.TntStaticSYS_Ver0 = MakeControl<QLabel>(page, "TntStaticSYS_Ver0", units, 64, 40, 213, 24);
-  window.TntStaticSYS_Ver0->setText(QStringLiteral("System Version :   "));
-  window.system_ver = MakeControl<QLabel>(page, "system_ver", units, 256, 44, 110, 20);
-  window.system_ver->setText(QStringLiteral("system_ver"));
-  window.TntStaticBD_Ver = MakeControl<QLabel>(page, "TntStaticBD_Ver", units, 40, 70, 246, 24);
-  window.TntStaticBD_Ver->setText(QStringLiteral("DataBase Version :    "));
-  window.database_ver = MakeControl<QLabel>(page, "database_ver", units, 283, 70, 132, 20);
-  window.database_ver->setText(QStringLiteral("database_ver"));
-
-  window.ReleaseNote_TntMemo = MakeMemo(page, "ReleaseNote_TntMemo", units, 16, 205, 1073, 380);
-  window.ReleaseNote_TntMemo->setReadOnly(true);
-  window.ReleaseNote_TntMemo->setEnabled(false);
-  window.ReleaseNote_TntMemo->hide();
-
-  window.TntLabel3 = MakeControl<QLabel>(page, "TntLabel3", units, 27, 224, 99, 20);
-  window.TntLabel3->setText(QStringLiteral("TntLabel3"));
-  window.TntLabel3->setFont(units.Font(QStringLiteral("細明體"), 20, true));
-  SetTextColor(window.TntLabel3, Qt::red);
-  window.TntLabel3->hide();
-  window.TntLabel4 = MakeControl<QLabel>(page, "TntLabel4", units, 27, 246, 99, 20);
-  window.TntLabel4->setText(QStringLiteral("TntLabel4"));
-  window.TntLabel4->hide();
-
-  window.DL_upgrade_TntProgressBar =
-      MakeProgressBar(page, "DL_upgrade_TntProgressBar", units, 29, 272, 1044, 21);
-  window.DL_upgrade_TntProgressBar->hide();
-  window.DL_Status = MakeControl<QLabel>(page, "DL_Status", units, 32, 296, 198, 20);
-  window.DL_Status->setText(QStringLiteral(" Download Status :"));
-  window.DL_Status->hide();
-  window.TntLabel5 = MakeControl<QLabel>(page, "TntLabel5", units, 29, 339, 99, 20);
-  window.TntLabel5->setText(QStringLiteral("TntLabel5"));
-  window.TntLabel5->hide();
-  window.TntLabel6 = MakeControl<QLabel>(page, "TntLabel6", units, 32, 368, 99, 20);
-  window.TntLabel6->setText(QStringLiteral("TntLabel6"));
-  window.TntLabel6->hide();
-
-  window.upgrade_ver_TntMemo = MakeMemo(page, "upgrade_ver_TntMemo", units, 16, 394, 1089, 192);
-  window.upgrade_ver_TntMemo->setReadOnly(true);
-  window.upgrade_ver_TntMemo->hide();
+  window.versionPage = std::make_unique<VersionPage>(window.TntTabControl1, window.TntTabSheet4,
+                                                     window.TntTabSheet1, &window, units);
 }
 
-void LayOutUpdateButtons(TOstrel& window, const DesignUnits& units) {
-  // Children of the window itself, above the page control, in the window's font and colour.
-  window.DL_TntButton = MakeControl<QPushButton>(&window, "DL_TntButton", units, 746, 329, 145, 34);
-  window.DL_TntButton->setText(QStringLiteral("下載(download)安裝"));
-  window.DL_TntButton->hide();
-  window.DL_NEXTTIME_TntButton =
-      MakeControl<QPushButton>(&window, "DL_NEXTTIME_TntButton", units, 920, 329, 89, 34);
-  window.DL_NEXTTIME_TntButton->setText(QStringLiteral("稍後更新"));
-  window.DL_NEXTTIME_TntButton->hide();
-  window.DL_TntButton->raise();
-  window.DL_NEXTTIME_TntButton->raise();
+void LayOutUpdateButtons(TOstrel& window) {
+  // Above the page control, whatever was laid out after them.
+  window.versionPage->DL_TntButton->raise();
+  window.versionPage->DL_NEXTTIME_TntButton->raise();
 }
 
 void SetTabOrders(TOstrel& window) {
@@ -187,7 +131,7 @@ void SetTabOrders(TOstrel& window) {
       conversion->TntCheckBox2, conversion->TntCheckBox3, conversion->TntCheckBox4,
       conversion->TntCheckBox1, conversion->TntButton1, conversion->TntMemo4,
       // page 3
-      window.ReleaseNote_TntMemo, window.upgrade_ver_TntMemo,
+      window.versionPage->ReleaseNote_TntMemo, window.versionPage->upgrade_ver_TntMemo,
       // page 4
       fanqie->TntMemo1, fanqie->TntButton4, fanqie->TntButton3, fanqie->TntButton2,
       fanqie->Synth_TntCheckBox, fanqie->TntMemo2, fanqie->Synth_TntMemo,
@@ -195,7 +139,7 @@ void SetTabOrders(TOstrel& window) {
       resources->A_WebBrowser, resources->B_WebBrowser, resources->C_WebBrowser,
       resources->D_WebBrowser,
       // the update buttons
-      window.DL_TntButton, window.DL_NEXTTIME_TntButton};
+      window.versionPage->DL_TntButton, window.versionPage->DL_NEXTTIME_TntButton};
   QWidget* previous = nullptr;
   for (QWidget* widget : chain) {
     if (previous && widget) QWidget::setTabOrder(previous, widget);

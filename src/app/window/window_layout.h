@@ -23,7 +23,7 @@ LayoutTable WindowPlaces();
 void FollowGrowth(TOstrel& window, QSize extra);
 
 void LayOutVersionPage(TOstrel& window, const DesignUnits& units);  // page 3
-void LayOutUpdateButtons(TOstrel& window, const DesignUnits& units);
+void LayOutUpdateButtons(TOstrel& window);
 // Once every page is built.
 void SetTabOrders(TOstrel& window);
 

@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "base/error.h"
 #include "app/window/design_units.h"
 #include "app/window/messages.h"
+#include "base/error.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
 
@@ -27,9 +27,11 @@ TEST(ErrorReportText, FullStopIsAppendedOnlyAfterCharactersAbovePeriod) {
       {"Done.", "Done."},
       {"Stop!", "Stop!"},
       {"ends with a blank ", "ends with a blank "},
-      {"comma,", "comma,"},       // ',' is below '.'
-      {"slash/", "slash/."},      // '/' is above '.'
-      {"字典錯誤", "字典錯誤."},  // any CJK character is above '.'
+      {"comma,", "comma,"},                              // ',' is below '.'
+      {"slash/", "slash/."},                             // '/' is above '.'
+      {"字典錯誤", "字典錯誤."},                         // any CJK character is above '.'
+      {"無法讀取，沒有使用。", "無法讀取，沒有使用。"},  // a full-width stop ends it already
+      {"請再試一次！", "請再試一次！"},
       {"", ""},
   };
   for (const Case& c : cases) {

@@ -13,6 +13,7 @@
 
 #include "app/window/ostrel.h"
 #include "dictionary/window/lookup_page.h"
+#include "release/window/version_page.h"
 #include "tests/support/app_folder_fixture.h"
 #include "tests/support/window/modal_box_dismisser.h"
 #include "tests/support/window/own_release_server.h"
@@ -87,9 +88,10 @@ TEST(StartUp, WithMarkerPreparesTheWindow) {
   EXPECT_EQ(window.lookupPage()->ComboBox1->count(), 106);
   EXPECT_EQ(window.lookupPage()->ComboBox1->currentText(), QStringLiteral("平水韻查詢"));
   EXPECT_EQ(window.lookupPage()->ComboBox2->currentText(), QStringLiteral("全"));
-  EXPECT_EQ(window.GLOBAL_DL_status, QStringLiteral("none"));
-  EXPECT_FALSE(window.DL_TntButton->isVisibleTo(&window));
-  EXPECT_FALSE(window.DL_NEXTTIME_TntButton->isVisibleTo(&window));
+  EXPECT_EQ(window.versionPage->session().downloadState(),
+            ravlek::UpdateSession::DownloadState::kNone);
+  EXPECT_FALSE(window.versionPage->DL_TntButton->isVisibleTo(&window));
+  EXPECT_FALSE(window.versionPage->DL_NEXTTIME_TntButton->isVisibleTo(&window));
 
   // The grid shows the passing rows under the column titles, the memos the current row.
   QAbstractItemModel* grid = window.lookupPage()->TntDBGrid2->model();
@@ -133,7 +135,7 @@ TEST(StartUp, PlainFileInPlaceOfTheReleaseFolderIsReportedAndTheWindowStillOpens
   EXPECT_TRUE(dismisser.Boxes()[0].text.endsWith(u'.'));
   // The sequence stopped there: the second folder and the later steps did not happen.
   EXPECT_FALSE(folder.Exists(QStringLiteral("upgrade_zip")));
-  EXPECT_TRUE(window.GLOBAL_HOST_XML_Path.isEmpty());
+  EXPECT_TRUE(window.versionPage->session().baseAddress().isEmpty());
   EXPECT_EQ(QDir::currentPath(), QDir(folder.Path()).canonicalPath());
   window.show();
   EXPECT_TRUE(window.isVisible());

@@ -28,6 +28,7 @@
 #include "dictionary/window/lookup_page.h"
 #include "pages/window/resource_pages.h"
 #include "romanize/window/conversion_page.h"
+#include "release/window/version_page.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace {
@@ -76,8 +77,8 @@ TEST(WindowLayout, ControlsCarryTheirNamesAndDesignedPlaces) {
   }
   EXPECT_EQ(window.lookupPage()->TntEdit2->geometry(), units.Rect(127, 3, 90, 28));
   EXPECT_EQ(window.lookupPage()->TntEdit2->placeholderText(), QStringLiteral("Null全查"));
-  EXPECT_EQ(window.DL_TntButton->parentWidget(), &window);
-  EXPECT_EQ(window.DL_TntButton->geometry(), units.Rect(746, 329, 145, 34));
+  EXPECT_EQ(window.versionPage->DL_TntButton->parentWidget(), &window);
+  EXPECT_EQ(window.versionPage->DL_TntButton->geometry(), units.Rect(746, 329, 145, 34));
   EXPECT_EQ(window.TntTabControl1->indexOf(window.TntTabSheet9), 8);
 }
 

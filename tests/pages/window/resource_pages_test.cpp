@@ -16,6 +16,7 @@
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/window/resource_pages.h"
 #include "pages/window/web_engine_html_view.h"
+#include "release/window/version_page.h"
 #include "tests/support/window/window_in_app_folder.h"
 
 namespace ravlek::test {
@@ -122,8 +123,8 @@ TEST_F(ResourcePages, AMissingPageIsReportedAndTheOthersStillLoad) {
 TEST_F(ResourcePages, AnUnfinishedDownloadHoldsTheUserOnTheVersionPage) {
   WritePage("About.html", "<html><body>about</body></html>");
   AnnounceUpdate(true);
-  window_->GLOBAL_DL_status = "downloading";
-  window_->DL_NEXTTIME_TntButton->show();
+  window_->versionPage->session().SetDownloadState(UpdateSession::DownloadState::kDownloading);
+  window_->versionPage->DL_NEXTTIME_TntButton->show();
   for (int index : {8, 0}) {
     SCOPED_TRACE(index);
     ForgetBoxes();
@@ -132,31 +133,31 @@ TEST_F(ResourcePages, AnUnfinishedDownloadHoldsTheUserOnTheVersionPage) {
                            "更新系統 ZIP Files曾下載到一半 出問題必須下載完畢, 請確認網路連線後再 "
                            "按[下載(download)安裝] 鈕重新下載")});
     EXPECT_EQ(window_->TntTabControl1->currentIndex(), kVersionPage);
-    EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
-    EXPECT_FALSE(window_->DL_TntButton->isHidden());
+    EXPECT_TRUE(window_->versionPage->DL_NEXTTIME_TntButton->isHidden());
+    EXPECT_FALSE(window_->versionPage->DL_TntButton->isHidden());
   }
   EXPECT_EQ(WebEngineHtmlView::For(window_->resourcePages()->D_WebBrowser)->Document(), nullptr);
 }
 
 TEST_F(ResourcePages, UpdateButtonsFollowTheVersionPage) {
   AnnounceUpdate(true);
-  window_->GLOBAL_DL_status = "none";
+  window_->versionPage->session().SetDownloadState(UpdateSession::DownloadState::kNone);
   ChooseTab(kVersionPage);
-  EXPECT_FALSE(window_->DL_TntButton->isHidden());
-  EXPECT_FALSE(window_->DL_NEXTTIME_TntButton->isHidden());
+  EXPECT_FALSE(window_->versionPage->DL_TntButton->isHidden());
+  EXPECT_FALSE(window_->versionPage->DL_NEXTTIME_TntButton->isHidden());
 
-  window_->DL_Status->show();
+  window_->versionPage->DL_Status->show();
   ChooseTab(4);
-  EXPECT_TRUE(window_->DL_TntButton->isHidden());
-  EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
-  EXPECT_TRUE(window_->DL_Status->isHidden());
+  EXPECT_TRUE(window_->versionPage->DL_TntButton->isHidden());
+  EXPECT_TRUE(window_->versionPage->DL_NEXTTIME_TntButton->isHidden());
+  EXPECT_TRUE(window_->versionPage->DL_Status->isHidden());
 
   // Without an announced update the version page leaves the buttons as they are.
   AnnounceUpdate(false);
-  window_->DL_TntButton->show();
+  window_->versionPage->DL_TntButton->show();
   ChooseTab(kVersionPage);
-  EXPECT_FALSE(window_->DL_TntButton->isHidden());
-  EXPECT_TRUE(window_->DL_NEXTTIME_TntButton->isHidden());
+  EXPECT_FALSE(window_->versionPage->DL_TntButton->isHidden());
+  EXPECT_TRUE(window_->versionPage->DL_NEXTTIME_TntButton->isHidden());
   EXPECT_TRUE(Boxes().isEmpty());
 }
 

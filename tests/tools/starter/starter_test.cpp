@@ -85,6 +85,36 @@ TEST(Starter, InstallsVerifiedArchivesAndRemovesThem) {
             (QStringList{"installedXML", "ReleaseNote.txt", "upgrade_zip"}));
 }
 
+// Every file that the installed release has executable stays so, however the archive packed it;
+// a file that was not executable does not become so.
+TEST(Starter, FilesTheInstallationHasExecutableStayExecutable) {
+  QTemporaryDir folder;
+  const QDir app(folder.path());
+  const QStringList programs = {ravlek::kProgramFileName, QStringLiteral("Ravlek_Spell"),
+                                QStringLiteral("ravlek-cli")};
+  for (const QString& program : programs) {
+    WriteAll(app.filePath(program), "old program");
+    QFile::setPermissions(app.filePath(program), QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ExeOwner | QFile::ReadGroup |
+                                                     QFile::ExeGroup);
+  }
+  WriteAll(app.filePath("ReleaseNote.txt"), "old");
+  StageVerified(app, ravlek::kSystemArchiveName,
+                {{ravlek::kProgramFileName, "new program", ZIP_CM_DEFLATE, 0100644},
+                 {"Ravlek_Spell", "new program", ZIP_CM_DEFLATE, 0, true},
+                 {"ravlek-cli", "new program", ZIP_CM_DEFLATE, 0100644},
+                 {"ReleaseNote.txt", "new", ZIP_CM_DEFLATE, 0100644}});
+  const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
+  ASSERT_EQ(report.installed, QStringList{ravlek::kSystemArchiveName})
+      << report.failures.join(" ").toStdString();
+  for (const QString& program : programs) {
+    SCOPED_TRACE(program.toStdString());
+    EXPECT_EQ(ReadAll(app.filePath(program)), "new program");
+    EXPECT_TRUE(QFileInfo(app.filePath(program)).isExecutable());
+  }
+  EXPECT_FALSE(QFileInfo(app.filePath("ReleaseNote.txt")).isExecutable());
+}
+
 struct RefusedCase {
   const char* label;
   std::function<void(const QDir& app)> stage;
