@@ -153,6 +153,26 @@ int main(int argc, char** argv) {
       ++failures;
     }
   }
+  // The lookup and fanqie pages of a window grown beyond its designed size (1500×900): the grid,
+  // the notes and the text fields take the room it gained.
+  {
+    const QSize designed = window.size();
+    window.resize(1500, 900);
+    for (const auto& [sheet, name] :
+         {std::pair{window.TntTabSheet1, QStringLiteral("grown-lookup")},
+          std::pair{window.TntTabSheet5, QStringLiteral("grown-fanqie")}}) {
+      window.SelectPage(sheet);
+      Wait(150);
+      const QString file = QDir(output).filePath(
+          (prefix.isEmpty() ? QStringLiteral("14-") : prefix + QLatin1Char('-')) + name + ".png");
+      if (!window.grab().save(file)) {
+        std::fprintf(stderr, "screenshots: cannot write %s\n", qUtf8Printable(file));
+        ++failures;
+      }
+    }
+    window.resize(designed);
+    Wait(150);
+  }
   // The handout's preview of a text whose readings carry the 8th tone's mark (學 ha̍k, 習 si̍p,
   // 亦 i̍k), as 輸出注音 shows it; the dialog is modal, so a timer takes its picture and closes
   // it (the timer that closes notices waits meanwhile).
