@@ -1,5 +1,7 @@
 #include "classroom_server.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -91,7 +93,12 @@ ClassroomServer::ClassroomServer(Dictionary& dictionary, ServerLimits limits)
   http_.new_task_queue = [this] { return new BoundedTaskQueue(limits_.workers, limits_.queued); };
   // Room for the text and what the request says about it.
   http_.set_payload_max_length(limits_.textBytes + 64 * 1024);
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limits_.time).count();
+  // Reading and writing a request get the time limit, rounded up to whole seconds and at least
+  // one: a shorter limit would cut the request off while it is still being read (a 400, not the
+  // time-limit answer).
+  const auto seconds = std::max<long long>(1, std::chrono::duration_cast<std::chrono::seconds>(
+                                                  limits_.time + std::chrono::milliseconds(999))
+                                                  .count());
   http_.set_read_timeout(seconds, 0);
   http_.set_write_timeout(seconds, 0);
   // A connection left open holds a worker: a short wait for the next request, and a few requests
