@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/process_usage.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
 #include "dictionary/datasets.h"
@@ -25,6 +26,8 @@
 namespace {
 
 using namespace ravlek;
+using bench::Run;
+using bench::Usage;
 
 constexpr int kRows = 100000;
 
@@ -69,33 +72,6 @@ void BM_OpenRavlekTableOverPostgres(benchmark::State& state) {
   state.counters["rows"] = rows;
 }
 BENCHMARK(BM_OpenRavlekTableOverPostgres)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-struct Usage {
-  double cpuSeconds = 0;
-  double peakMiB = 0;
-  bool ok = false;
-};
-
-// Runs a program under /usr/bin/time -v, its output thrown away.
-Usage Run(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.setStandardOutputFile(QProcess::nullDevice());
-  process.start(QStringLiteral("/usr/bin/time"),
-                QStringList{QStringLiteral("-v"), program} + arguments);
-  process.waitForFinished(-1);
-  const QString report = QString::fromUtf8(process.readAllStandardError());
-  const auto number = [&report](const char* label) {
-    const auto match =
-        QRegularExpression(QString::fromLatin1(label) + QStringLiteral(": ([0-9.]+)"))
-            .match(report);
-    return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
-  };
-  Usage usage;
-  usage.cpuSeconds = number("User time \\(seconds\\)") + number("System time \\(seconds\\)");
-  usage.peakMiB = number("Maximum resident set size \\(kbytes\\)") / 1024.0;
-  usage.ok = process.exitCode() == 0 && report.contains(QStringLiteral("Exit status: 0"));
-  return usage;
-}
 
 void BM_CliLookupSpellOverPostgres(benchmark::State& state) {
   static Store store;
