@@ -47,9 +47,18 @@ void PhraseTable::Add(Phrase phrase) {
   }
   const auto found = index_.constFind(QStringView(phrase.text));
   if (found != index_.cend()) {
-    QStringList& kept = phrases_[static_cast<size_t>(*found)].readings;
+    Phrase& kept = phrases_[static_cast<size_t>(*found)];
+    // A phrase of a source that wins (the user's over the shipped files) names its readings
+    // whatever the order the files are read in.
+    const bool wins = phrase.source < kept.source;
     for (qsizetype i = 0; i < count; ++i) {
-      if (kept[i].isEmpty()) kept[i] = phrase.readings[i];
+      if (kept.readings[i].isEmpty() || (wins && !phrase.readings[i].isEmpty())) {
+        kept.readings[i] = phrase.readings[i];
+      }
+    }
+    if (wins) {
+      kept.source = phrase.source;
+      kept.evidence = phrase.evidence;
     }
     return;
   }

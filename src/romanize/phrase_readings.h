@@ -25,7 +25,8 @@ struct Phrase {
 class PhraseTable {
  public:
   // Adds a phrase of at least two characters that names at least one reading; a phrase already
-  // there keeps the readings it names, and takes the new one's for its other characters.
+  // there keeps the readings it names, and takes the new one's for its other characters, unless
+  // the new one's source wins: then its readings replace those it names, and the phrase is its.
   void Add(Phrase phrase);
   // The phrases of our reviewed file of classical readings: lines of 詞 (the phrase, the
   // character meant in brackets, e.g. 不亦[說]乎), reading, evidence; the first line names the
