@@ -164,9 +164,7 @@ QString Unescaped(QStringView field) {
 }
 
 QByteArray LineBytes(const UserPhrase& phrase) {
-  QString line = phrase.phrase + u'\t' + phrase.reading;
-  if (!phrase.note.isEmpty()) line += u'\t' + Escaped(phrase.note);
-  return line.toUtf8();
+  return UserPhraseLine(phrase).toUtf8();
 }
 
 QByteArray ReadAll(const QString& path, bool missingIsEmpty) {
@@ -203,6 +201,29 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
 
 QString UserPhrasesPath(const QString& appFolder) {
   return QDir(appFolder).filePath(kUserPhrasesFile);
+}
+
+QString UserPhraseLine(const UserPhrase& phrase) {
+  QString line = phrase.phrase + u'\t' + phrase.reading;
+  if (!phrase.note.isEmpty()) line += u'\t' + Escaped(phrase.note);
+  return line;
+}
+
+QString MissingReadingProblem(const UserPhrase& phrase, const ReadingsOfFn& readingsOf) {
+  QString problem;
+  const std::optional<Bracketed> split = SplitBracketed(phrase.phrase, problem);
+  if (!split) return problem;
+  char32_t code = 0;
+  const QString character = MeantCharacter(*split, &code);
+  const QStringList readings = readingsOf(code);
+  if (readings.isEmpty()) return QStringLiteral("「%1」不在字典裡").arg(character);
+  if (readings.contains(phrase.reading)) return {};
+  QStringList distinct;
+  for (const QString& reading : readings) {
+    if (!distinct.contains(reading)) distinct.append(reading);
+  }
+  return QStringLiteral("「%1」沒有讀音 %2（它有：%3）")
+      .arg(character, phrase.reading, distinct.join(QStringLiteral("、")));
 }
 
 QString BracketedPhrase(const QString& text, qsizetype index) {
@@ -407,23 +428,8 @@ UserPhraseImport ImportUserPhrases(const QString& path, const QString& from,
   result.refused = source.Problems();
   for (const auto& [line, phrase] : source.NumberedPhrases()) {
     if (readingsOf) {
-      QString problem;
-      const std::optional<Bracketed> split = SplitBracketed(phrase.phrase, problem);
-      char32_t code = 0;
-      const QString character = MeantCharacter(*split, &code);
-      const QStringList readings = readingsOf(code);
-      if (readings.isEmpty()) {
-        result.refused.append(LineProblem(line, QStringLiteral("「%1」不在字典裡").arg(character)));
-        continue;
-      }
-      if (!readings.contains(phrase.reading)) {
-        QStringList distinct;
-        for (const QString& reading : readings) {
-          if (!distinct.contains(reading)) distinct.append(reading);
-        }
-        result.refused.append(LineProblem(
-            line, QStringLiteral("「%1」沒有讀音 %2（它有：%3）")
-                      .arg(character, phrase.reading, distinct.join(QStringLiteral("、")))));
+      if (const QString problem = MissingReadingProblem(phrase, readingsOf); !problem.isEmpty()) {
+        result.refused.append(LineProblem(line, problem));
         continue;
       }
     }

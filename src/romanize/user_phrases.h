@@ -47,8 +47,15 @@ QString UserPhraseProblem(const UserPhrase& phrase, UserPhrase* normalized = nul
 // brackets, as the file writes it.
 QString BracketedPhrase(const QString& text, qsizetype index);
 
+// A phrase as a line of the file (without its line end).
+QString UserPhraseLine(const UserPhrase& phrase);
+
 // The readings a character has, numeric Tâi-lô; an empty list when it has none.
 using ReadingsOfFn = std::function<QStringList(char32_t character)>;
+
+// Why a phrase (as stored) cannot be kept by these readings: its character has none, or not this
+// one (the message names those it has); empty when it can.
+QString MissingReadingProblem(const UserPhrase& phrase, const ReadingsOfFn& readingsOf);
 
 class UserPhraseFile {
  public:

@@ -15,8 +15,8 @@ using namespace Qt::StringLiterals;
 using Result = ravlek::test::CliTextRun;
 using ravlek::test::RunCli;
 
-const QStringList kCommands = {u"export"_s, u"fanqie"_s, u"filter"_s,   u"import"_s, u"lookup"_s,
-                               u"metre"_s,  u"rhymes"_s, u"romanize"_s, u"upgrade"_s};
+const QStringList kCommands = {u"export"_s, u"fanqie"_s,  u"filter"_s, u"import"_s,   u"lookup"_s,
+                               u"metre"_s,  u"phrases"_s, u"rhymes"_s, u"romanize"_s, u"upgrade"_s};
 
 struct HelpCase {
   const char* name;
@@ -118,6 +118,11 @@ TEST(CliUsageError, NamesTheBadArgumentOfEachCommand) {
       {{u"lookup"_s, u"--char"_s, u"x"_s, u"--char"_s, u"y"_s}, u"--char given twice"_s},
       {{u"metre"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
       {{u"metre"_s, u"--tsv=yes"_s}, u"unexpected value after '--tsv'"_s},
+      {{u"phrases"_s}, u"no action given"_s},
+      {{u"phrases"_s, u"bogus"_s}, u"unknown action bogus"_s},
+      {{u"phrases"_s, u"keep"_s, u"不亦[說]乎"_s}, u"keep needs PHRASE READING"_s},
+      {{u"phrases"_s, u"list"_s, u"x"_s}, u"unexpected argument x"_s},
+      {{u"phrases"_s, u"--note"_s, u"x"_s, u"list"_s}, u"--note goes with keep only"_s},
       {{u"rhymes"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
       {{u"rhymes"_s, u"extra"_s}, u"unexpected argument extra"_s},
       {{u"romanize"_s, u"--frobnicate"_s}, u"unknown option --frobnicate"_s},
