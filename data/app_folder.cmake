@@ -1,5 +1,6 @@
 # The application folder's own files in ${RAVLEK_APP_DIR}: settings, installed manifests, release
-# notes, the four resource pages and the phonetic font TSU.ttf (made from a free Debian font).
+# notes, the four resource pages, the phonetic font TSU.ttf (made from a free Debian font), the
+# metre's tables and the phrase files.
 include("${CMAKE_CURRENT_LIST_DIR}/versions.cmake")
 
 set(app_source "${CMAKE_CURRENT_LIST_DIR}/app")
@@ -76,6 +77,15 @@ foreach(pair "LICENSE:LICENSE.dictionary" "LICENSE.koktai:LICENSE.dictionary-kok
             "${RAVLEK_APP_DIR}/${to}"
     DEPENDS "${CMAKE_CURRENT_LIST_DIR}/open_dictionary/${from}" VERBATIM)
   list(APPEND app_outputs "${RAVLEK_APP_DIR}/${to}")
+endforeach()
+
+# The phrases that choose a reading by the words around it, with terra-pinyin's licence beside.
+foreach(file classical_readings.tsv phrases.terra.tsv LICENSE.terra-pinyin)
+  add_custom_command(OUTPUT "${RAVLEK_APP_DIR}/${file}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${CMAKE_CURRENT_LIST_DIR}/open_dictionary/${file}"
+            "${RAVLEK_APP_DIR}/${file}"
+    DEPENDS "${CMAKE_CURRENT_LIST_DIR}/open_dictionary/${file}" VERBATIM)
+  list(APPEND app_outputs "${RAVLEK_APP_DIR}/${file}")
 endforeach()
 
 add_custom_target(app_folder ALL DEPENDS ${app_outputs})

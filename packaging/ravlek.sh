@@ -58,7 +58,8 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
               installedXML/release_sequence.txt \
               installedXML/information.xml pingshui_groups.tsv pingshui_variants.tsv \
               pingshui-LICENSE.txt pingshui_variants-LICENSE.txt LICENSE.dictionary \
-              LICENSE.dictionary-koktai LICENSE.dictionary-terra-pinyin; do
+              LICENSE.dictionary-koktai LICENSE.dictionary-terra-pinyin \
+              classical_readings.tsv phrases.terra.tsv LICENSE.terra-pinyin; do
     refresh "$template" "$file"
   done
   if [ "$upgraded" = yes ]; then printf '%s\n' "$installed" > "$stamp"; fi

@@ -174,23 +174,49 @@ Lines SplitVerses(const QStringList& lines, const PingshuiTable& table,
   return result;
 }
 
-void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings) {
+bool HasTone(const QString& spell, Tone tone) {
+  const int digit = ToneDigit(spell);
+  return tone == Tone::Either ||
+         (tone == Tone::Level ? IsLevelToneDigit(digit) : IsObliqueToneDigit(digit));
+}
+
+// The reading `preferred` names for a character (by its line and UTF-16 position); empty: none.
+QString PreferredReading(const QStringList& lines, const QList<QStringList>* preferred,
+                         const MetreCharacter& c) {
+  if (!preferred || c.line >= preferred->size() || preferred->at(c.line).isEmpty()) return {};
+  const QString& line = lines[c.line];
+  qsizetype index = 0;
+  for (qsizetype pos = 0; pos < c.position && pos < line.size();
+       pos += CharacterLength(line, pos)) {
+    ++index;
+  }
+  return preferred->at(c.line).value(index);
+}
+
+void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings,
+                    const QStringList& lines, const QList<QStringList>* preferred) {
   if (!readings) return;
   for (Verse& verse : verses) {
     for (MetreCharacter& c : verse.characters) {
       const QStringList* spells = readings->FindReadings(c.code);
       if (!spells || spells->isEmpty()) continue;
+      // A rhyme position keeps the reading of the tone in order: the rhyme decides there.
+      const QString wanted = c.rhymePosition ? QString() : PreferredReading(lines, preferred, c);
+      if (!wanted.isEmpty() && spells->contains(wanted) && HasTone(wanted, c.tone)) {
+        c.reading = wanted;
+        c.preferred = true;
+        continue;
+      }
       const QString* chosen = &spells->first();
+      int ofTone = 0;
       if (c.tone != Tone::Either) {
         for (const QString& spell : *spells) {
-          const int digit = ToneDigit(spell);
-          if (c.tone == Tone::Level ? IsLevelToneDigit(digit) : IsObliqueToneDigit(digit)) {
-            chosen = &spell;
-            break;
-          }
+          if (!HasTone(spell, c.tone)) continue;
+          if (ofTone++ == 0) chosen = &spell;
         }
       }
       c.reading = *chosen;
+      c.byOrder = ofTone > 1;
     }
   }
 }
@@ -561,7 +587,7 @@ QStringList PoemCheck::FaultNames() const {
 }
 
 PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
-                    const CharacterReadings* readings) {
+                    const CharacterReadings* readings, const QList<QStringList>* preferred) {
   Lines split = SplitVerses(lines, table, readings);
   PoemCheck check;
   check.title = split.title;
@@ -589,7 +615,7 @@ PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
         RegulatedCheck(check, static_cast<int>(length), rhyme, readings).Run()) {
       check.rhyme = rhyme;
       check.form = FormName(static_cast<int>(length), count);
-      ChooseReadings(check.verses, readings);
+      ChooseReadings(check.verses, readings, lines, preferred);
       return check;
     }
   }
@@ -598,7 +624,7 @@ PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
   } else {
     CheckIrregular(check);
   }
-  ChooseReadings(check.verses, readings);
+  ChooseReadings(check.verses, readings, lines, preferred);
   return check;
 }
 

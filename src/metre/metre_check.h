@@ -33,8 +33,10 @@ struct MetreCharacter {
   RhymeGroups groups;        // its Pingshui groups, when the table has them
   Tone tone = Tone::Either;  // 平 or 仄 when only one is possible or the pattern decides it
   bool rhymePosition = false;
-  RhymeGroup rhyme = -1;  // the group it rhymes in, at a rhyme position
-  QString reading;        // the reading of its tone, literary first; empty when it has none
+  RhymeGroup rhyme = -1;   // the group it rhymes in, at a rhyme position
+  QString reading;         // the reading of its tone, literary first; empty when it has none
+  bool preferred = false;  // the reading is the one asked for (CheckPoem's `preferred`)
+  bool byOrder = false;    // several readings had the needed tone: the first in order was taken
 
   QString Text() const;  // the character as text (one or two UTF-16 units)
   void AppendTo(QString& text) const;
@@ -83,9 +85,13 @@ struct PoemCheck {
 // Checks one poem: its lines hold one or two 句 each. A first line without 句 punctuation that
 // is not as long as the 句 after it is the title. When no length is shared by half of the 句
 // (or two 句 differ), the text is prose (非詩) and gets no rhyme. The readings, when given, give
-// the tones of characters the table lacks and the reading of each character.
+// the tones of characters the table lacks and the reading of each character. `preferred` (one
+// list per line, one entry per character; missing or empty: none) names a reading to take where
+// it has the tone the place needs, or the place needs none; a rhyme position keeps the reading of
+// its tone in order.
 PoemCheck CheckPoem(const QStringList& lines, const PingshuiTable& table,
-                    const CharacterReadings* readings = nullptr);
+                    const CharacterReadings* readings = nullptr,
+                    const QList<QStringList>* preferred = nullptr);
 
 // Poems longer than this many lines are not taken as regulated verse where the readings are
 // chosen by the metre (the longest 排律 hold some 200 句), so that a text is looked at a bounded

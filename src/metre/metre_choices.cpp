@@ -23,6 +23,11 @@ bool MetreSources::Load() {
       kept_->table = table_;
     }
   }
+  LoadReadings();
+  return true;
+}
+
+const CharacterReadings& MetreSources::LoadReadings() {
   if (!readings_) {
     const QString stamp = kept_ ? source_.ContentStamp() : QString();
     if (!stamp.isEmpty() && kept_->readings && kept_->stamp == stamp) {
@@ -35,12 +40,26 @@ bool MetreSources::Load() {
       }
     }
   }
-  return true;
+  return *readings_;
 }
 
-QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sources) {
+QList<QList<MetrePlace>> PoemMetrePlaces(const QStringList& poem, MetreSources& sources,
+                                         const QList<QStringList>* preferred) {
   if (!MayBeRegulatedPoem(poem) || !sources.Load()) return {};
-  QList<QStringList> readings = MetreReadings(poem, sources.Table(), sources.Readings());
+  QList<QList<MetrePlace>> places =
+      MetrePlaces(poem, sources.Table(), sources.Readings(), preferred);
+  for (const QList<MetrePlace>& line : places) {
+    for (const MetrePlace& place : line) {
+      if (!place.reading.isEmpty()) return places;
+    }
+  }
+  return {};
+}
+
+QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sources,
+                                     const QList<QStringList>* preferred) {
+  if (!MayBeRegulatedPoem(poem) || !sources.Load()) return {};
+  QList<QStringList> readings = MetreReadings(poem, sources.Table(), sources.Readings(), preferred);
   if (!HasMetreReadings(readings)) return {};
   return readings;
 }

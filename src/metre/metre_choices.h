@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "metre/character_readings.h"
+#include "metre/metre_readings.h"
 #include "metre/pingshui_table.h"
 
 namespace ravlek {
@@ -38,6 +39,8 @@ class MetreSources {
   // Reads both once. False when the tables cannot be read (Problem() then says why, and the
   // readings are not chosen by the metre); a failure of the reading source is raised.
   bool Load();
+  // Reads only the readings (a failure of the reading source is raised): what a phrase needs.
+  const CharacterReadings& LoadReadings();
   const QString& Problem() const { return problem_; }
   const PingshuiTable& Table() const { return *table_; }
   const CharacterReadings& Readings() const { return *readings_; }
@@ -53,8 +56,13 @@ class MetreSources {
 
 // The readings the metre chooses in one poem (as PoemSplitter gives it): one list per line, with
 // one entry per character as MetreReadings() gives them. Empty when the poem has not the shape of
-// regulated verse (then nothing is read) or the tables cannot be read.
-QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sources);
+// regulated verse (then nothing is read) or the tables cannot be read. `preferred` as
+// MetreReadings() takes it.
+QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sources,
+                                     const QList<QStringList>* preferred = nullptr);
+// The same with what decided each reading; empty as PoemMetreReadings() is.
+QList<QList<MetrePlace>> PoemMetrePlaces(const QStringList& poem, MetreSources& sources,
+                                         const QList<QStringList>* preferred = nullptr);
 
 // The same over a whole text (poems as SplitPoems cuts them): one list per line, an empty list
 // when no poem has the shape of regulated verse or the tables cannot be read.

@@ -2,19 +2,38 @@
 
 #include "base/characters.h"
 #include "metre/metre_choices.h"
+#include "romanize/phrase_chooser.h"
+#include "romanize/reading_explanation.h"
 #include "romanize/romanizer.h"
 
 namespace ravlek {
 
+void ReadingChooser::Explain(qsizetype line, qsizetype index, const QString& reason) {
+  if (!why_ || line >= why_->size()) return;
+  QStringList& reasons = (*why_)[line];
+  if (reasons.size() <= index) reasons.resize(index + 1);
+  reasons[index] = reason;
+}
+
 void MetreChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
                           FirstReadings& first) {
   if (kind != metre::PoemSplitter::Kind::Poem || !part.regularShape) return;
-  const QList<QStringList> readings = metre::PoemMetreReadings(part.lines, sources_);
-  for (qsizetype i = 0; i < readings.size() && i < first.size(); ++i) {
+  FirstReadings preferred;
+  if (phrases_ && metre::MayBeRegulatedPoem(part.lines)) preferred = phrases_->Readings(part.lines);
+  const QList<QList<metre::MetrePlace>> places =
+      metre::PoemMetrePlaces(part.lines, sources_, phrases_ ? &preferred : nullptr);
+  for (qsizetype i = 0; i < places.size() && i < first.size(); ++i) {
     QStringList& line = first[i];
-    if (line.size() < readings[i].size()) line.resize(readings[i].size());
-    for (qsizetype k = 0; k < readings[i].size(); ++k) {
-      if (line[k].isEmpty()) line[k] = readings[i][k];
+    if (line.size() < places[i].size()) line.resize(places[i].size());
+    for (qsizetype k = 0; k < places[i].size(); ++k) {
+      const metre::MetrePlace& place = places[i][k];
+      if (!line[k].isEmpty() || place.reading.isEmpty()) continue;
+      line[k] = place.reading;
+      if (!Explaining() || !place.Decided()) continue;
+      QStringList reasons;
+      if (place.preferred) reasons.append(phrases_->Reason(part.lines[i], k));
+      if (place.tone != metre::Tone::Either) reasons.append(MetreReason(place));
+      Explain(i, k, reasons.join(kReasonSeparator));
     }
   }
 }
@@ -22,29 +41,51 @@ void MetreChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines
 void ShownReadingChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
                                  FirstReadings& first) {
   FirstReadings own(first.size());
+  FirstReadings why(first.size());
+  inner_.ExplainInto(Explaining() ? &why : nullptr);
   inner_.Choose(kind, part, own);
+  inner_.ExplainInto(nullptr);
   for (qsizetype i = 0; i < own.size(); ++i) {
     QStringList& line = first[i];
     if (line.size() < own[i].size()) line.resize(own[i].size());
     for (qsizetype k = 0; k < own[i].size(); ++k) {
-      if (line[k].isEmpty() && !own[i][k].isEmpty()) line[k] = shown_(own[i][k]);
+      if (!line[k].isEmpty() || own[i][k].isEmpty()) continue;
+      line[k] = shown_(own[i][k]);
+      if (Explaining()) Explain(i, k, why[i].value(k));
     }
   }
 }
 
 ConversionStream::ConversionStream(std::vector<ReadingChooser*> choosers, LineFn out)
+    : ConversionStream(
+          std::move(choosers),
+          ExplainedLineFn([out = std::move(out)](const QString& line, const QStringList& first,
+                                                 const QStringList&) { out(line, first); })) {
+  explain_ = false;
+}
+
+ConversionStream::ConversionStream(std::vector<ReadingChooser*> choosers, ExplainedLineFn out)
     : choosers_(std::move(choosers)),
       out_(std::move(out)),
+      explain_(true),
       splitter_([this](metre::PoemSplitter::Kind kind,
                        metre::PoemLines&& part) { Part(kind, std::move(part)); },
                 false) {}
 
 void ConversionStream::Part(metre::PoemSplitter::Kind kind, metre::PoemLines&& part) {
   FirstReadings first(part.lines.size());
+  FirstReadings why(explain_ ? part.lines.size() : 0);
   if (kind != metre::PoemSplitter::Kind::Blank) {
-    for (ReadingChooser* chooser : choosers_) chooser->Choose(kind, part, first);
+    for (ReadingChooser* chooser : choosers_) {
+      chooser->ExplainInto(explain_ ? &why : nullptr);
+      chooser->Choose(kind, part, first);
+      chooser->ExplainInto(nullptr);
+    }
   }
-  for (qsizetype i = 0; i < part.lines.size(); ++i) out_(part.lines[i], first[i]);
+  static const QStringList none;
+  for (qsizetype i = 0; i < part.lines.size(); ++i) {
+    out_(part.lines[i], first[i], explain_ ? why[i] : none);
+  }
 }
 
 void ConversionStream::AddLine(const QString& line) {
@@ -65,14 +106,39 @@ RomanizeStream::RomanizeStream(Romanizer& romanizer, std::vector<ReadingChooser*
                 out(line, romanizer.RomanizeLine(line, first, progress));
               }) {}
 
+RomanizeStream::RomanizeStream(Romanizer& romanizer, std::vector<ReadingChooser*> choosers,
+                               ExplainedLineFn out)
+    : stream_(std::move(choosers),
+              ConversionStream::ExplainedLineFn(
+                  [&romanizer, out = std::move(out)](const QString& line, const QStringList& first,
+                                                     const QStringList& why) {
+                    out(line, romanizer.RomanizeLine(line, first), first, why);
+                  })) {}
+
 FirstReadings ChooseFirstReadings(const QStringList& lines,
-                                  const std::vector<ReadingChooser*>& choosers) {
+                                  const std::vector<ReadingChooser*>& choosers,
+                                  FirstReadings* why) {
   FirstReadings result;
   result.reserve(lines.size());
-  ConversionStream stream(
-      choosers, [&result](const QString&, const QStringList& first) { result.append(first); });
-  for (const QString& line : lines) stream.AddLine(line);
-  stream.Finish();
+  const auto add = [&result, why](const QString&, const QStringList& first,
+                                  const QStringList& reasons) {
+    result.append(first);
+    if (why) why->append(reasons);
+  };
+  const auto feed = [&lines](ConversionStream& stream) {
+    for (const QString& line : lines) stream.AddLine(line);
+    stream.Finish();
+  };
+  if (why) {
+    ConversionStream stream(choosers, ConversionStream::ExplainedLineFn(add));
+    feed(stream);
+  } else {
+    ConversionStream stream(
+        choosers, ConversionStream::LineFn([&add](const QString& line, const QStringList& first) {
+          add(line, first, {});
+        }));
+    feed(stream);
+  }
   return result;
 }
 

@@ -163,6 +163,7 @@ std::vector<PhraseChoice> ChoosePhraseReadings(QStringView line, const PhraseTab
           if (!hasReading(points.codes[at], reading)) continue;
           choices[at].reading = reading;
           choices[at].phrase = phrase;
+          choices[at].offset = i;
           length[at] = size;
         }
       }

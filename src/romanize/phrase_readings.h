@@ -52,6 +52,7 @@ class PhraseTable {
 struct PhraseChoice {
   QString reading;
   const Phrase* phrase = nullptr;  // null where the user chose, or nothing did
+  qsizetype offset = 0;            // the character's place in the phrase, from 0
   bool byUser = false;
 };
 

@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include "base/error.h"
+#include "romanize/reading_explanation.h"
 
 namespace ravlek {
 
@@ -24,6 +25,20 @@ QHash<QString, QString> ReadingRhymes(const QSqlDatabase& database, const QStrin
     known += rhyme;
   }
   return rhymes;
+}
+
+QHash<QString, QString> ReadingFanqie(const QSqlDatabase& database, const QString& character) {
+  QSqlQuery query(database);
+  query.prepare(QStringLiteral("SELECT HanSpell, PtypeDesc FROM RavlekTable WHERE HanWord = ?"));
+  query.addBindValue(character);
+  if (!query.exec()) throw Error(query.lastError().text());
+  QHash<QString, QString> fanqie;
+  while (query.next()) {
+    const QString reading = query.value(0).toString();
+    const QString entry = FanqieOf(query.value(1).toString());
+    if (!entry.isEmpty() && !fanqie.contains(reading)) fanqie.insert(reading, entry);
+  }
+  return fanqie;
 }
 
 }  // namespace ravlek

@@ -1,6 +1,6 @@
 #pragma once
-// The Pingshui rhyme the dictionary gives each reading of a character, for a list that offers the
-// readings to choose from.
+// The Pingshui rhyme and the 廣韻 entry the dictionary gives each reading of a character, for a
+// list that offers the readings to choose from and for the reasons of a choice.
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -11,5 +11,9 @@ namespace ravlek {
 // Reading (HanSpell) → PoemRhyme of the character's RavlekTable rows; a reading with several rows
 // gets the rhymes joined by "、". Raises Error when the store fails.
 QHash<QString, QString> ReadingRhymes(const QSqlDatabase& database, const QString& character);
+
+// Reading (HanSpell) → the 反切 of the 廣韻 entry its PtypeDesc names (the first row's when
+// several have one); readings without one are left out. Raises Error when the store fails.
+QHash<QString, QString> ReadingFanqie(const QSqlDatabase& database, const QString& character);
 
 }  // namespace ravlek

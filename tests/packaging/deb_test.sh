@@ -19,6 +19,8 @@ for path in ./usr/bin/ravlek ./usr/bin/ravlek-cli ./usr/libexec/ravlek/Ravlek \
             ./usr/share/ravlek/app/pingshui_groups.tsv ./usr/share/ravlek/app/pingshui-LICENSE.txt \
             ./usr/share/ravlek/app/last_release_XML/RavlekBasic.html \
             ./usr/share/ravlek/app/LICENSE.dictionary ./usr/share/ravlek/app/LICENSE.dictionary-koktai \
+            ./usr/share/ravlek/app/phrases.terra.tsv ./usr/share/ravlek/app/classical_readings.tsv \
+            ./usr/share/ravlek/app/LICENSE.terra-pinyin \
             ./usr/share/ravlek/template-version \
             ./usr/share/applications/org.ravlek.Ravlek.desktop \
             ./usr/share/metainfo/org.ravlek.Ravlek.metainfo.xml \

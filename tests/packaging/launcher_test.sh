@@ -34,6 +34,7 @@ folder=$XDG_DATA_HOME/ravlek
 [ "$(sed -n 2p "$RECORD")" = "--first" ] || fail "the arguments did not reach the starter"
 for file in Ravlek Ravlek_Start Ravlek_Spell Ravlek.db FDConnectionDefs.ini ReleaseNote.txt \
             TSU.ttf installedXML/CurrentVersion.xml last_release_XML/About.html pingshui_groups.tsv \
+            phrases.terra.tsv classical_readings.tsv \
             last_release_XML/LastVersion.xml; do
   [ -f "$folder/$file" ] || fail "$file is missing from the user's folder"
 done

@@ -3,6 +3,7 @@
 
 #include <QFile>
 
+#include "base/characters.h"
 #include "base/error.h"
 #include "cli.h"
 #include "dictionary/class_readings.h"
@@ -12,7 +13,10 @@
 #include "dictionary/tailo.h"
 #include "metre/metre_choices.h"
 #include "romanize/conversion.h"
+#include "romanize/phrase_chooser.h"
+#include "romanize/phrase_files.h"
 #include "romanize/reading_choice_file.h"
+#include "romanize/reading_rhymes.h"
 #include "romanize/romanizer.h"
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
@@ -67,10 +71,31 @@ void WarnMetre(const Invocation& command, const metre::MetreSources& sources) {
       QStringLiteral("%1; the readings are not chosen by the metre").arg(sources.Problem()));
 }
 
+// Says what went wrong with the phrase files, once each.
+void WarnPhrases(const Invocation& command, const LoadedPhrases& phrases) {
+  for (const QString& problem : phrases.problems) command.Warn(problem);
+}
+
+// The lines --explain adds after a romanised line: one for each character whose first reading a
+// chooser chose, TAB, its place in the line (from 1), TAB, the character, TAB, the reading as the
+// line writes it, TAB, why.
+void AppendExplanations(QByteArray& out, const QString& line, const QStringList& first,
+                        const QStringList& why) {
+  qsizetype k = 0;
+  for (qsizetype pos = 0; pos < line.size(); pos += CharacterLength(line, pos), ++k) {
+    const QString& reason = why.value(k);
+    if (reason.isEmpty() || first.value(k).isEmpty()) continue;
+    out += QStringLiteral("\t%1\t%2\t%3\t%4\n")
+               .arg(k + 1)
+               .arg(line.mid(pos, CharacterLength(line, pos)), first[k], reason)
+               .toUtf8();
+  }
+}
+
 // Writes the handout of the whole input; returns the exit status.
 int WriteHandout(const Invocation& command, Utf8LineReader& reader, const HandoutArgs& handout,
                  const ConversionOptions& options, ClassReadingSource& source,
-                 metre::MetreSources& metreSources) {
+                 metre::MetreSources& metreSources, PhraseChooser& phrases) {
   std::vector<ReadingChoiceLine> choiceLines;
   if (!handout.choose.isEmpty()) {
     QString text;
@@ -91,8 +116,9 @@ int WriteHandout(const Invocation& command, Utf8LineReader& reader, const Handou
   textOptions.conversion = options;
   textOptions.title = handout.title;
   textOptions.author = handout.author;
-  MetreChooser chooser(metreSources);
-  const ReadingChoices metre = PositionChoices(lines, ChooseFirstReadings(lines, {&chooser}));
+  MetreChooser chooser(metreSources, &phrases);
+  const ReadingChoices metre =
+      PositionChoices(lines, ChooseFirstReadings(lines, {&chooser, &phrases}));
   WarnMetre(command, metreSources);
   const std::vector<RubyLine> text =
       BuildRubyText(lines, textOptions, source, ChoicesOf(choiceLines), metre);
@@ -114,9 +140,13 @@ int Romanize(const Invocation& command) {
   options.classMarks = !command.IsSet(QStringLiteral("no-class-marks"));
   options.separator = !command.IsSet(QStringLiteral("no-separator"));
   const bool toneMarks = command.IsSet(QStringLiteral("tone-marks"));
+  const bool explain = command.IsSet(QStringLiteral("explain"));
   HandoutArgs handout;
   if (const QString problem = ReadHandoutArgs(command, handout); !problem.isEmpty()) {
     return command.UsageError(problem);
+  }
+  if (explain && handout.form != HandoutArgs::Form::None) {
+    return command.UsageError(QStringLiteral("--explain goes with the lines, not a handout"));
   }
   const QString path = command.Arguments().value(0);
   QFile input;
@@ -135,31 +165,59 @@ int Romanize(const Invocation& command) {
     TFDQuery query(connection, name, DatasetStatement(name));
     DatasetClassReadingSource dataset(query);
     metre::MetreSources metreSources(command.AppDir(), dataset);
+    const LoadedPhrases phraseFiles = ProcessPhrases(command.AppDir());
+    WarnPhrases(command, phraseFiles);
+    // The 廣韻 entries are looked up only for the reasons, one character at a time.
+    QHash<QString, QHash<QString, QString>> fanqie;
+    PhraseChooser phrases(
+        *phraseFiles.table, metreSources, [&](const QString& character, const QString& reading) {
+          auto found = fanqie.find(character);
+          if (found == fanqie.end()) {
+            found = fanqie.insert(character, ReadingFanqie(connection.Database(), character));
+          }
+          return found->value(reading);
+        });
     if (handout.form != HandoutArgs::Form::None) {
-      return WriteHandout(command, reader, handout, options, dataset, metreSources);
+      return WriteHandout(command, reader, handout, options, dataset, metreSources, phrases);
     }
     ToneMarkedReadingSource toneMarked(dataset);
     ClassReadingSource& source = toneMarks ? static_cast<ClassReadingSource&>(toneMarked) : dataset;
     Romanizer romanizer(source, options);
-    const auto write = [&out](const QString& line, const QString& romanised) {
+    const auto write = [&out, explain](const QString& line, const QString& romanised,
+                                       const QStringList& first, const QStringList& why) {
       out += line.toUtf8();
       out += '\n';
       out += romanised.toUtf8();
       out += '\n';
+      if (explain) AppendExplanations(out, line, first, why);
       if (out.size() >= 64 * 1024) {
         WriteOut(out);
         out.clear();
       }
     };
     // Through the one conversion path: a poem's lines wait while it may still be a regulated
-    // poem, whose metre puts a reading first; any other line is written at once.
-    MetreChooser metre(metreSources);
+    // poem, whose metre puts a reading first; any other line is written at once. The metre
+    // decides first (conversion.h says why), the phrases after it.
+    MetreChooser metre(metreSources, &phrases);
     ShownReadingChooser markedMetre(metre, &ToneMarkedTaiLo);
-    RomanizeStream stream(romanizer,
-                          {toneMarks ? &markedMetre : static_cast<ReadingChooser*>(&metre)}, write);
+    ShownReadingChooser markedPhrases(phrases, &ToneMarkedTaiLo);
+    std::vector<ReadingChooser*> choosers =
+        toneMarks ? std::vector<ReadingChooser*>{&markedMetre, &markedPhrases}
+                  : std::vector<ReadingChooser*>{&metre, &phrases};
     QString line;
-    while (reader.Next(line)) stream.AddLine(line);
-    stream.Finish();
+    if (explain) {
+      RomanizeStream stream(romanizer, std::move(choosers), RomanizeStream::ExplainedLineFn(write));
+      while (reader.Next(line)) stream.AddLine(line);
+      stream.Finish();
+    } else {
+      RomanizeStream stream(
+          romanizer, std::move(choosers),
+          RomanizeStream::LineFn([&write](const QString& text, const QString& romanised) {
+            write(text, romanised, {}, {});
+          }));
+      while (reader.Next(line)) stream.AddLine(line);
+      stream.Finish();
+    }
     WarnMetre(command, metreSources);
   } catch (const Error& error) {
     WriteOut(out);
@@ -181,7 +239,9 @@ CommandSpec Declaration() {
       "line\nof readings grouped by class: \u901a, (\u6587 ...), {\u4eca ...}, [\u53e4 ...], "
       "<\u767d ...>.\nIn a regulated poem (poems separated by an empty line, or ended where the "
       "shape changes)\nthe reading whose tone its place needs comes first in its group, and a "
-      "handout writes it\nunless --choose chooses another.");
+      "handout writes it\nunless --choose chooses another. Elsewhere, and among readings of the "
+      "tone a place needs,\nthe reading the longest phrase around a character names comes first "
+      "(our reviewed\nclassical readings, then terra-pinyin's phrases).");
   spec.options = {
       {{QStringLiteral("ancient")}, {}, QStringLiteral("also the ancient readings (\u53e4)")},
       {{QStringLiteral("colloquial")}, {}, QStringLiteral("also the colloquial readings (\u767d)")},
@@ -192,6 +252,13 @@ CommandSpec Declaration() {
       {{QStringLiteral("tone-marks")},
        {},
        QStringLiteral("readings with tone marks (ts\u00e0n) instead of tone digits (tsan3)")},
+      {{QStringLiteral("explain")},
+       {},
+       QStringLiteral(
+           "after each line of readings, one line for each character whose first reading a "
+           "phrase or the metre chose: TAB, its place in the line, TAB, the character, TAB, the "
+           "reading, TAB, why (\u5feb\u6a02 \u2192 \u6a02 l\u00e8 \u2192 "
+           "\u76e7\u5404\u5207 \u2192 lo\u030dk)")},
       {{QStringLiteral("html")},
        {},
        QStringLiteral(
