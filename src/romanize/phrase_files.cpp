@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <mutex>
 
+#include "base/error.h"
+#include "romanize/user_phrases.h"
+
 namespace ravlek {
 namespace {
 
@@ -47,24 +50,46 @@ QStringList LoadShippedPhrases(const QString& appDir, PhraseTable& table) {
   return problems;
 }
 
-QStringList LoadPhrases(const QString& appDir, PhraseTable& table) {
+QStringList LoadUserPhrases(const QString& appDir, PhraseTable& table) {
+  const QString path = UserPhrasesPath(appDir);
   QStringList problems;
-  // The user's own phrase file (PhraseSource::User) is read here, before the shipped files.
+  try {
+    const UserPhraseFile file = ReadUserPhrases(path);
+    for (const QString& problem : file.Problems()) {
+      problems.append(u"自訂詞檔 %1 %2，此行不用（仍留在檔中）。"_s.arg(
+          QDir::toNativeSeparators(path), problem));
+    }
+    file.AddTo(table);
+  } catch (const Error& error) {
+    problems.append(error.message() + u"，自訂詞不用來選讀音。"_s);
+  }
+  return problems;
+}
+
+QStringList LoadPhrases(const QString& appDir, PhraseTable& table) {
+  QStringList problems = LoadUserPhrases(appDir, table);
   problems += LoadShippedPhrases(appDir, table);
   return problems;
 }
 
 LoadedPhrases ProcessPhrases(const QString& appDir) {
+  struct Kept {
+    QString userStamp;
+    LoadedPhrases phrases;
+  };
   static std::mutex mutex;
-  static QHash<QString, LoadedPhrases> loaded;
+  static QHash<QString, Kept> loaded;
   const std::lock_guard<std::mutex> lock(mutex);
+  // The shipped files change only with an upgrade, which restarts the program; the user's file
+  // changes while it runs (a reading kept in the handout preview, ravlek-cli phrases).
+  const QString stamp = UserPhrasesStamp(UserPhrasesPath(appDir));
   const auto found = loaded.constFind(appDir);
-  if (found != loaded.cend()) return *found;
+  if (found != loaded.cend() && found->userStamp == stamp) return found->phrases;
   auto table = std::make_shared<PhraseTable>();
   LoadedPhrases result;
   result.problems = LoadPhrases(appDir, *table);
   result.table = std::move(table);
-  loaded.insert(appDir, result);
+  loaded.insert(appDir, {stamp, result});
   return result;
 }
 

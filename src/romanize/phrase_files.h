@@ -19,8 +19,12 @@ inline const QString kTerraPhraseFile = QStringLiteral("phrases.terra.tsv");
 // lines that cannot); whatever could be read is kept.
 QStringList LoadShippedPhrases(const QString& appDir, PhraseTable& table);
 
-// Every phrase file of `appDir`, in the order they count: a phrase already in the table keeps its
-// readings (phrase_readings.h), so the user's own file is read first. Returns the problems.
+// Adds the user's own phrase file of `appDir` (user_phrases.h), as PhraseSource::User. Returns
+// what went wrong, as for LoadShippedPhrases(); a missing file is none.
+QStringList LoadUserPhrases(const QString& appDir, PhraseTable& table);
+
+// Every phrase file of `appDir`: the user's own, then the shipped ones (the user's reading of a
+// phrase wins over a shipped one's whatever the order, phrase_readings.h). Returns the problems.
 QStringList LoadPhrases(const QString& appDir, PhraseTable& table);
 
 struct LoadedPhrases {
@@ -29,7 +33,8 @@ struct LoadedPhrases {
 };
 
 // LoadPhrases() of `appDir`, read at the first call for that folder and kept for the rest of the
-// process (a window's presses, a server's requests); safe from several threads.
+// process (a window's presses, a server's requests), read again when the user's own file has
+// changed; safe from several threads.
 LoadedPhrases ProcessPhrases(const QString& appDir);
 
 }  // namespace ravlek

@@ -1,6 +1,7 @@
 #include "romanize/user_phrases.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include <QDir>
 #include <QFile>
@@ -182,6 +183,10 @@ QByteArray ReadAll(const QString& path, bool missingIsEmpty) {
   return bytes;
 }
 
+// The writes of this process: a file rewritten within the file system's time resolution, at the
+// same size, still reads as changed.
+std::atomic<quint64> writes{0};
+
 void WriteAll(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);  // a file beside it, synced to disk on commit, then renamed over it
   const auto fail = [&] {
@@ -191,7 +196,9 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
   };
   if (!file.open(QIODevice::WriteOnly)) fail();
   if (file.write(bytes) != bytes.size()) fail();
-  if (!file.commit()) {
+  const bool committed = file.commit();
+  ++writes;
+  if (!committed) {
     throw Error(
         QStringLiteral("無法寫入 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()));
   }
@@ -391,6 +398,15 @@ UserPhraseFile ReadUserPhrases(const QString& path) {
 
 void WriteUserPhrases(const QString& path, const UserPhraseFile& file) {
   WriteAll(path, file.Bytes());
+}
+
+QString UserPhrasesStamp(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return QStringLiteral("-%1").arg(writes.load());
+  return QStringLiteral("%1 %2 %3")
+      .arg(writes.load())
+      .arg(info.lastModified().toMSecsSinceEpoch())
+      .arg(info.size());
 }
 
 UserPhraseFile::Change KeepUserPhrase(const QString& path, const UserPhrase& phrase) {

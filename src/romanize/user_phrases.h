@@ -102,6 +102,10 @@ UserPhraseFile ReadUserPhrases(const QString& path);
 // leaves the old file whole. Raises Error.
 void WriteUserPhrases(const QString& path, const UserPhraseFile& file);
 
+// A text that changes whenever the file at `path` may have changed: every write of this process
+// counts, and the file's time and size tell of the others.
+QString UserPhrasesStamp(const QString& path);
+
 // Keeps one phrase in the file at `path`; raises Error.
 UserPhraseFile::Change KeepUserPhrase(const QString& path, const UserPhrase& phrase);
 // Removes one phrase (in brackets) from the file at `path`; false when it held none.
