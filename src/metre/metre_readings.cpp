@@ -40,6 +40,15 @@ QList<QList<MetrePlace>> MetrePlaces(const QStringList& lines, const PingshuiTab
         place.rhyme = c.rhyme;
         place.preferred = c.preferred;
         place.byOrder = c.byOrder;
+        if (const QStringList* spells = readings.FindReadings(c.code)) {
+          bool level = false;
+          bool oblique = false;
+          for (const QString& spell : *spells) {
+            level = level || IsLevelToneDigit(ToneDigit(spell));
+            oblique = oblique || IsObliqueToneDigit(ToneDigit(spell));
+          }
+          place.bothTones = level && oblique;
+        }
       }
     }
   }

@@ -82,8 +82,8 @@ QList<PoemLines> SplitPoems(const QStringList& lines) {
 }
 
 PoemCheck CheckPoem(const PoemLines& poem, const PingshuiTable& table,
-                    const CharacterReadings* readings) {
-  PoemCheck check = CheckPoem(poem.lines, table, readings);
+                    const CharacterReadings* readings, const QList<QStringList>* preferred) {
+  PoemCheck check = CheckPoem(poem.lines, table, readings, preferred);
   check.end = poem.end;
   return check;
 }

@@ -56,7 +56,8 @@ QList<PoemLines> SplitPoems(const QStringList& lines);
 
 // Checks a poem the splitter gave, saying how it ended.
 PoemCheck CheckPoem(const PoemLines& poem, const PingshuiTable& table,
-                    const CharacterReadings* readings = nullptr);
+                    const CharacterReadings* readings = nullptr,
+                    const QList<QStringList>* preferred = nullptr);
 
 // Says in words where a poem was ended when no empty line ended it; empty otherwise.
 QString PoemEndText(PoemEnd end);

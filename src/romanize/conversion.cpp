@@ -32,7 +32,9 @@ void MetreChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines
       if (!Explaining() || !place.Decided()) continue;
       QStringList reasons;
       if (place.preferred) reasons.append(phrases_->Reason(part.lines[i], k));
-      if (place.tone != metre::Tone::Either) reasons.append(MetreReason(place));
+      if (place.tone != metre::Tone::Either && place.bothTones) {
+        reasons.append(MetreReason(place));
+      }
       Explain(i, k, reasons.join(kReasonSeparator));
     }
   }

@@ -14,6 +14,7 @@
 #include "metre/metre_report.h"
 #include "metre/pingshui_table.h"
 #include "metre/poem_splitter.h"
+#include "romanize/phrase_files.h"
 #include "romanize/text_input.h"
 
 namespace ravlek::cli {
@@ -37,13 +38,25 @@ int Metre(const Invocation& command) {
     TFDQuery query(connection, name, DatasetStatement(name));
     DatasetClassReadingSource source(query);
     const metre::CharacterReadings readings = metre::CharacterReadings::FromSource(source);
+    // Among readings of the tone a place needs, the phrase around a character chooses.
+    const LoadedPhrases phrases = ProcessPhrases(command.AppDir());
+    for (const QString& problem : phrases.problems) command.Warn(problem);
+    const HasReadingFn hasReading = [&readings](char32_t character, const QString& reading) {
+      const QStringList* spells = readings.FindReadings(character);
+      return spells && spells->contains(reading);
+    };
 
     // Poem by poem: each is written before the next is read.
     int number = 0;
     metre::PoemSplitter splitter(
         [&](metre::PoemSplitter::Kind kind, metre::PoemLines&& poem) {
           if (kind != metre::PoemSplitter::Kind::Poem) return;
-          const metre::PoemCheck check = metre::CheckPoem(poem, table, &readings);
+          QList<QStringList> preferred;
+          for (const QString& line : poem.lines) {
+            preferred.append(
+                PhraseFirstReadings(ChoosePhraseReadings(line, *phrases.table, hasReading)));
+          }
+          const metre::PoemCheck check = metre::CheckPoem(poem, table, &readings, &preferred);
           ++number;
           out +=
               (tsv ? metre::MetreTsv(check, number) : metre::MetrePlainText(check, number) + u'\n')

@@ -267,17 +267,23 @@ Reply ClassroomServer::Convert(const httplib::Request& request) {
                                     {QStringLiteral("reading"), reading.reading},
                                     {QStringLiteral("shown"), ShownTaiLo(reading.reading)}});
       }
-      // Why this reading is written: the metre's choice, or the first of the first class.
-      const bool byMetre = converted.metre.contains(cell.position) &&
-                           converted.metre.value(cell.position) == cell.reading;
+      // Why this reading is written: the metre's or a phrase's choice (and its reason), or the
+      // first of the first class.
+      const bool chosen = converted.metre.contains(cell.position) &&
+                          converted.metre.value(cell.position) == cell.reading;
+      const QString reason = chosen ? converted.reasons.value(cell.position) : QString();
+      // A phrase's reason names its chain (快樂 → 樂 …); the metre's only the place.
+      const bool byPhrase = reason.contains(QStringLiteral(" \u2192 "));
       cells.append(
           QJsonObject{{QStringLiteral("c"), cell.character},
                       {QStringLiteral("pos"), cell.position},
                       {QStringLiteral("readings"), readings},
                       {QStringLiteral("reading"), cell.reading},
                       {QStringLiteral("why"), cell.reading.isEmpty() ? QStringLiteral("none")
-                                              : byMetre              ? QStringLiteral("metre")
-                                                                     : QStringLiteral("first")}});
+                                              : byPhrase             ? QStringLiteral("phrase")
+                                              : chosen               ? QStringLiteral("metre")
+                                                                     : QStringLiteral("first")},
+                      {QStringLiteral("reason"), reason}});
     }
     out.append(QJsonObject{{QStringLiteral("text"), lines[i]},
                            {QStringLiteral("romanized"), converted.romanized.value(i)},
@@ -457,6 +463,7 @@ Reply ClassroomServer::Status() {
        {QStringLiteral("generation"), qint64(snapshot->generation)},
        {QStringLiteral("pdf"), !PdfConverter().isEmpty()},
        {QStringLiteral("metreProblem"), snapshot->metreProblem},
+       {QStringLiteral("phraseProblems"), QJsonArray::fromStringList(snapshot->phraseProblems)},
        {QStringLiteral("textBytes"), qint64(limits_.textBytes)},
        {QStringLiteral("seconds"),
         qint64(std::chrono::duration_cast<std::chrono::seconds>(limits_.time).count())}});

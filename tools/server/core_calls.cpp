@@ -8,6 +8,7 @@
 #include "metre/metre_choices.h"
 #include "metre/metre_report.h"
 #include "romanize/conversion.h"
+#include "romanize/phrase_chooser.h"
 #include "romanize/romanizer.h"
 #include "romanize/tone_marked_readings.h"
 
@@ -42,6 +43,12 @@ class TextCharacterSource : public ClassReadingSource {
   QSet<char32_t> codes_;
 };
 
+// The snapshot's phrases; none when it was made without them.
+const PhraseTable& PhrasesOf(const DictionarySnapshot& snapshot) {
+  static const PhraseTable none;
+  return snapshot.phrases ? *snapshot.phrases : none;
+}
+
 }  // namespace
 
 ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& caches,
@@ -52,8 +59,12 @@ ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& 
   // The tables and readings read with the snapshot: a copy of what it keeps is used, not read.
   metre::KeptMetreSources kept = snapshot.metre;
   metre::MetreSources metreSources(snapshot.appDir, source, &kept);
-  MetreChooser metreChooser(metreSources);
-  const FirstReadings chosen = ChooseFirstReadings(lines, {&metreChooser});
+  // The metre first, then the phrases (conversion.h says why).
+  PhraseChooser phrases(PhrasesOf(snapshot), metreSources);
+  MetreChooser metreChooser(metreSources, &phrases);
+  FirstReadings why;
+  const FirstReadings chosen = ChooseFirstReadings(lines, {&metreChooser, &phrases}, &why);
+  out.reasons = PositionChoices(lines, why);
   out.metreProblem =
       snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
   ToneMarkedReadingSource toneMarkedSource(source);
@@ -95,8 +106,10 @@ std::vector<RubyLine> HandoutText(const DictionarySnapshot& snapshot, const QStr
   SnapshotClassSource source(snapshot);
   metre::KeptMetreSources kept = snapshot.metre;
   metre::MetreSources metreSources(snapshot.appDir, source, &kept);
-  MetreChooser metreChooser(metreSources);
-  const ReadingChoices metre = PositionChoices(lines, ChooseFirstReadings(lines, {&metreChooser}));
+  PhraseChooser phrases(PhrasesOf(snapshot), metreSources);
+  MetreChooser metreChooser(metreSources, &phrases);
+  const ReadingChoices metre =
+      PositionChoices(lines, ChooseFirstReadings(lines, {&metreChooser, &phrases}));
   metreProblem = snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
   TextCharacterSource characters(source, lines);
   return BuildRubyText(lines, options, characters, choices, metre);

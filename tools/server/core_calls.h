@@ -29,14 +29,16 @@ using Checkpoint = std::function<void()>;
 
 struct ConvertedText {
   QStringList romanized;  // one line per input line, as ravlek-cli romanize writes it
-  // The cells of every line (as the handout would write them), with the reading the metre chose
-  // for the characters of a regulated poem.
+  // The cells of every line (as the handout would write them), with the reading the metre or a
+  // phrase chose, and why (by position, in the words of `ravlek-cli romanize --explain`).
   std::vector<RubyLine> cells;
   ReadingChoices metre;
+  ReadingChoices reasons;
   QString metreProblem;  // why the readings are not chosen by the metre, or empty
 };
 
-// The conversion of `lines` with the metre's readings first in their groups.
+// The conversion of `lines` with the readings the metre and the phrases choose first in their
+// groups.
 ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& caches,
                           const QStringList& lines, const ConversionOptions& options,
                           bool toneMarks, const Checkpoint& checkpoint);

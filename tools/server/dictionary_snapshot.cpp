@@ -8,6 +8,7 @@
 #include "dictionary/connection.h"
 #include "dictionary/datasets.h"
 #include "dictionary/reading_classes.h"
+#include "romanize/phrase_files.h"
 
 namespace ravlek::server {
 
@@ -91,6 +92,9 @@ std::shared_ptr<const DictionarySnapshot> LoadSnapshot(const DictionaryLocation&
     SnapshotClassSource source(*snapshot);
     metre::MetreSources metre(location.appDir, source, &snapshot->metre);
     if (!metre.Load()) snapshot->metreProblem = metre.Problem();
+    const LoadedPhrases phrases = ProcessPhrases(location.appDir);
+    snapshot->phrases = phrases.table;
+    snapshot->phraseProblems = phrases.problems;
   } catch (const Error& failure) {
     error = QStringLiteral("cannot read the dictionary: ") + failure.message();
     return nullptr;

@@ -12,11 +12,12 @@
 #include <thread>
 #include <vector>
 
+#include "dictionary/class_readings.h"
 #include "dictionary/dataset_rows.h"
 #include "dictionary/fanqie.h"
 #include "dictionary/literary_readings.h"
 #include "metre/metre_choices.h"
-#include "dictionary/class_readings.h"
+#include "romanize/phrase_readings.h"
 
 namespace ravlek::server {
 
@@ -36,9 +37,11 @@ struct DictionarySnapshot {
   QHash<QString, BaseWordRow> baseWords;  // first row per character, BaseWords before BaseWordsPlus
   QString baseWordsProblem;               // why the fanqie extraction cannot run, or empty
   LiteraryReadings literary;
-  metre::KeptMetreSources metre;  // the Pingshui tables and every reading, read once
-  QString metreProblem;           // why the metre cannot run, or empty
-  QString watchedFile;            // the SQLite file whose changes mean a new reading; or empty
+  metre::KeptMetreSources metre;               // the Pingshui tables and every reading, read once
+  QString metreProblem;                        // why the metre cannot run, or empty
+  std::shared_ptr<const PhraseTable> phrases;  // read once per process (phrase_files.h)
+  QStringList phraseProblems;                  // what could not be read of the phrase files
+  QString watchedFile;  // the SQLite file whose changes mean a new reading; or empty
 };
 
 // Reads the dictionary; nullptr with `error` set when it cannot be opened or read.

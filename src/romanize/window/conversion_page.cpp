@@ -21,6 +21,8 @@
 #include "romanize/class_index.h"
 #include "romanize/conversion.h"
 #include "romanize/conversion_status.h"
+#include "romanize/phrase_chooser.h"
+#include "romanize/phrase_files.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
 #include "romanize/window/handout_state.h"
@@ -188,6 +190,8 @@ void ConversionPage::TntButton1Click() {
   ravlek::Romanizer romanizer(source, options, conversionClasses.get());
   if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
   ravlek::metre::MetreSources metreSources(QDir::currentPath(), source, keptMetreSources.get());
+  // Read at the first press and kept for the process.
+  const ravlek::LoadedPhrases phrases = ravlek::ProcessPhrases(QDir::currentPath());
 
   // The output is written once at the end, also when the store fails: the pairs of the lines
   // finished before stay, the line being converted is not written.
@@ -200,14 +204,20 @@ void ConversionPage::TntButton1Click() {
       if (!status.isEmpty()) status += QStringLiteral("；");
       status += metreSources.Problem() + QStringLiteral("：讀音未依格律排序");
     }
+    for (const QString& problem : phrases.problems) {
+      if (!status.isEmpty()) status += QStringLiteral("；");
+      status += problem;
+    }
     Convert_TntStatusBar->showMessage(status);
   };
   ProgressPainter painter(TntProgressBar1);
   const auto progress = [&painter](qsizetype done) { painter.Advance(done); };
   try {
-    ravlek::MetreChooser metre(metreSources);
+    // The metre first, then the phrases (conversion.h says why).
+    ravlek::PhraseChooser phraseChooser(*phrases.table, metreSources);
+    ravlek::MetreChooser metre(metreSources, &phraseChooser);
     ravlek::RomanizeStream stream(
-        romanizer, {&metre},
+        romanizer, {&metre, &phraseChooser},
         [&output](const QString& line, const QString& romanised) { output << line << romanised; },
         [&painter](const QString& line) {
           painter.StartLine(static_cast<int>(ravlek::CharacterCount(line)));

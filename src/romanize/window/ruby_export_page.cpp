@@ -28,6 +28,9 @@
 #include "metre/metre_choices.h"
 #include "romanize/conversion.h"
 #include "romanize/handout_file.h"
+#include "romanize/phrase_chooser.h"
+#include "romanize/phrase_files.h"
+#include "romanize/reading_rhymes.h"
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
 #include "romanize/text_input.h"
@@ -148,18 +151,29 @@ void ravlek::ConversionPage::RubyExport_TntButtonClick() {
   layout->addWidget(saved);
   layout->addWidget(buttons);
 
-  // The readings the metre needs in a regulated verse, where the user has chosen none; the text
-  // does not change while the dialog is open.
+  // The readings the metre and the phrases choose, where the user has chosen none, and why (for
+  // the reading menu); the text does not change while the dialog is open.
   ravlek::ReadingChoices metre;
   {
     ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
     if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
     ravlek::metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
-    ravlek::MetreChooser chooser(sources);
-    metre = ravlek::PositionChoices(lines, ravlek::ChooseFirstReadings(lines, {&chooser}));
+    const ravlek::LoadedPhrases phraseFiles = ravlek::ProcessPhrases(QDir::currentPath());
+    const QSqlDatabase database = FDConnection1->Database();
+    ravlek::PhraseChooser phrases(
+        *phraseFiles.table, sources, [&database](const QString& character, const QString& reading) {
+          return ravlek::ReadingFanqie(database, character).value(reading);
+        });
+    ravlek::MetreChooser chooser(sources, &phrases);
+    ravlek::FirstReadings why;
+    metre = ravlek::PositionChoices(lines,
+                                    ravlek::ChooseFirstReadings(lines, {&chooser, &phrases}, &why));
+    preview->SetReasons(metre, ravlek::PositionChoices(lines, why));
+    QStringList problems = phraseFiles.problems;
     if (!sources.Problem().isEmpty()) {
-      Convert_TntStatusBar->showMessage(sources.Problem() + QStringLiteral("：讀音未依格律選"));
+      problems.prepend(sources.Problem() + QStringLiteral("：讀音未依格律選"));
     }
+    if (!problems.isEmpty()) Convert_TntStatusBar->showMessage(problems.join(QStringLiteral("；")));
   }
   std::vector<ravlek::RubyLine> text;
   const auto rebuild = [&] {

@@ -148,6 +148,11 @@ void RubyPreview::paintEvent(QPaintEvent*) {
   }
 }
 
+void RubyPreview::SetReasons(ReadingChoices chosen, ReadingChoices reasons) {
+  chosen_ = std::move(chosen);
+  reasons_ = std::move(reasons);
+}
+
 void RubyPreview::SetCurrent(int index) {
   if (index < 0 || index >= int(readable_.size())) return;
   current_ = index;
@@ -185,6 +190,11 @@ QMenu* RubyPreview::ReadingMenu(int index) {
     const qsizetype position = cell.position;
     connect(action, &QAction::triggered, this,
             [this, position, value = reading.reading] { Q_EMIT ReadingChosen(position, value); });
+  }
+  if (const QString reason = reasons_.value(cell.position);
+      !reason.isEmpty() && chosen_.value(cell.position) == cell.reading) {
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("依據：") + reason)->setEnabled(false);
   }
   return menu;
 }

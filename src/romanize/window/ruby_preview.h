@@ -27,6 +27,9 @@ class RubyPreview : public QWidget {
   explicit RubyPreview(QSqlDatabase database, QWidget* parent = nullptr);
 
   void SetText(std::vector<RubyLine> text, const HandoutStyle& style);
+  // The readings the choosers put first and why, by position; the menu of a cell that shows its
+  // chooser's reading says why.
+  void SetReasons(ReadingChoices chosen, ReadingChoices reasons);
   const std::vector<RubyLine>& Text() const { return text_; }
 
   // The cell with the keyboard focus (its index among the cells that have readings), and the
@@ -55,6 +58,8 @@ class RubyPreview : public QWidget {
   double Scale() const;
 
   QSqlDatabase database_;
+  ReadingChoices chosen_;
+  ReadingChoices reasons_;
   std::vector<RubyLine> text_;
   HandoutStyle style_;
   std::vector<HandoutRow> rows_;

@@ -142,7 +142,7 @@ function shownReading(reading) {
   return reading.shown;
 }
 
-const whyText = {metre: '依格律', first: '第一個讀音', chosen: '你選的', none: '沒有讀音'};
+const whyText = {metre: '依格律', phrase: '依詞語', first: '第一個讀音', chosen: '你選的', none: '沒有讀音'};
 
 function cellState(cell) {
   const picked = chosen.get(cell.pos);
@@ -163,6 +163,7 @@ function showConversion() {
       const reading = cell.readings.find((r) => r.reading === state.reading);
       const button = el('button', {type: 'button', className: 'cell ' + state.why});
       button.dataset.pos = cell.pos;
+      if (cell.reason && state.why !== 'chosen') button.title = cell.reason;
       button.setAttribute('aria-haspopup', 'menu');
       button.setAttribute('aria-label',
         `${cell.c}，${shownReading(reading)}，${whyText[state.why]}，按下選擇讀音`);
