@@ -290,8 +290,9 @@ UserPhraseFile UserPhraseFile::Parse(const QByteArray& input) {
     }
     if (text.trimmed().isEmpty() || text.startsWith(u'#')) continue;
     const QStringList fields = text.split(u'\t');
-    if (n == 0 && fields[0].trimmed() == u"詞") {
-      file.header_ = true;
+    // The field line; one further down (files joined end to end) is passed over as well.
+    if (fields[0].trimmed() == u"詞") {
+      if (n == 0) file.header_ = true;
       continue;
     }
     if (fields.size() < 2 || fields.size() > 3) {
@@ -383,7 +384,9 @@ void UserPhraseFile::AddTo(PhraseTable& table) const {
     Phrase phrase;
     phrase.text = split->text;
     phrase.source = PhraseSource::User;
-    phrase.evidence = user.note;
+    // The explanation names it as the user's own.
+    phrase.evidence =
+        user.note.isEmpty() ? QStringLiteral("自訂") : QStringLiteral("自訂：") + user.note;
     const qsizetype count = CharacterCount(split->text);
     for (qsizetype i = 0; i < count; ++i) {
       phrase.readings.append(i == split->index ? user.reading : QString());

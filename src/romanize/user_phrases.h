@@ -7,8 +7,8 @@
 // the first line names the fields (詞, 讀音, 備註); then one phrase a line, the character meant in
 // brackets as in the classical readings' file (不亦[說]乎), its reading in numeric Tâi-lô, and
 // optionally a note, in which a tab, line feed, carriage return and backslash are written \t, \n,
-// \r and \\. Empty lines and lines that begin with # are passed over. Where two lines name the
-// same phrase and character, the later wins.
+// \r and \\. Empty lines, lines that begin with # and further field lines are passed over. Where
+// two lines name the same phrase and character, the later wins.
 //
 // A line that cannot be read is reported and kept: the file is rewritten with every line it had
 // but the ones a change replaces or removes, each kept byte for byte.

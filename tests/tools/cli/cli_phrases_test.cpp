@@ -77,5 +77,26 @@ TEST_F(CliPhrasesTest, ImportSaysWhatItRefusedAndExitsOne) {
   EXPECT_EQ(ReadAll(File(u"out.tsv"_s)), "詞\t讀音\t備註\n快[樂]\tlok8\n");
 }
 
+// The next conversion takes the kept reading in that phrase only; a line the file cannot read is
+// named on standard error.
+TEST_F(CliPhrasesTest, RomanizeTakesTheKeptReading) {
+  const auto romanized = [&] {
+    const test::CliRun run = test::RunCliProgram(
+        {u"--app-dir"_s, folder_.Path(), u"romanize"_s, u"--no-separator"_s}, "說乎\n不亦說乎\n");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    return std::pair{QString::fromUtf8(run.out).split(u'\n'), run.err};
+  };
+  EXPECT_EQ(romanized().first.value(3), u"不亦(文 suat4 uat8) 乎"_s);
+  ASSERT_EQ(Run({u"keep"_s, u"不亦[說]乎"_s, u"uat8"_s}).exitCode, 0);
+  QFile file(File(u"user_phrases.tsv"_s));
+  ASSERT_TRUE(file.open(QIODevice::Append));
+  file.write("[說]\tuat8\n");
+  file.close();
+  const auto [lines, err] = romanized();
+  EXPECT_EQ(lines.value(1), u"(文 suat4 uat8) 乎"_s);
+  EXPECT_EQ(lines.value(3), u"不亦(文 uat8 suat4) 乎"_s);
+  EXPECT_TRUE(err.contains(u"user_phrases.tsv 第3行：詞至少要有兩個字"_s)) << err.toStdString();
+}
+
 }  // namespace
 }  // namespace ravlek
