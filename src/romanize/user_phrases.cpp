@@ -12,6 +12,7 @@
 
 #include "base/characters.h"
 #include "base/error.h"
+#include "dictionary/tailo.h"
 #include "dictionary/tailo_syllable.h"
 #include "romanize/phrase_readings.h"
 #include "romanize/reading_choice_file.h"
@@ -393,6 +394,69 @@ void UserPhraseFile::AddTo(PhraseTable& table) const {
     }
     table.Add(std::move(phrase));
   }
+}
+
+QStringList PhraseCandidates(QStringView line, qsizetype index, const PhraseTable* table) {
+  QStringList characters;
+  std::vector<char32_t> codes;
+  for (qsizetype i = 0; i < line.size();) {
+    const qsizetype length = CharacterLength(line, i);
+    characters.append(line.mid(i, length).toString());
+    codes.push_back(CharacterCode(line, i, length));
+    i += length;
+  }
+  const auto count = qsizetype(codes.size());
+  if (index < 0 || index >= count || !PhraseCharacter(codes[size_t(index)])) return {};
+  const auto text = [&](qsizetype start, qsizetype length) {
+    return characters.mid(start, length).join(QString());
+  };
+  QStringList out;
+  const auto offer = [&](qsizetype start, qsizetype length) {
+    const QString phrase = BracketedPhrase(text(start, length), index - start);
+    if (!out.contains(phrase)) out.append(phrase);
+  };
+  if (table) {
+    std::vector<std::pair<qsizetype, qsizetype>> found;  // start, length
+    for (qsizetype start = 0; start <= index; ++start) {
+      const qsizetype longest =
+          std::min<qsizetype>(table->LongestFrom(codes[size_t(start)]), count - start);
+      for (qsizetype length = longest; length >= std::max<qsizetype>(2, index - start + 1);
+           --length) {
+        if (table->Find(text(start, length))) found.emplace_back(start, length);
+      }
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    for (const auto& [start, length] : found) offer(start, length);
+  }
+  const auto letters = [&](qsizetype start, qsizetype length) {
+    if (start < 0 || start + length > count) return false;
+    for (qsizetype k = start; k < start + length; ++k) {
+      if (!PhraseCharacter(codes[size_t(k)])) return false;
+    }
+    return true;
+  };
+  for (const auto& [start, length] :
+       {std::pair{index - 1, 2}, std::pair{index, 2}, std::pair{index - 1, 3},
+        std::pair{index - 2, 3}, std::pair{index, 3}}) {
+    if (letters(start, length)) offer(start, length);
+  }
+  return out;
+}
+
+QString KeptPhraseMessage(UserPhraseFile::Change change, const UserPhrase& phrase) {
+  const QString reading = ToneMarkedTaiLo(phrase.reading);
+  switch (change) {
+    case UserPhraseFile::Change::Added:
+      return QStringLiteral("已記入自訂詞：%1 讀 %2，以後的轉換與注音都照此讀")
+          .arg(phrase.phrase, reading);
+    case UserPhraseFile::Change::Replaced:
+      return QStringLiteral("已改自訂詞：%1 改讀 %2，以後的轉換與注音都照此讀")
+          .arg(phrase.phrase, reading);
+    case UserPhraseFile::Change::Unchanged:
+      break;
+  }
+  return QStringLiteral("自訂詞裡已有：%1 讀 %2").arg(phrase.phrase, reading);
 }
 
 UserPhraseFile ReadUserPhrases(const QString& path) {

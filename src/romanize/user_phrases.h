@@ -16,6 +16,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -94,6 +95,15 @@ class UserPhraseFile {
   bool crlf_ = false;
   bool header_ = false;
 };
+
+// The phrases a reading of the character at `index` of `line` (in characters; a surrogate pair is
+// one) may be kept for, each with that character in brackets: the phrases of `table` (when given)
+// that cover it, longest first, then the two and three characters around it. Only runs of
+// characters count, not punctuation or blanks; empty when the character stands alone.
+QStringList PhraseCandidates(QStringView line, qsizetype index, const PhraseTable* table);
+
+// What keeping a phrase did, in a sentence for the user.
+QString KeptPhraseMessage(UserPhraseFile::Change change, const UserPhrase& phrase);
 
 // The user's file at `path`; a missing file is an empty one. Raises Error when it exists and
 // cannot be read.

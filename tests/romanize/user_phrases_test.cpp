@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "base/error.h"
+#include "romanize/phrase_files.h"
 #include "romanize/phrase_readings.h"
 #include "romanize/user_phrases.h"
 #include "tests/support/file_bytes.h"
@@ -210,6 +211,52 @@ TEST(UserPhrasesTest, AMissingFileIsEmptyAndAnUnreadableOneAnError) {
   ASSERT_TRUE(QDir().mkpath(folder.user));  // a folder where the file should be
   EXPECT_THROW(ReadUserPhrases(folder.user), Error);
   EXPECT_THROW(KeepUserPhrase(folder.user, {u"快[樂]"_s, u"lok8"_s, {}}), Error);
+}
+
+struct CandidateCase {
+  const char* name;
+  QString line;
+  qsizetype index;
+  QStringList expected;
+};
+
+class PhraseCandidateTest : public ::testing::TestWithParam<CandidateCase> {};
+
+TEST_P(PhraseCandidateTest, OffersTheTablesPhrasesThenTheCharactersAround) {
+  PhraseTable table;
+  table.AddClassicalTsv(
+      u"詞\t讀音\t依據\n不亦[說]乎\tuat8\t\n[說]話\tsueh4\t\n學而[時]\tsi5\t\n"_s);
+  const CandidateCase& c = GetParam();
+  EXPECT_EQ(PhraseCandidates(c.line, c.index, &table), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, PhraseCandidateTest,
+    ::testing::Values(
+        CandidateCase{"TableFirstLongestFirst",
+                      u"不亦說乎"_s,
+                      2,
+                      {u"不亦[說]乎"_s, u"亦[說]"_s, u"[說]乎"_s, u"亦[說]乎"_s, u"不亦[說]"_s}},
+        // A phrase of the table that the line does not hold, or that does not cover it, is not.
+        CandidateCase{"PunctuationEndsTheRun", u"說，話。"_s, 0, {}},
+        CandidateCase{"AtTheStart", u"說話好"_s, 0, {u"[說]話"_s, u"[說]話好"_s}},
+        CandidateCase{"BeyondTheBmp", u"𠀤說"_s, 1, {u"𠀤[說]"_s}},
+        CandidateCase{"NotACharacter", u"說，"_s, 1, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A reading kept while the program runs counts at the next conversion: the loader reads the
+// user's file again once it has changed.
+TEST(UserPhrasesTest, TheLoaderSeesAKeptPhrase) {
+  const Folder folder;
+  EXPECT_EQ(ProcessPhrases(folder.dir.path()).table->Find(u"不亦說乎"_s), nullptr);
+  KeepUserPhrase(folder.user, {u"不亦[說]乎"_s, u"uat8"_s, {}});
+  const LoadedPhrases loaded = ProcessPhrases(folder.dir.path());
+  const Phrase* phrase = loaded.table->Find(u"不亦說乎"_s);
+  ASSERT_NE(phrase, nullptr);
+  EXPECT_EQ(phrase->readings, QStringList({{}, {}, u"uat8"_s, {}}));
+  EXPECT_EQ(phrase->source, PhraseSource::User);
+  // Unchanged, it is the same table.
+  EXPECT_EQ(ProcessPhrases(folder.dir.path()).table, loaded.table);
 }
 
 }  // namespace
