@@ -198,6 +198,12 @@ void TOstrel::TntButton5Click() {
 void TOstrel::RubyExport_TntButtonClick() {
   conversionPage_->RubyExport_TntButtonClick();
 }
+void TOstrel::Phrases_ExportActionClick() {
+  conversionPage_->Phrases_ExportActionClick();
+}
+void TOstrel::Phrases_ImportActionClick() {
+  conversionPage_->Phrases_ImportActionClick();
+}
 void TOstrel::Metre_TntButtonClick() {
   metreView_->Check(conversionPage_->TntMemo3->toPlainText());
 }

@@ -73,6 +73,9 @@ class TOstrel : public QWidget {
   void TntButton5Click();
   // 輸出注音: the input as a handout to print
   void RubyExport_TntButtonClick();
+  // 自訂詞 ▸ 匯出… / 匯入…: the user's own phrase readings to a file and from one
+  void Phrases_ExportActionClick();
+  void Phrases_ImportActionClick();
   // 格律檢查: the poems of the input checked for tones and rhyme (src/metre/window/metre_view.h)
   void Metre_TntButtonClick();
 

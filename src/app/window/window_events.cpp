@@ -1,5 +1,6 @@
 // Which event of which control runs which handler of the window. Every handler runs through
 // RunHandler, so an error escaping it is reported and the program goes on.
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,12 +53,16 @@ void BindWindowEvents(TOstrel& window) {
   Bind(window, conversion->RubyExport_TntButton, &QPushButton::clicked,
        &TOstrel::RubyExport_TntButtonClick);
   Bind(window, conversion->Metre_TntButton, &QPushButton::clicked, &TOstrel::Metre_TntButtonClick);
+  Bind(window, conversion->Phrases_ExportAction, &QAction::triggered,
+       &TOstrel::Phrases_ExportActionClick);
+  Bind(window, conversion->Phrases_ImportAction, &QAction::triggered,
+       &TOstrel::Phrases_ImportActionClick);
   const FanqiePage* fanqie = window.fanqiePage();
   Bind(window, fanqie->TntButton4, &QPushButton::clicked, &TOstrel::TntButton4Click);
   Bind(window, fanqie->TntButton3, &QPushButton::clicked, &TOstrel::TntButton3Click);
   Bind(window, fanqie->TntButton2, &QPushButton::clicked, &TOstrel::TntButton2Click);
-  Bind(window, window.versionPage->DL_TntButton,
-       &QPushButton::clicked, &TOstrel::DL_TntButtonClick);
+  Bind(window, window.versionPage->DL_TntButton, &QPushButton::clicked,
+       &TOstrel::DL_TntButtonClick);
   Bind(window, window.versionPage->DL_NEXTTIME_TntButton, &QPushButton::clicked,
        &TOstrel::DL_NEXTTIME_TntButtonClick);
   BindWindowShortcuts(window);

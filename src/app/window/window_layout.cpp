@@ -19,8 +19,8 @@
 #include "dictionary/window/fanqie_page.h"
 #include "dictionary/window/lookup_page.h"
 #include "pages/window/resource_pages.h"
-#include "romanize/window/conversion_page.h"
 #include "release/window/version_page.h"
+#include "romanize/window/conversion_page.h"
 
 namespace ravlek {
 
@@ -130,6 +130,7 @@ void SetTabOrders(TOstrel& window) {
       conversion->TntMemo3, conversion->TntButton5, conversion->RubyExport_TntButton,
       conversion->TntCheckBox2, conversion->TntCheckBox3, conversion->TntCheckBox4,
       conversion->TntCheckBox1, conversion->TntButton1, conversion->TntMemo4,
+      conversion->Phrases_TntButton,
       // page 3
       window.versionPage->ReleaseNote_TntMemo, window.versionPage->upgrade_ver_TntMemo,
       // page 4

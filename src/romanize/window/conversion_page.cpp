@@ -1,10 +1,14 @@
-// The conversion page's layout and its two handlers. When the window grows, the input and the
-// output share the extra height and take the extra width; the button row stays between them.
+// The conversion page's layout, its two handlers and the export and import of the user's own
+// phrase readings. When the window grows, the input and the output share the extra height and
+// take the extra width; the button row stays between them.
 #include "romanize/window/conversion_page.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -14,6 +18,7 @@
 #include <QTextCursor>
 #include <QTextLayout>
 
+#include "app/window/messages.h"
 #include "base/characters.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
@@ -21,10 +26,12 @@
 #include "romanize/class_index.h"
 #include "romanize/conversion.h"
 #include "romanize/conversion_status.h"
+#include "romanize/handout_file.h"
 #include "romanize/phrase_chooser.h"
 #include "romanize/phrase_files.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
+#include "romanize/user_phrases.h"
 #include "romanize/window/handout_state.h"
 
 namespace ravlek {
@@ -43,6 +50,8 @@ const DesignedPlace kPlaces[] = {
     {"TntButton1", {942, 231, 139, 28}, {1, 0.5, 0, 0}},
     {"TntMemo4", {16, 280, 1089, 193}, {0, 0.5, 1, 0.5}},
     {"TntProgressBar1", {16, 496, 1049, 21}, {0, 1, 1, 0}},
+    // In the free space at the right below the progress bar.
+    {"Phrases_TntButton", {985, 525, 120, 28}, {1, 1, 0, 0}},
     {"Convert_TntStatusBar", {0, 560, 1143, 40}, {0, 1, 1, 0}},
 };
 
@@ -174,6 +183,16 @@ void ConversionPage::LayOut() {
   TntMemo4 = PrepareMemo(layout_.Make<QPlainTextEdit>(page, "TntMemo4"));
   TntProgressBar1 = PrepareProgressBar(layout_.Make<QProgressBar>(page, "TntProgressBar1"));
   TntProgressBar1->hide();
+  Phrases_TntButton = layout_.Make<QPushButton>(page, "Phrases_TntButton");
+  Phrases_TntButton->setText(QStringLiteral("自訂詞"));
+  Phrases_TntButton->setToolTip(
+      QStringLiteral("在輸出注音的預覽裡點字，可把讀音記入自訂詞；這裡匯出或匯入自訂詞檔（TSV）"));
+  auto* phrasesMenu = new QMenu(Phrases_TntButton);
+  Phrases_ExportAction = phrasesMenu->addAction(QStringLiteral("匯出自訂詞…"));
+  Phrases_ExportAction->setObjectName(QStringLiteral("Phrases_ExportAction"));
+  Phrases_ImportAction = phrasesMenu->addAction(QStringLiteral("匯入自訂詞…"));
+  Phrases_ImportAction->setObjectName(QStringLiteral("Phrases_ImportAction"));
+  Phrases_TntButton->setMenu(phrasesMenu);
   // A status line as on the fanqie page, in the free space along the page's bottom.
   Convert_TntStatusBar = layout_.Make<QStatusBar>(page, "Convert_TntStatusBar");
   Convert_TntStatusBar->setSizeGripEnabled(false);
@@ -190,7 +209,8 @@ void ConversionPage::TntButton1Click() {
   ravlek::Romanizer romanizer(source, options, conversionClasses.get());
   if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
   ravlek::metre::MetreSources metreSources(QDir::currentPath(), source, keptMetreSources.get());
-  // Read at the first press and kept for the process.
+  // Read at the first press and kept for the process; read again when the user's own phrase file
+  // has changed.
   const ravlek::LoadedPhrases phrases = ravlek::ProcessPhrases(QDir::currentPath());
 
   // The output is written once at the end, also when the store fails: the pairs of the lines
@@ -240,6 +260,65 @@ void ConversionPage::TntButton5Click() {
   cursor.insertText(ravlek::ConversionSampleText());
   cursor.endEditBlock();
   TntMemo3->moveCursor(QTextCursor::Start);
+}
+
+}  // namespace ravlek
+
+namespace ravlek {
+
+namespace {
+
+const QString kPhrasesFilter = QStringLiteral("自訂詞 TSV (*.tsv *.txt)");
+
+// At most this many refused lines are listed in the box; the count says how many there were.
+constexpr qsizetype kListedRefusals = 20;
+
+}  // namespace
+
+void ConversionPage::Phrases_ExportActionClick() {
+  const QString user = UserPhrasesPath(QDir::currentPath());
+  const QString start = QDir(SaveFolder(phrasesFolder)).filePath(QStringLiteral("自訂詞.tsv"));
+  const QString path =
+      QFileDialog::getSaveFileName(TntTabSheet3, QStringLiteral("匯出自訂詞"), start,
+                                   kPhrasesFilter, nullptr, QFileDialog::DontUseNativeDialog);
+  if (path.isEmpty()) return;
+  const qsizetype unread = ReadUserPhrases(user).Problems().size();
+  const qsizetype count = ExportUserPhrases(user, path);
+  phrasesFolder = QFileInfo(path).absolutePath();
+  QString message =
+      QStringLiteral("已匯出 %1 條自訂詞到 %2").arg(count).arg(QDir::toNativeSeparators(path));
+  if (unread > 0) {
+    message += QStringLiteral("（自訂詞檔另有 %1 行讀不懂，未匯出，仍留在 %2）")
+                   .arg(unread)
+                   .arg(QDir::toNativeSeparators(user));
+  }
+  Convert_TntStatusBar->showMessage(message);
+}
+
+void ConversionPage::Phrases_ImportActionClick() {
+  const QString path = QFileDialog::getOpenFileName(TntTabSheet3, QStringLiteral("匯入自訂詞"),
+                                                    SaveFolder(phrasesFolder), kPhrasesFilter,
+                                                    nullptr, QFileDialog::DontUseNativeDialog);
+  if (path.isEmpty()) return;
+  phrasesFolder = QFileInfo(path).absolutePath();
+  // A reading the character does not have in the dictionary is refused.
+  DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
+  if (!keptMetreSources) keptMetreSources = std::make_shared<metre::KeptMetreSources>();
+  metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
+  const metre::CharacterReadings& readings = sources.LoadReadings();
+  const UserPhraseImport result =
+      ImportUserPhrases(UserPhrasesPath(QDir::currentPath()), path,
+                        [&readings](char32_t character) { return readings.Find(character); });
+  const QString summary = ImportSummary(result);
+  Convert_TntStatusBar->showMessage(summary);
+  if (result.refused.isEmpty()) return;
+  QString text =
+      summary + QStringLiteral("。\n%1 裡拒收的行：\n").arg(QDir::toNativeSeparators(path));
+  text += result.refused.mid(0, kListedRefusals).join(u'\n');
+  if (result.refused.size() > kListedRefusals) {
+    text += QStringLiteral("\n……共 %1 行").arg(result.refused.size());
+  }
+  ShowCaptionedMessage(TntTabSheet3, text, QStringLiteral("匯入自訂詞"));
 }
 
 }  // namespace ravlek

@@ -2,7 +2,8 @@
 // The conversion page (page 2): 開始轉拼音 converts the input field line by line into the output
 // field (in a regulated poem, the reading its metre needs first in its group); 例文說明 puts the
 // sample text into the input field; 輸出注音 makes a handout of the input (ruby_export_page.cpp).
-// Its 格律檢查 button is answered by the metre's own window (src/metre/window).
+// Its 格律檢查 button is answered by the metre's own window (src/metre/window); 自訂詞 exports and
+// imports the user's own phrase readings (src/romanize/user_phrases.h).
 
 #include <QObject>
 #include <QSize>
@@ -10,6 +11,7 @@
 
 #include "app/window/designed_layout.h"
 
+class QAction;
 class QCheckBox;
 class QPlainTextEdit;
 class QProgressBar;
@@ -46,6 +48,9 @@ class ConversionPage : public QObject {
   void TntButton5Click();
   // 輸出注音: the input as a handout to print.
   void RubyExport_TntButtonClick();
+  // 自訂詞 ▸ 匯出… / 匯入…: the user's own phrase readings to a TSV file, and from one.
+  void Phrases_ExportActionClick();
+  void Phrases_ImportActionClick();
 
   // ---- controls
   QWidget* const TntTabSheet3;
@@ -58,6 +63,10 @@ class ConversionPage : public QObject {
   QPushButton* TntButton1 = nullptr;
   QPushButton* RubyExport_TntButton = nullptr;  // 輸出注音
   QPushButton* Metre_TntButton = nullptr;       // 格律檢查
+  // 自訂詞: the menu of the user's own phrase readings, kept in the handout preview.
+  QPushButton* Phrases_TntButton = nullptr;
+  QAction* Phrases_ExportAction = nullptr;
+  QAction* Phrases_ImportAction = nullptr;
   QPlainTextEdit* TntMemo4 = nullptr;
   QProgressBar* TntProgressBar1 = nullptr;
   // The status line below the progress bar: says which consulted classes have no rows.
@@ -70,6 +79,7 @@ class ConversionPage : public QObject {
   // kept between presses in the same way.
   std::shared_ptr<metre::KeptMetreSources> keptMetreSources;
   std::shared_ptr<HandoutState> handoutState;  // src/romanize/window/handout_state.h
+  QString phrasesFolder;  // where the user's phrases were last exported to or imported from
 
  private:
   void LayOut();

@@ -34,6 +34,7 @@
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
 #include "romanize/text_input.h"
+#include "romanize/user_phrases.h"
 #include "romanize/window/conversion_page.h"
 #include "romanize/window/handout_state.h"
 #include "romanize/window/html_to_pdf.h"
@@ -152,9 +153,9 @@ void ravlek::ConversionPage::RubyExport_TntButtonClick() {
   layout->addWidget(buttons);
 
   // The readings the metre and the phrases choose, where the user has chosen none, and why (for
-  // the reading menu); the text does not change while the dialog is open.
+  // the reading menu); chosen again when the user keeps a reading for a phrase.
   ravlek::ReadingChoices metre;
-  {
+  const auto choose = [&] {
     ravlek::DatasetClassReadingSource source(*FDQuerySQLRavlekTable);
     if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
     ravlek::metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
@@ -169,12 +170,14 @@ void ravlek::ConversionPage::RubyExport_TntButtonClick() {
     metre = ravlek::PositionChoices(lines,
                                     ravlek::ChooseFirstReadings(lines, {&chooser, &phrases}, &why));
     preview->SetReasons(metre, ravlek::PositionChoices(lines, why));
+    preview->SetPhraseTable(phraseFiles.table);
     QStringList problems = phraseFiles.problems;
     if (!sources.Problem().isEmpty()) {
       problems.prepend(sources.Problem() + QStringLiteral("：讀音未依格律選"));
     }
     if (!problems.isEmpty()) Convert_TntStatusBar->showMessage(problems.join(QStringLiteral("；")));
-  }
+  };
+  choose();
   std::vector<ravlek::RubyLine> text;
   const auto rebuild = [&] {
     state.heading = heading->isChecked();
@@ -199,6 +202,19 @@ void ravlek::ConversionPage::RubyExport_TntButtonClick() {
                    [&](qsizetype position, const QString& reading) {
                      state.choicesByText[input].insert(position, reading);
                      ravlek::RunHandler(rebuild);
+                   });
+  QObject::connect(preview, &ravlek::RubyPreview::PhraseReadingKept, &dialog,
+                   [&](const QString& phrase, const QString& reading) {
+                     ravlek::RunHandler([&] {
+                       const ravlek::UserPhrase kept{phrase, reading, {}};
+                       const auto change = ravlek::KeepUserPhrase(
+                           ravlek::UserPhrasesPath(QDir::currentPath()), kept);
+                       const QString message = ravlek::KeptPhraseMessage(change, kept);
+                       saved->setText(message);
+                       choose();
+                       rebuild();
+                       Convert_TntStatusBar->showMessage(message);
+                     });
                    });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {

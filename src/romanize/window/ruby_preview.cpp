@@ -13,6 +13,7 @@
 #include "app/window/messages.h"
 #include "dictionary/tailo.h"
 #include "romanize/reading_rhymes.h"
+#include "romanize/user_phrases.h"
 
 namespace ravlek {
 
@@ -196,7 +197,36 @@ QMenu* RubyPreview::ReadingMenu(int index) {
     menu->addSeparator();
     menu->addAction(QStringLiteral("依據：") + reason)->setEnabled(false);
   }
+  AddKeepMenu(*menu, cell);
   return menu;
+}
+
+void RubyPreview::AddKeepMenu(QMenu& menu, const RubyCell& cell) {
+  if (cell.reading.isEmpty()) return;
+  // The line the cell stands in, and its place there.
+  for (const RubyLine& line : text_) {
+    QString text;
+    qsizetype index = -1;
+    for (const RubyCell& other : line.cells) {
+      if (&other == &cell) index = qsizetype(&other - line.cells.data());
+      text += other.character;
+    }
+    if (index < 0) continue;
+    const QStringList phrases = PhraseCandidates(text, index, phrases_.get());
+    if (phrases.isEmpty()) return;
+    menu.addSeparator();
+    QMenu* keep = menu.addMenu(
+        QStringLiteral("%1 記入自訂詞，以後都照此讀").arg(ToneMarkedTaiLo(cell.reading)));
+    keep->setObjectName(QStringLiteral("RubyExport_KeepPhrase"));
+    for (const QString& phrase : phrases) {
+      QAction* action = keep->addAction(phrase);
+      action->setData(phrase);
+      connect(action, &QAction::triggered, this, [this, phrase, reading = cell.reading] {
+        Q_EMIT PhraseReadingKept(phrase, reading);
+      });
+    }
+    return;
+  }
 }
 
 void RubyPreview::Offer(int index) {

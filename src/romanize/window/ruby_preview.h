@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 #include "romanize/handout_layout.h"
@@ -13,6 +14,8 @@ class QMenu;
 class QGlyphRun;
 
 namespace ravlek {
+
+class PhraseTable;
 
 // A reading as the preview draws it, shaped with the reading faces, each run's glyph positions
 // relative to the top left of the text, whose size goes to `size`. A combining mark that Qt has
@@ -30,6 +33,8 @@ class RubyPreview : public QWidget {
   // The readings the choosers put first and why, by position; the menu of a cell that shows its
   // chooser's reading says why.
   void SetReasons(ReadingChoices chosen, ReadingChoices reasons);
+  // The phrase tables whose phrases the menu offers to keep a reading for (may be null).
+  void SetPhraseTable(std::shared_ptr<const PhraseTable> table) { phrases_ = std::move(table); }
   const std::vector<RubyLine>& Text() const { return text_; }
 
   // The cell with the keyboard focus (its index among the cells that have readings), and the
@@ -42,6 +47,8 @@ class RubyPreview : public QWidget {
 
  Q_SIGNALS:
   void ReadingChosen(qsizetype position, const QString& reading);
+  // Keep `reading` for `phrase` (its character in brackets) in the user's own phrase file.
+  void PhraseReadingKept(const QString& phrase, const QString& reading);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -55,9 +62,12 @@ class RubyPreview : public QWidget {
   };
   void Place();
   void Offer(int index);
+  // The submenu that keeps the cell's reading for a phrase around it.
+  void AddKeepMenu(QMenu& menu, const RubyCell& cell);
   double Scale() const;
 
   QSqlDatabase database_;
+  std::shared_ptr<const PhraseTable> phrases_;
   ReadingChoices chosen_;
   ReadingChoices reasons_;
   std::vector<RubyLine> text_;

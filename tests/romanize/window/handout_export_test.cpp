@@ -204,8 +204,10 @@ TEST_F(HandoutExportTest, ReadingsChosenInThePreviewAreKeptAndExported) {
     for (QAction* action : menu->actions())
       labels.append(action->text() + (action->isChecked() ? u" ✓"_s : QString()));
     delete menu;
-    EXPECT_EQ(labels, (QStringList{u"文  hiān (hian7)  去聲十七霰 ✓"_s,
-                                   u"文  kiàn (kian3)  去聲十七霰"_s}));
+    // Then, after a separator, the submenu that keeps the reading shown for a phrase.
+    EXPECT_EQ(labels,
+              (QStringList{u"文  hiān (hian7)  去聲十七霰 ✓"_s, u"文  kiàn (kian3)  去聲十七霰"_s,
+                           QString(), u"hiān 記入自訂詞，以後都照此讀"_s}));
     Choose(preview, 2, u"kian3"_s);
     Choose(preview, 3, u"tshiong1"_s);
     // Enter on a character opens its menu as a click does.
@@ -508,6 +510,75 @@ TEST(HandoutAnthologyTest, PdfOfTangShiSanBaiShouShowsEachReadingAboveItsCharact
     dialog.findChild<QPushButton*>(u"RubyExport_Save"_s)->click();
   }));
   ExpectPdfReadingsAbove(out.filePath(u"anthology.pdf"_s), text, HandoutStyle());
+}
+
+// A reading kept for a phrase in the preview's menu goes into the user's own phrase file, and the
+// next conversion of another text holding the phrase puts it first, in the page and the handout.
+TEST_F(HandoutExportTest, AReadingKeptForAPhraseCountsInTheNextConversion) {
+  ConversionPage& page = *w->conversionPage();
+  const auto converted = [&](const QString& text) {
+    page.TntMemo3->setPlainText(text);
+    page.TntButton1Click();
+    return page.TntMemo4->toPlainText().split(u'\n').value(1);
+  };
+  EXPECT_TRUE(converted(u"天爲樂"_s).contains(u"(文 gak8 lok8)"_s));
+
+  page.TntMemo3->setPlainText(u"爲樂"_s);
+  WithDialog([&](QDialog& dialog, RubyPreview& preview) {
+    Choose(preview, 1, u"lok8"_s);
+    QMenu* menu = preview.ReadingMenu(1);
+    ASSERT_NE(menu, nullptr);
+    auto* keep = menu->findChild<QMenu*>(u"RubyExport_KeepPhrase"_s);
+    ASSERT_NE(keep, nullptr);
+    EXPECT_EQ(keep->title(), u"lo̍k 記入自訂詞，以後都照此讀"_s);
+    QStringList offered;
+    for (QAction* action : keep->actions()) offered.append(action->text());
+    EXPECT_EQ(offered, QStringList{u"爲[樂]"_s});
+    keep->actions().first()->trigger();
+    delete menu;
+    EXPECT_EQ(dialog.findChild<QLabel*>(u"RubyExport_Saved"_s)->text(),
+              u"已記入自訂詞：爲[樂] 讀 lo̍k，以後的轉換與注音都照此讀"_s);
+  });
+  EXPECT_EQ(ReadAll(started_->AppPath(u"user_phrases.tsv"_s)), u"詞\t讀音\t備註\n爲[樂]\tlok8\n"_s);
+
+  EXPECT_TRUE(converted(u"天爲樂"_s).contains(u"(文 lok8 gak8)"_s));
+  EXPECT_TRUE(converted(u"樂天"_s).contains(u"(文 gak8 lok8)"_s));
+  page.TntMemo3->setPlainText(u"天爲樂"_s);
+  WithDialog([](QDialog&, RubyPreview& preview) {
+    EXPECT_EQ(preview.Text()[0].cells[2].reading, u"lok8"_s);
+  });
+}
+
+// 自訂詞 ▸ 匯出… writes the phrases to the file the dialog names; 匯入… keeps those of a file and
+// says in a box which lines it refused and why.
+TEST_F(HandoutExportTest, PhrasesAreExportedAndImportedFromThePage) {
+  ConversionPage& page = *w->conversionPage();
+  started_->WriteFile(u"user_phrases.tsv"_s, "詞\t讀音\t備註\n爲[樂]\tlok8\n壞行\n");
+  QTemporaryDir out;
+  const QString exported = out.filePath(u"mine.tsv"_s);
+  AnswerFileDialog(exported);
+  page.Phrases_ExportAction->trigger();
+  EXPECT_EQ(ReadAll(exported), u"詞\t讀音\t備註\n爲[樂]\tlok8\n"_s);
+  EXPECT_TRUE(page.Convert_TntStatusBar->currentMessage().startsWith(u"已匯出 1 條自訂詞到"_s))
+      << page.Convert_TntStatusBar->currentMessage().toStdString();
+  EXPECT_TRUE(page.Convert_TntStatusBar->currentMessage().contains(u"另有 1 行讀不懂"_s));
+
+  const QString imported = out.filePath(u"theirs.tsv"_s);
+  QFile file(imported);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("詞\t讀音\t備註\n君[見]\tkian3\n[見]天\tkinn1\n");
+  file.close();
+  started_->ForgetBoxes();
+  AnswerFileDialog(imported);
+  page.Phrases_ImportAction->trigger();
+  EXPECT_EQ(page.Convert_TntStatusBar->currentMessage(),
+            u"匯入 1 條：新增 1、取代 0、未變 0、拒收 1"_s);
+  ASSERT_EQ(started_->Boxes().size(), 1);
+  EXPECT_TRUE(
+      started_->Boxes()[0].contains(u"第3行：「見」沒有讀音 kinn1（它有：hian7、kian3、kinn3）"_s))
+      << started_->Boxes()[0].toStdString();
+  EXPECT_EQ(ReadAll(started_->AppPath(u"user_phrases.tsv"_s)),
+            u"詞\t讀音\t備註\n爲[樂]\tlok8\n壞行\n君[見]\tkian3\n"_s);
 }
 
 }  // namespace
