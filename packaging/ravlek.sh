@@ -7,7 +7,8 @@
 # $XDG_DATA_HOME/ravlek (~/.local/share/ravlek) from the installed template; when the installed
 # package has changed since, it refreshes the program files there, upgrades the user's dictionary
 # to the package's (keeping the notes the user changed: ravlek-cli upgrade) and keeps the rest of
-# what the user owns: the settings and the downloaded pages. Then it starts the starter there.
+# what the user owns: the settings, the user's own phrase readings (user_phrases.tsv, which the
+# template never holds) and the downloaded pages. Then it starts the starter there.
 set -eu
 
 here=$(dirname "$(readlink -f "$0")")

@@ -62,18 +62,22 @@ db.commit()
 PY
 }
 
-# The user edits the dictionary and the settings; a second run keeps both.
+# The user edits the dictionary and the settings and keeps a phrase's reading; a second run keeps
+# them.
 sql "$folder/Ravlek.db" "UPDATE RavlekTable SET Desc = '我的註解' WHERE HanWord = '讚'"
 printf '; the user\n' >> "$folder/FDConnectionDefs.ini"
+printf '詞\t讀音\t備註\n不亦[說]乎\tuat8\n' > "$folder/user_phrases.tsv"
 edited=$(cksum < "$folder/Ravlek.db")
 settings=$(cksum < "$folder/FDConnectionDefs.ini")
+phrases=$(cksum < "$folder/user_phrases.tsv")
 rm "$RECORD"
 "$prefix/bin/ravlek"
 [ "$(head -n 1 "$RECORD")" = "$folder" ] || fail "the second run did not start the starter there"
 [ "$(cksum < "$folder/Ravlek.db")" = "$edited" ] || fail "the second run replaced the dictionary"
 
 # An upgrade of the package: new programs, a new template whose dictionary has a new note and a
-# new reading; the user's settings stay, the dictionary takes the new rows and keeps the note.
+# new reading; the user's settings and phrases stay, the dictionary takes the new rows and keeps
+# the note.
 printf 'new program\n' > "$prefix/libexec/ravlek/Ravlek_Spell"
 sql "$prefix/share/ravlek/app/Ravlek.db" \
   "UPDATE RavlekTable SET Phone_desc = '新版語音註' WHERE HanWord = '讚'" \
@@ -88,6 +92,7 @@ printf 'ravlek upgraded\n' > "$prefix/share/ravlek/template-version"
 [ "$(sql "$folder/Ravlek.db" "SELECT Phone_desc FROM RavlekTable WHERE HanWord = '〇' AND HanSpell = 'ling5'")" = "新讀音" ] \
   || fail "the upgrade did not bring the new reading"
 [ "$(cksum < "$folder/FDConnectionDefs.ini")" = "$settings" ] || fail "the upgrade replaced settings"
+[ "$(cksum < "$folder/user_phrases.tsv")" = "$phrases" ] || fail "the upgrade replaced the user's phrases"
 ls "$folder" | grep -q 'ravlek-new' && fail "a temporary copy was left behind"
 
 # Without XDG_DATA_HOME the folder is in ~/.local/share.
