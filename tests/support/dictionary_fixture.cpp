@@ -9,6 +9,8 @@
 
 #include "base/error.h"
 #include "base/profile.h"
+#include "build_paths.h"
+#include "romanize/phrase_files.h"
 
 namespace ravlek::test {
 namespace {
@@ -107,6 +109,16 @@ FixtureRow SynthesisRow(const QString& word, const QString& ptype, const QString
           {QStringLiteral("HanSpell"), spell},
           {QStringLiteral("Initial_C_type"), initialType},
           {QStringLiteral("PoemRhyme"), rhyme}};
+}
+
+void FixtureAppFolder::AddShippedPhrases() const {
+  for (const QString& file : {kClassicalPhraseFile, kTerraPhraseFile}) {
+    const QString to = dir_.filePath(file);
+    QFile::remove(to);
+    if (!QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/open_dictionary/") + file, to)) {
+      throw Error(QStringLiteral("cannot copy %1").arg(file));
+    }
+  }
 }
 
 }  // namespace ravlek::test

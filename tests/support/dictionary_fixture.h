@@ -45,6 +45,8 @@ class FixtureAppFolder {
   explicit FixtureAppFolder(const FixtureDictionary& dictionary);
   QString Path() const { return dir_.path(); }
   QString DatabasePath() const { return dir_.filePath(QStringLiteral("Ravlek.db")); }
+  // Puts the shipped phrase files (data/open_dictionary) in the folder, as the package does.
+  void AddShippedPhrases() const;
 
  private:
   QTemporaryDir dir_;

@@ -1,8 +1,8 @@
 // ravlek-cli romanize and metre against golden files: for each case NAME under golden/COMMAND/,
 // NAME.in is the input, NAME.args the arguments after the command (one a line; may be missing)
 // and NAME.ans the exact standard output. All run on one small dictionary with the program's
-// Pingshui tables. RAVLEK_UPDATE_GOLDEN=1 writes the .ans files from the program instead (look
-// at the difference before committing it).
+// Pingshui tables and phrase files. RAVLEK_UPDATE_GOLDEN=1 writes the .ans files from the program
+// instead (look at the difference before committing it).
 
 #include <gtest/gtest.h>
 
@@ -27,11 +27,22 @@ test::FixtureDictionary Dictionary() {
     return test::FixtureRow{{u"HanWord"_s, word}, {u"HanSpell"_s, spell}, {u"Ptype"_s, ptype}};
   };
   dictionary.ravlekRows = {
-      row(u"天"_s, u"thian1"_s, u"通"_s),  row(u"星"_s, u"sing1"_s, u"文"_s),
-      row(u"星"_s, u"tshenn1"_s, u"白"_s), row(u"𠀤"_s, u"ping7"_s, u"古"_s),
-      row(u"坐"_s, u"tso7"_s, u"文"_s),    row(u"看"_s, u"khan3"_s, u"文"_s),  // first, but 仄
-      row(u"看"_s, u"khan1"_s, u"文"_s),   row(u"看"_s, u"khuann3"_s, u"白"_s),
-      row(u"月"_s, u"gueh8"_s, u"白"_s),   row(u"月"_s, u"guat8"_s, u"文"_s),
+      row(u"天"_s, u"thian1"_s, u"通"_s),
+      row(u"星"_s, u"sing1"_s, u"文"_s),
+      row(u"星"_s, u"tshenn1"_s, u"白"_s),
+      row(u"𠀤"_s, u"ping7"_s, u"古"_s),
+      row(u"坐"_s, u"tso7"_s, u"文"_s),
+      row(u"看"_s, u"khan3"_s, u"文"_s),  // first, but 仄
+      row(u"看"_s, u"khan1"_s, u"文"_s),
+      row(u"看"_s, u"khuann3"_s, u"白"_s),
+      row(u"月"_s, u"gueh8"_s, u"白"_s),
+      row(u"月"_s, u"guat8"_s, u"文"_s),
+      // First as the 1913 book orders them; the phrases (不亦說乎, 不見) choose another.
+      row(u"說"_s, u"iat8"_s, u"文"_s),
+      row(u"說"_s, u"suat4"_s, u"文"_s),
+      row(u"說"_s, u"uat8"_s, u"文"_s),
+      row(u"見"_s, u"hian7"_s, u"文"_s),
+      row(u"見"_s, u"kian3"_s, u"文"_s),
   };
   return dictionary;
 }
@@ -69,6 +80,7 @@ class CliGoldenTest : public ::testing::TestWithParam<GoldenCase> {
       ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
                               QDir(folder_->Path()).filePath(table)));
     }
+    folder_->AddShippedPhrases();
   }
   static void TearDownTestSuite() {
     delete folder_;

@@ -15,6 +15,8 @@
 #include "metre/metre_choices.h"
 #include "romanize/conversion.h"
 #include "romanize/handout_layout.h"
+#include "romanize/phrase_chooser.h"
+#include "romanize/phrase_files.h"
 #include "romanize/ruby_text.h"
 #include "tests/support/corpus_texts.h"
 #include "tests/support/ruby_pdf_geometry.h"
@@ -51,10 +53,13 @@ std::vector<test::ExpectedRuby> Expected(const QStringList& lines, const Reading
   DatasetClassReadingSource source(query);
   RubyTextOptions options;
   options.title = options.author = heading;
-  // Where a regulated poem needs another reading than the first, the metre's.
+  // Where a regulated poem needs another reading than the first, the metre's; elsewhere the
+  // phrases'.
   metre::MetreSources sources(QStringLiteral(RAVLEK_DEFAULT_APP_DIR), source);
-  MetreChooser chooser(sources);
-  const ReadingChoices metre = PositionChoices(lines, ChooseFirstReadings(lines, {&chooser}));
+  PhraseChooser phrases(*ProcessPhrases(QStringLiteral(RAVLEK_DEFAULT_APP_DIR)).table, sources);
+  MetreChooser chooser(sources, &phrases);
+  const ReadingChoices metre =
+      PositionChoices(lines, ChooseFirstReadings(lines, {&chooser, &phrases}));
   std::vector<test::ExpectedRuby> expected;
   for (const RubyLine& line : BuildRubyText(lines, options, source, choices, metre)) {
     for (const RubyCell& cell : line.cells)

@@ -63,6 +63,7 @@ class CliMetreReadingsTest : public ::testing::Test {
       ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
                               QDir(folder_.Path()).filePath(table)));
     }
+    folder_.AddShippedPhrases();
   }
   test::CliRun Run(const QStringList& args, const QString& input = kText) {
     const test::CliRun run = test::RunCliProgram(
