@@ -43,9 +43,10 @@ QList<QList<MetrePlace>> MetrePlaces(const QStringList& lines, const PingshuiTab
         if (const QStringList* spells = readings.FindReadings(c.code)) {
           bool level = false;
           bool oblique = false;
-          for (const QString& spell : *spells) {
-            level = level || IsLevelToneDigit(ToneDigit(spell));
-            oblique = oblique || IsObliqueToneDigit(ToneDigit(spell));
+          for (qsizetype i = 0; i < spells->size() && !(level && oblique); ++i) {
+            const int digit = ToneDigit(spells->at(i));
+            level = level || IsLevelToneDigit(digit);
+            oblique = oblique || IsObliqueToneDigit(digit);
           }
           place.bothTones = level && oblique;
         }

@@ -32,13 +32,17 @@ class PhraseChooser : public ReadingChooser {
   QString Reason(const QString& line, qsizetype index);
 
  private:
-  std::vector<PhraseChoice> ChooseLine(QStringView line);
+  std::vector<PhraseChoice> ChooseLine(const QString& line);
   QString ReasonOf(const QString& line, qsizetype index, const PhraseChoice& choice);
 
   const PhraseTable& table_;
   metre::MetreSources& sources_;
   FanqieFn fanqie_;
   HasReadingFn hasReading_;
+  // The choices of the last part Readings() was asked for: the metre asks for a poem's lines
+  // before this chooser's own turn on the same part.
+  QStringList keptLines_;
+  std::vector<std::vector<PhraseChoice>> keptChoices_;
 };
 
 }  // namespace ravlek
