@@ -186,12 +186,14 @@ QString PreferredReading(const QStringList& lines, const QList<QStringList>* pre
                          const MetreCharacter& c) {
   if (!preferred || c.line >= preferred->size() || preferred->at(c.line).isEmpty()) return {};
   const QString& line = lines[c.line];
+  const QStringList& chosen = preferred->at(c.line);
+  if (chosen.size() == line.size()) return chosen.value(c.position);  // no surrogate pair
   qsizetype index = 0;
   for (qsizetype pos = 0; pos < c.position && pos < line.size();
        pos += CharacterLength(line, pos)) {
     ++index;
   }
-  return preferred->at(c.line).value(index);
+  return chosen.value(index);
 }
 
 // The rhyme of a numeric Tâi-lô reading: what follows its initial, without the tone digit
@@ -212,12 +214,17 @@ QString RhymeOfReading(QString spell) {
   return spell;
 }
 
+// A rhyme position and the rhymes of its readings of the tone it needs.
+struct RhymePlace {
+  const MetreCharacter* character;
+  QStringList rhymes;
+};
+
 // At a rhyme position, of the readings of the needed tone the one whose rhyme most of the poem's
 // other rhyme positions can share (hing5, not hang5, where 聲 明 生 兵 rhyme in -ing); the first
 // in order on a tie (`tie` then says so). Null when no reading has the tone.
 const QString* RhymingReading(const MetreCharacter& c, const QStringList& spells,
-                              const QList<const MetreCharacter*>& rhymes,
-                              const CharacterReadings& readings, bool& tie) {
+                              const QList<RhymePlace>& places, bool& tie) {
   const QString* best = nullptr;
   int bestCount = -1;
   tie = false;
@@ -225,13 +232,8 @@ const QString* RhymingReading(const MetreCharacter& c, const QStringList& spells
     if (!HasTone(spell, c.tone)) continue;
     const QString rhyme = RhymeOfReading(spell);
     int count = 0;
-    for (const MetreCharacter* other : rhymes) {
-      if (other == &c) continue;
-      const QStringList* otherSpells = readings.FindReadings(other->code);
-      if (!otherSpells) continue;
-      count += std::any_of(otherSpells->cbegin(), otherSpells->cend(), [&](const QString& s) {
-        return HasTone(s, c.tone) && RhymeOfReading(s) == rhyme;
-      });
+    for (const RhymePlace& place : places) {
+      count += place.character != &c && place.rhymes.contains(rhyme);
     }
     if (count > bestCount) {
       best = &spell;
@@ -247,12 +249,8 @@ const QString* RhymingReading(const MetreCharacter& c, const QStringList& spells
 void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings,
                     const QStringList& lines, const QList<QStringList>* preferred) {
   if (!readings) return;
-  QList<const MetreCharacter*> rhymes;
-  for (const Verse& verse : verses) {
-    for (const MetreCharacter& c : verse.characters) {
-      if (c.rhymePosition) rhymes.append(&c);
-    }
-  }
+  QList<RhymePlace> rhymes;  // read when a rhyme position first has a choice
+  bool rhymesRead = false;
   for (Verse& verse : verses) {
     for (MetreCharacter& c : verse.characters) {
       const QStringList* spells = readings->FindReadings(c.code);
@@ -274,8 +272,23 @@ void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings,
         }
         c.byOrder = ofTone > 1;
         if (c.byOrder && c.rhymePosition) {
+          if (!rhymesRead) {
+            rhymesRead = true;
+            for (const Verse& v : verses) {
+              for (const MetreCharacter& r : v.characters) {
+                if (!r.rhymePosition) continue;
+                RhymePlace place{&r, {}};
+                if (const QStringList* rs = readings->FindReadings(r.code)) {
+                  for (const QString& spell : *rs) {
+                    if (HasTone(spell, r.tone)) place.rhymes.append(RhymeOfReading(spell));
+                  }
+                }
+                rhymes.append(std::move(place));
+              }
+            }
+          }
           bool tie = false;
-          if (const QString* rhyming = RhymingReading(c, *spells, rhymes, *readings, tie)) {
+          if (const QString* rhyming = RhymingReading(c, *spells, rhymes, tie)) {
             chosen = rhyming;
             c.byOrder = tie;
           }

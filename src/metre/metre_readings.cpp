@@ -1,7 +1,6 @@
 #include "metre/metre_readings.h"
 
 #include "base/characters.h"
-#include "metre/character_readings.h"
 #include "metre/metre_report.h"
 
 namespace ravlek::metre {
@@ -40,16 +39,6 @@ QList<QList<MetrePlace>> MetrePlaces(const QStringList& lines, const PingshuiTab
         place.rhyme = c.rhyme;
         place.preferred = c.preferred;
         place.byOrder = c.byOrder;
-        if (const QStringList* spells = readings.FindReadings(c.code)) {
-          bool level = false;
-          bool oblique = false;
-          for (qsizetype i = 0; i < spells->size() && !(level && oblique); ++i) {
-            const int digit = ToneDigit(spells->at(i));
-            level = level || IsLevelToneDigit(digit);
-            oblique = oblique || IsObliqueToneDigit(digit);
-          }
-          place.bothTones = level && oblique;
-        }
       }
     }
   }

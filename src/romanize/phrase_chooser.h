@@ -26,6 +26,7 @@ class PhraseChooser : public ReadingChooser {
   void Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
               FirstReadings& first) override;
 
+  bool HasPhrases() const { return !table_.isEmpty(); }
   // The phrases' readings of each line (empty entries where none), as the metre prefers them.
   FirstReadings Readings(const QStringList& lines);
   // Why the phrases chose what they chose at character `index` of `line`; empty when nothing.
