@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -185,17 +186,71 @@ QString PreferredReading(const QStringList& lines, const QList<QStringList>* pre
                          const MetreCharacter& c) {
   if (!preferred || c.line >= preferred->size() || preferred->at(c.line).isEmpty()) return {};
   const QString& line = lines[c.line];
+  const QStringList& chosen = preferred->at(c.line);
+  if (chosen.size() == line.size()) return chosen.value(c.position);  // no surrogate pair
   qsizetype index = 0;
   for (qsizetype pos = 0; pos < c.position && pos < line.size();
        pos += CharacterLength(line, pos)) {
     ++index;
   }
-  return preferred->at(c.line).value(index);
+  return chosen.value(index);
+}
+
+// The rhyme of a numeric Tâi-lô reading: what follows its initial, without the tone digit
+// (hing5 → ing); a syllabic nasal (ng5, m7) is its own rhyme.
+QString RhymeOfReading(QString spell) {
+  static const QLatin1StringView kInitials[] = {
+      QLatin1StringView("tsh"), QLatin1StringView("ph"), QLatin1StringView("th"),
+      QLatin1StringView("kh"),  QLatin1StringView("ng"), QLatin1StringView("ts"),
+      QLatin1StringView("p"),   QLatin1StringView("b"),  QLatin1StringView("m"),
+      QLatin1StringView("t"),   QLatin1StringView("n"),  QLatin1StringView("l"),
+      QLatin1StringView("k"),   QLatin1StringView("g"),  QLatin1StringView("h"),
+      QLatin1StringView("s"),   QLatin1StringView("j")};
+  if (!spell.isEmpty() && spell.back().isDigit()) spell.chop(1);
+  for (const QLatin1StringView initial : kInitials) {
+    if (spell.size() > initial.size() && spell.startsWith(initial))
+      return spell.mid(initial.size());
+  }
+  return spell;
+}
+
+// A rhyme position and the rhymes of its readings of the tone it needs.
+struct RhymePlace {
+  const MetreCharacter* character;
+  QStringList rhymes;
+};
+
+// At a rhyme position, of the readings of the needed tone the one whose rhyme most of the poem's
+// other rhyme positions can share (hing5, not hang5, where 聲 明 生 兵 rhyme in -ing); the first
+// in order on a tie (`tie` then says so). Null when no reading has the tone.
+const QString* RhymingReading(const MetreCharacter& c, const QStringList& spells,
+                              const QList<RhymePlace>& places, bool& tie) {
+  const QString* best = nullptr;
+  int bestCount = -1;
+  tie = false;
+  for (const QString& spell : spells) {
+    if (!HasTone(spell, c.tone)) continue;
+    const QString rhyme = RhymeOfReading(spell);
+    int count = 0;
+    for (const RhymePlace& place : places) {
+      count += place.character != &c && place.rhymes.contains(rhyme);
+    }
+    if (count > bestCount) {
+      best = &spell;
+      bestCount = count;
+      tie = false;
+    } else if (count == bestCount) {
+      tie = true;
+    }
+  }
+  return best;
 }
 
 void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings,
                     const QStringList& lines, const QList<QStringList>* preferred) {
   if (!readings) return;
+  QList<RhymePlace> rhymes;  // read when a rhyme position first has a choice
+  bool rhymesRead = false;
   for (Verse& verse : verses) {
     for (MetreCharacter& c : verse.characters) {
       const QStringList* spells = readings->FindReadings(c.code);
@@ -208,15 +263,38 @@ void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings,
         continue;
       }
       const QString* chosen = &spells->first();
-      int ofTone = 0;
       if (c.tone != Tone::Either) {
+        int ofTone = 0;
         for (const QString& spell : *spells) {
           if (!HasTone(spell, c.tone)) continue;
-          if (ofTone++ == 0) chosen = &spell;
+          if (++ofTone == 1) chosen = &spell;
+          if (ofTone == 2) break;
+        }
+        c.byOrder = ofTone > 1;
+        if (c.byOrder && c.rhymePosition) {
+          if (!rhymesRead) {
+            rhymesRead = true;
+            for (const Verse& v : verses) {
+              for (const MetreCharacter& r : v.characters) {
+                if (!r.rhymePosition) continue;
+                RhymePlace place{&r, {}};
+                if (const QStringList* rs = readings->FindReadings(r.code)) {
+                  for (const QString& spell : *rs) {
+                    if (HasTone(spell, r.tone)) place.rhymes.append(RhymeOfReading(spell));
+                  }
+                }
+                rhymes.append(std::move(place));
+              }
+            }
+          }
+          bool tie = false;
+          if (const QString* rhyming = RhymingReading(c, *spells, rhymes, tie)) {
+            chosen = rhyming;
+            c.byOrder = tie;
+          }
         }
       }
       c.reading = *chosen;
-      c.byOrder = ofTone > 1;
     }
   }
 }

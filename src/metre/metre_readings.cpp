@@ -1,7 +1,6 @@
 #include "metre/metre_readings.h"
 
 #include "base/characters.h"
-#include "metre/character_readings.h"
 #include "metre/metre_report.h"
 
 namespace ravlek::metre {
@@ -40,15 +39,6 @@ QList<QList<MetrePlace>> MetrePlaces(const QStringList& lines, const PingshuiTab
         place.rhyme = c.rhyme;
         place.preferred = c.preferred;
         place.byOrder = c.byOrder;
-        if (const QStringList* spells = readings.FindReadings(c.code)) {
-          bool level = false;
-          bool oblique = false;
-          for (const QString& spell : *spells) {
-            level = level || IsLevelToneDigit(ToneDigit(spell));
-            oblique = oblique || IsObliqueToneDigit(ToneDigit(spell));
-          }
-          place.bothTones = level && oblique;
-        }
       }
     }
   }

@@ -23,13 +23,6 @@ struct MetrePlace {
   RhymeGroup rhyme = -1;
   bool preferred = false;  // the reading is the one asked for (a phrase's)
   bool byOrder = false;    // other readings had the needed tone: the first in order was taken
-  bool bothTones = false;  // the character has readings of both tones
-
-  // Whether the metre decided anything here: the tone of a character that has both, or the
-  // phrase's reading taken.
-  bool Decided() const {
-    return !reading.isEmpty() && ((tone != Tone::Either && bothTones) || preferred);
-  }
 };
 
 // For each line of `lines`, one entry per character of the line (a surrogate pair is one

@@ -7,6 +7,30 @@
 #include "romanize/romanizer.h"
 
 namespace ravlek {
+namespace {
+
+bool HasBothTones(const metre::CharacterReadings& readings, char32_t character) {
+  const QStringList* spells = readings.FindReadings(character);
+  if (!spells) return false;
+  bool level = false;
+  bool oblique = false;
+  for (const QString& spell : *spells) {
+    level = level || metre::IsLevelToneDigit(metre::ToneDigit(spell));
+    oblique = oblique || metre::IsObliqueToneDigit(metre::ToneDigit(spell));
+  }
+  return level && oblique;
+}
+
+// The code of the character at code point `index` of `line`.
+char32_t CodeAt(const QString& line, qsizetype index) {
+  qsizetype k = 0;
+  for (qsizetype pos = 0; pos < line.size(); pos += CharacterLength(line, pos), ++k) {
+    if (k == index) return ravlek::CharacterCode(line, pos, CharacterLength(line, pos));
+  }
+  return 0;
+}
+
+}  // namespace
 
 void ReadingChooser::Explain(qsizetype line, qsizetype index, const QString& reason) {
   if (!why_ || line >= why_->size()) return;
@@ -18,10 +42,12 @@ void ReadingChooser::Explain(qsizetype line, qsizetype index, const QString& rea
 void MetreChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
                           FirstReadings& first) {
   if (kind != metre::PoemSplitter::Kind::Poem || !part.regularShape) return;
+  const bool withPhrases =
+      phrases_ && phrases_->HasPhrases() && metre::MayBeRegulatedPoem(part.lines);
   FirstReadings preferred;
-  if (phrases_ && metre::MayBeRegulatedPoem(part.lines)) preferred = phrases_->Readings(part.lines);
+  if (withPhrases) preferred = phrases_->Readings(part.lines);
   const QList<QList<metre::MetrePlace>> places =
-      metre::PoemMetrePlaces(part.lines, sources_, phrases_ ? &preferred : nullptr);
+      metre::PoemMetrePlaces(part.lines, sources_, withPhrases ? &preferred : nullptr);
   for (qsizetype i = 0; i < places.size() && i < first.size(); ++i) {
     QStringList& line = first[i];
     if (line.size() < places[i].size()) line.resize(places[i].size());
@@ -29,13 +55,15 @@ void MetreChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines
       const metre::MetrePlace& place = places[i][k];
       if (!line[k].isEmpty() || place.reading.isEmpty()) continue;
       line[k] = place.reading;
-      if (!Explaining() || !place.Decided()) continue;
+      if (!Explaining()) continue;
+      // The metre says why only where its tone decided: the character has readings of both.
       QStringList reasons;
       if (place.preferred) reasons.append(phrases_->Reason(part.lines[i], k));
-      if (place.tone != metre::Tone::Either && place.bothTones) {
+      if (place.tone != metre::Tone::Either &&
+          HasBothTones(sources_.Readings(), CodeAt(part.lines[i], k))) {
         reasons.append(MetreReason(place));
       }
-      Explain(i, k, reasons.join(kReasonSeparator));
+      if (!reasons.isEmpty()) Explain(i, k, reasons.join(kReasonSeparator));
     }
   }
 }

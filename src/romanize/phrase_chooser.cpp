@@ -27,15 +27,19 @@ PhraseChooser::PhraseChooser(const PhraseTable& table, metre::MetreSources& sour
   };
 }
 
-std::vector<PhraseChoice> PhraseChooser::ChooseLine(QStringView line) {
+std::vector<PhraseChoice> PhraseChooser::ChooseLine(const QString& line) {
+  const qsizetype kept = keptLines_.indexOf(line);
+  if (kept >= 0) return keptChoices_[static_cast<size_t>(kept)];
   return ChoosePhraseReadings(line, table_, hasReading_);
 }
 
 void PhraseChooser::Choose(metre::PoemSplitter::Kind, const metre::PoemLines& part,
                            FirstReadings& first) {
   if (table_.isEmpty()) return;
+  const bool kept = keptLines_ == part.lines;
   for (qsizetype i = 0; i < part.lines.size() && i < first.size(); ++i) {
-    const std::vector<PhraseChoice> choices = ChooseLine(part.lines[i]);
+    const std::vector<PhraseChoice> choices =
+        kept ? keptChoices_[static_cast<size_t>(i)] : ChooseLine(part.lines[i]);
     QStringList& line = first[i];
     for (size_t k = 0; k < choices.size(); ++k) {
       const auto at = static_cast<qsizetype>(k);
@@ -48,9 +52,15 @@ void PhraseChooser::Choose(metre::PoemSplitter::Kind, const metre::PoemLines& pa
 }
 
 FirstReadings PhraseChooser::Readings(const QStringList& lines) {
+  keptLines_.clear();
+  keptChoices_.clear();
   FirstReadings out;
   out.reserve(lines.size());
-  for (const QString& line : lines) out.append(PhraseFirstReadings(ChooseLine(line)));
+  for (const QString& line : lines) {
+    keptChoices_.push_back(ChoosePhraseReadings(line, table_, hasReading_));
+    out.append(PhraseFirstReadings(keptChoices_.back()));
+  }
+  keptLines_ = lines;
   return out;
 }
 

@@ -26,19 +26,24 @@ class PhraseChooser : public ReadingChooser {
   void Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
               FirstReadings& first) override;
 
+  bool HasPhrases() const { return !table_.isEmpty(); }
   // The phrases' readings of each line (empty entries where none), as the metre prefers them.
   FirstReadings Readings(const QStringList& lines);
   // Why the phrases chose what they chose at character `index` of `line`; empty when nothing.
   QString Reason(const QString& line, qsizetype index);
 
  private:
-  std::vector<PhraseChoice> ChooseLine(QStringView line);
+  std::vector<PhraseChoice> ChooseLine(const QString& line);
   QString ReasonOf(const QString& line, qsizetype index, const PhraseChoice& choice);
 
   const PhraseTable& table_;
   metre::MetreSources& sources_;
   FanqieFn fanqie_;
   HasReadingFn hasReading_;
+  // The choices of the last part Readings() was asked for: the metre asks for a poem's lines
+  // before this chooser's own turn on the same part.
+  QStringList keptLines_;
+  std::vector<std::vector<PhraseChoice>> keptChoices_;
 };
 
 }  // namespace ravlek

@@ -64,6 +64,8 @@ void PhraseTable::Add(Phrase phrase) {
   }
   const char32_t first = points.codes.front();
   longestFrom_[first] = std::max(longestFrom_.value(first, 0), static_cast<int>(count));
+  int& longestPair = longestFromPair_[(quint64(first) << 32) | points.codes[1]];
+  longestPair = std::max(longestPair, static_cast<int>(count));
   phrases_.push_back(std::move(phrase));
   index_.insert(QStringView(phrases_.back().text), static_cast<qsizetype>(phrases_.size()) - 1);
 }
@@ -147,9 +149,9 @@ std::vector<PhraseChoice> ChoosePhraseReadings(QStringView line, const PhraseTab
   std::vector<PhraseChoice> choices(count);
   if (!table.isEmpty()) {
     std::vector<int> length(count, 0);  // of the phrase that chose, in characters
-    for (size_t start = 0; start < count; ++start) {
-      const int longest =
-          std::min(table.LongestFrom(points.codes[start]), static_cast<int>(count - start));
+    for (size_t start = 0; start + 1 < count; ++start) {
+      const int longest = std::min(table.LongestFrom(points.codes[start], points.codes[start + 1]),
+                                   static_cast<int>(count - start));
       for (int size = longest; size >= 2; --size) {
         const qsizetype from = points.starts[start];
         const Phrase* phrase =

@@ -41,11 +41,17 @@ class PhraseTable {
   bool isEmpty() const { return phrases_.empty(); }
   // The most characters (code points) of any phrase that starts with `first`; 0 when none.
   int LongestFrom(char32_t first) const { return longestFrom_.value(first, 0); }
+  // The same for phrases that start with `first` then `second`: one look-up rules out most places
+  // of a text.
+  int LongestFrom(char32_t first, char32_t second) const {
+    return longestFromPair_.value((quint64(first) << 32) | second, 0);
+  }
 
  private:
   std::vector<Phrase> phrases_;
   QHash<QStringView, qsizetype> index_;  // views into phrases_' texts, which never change
   QHash<char32_t, int> longestFrom_;
+  QHash<quint64, int> longestFromPair_;
 };
 
 // What the phrases chose for one character: the reading and the phrase that named it.

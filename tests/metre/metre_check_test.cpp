@@ -208,7 +208,8 @@ TEST(MetreReadingsTest, ThePlaceChoosesTheReadingOfItsTone) {
 }
 
 // The metre reads the whole poem: a place of both tones takes the tone that 粘 and 對, 孤平 and
-// the tail need, whatever reading comes first.
+// the tail need, and a rhyme position the reading that rhymes with the others, whatever reading
+// comes first.
 TEST(MetreReadingsTest, TheWholePoemChoosesTheReading) {
   CharacterReadings readings;
   for (const auto& [character, spell] : {std::pair{U'看', "khan3"},
@@ -216,7 +217,15 @@ TEST(MetreReadingsTest, TheWholePoemChoosesTheReading) {
                                          {U'思', "su1"},
                                          {U'思', "su3"},
                                          {U'華', "hua5"},
-                                         {U'華', "hua3"}}) {
+                                         {U'華', "hua3"},
+                                         {U'行', "hang5"},  // 陽, first
+                                         {U'行', "hing5"},  // 庚
+                                         {U'行', "hing7"},
+                                         {U'聲', "sing1"},
+                                         {U'明', "bing5"},
+                                         {U'生', "senn1"},
+                                         {U'生', "sing1"},
+                                         {U'兵', "ping1"}}) {
     readings.Add(character, QString::fromLatin1(spell));
   }
   struct {
@@ -237,6 +246,12 @@ TEST(MetreReadingsTest, TheWholePoemChoosesTheReading) {
        0,
        12,
        "su3"},
+      // 行 rhymes with 聲 明 生 兵 in -ing.
+      {{QStringLiteral("戍鼓斷人行，邊秋一雁聲。"), QStringLiteral("露從今夜白，月是故鄉明。"),
+        QStringLiteral("有弟皆分散，無家問死生。"), QStringLiteral("寄書長不達，況乃未休兵。")},
+       0,
+       4,
+       "hing5"},
       // 看 heads a 平平仄仄平 core: read 仄 it would leave 孤平.
       {{QStringLiteral("國破山河在，看春草木深。"), QStringLiteral("感時花濺淚，恨別鳥驚心。")},
        0,

@@ -6,10 +6,11 @@ class that has one, or the metre's), against the case's answer; the held-out qua
     python3 tools/reading-eval/measure.py --cli build/app/ravlek-cli --app-dir build/app
         [--phrases data/open_dictionary/classical_readings.tsv ...] [--list]
 
-With --phrases, each prose line's readings are chosen from those phrase files as the conversion's
-phrase choice does (the longest phrase that covers a character and names a reading it has; ours
-before terra-pinyin's on equal length), on top of the handout's readings: the choice moves to the
-front of its class's group.
+The handout's readings are the program's own choice: the metre's, and the phrases' of the phrase
+files in the application folder. With --phrases, each prose line's readings are chosen again from
+those phrase files, as the program's phrase choice does (the longest phrase that covers a character
+and names a reading it has; ours before terra-pinyin's on equal length), on top of the handout's
+readings: to try a phrase file before it ships.
 """
 
 import argparse
