@@ -49,10 +49,12 @@ AppFolderFixture::AppFolderFixture(const Options& options) {
               "[Connect_RavlekDB]\nDriverID=SQLite\nDatabase=Ravlek.db\n\n"
               "[Connect_RavlekXML]\nXMLpath=last_release_XML\n");
   }
-  for (const QString& file : {QStringLiteral("installedXML/CurrentVersion.xml"),
-                              QStringLiteral("installedXML/information.xml"),
-                              QStringLiteral("installedXML/release_sequence.txt"),
-                              QStringLiteral("ReleaseNote.txt"), QStringLiteral("TSU.ttf")}) {
+  for (const QString& file :
+       {QStringLiteral("installedXML/CurrentVersion.xml"),
+        QStringLiteral("installedXML/information.xml"),
+        QStringLiteral("installedXML/release_sequence.txt"), QStringLiteral("ReleaseNote.txt"),
+        QStringLiteral("TSU.ttf"), QStringLiteral("classical_readings.tsv"),
+        QStringLiteral("phrases.terra.tsv")}) {
     CopyFromBuiltAppFolder(file, FilePath(file));
   }
   if (options.marker) WriteMarker();

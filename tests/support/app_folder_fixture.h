@@ -9,7 +9,8 @@
 namespace ravlek::test {
 
 // A temporary application folder laid out like the installed one: FDConnectionDefs.ini naming a
-// small SQLite dictionary, installedXML/, ReleaseNote.txt, TSU.ttf; with or without the marker.
+// small SQLite dictionary, installedXML/, ReleaseNote.txt, TSU.ttf, the phrase files; with or
+// without the marker.
 class AppFolderFixture {
  public:
   struct Options {

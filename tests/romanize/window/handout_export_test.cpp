@@ -197,18 +197,20 @@ TEST_F(HandoutExportTest, ReadingsChosenInThePreviewAreKeptAndExported) {
   QTemporaryDir out;
   const QString path = out.filePath(u"poem.html"_s);
   WithDialog([&](QDialog& dialog, RubyPreview& preview) {
-    // Every reading of 見 with its class and rhyme, the one shown checked.
+    // Every reading of 見 with its class and rhyme, the one shown checked (the phrase 不見's),
+    // and why it is shown.
     QMenu* menu = preview.ReadingMenu(2);
     ASSERT_NE(menu, nullptr);
     QStringList labels;
     for (QAction* action : menu->actions())
       labels.append(action->text() + (action->isChecked() ? u" ✓"_s : QString()));
     delete menu;
-    // Then, after a separator, the submenu that keeps the reading shown for a phrase.
+    // Then why, and after a separator the submenu that keeps the reading shown for a phrase.
     EXPECT_EQ(labels,
-              (QStringList{u"文  hiān (hian7)  去聲十七霰 ✓"_s, u"文  kiàn (kian3)  去聲十七霰"_s,
-                           QString(), u"hiān 記入自訂詞，以後都照此讀"_s}));
-    Choose(preview, 2, u"kian3"_s);
+              (QStringList{u"文  hiān (hian7)  去聲十七霰"_s, u"文  kiàn (kian3)  去聲十七霰 ✓"_s,
+                           QString(), u"依據：不見 → 見 jiàn → kiàn"_s, QString(),
+                           u"kiàn 記入自訂詞，以後都照此讀"_s}));
+    Choose(preview, 2, u"hian7"_s);
     Choose(preview, 3, u"tshiong1"_s);
     // Enter on a character opens its menu as a click does.
     preview.SetCurrent(7);
@@ -224,20 +226,20 @@ TEST_F(HandoutExportTest, ReadingsChosenInThePreviewAreKeptAndExported) {
     Save(dialog, path);
   });
   const QString html = ReadAll(path);
-  EXPECT_TRUE(html.contains(u">見<rt>kiàn</rt>"_s)) << html.toStdString();
+  EXPECT_TRUE(html.contains(u">見<rt>hiān</rt>"_s)) << html.toStdString();
   EXPECT_TRUE(html.contains(u">將<rt>tshiong</rt>"_s));
   EXPECT_TRUE(html.contains(u">樂<rt>lo̍k</rt>"_s));
   EXPECT_TRUE(w->conversionPage()->Convert_TntStatusBar->currentMessage().contains(path))
       << w->conversionPage()->Convert_TntStatusBar->currentMessage().toStdString();
 
-  // Kept for this text while the program runs; another text starts from the first readings.
-  WithDialog([](QDialog&, RubyPreview& preview) {
-    EXPECT_EQ(preview.Text()[0].cells[2].reading, u"kian3"_s);
-    EXPECT_EQ(preview.Text()[2].cells[1].reading, u"lok8"_s);
-  });
-  w->conversionPage()->TntMemo3->setPlainText(u"君不見"_s);
+  // Kept for this text while the program runs; another text starts from the chosen readings.
   WithDialog([](QDialog&, RubyPreview& preview) {
     EXPECT_EQ(preview.Text()[0].cells[2].reading, u"hian7"_s);
+    EXPECT_EQ(preview.Text()[2].cells[1].reading, u"lok8"_s);
+  });
+  w->conversionPage()->TntMemo3->setPlainText(u"不見"_s);
+  WithDialog([](QDialog&, RubyPreview& preview) {
+    EXPECT_EQ(preview.Text()[0].cells[1].reading, u"kian3"_s);
   });
 }
 
