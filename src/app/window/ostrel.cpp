@@ -241,6 +241,7 @@ void TOstrel::resizeEvent(QResizeEvent* event) {
   conversionPage_->FollowGrowth(extra);
   fanqiePage_->FollowGrowth(extra);
   resourcePages_->FollowGrowth(extra);
+  versionPage->FollowGrowth(extra);
 }
 
 void TOstrel::closeEvent(QCloseEvent* event) {
