@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -92,6 +93,11 @@ bool TimeChild(const QString& program, const QStringList& arguments, Platform pl
     environment.insert(QStringLiteral("DISPLAY"), Xvfb().Display());
   } else {
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  }
+  // A runtime folder of the benchmark's own where the session gives none (Qt warns without one).
+  static QTemporaryDir runtime;
+  if (!environment.contains(QStringLiteral("XDG_RUNTIME_DIR"))) {
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
   }
   QProcess child;
   child.setProcessEnvironment(environment);
