@@ -15,7 +15,7 @@
 #include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "build_paths.h"
-#include "pages/window/html_engine.h"
+#include "app/window/html_engine.h"
 #include "tests/support/window/own_release_server.h"
 
 namespace {

@@ -30,7 +30,7 @@
 #include "dictionary/window/fanqie_page.h"
 #include "dictionary/window/lookup_page.h"
 #include "metre/window/metre_view.h"
-#include "pages/window/html_engine.h"
+#include "app/window/html_engine.h"
 #include "pages/window/resource_pages.h"
 #include "release/release_settings.h"
 #include "release/version_check.h"

@@ -10,6 +10,7 @@
 
 #include "base/characters.h"
 #include "base/error.h"
+#include "base/text_input.h"
 #include "classroom_server.h"
 #include "dictionary/fanqie_synthesis_text.h"
 #include "dictionary/filter.h"
@@ -20,7 +21,6 @@
 #include "romanize/reading_choice_file.h"
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
-#include "romanize/text_input.h"
 
 namespace ravlek::server {
 

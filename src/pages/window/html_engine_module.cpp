@@ -9,7 +9,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "pages/window/html_engine.h"
+#include "app/window/html_engine.h"
 #include "pages/window/web_engine_html_view.h"
 
 namespace ravlek {

@@ -6,7 +6,7 @@
 #include "base/app_folder.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/charset_line_place.h"
-#include "pages/window/html_engine.h"
+#include "app/window/html_engine.h"
 
 namespace ravlek {
 

@@ -1,7 +1,7 @@
 #include "romanize/window/html_to_pdf.h"
 
 #include "base/error.h"
-#include "pages/window/html_engine.h"
+#include "app/window/html_engine.h"
 
 namespace ravlek {
 

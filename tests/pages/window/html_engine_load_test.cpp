@@ -13,7 +13,7 @@
 #include <cstring>
 
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
-#include "pages/window/html_engine.h"
+#include "app/window/html_engine.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "pages/window/html_engine.h"
+#include "app/window/html_engine.h"
 #include "tests/support/window/own_release_server.h"
 
 namespace ravlek::test {

@@ -3,7 +3,7 @@
 #include <QLibrary>
 
 #include "base/program_end.h"
-#include "pages/window/html_engine.h"
+#include "app/window/html_engine.h"
 
 namespace ravlek {
 
