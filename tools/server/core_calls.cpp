@@ -49,6 +49,22 @@ const PhraseTable& PhrasesOf(const DictionarySnapshot& snapshot) {
   return snapshot.phrases ? *snapshot.phrases : none;
 }
 
+// The readings the metre and the phrases choose for the lines (the metre first: conversion.h says
+// why), from the tables and readings read with the snapshot (a copy of what it keeps is used, not
+// read again); with `why`, the reasons; in `problem` why the metre chose none: the snapshot's
+// tables unreadable, or what reading them now found.
+FirstReadings ChosenReadings(const DictionarySnapshot& snapshot, ClassReadingSource& source,
+                             const QStringList& lines, QString& problem,
+                             FirstReadings* why = nullptr) {
+  metre::KeptMetreSources kept = snapshot.metre;
+  metre::MetreSources metreSources(snapshot.appDir, source, &kept);
+  PhraseChooser phrases(PhrasesOf(snapshot), metreSources);
+  MetreChooser metreChooser(metreSources, &phrases);
+  FirstReadings chosen = ChooseFirstReadings(lines, {&metreChooser, &phrases}, why);
+  problem = snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
+  return chosen;
+}
+
 }  // namespace
 
 ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& caches,
@@ -56,17 +72,9 @@ ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& 
                           bool toneMarks, const Checkpoint& checkpoint) {
   ConvertedText out;
   SnapshotClassSource source(snapshot);
-  // The tables and readings read with the snapshot: a copy of what it keeps is used, not read.
-  metre::KeptMetreSources kept = snapshot.metre;
-  metre::MetreSources metreSources(snapshot.appDir, source, &kept);
-  // The metre first, then the phrases (conversion.h says why).
-  PhraseChooser phrases(PhrasesOf(snapshot), metreSources);
-  MetreChooser metreChooser(metreSources, &phrases);
   FirstReadings why;
-  const FirstReadings chosen = ChooseFirstReadings(lines, {&metreChooser, &phrases}, &why);
+  const FirstReadings chosen = ChosenReadings(snapshot, source, lines, out.metreProblem, &why);
   out.reasons = PositionChoices(lines, why);
-  out.metreProblem =
-      snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
   ToneMarkedReadingSource toneMarkedSource(source);
   Romanizer romanizer(toneMarks ? static_cast<ClassReadingSource&>(toneMarkedSource) : source,
                       options, toneMarks ? &caches.toneMarked : &caches.numeric);
@@ -104,13 +112,8 @@ std::vector<RubyLine> HandoutText(const DictionarySnapshot& snapshot, const QStr
                                   const RubyTextOptions& options, const ReadingChoices& choices,
                                   QString& metreProblem) {
   SnapshotClassSource source(snapshot);
-  metre::KeptMetreSources kept = snapshot.metre;
-  metre::MetreSources metreSources(snapshot.appDir, source, &kept);
-  PhraseChooser phrases(PhrasesOf(snapshot), metreSources);
-  MetreChooser metreChooser(metreSources, &phrases);
   const ReadingChoices metre =
-      PositionChoices(lines, ChooseFirstReadings(lines, {&metreChooser, &phrases}));
-  metreProblem = snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
+      PositionChoices(lines, ChosenReadings(snapshot, source, lines, metreProblem));
   TextCharacterSource characters(source, lines);
   return BuildRubyText(lines, options, characters, choices, metre);
 }
