@@ -22,12 +22,6 @@ CharacterReadings CharacterReadings::FromSource(ClassReadingSource& source) {
   return readings;
 }
 
-int ToneDigit(const QString& spell) {
-  if (spell.isEmpty()) return 0;
-  const QChar last = spell.back();
-  return last >= u'1' && last <= u'9' ? last.unicode() - u'0' : 0;
-}
-
 bool IsLevelToneDigit(int digit) {
   return digit == 1 || digit == 5;
 }

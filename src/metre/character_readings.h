@@ -31,8 +31,13 @@ class CharacterReadings {
   QHash<char32_t, QStringList> readings_;
 };
 
-// The tone digit at the end of a numeric Tâi-lô reading, or 0.
-int ToneDigit(const QString& spell);
+// The tone digit at the end of a numeric Tâi-lô reading, or 0. Inline: the metre asks it of every
+// reading of every character of a poem.
+inline int ToneDigit(const QString& spell) {
+  if (spell.isEmpty()) return 0;
+  const char16_t last = spell.back().unicode();
+  return last >= u'1' && last <= u'9' ? last - u'0' : 0;
+}
 // Digits 1 and 5 are 平; 2, 3, 7 and the entering tones 4 and 8 are 仄.
 bool IsLevelToneDigit(int digit);
 bool IsObliqueToneDigit(int digit);

@@ -49,10 +49,10 @@ const PhraseTable& PhrasesOf(const DictionarySnapshot& snapshot) {
   return snapshot.phrases ? *snapshot.phrases : none;
 }
 
-// The readings the metre and then the phrases choose for the lines (conversion.h says why in
-// that order), from the tables and readings read with the snapshot (a copy of what it keeps is
-// used, not read again); why each was chosen into `why` when given, and in `problem` why the
-// metre chose none: the snapshot's tables unreadable, or what reading them now found.
+// The readings the metre and the phrases choose for the lines (the metre first: conversion.h says
+// why), from the tables and readings read with the snapshot (a copy of what it keeps is used, not
+// read again); with `why`, the reasons; in `problem` why the metre chose none: the snapshot's
+// tables unreadable, or what reading them now found.
 FirstReadings ChosenReadings(const DictionarySnapshot& snapshot, ClassReadingSource& source,
                              const QStringList& lines, QString& problem,
                              FirstReadings* why = nullptr) {
