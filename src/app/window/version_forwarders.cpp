@@ -1,4 +1,6 @@
 // TOstrel's designed handler names of the version page, forwarded to the page.
+#include <QTabWidget>
+
 #include "app/window/ostrel.h"
 #include "release/window/version_page.h"
 
@@ -20,24 +22,20 @@ void TOstrel::InstallStagedStarter(bool notify) {
 void TOstrel::ReportRefusedUpdate() {
   versionPage->ReportRefusedUpdate();
 }
-void TOstrel::StartupFetchManifest() {
-  versionPage->StartupFetchManifest();
-}
-void TOstrel::StartupRefreshPackages() {
-  versionPage->StartupRefreshPackages();
-}
 void TOstrel::StartupShowInstalledVersions() {
   versionPage->StartupShowInstalledVersions();
-}
-void TOstrel::StartupListLatestRelease() {
-  versionPage->StartupListLatestRelease();
-}
-void TOstrel::StartupAnnounceUpdate() {
-  if (versionPage->StartupAnnounceUpdate()) GLOBAL_Control_page_ActivePage = "TntTabSheet4";
 }
 void TOstrel::StartupShowReleaseNotes() {
   versionPage->StartupShowReleaseNotes();
 }
-void TOstrel::StartupSetDownloadFlags() {
-  versionPage->StartupSetDownloadFlags();
+void TOstrel::StartupFetchReleaseFiles() {
+  versionPage->StartupFetchReleaseFiles([this](bool announced) {
+    if (!announced) return;
+    GLOBAL_Control_page_ActivePage = "TntTabSheet4";
+    // Shown already: the version page comes forward unless the user has gone to another page.
+    if (activated_ && TntTabControl1->currentWidget() == TntTabSheet1) SelectPage(TntTabSheet4);
+  });
+}
+void TOstrel::WaitForStartupFetches() {
+  versionPage->WaitForStartupFetches();
 }

@@ -65,6 +65,7 @@ class VersionPageTest : public test::ReleasePublisherTest {
     guard_ = std::make_unique<CurrentDirGuard>(app_->Path());
     window_ = std::make_unique<TOstrel>(settings_);
     window_->versionPage->endProgram = [this] { ++endRequests_; };
+    window_->WaitForStartupFetches();
     return *window_;
   }
   VersionPage& Page() { return *window_->versionPage; }
