@@ -117,8 +117,14 @@ bool UpdateSession::InstallStagedStarter() {
 void UpdateSession::ReportRefusedUpdate() {
   const QString noSpace = AppFolderFile(kNoSpaceNote);
   if (QFileInfo::exists(noSpace)) {
+    // What the starter met, in the system's words, waits behind the details button.
+    QFile note(noSpace);
+    const QString met = note.open(QIODevice::ReadOnly)
+                            ? QString::fromUtf8(note.read(64 * 1024)).trimmed()
+                            : QString();
+    note.close();
     DeleteFileQuietly(noSpace);
-    reporter_.Message(texts::kUpdateNoSpaceText, texts::kInfoCaption);
+    reporter_.Failure(texts::kUpdateNoSpaceText, met);
   }
   const QString note = AppFolderFile(kRefusedUpdateNote);
   if (!QFileInfo::exists(note)) return;

@@ -453,6 +453,20 @@ TEST_F(UpdateSessionTest, AnUpdateDroppedForSpaceIsToldWithItsCauseOnce) {
   }
 }
 
+// The starter's own words (a path, the system's error) only behind the details.
+TEST_F(UpdateSessionTest, AnUpdateDroppedForSpaceKeepsTheSystemWordsInTheDetails) {
+  PublishRelease(installed_.system, installed_.database);
+  const QByteArray met =
+      "Cannot create folder \"/app/Ravlek_unpack/pages\": No space left on device";
+  app_->WriteFile(kNoSpaceNote, met + "\n");
+  Start();
+  ASSERT_EQ(told().size(), 1u) << reporter_.Joined();
+  EXPECT_EQ(told()[0].kind, Told::Kind::kFailure);
+  EXPECT_EQ(told()[0].text, texts::kUpdateNoSpaceText);
+  ExpectPlainWords(told()[0]);
+  EXPECT_EQ(told()[0].caption, QString::fromUtf8(met));  // a failure's details
+}
+
 // ---- manifests that bind: role, release sequence, expiry, archives
 
 // A file validly signed for one role, served in another, or an old-format manifest without a

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -377,6 +379,57 @@ TEST(Starter, AFullDiskDeletesTheArchivesAndLeavesTheCause) {
   EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kRefusedUpdateFolder)));
   EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kNoSpaceNote)));
   EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+}
+
+// Fills a file system with empty files until it has no inode left, then frees `left` of them.
+void LeaveInodes(const QDir& root, int left) {
+  QDir().mkpath(root.filePath("filler"));
+  int made = 0;
+  for (;; ++made) {
+    QFile file(root.filePath(QStringLiteral("filler/%1").arg(made)));
+    if (!file.open(QIODevice::WriteOnly)) break;
+  }
+  for (int i = 0; i < left; ++i)
+    ASSERT_TRUE(QFile::remove(root.filePath(QStringLiteral("filler/%1").arg(made - 1 - i))));
+}
+
+// Out of inodes wherever the install needs one more (a folder while unpacking, a file while
+// unpacking, a folder while moving into place): told as a full disk with the system's words,
+// never as an archive that was incomplete or not verified; nothing installed changes.
+TEST(Starter, NoInodeLeftIsAFullDisk) {
+  struct Case {
+    const char* where;
+    int inodesLeft;
+    std::vector<ravlek::testing::ZipMember> members;
+  };
+  const std::vector<Case> cases = {
+      {"a folder while unpacking", 1, {{"pages/a.htm", "new"}}},
+      {"a file while unpacking", 2, {{"a.htm", "new"}, {"b.htm", "new"}}},
+      {"a folder while moving into place", 3, {{"newdir/a.htm", "new"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.where);
+    ravlek::test::SmallDisk disk(4 * 1024 * 1024, 1000);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    const QDir app(disk.Path());
+    WriteAll(app.filePath("ReleaseNote.txt"), "old");
+    std::vector<ravlek::testing::ZipMember> members = c.members;
+    members.push_back({"ReleaseNote.txt", "new"});
+    StageVerified(app, ravlek::kSystemArchiveName, members);
+    LeaveInodes(QDir(disk.Path()), c.inodesLeft);
+
+    const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
+
+    ASSERT_EQ(report.failures.size(), 1);
+    EXPECT_TRUE(report.failures[0].contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << report.failures[0].toStdString();
+    EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "old");
+    for (const auto& member : c.members) EXPECT_FALSE(QFile::exists(app.filePath(member.name)));
+    EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kNoSpaceNote)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kRefusedUpdateNote)));
+    EXPECT_FALSE(QFile::exists(Staged(app, ravlek::kSystemArchiveName)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+  }
 }
 
 // The archive of a release that brings new versions of `count` pages.
