@@ -267,15 +267,22 @@ StarterLock::~StarterLock() {
   if (fd_ >= 0) ::close(fd_);  // closing lets the lock go
 }
 
-bool CreateStartMarker(const QString& appDir) {
+bool CreateStartMarker(const QString& appDir, QString* reason) {
   // Always a new, empty marker: one left behind by a run that did not end normally still holds
   // that run's settings (the editor counted as started), which must not carry over.
   QFile marker(QDir(appDir).filePath(kStartMarkerFile));
-  return marker.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate)) return true;
+  if (reason) *reason = marker.errorString();
+  return false;
 }
 
-bool StartProgram(const QString& program, const QString& appDir) {
-  return QProcess::startDetached(program, {}, appDir);
+bool StartProgram(const QString& program, const QString& appDir, QString* reason) {
+  QProcess process;
+  process.setProgram(program);
+  process.setWorkingDirectory(appDir);
+  if (process.startDetached()) return true;
+  if (reason) *reason = process.errorString();
+  return false;
 }
 
 }  // namespace ravlek

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,11 +13,13 @@
 #include <functional>
 #include <vector>
 
+#include "app/program_door.h"
 #include "base/app_folder.h"
 #include "build_paths.h"
 #include "release/release_files.h"
 #include "release/staged_archive.h"
 #include "starter.h"
+#include "tests/support/app_folder_fixture.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/small_disk.h"
 #include "tests/support/zip_writer.h"
@@ -24,6 +27,21 @@
 namespace {
 
 using ravlek::testing::WriteZip;
+
+// The starters these tests run see no screen, so that one that cannot go on tells it on standard
+// error and ends instead of waiting in a box; a test that wants the box gives it a screen.
+const bool kNoScreen = [] {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) qunsetenv(name);
+  return true;
+}();
+
+QProcessEnvironment OffscreenEnvironment() {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  environment.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  environment.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+  return environment;
+}
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
   QDir().mkpath(QFileInfo(path).absolutePath());
@@ -496,6 +514,94 @@ TEST(Starter, ASecondStarterStartsNothingWhileTheFirstHoldsTheLock) {
   EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kStartMarkerFile)));
   EXPECT_EQ(StartsNoted(app, 0), 0);
   EXPECT_FALSE(ravlek::StarterLock(app.path()).held());
+}
+
+// Where there is a screen, a starter that cannot go on says so in a box and waits for the user.
+TEST(Starter, ASecondStarterTellsItInABoxWhereThereIsAScreen) {
+#if !RAVLEK_STARTER_BOX
+  GTEST_SKIP() << "this build has no window toolkit: the starter tells on standard error only";
+#endif
+  QTemporaryDir folder;
+  const QDir app(folder.path());
+  LayOutWithStarter(app);
+  const ravlek::StarterLock first(app.path());
+  ASSERT_TRUE(first.held());
+  QProcess second;
+  second.setProcessEnvironment(OffscreenEnvironment());
+  second.start(app.filePath(ravlek::kStarterFileName), {});
+  QByteArray told;
+  QElapsedTimer clock;
+  clock.start();
+  while (!QString::fromUtf8(told).contains(ravlek::kAlreadyStartingText) &&
+         clock.elapsed() < 10000) {
+    second.waitForReadyRead(100);
+    told += second.readAllStandardError();
+  }
+  EXPECT_TRUE(QString::fromUtf8(told).contains(ravlek::kAlreadyStartingText));
+  EXPECT_FALSE(second.waitForFinished(500));  // the box waits for the user
+  second.kill();
+  second.waitForFinished();
+  EXPECT_EQ(StartsNoted(app, 0), 0);
+}
+
+// The Ravlek programs running in `folder` (by their executable).
+QList<qint64> ProgramsIn(const QString& folder) {
+  const QString program =
+      QFileInfo(QDir(folder).filePath(ravlek::kProgramFileName)).canonicalFilePath();
+  QList<qint64> pids;
+  for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    bool number = false;
+    const qint64 pid = entry.toLongLong(&number);
+    if (number && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == program)
+      pids.append(pid);
+  }
+  return pids;
+}
+
+// One program per folder, with the real program: a starter or a second program while it runs
+// brings its window forward (it answers through its door) and starts nothing, installs nothing
+// and leaves its marker alone; the first program runs on, alone.
+TEST(Starter, WhileTheProgramRunsLaterStartsBringItForward) {
+  const QString built = QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek");
+  if (!QFileInfo(built).isExecutable()) GTEST_SKIP() << "this build has no window program";
+  ravlek::test::AppFolderFixture folder({.marker = false});
+  const QDir app(folder.Path());
+  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"),
+                          app.filePath(ravlek::kStarterFileName)));
+  ASSERT_TRUE(QFile::copy(built, app.filePath(ravlek::kProgramFileName)));
+
+  QProcess starter;
+  starter.setProcessEnvironment(OffscreenEnvironment());
+  // The program inherits the starter's output: into files, never a pipe closed under it.
+  QTemporaryDir logs;
+  starter.setStandardOutputFile(logs.filePath("out"));
+  starter.setStandardErrorFile(logs.filePath("err"));
+  starter.start(app.filePath(ravlek::kStarterFileName), {});
+  ASSERT_TRUE(starter.waitForFinished(20000));
+  ASSERT_EQ(starter.exitCode(), 0) << ReadAll(logs.filePath("err")).toStdString();
+  ASSERT_TRUE(ravlek::BringProgramForward(app.path(), 60000))
+      << "the program never answered: " << ReadAll(logs.filePath("err")).toStdString();
+  const QList<qint64> first = ProgramsIn(app.path());
+  ASSERT_EQ(first.size(), 1);
+
+  WriteAll(app.filePath(ravlek::kStartMarkerFile), "the first run's settings");
+  StageVerified(app, ravlek::kDatabaseArchiveName, {{"Ravlek.db", "db"}});
+  for (const QString& later : {ravlek::kStarterFileName, ravlek::kProgramFileName}) {
+    SCOPED_TRACE(later.toStdString());
+    QProcess second;
+    second.setProcessEnvironment(OffscreenEnvironment());
+    second.setWorkingDirectory(app.path());
+    second.start(app.filePath(later), {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(ProgramsIn(app.path()), first);
+    EXPECT_TRUE(QFile::exists(Staged(app, ravlek::kDatabaseArchiveName)));
+    EXPECT_EQ(ReadAll(app.filePath(ravlek::kStartMarkerFile)), "the first run's settings");
+  }
+  for (const qint64 pid : first) ::kill(static_cast<pid_t>(pid), SIGKILL);
+  QElapsedTimer clock;
+  clock.start();
+  while (!ProgramsIn(app.path()).isEmpty() && clock.elapsed() < 10000) QThread::msleep(20);
 }
 
 // A double double-click: two starters at once over a large staged update, again and again. Every
