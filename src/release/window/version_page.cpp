@@ -120,6 +120,7 @@ void VersionPage::LayOut(const DesignUnits& units) {
 }
 
 void VersionPage::UseSettings(const ReleaseSettings& settings) {
+  StopStartupFetches();  // they work in the session that goes
   session_ = std::make_unique<UpdateSession>(settings, Reporter());
 }
 
