@@ -425,6 +425,7 @@ TEST_F(VersionPageTest, TheWindowShowsWhileTheReleaseServerStallsAndTheUpdateFol
   ASSERT_FALSE(w.Terminated());
   EXPECT_TRUE(w.versionPage->startupFetchesRunning());
   w.show();
+  QCoreApplication::processEvents();  // the first paint of the whole window
   // What is on disk is shown at once.
   EXPECT_EQ(w.versionPage->system_ver->text(), installed_.system);
   EXPECT_TRUE(Shown(w.versionPage->ReleaseNote_TntMemo));
@@ -435,7 +436,9 @@ TEST_F(VersionPageTest, TheWindowShowsWhileTheReleaseServerStallsAndTheUpdateFol
   qint64 longestGap = 0;
   int ticks = 0;
   QTimer ticker;
+  // The gaps are measured while the server holds the manifest back.
   QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (*open) return;
     const qint64 now = clock.elapsed();
     if (last >= 0) longestGap = std::max(longestGap, now - last);
     last = now;
