@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "base/error.h"
+#include "base/text_input.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
@@ -23,7 +24,6 @@
 #include "dictionary/lookup_filters.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
-#include "romanize/text_input.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/postgres_server.h"
 #include "tests/support/synthetic_dictionary.h"

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "base/error.h"
+#include "base/text_input.h"
 #include "cli.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
@@ -17,7 +18,6 @@
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
 #include "romanize/ruby_text.h"
-#include "romanize/text_input.h"
 #include "romanize/tone_marked_readings.h"
 
 namespace ravlek::cli {

@@ -1,7 +1,6 @@
 // TOstrel's designed handler names of the version page, forwarded to the page.
-#include <QTabWidget>
-
 #include "app/window/ostrel.h"
+#include "app/window/page_control.h"
 #include "release/window/version_page.h"
 
 void TOstrel::DL_TntButtonClick() {
@@ -31,7 +30,7 @@ void TOstrel::StartupShowReleaseNotes() {
 void TOstrel::StartupFetchReleaseFiles() {
   versionPage->StartupFetchReleaseFiles([this](bool announced) {
     if (!announced) return;
-    GLOBAL_Control_page_ActivePage = "TntTabSheet4";
+    TntTabControl1->GLOBAL_Control_page_ActivePage = "TntTabSheet4";
     // Shown already: the version page comes forward unless the user has gone to another page.
     if (activated_ && TntTabControl1->currentWidget() == TntTabSheet1) SelectPage(TntTabSheet4);
   });

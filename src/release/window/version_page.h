@@ -11,6 +11,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/window/designed_layout.h"
 #include "release/release_settings.h"
 #include "release/update_session.h"
 
@@ -23,8 +24,6 @@ class QWidget;
 
 namespace ravlek {
 
-class DesignUnits;
-
 class VersionPage : private UpdateReporter {
  public:
   // Lays out the page's controls on `page` (a page of `tabs`) and the update buttons on `window`.
@@ -34,6 +33,10 @@ class VersionPage : private UpdateReporter {
   ~VersionPage() override;
   VersionPage(const VersionPage&) = delete;
   VersionPage& operator=(const VersionPage&) = delete;
+
+  // The page's layout table, and its controls on a window grown by `extra` beyond its design.
+  static LayoutTable Places();
+  void FollowGrowth(QSize extra) { layout_.Follow(extra); }
 
   // The release server, the key and the time-outs of this run.
   void UseSettings(const ReleaseSettings& settings);
@@ -90,7 +93,7 @@ class VersionPage : private UpdateReporter {
   QPushButton* DL_NEXTTIME_TntButton = nullptr;
 
  private:
-  void LayOut(const DesignUnits& units);
+  void LayOut();
   void StartupListLatestRelease();
   bool StartupAnnounceUpdate();
   void StartupSetDownloadFlags();
@@ -122,6 +125,7 @@ class VersionPage : private UpdateReporter {
   bool runningSteps_ = false;
   std::thread startupWorker_;
   std::atomic<bool> startupRunning_ = false;
+  DesignedLayout layout_;
 };
 
 }  // namespace ravlek
