@@ -8,8 +8,11 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
+
+#include "base/error.h"
 
 namespace ravlek {
 namespace {
@@ -116,6 +119,30 @@ qint64 FileSizeOf(const QString& path) {
   std::error_code error;
   const auto size = std::filesystem::file_size(FsPath(path), error);
   return error ? -1 : static_cast<qint64>(size);
+}
+
+}  // namespace ravlek
+
+namespace ravlek {
+
+int MakeFolderPath(const QString& path) {
+  const QFileInfo info(path);
+  if (info.isDir()) return 0;
+  const QString parent = QFileInfo(info.absoluteFilePath()).path();
+  if (parent != info.absoluteFilePath()) {
+    if (const int error = MakeFolderPath(parent)) return error;
+  }
+  if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) return 0;
+  const int error = errno;
+  if (error == EEXIST) return QFileInfo(path).isDir() ? 0 : ENOTDIR;
+  return error;
+}
+
+void ThrowFileSystemError(const QString& what, int error) {
+  const QString message =
+      what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+  if (error == ENOSPC || error == EDQUOT) throw DiskFullError(message);
+  throw Error(message);
 }
 
 }  // namespace ravlek

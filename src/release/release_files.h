@@ -34,6 +34,14 @@ bool WriteFileDurably(const QString& path, const QByteArray& bytes);
 // Flushes a file's data, or a folder's entries, to disk; false when that fails.
 bool SyncToDisk(const QString& path);
 
+// Makes a folder and every missing one above it. 0, or the system's error number for the first
+// that could not be made (ENOSPC also when the file system has no inode left for it).
+int MakeFolderPath(const QString& path);
+
+// A failure of the file system as an Error: a DiskFullError for a full disk, quota or inode
+// table. `what` names the step and the path; the system's words follow.
+[[noreturn]] void ThrowFileSystemError(const QString& what, int error);
+
 // The size in bytes of the file of that name, or -1 when there is none.
 qint64 FileSizeOf(const QString& path);
 

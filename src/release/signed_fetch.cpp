@@ -106,8 +106,8 @@ FetchResult CheckSignature(const QString& url, const QString& partial,
 }  // namespace
 
 ManifestFetch FetchManifest(const QString& base, const QString& role, const QString& file,
-                            const QString& keptFile, const ReleaseSettings& settings,
-                            qint64 floor) {
+                            const QString& keptFile, const ReleaseSettings& settings, qint64 floor,
+                            const std::atomic<bool>* cancel) {
   ManifestFetch fetch;
   FetchCheck accept;
   const qint64 kept = std::max(ReadKeptSequence(keptFile), floor);
@@ -123,8 +123,10 @@ ManifestFetch FetchManifest(const QString& base, const QString& role, const QStr
       return StampRefusalText(fetch.stamp, role, kept);
     };
   }
-  fetch.result =
-      FetchSignedFile(base + u'/' + role, file, settings.manifestLimits, settings, accept);
+  FetchProgress progress;
+  progress.cancel = cancel;
+  fetch.result = FetchSignedFile(base + u'/' + role, file, settings.manifestLimits, settings,
+                                 accept, progress);
   if (fetch.result.ok() && fetch.stamp.sequence > kept)
     KeepSequence(keptFile, fetch.stamp.sequence);
   return fetch;

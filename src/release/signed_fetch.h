@@ -55,14 +55,14 @@ FetchResult FetchSignedFile(const QString& url, const QString& file, const Downl
 // must be stamped for its role (its file name) with a release sequence not below the highest kept
 // in `keptFile` and not below `floor` (the sequence of the installed release), and the kept one
 // then moves up to it; one that is not is refused (outcome kRefused, the detail saying why in the
-// program's language) and `file` stays as it was.
+// program's language) and `file` stays as it was. `cancel`, when set, breaks the transfer off.
 struct ManifestFetch {
   FetchResult result;
   StampVerdict stamp;  // as checked; kMissing without a key
 };
 ManifestFetch FetchManifest(const QString& base, const QString& role, const QString& file,
                             const QString& keptFile, const ReleaseSettings& settings,
-                            qint64 floor = -1);
+                            qint64 floor = -1, const std::atomic<bool>* cancel = nullptr);
 
 // Whether a file that FetchSignedFile put in place still carries the signature kept beside it
 // (file + ".sig"); true without a key.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "release/release_files.h"
 
 namespace ravlek {
 namespace {
@@ -241,7 +242,12 @@ void UnzipBytesToFolder(const QByteArray& bytes, const QString& shownName, const
     const bool folderEntry = name.endsWith(u'/');
     const QString memberFolder = folderEntry ? target : QFileInfo(target).path();
     if (memberFolder != lastFolder) {
-      QDir().mkpath(memberFolder);
+      // A folder that cannot be made is told with its cause: no room (or no inode) left is a
+      // full disk, not a file that cannot be created.
+      if (const int error = MakeFolderPath(memberFolder)) {
+        ThrowFileSystemError(
+            QStringLiteral("Cannot create folder \"%1\"").arg(Native(memberFolder)), error);
+      }
       lastFolder = memberFolder;
     }
     if (folderEntry) continue;

@@ -29,7 +29,8 @@ const QString kPackagesManifestName = QStringLiteral("information.xml");
 // With a key, a package archive must be the one information.xml names (its SHA-256 and size):
 // it is cut off at that size and checked before it takes its place.
 FetchResult FetchPackageFile(const QString& base, const QString& name, const QString& file,
-                             const ArchiveFacts& facts, const ReleaseSettings& settings) {
+                             const ArchiveFacts& facts, const ReleaseSettings& settings,
+                             const std::atomic<bool>& cancel) {
   DownloadLimits limits;
   FetchCheck accept;
   if (!settings.publicKey.isEmpty()) {
@@ -43,7 +44,9 @@ FetchResult FetchPackageFile(const QString& base, const QString& name, const QSt
   } else if (facts.known()) {
     limits.maxBytes = facts.size;
   }
-  return FetchSignedFile(base + u'/' + name, file, limits, settings, accept);
+  FetchProgress progress;
+  progress.cancel = &cancel;
+  return FetchSignedFile(base + u'/' + name, file, limits, settings, accept, progress);
 }
 
 // The sequence floor that the installed release ships; -1 when it ships none.
@@ -75,7 +78,8 @@ std::optional<std::invoke_result_t<Read, const QString&>> UpdateSession::ReadMan
 
 bool UpdateSession::FetchPackage(const QString& name, const QString& archive,
                                  const ArchiveFacts& facts, const QString& folder) {
-  const FetchResult fetched = FetchPackageFile(base_, name, archive, facts, settings_);
+  const FetchResult fetched = FetchPackageFile(base_, name, archive, facts, settings_, cancel_);
+  if (fetched.outcome == FetchResult::Outcome::kCancelled) return false;
   if (!fetched.ok()) {
     reporter_.Failure(FetchFailureText(fetched, name), fetched.detail);
     return false;
@@ -113,8 +117,14 @@ bool UpdateSession::InstallStagedStarter() {
 void UpdateSession::ReportRefusedUpdate() {
   const QString noSpace = AppFolderFile(kNoSpaceNote);
   if (QFileInfo::exists(noSpace)) {
+    // What the starter met, in the system's words, waits behind the details button.
+    QFile note(noSpace);
+    const QString met = note.open(QIODevice::ReadOnly)
+                            ? QString::fromUtf8(note.read(64 * 1024)).trimmed()
+                            : QString();
+    note.close();
     DeleteFileQuietly(noSpace);
-    reporter_.Message(texts::kUpdateNoSpaceText, texts::kInfoCaption);
+    reporter_.Failure(texts::kUpdateNoSpaceText, met);
   }
   const QString note = AppFolderFile(kRefusedUpdateNote);
   if (!QFileInfo::exists(note)) return;
@@ -129,8 +139,10 @@ void UpdateSession::FetchLatestManifest() {
   // counts as not fetched; the one in use stays.
   const ManifestFetch fetch =
       FetchManifest(base_, kLatestManifestName, manifest, AppFolderFile(kKeptSequenceFile),
-                    settings_, InstalledSequence());
+                    settings_, InstalledSequence(), &cancel_);
   manifestFetched_ = fetch.result.ok();
+  // Broken off because the window goes: nobody is left to tell.
+  if (fetch.result.outcome == FetchResult::Outcome::kCancelled) return;
   if (fetch.result.outcome == FetchResult::Outcome::kRefused) {
     reporter_.Notice(fetch.result.detail, texts::kInfoCaption, 6000);
   } else if (!manifestFetched_) {
@@ -151,7 +163,8 @@ void UpdateSession::RefreshPackages() {
   if (!manifestFetched_) return;
   const ManifestFetch information =
       FetchManifest(base_, kPackagesManifestName, AppFolderFile(kLatestPackagesFile),
-                    AppFolderFile(kKeptSequenceFile), settings_, InstalledSequence());
+                    AppFolderFile(kKeptSequenceFile), settings_, InstalledSequence(), &cancel_);
+  if (information.result.outcome == FetchResult::Outcome::kCancelled) return;
   if (!information.result.ok()) {
     reporter_.Failure(FetchFailureText(information.result, kPackagesManifestName),
                       information.result.detail);
@@ -179,6 +192,11 @@ void UpdateSession::RefreshPackages() {
   if (changed && allInPlace) {
     CopyFileReplacing(AppFolderFile(kLatestPackagesFile), AppFolderFile(kInstalledPackagesFile));
   }
+}
+
+void UpdateSession::FetchReleaseFiles() {
+  FetchLatestManifest();
+  if (!cancel_) RefreshPackages();
 }
 
 void UpdateSession::ReadInstalledVersions() {

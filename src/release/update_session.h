@@ -72,6 +72,9 @@ class UpdateSession {
   void FetchLatestManifest();
   // Step 15: information.xml and the packages it names anew, each on its own.
   void RefreshPackages();
+  // Steps 14 and 15 together. Like Download, this may run on a thread of its own, the reporter
+  // then called on that thread; Cancel breaks it off without a word.
+  void FetchReleaseFiles();
   // Step 16: the installed versions.
   void ReadInstalledVersions();
   // Step 17: the latest release; the memo lines that list it. A manifest never fetched (none on
@@ -86,8 +89,10 @@ class UpdateSession {
   // a thread of its own: it touches nothing but the application folder, the network and the
   // reporter, which is then called on that thread.
   DownloadOutcome Download();
-  // Breaks a running Download off (from any thread); it ends with kCancelled, nothing staged.
+  // Breaks a running Download (it ends with kCancelled, nothing staged) or FetchReleaseFiles off,
+  // from any thread.
   void Cancel() { cancel_ = true; }
+  bool cancelled() const { return cancel_; }
   // After a completed download the program ends without its close handler.
   void EndForInstall();
 

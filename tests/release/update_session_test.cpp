@@ -278,6 +278,58 @@ TEST_F(UpdateSessionTest, ServerThatDripsBytesCannotHoldTheStartUp) {
   EXPECT_FALSE(s.announcement().updateAnnounced());
 }
 
+// The start-up fetches run beside the window; when it goes, they are broken off from its thread
+// while the server holds a file back: they end without waiting for the server, tell nothing, and
+// leave the manifest in use as it was.
+TEST_F(UpdateSessionTest, StartUpFetchesBrokenOffFromAnotherThreadEndQuietly) {
+  const auto asked = std::make_shared<std::atomic<int>>(0);
+  const auto held = std::make_shared<std::string>();  // set before each run's first request
+  server_.http().Get(R"(/hold/RavlekSystem_Release/last_release_XML/(.*))",
+                     [this, asked, held](const httplib::Request& req, httplib::Response& res) {
+                       const std::string file = req.matches[1];
+                       if (file == *held) {
+                         ++*asked;
+                         while (!server_.stopping())
+                           std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                         return;
+                       }
+                       res.set_content(Served(QString::fromStdString(file)).toStdString(),
+                                       "application/octet-stream");
+                     });
+  for (const char* name : {"LastVersion.xml", "information.xml"}) {
+    SCOPED_TRACE(name);
+    PublishUpdate();
+    *held = name;
+    settings_.root = server_.url("/hold");
+    const QByteArray previous =
+        LastVersion(installed_.system, installed_.database, "無更新", "無更新");
+    KeepManifest(previous);
+    guard_ = std::make_unique<CurrentDirGuard>(app_->Path());
+    QDir(app_->Path()).mkpath(kLastReleaseFolder);
+    reporter_ = RecordingReporter();
+    session_ = std::make_unique<UpdateSession>(settings_, reporter_);
+    session_->ResolveAddress();
+    *asked = 0;
+    std::thread fetches([this] { session_->FetchReleaseFiles(); });
+    while (*asked == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    QElapsedTimer clock;
+    clock.start();
+    session_->Cancel();
+    fetches.join();
+    EXPECT_LT(clock.elapsed(), 5000);  // the stall limit (30 s) did not end it
+    EXPECT_TRUE(told().empty()) << reporter_.Joined();
+    if (QLatin1String(name) == QLatin1String("LastVersion.xml")) {
+      EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
+    }
+    EXPECT_EQ(QDir(app_->FilePath(kLastReleaseFolder)).entryList({"*.part"}), QStringList());
+    EXPECT_FALSE(QFile::exists(app_->FilePath(kLatestManifestFile) + ".part"));
+    session_.reset();
+    guard_.reset();
+    app_ = std::make_unique<AppFolderFixture>();
+  }
+}
+
 TEST_F(UpdateSessionTest, TestModeFetchesFromItsOwnFolderAfterANotice) {
   app_->WriteFile("FDConnectionDefs.ini",
                   "[Connect_RavlekDB]\nDriverID=SQLite\nDatabase=Ravlek.db\n\n"
@@ -399,6 +451,20 @@ TEST_F(UpdateSessionTest, AnUpdateDroppedForSpaceIsToldWithItsCauseOnce) {
     EXPECT_EQ(reporter_.Texts().contains(texts::kUpdateNoSpaceText), start == 0)
         << reporter_.Joined();
   }
+}
+
+// The starter's own words (a path, the system's error) only behind the details.
+TEST_F(UpdateSessionTest, AnUpdateDroppedForSpaceKeepsTheSystemWordsInTheDetails) {
+  PublishRelease(installed_.system, installed_.database);
+  const QByteArray met =
+      "Cannot create folder \"/app/Ravlek_unpack/pages\": No space left on device";
+  app_->WriteFile(kNoSpaceNote, met + "\n");
+  Start();
+  ASSERT_EQ(told().size(), 1u) << reporter_.Joined();
+  EXPECT_EQ(told()[0].kind, Told::Kind::kFailure);
+  EXPECT_EQ(told()[0].text, texts::kUpdateNoSpaceText);
+  ExpectPlainWords(told()[0]);
+  EXPECT_EQ(told()[0].caption, QString::fromUtf8(met));  // a failure's details
 }
 
 // ---- manifests that bind: role, release sequence, expiry, archives

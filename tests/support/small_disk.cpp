@@ -6,8 +6,9 @@
 
 namespace ravlek::test {
 
-SmallDisk::SmallDisk(qint64 bytes) {
-  const QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0700";
+SmallDisk::SmallDisk(qint64 bytes, qint64 inodes) {
+  QByteArray options = "size=" + QByteArray::number(bytes) + ",mode=0700";
+  if (inodes > 0) options += ",nr_inodes=" + QByteArray::number(inodes);
   mounted_ = ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0,
                      options.constData()) == 0;
 }

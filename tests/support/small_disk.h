@@ -1,6 +1,7 @@
 #pragma once
-// A small file system of its own for the tests of a full disk: a tmpfs of the given size mounted
-// on a temporary folder (this needs the right to mount, as root has), unmounted when it goes.
+// A small file system of its own for the tests of a full disk: a tmpfs of the given size (and, when
+// given, with no more than `inodes` files and folders, its root among them) mounted on a temporary
+// folder (this needs the right to mount, as root has), unmounted when it goes.
 
 #include <QString>
 #include <QTemporaryDir>
@@ -9,7 +10,7 @@ namespace ravlek::test {
 
 class SmallDisk {
  public:
-  explicit SmallDisk(qint64 bytes);
+  explicit SmallDisk(qint64 bytes, qint64 inodes = 0);
   ~SmallDisk();
   SmallDisk(const SmallDisk&) = delete;
   SmallDisk& operator=(const SmallDisk&) = delete;

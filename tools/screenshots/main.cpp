@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   window.show();
+  window.WaitForStartupFetches();
   Wait(300);
 
   const char* names[] = {"01-lookup", "02-editor", "03-conversion", "04-versions", "05-fanqie",

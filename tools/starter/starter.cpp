@@ -10,6 +10,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -25,6 +26,16 @@ namespace {
 
 bool Rename(const QString& from, const QString& to) {
   return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// Makes the folder that will hold `file`; a failure raises Error (DiskFullError when no room or
+// no inode is left).
+void MakeFolderFor(const QString& file) {
+  const QString folder = QFileInfo(file).path();
+  if (const int error = MakeFolderPath(folder)) {
+    ThrowFileSystemError(
+        QStringLiteral("Cannot create folder \"%1\"").arg(QDir::toNativeSeparators(folder)), error);
+  }
 }
 
 // Moves every file unpacked under `unpacked` to its place under appDir, each old copy first
@@ -51,7 +62,12 @@ void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString
                                ? QDir(appDir).filePath(kUpgradeFolder + u'/' + relative)
                                : QDir(appDir).filePath(relative);
     Moved step{target, QString()};
-    QDir().mkpath(QFileInfo(target).path());
+    try {
+      MakeFolderFor(target);
+    } catch (const Error&) {
+      rollBack();
+      throw;
+    }
     // The programs stay executable whatever the archive says (packed 0644, or without Unix
     // attributes): the two named ones always, and every file that replaces one the installed
     // release has executable, with the mode of the one it replaces (the running starter for a
@@ -64,18 +80,27 @@ void MoveIntoPlace(const QString& unpacked, const QString& backup, const QString
     if (QFileInfo(target).isFile()) {
       // The old copy's place mirrors the target's, so that it can always be put back.
       step.old = QDir(backup).filePath(QDir(appDir).relativeFilePath(target));
-      QDir().mkpath(QFileInfo(step.old).path());
-      if (!Rename(target, step.old)) {
+      try {
+        MakeFolderFor(step.old);
+      } catch (const Error&) {
         rollBack();
-        throw Error(
-            QStringLiteral("Cannot move \"%1\" aside").arg(QDir::toNativeSeparators(target)));
+        throw;
+      }
+      if (!Rename(target, step.old)) {
+        const int error = errno;
+        rollBack();
+        ThrowFileSystemError(
+            QStringLiteral("Cannot move \"%1\" aside").arg(QDir::toNativeSeparators(target)),
+            error);
       }
     }
     if (!Rename(source, target)) {
+      const int error = errno;
       if (!step.old.isEmpty()) Rename(step.old, target);
       rollBack();
-      throw Error(
-          QStringLiteral("Cannot move \"%1\" into place").arg(QDir::toNativeSeparators(target)));
+      ThrowFileSystemError(
+          QStringLiteral("Cannot move \"%1\" into place").arg(QDir::toNativeSeparators(target)),
+          error);
     }
     moved.push_back(step);
   }
@@ -242,15 +267,22 @@ StarterLock::~StarterLock() {
   if (fd_ >= 0) ::close(fd_);  // closing lets the lock go
 }
 
-bool CreateStartMarker(const QString& appDir) {
+bool CreateStartMarker(const QString& appDir, QString* reason) {
   // Always a new, empty marker: one left behind by a run that did not end normally still holds
   // that run's settings (the editor counted as started), which must not carry over.
   QFile marker(QDir(appDir).filePath(kStartMarkerFile));
-  return marker.open(QIODevice::WriteOnly | QIODevice::Truncate);
+  if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate)) return true;
+  if (reason) *reason = marker.errorString();
+  return false;
 }
 
-bool StartProgram(const QString& program, const QString& appDir) {
-  return QProcess::startDetached(program, {}, appDir);
+bool StartProgram(const QString& program, const QString& appDir, QString* reason) {
+  QProcess process;
+  process.setProgram(program);
+  process.setWorkingDirectory(appDir);
+  if (process.startDetached()) return true;
+  if (reason) *reason = process.errorString();
+  return false;
 }
 
 }  // namespace ravlek

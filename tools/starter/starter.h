@@ -48,10 +48,11 @@ inline const QString kAlreadyStartingText = QStringLiteral(
     "正在安裝更新或啟動程式），這次不再重複啟動。");
 
 // Creates the marker file __sys_Ravlek.ini in appDir, new and empty (one left by an earlier run
-// is replaced). False when it cannot be created.
-bool CreateStartMarker(const QString& appDir);
+// is replaced). False when it cannot be created, the system's reason in `reason` when given.
+bool CreateStartMarker(const QString& appDir, QString* reason = nullptr);
 
-// Starts the program detached, with appDir as its current directory and no arguments.
-bool StartProgram(const QString& program, const QString& appDir);
+// Starts the program detached, with appDir as its current directory and no arguments. False when
+// it cannot be started, the reason in `reason` when given.
+bool StartProgram(const QString& program, const QString& appDir, QString* reason = nullptr);
 
 }  // namespace ravlek

@@ -1,5 +1,8 @@
 #include <QApplication>
+#include <QDir>
 
+#include "app/program_door.h"
+#include "app/window/messages.h"
 #include "app/window/ostrel.h"
 #include "app/window/qt_translations.h"
 
@@ -10,8 +13,25 @@ int main(int argc, char** argv) {
   QApplication app(toolkitArgc, argv);
   QApplication::setQuitOnLastWindowClosed(true);
   ravlek::InstallQtTranslations(app);
+  // One program per application folder: a second start brings the running window forward.
+  const QString appDir = QDir::currentPath();
+  const ravlek::ProgramLock lock(appDir);
+  if (lock.busy()) {
+    if (!ravlek::BringProgramForward(appDir, 5000))
+      ravlek::ShowPlainMessage(ravlek::kAlreadyRunningText);
+    return 0;
+  }
+  TOstrel* shown = nullptr;
+  const ravlek::ProgramDoor door(appDir, [&shown] {
+    if (!shown) return;  // still starting: its window comes up in front anyway
+    shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+  });
   TOstrel window;
   if (window.Terminated()) return 0;
   window.show();
+  shown = &window;
   return QApplication::exec();
 }

@@ -124,14 +124,10 @@ void TOstrel::FormCreate() {
     StartupReleaseAddress();     // steps 10 and 11
     InstallStagedStarter(true);  // step 12
     ReportRefusedUpdate();
-    EnsurePhoneticFont();      // step 13
-    StartupFetchManifest();    // step 14
-    StartupRefreshPackages();  // step 15
+    EnsurePhoneticFont();  // step 13
     StartupShowInstalledVersions();
-    StartupListLatestRelease();
-    StartupAnnounceUpdate();
     StartupShowReleaseNotes();
-    StartupSetDownloadFlags();  // step 20
+    StartupFetchReleaseFiles();  // steps 14 to 20, while the window shows
   });
 }
 

@@ -91,14 +91,13 @@ class TOstrel : public QWidget {
   void InstallStagedStarter(bool notify);
   // Tells the user, once, that the starter refused the update staged in the last run.
   void ReportRefusedUpdate();
-  // Start-up steps 14 to 20.
-  void StartupFetchManifest();
-  void StartupRefreshPackages();
+  // Start-up steps 14 to 20: the installed versions and release notes at once, the release
+  // files fetched off the window's thread; an announced update then selects the version page.
   void StartupShowInstalledVersions();
-  void StartupListLatestRelease();
-  void StartupAnnounceUpdate();
   void StartupShowReleaseNotes();
-  void StartupSetDownloadFlags();
+  void StartupFetchReleaseFiles();
+  // Runs the event loop until the start-up's release steps are over (tests and tools).
+  void WaitForStartupFetches();
 
   // ---- the page change (src/app/window/page_change.cpp); resource pages
   // (src/pages/window/resource_pages.h)

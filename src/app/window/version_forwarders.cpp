@@ -1,5 +1,6 @@
 // TOstrel's designed handler names of the version page, forwarded to the page.
 #include "app/window/ostrel.h"
+#include "app/window/page_control.h"
 #include "release/window/version_page.h"
 
 void TOstrel::DL_TntButtonClick() {
@@ -20,25 +21,20 @@ void TOstrel::InstallStagedStarter(bool notify) {
 void TOstrel::ReportRefusedUpdate() {
   versionPage->ReportRefusedUpdate();
 }
-void TOstrel::StartupFetchManifest() {
-  versionPage->StartupFetchManifest();
-}
-void TOstrel::StartupRefreshPackages() {
-  versionPage->StartupRefreshPackages();
-}
 void TOstrel::StartupShowInstalledVersions() {
   versionPage->StartupShowInstalledVersions();
-}
-void TOstrel::StartupListLatestRelease() {
-  versionPage->StartupListLatestRelease();
-}
-void TOstrel::StartupAnnounceUpdate() {
-  if (versionPage->StartupAnnounceUpdate())
-    TntTabControl1->GLOBAL_Control_page_ActivePage = "TntTabSheet4";
 }
 void TOstrel::StartupShowReleaseNotes() {
   versionPage->StartupShowReleaseNotes();
 }
-void TOstrel::StartupSetDownloadFlags() {
-  versionPage->StartupSetDownloadFlags();
+void TOstrel::StartupFetchReleaseFiles() {
+  versionPage->StartupFetchReleaseFiles([this](bool announced) {
+    if (!announced) return;
+    TntTabControl1->GLOBAL_Control_page_ActivePage = "TntTabSheet4";
+    // Shown already: the version page comes forward unless the user has gone to another page.
+    if (activated_ && TntTabControl1->currentWidget() == TntTabSheet1) SelectPage(TntTabSheet4);
+  });
+}
+void TOstrel::WaitForStartupFetches() {
+  versionPage->WaitForStartupFetches();
 }

@@ -23,6 +23,10 @@
 namespace ravlek {
 namespace {
 
+// Set on the thread of the start-up fetches: what it tells is queued for the window, never
+// waited for (the window may be waiting for it to end).
+thread_local bool onStartupThread = false;
+
 void SetTextColor(QWidget* widget, const QColor& color) {
   QPalette palette = widget->palette();
   for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
@@ -84,7 +88,9 @@ LayoutTable VersionPage::Places() {
   return kPlaces;
 }
 
-VersionPage::~VersionPage() = default;
+VersionPage::~VersionPage() {
+  StopStartupFetches();
+}
 
 void VersionPage::LayOut() {
   const DesignUnits& units = layout_.Units();
@@ -135,6 +141,7 @@ void VersionPage::LayOut() {
 }
 
 void VersionPage::UseSettings(const ReleaseSettings& settings) {
+  StopStartupFetches();  // they work in the session that goes
   session_ = std::make_unique<UpdateSession>(settings, Reporter());
 }
 
@@ -146,7 +153,9 @@ void VersionPage::EnableButtons(bool enabled) {
 // ---- reporter: the download reports from its own thread
 
 void VersionPage::OnWindowThread(const std::function<void()>& show) {
-  if (QThread::currentThread() == page_->thread()) {
+  if (onStartupThread) {
+    QueueOnWindowThread(show);
+  } else if (QThread::currentThread() == page_->thread()) {
     show();
   } else {
     QMetaObject::invokeMethod(page_, show, Qt::BlockingQueuedConnection);
@@ -154,15 +163,15 @@ void VersionPage::OnWindowThread(const std::function<void()>& show) {
 }
 
 void VersionPage::Notice(const QString& text, const QString& caption, int milliseconds) {
-  OnWindowThread([&] { ShowTimedNotice(text, caption, milliseconds); });
+  OnWindowThread([text, caption, milliseconds] { ShowTimedNotice(text, caption, milliseconds); });
 }
 
 void VersionPage::Message(const QString& text, const QString& caption) {
-  OnWindowThread([&] { ShowCaptionedMessage(window_, text, caption); });
+  OnWindowThread([this, text, caption] { ShowCaptionedMessage(window_, text, caption); });
 }
 
 void VersionPage::Failure(const QString& text, const QString& details) {
-  OnWindowThread([&] { ShowErrorReport(text, details); });
+  OnWindowThread([text, details] { ShowErrorReport(text, details); });
 }
 
 void VersionPage::Progress(int percent, qint64 size) {
@@ -194,14 +203,63 @@ void VersionPage::ReportRefusedUpdate() {
   session_->ReportRefusedUpdate();
 }
 
-void VersionPage::StartupFetchManifest() {
-  ReleaseNote_TntMemo->hide();
-  ReleaseNote_TntMemo->setEnabled(false);
-  session_->FetchLatestManifest();
+void VersionPage::QueueOnWindowThread(std::function<void()> step) {
+  QMetaObject::invokeMethod(
+      steps_.get(),
+      [this, step = std::move(step)]() mutable {
+        queuedSteps_.push_back(std::move(step));
+        RunQueuedSteps();
+      },
+      Qt::QueuedConnection);
 }
 
-void VersionPage::StartupRefreshPackages() {
-  session_->RefreshPackages();
+void VersionPage::RunQueuedSteps() {
+  // A step waiting in a box's loop runs the rest once it is done, in their order.
+  if (runningSteps_) return;
+  runningSteps_ = true;
+  while (!queuedSteps_.empty()) {
+    if (ProgramEndRequested()) {
+      queuedSteps_.clear();
+      break;
+    }
+    const std::function<void()> step = std::move(queuedSteps_.front());
+    queuedSteps_.pop_front();
+    RunHandler(step);
+  }
+  runningSteps_ = false;
+}
+
+void VersionPage::StartupFetchReleaseFiles(std::function<void(bool announced)> done) {
+  StopStartupFetches();
+  startupRunning_ = true;
+  startupWorker_ = std::thread([this, done = std::move(done)] {
+    onStartupThread = true;
+    session_->FetchReleaseFiles();
+    QueueOnWindowThread([this, done] {
+      if (startupWorker_.joinable()) startupWorker_.join();
+      startupRunning_ = false;
+      StartupListLatestRelease();
+      const bool announced = StartupAnnounceUpdate();
+      StartupSetDownloadFlags();
+      if (done) done(announced);
+    });
+  });
+}
+
+void VersionPage::WaitForStartupFetches() {
+  while (startupRunning_ || runningSteps_ || !queuedSteps_.empty()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+}
+
+void VersionPage::StopStartupFetches() {
+  if (startupWorker_.joinable()) {
+    session_->Cancel();
+    startupWorker_.join();
+  }
+  startupRunning_ = false;
+  queuedSteps_.clear();
 }
 
 void VersionPage::StartupShowInstalledVersions() {
@@ -222,6 +280,8 @@ void VersionPage::StartupListLatestRelease() {
 
 bool VersionPage::StartupAnnounceUpdate() {
   if (!session_->announcement().updateAnnounced()) return false;
+  ReleaseNote_TntMemo->hide();
+  ReleaseNote_TntMemo->setEnabled(false);
   Notice(texts::kUpdateNoticeText, texts::kUpdateNoticeCaption, 6000);
   SetLabelText(TntLabel3, texts::kUpdateLabel3);
   TntLabel3->show();
@@ -236,7 +296,7 @@ bool VersionPage::StartupAnnounceUpdate() {
 }
 
 void VersionPage::StartupShowReleaseNotes() {
-  if (session_->announcement().updateAnnounced()) return;
+  // Shown until the latest manifest announces an update.
   ReleaseNote_TntMemo->show();
   ReleaseNote_TntMemo->setEnabled(true);
   ReleaseNote_TntMemo->setPlainText(CutForMemo(session_->ReleaseNotes().join(u'\n')));

@@ -3,9 +3,13 @@
 // announced update, the download's progress and the download and later buttons. It shows what
 // the update session finds and forwards the buttons to it.
 
+#include <QObject>
 #include <QString>
+#include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "app/window/designed_layout.h"
 #include "release/release_settings.h"
@@ -41,14 +45,17 @@ class VersionPage : private UpdateReporter {
   void StartupReleaseAddress();
   void InstallStagedStarter(bool notify);
   void ReportRefusedUpdate();
-  void StartupFetchManifest();
-  void StartupRefreshPackages();
   void StartupShowInstalledVersions();
-  void StartupListLatestRelease();
-  // True when an update is announced: the version page is then the page to show first.
-  bool StartupAnnounceUpdate();
   void StartupShowReleaseNotes();
-  void StartupSetDownloadFlags();
+  // Steps 14 and 15 on a thread of their own, the window answering meanwhile; each file's result
+  // is told as it comes. Then, back on the window's thread, steps 17 to 20 with what was fetched,
+  // and `done` with whether an update is announced (the version page is then the one to show).
+  void StartupFetchReleaseFiles(std::function<void(bool announced)> done);
+  bool startupFetchesRunning() const { return startupRunning_; }
+  // Runs the event loop until the start-up fetches and what follows them are over.
+  void WaitForStartupFetches();
+  // Breaks the start-up fetches off and waits for their thread; nothing more is told.
+  void StopStartupFetches();
 
   // ---- handlers
   void DL_TntButtonClick();
@@ -87,6 +94,13 @@ class VersionPage : private UpdateReporter {
 
  private:
   void LayOut();
+  void StartupListLatestRelease();
+  bool StartupAnnounceUpdate();
+  void StartupSetDownloadFlags();
+  // Runs `step` on the window's thread after the steps queued before it, never inside another
+  // one's box: the start-up thread does not wait for the window.
+  void QueueOnWindowThread(std::function<void()> step);
+  void RunQueuedSteps();
   UpdateReporter& Reporter() { return *this; }
   // Runs `show` on the window's thread and waits for it: the download reports from its own.
   void OnWindowThread(const std::function<void()>& show);
@@ -104,6 +118,13 @@ class VersionPage : private UpdateReporter {
   QWidget* window_;
   std::unique_ptr<UpdateSession> session_;
   bool programEnding_ = false;
+  // The start-up fetches: their thread, the steps it left for the window, and their receiver
+  // (which goes after the thread has been joined).
+  std::unique_ptr<QObject> steps_ = std::make_unique<QObject>();
+  std::deque<std::function<void()>> queuedSteps_;
+  bool runningSteps_ = false;
+  std::thread startupWorker_;
+  std::atomic<bool> startupRunning_ = false;
   DesignedLayout layout_;
 };
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -65,6 +67,7 @@ class VersionPageTest : public test::ReleasePublisherTest {
     guard_ = std::make_unique<CurrentDirGuard>(app_->Path());
     window_ = std::make_unique<TOstrel>(settings_);
     window_->versionPage->endProgram = [this] { ++endRequests_; };
+    window_->WaitForStartupFetches();
     return *window_;
   }
   VersionPage& Page() { return *window_->versionPage; }
@@ -385,6 +388,123 @@ TEST_F(VersionPageTest, TheVersionPageShowsTheUpdateAfterAFailedPackage) {
   EXPECT_EQ(w.TntTabControl1->GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet4"));
   for (QWidget* shown : UpdateControls(Page()))
     EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
+}
+
+// A release server that holds LastVersion.xml back until the test lets it go; every other file
+// comes at once. Answers the release root to use.
+QString GatedRoot(testing::LocalServer& server, const QTemporaryDir& files,
+                  const std::shared_ptr<std::atomic<bool>>& open) {
+  server.http().Get(R"(/gate/(.*))",
+                    [&server, &files, open](const httplib::Request& req, httplib::Response& res) {
+                      const std::string path = req.matches[1];
+                      if (path.ends_with("LastVersion.xml")) {
+                        while (!*open && !server.stopping())
+                          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                      }
+                      QFile file(files.filePath(QString::fromStdString(path)));
+                      if (!file.open(QIODevice::ReadOnly)) {
+                        res.status = 404;
+                        return;
+                      }
+                      res.set_content(file.readAll().toStdString(), "application/octet-stream");
+                    });
+  return server.url("/gate");
+}
+
+// The release files come after the window shows: while the server holds the manifest back the
+// window answers (a timer never waits 100 ms), and once it comes the update is announced and
+// the version page comes forward.
+TEST_F(VersionPageTest, TheWindowShowsWhileTheReleaseServerStallsAndTheUpdateFollows) {
+  PublishUpdate();
+  const auto open = std::make_shared<std::atomic<bool>>(false);
+  settings_.root = GatedRoot(server_, serverRoot_, open);
+  ModalBoxDismisser boxes;
+  CurrentDirGuard inFolder(app_->Path());
+  TOstrel w(settings_);
+  w.versionPage->endProgram = [this] { ++endRequests_; };
+  ASSERT_FALSE(w.Terminated());
+  EXPECT_TRUE(w.versionPage->startupFetchesRunning());
+  w.show();
+  QCoreApplication::processEvents();  // the first paint of the whole window
+  // What is on disk is shown at once.
+  EXPECT_EQ(w.versionPage->system_ver->text(), installed_.system);
+  EXPECT_TRUE(Shown(w.versionPage->ReleaseNote_TntMemo));
+  EXPECT_EQ(w.TntTabControl1->currentWidget(), w.TntTabSheet1);
+
+  QElapsedTimer clock;
+  qint64 last = -1;
+  qint64 longestGap = 0;
+  int ticks = 0;
+  QTimer ticker;
+  // The gaps are measured while the server holds the manifest back.
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (*open) return;
+    const qint64 now = clock.elapsed();
+    if (last >= 0) longestGap = std::max(longestGap, now - last);
+    last = now;
+    if (++ticks == 30) *open = true;  // some 600 ms into the stall
+  });
+  clock.start();
+  ticker.start(20);
+  w.WaitForStartupFetches();
+  ticker.stop();
+  EXPECT_GE(ticks, 30);
+  EXPECT_LT(longestGap, 100);
+  ASSERT_EQ(boxes.Boxes().size(), 1) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(boxes.Boxes()[0].caption, texts::kUpdateNoticeCaption);
+  EXPECT_EQ(w.TntTabControl1->currentWidget(), w.TntTabSheet4);
+  EXPECT_EQ(w.TntTabControl1->tabText(w.TntTabControl1->indexOf(w.TntTabSheet4)),
+            texts::kUpdatePageCaption);
+  EXPECT_FALSE(Shown(w.versionPage->ReleaseNote_TntMemo));
+  for (QWidget* shown : UpdateControls(*w.versionPage))
+    EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
+}
+
+// A user who has gone to another page stays there when the update is announced.
+TEST_F(VersionPageTest, ALateAnnouncementLeavesTheUserOnTheirPage) {
+  PublishUpdate();
+  const auto open = std::make_shared<std::atomic<bool>>(false);
+  settings_.root = GatedRoot(server_, serverRoot_, open);
+  ModalBoxDismisser boxes;
+  CurrentDirGuard inFolder(app_->Path());
+  TOstrel w(settings_);
+  w.show();
+  w.TntTabControl1->setCurrentWidget(w.TntTabSheet3);
+  *open = true;
+  w.WaitForStartupFetches();
+  EXPECT_EQ(w.TntTabControl1->currentWidget(), w.TntTabSheet3);
+  EXPECT_EQ(w.TntTabControl1->tabText(w.TntTabControl1->indexOf(w.TntTabSheet4)),
+            texts::kUpdatePageCaption);
+}
+
+// Closing the window while the release server holds the manifest back neither waits for the
+// server nor tells anything; the manifest in use stays.
+TEST_F(VersionPageTest, ClosingTheWindowDuringAStalledStartUpFetchEndsAtOnce) {
+  PublishUpdate();
+  const QByteArray previous =
+      test::LastVersion(installed_.system, installed_.database, "無更新", "無更新");
+  KeepManifest(previous);
+  const auto open = std::make_shared<std::atomic<bool>>(false);
+  settings_.root = GatedRoot(server_, serverRoot_, open);
+  ModalBoxDismisser boxes;
+  CurrentDirGuard inFolder(app_->Path());
+  QElapsedTimer clock;
+  {
+    TOstrel w(settings_);
+    w.show();
+    QTimer::singleShot(300, &w, [&w] { w.close(); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(w.versionPage->startupFetchesRunning());  // the server still holds it
+    clock.start();
+  }
+  EXPECT_LT(clock.elapsed(), 5000);  // the stall limit (30 s) did not end it
+  EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
+  EXPECT_EQ(ReadAll(app_->FilePath(kLatestManifestFile)), previous);
+  EXPECT_FALSE(QFile::exists(app_->FilePath(kLatestManifestFile) + ".part"));
 }
 
 TEST_F(VersionPageTest, LaterButtonPutsTheUpdateAside) {

@@ -27,6 +27,7 @@ WindowInAppFolder::WindowInAppFolder(const DictionaryWriter& writeDictionary) {
       << "the window ended its start-up: " << boxes_->Texts().join(u" | ").toStdString();
   window_->show();
   QApplication::processEvents();
+  window_->WaitForStartupFetches();
   // The start-up may have unpacked the pages of a release server: the tests use their own.
   QDir(AppPath(QStringLiteral("last_release_XML"))).removeRecursively();
   QDir(folder_->Path()).mkdir(QStringLiteral("last_release_XML"));

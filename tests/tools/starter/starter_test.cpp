@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <QDir>
 #include <QElapsedTimer>
@@ -7,14 +8,18 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <vector>
 
+#include "app/program_door.h"
 #include "base/app_folder.h"
 #include "build_paths.h"
 #include "release/release_files.h"
 #include "release/staged_archive.h"
 #include "starter.h"
+#include "tests/support/app_folder_fixture.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/small_disk.h"
 #include "tests/support/zip_writer.h"
@@ -22,6 +27,21 @@
 namespace {
 
 using ravlek::testing::WriteZip;
+
+// The starters these tests run see no screen, so that one that cannot go on tells it on standard
+// error and ends instead of waiting in a box; a test that wants the box gives it a screen.
+const bool kNoScreen = [] {
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) qunsetenv(name);
+  return true;
+}();
+
+QProcessEnvironment OffscreenEnvironment() {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  environment.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  environment.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+  return environment;
+}
 
 void WriteAll(const QString& path, const QByteArray& bytes) {
   QDir().mkpath(QFileInfo(path).absolutePath());
@@ -379,6 +399,57 @@ TEST(Starter, AFullDiskDeletesTheArchivesAndLeavesTheCause) {
   EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
 }
 
+// Fills a file system with empty files until it has no inode left, then frees `left` of them.
+void LeaveInodes(const QDir& root, int left) {
+  QDir().mkpath(root.filePath("filler"));
+  int made = 0;
+  for (;; ++made) {
+    QFile file(root.filePath(QStringLiteral("filler/%1").arg(made)));
+    if (!file.open(QIODevice::WriteOnly)) break;
+  }
+  for (int i = 0; i < left; ++i)
+    ASSERT_TRUE(QFile::remove(root.filePath(QStringLiteral("filler/%1").arg(made - 1 - i))));
+}
+
+// Out of inodes wherever the install needs one more (a folder while unpacking, a file while
+// unpacking, a folder while moving into place): told as a full disk with the system's words,
+// never as an archive that was incomplete or not verified; nothing installed changes.
+TEST(Starter, NoInodeLeftIsAFullDisk) {
+  struct Case {
+    const char* where;
+    int inodesLeft;
+    std::vector<ravlek::testing::ZipMember> members;
+  };
+  const std::vector<Case> cases = {
+      {"a folder while unpacking", 1, {{"pages/a.htm", "new"}}},
+      {"a file while unpacking", 2, {{"a.htm", "new"}, {"b.htm", "new"}}},
+      {"a folder while moving into place", 3, {{"newdir/a.htm", "new"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.where);
+    ravlek::test::SmallDisk disk(4 * 1024 * 1024, 1000);
+    if (!disk.mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    const QDir app(disk.Path());
+    WriteAll(app.filePath("ReleaseNote.txt"), "old");
+    std::vector<ravlek::testing::ZipMember> members = c.members;
+    members.push_back({"ReleaseNote.txt", "new"});
+    StageVerified(app, ravlek::kSystemArchiveName, members);
+    LeaveInodes(QDir(disk.Path()), c.inodesLeft);
+
+    const ravlek::StarterReport report = ravlek::InstallStagedArchives(app.path());
+
+    ASSERT_EQ(report.failures.size(), 1);
+    EXPECT_TRUE(report.failures[0].contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << report.failures[0].toStdString();
+    EXPECT_EQ(ReadAll(app.filePath("ReleaseNote.txt")), "old");
+    for (const auto& member : c.members) EXPECT_FALSE(QFile::exists(app.filePath(member.name)));
+    EXPECT_TRUE(QFile::exists(app.filePath(ravlek::kNoSpaceNote)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kRefusedUpdateNote)));
+    EXPECT_FALSE(QFile::exists(Staged(app, ravlek::kSystemArchiveName)));
+    EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kUnpackFolder)));
+  }
+}
+
 // The archive of a release that brings new versions of `count` pages.
 std::vector<ravlek::testing::ZipMember> NewPages(int count) {
   std::vector<ravlek::testing::ZipMember> members;
@@ -443,6 +514,94 @@ TEST(Starter, ASecondStarterStartsNothingWhileTheFirstHoldsTheLock) {
   EXPECT_FALSE(QFile::exists(app.filePath(ravlek::kStartMarkerFile)));
   EXPECT_EQ(StartsNoted(app, 0), 0);
   EXPECT_FALSE(ravlek::StarterLock(app.path()).held());
+}
+
+// Where there is a screen, a starter that cannot go on says so in a box and waits for the user.
+TEST(Starter, ASecondStarterTellsItInABoxWhereThereIsAScreen) {
+#if !RAVLEK_STARTER_BOX
+  GTEST_SKIP() << "this build has no window toolkit: the starter tells on standard error only";
+#endif
+  QTemporaryDir folder;
+  const QDir app(folder.path());
+  LayOutWithStarter(app);
+  const ravlek::StarterLock first(app.path());
+  ASSERT_TRUE(first.held());
+  QProcess second;
+  second.setProcessEnvironment(OffscreenEnvironment());
+  second.start(app.filePath(ravlek::kStarterFileName), {});
+  QByteArray told;
+  QElapsedTimer clock;
+  clock.start();
+  while (!QString::fromUtf8(told).contains(ravlek::kAlreadyStartingText) &&
+         clock.elapsed() < 10000) {
+    second.waitForReadyRead(100);
+    told += second.readAllStandardError();
+  }
+  EXPECT_TRUE(QString::fromUtf8(told).contains(ravlek::kAlreadyStartingText));
+  EXPECT_FALSE(second.waitForFinished(500));  // the box waits for the user
+  second.kill();
+  second.waitForFinished();
+  EXPECT_EQ(StartsNoted(app, 0), 0);
+}
+
+// The Ravlek programs running in `folder` (by their executable).
+QList<qint64> ProgramsIn(const QString& folder) {
+  const QString program =
+      QFileInfo(QDir(folder).filePath(ravlek::kProgramFileName)).canonicalFilePath();
+  QList<qint64> pids;
+  for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    bool number = false;
+    const qint64 pid = entry.toLongLong(&number);
+    if (number && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() == program)
+      pids.append(pid);
+  }
+  return pids;
+}
+
+// One program per folder, with the real program: a starter or a second program while it runs
+// brings its window forward (it answers through its door) and starts nothing, installs nothing
+// and leaves its marker alone; the first program runs on, alone.
+TEST(Starter, WhileTheProgramRunsLaterStartsBringItForward) {
+  const QString built = QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek");
+  if (!QFileInfo(built).isExecutable()) GTEST_SKIP() << "this build has no window program";
+  ravlek::test::AppFolderFixture folder({.marker = false});
+  const QDir app(folder.Path());
+  ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek_Start"),
+                          app.filePath(ravlek::kStarterFileName)));
+  ASSERT_TRUE(QFile::copy(built, app.filePath(ravlek::kProgramFileName)));
+
+  QProcess starter;
+  starter.setProcessEnvironment(OffscreenEnvironment());
+  // The program inherits the starter's output: into files, never a pipe closed under it.
+  QTemporaryDir logs;
+  starter.setStandardOutputFile(logs.filePath("out"));
+  starter.setStandardErrorFile(logs.filePath("err"));
+  starter.start(app.filePath(ravlek::kStarterFileName), {});
+  ASSERT_TRUE(starter.waitForFinished(20000));
+  ASSERT_EQ(starter.exitCode(), 0) << ReadAll(logs.filePath("err")).toStdString();
+  ASSERT_TRUE(ravlek::BringProgramForward(app.path(), 60000))
+      << "the program never answered: " << ReadAll(logs.filePath("err")).toStdString();
+  const QList<qint64> first = ProgramsIn(app.path());
+  ASSERT_EQ(first.size(), 1);
+
+  WriteAll(app.filePath(ravlek::kStartMarkerFile), "the first run's settings");
+  StageVerified(app, ravlek::kDatabaseArchiveName, {{"Ravlek.db", "db"}});
+  for (const QString& later : {ravlek::kStarterFileName, ravlek::kProgramFileName}) {
+    SCOPED_TRACE(later.toStdString());
+    QProcess second;
+    second.setProcessEnvironment(OffscreenEnvironment());
+    second.setWorkingDirectory(app.path());
+    second.start(app.filePath(later), {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    EXPECT_EQ(ProgramsIn(app.path()), first);
+    EXPECT_TRUE(QFile::exists(Staged(app, ravlek::kDatabaseArchiveName)));
+    EXPECT_EQ(ReadAll(app.filePath(ravlek::kStartMarkerFile)), "the first run's settings");
+  }
+  for (const qint64 pid : first) ::kill(static_cast<pid_t>(pid), SIGKILL);
+  QElapsedTimer clock;
+  clock.start();
+  while (!ProgramsIn(app.path()).isEmpty() && clock.elapsed() < 10000) QThread::msleep(20);
 }
 
 // A double double-click: two starters at once over a large staged update, again and again. Every
