@@ -38,8 +38,10 @@ void PhraseChooser::Choose(metre::PoemSplitter::Kind, const metre::PoemLines& pa
   if (table_.isEmpty()) return;
   const bool kept = keptLines_ == part.lines;
   for (qsizetype i = 0; i < part.lines.size() && i < first.size(); ++i) {
-    const std::vector<PhraseChoice> choices =
-        kept ? keptChoices_[static_cast<size_t>(i)] : ChooseLine(part.lines[i]);
+    if (!kept && !table_.Touches(part.lines[i])) continue;
+    std::vector<PhraseChoice> chosen;
+    if (!kept) chosen = ChooseLine(part.lines[i]);
+    const std::vector<PhraseChoice>& choices = kept ? keptChoices_[static_cast<size_t>(i)] : chosen;
     QStringList& line = first[i];
     for (size_t k = 0; k < choices.size(); ++k) {
       const auto at = static_cast<qsizetype>(k);

@@ -15,8 +15,8 @@ namespace {
 using namespace Qt::StringLiterals;
 
 // Reads one file into the table; its problems in the user's words.
-void AddFile(const QString& path, PhraseTable& table, QStringList (*add)(PhraseTable&, QStringView),
-             QStringList& problems) {
+void AddFile(const QString& path, PhraseTable& table,
+             QStringList (*add)(PhraseTable&, const QString&), QStringList& problems) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     problems.append(u"讀不到詞語檔 %1（%2），其中的詞不用來選讀音。"_s.arg(
@@ -32,11 +32,11 @@ void AddFile(const QString& path, PhraseTable& table, QStringList (*add)(PhraseT
   }
 }
 
-QStringList AddClassical(PhraseTable& table, QStringView text) {
+QStringList AddClassical(PhraseTable& table, const QString& text) {
   return table.AddClassicalTsv(text);
 }
 
-QStringList AddTerra(PhraseTable& table, QStringView text) {
+QStringList AddTerra(PhraseTable& table, const QString& text) {
   return table.AddTerraTsv(text);
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/characters.h"
+
 namespace ravlek {
 namespace {
 
@@ -45,13 +47,53 @@ void PhraseTable::Add(Phrase phrase) {
                                [](const QString& r) { return r.isEmpty(); })) {
     return;
   }
+  added_.push_back(std::move(phrase));
+  Index(PairKey(points.codes[0], points.codes[1]), static_cast<int>(count),
+        {-1, static_cast<qsizetype>(added_.size()) - 1, 0});
+}
+
+void PhraseTable::Index(quint64 pair, int count, Pending pending) {
+  const auto first = static_cast<char32_t>(pair >> 32);
+  longestFrom_[first] = std::max(longestFrom_.value(first, 0), count);
+  int& longestPair = longestFromPair_[pair];
+  longestPair = std::max(longestPair, count);
+  empty_ = false;
+  const std::lock_guard<std::mutex> lock(*mutex_);
+  pending_[pair].push_back(pending);
+}
+
+void PhraseTable::ReadPending(quint64 pair) const {
+  const auto found = pending_.find(pair);
+  if (found == pending_.end()) return;
+  const std::vector<Pending> pending = std::move(*found);
+  pending_.erase(found);
+  for (const Pending& p : pending) {
+    if (p.file < 0) {
+      Merge(std::move(added_[static_cast<size_t>(p.from)]));
+      continue;
+    }
+    // Checked when the file was added: three fields, one reading per character.
+    const QList<QStringView> fields =
+        Fields(QStringView(terraTexts_[static_cast<size_t>(p.file)]).mid(p.from, p.length));
+    Phrase phrase;
+    phrase.text = fields[0].toString();
+    phrase.source = PhraseSource::TerraPinyin;
+    phrase.evidence = fields[1].toString();
+    for (const QStringView r : fields[2].split(u' ')) {
+      phrase.readings.append(r == u"-" ? QString() : r.toString());
+    }
+    Merge(std::move(phrase));
+  }
+}
+
+void PhraseTable::Merge(Phrase phrase) const {
   const auto found = index_.constFind(QStringView(phrase.text));
   if (found != index_.cend()) {
-    Phrase& kept = phrases_[static_cast<size_t>(*found)];
+    Phrase& kept = **found;
     // A phrase of a source that wins (the user's over the shipped files) names its readings
     // whatever the order the files are read in.
     const bool wins = phrase.source < kept.source;
-    for (qsizetype i = 0; i < count; ++i) {
+    for (qsizetype i = 0; i < kept.readings.size(); ++i) {
       if (kept.readings[i].isEmpty() || (wins && !phrase.readings[i].isEmpty())) {
         kept.readings[i] = phrase.readings[i];
       }
@@ -62,12 +104,8 @@ void PhraseTable::Add(Phrase phrase) {
     }
     return;
   }
-  const char32_t first = points.codes.front();
-  longestFrom_[first] = std::max(longestFrom_.value(first, 0), static_cast<int>(count));
-  int& longestPair = longestFromPair_[(quint64(first) << 32) | points.codes[1]];
-  longestPair = std::max(longestPair, static_cast<int>(count));
   phrases_.push_back(std::move(phrase));
-  index_.insert(QStringView(phrases_.back().text), static_cast<qsizetype>(phrases_.size()) - 1);
+  index_.insert(QStringView(phrases_.back().text), &phrases_.back());
 }
 
 QStringList PhraseTable::AddClassicalTsv(QStringView text, PhraseSource source) {
@@ -110,40 +148,90 @@ QStringList PhraseTable::AddClassicalTsv(QStringView text, PhraseSource source) 
   return problems;
 }
 
-QStringList PhraseTable::AddTerraTsv(QStringView text) {
+QStringList PhraseTable::AddTerraTsv(QString text) {
   QStringList problems;
-  const QList<QStringView> lines = text.split(u'\n');
-  for (qsizetype n = 1; n < lines.size(); ++n) {
-    const QStringView line = lines[n];
-    if (line.trimmed().isEmpty()) continue;
-    const QList<QStringView> fields = Fields(line);
-    const QList<QStringView> readings =
-        fields.size() == 3 ? fields[2].split(u' ') : QList<QStringView>();
-    Phrase phrase;
-    phrase.text = fields[0].toString();
-    if (readings.size() != static_cast<qsizetype>(Split(phrase.text).codes.size())) {
+  const QStringView all(text);
+  const auto file = static_cast<qsizetype>(terraTexts_.size());
+  bool used = false;
+  qsizetype n = 0;  // the line number, from 1
+  for (qsizetype from = 0; from <= all.size();) {
+    qsizetype end = all.indexOf(u'\n', from);
+    if (end < 0) end = all.size();
+    const QStringView line = all.mid(from, end - from);
+    const qsizetype lineStart = from;
+    from = end + 1;
+    if (++n == 1 || line.trimmed().isEmpty()) continue;
+    // Checked without building the phrase: three fields, as many readings as characters.
+    const qsizetype tab1 = line.indexOf(u'\t');
+    const qsizetype tab2 = tab1 < 0 ? -1 : line.indexOf(u'\t', tab1 + 1);
+    const bool three = tab2 >= 0 && line.indexOf(u'\t', tab2 + 1) < 0;
+    const QStringView word = tab1 < 0 ? line : line.left(tab1);
+    const CodePoints points = Split(word);
+    const auto count = static_cast<qsizetype>(points.codes.size());
+    qsizetype readings = 0;
+    bool names = false;  // a reading other than "-"
+    if (three) {
+      const QStringView field = line.mid(tab2 + 1);
+      for (qsizetype r = 0; r <= field.size();) {
+        qsizetype space = field.indexOf(u' ', r);
+        if (space < 0) space = field.size();
+        const QStringView reading = field.mid(r, space - r);
+        names = names || (!reading.isEmpty() && reading != u"-");
+        ++readings;
+        r = space + 1;
+      }
+    }
+    if (readings != count) {
       problems.append(
-          QStringLiteral("line %1: expected 詞, 拼音, one reading per character").arg(n + 1));
+          QStringLiteral("line %1: expected 詞, 拼音, one reading per character").arg(n));
       continue;
     }
-    phrase.source = PhraseSource::TerraPinyin;
-    phrase.evidence = fields[1].toString();
-    for (const QStringView r : readings) {
-      phrase.readings.append(r == u"-" ? QString() : r.toString());
-    }
-    Add(std::move(phrase));
+    if (count < 2 || !names) continue;
+    Index(PairKey(points.codes[0], points.codes[1]), static_cast<int>(count),
+          {file, lineStart, line.size()});
+    used = true;
   }
+  if (used) terraTexts_.push_back(std::move(text));
   return problems;
 }
 
 const Phrase* PhraseTable::Find(QStringView text) const {
-  const auto found = index_.constFind(text);
-  return found == index_.cend() ? nullptr : &phrases_[static_cast<size_t>(*found)];
+  const CodePoints points = Split(text.left(4));
+  if (points.codes.size() < 2) return nullptr;
+  const std::lock_guard<std::mutex> lock(*mutex_);
+  if (!pending_.isEmpty()) ReadPending(PairKey(points.codes[0], points.codes[1]));
+  return index_.value(text, nullptr);
+}
+
+bool PhraseTable::Touches(QStringView text) const {
+  if (empty_) return false;
+  char32_t before = 0;
+  bool first = true;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t code = text[i].unicode();
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      code = QChar::surrogateToUcs4(text[i], text[i + 1]);
+      ++i;
+    }
+    if (!first && longestFromPair_.contains(PairKey(before, code))) return true;
+    before = code;
+    first = false;
+  }
+  return false;
+}
+
+qsizetype PhraseTable::size() const {
+  const std::lock_guard<std::mutex> lock(*mutex_);
+  while (!pending_.isEmpty()) ReadPending(pending_.cbegin().key());
+  return static_cast<qsizetype>(phrases_.size());
 }
 
 std::vector<PhraseChoice> ChoosePhraseReadings(QStringView line, const PhraseTable& table,
                                                const HasReadingFn& hasReading,
                                                const QStringList& userChoices) {
+  if (userChoices.isEmpty() && !table.Touches(line)) {
+    return std::vector<PhraseChoice>(static_cast<size_t>(CharacterCount(line)));
+  }
   const CodePoints points = Split(line);
   const size_t count = points.codes.size();
   std::vector<PhraseChoice> choices(count);

@@ -7,7 +7,10 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace ravlek {
@@ -22,8 +25,14 @@ struct Phrase {
   QString evidence;  // why, for the explanation: the 廣韻 entry and sense, the Mandarin reading
 };
 
+// terra-pinyin's file is indexed when added and its phrases read only when a text reaches them:
+// most runs touch a few hundred of its 32,000 phrases. Look-ups are safe from several threads.
 class PhraseTable {
  public:
+  PhraseTable() = default;
+  PhraseTable(PhraseTable&&) noexcept = default;
+  PhraseTable& operator=(PhraseTable&&) noexcept = default;
+
   // Adds a phrase of at least two characters that names at least one reading; a phrase already
   // there keeps the readings it names, and takes the new one's for its other characters, unless
   // the new one's source wins: then its readings replace those it names, and the phrase is its.
@@ -33,25 +42,49 @@ class PhraseTable {
   // fields. Returns the lines that could not be read ("line N: why").
   QStringList AddClassicalTsv(QStringView text, PhraseSource source = PhraseSource::Classical);
   // terra-pinyin's phrases as data/open_dictionary maps them: 詞, 拼音, 讀音 (one reading per
-  // character, "-" for none, separated by spaces).
-  QStringList AddTerraTsv(QStringView text);
+  // character, "-" for none, separated by spaces). The text is kept; every line is checked now.
+  QStringList AddTerraTsv(QString text);
 
   const Phrase* Find(QStringView text) const;
-  qsizetype size() const { return static_cast<qsizetype>(phrases_.size()); }
-  bool isEmpty() const { return phrases_.empty(); }
+  // Whether some phrase starts at some character of `text`: false for most lines of a text.
+  bool Touches(QStringView text) const;
+  qsizetype size() const;
+  bool isEmpty() const { return empty_; }
   // The most characters (code points) of any phrase that starts with `first`; 0 when none.
   int LongestFrom(char32_t first) const { return longestFrom_.value(first, 0); }
   // The same for phrases that start with `first` then `second`: one look-up rules out most places
   // of a text.
   int LongestFrom(char32_t first, char32_t second) const {
-    return longestFromPair_.value((quint64(first) << 32) | second, 0);
+    return longestFromPair_.value(PairKey(first, second), 0);
   }
 
  private:
-  std::vector<Phrase> phrases_;
-  QHash<QStringView, qsizetype> index_;  // views into phrases_' texts, which never change
+  // A phrase added but not yet read into phrases_: a line of terraTexts_[file] or, where file is
+  // -1, added_[from].
+  struct Pending {
+    qsizetype file;
+    qsizetype from;
+    qsizetype length;
+  };
+
+  static quint64 PairKey(char32_t first, char32_t second) {
+    return (quint64(first) << 32) | second;
+  }
+  void Index(quint64 pair, int count, Pending pending);
+  // Reads the phrases pending under `pair`, in the order they were added; under mutex_.
+  void ReadPending(quint64 pair) const;
+  void Merge(Phrase phrase) const;
+
+  std::vector<QString> terraTexts_;
+  mutable std::vector<Phrase> added_;  // moved out when read
   QHash<char32_t, int> longestFrom_;
   QHash<quint64, int> longestFromPair_;
+  bool empty_ = true;
+  // Filled by look-ups, hence mutable and guarded.
+  std::unique_ptr<std::mutex> mutex_ = std::make_unique<std::mutex>();
+  mutable QHash<quint64, std::vector<Pending>> pending_;
+  mutable std::deque<Phrase> phrases_;         // never moves: choices point into it
+  mutable QHash<QStringView, Phrase*> index_;  // views into phrases_' texts, which never change
 };
 
 // What the phrases chose for one character: the reading and the phrase that named it.
