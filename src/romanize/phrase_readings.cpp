@@ -75,12 +75,17 @@ void PhraseTable::ReadPending(quint64 pair) const {
     // Checked when the file was added: three fields, one reading per character.
     const QList<QStringView> fields =
         Fields(QStringView(terraTexts_[static_cast<size_t>(p.file)]).mid(p.from, p.length));
+    // The strings point into the kept file, which lives as long as the table: tens of thousands
+    // of phrases without an allocation each. Readings are copied when a choice takes them.
+    const auto kept = [](QStringView view) {
+      return QString::fromRawData(view.data(), view.size());
+    };
     Phrase phrase;
-    phrase.text = fields[0].toString();
+    phrase.text = kept(fields[0]);
     phrase.source = PhraseSource::TerraPinyin;
-    phrase.evidence = fields[1].toString();
+    phrase.evidence = kept(fields[1]);
     for (const QStringView r : fields[2].split(u' ')) {
-      phrase.readings.append(r == u"-" ? QString() : r.toString());
+      phrase.readings.append(r == u"-" ? QString() : kept(r));
     }
     Merge(std::move(phrase));
   }
@@ -251,7 +256,7 @@ std::vector<PhraseChoice> ChoosePhraseReadings(QStringView line, const PhraseTab
           if (reading.isEmpty() || size < length[at]) continue;
           if (size == length[at] && choices[at].phrase->source <= phrase->source) continue;
           if (!hasReading(points.codes[at], reading)) continue;
-          choices[at].reading = reading;
+          choices[at].reading = QString(reading.constData(), reading.size());
           choices[at].phrase = phrase;
           choices[at].offset = i;
           length[at] = size;
