@@ -55,6 +55,9 @@ void PhraseTable::Add(Phrase phrase) {
 void PhraseTable::Index(quint64 pair, int count, Pending pending) {
   const auto first = static_cast<char32_t>(pair >> 32);
   longestFrom_[first] = std::max(longestFrom_.value(first, 0), count);
+  if (pairFilter_.empty()) pairFilter_.assign((size_t(1) << kPairBits) / 64, 0);
+  const size_t bit = PairBit(pair);
+  pairFilter_[bit / 64] |= quint64(1) << (bit % 64);
   int& longestPair = longestFromPair_[pair];
   longestPair = std::max(longestPair, count);
   empty_ = false;
@@ -201,10 +204,18 @@ QStringList PhraseTable::AddTerraTsv(QString text) {
 }
 
 const Phrase* PhraseTable::Find(QStringView text) const {
-  const CodePoints points = Split(text.left(4));
-  if (points.codes.size() < 2) return nullptr;
+  char32_t codes[2] = {0, 0};
+  qsizetype at = 0;
+  for (char32_t& code : codes) {
+    if (at >= text.size()) return nullptr;
+    const qsizetype length = CharacterLength(text, at);
+    code = CharacterCode(text, at, length);
+    at += length;
+  }
+  const quint64 pair = PairKey(codes[0], codes[1]);
+  if (!MayStart(pair)) return nullptr;
   const std::lock_guard<std::mutex> lock(*mutex_);
-  if (!pending_.isEmpty()) ReadPending(PairKey(points.codes[0], points.codes[1]));
+  if (!pending_.isEmpty()) ReadPending(pair);
   return index_.value(text, nullptr);
 }
 
@@ -218,7 +229,10 @@ bool PhraseTable::Touches(QStringView text) const {
       code = QChar::surrogateToUcs4(text[i], text[i + 1]);
       ++i;
     }
-    if (!first && longestFromPair_.contains(PairKey(before, code))) return true;
+    if (!first && MayStart(PairKey(before, code)) &&
+        longestFromPair_.contains(PairKey(before, code))) {
+      return true;
+    }
     before = code;
     first = false;
   }
@@ -226,6 +240,7 @@ bool PhraseTable::Touches(QStringView text) const {
 }
 
 qsizetype PhraseTable::size() const {
+  if (empty_) return 0;
   const std::lock_guard<std::mutex> lock(*mutex_);
   while (!pending_.isEmpty()) ReadPending(pending_.cbegin().key());
   return static_cast<qsizetype>(phrases_.size());

@@ -55,7 +55,8 @@ class PhraseTable {
   // The same for phrases that start with `first` then `second`: one look-up rules out most places
   // of a text.
   int LongestFrom(char32_t first, char32_t second) const {
-    return longestFromPair_.value(PairKey(first, second), 0);
+    const quint64 pair = PairKey(first, second);
+    return MayStart(pair) ? longestFromPair_.value(pair, 0) : 0;
   }
 
  private:
@@ -70,6 +71,16 @@ class PhraseTable {
   static quint64 PairKey(char32_t first, char32_t second) {
     return (quint64(first) << 32) | second;
   }
+  // A filter of one bit per hash of a pair: false for most pairs no phrase starts with, in one
+  // memory access where the hash table takes several.
+  static size_t PairBit(quint64 pair) {
+    return static_cast<size_t>((pair * 0x9E3779B97F4A7C15ULL) >> (64 - kPairBits));
+  }
+  bool MayStart(quint64 pair) const {
+    if (pairFilter_.empty()) return false;
+    const size_t bit = PairBit(pair);
+    return (pairFilter_[bit / 64] >> (bit % 64)) & 1U;
+  }
   void Index(quint64 pair, int count, Pending pending);
   // Reads the phrases pending under `pair`, in the order they were added; under mutex_.
   void ReadPending(quint64 pair) const;
@@ -79,6 +90,8 @@ class PhraseTable {
   mutable std::vector<Phrase> added_;  // moved out when read
   QHash<char32_t, int> longestFrom_;
   QHash<quint64, int> longestFromPair_;
+  static constexpr int kPairBits = 20;
+  std::vector<quint64> pairFilter_;  // 2^kPairBits bits once a phrase is added
   bool empty_ = true;
   // Filled by look-ups, hence mutable and guarded.
   std::unique_ptr<std::mutex> mutex_ = std::make_unique<std::mutex>();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QSet>
+#include <thread>
 
 #include "romanize/phrase_readings.h"
 #include "romanize/romanizer.h"
@@ -110,6 +111,74 @@ TEST(PhraseTableTest, TheChosenReadingLeadsItsGroupAndAnUntouchedLineIsUnchanged
   EXPECT_EQ(romanizer.RomanizeLine(
                 plain, PhraseFirstReadings(ChoosePhraseReadings(plain, table, HasReading))),
             romanizer.RomanizeLine(plain));
+}
+
+// terra-pinyin's lines are read when a look-up first reaches them; the phrase they make must be the
+// one reading them at once makes, whatever was added before, between or after.
+TEST(PhraseTableTest, PhrasesReadWhenReachedMergeAsIfReadAtOnce) {
+  const QString classical = u"詞\t讀音\t依據\n[好]學\thonn3\t愛好\n"_s;
+  const QString terra =
+      u"詞\t拼音\t讀音\n好學\thao3 xue2\thonn2 -\n好學\thao4 xue2\thonn9 hak8\n"_s;
+  struct Order {
+    const char* name;
+    bool classicalFirst;
+    bool findBetween;
+  };
+  for (const Order& order :
+       {Order{"classical first", true, false}, Order{"terra first", false, false},
+        Order{"terra first, looked up before the rest", false, true}}) {
+    SCOPED_TRACE(order.name);
+    PhraseTable table;
+    if (order.classicalFirst) table.AddClassicalTsv(classical);
+    EXPECT_TRUE(table.AddTerraTsv(terra).isEmpty());
+    if (order.findBetween) {
+      ASSERT_NE(table.Find(u"好學"), nullptr);
+      EXPECT_EQ(table.Find(u"好學")->readings, QStringList({u"honn2"_s, u"hak8"_s}));
+    }
+    if (!order.classicalFirst) table.AddClassicalTsv(classical);
+    const Phrase* phrase = table.Find(u"好學");
+    ASSERT_NE(phrase, nullptr);
+    // Ours names 好; terra-pinyin's first line has no reading of 學, its second gives one.
+    EXPECT_EQ(phrase->readings, QStringList({u"honn3"_s, u"hak8"_s}));
+    EXPECT_EQ(phrase->source, PhraseSource::Classical);
+    EXPECT_EQ(table.size(), 1);
+  }
+}
+
+// The server's requests share one table, whose phrases are read by whichever look-up comes first.
+TEST(PhraseTableTest, LookUpsFromSeveralThreadsFindTheSamePhrases) {
+  QString terra = u"詞\t拼音\t讀音\n"_s;
+  QStringList words;
+  for (char16_t first = 0x4E00; first < 0x4E00 + 40; ++first) {
+    for (char16_t second = 0x5000; second < 0x5000 + 40; ++second) {
+      const QString word = QString(QChar(first)) + QChar(second) + QChar(0x6C34);
+      words.append(word);
+      terra += word + u"\tx\t- r1 -\n"_s;
+    }
+  }
+  PhraseTable table;
+  ASSERT_TRUE(table.AddTerraTsv(terra).isEmpty());
+  std::vector<std::vector<const Phrase*>> found(4);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < found.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (qsizetype i = 0; i < words.size(); ++i) {
+        // Each thread in its own order, so that they meet on unread phrases.
+        const qsizetype k = (i * qsizetype(2 * t + 1)) % words.size();
+        found[t].push_back(table.Find(words[k]));
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t t = 0; t < found.size(); ++t) {
+    for (qsizetype i = 0; i < words.size(); ++i) {
+      const qsizetype k = (i * qsizetype(2 * t + 1)) % words.size();
+      const Phrase* phrase = found[t][size_t(i)];
+      ASSERT_NE(phrase, nullptr);
+      EXPECT_EQ(phrase, table.Find(words[k]));
+      EXPECT_EQ(phrase->text, words[k]);
+    }
+  }
 }
 
 }  // namespace
