@@ -72,7 +72,7 @@ void PhraseTable::ReadPending(quint64 pair) const {
   pending_.erase(found);
   for (const Pending& p : pending) {
     if (p.file < 0) {
-      Merge(std::move(added_[static_cast<size_t>(p.from)]));
+      Merge(std::move(added_[static_cast<size_t>(p.from)]), pair);
       continue;
     }
     // Checked when the file was added: three fields, one reading per character.
@@ -90,11 +90,11 @@ void PhraseTable::ReadPending(quint64 pair) const {
     for (const QStringView r : fields[2].split(u' ')) {
       phrase.readings.append(r == u"-" ? QString() : kept(r));
     }
-    Merge(std::move(phrase));
+    Merge(std::move(phrase), pair);
   }
 }
 
-void PhraseTable::Merge(Phrase phrase) const {
+void PhraseTable::Merge(Phrase phrase, quint64 pair) const {
   const auto found = index_.constFind(QStringView(phrase.text));
   if (found != index_.cend()) {
     Phrase& kept = **found;
@@ -114,6 +114,7 @@ void PhraseTable::Merge(Phrase phrase) const {
   }
   phrases_.push_back(std::move(phrase));
   index_.insert(QStringView(phrases_.back().text), &phrases_.back());
+  byPair_[pair].push_back(&phrases_.back());
 }
 
 QStringList PhraseTable::AddClassicalTsv(QStringView text, PhraseSource source) {
@@ -219,6 +220,25 @@ const Phrase* PhraseTable::Find(QStringView text) const {
   return index_.value(text, nullptr);
 }
 
+void PhraseTable::PhrasesAt(QStringView text, char32_t first, char32_t second,
+                            std::vector<const Phrase*>& out) const {
+  out.clear();
+  const quint64 pair = PairKey(first, second);
+  if (!MayStart(pair)) return;
+  {
+    const std::lock_guard<std::mutex> lock(*mutex_);
+    if (!pending_.isEmpty()) ReadPending(pair);
+    const auto found = byPair_.constFind(pair);
+    if (found == byPair_.cend()) return;
+    for (const Phrase* phrase : *found) {
+      if (text.startsWith(phrase->text)) out.push_back(phrase);
+    }
+  }
+  std::sort(out.begin(), out.end(), [](const Phrase* a, const Phrase* b) {
+    return a->readings.size() > b->readings.size();
+  });
+}
+
 bool PhraseTable::Touches(QStringView text) const {
   if (empty_) return false;
   char32_t before = 0;
@@ -257,14 +277,17 @@ std::vector<PhraseChoice> ChoosePhraseReadings(QStringView line, const PhraseTab
   std::vector<PhraseChoice> choices(count);
   if (!table.isEmpty()) {
     std::vector<int> length(count, 0);  // of the phrase that chose, in characters
+    std::vector<const Phrase*> found;
     for (size_t start = 0; start + 1 < count; ++start) {
-      const int longest = std::min(table.LongestFrom(points.codes[start], points.codes[start + 1]),
-                                   static_cast<int>(count - start));
-      for (int size = longest; size >= 2; --size) {
-        const qsizetype from = points.starts[start];
-        const Phrase* phrase =
-            table.Find(line.mid(from, points.starts[start + static_cast<size_t>(size)] - from));
-        if (phrase == nullptr) continue;
+      const qsizetype from = points.starts[start];
+      table.PhrasesAt(line.mid(from), points.codes[start], points.codes[start + 1], found);
+      for (const Phrase* phrase : found) {
+        const auto size = static_cast<int>(phrase->readings.size());
+        // A phrase that ends inside a surrogate pair of the line is not there.
+        if (static_cast<size_t>(size) > count - start ||
+            points.starts[start + static_cast<size_t>(size)] - from != phrase->text.size()) {
+          continue;
+        }
         for (int i = 0; i < size; ++i) {
           const size_t at = start + static_cast<size_t>(i);
           const QString& reading = phrase->readings[i];

@@ -46,6 +46,10 @@ class PhraseTable {
   QStringList AddTerraTsv(QString text);
 
   const Phrase* Find(QStringView text) const;
+  // The phrases `text` starts with, longest first, into `out` (cleared first); `first` and
+  // `second` are its first two characters.
+  void PhrasesAt(QStringView text, char32_t first, char32_t second,
+                 std::vector<const Phrase*>& out) const;
   // Whether some phrase starts at some character of `text`: false for most lines of a text.
   bool Touches(QStringView text) const;
   qsizetype size() const;
@@ -84,7 +88,7 @@ class PhraseTable {
   void Index(quint64 pair, int count, Pending pending);
   // Reads the phrases pending under `pair`, in the order they were added; under mutex_.
   void ReadPending(quint64 pair) const;
-  void Merge(Phrase phrase) const;
+  void Merge(Phrase phrase, quint64 pair) const;
 
   std::vector<QString> terraTexts_;
   mutable std::vector<Phrase> added_;  // moved out when read
@@ -98,6 +102,7 @@ class PhraseTable {
   mutable QHash<quint64, std::vector<Pending>> pending_;
   mutable std::deque<Phrase> phrases_;         // never moves: choices point into it
   mutable QHash<QStringView, Phrase*> index_;  // views into phrases_' texts, which never change
+  mutable QHash<quint64, std::vector<const Phrase*>> byPair_;  // the phrases read, by first pair
 };
 
 // What the phrases chose for one character: the reading and the phrase that named it.
