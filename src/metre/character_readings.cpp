@@ -7,7 +7,11 @@
 namespace ravlek::metre {
 
 void CharacterReadings::Add(char32_t character, const QString& spell) {
-  readings_[character].append(spell);
+  if (character >= kDenseFirst && character < kDenseEnd) {
+    dense_[character - kDenseFirst].append(spell);
+  } else {
+    readings_[character].append(spell);
+  }
 }
 
 CharacterReadings CharacterReadings::FromSource(ClassReadingSource& source) {
@@ -20,20 +24,6 @@ CharacterReadings CharacterReadings::FromSource(ClassReadingSource& source) {
     });
   }
   return readings;
-}
-
-int ToneDigit(const QString& spell) {
-  if (spell.isEmpty()) return 0;
-  const QChar last = spell.back();
-  return last >= u'1' && last <= u'9' ? last.unicode() - u'0' : 0;
-}
-
-bool IsLevelToneDigit(int digit) {
-  return digit == 1 || digit == 5;
-}
-
-bool IsObliqueToneDigit(int digit) {
-  return digit == 2 || digit == 3 || digit == 4 || digit == 7 || digit == 8;
 }
 
 }  // namespace ravlek::metre

@@ -4,7 +4,9 @@
 // character that fits its place in a poem.
 
 #include <QHash>
+#include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace ravlek {
 class ClassReadingSource;
@@ -17,9 +19,16 @@ class CharacterReadings {
   // Appends a reading; the order of calls is the order of the readings.
   void Add(char32_t character, const QString& spell);
   // The readings of a character in order; empty when it has none.
-  QStringList Find(char32_t character) const { return readings_.value(character); }
+  QStringList Find(char32_t character) const {
+    const QStringList* found = FindReadings(character);
+    return found ? *found : QStringList();
+  }
   // The same without a copy, or nullptr.
   const QStringList* FindReadings(char32_t character) const {
+    if (character >= kDenseFirst && character < kDenseEnd) {
+      const QStringList& dense = dense_[character - kDenseFirst];
+      return dense.isEmpty() ? nullptr : &dense;
+    }
     const auto found = readings_.constFind(character);
     return found == readings_.cend() ? nullptr : &*found;
   }
@@ -28,13 +37,26 @@ class CharacterReadings {
   static CharacterReadings FromSource(ClassReadingSource& source);
 
  private:
+  // The common Han blocks in an array, the rest hashed: the check looks up every character.
+  static constexpr char32_t kDenseFirst = 0x3400;
+  static constexpr char32_t kDenseEnd = 0xA000;
+  std::vector<QStringList> dense_ = std::vector<QStringList>(kDenseEnd - kDenseFirst);
   QHash<char32_t, QStringList> readings_;
 };
 
 // The tone digit at the end of a numeric Tâi-lô reading, or 0.
-int ToneDigit(const QString& spell);
+// Inline: the check asks it of every reading of every character.
+inline int ToneDigit(const QString& spell) {
+  if (spell.isEmpty()) return 0;
+  const char16_t last = spell.back().unicode();
+  return last >= u'1' && last <= u'9' ? last - u'0' : 0;
+}
 // Digits 1 and 5 are 平; 2, 3, 7 and the entering tones 4 and 8 are 仄.
-bool IsLevelToneDigit(int digit);
-bool IsObliqueToneDigit(int digit);
+inline bool IsLevelToneDigit(int digit) {
+  return digit == 1 || digit == 5;
+}
+inline bool IsObliqueToneDigit(int digit) {
+  return digit == 2 || digit == 3 || digit == 4 || digit == 7 || digit == 8;
+}
 
 }  // namespace ravlek::metre

@@ -10,6 +10,7 @@
 
 #include "metre/character_readings.h"
 #include "metre/pingshui_table.h"
+#include "metre/poem_splitter.h"
 
 namespace ravlek {
 class ClassReadingSource;
@@ -55,6 +56,12 @@ class MetreSources {
 // one entry per character as MetreReadings() gives them. Empty when the poem has not the shape of
 // regulated verse (then nothing is read) or the tables cannot be read.
 QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sources);
+
+// The same for a poem as PoemSplitter gave it, set into `first` (one list per line of the poem,
+// one entry per character): only entries still empty are set, and only when the poem has the
+// regulated shape (`regularShape`, so its lines are not walked again to find it) and is checked
+// regulated. The conversion's path: the poem is checked once, in place.
+void AddPoemMetreReadings(const PoemLines& poem, MetreSources& sources, QList<QStringList>& first);
 
 // The same over a whole text (poems as SplitPoems cuts them): one list per line, an empty list
 // when no poem has the shape of regulated verse or the tables cannot be read.

@@ -63,6 +63,7 @@ bool AreNeighbourGroups(RhymeGroup a, RhymeGroup b) {
 }
 
 void PingshuiTable::Add(char32_t character, const QStringList& groupNames) {
+  dense_.clear();
   RhymeGroups& groups = groups_[character];
   for (const QString& name : groupNames) {
     groups.Add(static_cast<int>(PingshuiRhymeNames().indexOf(name)));
@@ -70,11 +71,27 @@ void PingshuiTable::Add(char32_t character, const QStringList& groupNames) {
 }
 
 void PingshuiTable::AddVariant(char32_t variant, char32_t standard) {
+  dense_.clear();
   variants_.insert(variant, standard);
+}
+
+void PingshuiTable::IndexDense() {
+  dense_.assign(kDenseEnd - kDenseFirst, DenseEntry());
+  for (char32_t code = kDenseFirst; code < kDenseEnd; ++code) {
+    bool viaVariant = false;
+    if (const RhymeGroups* groups = FindGroups(code, viaVariant)) {
+      dense_[code - kDenseFirst] = {*groups, quint8(viaVariant ? 2 : 1)};
+    }
+  }
 }
 
 const RhymeGroups* PingshuiTable::FindGroups(char32_t character, bool& viaVariant) const {
   viaVariant = false;
+  if (!dense_.empty() && character >= kDenseFirst && character < kDenseEnd) {
+    const DenseEntry& entry = dense_[character - kDenseFirst];
+    viaVariant = entry.found == 2;
+    return entry.found ? &entry.groups : nullptr;
+  }
   if (auto found = groups_.constFind(character); found != groups_.cend()) return &*found;
   if (auto variant = variants_.constFind(character); variant != variants_.cend()) {
     if (auto found = groups_.constFind(*variant); found != groups_.cend()) {
@@ -110,6 +127,7 @@ PingshuiTable PingshuiTable::FromFiles(const QString& groupsPath, const QString&
     const char32_t to = FirstCharacter(standard);
     if (from && to) table.AddVariant(from, to);
   });
+  table.IndexDense();
   return table;
 }
 

@@ -8,15 +8,8 @@ namespace ravlek {
 
 void MetreChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
                           FirstReadings& first) {
-  if (kind != metre::PoemSplitter::Kind::Poem || !part.regularShape) return;
-  const QList<QStringList> readings = metre::PoemMetreReadings(part.lines, sources_);
-  for (qsizetype i = 0; i < readings.size() && i < first.size(); ++i) {
-    QStringList& line = first[i];
-    if (line.size() < readings[i].size()) line.resize(readings[i].size());
-    for (qsizetype k = 0; k < readings[i].size(); ++k) {
-      if (line[k].isEmpty()) line[k] = readings[i][k];
-    }
-  }
+  if (kind != metre::PoemSplitter::Kind::Poem) return;
+  metre::AddPoemMetreReadings(part, sources_, first);
 }
 
 void ShownReadingChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines& part,
