@@ -7,11 +7,15 @@
 namespace ravlek::metre {
 
 void CharacterReadings::Add(char32_t character, const QString& spell) {
-  if (character >= kDenseFirst && character < kDenseEnd) {
-    dense_[character - kDenseFirst].append(spell);
-  } else {
-    readings_[character].append(spell);
-  }
+  Entry& entry = character >= kDenseFirst && character < kDenseEnd
+                     ? dense_[character - kDenseFirst]
+                     : readings_[character];
+  const int digit = ToneDigit(spell);
+  const int index = static_cast<int>(entry.spells.size());
+  if (index == 0) entry.firstDigit = digit;
+  if (entry.firstLevel < 0 && IsLevelToneDigit(digit)) entry.firstLevel = index;
+  if (entry.firstOblique < 0 && IsObliqueToneDigit(digit)) entry.firstOblique = index;
+  entry.spells.append(spell);
 }
 
 CharacterReadings CharacterReadings::FromSource(ClassReadingSource& source) {

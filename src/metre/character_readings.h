@@ -16,18 +16,31 @@ namespace ravlek::metre {
 
 class CharacterReadings {
  public:
+  // A character's readings, with what the check asks of their tones kept as they are added.
+  struct Entry {
+    QStringList spells;
+    int firstDigit = 0;     // the tone digit of the first reading
+    int firstLevel = -1;    // the index of the first 平 reading; -1: none
+    int firstOblique = -1;  // of the first 仄 one
+  };
+
   // Appends a reading; the order of calls is the order of the readings.
   void Add(char32_t character, const QString& spell);
   // The readings of a character in order; empty when it has none.
   QStringList Find(char32_t character) const {
-    const QStringList* found = FindReadings(character);
-    return found ? *found : QStringList();
+    const Entry* found = FindEntry(character);
+    return found ? found->spells : QStringList();
   }
   // The same without a copy, or nullptr.
   const QStringList* FindReadings(char32_t character) const {
+    const Entry* found = FindEntry(character);
+    return found ? &found->spells : nullptr;
+  }
+  // The readings with their tones, or nullptr when it has none.
+  const Entry* FindEntry(char32_t character) const {
     if (character >= kDenseFirst && character < kDenseEnd) {
-      const QStringList& dense = dense_[character - kDenseFirst];
-      return dense.isEmpty() ? nullptr : &dense;
+      const Entry& dense = dense_[character - kDenseFirst];
+      return dense.spells.isEmpty() ? nullptr : &dense;
     }
     const auto found = readings_.constFind(character);
     return found == readings_.cend() ? nullptr : &*found;
@@ -40,8 +53,8 @@ class CharacterReadings {
   // The common Han blocks in an array, the rest hashed: the check looks up every character.
   static constexpr char32_t kDenseFirst = 0x3400;
   static constexpr char32_t kDenseEnd = 0xA000;
-  std::vector<QStringList> dense_ = std::vector<QStringList>(kDenseEnd - kDenseFirst);
-  QHash<char32_t, QStringList> readings_;
+  std::vector<Entry> dense_ = std::vector<Entry>(kDenseEnd - kDenseFirst);
+  QHash<char32_t, Entry> readings_;
 };
 
 // The tone digit at the end of a numeric Tâi-lô reading, or 0.

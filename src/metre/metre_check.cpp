@@ -143,13 +143,10 @@ Lines SplitVerses(const QStringList& lines, const PingshuiTable& table,
         c.source = viaVariant ? ToneSource::Variant : ToneSource::Pingshui;
         c.canBeLevel = groups->HasLevel();
         c.canBeOblique = groups->HasOblique();
-      } else if (const QStringList* spells = readings ? readings->FindReadings(code) : nullptr) {
-        bool level = false;
-        bool oblique = false;
-        for (const QString& spell : *spells) {
-          level = level || IsLevelToneDigit(ToneDigit(spell));
-          oblique = oblique || IsObliqueToneDigit(ToneDigit(spell));
-        }
+      } else if (const CharacterReadings::Entry* entry =
+                     readings ? readings->FindEntry(code) : nullptr) {
+        const bool level = entry->firstLevel >= 0;
+        const bool oblique = entry->firstOblique >= 0;
         if (level || oblique) {
           c.source = ToneSource::Readings;
           c.canBeLevel = level;
@@ -178,19 +175,13 @@ void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings) {
   if (!readings) return;
   for (Verse& verse : verses) {
     for (MetreCharacter& c : verse.characters) {
-      const QStringList* spells = readings->FindReadings(c.code);
-      if (!spells || spells->isEmpty()) continue;
-      const QString* chosen = &spells->first();
-      if (c.tone != Tone::Either) {
-        for (const QString& spell : *spells) {
-          const int digit = ToneDigit(spell);
-          if (c.tone == Tone::Level ? IsLevelToneDigit(digit) : IsObliqueToneDigit(digit)) {
-            chosen = &spell;
-            break;
-          }
-        }
-      }
-      c.reading = *chosen;
+      const CharacterReadings::Entry* entry = readings->FindEntry(c.code);
+      if (!entry) continue;
+      // The first reading of the tone its place fixes, else the first.
+      const int ofTone = c.tone == Tone::Level     ? entry->firstLevel
+                         : c.tone == Tone::Oblique ? entry->firstOblique
+                                                   : -1;
+      c.reading = entry->spells[ofTone >= 0 ? ofTone : 0];
     }
   }
 }
@@ -349,8 +340,8 @@ class RegulatedCheck {
   // first reading (literary first), so that 空悠悠 is 三平尾.
   int FirstReadingDigit(const MetreCharacter& c) const {
     if (!readings_) return 0;
-    const QStringList* spells = readings_->FindReadings(c.code);
-    return !spells || spells->isEmpty() ? 0 : ToneDigit(spells->first());
+    const CharacterReadings::Entry* entry = readings_->FindEntry(c.code);
+    return entry ? entry->firstDigit : 0;
   }
   // The tone a character is read in: its only tone, else that of its first reading.
   Tone ReadingTone(const MetreCharacter& c) const {
