@@ -7,9 +7,8 @@
 namespace ravlek::metre {
 
 void CharacterReadings::Add(char32_t character, const QString& spell) {
-  Entry& entry = character >= kDenseFirst && character < kDenseEnd
-                     ? dense_[character - kDenseFirst]
-                     : readings_[character];
+  Entry& entry = character >= kDenseFirst && character < kDenseEnd ? dense_[character - kDenseFirst]
+                                                                   : readings_[character];
   const int digit = ToneDigit(spell);
   const int index = static_cast<int>(entry.spells.size());
   if (index == 0) entry.firstDigit = digit;

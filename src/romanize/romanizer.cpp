@@ -88,6 +88,13 @@ QString Romanizer::BuildPiece(QStringView character, char32_t code, const QStrin
 }
 
 const QString& Romanizer::PieceOf(QStringView character, char32_t code) {
+  if (code >= kDenseFirst && code < kDenseEnd) {
+    if (densePieces_.empty()) densePieces_.resize(kDenseEnd - kDenseFirst);
+    QString& piece = densePieces_[code - kDenseFirst];
+    // A piece is never empty: it holds the character when nothing else.
+    if (piece.isEmpty()) piece = BuildPiece(character, code);
+    return piece;
+  }
   auto it = pieces_.find(code);
   if (it == pieces_.end()) it = pieces_.insert(code, BuildPiece(character, code));
   return *it;

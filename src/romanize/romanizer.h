@@ -60,7 +60,11 @@ class Romanizer {
   // Per consulted class: character → its readings in row order, joined by the separator.
   std::vector<std::shared_ptr<const ClassIndex>> readings_;
   QString emptyClasses_;
-  // Character → everything written for it (groups or the character, then the separator).
+  // Character → everything written for it (groups or the character, then the separator): the
+  // common Han blocks in an array, found without hashing, the rest hashed.
+  static constexpr char32_t kDenseFirst = 0x3400;
+  static constexpr char32_t kDenseEnd = 0xA000;
+  std::vector<QString> densePieces_;
   QHash<char32_t, QString> pieces_;
   // The same with a reading put first: by the character and that reading.
   QHash<std::pair<char32_t, QString>, QString> firstPieces_;

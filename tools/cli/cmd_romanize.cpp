@@ -2,6 +2,7 @@
 // (HTML or OpenDocument) with the readings above the characters.
 
 #include <QFile>
+#include <QStringEncoder>
 
 #include "base/error.h"
 #include "cli.h"
@@ -141,11 +142,18 @@ int Romanize(const Invocation& command) {
     ToneMarkedReadingSource toneMarked(dataset);
     ClassReadingSource& source = toneMarks ? static_cast<ClassReadingSource&>(toneMarked) : dataset;
     Romanizer romanizer(source, options);
-    const auto write = [&out](const QString& line, const QString& romanised) {
-      out += line.toUtf8();
-      out += '\n';
-      out += romanised.toUtf8();
-      out += '\n';
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    // Encoded straight onto the end of the buffer: no text is made for a line on its way out.
+    const auto append = [&out, &utf8](QStringView text) {
+      const qsizetype size = out.size();
+      out.resize(size + utf8.requiredSpace(text.size()) + 1);
+      char* end = utf8.appendToBuffer(out.data() + size, text);
+      *end++ = '\n';
+      out.truncate(end - out.constData());
+    };
+    const auto write = [&out, &append](const QString& line, const QString& romanised) {
+      append(line);
+      append(romanised);
       if (out.size() >= 64 * 1024) {
         WriteOut(out);
         out.clear();
