@@ -76,13 +76,16 @@ void PingshuiTable::AddVariant(char32_t variant, char32_t standard) {
 }
 
 void PingshuiTable::IndexDense() {
-  dense_.assign(kDenseEnd - kDenseFirst, DenseEntry());
+  // Filled from the hashes (FindGroups reads them while dense_ is empty), then put in place.
+  dense_.clear();
+  std::vector<DenseEntry> dense(kDenseEnd - kDenseFirst);
   for (char32_t code = kDenseFirst; code < kDenseEnd; ++code) {
     bool viaVariant = false;
     if (const RhymeGroups* groups = FindGroups(code, viaVariant)) {
-      dense_[code - kDenseFirst] = {*groups, quint8(viaVariant ? 2 : 1)};
+      dense[code - kDenseFirst] = {*groups, quint8(viaVariant ? 2 : 1)};
     }
   }
+  dense_ = std::move(dense);
 }
 
 const RhymeGroups* PingshuiTable::FindGroups(char32_t character, bool& viaVariant) const {
