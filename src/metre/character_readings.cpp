@@ -14,7 +14,11 @@ void CharacterReadings::Add(char32_t character, const QString& spell) {
   if (index == 0) entry.firstDigit = digit;
   if (entry.firstLevel < 0 && IsLevelToneDigit(digit)) entry.firstLevel = index;
   if (entry.firstOblique < 0 && IsObliqueToneDigit(digit)) entry.firstOblique = index;
-  entry.spells.append(spell);
+  // One copy of each distinct reading (a few thousand), shared by every character that has it:
+  // the check copies a reading per character, which then touches memory that stays in cache.
+  auto shared = spellings_.constFind(spell);
+  if (shared == spellings_.cend()) shared = spellings_.insert(spell, spell);
+  entry.spells.append(*shared);
 }
 
 CharacterReadings CharacterReadings::FromSource(ClassReadingSource& source) {

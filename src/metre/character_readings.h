@@ -55,6 +55,7 @@ class CharacterReadings {
   static constexpr char32_t kDenseEnd = 0xA000;
   std::vector<Entry> dense_ = std::vector<Entry>(kDenseEnd - kDenseFirst);
   QHash<char32_t, Entry> readings_;
+  QHash<QString, QString> spellings_;  // each distinct reading once
 };
 
 // The tone digit at the end of a numeric Tâi-lô reading, or 0.

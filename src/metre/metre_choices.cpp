@@ -46,18 +46,29 @@ QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sour
   return readings;
 }
 
-void AddPoemMetreReadings(const PoemLines& poem, MetreSources& sources, QList<QStringList>& first) {
+void AddPoemMetreReadings(const PoemLines& poem, MetreSources& sources,
+                          QList<QStringList>& first) {
   if (!poem.regularShape || !sources.Load()) return;
-  const PoemCheck check = CheckPoem(poem.lines, sources.Table(), &sources.Readings());
+  PoemCheck check = CheckPoem(poem.lines, sources.Table(), &sources.Readings());
   if (!check.Regulated()) return;
   // The characters come in the order of the text: one walk along each line finds their indexes.
+  // Every line of a poem with readings holds an entry per character, as MetreReadings gives them.
   int line = -1;
   qsizetype pos = 0;
   qsizetype index = 0;
-  bool any = false;
-  for (const Verse& verse : check.verses) {
-    for (const MetreCharacter& c : verse.characters) {
+  for (Verse& verse : check.verses) {
+    for (MetreCharacter& c : verse.characters) {
       if (c.reading.isEmpty() || c.line >= first.size()) continue;
+      if (line < 0) {
+        for (qsizetype i = 0; i < poem.lines.size() && i < first.size(); ++i) {
+          qsizetype characters = 0;
+          for (qsizetype at = 0; at < poem.lines[i].size();
+               at += CharacterLength(poem.lines[i], at)) {
+            ++characters;
+          }
+          if (first[i].size() < characters) first[i].resize(characters);
+        }
+      }
       if (c.line != line) {
         line = c.line;
         pos = 0;
@@ -68,20 +79,9 @@ void AddPoemMetreReadings(const PoemLines& poem, MetreSources& sources, QList<QS
         pos += CharacterLength(text, pos);
         ++index;
       }
-      QStringList& chosen = first[line];
-      if (chosen.size() <= index) chosen.resize(index + 1);
-      if (chosen[index].isEmpty()) chosen[index] = c.reading;
-      any = true;
+      QString& chosen = first[line][index];
+      if (chosen.isEmpty()) chosen = std::move(c.reading);
     }
-  }
-  if (!any) return;
-  // As MetreReadings gives them: every line of a poem with readings holds an entry per character.
-  for (qsizetype i = 0; i < poem.lines.size() && i < first.size(); ++i) {
-    qsizetype characters = 0;
-    for (qsizetype at = 0; at < poem.lines[i].size(); at += CharacterLength(poem.lines[i], at)) {
-      ++characters;
-    }
-    if (first[i].size() < characters) first[i].resize(characters);
   }
 }
 

@@ -66,8 +66,9 @@ class Romanizer {
   static constexpr char32_t kDenseEnd = 0xA000;
   std::vector<QString> densePieces_;
   QHash<char32_t, QString> pieces_;
-  // The same with a reading put first: by the character and that reading.
-  QHash<std::pair<char32_t, QString>, QString> firstPieces_;
+  // The same with a reading put first: by the character, each reading put first and its piece
+  // (a character has few readings: looked through, not hashed).
+  QHash<char32_t, std::vector<std::pair<QString, QString>>> firstPieces_;
 };
 
 // The whole conversion of one run.
