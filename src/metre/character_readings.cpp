@@ -7,8 +7,18 @@
 namespace ravlek::metre {
 
 void CharacterReadings::Add(char32_t character, const QString& spell) {
-  Entry& entry = character >= kDenseFirst && character < kDenseEnd ? dense_[character - kDenseFirst]
-                                                                   : readings_[character];
+  Entry* found = nullptr;
+  if (character >= kDenseFirst && character < kDenseEnd) {
+    qint32& index = dense_[character - kDenseFirst];
+    if (index < 0) {
+      index = static_cast<qint32>(entries_.size());
+      entries_.emplace_back();
+    }
+    found = &entries_[size_t(index)];
+  } else {
+    found = &readings_[character];
+  }
+  Entry& entry = *found;
   const int digit = ToneDigit(spell);
   const int index = static_cast<int>(entry.spells.size());
   if (index == 0) entry.firstDigit = digit;

@@ -39,8 +39,8 @@ class CharacterReadings {
   // The readings with their tones, or nullptr when it has none.
   const Entry* FindEntry(char32_t character) const {
     if (character >= kDenseFirst && character < kDenseEnd) {
-      const Entry& dense = dense_[character - kDenseFirst];
-      return dense.spells.isEmpty() ? nullptr : &dense;
+      const qint32 index = dense_[character - kDenseFirst];
+      return index < 0 ? nullptr : &entries_[size_t(index)];
     }
     const auto found = readings_.constFind(character);
     return found == readings_.cend() ? nullptr : &*found;
@@ -53,7 +53,8 @@ class CharacterReadings {
   // The common Han blocks in an array, the rest hashed: the check looks up every character.
   static constexpr char32_t kDenseFirst = 0x3400;
   static constexpr char32_t kDenseEnd = 0xA000;
-  std::vector<Entry> dense_ = std::vector<Entry>(kDenseEnd - kDenseFirst);
+  std::vector<qint32> dense_ = std::vector<qint32>(kDenseEnd - kDenseFirst, -1);  // into entries_
+  std::vector<Entry> entries_;
   QHash<char32_t, Entry> readings_;
   QHash<QString, QString> spellings_;  // each distinct reading once
 };

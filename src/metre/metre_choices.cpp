@@ -46,8 +46,7 @@ QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sour
   return readings;
 }
 
-void AddPoemMetreReadings(const PoemLines& poem, MetreSources& sources,
-                          QList<QStringList>& first) {
+void AddPoemMetreReadings(const PoemLines& poem, MetreSources& sources, QList<QStringList>& first) {
   if (!poem.regularShape || !sources.Load()) return;
   PoemCheck check = CheckPoem(poem.lines, sources.Table(), &sources.Readings());
   if (!check.Regulated()) return;

@@ -64,6 +64,7 @@ bool AreNeighbourGroups(RhymeGroup a, RhymeGroup b) {
 
 void PingshuiTable::Add(char32_t character, const QStringList& groupNames) {
   dense_.clear();
+  denseEntries_.clear();
   RhymeGroups& groups = groups_[character];
   for (const QString& name : groupNames) {
     groups.Add(static_cast<int>(PingshuiRhymeNames().indexOf(name)));
@@ -72,17 +73,20 @@ void PingshuiTable::Add(char32_t character, const QStringList& groupNames) {
 
 void PingshuiTable::AddVariant(char32_t variant, char32_t standard) {
   dense_.clear();
+  denseEntries_.clear();
   variants_.insert(variant, standard);
 }
 
 void PingshuiTable::IndexDense() {
   // Filled from the hashes (FindGroups reads them while dense_ is empty), then put in place.
   dense_.clear();
-  std::vector<DenseEntry> dense(kDenseEnd - kDenseFirst);
+  denseEntries_.clear();
+  std::vector<qint32> dense(kDenseEnd - kDenseFirst, -1);
   for (char32_t code = kDenseFirst; code < kDenseEnd; ++code) {
     bool viaVariant = false;
     if (const RhymeGroups* groups = FindGroups(code, viaVariant)) {
-      dense[code - kDenseFirst] = {*groups, quint8(viaVariant ? 2 : 1)};
+      dense[code - kDenseFirst] = static_cast<qint32>(denseEntries_.size());
+      denseEntries_.push_back({*groups, viaVariant});
     }
   }
   dense_ = std::move(dense);
@@ -91,9 +95,11 @@ void PingshuiTable::IndexDense() {
 const RhymeGroups* PingshuiTable::FindGroups(char32_t character, bool& viaVariant) const {
   viaVariant = false;
   if (!dense_.empty() && character >= kDenseFirst && character < kDenseEnd) {
-    const DenseEntry& entry = dense_[character - kDenseFirst];
-    viaVariant = entry.found == 2;
-    return entry.found ? &entry.groups : nullptr;
+    const qint32 index = dense_[character - kDenseFirst];
+    if (index < 0) return nullptr;
+    const DenseEntry& entry = denseEntries_[size_t(index)];
+    viaVariant = entry.viaVariant;
+    return &entry.groups;
   }
   if (auto found = groups_.constFind(character); found != groups_.cend()) return &*found;
   if (auto variant = variants_.constFind(character); variant != variants_.cend()) {

@@ -105,9 +105,10 @@ class PingshuiTable {
   QHash<char32_t, char32_t> variants_;
   struct DenseEntry {
     RhymeGroups groups;
-    quint8 found = 0;  // 0: not in the table, 1: itself, 2: by its standard form
+    bool viaVariant = false;
   };
-  std::vector<DenseEntry> dense_;
+  std::vector<qint32> dense_;             // per code: its place in denseEntries_, -1: none
+  std::vector<DenseEntry> denseEntries_;  // the characters the table has
 };
 
 }  // namespace ravlek::metre

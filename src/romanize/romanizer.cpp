@@ -89,11 +89,13 @@ QString Romanizer::BuildPiece(QStringView character, char32_t code, const QStrin
 
 const QString& Romanizer::PieceOf(QStringView character, char32_t code) {
   if (code >= kDenseFirst && code < kDenseEnd) {
-    if (densePieces_.empty()) densePieces_.resize(kDenseEnd - kDenseFirst);
-    QString& piece = densePieces_[code - kDenseFirst];
-    // A piece is never empty: it holds the character when nothing else.
-    if (piece.isEmpty()) piece = BuildPiece(character, code);
-    return piece;
+    if (denseIndex_.empty()) denseIndex_.assign(kDenseEnd - kDenseFirst, -1);
+    qint32& index = denseIndex_[code - kDenseFirst];
+    if (index < 0) {
+      index = static_cast<qint32>(densePieces_.size());
+      densePieces_.push_back(BuildPiece(character, code));
+    }
+    return densePieces_[size_t(index)];
   }
   auto it = pieces_.find(code);
   if (it == pieces_.end()) it = pieces_.insert(code, BuildPiece(character, code));

@@ -64,7 +64,8 @@ class Romanizer {
   // common Han blocks in an array, found without hashing, the rest hashed.
   static constexpr char32_t kDenseFirst = 0x3400;
   static constexpr char32_t kDenseEnd = 0xA000;
-  std::vector<QString> densePieces_;
+  std::vector<qint32> denseIndex_;    // per code: its place in densePieces_, -1 when not made
+  std::vector<QString> densePieces_;  // in the order first met, so that common ones lie close
   QHash<char32_t, QString> pieces_;
   // The same with a reading put first: by the character, each reading put first and its piece
   // (a character has few readings: looked through, not hashed).
