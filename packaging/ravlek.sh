@@ -53,7 +53,9 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$installed" ]; then
       upgraded=no
     fi
   fi
-  for program in Ravlek Ravlek_Start Ravlek_Spell; do refresh "$programs" "$program"; done
+  for program in Ravlek Ravlek_Start Ravlek_Spell ravlek_html_engine.so; do
+    refresh "$programs" "$program"
+  done
   for file in ReleaseNote.txt TSU.ttf TSU-LICENSE.txt installedXML/CurrentVersion.xml \
               installedXML/release_sequence.txt \
               installedXML/information.xml pingshui_groups.tsv pingshui_variants.tsv \

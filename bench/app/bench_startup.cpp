@@ -1,186 +1,249 @@
-// From process start to the main window shown, on an application folder holding a synthetic
-// dictionary of the benchmark's row count (--rows=N or RAVLEK_BENCH_ROWS, 100,000 unless given),
-// and on one holding the open dictionary that the build lays out. Each run alternates with the
-// anchor: a bare Qt window of the main controls (the nine pages, the grid, the fields and memos)
-// shown by a process of the same program, without a dictionary; x_bare_window is the ratio. Each
-// iteration starts a fresh process (this program in its child role), which creates the window as
-// the program's entry point does and reports when it is shown; message boxes of the start-up are
-// closed at once. The child's release steps ask the benchmark's own release server (started by
-// the parent on a port the system picks; its address and public key passed in
-// RAVLEK_BENCH_RELEASE_ROOT and RAVLEK_BENCH_RELEASE_KEY), which announces no update.
+// From process start to the first paint of the main window: the program's window
+// (child_ravlek_window, the entry point's own steps) against a plain Qt window program
+// (child_plain_window, Qt Widgets alone), each a process of its own, started alternately in the
+// same run; both report by the same rule (first_paint.h). Medians of kStarts starts of each: wall
+// time to the report, the process's CPU time and peak resident memory at that moment, and their
+// ratios to the plain window's (x_wall, x_cpu, x_mem).
+// Dictionaries: the open dictionary the build lays out; a synthetic one of the benchmark's row
+// count (--rows=N or RAVLEK_BENCH_ROWS, 100,000 unless given); the same rows on a private
+// PostgreSQL server (the socket in a temporary folder), started alternately with the SQLite
+// window as well (x_sqlite_wall). Each on the offscreen platform and on an X server (Xvfb on a
+// display it picks). The release steps ask the benchmark's own release server, which announces
+// no update.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTimer>
-#include <QVBoxLayout>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
+#include <vector>
 
-#include "app/window/ostrel.h"
 #include "bench/bench_rows.h"
+#include "bench/run_benchmarks.h"
 #include "build_paths.h"
 #include "tests/support/app_folder_fixture.h"
+#include "tests/support/postgres_server.h"
 #include "tests/support/synthetic_dictionary.h"
 #include "tests/support/test_release_key.h"
 #include "tests/support/window/own_release_server.h"
-#include "tests/support/window/window_test_environment.h"
 
 namespace {
 
-QString g_self;
-constexpr char kReleaseRootVariable[] = "RAVLEK_BENCH_RELEASE_ROOT";
-constexpr char kReleaseKeyVariable[] = "RAVLEK_BENCH_RELEASE_KEY";
+using ravlek::bench::Fail;
+using ravlek::test::AppFolderFixture;
 
-int RunChild(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  QApplication app(argc, argv);
-  QDir::setCurrent(QString::fromLocal8Bit(argv[2]));
-  QTimer dismiss;
-  QObject::connect(&dismiss, &QTimer::timeout, [] {
-    if (QWidget* box = QApplication::activeModalWidget()) box->close();
-  });
-  dismiss.start(1);
-  // The release server and its key are the parent's: making a key, signing and serving are no
-  // part of the start-up.
-  ravlek::ReleaseSettings release = ravlek::BuiltReleaseSettings();
-  release.root = qEnvironmentVariable(kReleaseRootVariable);
-  release.publicKey = qgetenv(kReleaseKeyVariable);
-  TOstrel window(release);
-  if (window.Terminated()) return 1;
-  window.show();
-  QApplication::processEvents();
-  std::printf("shown\n");
-  std::fflush(stdout);
-  return 0;
-}
+constexpr int kStarts = 7;
 
-// The anchor: the same kind of controls in a plain window, nothing read.
-int RunBareChild(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  QApplication app(argc, argv);
-  QWidget window;
-  window.setWindowTitle(QStringLiteral("台語Ostrel輔助系統"));
-  auto* layout = new QVBoxLayout(&window);
-  auto* pages = new QTabWidget;
-  layout->addWidget(pages);
-  for (int i = 0; i < 9; ++i) {
-    auto* page = new QWidget;
-    auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->addWidget(new QLineEdit);
-    pageLayout->addWidget(new QLineEdit);
-    pageLayout->addWidget(i == 0 ? static_cast<QWidget*>(new QTableView)
-                                 : static_cast<QWidget*>(new QPlainTextEdit));
-    pageLayout->addWidget(new QPlainTextEdit);
-    pages->addTab(page, QStringLiteral("頁%1").arg(i + 1));
+enum class Platform { kOffscreen, kXvfb };
+
+// An X server of the benchmark's own, on the display number it picks.
+class XServer {
+ public:
+  // The display (":N"), or empty when Xvfb could not be started.
+  QString Display() {
+    if (!tried_) {
+      tried_ = true;
+      server_.start(QStringLiteral("Xvfb"),
+                    {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                     QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                     QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+      QByteArray number;
+      while (!number.contains('\n') && server_.waitForReadyRead(10000)) {
+        number += server_.readAllStandardOutput();
+      }
+      if (number.trimmed().isEmpty()) return {};
+      display_ = u':' + QString::fromLatin1(number.trimmed());
+    }
+    return display_;
   }
-  window.resize(1024, 700);
-  window.show();
-  QApplication::processEvents();
-  std::printf("shown\n");
-  std::fflush(stdout);
-  return 0;
+  ~XServer() {
+    server_.terminate();
+    server_.waitForFinished(5000);
+  }
+
+ private:
+  QProcess server_;
+  QString display_;
+  bool tried_ = false;
+};
+
+XServer& Xvfb() {
+  static XServer server;
+  return server;
 }
 
-void WriteSynthetic(const QString& path) {
-  ravlek::test::WriteSyntheticDictionary(path, ravlek::bench::BenchRows());
-}
+struct Start {
+  double wallSeconds = 0;
+  double cpuSeconds = 0;
+  double peakMiB = 0;
+};
 
-// Seconds from starting the child to its report that the window is shown; negative on failure.
-double TimeChild(const QStringList& arguments) {
+// Starts a child and reads its first-paint report; false when it gave none.
+bool TimeChild(const QString& program, const QStringList& arguments, Platform platform,
+               Start& start) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  if (platform == Platform::kXvfb) {
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("DISPLAY"), Xvfb().Display());
+  } else {
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  }
+  // A runtime folder of the benchmark's own where the session gives none (Qt warns without one).
+  static QTemporaryDir runtime;
+  if (!environment.contains(QStringLiteral("XDG_RUNTIME_DIR"))) {
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  }
   QProcess child;
+  child.setProcessEnvironment(environment);
   child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   QElapsedTimer clock;
   clock.start();
-  child.start(g_self, arguments);
-  bool shown = false;
-  while (!shown && child.waitForReadyRead(30000)) shown = child.readAll().contains("shown");
-  const double seconds = clock.nsecsElapsed() / 1e9;
+  child.start(program, arguments);
+  QByteArray output;
+  while (!output.contains('\n') && child.waitForReadyRead(60000)) output += child.readAll();
+  start.wallSeconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
   child.waitForFinished(30000);
-  return shown ? seconds : -1;
+  double cpu = 0;
+  long peakKiB = 0;
+  if (std::sscanf(output.constData(), "painted %lf %ld", &cpu, &peakKiB) != 2) return false;
+  start.cpuSeconds = cpu;
+  start.peakMiB = static_cast<double>(peakKiB) / 1024.0;
+  return true;
 }
 
-void CopyOpenDictionary(const QString& path) {
-  QFile::remove(path);
-  QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek.db"), path);
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
 }
 
-void BM_StartupToWindowShown(benchmark::State& state, void (*writeDictionary)(const QString&)) {
-  // One folder per dictionary, made on the first run.
-  static std::map<void (*)(const QString&), std::unique_ptr<ravlek::test::AppFolderFixture>>
-      folders;
-  auto& folder = folders[writeDictionary];
-  if (!folder) {
-    folder = std::make_unique<ravlek::test::AppFolderFixture>();
-    writeDictionary(folder->FilePath(QStringLiteral("Ravlek.db")));
+struct Starts {
+  std::vector<double> wall, cpu, peak;
+  void Add(const Start& start) {
+    wall.push_back(start.wallSeconds);
+    cpu.push_back(start.cpuSeconds);
+    peak.push_back(start.peakMiB);
   }
-  if (!QFile::exists(folder->FilePath(QStringLiteral("Ravlek.db")))) {
-    state.SkipWithError("no dictionary");
+};
+
+AppFolderFixture& SqliteFolder(bool synthetic) {
+  static std::map<bool, std::unique_ptr<AppFolderFixture>> folders;
+  auto& folder = folders[synthetic];
+  if (!folder) {
+    folder = std::make_unique<AppFolderFixture>();
+    const QString file = folder->FilePath(QStringLiteral("Ravlek.db"));
+    QFile::remove(file);
+    if (synthetic) {
+      ravlek::test::WriteSyntheticDictionary(file, ravlek::bench::BenchRows());
+    } else {
+      QFile::copy(QStringLiteral(RAVLEK_DEFAULT_APP_DIR "/Ravlek.db"), file);
+    }
+  }
+  return *folder;
+}
+
+// A folder whose connection names the synthetic rows on a private PostgreSQL server; null with
+// why when the server could not be started.
+AppFolderFixture* PostgresFolder(QString& why) {
+  static ravlek::test::PostgresServer server;
+  static std::unique_ptr<AppFolderFixture> folder;
+  static QString failure;
+  if (!folder && failure.isEmpty()) {
+    bool unavailable = false;
+    if (!server.Start(failure, unavailable)) {
+      why = failure;
+      return nullptr;
+    }
+    server.CreateDatabase(QStringLiteral("ravlek"));
+    {
+      QSqlDatabase db = server.Connect(QStringLiteral("ravlek"), QStringLiteral("load"));
+      ravlek::test::CopyDictionaryToPostgres(
+          SqliteFolder(true).FilePath(QStringLiteral("Ravlek.db")), db);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("load"));
+    folder = std::make_unique<AppFolderFixture>();
+    server.WriteConnectionDefs(folder->Path(), QStringLiteral("ravlek"));
+  }
+  why = failure;
+  return folder.get();
+}
+
+enum class Dictionary { kOpen, kSynthetic, kPostgres };
+
+void BM_StartupToFirstPaint(benchmark::State& state, Platform platform, Dictionary dictionary) {
+  if (platform == Platform::kXvfb && Xvfb().Display().isEmpty()) {
+    Fail(state, "Xvfb could not be started");
     return;
   }
-  double ours = 0;
-  double bare = 0;
-  for (auto _ : state) {
-    folder->WriteMarker();
-    const double anchor = TimeChild({QStringLiteral("--bare")});
-    const double seconds = TimeChild({QStringLiteral("--child"), folder->Path()});
-    if (seconds < 0 || anchor < 0) {
-      state.SkipWithError("the window was not shown");
-      break;
+  AppFolderFixture* folder = &SqliteFolder(dictionary != Dictionary::kOpen);
+  AppFolderFixture* sqlite = nullptr;
+  if (dictionary == Dictionary::kPostgres) {
+    QString why;
+    sqlite = folder;
+    folder = PostgresFolder(why);
+    if (folder == nullptr) {
+      Fail(state, "PostgreSQL: " + why.toStdString());
+      return;
     }
-    ours += seconds;
-    bare += anchor;
-    state.SetIterationTime(seconds);
   }
-  state.counters["bare_window_ms"] = 1000 * bare / static_cast<double>(state.iterations());
-  state.counters["x_bare_window"] = bare > 0 ? ours / bare : 0;
+  const QString plainProgram = QStringLiteral(CHILD_PLAIN_WINDOW);
+  const QString ravlekProgram = QStringLiteral(CHILD_RAVLEK_WINDOW);
+  Starts plain, ours, onSqlite;
+  for (auto _ : state) {
+    for (int i = 0; i < kStarts; ++i) {
+      Start anchor, start, sqliteStart;
+      folder->WriteMarker();
+      if (sqlite) sqlite->WriteMarker();
+      if (!TimeChild(plainProgram, {}, platform, anchor) ||
+          !TimeChild(ravlekProgram, {folder->Path()}, platform, start) ||
+          (sqlite && !TimeChild(ravlekProgram, {sqlite->Path()}, platform, sqliteStart))) {
+        Fail(state, "a window reported no first paint");
+        return;
+      }
+      plain.Add(anchor);
+      ours.Add(start);
+      if (sqlite) onSqlite.Add(sqliteStart);
+    }
+    state.SetIterationTime(Median(ours.wall));
+  }
+  const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0; };
+  state.counters["cpu_ms"] = 1000 * Median(ours.cpu);
+  state.counters["peak_MiB"] = Median(ours.peak);
+  state.counters["plain_ms"] = 1000 * Median(plain.wall);
+  state.counters["plain_cpu_ms"] = 1000 * Median(plain.cpu);
+  state.counters["plain_MiB"] = Median(plain.peak);
+  state.counters["x_wall"] = ratio(Median(ours.wall), Median(plain.wall));
+  state.counters["x_cpu"] = ratio(Median(ours.cpu), Median(plain.cpu));
+  state.counters["x_mem"] = ratio(Median(ours.peak), Median(plain.peak));
+  if (sqlite) {
+    state.counters["sqlite_ms"] = 1000 * Median(onSqlite.wall);
+    state.counters["x_sqlite_wall"] = ratio(Median(ours.wall), Median(onSqlite.wall));
+  }
 }
-BENCHMARK_CAPTURE(BM_StartupToWindowShown, synthetic, &WriteSynthetic)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
-BENCHMARK_CAPTURE(BM_StartupToWindowShown, open_dictionary, &CopyOpenDictionary)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
+
+#define STARTUP_CASE(name, platform, dictionary)                        \
+  BENCHMARK_CAPTURE(BM_StartupToFirstPaint, name, platform, dictionary) \
+      ->UseManualTime()                                                 \
+      ->Unit(benchmark::kMillisecond)                                   \
+      ->Iterations(1)
+STARTUP_CASE(open_dictionary_offscreen, Platform::kOffscreen, Dictionary::kOpen);
+STARTUP_CASE(open_dictionary_xvfb, Platform::kXvfb, Dictionary::kOpen);
+STARTUP_CASE(synthetic_offscreen, Platform::kOffscreen, Dictionary::kSynthetic);
+STARTUP_CASE(synthetic_xvfb, Platform::kXvfb, Dictionary::kSynthetic);
+STARTUP_CASE(postgres_offscreen, Platform::kOffscreen, Dictionary::kPostgres);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // The anchor pays for nothing of ours, not even the test environment.
-  if (argc == 2 && std::strcmp(argv[1], "--bare") == 0) return RunBareChild(argc, argv);
   ravlek::bench::TakeBenchRows(argc, argv);
-  if (argc == 3 && std::strcmp(argv[1], "--child") == 0) {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    return RunChild(argc, argv);
-  }
-  ravlek::test::PrepareWindowTestEnvironment();
-  qputenv(kReleaseRootVariable, ravlek::test::EnsureOwnReleaseServer().toUtf8());
-  qputenv(kReleaseKeyVariable, ravlek::test::TestReleaseKey().publicPem);
-  // For a profiler: `--write-dictionary FILE --rows=N`, then `--child FOLDER` on its folder.
-  if (argc == 3 && std::strcmp(argv[1], "--write-dictionary") == 0) {
-    QCoreApplication app(argc, argv);
-    WriteSynthetic(QString::fromLocal8Bit(argv[2]));
-    return 0;
-  }
   QCoreApplication app(argc, argv);
-  g_self = QCoreApplication::applicationFilePath();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  qputenv("RAVLEK_BENCH_RELEASE_ROOT", ravlek::test::EnsureOwnReleaseServer().toUtf8());
+  qputenv("RAVLEK_BENCH_RELEASE_KEY", ravlek::test::TestReleaseKey().publicPem);
+  qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  return ravlek::bench::RunBenchmarks(argc, argv);
 }

@@ -13,9 +13,11 @@
 #include <memory>
 
 #include "base/error.h"
+#include "base/text_input.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
+#include "dictionary/dataset_rows.h"
 #include "dictionary/datasets.h"
 #include "dictionary/fanqie.h"
 #include "dictionary/filter.h"
@@ -23,7 +25,6 @@
 #include "dictionary/lookup_filters.h"
 #include "romanize/romanizer.h"
 #include "romanize/sample_text.h"
-#include "romanize/text_input.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/postgres_server.h"
 #include "tests/support/synthetic_dictionary.h"
@@ -414,6 +415,53 @@ TEST_F(PostgresTest, RavlekCliUpgradesTheDictionaryAndKeepsTheNotes) {
   EXPECT_EQ(test::CheckUpgraded(db), QString());
   EXPECT_EQ(test::CheckOrphanedNotes(app, output), QString());
   db.close();
+}
+
+// Text and integer columns are read from libpq's result directly; a table with a column of
+// another type is read through Qt's driver, which writes a boolean as "true" where libpq has
+// "t". Nulls and empty texts stay apart, and a text's leading U+FEFF is kept, as on SQLite (Qt's
+// driver drops it).
+TEST_F(PostgresTest, HeldRowsHoldEachValueAsTheTableHasIt) {
+  server->CreateDatabase(u"ravlekvalues"_s);
+  {
+    QSqlDatabase db = server->Connect(u"ravlekvalues"_s, u"ravlek-pg-values"_s);
+    QSqlQuery setup(db);
+    for (const QString& statement :
+         {u"CREATE TABLE plain (id integer, big bigint, small smallint, t text, v varchar(20), "
+          u"c char(4))"_s,
+          u"INSERT INTO plain VALUES (1, 9007199254740993, -3, '讚 tsàn', '𠀀x', 'ab'), "
+          u"(2, NULL, 0, '', NULL, NULL), (-7, -1, 5, E'\\uFEFFbom', 'it''s', 'é')"_s,
+          u"CREATE TABLE mixed (id integer, flag boolean, t text)"_s,
+          u"INSERT INTO mixed VALUES (1, true, 'a'), (2, NULL, NULL), (3, false, '')"_s}) {
+      ASSERT_TRUE(setup.exec(statement)) << setup.lastError().text().toStdString();
+    }
+    const struct {
+      QString table;
+      QStringList rows;
+    } cases[] = {
+        {u"plain"_s,
+         {u"-7|-1|5|\uFEFFbom|it's|é   "_s, u"1|9007199254740993|-3|讚 tsàn|𠀀x|ab  "_s,
+          u"2|<null>|0||<null>|<null>"_s}},
+        {u"mixed"_s, {u"1|true|a"_s, u"2|<null>|<null>"_s, u"3|false|"_s}},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.table.toStdString());
+      HeldRows rows;
+      QString error;
+      ASSERT_TRUE(ReadRows(db, u"SELECT * FROM %1 ORDER BY id"_s.arg(c.table), 0, rows, error))
+          << error.toStdString();
+      QStringList held;
+      for (int row = 0; row < rows.rowCount; ++row) {
+        QStringList values;
+        for (const HeldColumn& column : rows.columns) {
+          values.append(column.IsNull(row) ? u"<null>"_s : column.View(row).toString());
+        }
+        held.append(values.join(u'|'));
+      }
+      EXPECT_EQ(held, c.rows);
+    }
+  }
+  QSqlDatabase::removeDatabase(u"ravlek-pg-values"_s);
 }
 
 }  // namespace

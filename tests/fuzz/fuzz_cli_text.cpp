@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "base/error.h"
+#include "base/text_input.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
@@ -16,7 +17,6 @@
 #include "dictionary/fanqie.h"
 #include "fuzz_support.h"
 #include "romanize/romanizer.h"
-#include "romanize/text_input.h"
 
 namespace {
 

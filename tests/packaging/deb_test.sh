@@ -14,6 +14,7 @@ deb=$(ls "$work"/ravlek_*.deb)
 "$dpkg_deb" -c "$deb" > "$work/contents"
 for path in ./usr/bin/ravlek ./usr/bin/ravlek-cli ./usr/libexec/ravlek/Ravlek \
             ./usr/libexec/ravlek/Ravlek_Start ./usr/libexec/ravlek/Ravlek_Spell \
+            ./usr/libexec/ravlek/ravlek_html_engine.so \
             ./usr/share/ravlek/app/Ravlek.db ./usr/share/ravlek/app/FDConnectionDefs.ini \
             ./usr/share/ravlek/app/TSU.ttf ./usr/share/ravlek/app/installedXML/CurrentVersion.xml \
             ./usr/share/ravlek/app/pingshui_groups.tsv ./usr/share/ravlek/app/pingshui-LICENSE.txt \

@@ -32,7 +32,8 @@ folder=$XDG_DATA_HOME/ravlek
 "$prefix/bin/ravlek" --first
 [ "$(head -n 1 "$RECORD")" = "$folder" ] || fail "the starter ran in $(head -n 1 "$RECORD")"
 [ "$(sed -n 2p "$RECORD")" = "--first" ] || fail "the arguments did not reach the starter"
-for file in Ravlek Ravlek_Start Ravlek_Spell Ravlek.db FDConnectionDefs.ini ReleaseNote.txt \
+for file in Ravlek Ravlek_Start Ravlek_Spell ravlek_html_engine.so Ravlek.db FDConnectionDefs.ini \
+            ReleaseNote.txt \
             TSU.ttf installedXML/CurrentVersion.xml last_release_XML/About.html pingshui_groups.tsv \
             last_release_XML/LastVersion.xml; do
   [ -f "$folder/$file" ] || fail "$file is missing from the user's folder"

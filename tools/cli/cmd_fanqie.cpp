@@ -2,6 +2,7 @@
 // with --synthesize, then an empty line and what each notation reads, with the steps.
 
 #include "base/error.h"
+#include "base/text_input.h"
 #include "cli.h"
 #include "dictionary/connection.h"
 #include "dictionary/dataset.h"
@@ -9,7 +10,6 @@
 #include "dictionary/fanqie.h"
 #include "dictionary/fanqie_synthesis_text.h"
 #include "dictionary/literary_readings.h"
-#include "romanize/text_input.h"
 
 namespace ravlek::cli {
 namespace {

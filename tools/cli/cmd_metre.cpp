@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "base/error.h"
+#include "base/text_input.h"
 #include "cli.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
@@ -14,7 +15,6 @@
 #include "metre/metre_report.h"
 #include "metre/pingshui_table.h"
 #include "metre/poem_splitter.h"
-#include "romanize/text_input.h"
 
 namespace ravlek::cli {
 namespace {

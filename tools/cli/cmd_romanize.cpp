@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/error.h"
+#include "base/text_input.h"
 #include "cli.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/connection.h"
@@ -20,7 +21,6 @@
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
 #include "romanize/ruby_text.h"
-#include "romanize/text_input.h"
 #include "romanize/tone_marked_readings.h"
 
 namespace ravlek::cli {

@@ -30,6 +30,7 @@
 #include "dictionary/window/fanqie_page.h"
 #include "dictionary/window/lookup_page.h"
 #include "metre/window/metre_view.h"
+#include "app/window/html_engine.h"
 #include "pages/window/resource_pages.h"
 #include "release/release_settings.h"
 #include "release/version_check.h"
@@ -61,6 +62,9 @@ void WaitForView(QWebEngineView* view) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The HTML engine's module is linked, not loaded from the program's folder.
+  static ravlek::HtmlEngineEntry volatile linkedEngine = &RavlekHtmlEngine;
+  (void)linkedEngine;
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   if (argc == 4 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--pdf")) {
@@ -103,15 +107,15 @@ int main(int argc, char** argv) {
 
   const char* names[] = {"01-lookup", "02-editor", "03-conversion", "04-versions", "05-fanqie",
                          "06-basics", "07-media",  "08-tools",      "09-about"};
-  QWebEngineView* views[] = {nullptr,
-                             nullptr,
-                             nullptr,
-                             nullptr,
-                             nullptr,
-                             window.resourcePages()->A_WebBrowser,
-                             window.resourcePages()->B_WebBrowser,
-                             window.resourcePages()->C_WebBrowser,
-                             window.resourcePages()->D_WebBrowser};
+  QWidget* places[] = {nullptr,
+                       nullptr,
+                       nullptr,
+                       nullptr,
+                       nullptr,
+                       window.resourcePages()->A_WebBrowser,
+                       window.resourcePages()->B_WebBrowser,
+                       window.resourcePages()->C_WebBrowser,
+                       window.resourcePages()->D_WebBrowser};
   int failures = 0;
   // The pages of one density's set, and the names they are saved under.
   const QHash<int, QString> densitySet = {
@@ -122,7 +126,10 @@ int main(int argc, char** argv) {
     // What a user's choice of the tab does: the page-change handler loads a resource page, and
     // an error it raises is reported (and closed by the timer above), not fatal.
     ravlek::RunHandler([&window] { window.TntTabControl1Change(); });
-    if (views[index]) WaitForView(views[index]);
+    // A resource page's place holds the engine's view once the page has been shown.
+    if (QWebEngineView* view =
+            places[index] ? places[index]->findChild<QWebEngineView*>() : nullptr)
+      WaitForView(view);
     // The working pages are shown at work, with the sample inputs the pages themselves offer.
     if (index == 0) {
       // A character with several readings, and a click on the third: the grid shows it

@@ -8,9 +8,10 @@
 #include <QTemporaryDir>
 #include <mutex>
 
-#include "base/characters.h"
 #include "base/error.h"
+#include "base/text_input.h"
 #include "classroom_server.h"
+#include "dictionary/character_lookup.h"
 #include "dictionary/fanqie_synthesis_text.h"
 #include "dictionary/filter.h"
 #include "dictionary/lookup_filters.h"
@@ -20,7 +21,6 @@
 #include "romanize/reading_choice_file.h"
 #include "romanize/ruby_html.h"
 #include "romanize/ruby_odt.h"
-#include "romanize/text_input.h"
 
 namespace ravlek::server {
 
@@ -85,29 +85,6 @@ QStringList TextLines(const QString& text) {
   return lines;
 }
 
-// The rows of the lookup grid that pass a filter, in row order.
-std::vector<int> PassingRows(const HeldRows& rows, const QString& filter) {
-  const CompiledFilter compiled(FilterExpression::Parse(filter),
-                                [&rows](const QString& field) -> const HeldColumn* {
-                                  const int index = rows.FieldIndex(field);
-                                  return index < 0 ? nullptr : &rows.columns[size_t(index)];
-                                });
-  std::vector<int> passing;
-  compiled.Select(rows.rowCount, passing);
-  return passing;
-}
-
-QStringList DistinctCharacters(const QString& text) {
-  QStringList characters;
-  for (qsizetype i = 0; i < text.size();) {
-    const qsizetype length = CharacterLength(text, i);
-    const QString character = text.mid(i, length);
-    if (!characters.contains(character)) characters << character;
-    i += length;
-  }
-  return characters;
-}
-
 QString ShownTaiLo(const QString& reading) {
   return reading.isEmpty() ? reading : ToneMarkedTaiLo(reading);
 }
@@ -166,28 +143,11 @@ Reply ClassroomServer::Lookup(const httplib::Request& request) {
   std::vector<int> passing;
   // The three searches of the lookup page, with its rules.
   if (fields.Has("char")) {
-    text = fields.Text("char");
-    passing = PassingRows(rows, CharacterFilter(text));
-    // Blanks pasted around the characters are no part of them, unless a row holds them.
-    if (passing.empty() && TrimmedCharacters(text) != text) {
-      text = TrimmedCharacters(text);
-      passing = PassingRows(rows, CharacterFilter(text));
-    }
-    if (passing.empty() && !text.isEmpty()) {
-      const QStringList characters = DistinctCharacters(text);
-      if (characters.size() > 1) {
-        passing = PassingRows(rows, EachCharacterFilter(characters));
-        QStringList missing = characters;
-        const int word = rows.FieldIndex(QStringLiteral("HanWord"));
-        for (const int row : passing) {
-          const QStringView hanWord = rows.columns[size_t(word)].View(row);
-          missing.removeIf([&](const QString& c) { return hanWord.startsWith(c); });
-        }
-        status = EachCharacterStatus(text, characters, missing);
-      } else {
-        status = NoCharacterStatus(text);
-      }
-    }
+    HeldCharacterRows characterRows(rows);
+    const CharacterLookup lookup = LookUpCharacters(fields.Text("char"), characterRows);
+    text = lookup.text;
+    status = lookup.status;
+    passing = std::move(characterRows.Passing());
   } else if (fields.Has("spell")) {
     // Romanisation as books print it (tone marks, POJ) is read as the rows' numeric Tâi-lô.
     text = NumericTaiLo(fields.Text("spell")).toLower();

@@ -42,6 +42,19 @@ class TextCharacterSource : public ClassReadingSource {
   QSet<char32_t> codes_;
 };
 
+// The readings the metre chooses for the lines, from the tables and readings read with the
+// snapshot (a copy of what it keeps is used, not read again), and in `problem` why the metre chose
+// none: the snapshot's tables unreadable, or what reading them now found.
+FirstReadings MetreReadings(const DictionarySnapshot& snapshot, ClassReadingSource& source,
+                            const QStringList& lines, QString& problem) {
+  metre::KeptMetreSources kept = snapshot.metre;
+  metre::MetreSources metreSources(snapshot.appDir, source, &kept);
+  MetreChooser metreChooser(metreSources);
+  FirstReadings chosen = ChooseFirstReadings(lines, {&metreChooser});
+  problem = snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
+  return chosen;
+}
+
 }  // namespace
 
 ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& caches,
@@ -49,13 +62,7 @@ ConvertedText ConvertText(const DictionarySnapshot& snapshot, ConversionCaches& 
                           bool toneMarks, const Checkpoint& checkpoint) {
   ConvertedText out;
   SnapshotClassSource source(snapshot);
-  // The tables and readings read with the snapshot: a copy of what it keeps is used, not read.
-  metre::KeptMetreSources kept = snapshot.metre;
-  metre::MetreSources metreSources(snapshot.appDir, source, &kept);
-  MetreChooser metreChooser(metreSources);
-  const FirstReadings chosen = ChooseFirstReadings(lines, {&metreChooser});
-  out.metreProblem =
-      snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
+  const FirstReadings chosen = MetreReadings(snapshot, source, lines, out.metreProblem);
   ToneMarkedReadingSource toneMarkedSource(source);
   Romanizer romanizer(toneMarks ? static_cast<ClassReadingSource&>(toneMarkedSource) : source,
                       options, toneMarks ? &caches.toneMarked : &caches.numeric);
@@ -93,11 +100,8 @@ std::vector<RubyLine> HandoutText(const DictionarySnapshot& snapshot, const QStr
                                   const RubyTextOptions& options, const ReadingChoices& choices,
                                   QString& metreProblem) {
   SnapshotClassSource source(snapshot);
-  metre::KeptMetreSources kept = snapshot.metre;
-  metre::MetreSources metreSources(snapshot.appDir, source, &kept);
-  MetreChooser metreChooser(metreSources);
-  const ReadingChoices metre = PositionChoices(lines, ChooseFirstReadings(lines, {&metreChooser}));
-  metreProblem = snapshot.metreProblem.isEmpty() ? metreSources.Problem() : snapshot.metreProblem;
+  const ReadingChoices metre =
+      PositionChoices(lines, MetreReadings(snapshot, source, lines, metreProblem));
   TextCharacterSource characters(source, lines);
   return BuildRubyText(lines, options, characters, choices, metre);
 }

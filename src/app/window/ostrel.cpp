@@ -104,7 +104,7 @@ void TOstrel::FormCreate() {
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet8), QStringLiteral("工具資源"));
     TntTabControl1->setTabText(TntTabControl1->indexOf(TntTabSheet9),
                                QStringLiteral("關於(About)"));
-    GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet1");
+    TntTabControl1->GLOBAL_Control_page_ActivePage = QStringLiteral("TntTabSheet1");
     lookupPage_->FillSearchBoxes();
 
     if (!QFile::exists(ravlek::AppFolderFile(ravlek::kStartMarkerFile))) {
@@ -212,10 +212,14 @@ void TOstrel::TntBitBtn_Spell_Click() {
 
 void TOstrel::FormActivate() {
   // Four independent comparisons; any other value selects nothing.
-  if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet1")) SelectPage(TntTabSheet1);
-  if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet2")) SelectPage(TntTabSheet2);
-  if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet3")) SelectPage(TntTabSheet3);
-  if (GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet4")) SelectPage(TntTabSheet4);
+  if (TntTabControl1->GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet1"))
+    SelectPage(TntTabSheet1);
+  if (TntTabControl1->GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet2"))
+    SelectPage(TntTabSheet2);
+  if (TntTabControl1->GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet3"))
+    SelectPage(TntTabSheet3);
+  if (TntTabControl1->GLOBAL_Control_page_ActivePage == QLatin1String("TntTabSheet4"))
+    SelectPage(TntTabSheet4);
 }
 
 void TOstrel::FormClose() {
@@ -237,6 +241,7 @@ void TOstrel::resizeEvent(QResizeEvent* event) {
   conversionPage_->FollowGrowth(extra);
   fanqiePage_->FollowGrowth(extra);
   resourcePages_->FollowGrowth(extra);
+  versionPage->FollowGrowth(extra);
 }
 
 void TOstrel::closeEvent(QCloseEvent* event) {

@@ -7,11 +7,12 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/window/page_control.h"
+
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QTabWidget;
 
 namespace ravlek {
 class TFDConnection;
@@ -109,7 +110,7 @@ class TOstrel : public QWidget {
   void EnsurePhoneticFont();
 
   // ---- controls -------------------------------------------------------------------------
-  QTabWidget* TntTabControl1 = nullptr;
+  ravlek::PageControl* TntTabControl1 = nullptr;
   QWidget* TntTabSheet1 = nullptr;
   QWidget* TntTabSheet2 = nullptr;
   QWidget* TntTabSheet3 = nullptr;
@@ -129,11 +130,6 @@ class TOstrel : public QWidget {
   std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWords;
   std::unique_ptr<ravlek::TFDQuery> FDQueryBaseWordsPlus;
   std::unique_ptr<ravlek::TFDQuery> FDQuerySQLRavlekTable;
-
-
-  // ---- run-time state
-  QString GLOBAL_Control_page_ActivePage;
-
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -20,6 +20,11 @@ class PageControl : public QTabWidget {
  Q_SIGNALS:
   void userChangedPage(int index);
 
+ public:
+  // The designed name of the page the window selects when it is activated ("TntTabSheet1" at
+  // start-up, "TntTabSheet4" when an update is announced).
+  QString GLOBAL_Control_page_ActivePage;
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 

@@ -33,7 +33,8 @@ void TOstrel::StartupListLatestRelease() {
   versionPage->StartupListLatestRelease();
 }
 void TOstrel::StartupAnnounceUpdate() {
-  if (versionPage->StartupAnnounceUpdate()) GLOBAL_Control_page_ActivePage = "TntTabSheet4";
+  if (versionPage->StartupAnnounceUpdate())
+    TntTabControl1->GLOBAL_Control_page_ActivePage = "TntTabSheet4";
 }
 void TOstrel::StartupShowReleaseNotes() {
   versionPage->StartupShowReleaseNotes();

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
-#include <QWebEngineView>
 
 #include "app/window/design_units.h"
 #include "app/window/editor_launcher.h"

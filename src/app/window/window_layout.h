@@ -1,7 +1,7 @@
 #pragma once
-// The main window's own controls: the page control and its sheets, and the pages that are no class
-// of their own yet, at the design's places, sizes, fonts and texts, scaled to the screen. The
-// page classes lay themselves out; event bindings are made apart (window_events.cpp).
+// The main window's own controls: the page control and its sheets, at the design's places, sizes,
+// fonts and texts, scaled to the screen. The page classes lay themselves out; event bindings are
+// made apart (window_events.cpp).
 
 #include <QSize>
 #include <QString>

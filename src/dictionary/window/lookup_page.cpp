@@ -11,7 +11,7 @@
 
 #include "app/window/design_units.h"
 #include "app/window/messages.h"
-#include "base/characters.h"
+#include "dictionary/character_lookup.h"
 #include "dictionary/data_source.h"
 #include "dictionary/dataset.h"
 #include "dictionary/lookup_filters.h"
@@ -49,57 +49,35 @@ void RefilterWithAllClasses(LookupPage& window, BuildFilter buildFilter) {
   ShowGridScrollBar(window);
 }
 
-// The distinct characters of a text, in their order.
-QStringList DistinctCharacters(const QString& text) {
-  QStringList characters;
-  for (qsizetype i = 0; i < text.size();) {
-    const qsizetype length = ravlek::CharacterLength(text, i);
-    const QString character = text.mid(i, length);
-    if (!characters.contains(character)) characters << character;
-    i += length;
-  }
-  return characters;
-}
-
-// Those of the characters that begin no passing row's HanWord.
-QStringList CharactersWithoutRows(const ravlek::TFDQuery& rows, const QStringList& characters) {
-  const int column = rows.FieldIndex(QStringLiteral("HanWord"));
-  QStringList missing = characters;
-  for (int row = 0; row < rows.RecordCount() && !missing.isEmpty(); ++row) {
-    const QString word = rows.Text(row, column);
-    missing.removeIf([&word](const QString& character) { return word.startsWith(character); });
-  }
-  return missing;
-}
-
 bool NoRows(const LookupPage& window) {
   return window.FDQueryRavlekTable->RecordCount() == 0;
 }
 
+// The page's dataset as the character search filters it, the class choice back to "全" each time.
+class PageCharacterRows : public CharacterRows {
+ public:
+  explicit PageCharacterRows(LookupPage& window) : window_(window) {}
+  bool Select(const QString& filter) override {
+    RefilterWithAllClasses(window_, [&filter] { return filter; });
+    return !NoRows(window_);
+  }
+  void VisitWords(const std::function<bool(QStringView word)>& visit) const override {
+    const TFDQuery& rows = *window_.FDQueryRavlekTable;
+    const int column = rows.FieldIndex(QStringLiteral("HanWord"));
+    for (int row = 0; row < rows.RecordCount(); ++row) {
+      if (!visit(rows.Text(row, column))) return;
+    }
+  }
+
+ private:
+  LookupPage& window_;
+};
+
 }  // namespace
 
 void LookupPage::TntEdit2Change() {
-  QString text = TntEdit2->text();
-  RefilterWithAllClasses(*this, [&text] { return ravlek::CharacterFilter(text); });
-  // Blanks pasted around the characters are no part of them, unless a row holds them.
-  if (NoRows(*this) && ravlek::TrimmedCharacters(text) != text) {
-    text = ravlek::TrimmedCharacters(text);
-    RefilterWithAllClasses(*this, [&text] { return ravlek::CharacterFilter(text); });
-  }
-  QString status;
-  if (NoRows(*this) && !text.isEmpty()) {
-    const QStringList characters = DistinctCharacters(text);
-    if (characters.size() > 1) {
-      // A run that begins no word: each of its characters is looked up.
-      RefilterWithAllClasses(*this,
-                             [&characters] { return ravlek::EachCharacterFilter(characters); });
-      status = ravlek::EachCharacterStatus(text, characters,
-                                           CharactersWithoutRows(*FDQueryRavlekTable, characters));
-    } else {
-      status = ravlek::NoCharacterStatus(text);
-    }
-  }
-  Lookup_TntStatus->setText(status);
+  PageCharacterRows rows(*this);
+  Lookup_TntStatus->setText(ravlek::LookUpCharacters(TntEdit2->text(), rows).status);
 }
 
 void LookupPage::TntEdit1_spell_SearchChange() {

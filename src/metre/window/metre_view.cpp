@@ -8,6 +8,7 @@
 
 #include "app/window/screen_fit.h"
 #include "base/error.h"
+#include "base/text_input.h"
 #include "dictionary/class_readings.h"
 #include "dictionary/dataset.h"
 #include "metre/metre_check.h"
@@ -15,7 +16,6 @@
 #include "metre/metre_html.h"
 #include "metre/metre_report.h"
 #include "metre/poem_splitter.h"
-#include "romanize/text_input.h"
 
 namespace ravlek {
 

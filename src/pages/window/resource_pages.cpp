@@ -2,12 +2,11 @@
 
 #include <QEvent>
 #include <QLabel>
-#include <QWebEngineView>
 
 #include "base/app_folder.h"
 #include "pages/UWebBrowserWrapper/UWebBrowserWrapper.h"
 #include "pages/charset_line_place.h"
-#include "pages/window/web_engine_html_view.h"
+#include "app/window/html_engine.h"
 
 namespace ravlek {
 
@@ -26,7 +25,7 @@ const DesignedPlace kPlaces[] = {
 
 struct ResourcePage {
   QWidget* page;
-  QWebEngineView* view;
+  QWidget* place;
   const char* file;
 };
 
@@ -64,10 +63,14 @@ class SheetResize : public QObject {
 
 ResourcePages::ResourcePages(const std::array<QWidget*, 4>& sheets, const DesignUnits& units)
     : sheets_(sheets), layout_(Places(), units) {
-  A_WebBrowser = layout_.Make<QWebEngineView>(sheets_[0], "A_WebBrowser");
-  B_WebBrowser = layout_.Make<QWebEngineView>(sheets_[1], "B_WebBrowser");
-  C_WebBrowser = layout_.Make<QWebEngineView>(sheets_[2], "C_WebBrowser");
-  D_WebBrowser = layout_.Make<QWebEngineView>(sheets_[3], "D_WebBrowser");
+  A_WebBrowser = layout_.Make<QWidget>(sheets_[0], "A_WebBrowser");
+  B_WebBrowser = layout_.Make<QWidget>(sheets_[1], "B_WebBrowser");
+  C_WebBrowser = layout_.Make<QWidget>(sheets_[2], "C_WebBrowser");
+  D_WebBrowser = layout_.Make<QWidget>(sheets_[3], "D_WebBrowser");
+  // The places take the focus as the views do, which they hand it to once made.
+  for (QWidget* place : {A_WebBrowser, B_WebBrowser, C_WebBrowser, D_WebBrowser}) {
+    place->setFocusPolicy(Qt::StrongFocus);
+  }
   auto* resize = new SheetResize(this, [this](QWidget* page) { PlaceCharsetLine(page); });
   for (QWidget* sheet : sheets_) sheet->installEventFilter(resize);
 }
@@ -83,13 +86,20 @@ void ResourcePages::FollowGrowth(QSize extra) {
   for (QWidget* sheet : sheets_) PlaceCharsetLine(sheet);
 }
 
+QWidget* ResourcePages::PlaceOn(QWidget* page) const {
+  const QWidget* places[] = {A_WebBrowser, B_WebBrowser, C_WebBrowser, D_WebBrowser};
+  for (size_t i = 0; i < sheets_.size(); ++i) {
+    if (sheets_[i] == page) return const_cast<QWidget*>(places[i]);
+  }
+  return nullptr;
+}
+
 void ResourcePages::PlaceCharsetLine(QWidget* page) {
   QLabel* label = charsetLines_.value(page);
-  if (label == nullptr) return;
-  const QList<QWebEngineView*> views = page->findChildren<QWebEngineView*>();
-  if (views.isEmpty()) return;
+  QWidget* place = PlaceOn(page);
+  if (label == nullptr || place == nullptr) return;
   // The line covers nothing of the view: neither its scroll bar nor its edges.
-  label->setGeometry(CharsetLinePlace(page->size(), views.first()->geometry(), label->size()));
+  label->setGeometry(CharsetLinePlace(page->size(), place->geometry(), label->size()));
 }
 
 void ResourcePages::ShowPage(QWidget* current) {
@@ -101,9 +111,22 @@ void ResourcePages::ShowPage(QWidget* current) {
   };
   for (const ResourcePage& resource : resourcePages) {
     if (current != resource.page) continue;
+    QString why;
+    HtmlEngine* engine = LoadHtmlEngine(&why);
+    if (engine == nullptr) {
+      // Without the engine the page says why it is empty.
+      QLabel* label = CharsetLabel(charsetLines_, resource.page);
+      label->setText(why);
+      label->adjustSize();
+      PlaceCharsetLine(resource.page);
+      label->show();
+      label->raise();
+      return;
+    }
     // This run keeps its own wrapper alive: a page change inside the load's waits replaces fWBW.
-    auto wrapper = std::make_shared<TWebBrowserWrapper>(WebEngineHtmlView::For(resource.view));
+    auto wrapper = std::make_shared<TWebBrowserWrapper>(engine->ViewIn(resource.place));
     fWBW = wrapper;
+    shownSheet_ = resource.page;
     wrapper->LoadFromFile(AppFolderFile(kLastReleaseFolder + u'/' + QLatin1String(resource.file)));
     ShowPageCharset();
     return;
@@ -112,7 +135,8 @@ void ResourcePages::ShowPage(QWidget* current) {
 
 void ResourcePages::ShowPageCharset() {
   const std::shared_ptr<TWebBrowserWrapper> wrapper = fWBW;
-  if (!wrapper) return;
+  QWidget* const page = shownSheet_;
+  if (!wrapper || page == nullptr) return;
   HtmlView* view = wrapper->WebBrowser();
   HtmlDocument* document = view->Document();
   if (document == nullptr) return;
@@ -122,14 +146,10 @@ void ResourcePages::ShowPageCharset() {
   const QString line =
       PageCharsetLine(document->charset(), EncodingDisplayName(wrapper->Encoding()));
 
-  auto* engineView = dynamic_cast<WebEngineHtmlView*>(view);
-  QWidget* page = engineView != nullptr ? engineView->view()->parentWidget() : nullptr;
-  if (page == nullptr) return;
   QLabel* label = CharsetLabel(charsetLines_, page);
   label->setText(line);
   label->adjustSize();
-  // The line covers nothing of the view: neither its scroll bar nor its edges.
-  label->setGeometry(CharsetLinePlace(page->size(), engineView->view()->geometry(), label->size()));
+  PlaceCharsetLine(page);
   label->show();
   label->raise();
 }

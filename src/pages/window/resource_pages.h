@@ -1,7 +1,8 @@
 #pragma once
 // The four resource pages (pages 5 to 8): each shows a page of the release's HTML folder, loaded
 // anew at each visit, with a line that tells its character set. The web views take all the room
-// the window gains.
+// the window gains. Each view's place is a plain widget until its page is first shown; the HTML
+// engine's view is then made inside it (html_engine.h).
 
 #include <QHash>
 #include <QObject>
@@ -14,7 +15,6 @@
 #include "app/window/designed_layout.h"
 
 class QLabel;
-class QWebEngineView;
 class QWidget;
 
 namespace ravlek {
@@ -40,20 +40,25 @@ class ResourcePages : public QObject {
   // Waits until the page loaded last is complete and shows its character-set line.
   void ShowPageCharset();
 
-  QWebEngineView* A_WebBrowser = nullptr;
-  QWebEngineView* B_WebBrowser = nullptr;
-  QWebEngineView* C_WebBrowser = nullptr;
-  QWebEngineView* D_WebBrowser = nullptr;
+  // The views' places; each holds the engine's view once its page has been shown.
+  QWidget* A_WebBrowser = nullptr;
+  QWidget* B_WebBrowser = nullptr;
+  QWidget* C_WebBrowser = nullptr;
+  QWidget* D_WebBrowser = nullptr;
   // The wrapper of the page loaded last.
   std::shared_ptr<TWebBrowserWrapper> fWBW;
 
  private:
   void PlaceCharsetLine(QWidget* page);
+  // The view's place on a sheet.
+  QWidget* PlaceOn(QWidget* page) const;
 
   std::array<QWidget*, 4> sheets_;
   DesignedLayout layout_;
   // The line under each resource page that tells the character set of the page shown.
   QHash<QWidget*, QLabel*> charsetLines_;
+  // The sheet of the page loaded last.
+  QWidget* shownSheet_ = nullptr;
 };
 
 }  // namespace ravlek

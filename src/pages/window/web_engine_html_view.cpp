@@ -109,12 +109,18 @@ QByteArray EncodeMarkup(const TEncoding& encoding, QStringView text) {
   return EncodeMarkup(encoding, text.left(half)) + EncodeMarkup(encoding, text.mid(half));
 }
 
+bool (*programEnding)() = &ProgramEndRequested;
+
 bool SameAddress(const QUrl& a, const QUrl& b) {
   const auto options = QUrl::NormalizePathSegments | QUrl::StripTrailingSlash;
   return a.adjusted(options) == b.adjusted(options);
 }
 
 }  // namespace
+
+void WebEngineHtmlView::SetProgramEnding(bool (*ending)()) {
+  programEnding = ending;
+}
 
 WebEngineHtmlView* WebEngineHtmlView::For(QWebEngineView* view) {
   auto* existing = view->findChild<WebEngineHtmlView*>(QString(), Qt::FindDirectChildrenOnly);
@@ -212,7 +218,7 @@ QVariant WebEngineHtmlView::Evaluate(const QString& script) {
                                });
   QElapsedTimer waited;
   waited.start();
-  while (!answer->arrived && waited.elapsed() < scriptTimeoutMs && !ProgramEndRequested())
+  while (!answer->arrived && waited.elapsed() < scriptTimeoutMs && !programEnding())
     ProcessMessagesFor(50);
   return answer->value;
 }

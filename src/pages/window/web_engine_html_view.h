@@ -19,6 +19,9 @@ class WebEngineHtmlView : public QObject, public HtmlView, private HtmlDocument 
 
  public:
   static WebEngineHtmlView* For(QWebEngineView* view);
+  // Whether the window has been closed, asked while waiting for a script's answer: the program's
+  // own answer, which a module's copy of the core library cannot see.
+  static void SetProgramEnding(bool (*programEnding)());
 
   QWebEngineView* view() const { return view_; }
 

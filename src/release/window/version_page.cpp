@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "app/window/design_units.h"
+#include "app/window/designed_layout.h"
 #include "app/window/messages.h"
 #include "base/program_end.h"
 #include "release/download_status.h"
@@ -29,10 +30,30 @@ void SetTextColor(QWidget* widget, const QColor& color) {
   widget->setPalette(palette);
 }
 
+// The page's table. The notes and the update's list take the room a larger window gains, the
+// progress bar its width, with the cancel button at its right end; labels whose text the page
+// sets later are as large as that text.
+const DesignedPlace kPlaces[] = {
+    {"TntStaticSYS_Ver0", {64, 40, 213, 24}},
+    {"system_ver", {256, 44, 110, 20}, kFixed, true},
+    {"TntStaticBD_Ver", {40, 70, 246, 24}},
+    {"database_ver", {283, 70, 132, 20}, kFixed, true},
+    {"ReleaseNote_TntMemo", {16, 205, 1073, 380}, kGrowsBoth},
+    {"TntLabel3", {27, 224, 99, 20}, kFixed, true},
+    {"TntLabel4", {27, 246, 99, 20}, kFixed, true},
+    {"DL_upgrade_TntProgressBar", {29, 272, 1044, 21}, {0, 0, 1, 0}},
+    {"DL_Status", {32, 296, 198, 20}, kFixed, true},
+    {"TntLabel5", {29, 339, 99, 20}, kFixed, true},
+    {"TntLabel6", {32, 368, 99, 20}, kFixed, true},
+    {"upgrade_ver_TntMemo", {16, 394, 1089, 192}, kGrowsBoth},
+    {"DL_Cancel_TntButton", {950, 296, 123, 26}, {1, 0, 0, 0}},
+    // on the window itself, among the rows of the labels above
+    {"DL_TntButton", {746, 329, 145, 34}},
+    {"DL_NEXTTIME_TntButton", {920, 329, 89, 34}},
+};
+
 // A read-only memo as every memo of the window: scroll bar always there, Tab moves on.
-QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, const DesignUnits& units, int left,
-                         int top, int width, int height) {
-  auto* memo = MakeControl<QPlainTextEdit>(parent, name, units, left, top, width, height);
+QPlainTextEdit* MakeMemo(QPlainTextEdit* memo) {
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   memo->setTabChangesFocus(true);
@@ -41,9 +62,7 @@ QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, const DesignUnits& u
   return memo;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const DesignUnits& units, int left, int top,
-                  int width, int height, const QString& text) {
-  auto* label = MakeControl<QLabel>(parent, name, units, left, top, width, height);
+QLabel* MakeLabel(QLabel* label, const QString& text) {
   label->setText(text);
   return label;
 }
@@ -56,59 +75,61 @@ VersionPage::VersionPage(QTabWidget* tabs, QWidget* page, QWidget* startPage, QW
       page_(page),
       startPage_(startPage),
       window_(window),
-      session_(std::make_unique<UpdateSession>(BuiltReleaseSettings(), Reporter())) {
-  LayOut(units);
+      session_(std::make_unique<UpdateSession>(BuiltReleaseSettings(), Reporter())),
+      layout_(Places(), units) {
+  LayOut();
+}
+
+LayoutTable VersionPage::Places() {
+  return kPlaces;
 }
 
 VersionPage::~VersionPage() = default;
 
-void VersionPage::LayOut(const DesignUnits& units) {
-  TntStaticSYS_Ver0 = MakeLabel(page_, "TntStaticSYS_Ver0", units, 64, 40, 213, 24,
+void VersionPage::LayOut() {
+  const DesignUnits& units = layout_.Units();
+  TntStaticSYS_Ver0 = MakeLabel(layout_.Make<QLabel>(page_, "TntStaticSYS_Ver0"),
                                 QStringLiteral("System Version :   "));
-  system_ver =
-      MakeLabel(page_, "system_ver", units, 256, 44, 110, 20, QStringLiteral("system_ver"));
-  TntStaticBD_Ver = MakeLabel(page_, "TntStaticBD_Ver", units, 40, 70, 246, 24,
+  system_ver = MakeLabel(layout_.Make<QLabel>(page_, "system_ver"), QStringLiteral("system_ver"));
+  TntStaticBD_Ver = MakeLabel(layout_.Make<QLabel>(page_, "TntStaticBD_Ver"),
                               QStringLiteral("DataBase Version :    "));
   database_ver =
-      MakeLabel(page_, "database_ver", units, 283, 70, 132, 20, QStringLiteral("database_ver"));
+      MakeLabel(layout_.Make<QLabel>(page_, "database_ver"), QStringLiteral("database_ver"));
 
-  ReleaseNote_TntMemo = MakeMemo(page_, "ReleaseNote_TntMemo", units, 16, 205, 1073, 380);
+  ReleaseNote_TntMemo = MakeMemo(layout_.Make<QPlainTextEdit>(page_, "ReleaseNote_TntMemo"));
   ReleaseNote_TntMemo->setEnabled(false);
 
-  TntLabel3 = MakeLabel(page_, "TntLabel3", units, 27, 224, 99, 20, QStringLiteral("TntLabel3"));
+  TntLabel3 = MakeLabel(layout_.Make<QLabel>(page_, "TntLabel3"), QStringLiteral("TntLabel3"));
   TntLabel3->setFont(units.Font(QStringLiteral("細明體"), 20, true));
   SetTextColor(TntLabel3, Qt::red);
   TntLabel3->hide();
-  TntLabel4 = MakeLabel(page_, "TntLabel4", units, 27, 246, 99, 20, QStringLiteral("TntLabel4"));
+  TntLabel4 = MakeLabel(layout_.Make<QLabel>(page_, "TntLabel4"), QStringLiteral("TntLabel4"));
   TntLabel4->hide();
 
-  DL_upgrade_TntProgressBar =
-      MakeControl<QProgressBar>(page_, "DL_upgrade_TntProgressBar", units, 29, 272, 1044, 21);
+  DL_upgrade_TntProgressBar = layout_.Make<QProgressBar>(page_, "DL_upgrade_TntProgressBar");
   DL_upgrade_TntProgressBar->setTextVisible(false);
   DL_upgrade_TntProgressBar->setRange(0, 100);
   DL_upgrade_TntProgressBar->setValue(0);
   DL_upgrade_TntProgressBar->hide();
-  DL_Status = MakeLabel(page_, "DL_Status", units, 32, 296, 198, 20, texts::kDownloadStatusPrefix);
+  DL_Status = MakeLabel(layout_.Make<QLabel>(page_, "DL_Status"), texts::kDownloadStatusPrefix);
   DL_Status->hide();
-  TntLabel5 = MakeLabel(page_, "TntLabel5", units, 29, 339, 99, 20, QStringLiteral("TntLabel5"));
+  TntLabel5 = MakeLabel(layout_.Make<QLabel>(page_, "TntLabel5"), QStringLiteral("TntLabel5"));
   TntLabel5->hide();
-  TntLabel6 = MakeLabel(page_, "TntLabel6", units, 32, 368, 99, 20, QStringLiteral("TntLabel6"));
+  TntLabel6 = MakeLabel(layout_.Make<QLabel>(page_, "TntLabel6"), QStringLiteral("TntLabel6"));
   TntLabel6->hide();
 
-  upgrade_ver_TntMemo = MakeMemo(page_, "upgrade_ver_TntMemo", units, 16, 394, 1089, 192);
-  DL_Cancel_TntButton =
-      MakeControl<QPushButton>(page_, "DL_Cancel_TntButton", units, 950, 296, 123, 26);
+  upgrade_ver_TntMemo = MakeMemo(layout_.Make<QPlainTextEdit>(page_, "upgrade_ver_TntMemo"));
+  DL_Cancel_TntButton = layout_.Make<QPushButton>(page_, "DL_Cancel_TntButton");
   DL_Cancel_TntButton->setText(texts::kCancelButtonCaption);
   DL_Cancel_TntButton->hide();
   QObject::connect(DL_Cancel_TntButton, &QPushButton::clicked, page_,
                    [this] { DL_Cancel_TntButtonClick(); });
 
   // Children of the window itself, above the page control, in the window's font and colour.
-  DL_TntButton = MakeControl<QPushButton>(window_, "DL_TntButton", units, 746, 329, 145, 34);
+  DL_TntButton = layout_.Make<QPushButton>(window_, "DL_TntButton");
   DL_TntButton->setText(texts::kDownloadButtonCaption);
   DL_TntButton->hide();
-  DL_NEXTTIME_TntButton =
-      MakeControl<QPushButton>(window_, "DL_NEXTTIME_TntButton", units, 920, 329, 89, 34);
+  DL_NEXTTIME_TntButton = layout_.Make<QPushButton>(window_, "DL_NEXTTIME_TntButton");
   DL_NEXTTIME_TntButton->setText(texts::kLaterButtonCaption);
   DL_NEXTTIME_TntButton->hide();
 }

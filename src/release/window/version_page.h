@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/window/designed_layout.h"
 #include "release/release_settings.h"
 #include "release/update_session.h"
 
@@ -19,8 +20,6 @@ class QWidget;
 
 namespace ravlek {
 
-class DesignUnits;
-
 class VersionPage : private UpdateReporter {
  public:
   // Lays out the page's controls on `page` (a page of `tabs`) and the update buttons on `window`.
@@ -30,6 +29,10 @@ class VersionPage : private UpdateReporter {
   ~VersionPage() override;
   VersionPage(const VersionPage&) = delete;
   VersionPage& operator=(const VersionPage&) = delete;
+
+  // The page's layout table, and its controls on a window grown by `extra` beyond its design.
+  static LayoutTable Places();
+  void FollowGrowth(QSize extra) { layout_.Follow(extra); }
 
   // The release server, the key and the time-outs of this run.
   void UseSettings(const ReleaseSettings& settings);
@@ -83,7 +86,7 @@ class VersionPage : private UpdateReporter {
   QPushButton* DL_NEXTTIME_TntButton = nullptr;
 
  private:
-  void LayOut(const DesignUnits& units);
+  void LayOut();
   UpdateReporter& Reporter() { return *this; }
   // Runs `show` on the window's thread and waits for it: the download reports from its own.
   void OnWindowThread(const std::function<void()>& show);
@@ -101,6 +104,7 @@ class VersionPage : private UpdateReporter {
   QWidget* window_;
   std::unique_ptr<UpdateSession> session_;
   bool programEnding_ = false;
+  DesignedLayout layout_;
 };
 
 }  // namespace ravlek

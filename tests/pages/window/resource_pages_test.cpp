@@ -29,7 +29,7 @@ class ResourcePages : public testing::Test, public WindowInAppFolder {
  protected:
   struct Page {
     int index;
-    QWebEngineView* view;
+    QWidget* view;
     QString file;
   };
 
@@ -44,13 +44,19 @@ class ResourcePages : public testing::Test, public WindowInAppFolder {
     WriteFile("last_release_XML/" + file, bytes);
   }
 
-  static QString Shown(QWebEngineView* view) {
-    WebEngineHtmlView* html = WebEngineHtmlView::For(view);
-    if (html->Document() == nullptr) return {};
+  // The engine's view in a view's place; nullptr until its page has first been shown.
+  static WebEngineHtmlView* HtmlIn(QWidget* place) {
+    auto* view = place->findChild<QWebEngineView*>();
+    return view != nullptr ? WebEngineHtmlView::For(view) : nullptr;
+  }
+
+  static QString Shown(QWidget* view) {
+    WebEngineHtmlView* html = HtmlIn(view);
+    if (html == nullptr || html->Document() == nullptr) return {};
     return TWebBrowserWrapper(html).SaveToString();
   }
 
-  QString CharsetLine(QWebEngineView* view) const {
+  QString CharsetLine(QWidget* view) const {
     auto* line = view->parentWidget()->findChild<QLabel*>("PageCharset_Line");
     return line != nullptr && line->isVisible() ? line->text() : QString();
   }
@@ -79,7 +85,7 @@ TEST_F(ResourcePages, EachTabLoadsItsFileAndShowsItsCharset) {
     EXPECT_FALSE(line->geometry().intersects(page.view->geometry()));
     EXPECT_TRUE(page.view->parentWidget()->rect().contains(line->geometry()));
     ASSERT_TRUE(window_->resourcePages()->fWBW);
-    EXPECT_EQ(window_->resourcePages()->fWBW->WebBrowser(), WebEngineHtmlView::For(page.view));
+    EXPECT_EQ(window_->resourcePages()->fWBW->WebBrowser(), HtmlIn(page.view));
   }
   EXPECT_TRUE(Boxes().isEmpty()) << Boxes().join('|').toStdString();
 }
@@ -108,7 +114,8 @@ TEST_F(ResourcePages, AMissingPageIsReportedAndTheOthersStillLoad) {
   const QString path = QDir::currentPath() + "/last_release_XML/MediaLink.html";
   EXPECT_EQ(Boxes()[0], QString("Cannot open file \"%1\". No such file or directory.").arg(path));
   // The view keeps what it showed: nothing, at the first visit.
-  EXPECT_EQ(WebEngineHtmlView::For(window_->resourcePages()->B_WebBrowser)->Document(), nullptr);
+  ASSERT_NE(HtmlIn(window_->resourcePages()->B_WebBrowser), nullptr);
+  EXPECT_EQ(HtmlIn(window_->resourcePages()->B_WebBrowser)->Document(), nullptr);
   EXPECT_EQ(CharsetLine(window_->resourcePages()->B_WebBrowser), QString());
 
   ChooseTab(5);
@@ -136,7 +143,8 @@ TEST_F(ResourcePages, AnUnfinishedDownloadHoldsTheUserOnTheVersionPage) {
     EXPECT_TRUE(window_->versionPage->DL_NEXTTIME_TntButton->isHidden());
     EXPECT_FALSE(window_->versionPage->DL_TntButton->isHidden());
   }
-  EXPECT_EQ(WebEngineHtmlView::For(window_->resourcePages()->D_WebBrowser)->Document(), nullptr);
+  // The page was never shown: its place holds no engine view.
+  EXPECT_EQ(HtmlIn(window_->resourcePages()->D_WebBrowser), nullptr);
 }
 
 TEST_F(ResourcePages, UpdateButtonsFollowTheVersionPage) {
@@ -173,7 +181,8 @@ TEST_F(ResourcePages, TheWaitForAPageIsBounded) {
   LoadWaitLimitMs = 1;
   ChooseTab(7);
   LoadWaitLimitMs = limit;
-  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->resourcePages()->C_WebBrowser);
+  WebEngineHtmlView* tools = HtmlIn(window_->resourcePages()->C_WebBrowser);
+  ASSERT_NE(tools, nullptr);
   EXPECT_NE(tools->ReadyState(), READYSTATE_COMPLETE);
   EXPECT_FALSE(CharsetLine(window_->resourcePages()->C_WebBrowser).isEmpty());
 
@@ -202,7 +211,8 @@ TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
   ChooseTab(7);
   EXPECT_TRUE(chosen);
   // The outer run's charset step looked at the inner run's page; its own page finishes anyway.
-  WebEngineHtmlView* tools = WebEngineHtmlView::For(window_->resourcePages()->C_WebBrowser);
+  WebEngineHtmlView* tools = HtmlIn(window_->resourcePages()->C_WebBrowser);
+  ASSERT_NE(tools, nullptr);
   QElapsedTimer waited;
   waited.start();
   while (tools->ReadyState() != READYSTATE_COMPLETE && waited.elapsed() < 20000)
@@ -211,7 +221,7 @@ TEST_F(ResourcePages, APageChosenDuringALoadRunsInsideItAndBothFinish) {
   EXPECT_TRUE(Shown(window_->resourcePages()->D_WebBrowser).contains("about"));
   // The newest wrapper is the inner run's.
   EXPECT_EQ(window_->resourcePages()->fWBW->WebBrowser(),
-            WebEngineHtmlView::For(window_->resourcePages()->D_WebBrowser));
+            HtmlIn(window_->resourcePages()->D_WebBrowser));
   EXPECT_FALSE(CharsetLine(window_->resourcePages()->D_WebBrowser).isEmpty());
 }
 

@@ -96,7 +96,7 @@ TEST_F(VersionPageTest, NoUpdateShowsTheReleaseNotes) {
   TOstrel& w = Start();
   VersionPage& p = Page();
   EXPECT_TRUE(boxes.Boxes().isEmpty()) << boxes.Texts().join(" | ").toStdString();
-  EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet1"));
+  EXPECT_EQ(w.TntTabControl1->GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet1"));
   EXPECT_EQ(w.TntTabControl1->tabText(w.TntTabControl1->indexOf(w.TntTabSheet4)),
             QStringLiteral("版本資訊"));
   EXPECT_TRUE(Shown(p.ReleaseNote_TntMemo));
@@ -139,7 +139,7 @@ TEST_F(VersionPageTest, AnAnnouncedUpdatePreparesTheVersionPage) {
   EXPECT_EQ(boxes.Boxes()[0].text,
             QStringLiteral("有新UPDATE 程式或資料庫Database  點選 [進版下載安裝] 分頁(TabPage) "
                            "可下載(download) 安裝"));
-  EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet4"));
+  EXPECT_EQ(w.TntTabControl1->GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet4"));
   EXPECT_EQ(w.TntTabControl1->tabText(w.TntTabControl1->indexOf(w.TntTabSheet4)),
             QStringLiteral("進版下載安裝"));
   EXPECT_EQ(
@@ -382,7 +382,7 @@ TEST_F(VersionPageTest, TheVersionPageShowsTheUpdateAfterAFailedPackage) {
   EXPECT_EQ(boxes.Boxes()[0].text, texts::kPackageUnusableText.arg("HTML.zip"));
   EXPECT_EQ(boxes.Boxes()[1].caption, texts::kUpdateNoticeCaption);
   EXPECT_EQ(Page().system_ver->text(), installed_.system);
-  EXPECT_EQ(w.GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet4"));
+  EXPECT_EQ(w.TntTabControl1->GLOBAL_Control_page_ActivePage, QStringLiteral("TntTabSheet4"));
   for (QWidget* shown : UpdateControls(Page()))
     EXPECT_TRUE(Shown(shown)) << shown->objectName().toStdString();
 }

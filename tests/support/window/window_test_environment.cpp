@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "app/window/html_engine.h"
 #include "tests/support/window/own_release_server.h"
 
 namespace ravlek::test {
@@ -14,6 +15,9 @@ void PrepareWindowTestEnvironment() {
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   EnsureOwnReleaseServer();
+  // The HTML engine's module is linked, not loaded from the program's folder.
+  static HtmlEngineEntry volatile linkedEngine = &RavlekHtmlEngine;
+  (void)linkedEngine;
 }
 
 }  // namespace ravlek::test

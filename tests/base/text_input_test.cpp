@@ -3,8 +3,7 @@
 
 #include <QBuffer>
 
-#include "romanize/sample_text.h"
-#include "romanize/text_input.h"
+#include "base/text_input.h"
 
 namespace ravlek {
 namespace {
@@ -114,18 +113,6 @@ TEST(Utf8LineReaderTest, SameLinesAndErrorsAsTheWholeText) {
 
 TEST(WithCrLfBreaksTest, EveryBreakBecomesCrLf) {
   EXPECT_EQ(WithCrLfBreaks(u"a\nb\rc\r\nd\n\r"_s), u"a\r\nb\r\nc\r\nd\r\n\r\n"_s);
-}
-
-TEST(ConversionSampleTextTest, TenLinesEndingWithCrLf) {
-  const QString text = ConversionSampleText();
-  ASSERT_TRUE(text.endsWith(u"\r\n"_s));
-  EXPECT_EQ(text.count(u"\r\n"_s), 10);
-  EXPECT_EQ(text.count(u'\n'), 10);
-  const QStringList lines = SplitTextLines(text);
-  ASSERT_EQ(lines.size(), 10);
-  EXPECT_EQ(lines[0], u"無題 (李商隱)"_s);
-  EXPECT_TRUE(lines[5].isEmpty());
-  EXPECT_TRUE(lines[8].isEmpty());
 }
 
 }  // namespace

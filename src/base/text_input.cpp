@@ -1,4 +1,4 @@
-#include "romanize/text_input.h"
+#include "base/text_input.h"
 
 #include <QFile>
 #include <cstdio>
