@@ -2,10 +2,12 @@
 // beside the sqlite3 shell doing the same work on the same file, alternated in the same loop:
 // lookup by romanisation and by character against the shell's GLOB (the condition the lookup
 // sends, which the index on the field serves), import against the shell's
-// .import of the same TSV (which does not resolve the escapes). The counters are CPU times (user +
+// .import of the same TSV (which does not resolve the escapes), and --version against the shell's
+// -version (the start every command pays). The counters are CPU times (user +
 // system, as /usr/bin/time reports them), their ratio and the peak memory of both.
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -154,6 +156,44 @@ void BM_CliImport(benchmark::State& state) {
   state.counters["tsv_MiB"] = static_cast<double>(QFile(f.tsv).size()) / (1024.0 * 1024.0);
 }
 
+// CPU of a child process to the microsecond (getrusage of the waited-for children), where
+// /usr/bin/time counts in 10 ms steps: for the start of a program that does nothing else.
+double ChildCpuSeconds(const QString& program, const QStringList& arguments) {
+  rusage before{};
+  getrusage(RUSAGE_CHILDREN, &before);
+  QProcess process;
+  process.setStandardOutputFile(QProcess::nullDevice());
+  process.start(program, arguments);
+  if (!process.waitForFinished(-1) || process.exitCode() != 0) return -1;
+  rusage after{};
+  getrusage(RUSAGE_CHILDREN, &after);
+  const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+  return seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) -
+         seconds(before.ru_stime);
+}
+
+// The floor of every command: ravlek-cli --version against sqlite3 -version, alternated.
+void BM_CliVersion(benchmark::State& state) {
+  double ours = 0, anchor = 0;
+  for (auto _ : state) {
+    const double a = ChildCpuSeconds(QStringLiteral("sqlite3"), {QStringLiteral("-version")});
+    const double o =
+        ChildCpuSeconds(QStringLiteral(RAVLEK_CLI_PATH), {QStringLiteral("--version")});
+    if (a < 0 || o < 0) {
+      state.SkipWithError("a process failed");
+      break;
+    }
+    state.SetIterationTime(o);
+    ours += o;
+    anchor += a;
+  }
+  const double n = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+  state.counters["sqlite3_cpu_ms"] = anchor / n * 1e3;
+  state.counters["cpu_ms"] = ours / n * 1e3;
+  state.counters["x_sqlite3"] = anchor > 0 ? ours / anchor : 0;
+}
+
+BENCHMARK(BM_CliVersion)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_CliLookupSpell)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CliLookupCharacter)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CliImport)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -7,7 +7,28 @@
 namespace ravlek::metre {
 
 void CharacterReadings::Add(char32_t character, const QString& spell) {
-  readings_[character].append(spell);
+  Entry* found = nullptr;
+  if (character >= kDenseFirst && character < kDenseEnd) {
+    qint32& index = dense_[character - kDenseFirst];
+    if (index < 0) {
+      index = static_cast<qint32>(entries_.size());
+      entries_.emplace_back();
+    }
+    found = &entries_[size_t(index)];
+  } else {
+    found = &readings_[character];
+  }
+  Entry& entry = *found;
+  const int digit = ToneDigit(spell);
+  const int index = static_cast<int>(entry.spells.size());
+  if (index == 0) entry.firstDigit = digit;
+  if (entry.firstLevel < 0 && IsLevelToneDigit(digit)) entry.firstLevel = index;
+  if (entry.firstOblique < 0 && IsObliqueToneDigit(digit)) entry.firstOblique = index;
+  // One copy of each distinct reading (a few thousand), shared by every character that has it:
+  // the check copies a reading per character, which then touches memory that stays in cache.
+  auto shared = spellings_.constFind(spell);
+  if (shared == spellings_.cend()) shared = spellings_.insert(spell, spell);
+  entry.spells.append(*shared);
 }
 
 CharacterReadings CharacterReadings::FromSource(ClassReadingSource& source) {
@@ -20,14 +41,6 @@ CharacterReadings CharacterReadings::FromSource(ClassReadingSource& source) {
     });
   }
   return readings;
-}
-
-bool IsLevelToneDigit(int digit) {
-  return digit == 1 || digit == 5;
-}
-
-bool IsObliqueToneDigit(int digit) {
-  return digit == 2 || digit == 3 || digit == 4 || digit == 7 || digit == 8;
 }
 
 }  // namespace ravlek::metre

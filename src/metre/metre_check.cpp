@@ -144,13 +144,10 @@ Lines SplitVerses(const QStringList& lines, const PingshuiTable& table,
         c.source = viaVariant ? ToneSource::Variant : ToneSource::Pingshui;
         c.canBeLevel = groups->HasLevel();
         c.canBeOblique = groups->HasOblique();
-      } else if (const QStringList* spells = readings ? readings->FindReadings(code) : nullptr) {
-        bool level = false;
-        bool oblique = false;
-        for (const QString& spell : *spells) {
-          level = level || IsLevelToneDigit(ToneDigit(spell));
-          oblique = oblique || IsObliqueToneDigit(ToneDigit(spell));
-        }
+      } else if (const CharacterReadings::Entry* entry =
+                     readings ? readings->FindEntry(code) : nullptr) {
+        const bool level = entry->firstLevel >= 0;
+        const bool oblique = entry->firstOblique >= 0;
         if (level || oblique) {
           c.source = ToneSource::Readings;
           c.canBeLevel = level;
@@ -253,8 +250,9 @@ void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings,
   bool rhymesRead = false;
   for (Verse& verse : verses) {
     for (MetreCharacter& c : verse.characters) {
-      const QStringList* spells = readings->FindReadings(c.code);
-      if (!spells || spells->isEmpty()) continue;
+      const CharacterReadings::Entry* entry = readings->FindEntry(c.code);
+      if (!entry || entry->spells.isEmpty()) continue;
+      const QStringList* spells = &entry->spells;
       // A rhyme position keeps the reading of the tone in order: the rhyme decides there.
       const QString wanted = c.rhymePosition ? QString() : PreferredReading(lines, preferred, c);
       if (!wanted.isEmpty() && spells->contains(wanted) && HasTone(wanted, c.tone)) {
@@ -453,8 +451,8 @@ class RegulatedCheck {
   // first reading (literary first), so that 空悠悠 is 三平尾.
   int FirstReadingDigit(const MetreCharacter& c) const {
     if (!readings_) return 0;
-    const QStringList* spells = readings_->FindReadings(c.code);
-    return !spells || spells->isEmpty() ? 0 : ToneDigit(spells->first());
+    const CharacterReadings::Entry* entry = readings_->FindEntry(c.code);
+    return entry ? entry->firstDigit : 0;
   }
   // The tone a character is read in: its only tone, else that of its first reading.
   Tone ReadingTone(const MetreCharacter& c) const {

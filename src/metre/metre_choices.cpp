@@ -1,5 +1,6 @@
 #include "metre/metre_choices.h"
 
+#include "base/characters.h"
 #include "base/error.h"
 #include "dictionary/class_readings.h"
 #include "metre/metre_check.h"
@@ -62,6 +63,44 @@ QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sour
   QList<QStringList> readings = MetreReadings(poem, sources.Table(), sources.Readings(), preferred);
   if (!HasMetreReadings(readings)) return {};
   return readings;
+}
+
+void AddPoemMetreReadings(const PoemLines& poem, MetreSources& sources, QList<QStringList>& first) {
+  if (!poem.regularShape || !sources.Load()) return;
+  PoemCheck check = CheckPoem(poem.lines, sources.Table(), &sources.Readings());
+  if (!check.Regulated()) return;
+  // The characters come in the order of the text: one walk along each line finds their indexes.
+  // Every line of a poem with readings holds an entry per character, as MetreReadings gives them.
+  int line = -1;
+  qsizetype pos = 0;
+  qsizetype index = 0;
+  for (Verse& verse : check.verses) {
+    for (MetreCharacter& c : verse.characters) {
+      if (c.reading.isEmpty() || c.line >= first.size()) continue;
+      if (line < 0) {
+        for (qsizetype i = 0; i < poem.lines.size() && i < first.size(); ++i) {
+          qsizetype characters = 0;
+          for (qsizetype at = 0; at < poem.lines[i].size();
+               at += CharacterLength(poem.lines[i], at)) {
+            ++characters;
+          }
+          if (first[i].size() < characters) first[i].resize(characters);
+        }
+      }
+      if (c.line != line) {
+        line = c.line;
+        pos = 0;
+        index = 0;
+      }
+      const QString& text = poem.lines[line];
+      while (pos < c.position) {
+        pos += CharacterLength(text, pos);
+        ++index;
+      }
+      QString& chosen = first[line][index];
+      if (chosen.isEmpty()) chosen = std::move(c.reading);
+    }
+  }
 }
 
 QList<QStringList> ChosenMetreReadings(const QStringList& lines, MetreSources& sources) {

@@ -11,6 +11,7 @@
 #include "metre/character_readings.h"
 #include "metre/metre_readings.h"
 #include "metre/pingshui_table.h"
+#include "metre/poem_splitter.h"
 
 namespace ravlek {
 class ClassReadingSource;
@@ -63,6 +64,12 @@ QList<QStringList> PoemMetreReadings(const QStringList& poem, MetreSources& sour
 // The same with what decided each reading; empty as PoemMetreReadings() is.
 QList<QList<MetrePlace>> PoemMetrePlaces(const QStringList& poem, MetreSources& sources,
                                          const QList<QStringList>* preferred = nullptr);
+
+// The same for a poem as PoemSplitter gave it, set into `first` (one list per line of the poem,
+// one entry per character): only entries still empty are set, and only when the poem has the
+// regulated shape (`regularShape`, so its lines are not walked again to find it) and is checked
+// regulated. The conversion's path: the poem is checked once, in place.
+void AddPoemMetreReadings(const PoemLines& poem, MetreSources& sources, QList<QStringList>& first);
 
 // The same over a whole text (poems as SplitPoems cuts them): one list per line, an empty list
 // when no poem has the shape of regulated verse or the tables cannot be read.

@@ -63,6 +63,8 @@ bool AreNeighbourGroups(RhymeGroup a, RhymeGroup b) {
 }
 
 void PingshuiTable::Add(char32_t character, const QStringList& groupNames) {
+  dense_.clear();
+  denseEntries_.clear();
   RhymeGroups& groups = groups_[character];
   for (const QString& name : groupNames) {
     groups.Add(static_cast<int>(PingshuiRhymeNames().indexOf(name)));
@@ -70,11 +72,35 @@ void PingshuiTable::Add(char32_t character, const QStringList& groupNames) {
 }
 
 void PingshuiTable::AddVariant(char32_t variant, char32_t standard) {
+  dense_.clear();
+  denseEntries_.clear();
   variants_.insert(variant, standard);
+}
+
+void PingshuiTable::IndexDense() {
+  // Filled from the hashes (FindGroups reads them while dense_ is empty), then put in place.
+  dense_.clear();
+  denseEntries_.clear();
+  std::vector<qint32> dense(kDenseEnd - kDenseFirst, -1);
+  for (char32_t code = kDenseFirst; code < kDenseEnd; ++code) {
+    bool viaVariant = false;
+    if (const RhymeGroups* groups = FindGroups(code, viaVariant)) {
+      dense[code - kDenseFirst] = static_cast<qint32>(denseEntries_.size());
+      denseEntries_.push_back({*groups, viaVariant});
+    }
+  }
+  dense_ = std::move(dense);
 }
 
 const RhymeGroups* PingshuiTable::FindGroups(char32_t character, bool& viaVariant) const {
   viaVariant = false;
+  if (!dense_.empty() && character >= kDenseFirst && character < kDenseEnd) {
+    const qint32 index = dense_[character - kDenseFirst];
+    if (index < 0) return nullptr;
+    const DenseEntry& entry = denseEntries_[size_t(index)];
+    viaVariant = entry.viaVariant;
+    return &entry.groups;
+  }
   if (auto found = groups_.constFind(character); found != groups_.cend()) return &*found;
   if (auto variant = variants_.constFind(character); variant != variants_.cend()) {
     if (auto found = groups_.constFind(*variant); found != groups_.cend()) {
@@ -110,6 +136,7 @@ PingshuiTable PingshuiTable::FromFiles(const QString& groupsPath, const QString&
     const char32_t to = FirstCharacter(standard);
     if (from && to) table.AddVariant(from, to);
   });
+  table.IndexDense();
   return table;
 }
 

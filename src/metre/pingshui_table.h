@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <bit>
+#include <vector>
 
 namespace ravlek::metre {
 
@@ -85,6 +86,11 @@ class PingshuiTable {
   const RhymeGroups* FindGroups(char32_t character, bool& viaVariant) const;
   bool IsEmpty() const { return groups_.isEmpty(); }
 
+  // The common Han blocks (Extension A to the end of the Unified block): looked up in an array
+  // once the tables are read, since the check looks up every character of every poem.
+  static constexpr char32_t kDenseFirst = 0x3400;
+  static constexpr char32_t kDenseEnd = 0xA000;
+
   // Reads the two tables; raises Error when the groups table cannot be read. A missing variants
   // table leaves the variants out.
   static PingshuiTable FromFiles(const QString& groupsPath, const QString& variantsPath);
@@ -92,8 +98,17 @@ class PingshuiTable {
   static PingshuiTable FromAppFolder(const QString& folder);
 
  private:
+  // Fills dense_ from the two hashes; Add and AddVariant empty it again.
+  void IndexDense();
+
   QHash<char32_t, RhymeGroups> groups_;
   QHash<char32_t, char32_t> variants_;
+  struct DenseEntry {
+    RhymeGroups groups;
+    bool viaVariant = false;
+  };
+  std::vector<qint32> dense_;             // per code: its place in denseEntries_, -1: none
+  std::vector<DenseEntry> denseEntries_;  // the characters the table has
 };
 
 }  // namespace ravlek::metre

@@ -1,5 +1,7 @@
 #include "metre/poem_splitter.h"
 
+#include <optional>
+
 namespace ravlek::metre {
 
 namespace {
@@ -35,11 +37,16 @@ void PoemSplitter::AddLine(const QString& line) {
     out_(Kind::Blank, PoemLines{index, {line}, PoemEnd::EmptyLine, false});
     return;
   }
+  // The shape with this line, when it had to be found before the line was taken: not found twice.
+  std::optional<PoemShape> longer;
   if (open_ && !loose_ && shape_.MayBe() && poem_.lines.size() < kLongestPoemLines) {
     // A whole regulated shape ends where a line does not fit it: a poem of its own follows.
-    PoemShape longer = shape_;
-    longer.AddLine(line);
-    if (!longer.MayStart()) EndPoem(PoemEnd::ShapeChange);
+    longer = shape_;
+    longer->AddLine(line);
+    if (!longer->MayStart()) {
+      EndPoem(PoemEnd::ShapeChange);
+      longer.reset();
+    }
   } else if (open_ && !shape_.MayStart() && shape_.Punctuated() && IsTitleLike(line)) {
     // In punctuated prose or 古體, a line without punctuation is the title of what follows.
     EndPoem(PoemEnd::ShapeChange);
@@ -54,7 +61,11 @@ void PoemSplitter::AddLine(const QString& line) {
     return;
   }
   poem_.lines.append(line);
-  shape_.AddLine(line);
+  if (longer) {
+    shape_ = *longer;
+  } else {
+    shape_.AddLine(line);
+  }
   if (!wholePoems_ && !shape_.MayStart()) {
     loose_ = true;
     PoemLines held = std::move(poem_);

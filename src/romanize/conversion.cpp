@@ -1,5 +1,7 @@
 #include "romanize/conversion.h"
 
+#include <algorithm>
+
 #include "base/characters.h"
 #include "metre/metre_choices.h"
 #include "romanize/phrase_chooser.h"
@@ -46,8 +48,17 @@ void MetreChooser::Choose(metre::PoemSplitter::Kind kind, const metre::PoemLines
       phrases_ && phrases_->HasPhrases() && metre::MayBeRegulatedPoem(part.lines);
   FirstReadings preferred;
   if (withPhrases) preferred = phrases_->Readings(part.lines);
+  const bool anyPreferred =
+      std::any_of(preferred.cbegin(), preferred.cend(), [](const QStringList& l) {
+        return std::any_of(l.cbegin(), l.cend(), [](const QString& r) { return !r.isEmpty(); });
+      });
+  if (!anyPreferred && !Explaining()) {
+    // Nothing to weigh but the metre: the poem is checked once, in place.
+    metre::AddPoemMetreReadings(part, sources_, first);
+    return;
+  }
   const QList<QList<metre::MetrePlace>> places =
-      metre::PoemMetrePlaces(part.lines, sources_, withPhrases ? &preferred : nullptr);
+      metre::PoemMetrePlaces(part.lines, sources_, anyPreferred ? &preferred : nullptr);
   for (qsizetype i = 0; i < places.size() && i < first.size(); ++i) {
     QStringList& line = first[i];
     if (line.size() < places[i].size()) line.resize(places[i].size());

@@ -72,38 +72,40 @@ double ReadingWidthPt(const QString& shownReading, double readingPt) {
 std::vector<HandoutRow> LayOutHandout(const std::vector<RubyLine>& text,
                                       const HandoutStyle& style) {
   std::vector<HandoutRow> rows;
-  for (const RubyLine& line : text) {
-    double widest = 0;
-    for (const RubyCell& cell : line.cells) {
-      if (cell.reading.isEmpty()) continue;
-      widest = std::max(widest, ReadingWidthPt(ShownReading(cell.reading, style), style.readingPt));
-    }
-    HandoutRow row;
-    row.kind = line.kind;
-    const double cell = std::max(kCharacterCellEm * CharacterPtOf(line.kind, style),
-                                 widest > 0 ? widest + 2 * ReadingGapPt(style.readingPt) : 0.0);
-    // Whole half points, so that equal widths stay equal once written out.
-    row.cellPt = std::ceil(cell * 2) / 2;
-    const size_t perRow = std::max<size_t>(1, static_cast<size_t>(kTextWidthPt / row.cellPt));
-    size_t begin = 0;
-    do {
-      size_t end = std::min(line.cells.size(), begin + perRow);
-      if (end < line.cells.size()) {
-        // Break after the last punctuation mark of the row's second half, if there is one.
-        for (size_t i = end; i > begin + perRow / 2; --i) {
-          if (IsBreakAfter(line.cells[i - 1])) {
-            end = i;
-            break;
-          }
+  for (const RubyLine& line : text) LayOutLine(line, style, rows);
+  return rows;
+}
+
+void LayOutLine(const RubyLine& line, const HandoutStyle& style, std::vector<HandoutRow>& rows) {
+  double widest = 0;
+  for (const RubyCell& cell : line.cells) {
+    if (cell.reading.isEmpty()) continue;
+    widest = std::max(widest, ReadingWidthPt(ShownReading(cell.reading, style), style.readingPt));
+  }
+  HandoutRow row;
+  row.kind = line.kind;
+  const double cell = std::max(kCharacterCellEm * CharacterPtOf(line.kind, style),
+                               widest > 0 ? widest + 2 * ReadingGapPt(style.readingPt) : 0.0);
+  // Whole half points, so that equal widths stay equal once written out.
+  row.cellPt = std::ceil(cell * 2) / 2;
+  const size_t perRow = std::max<size_t>(1, static_cast<size_t>(kTextWidthPt / row.cellPt));
+  size_t begin = 0;
+  do {
+    size_t end = std::min(line.cells.size(), begin + perRow);
+    if (end < line.cells.size()) {
+      // Break after the last punctuation mark of the row's second half, if there is one.
+      for (size_t i = end; i > begin + perRow / 2; --i) {
+        if (IsBreakAfter(line.cells[i - 1])) {
+          end = i;
+          break;
         }
       }
-      HandoutRow piece = row;
-      for (size_t i = begin; i < end; ++i) piece.cells.push_back(&line.cells[i]);
-      rows.push_back(std::move(piece));
-      begin = end;
-    } while (begin < line.cells.size());
-  }
-  return rows;
+    }
+    HandoutRow piece = row;
+    for (size_t i = begin; i < end; ++i) piece.cells.push_back(&line.cells[i]);
+    rows.push_back(std::move(piece));
+    begin = end;
+  } while (begin < line.cells.size());
 }
 
 }  // namespace ravlek

@@ -54,4 +54,7 @@ struct HandoutRow {
 // The rows of the handout; the cells point into `text`, which must outlive them.
 std::vector<HandoutRow> LayOutHandout(const std::vector<RubyLine>& text, const HandoutStyle& style);
 
+// The rows of one line, appended to `rows`; the cells point into `line`.
+void LayOutLine(const RubyLine& line, const HandoutStyle& style, std::vector<HandoutRow>& rows);
+
 }  // namespace ravlek

@@ -1,5 +1,7 @@
 #include "romanize/reading_choice_file.h"
 
+#include <algorithm>
+
 #include "base/characters.h"
 #include "dictionary/tailo.h"
 
@@ -46,33 +48,56 @@ ReadingChoices ChoicesOf(const std::vector<ReadingChoiceLine>& lines) {
   return choices;
 }
 
-QString CheckReadingChoices(const std::vector<RubyLine>& text,
-                            const std::vector<ReadingChoiceLine>& lines) {
-  QHash<qsizetype, const RubyCell*> cells;
-  for (const RubyLine& line : text) {
-    for (const RubyCell& cell : line.cells) cells.insert(cell.position, &cell);
+ReadingChoiceCheck::ReadingChoiceCheck(const std::vector<ReadingChoiceLine>& lines)
+    : lines_(lines), faults_(lines.size()), seen_(lines.size(), false) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    byPosition_[lines[i].position].append(i);
+    last_ = std::max(last_, lines[i].position);
   }
-  for (const ReadingChoiceLine& choice : lines) {
-    const RubyCell* cell = cells.value(choice.position);
-    if (!cell) {
+}
+
+void ReadingChoiceCheck::AddLine(const RubyLine& line) {
+  for (const RubyCell& cell : line.cells) {
+    passedUpTo_ = cell.position + 1;
+    const auto found = byPosition_.constFind(cell.position);
+    if (found == byPosition_.constEnd()) continue;
+    for (const size_t i : *found) {
+      const ReadingChoiceLine& choice = lines_[i];
+      seen_[i] = true;
+      if (cell.character != choice.character) {
+        faults_[i] = QStringLiteral("line %1: position %2 is %3, not %4")
+                         .arg(choice.line)
+                         .arg(choice.position)
+                         .arg(cell.character, choice.character);
+      } else if (!HasReading(cell, choice.reading)) {
+        faults_[i] = QStringLiteral("line %1: %2 has no reading %3 (it has: %4)")
+                         .arg(choice.line)
+                         .arg(cell.character, choice.reading,
+                              cell.readings.empty() ? QStringLiteral("none")
+                                                    : ReadingsSummary(cell.readings));
+      }
+    }
+  }
+  ++passedUpTo_;  // the line end is no character
+}
+
+QString ReadingChoiceCheck::Fault() const {
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (!seen_[i]) {
       return QStringLiteral("line %1: position %2 is no character of the text")
-          .arg(choice.line)
-          .arg(choice.position);
+          .arg(lines_[i].line)
+          .arg(lines_[i].position);
     }
-    if (cell->character != choice.character) {
-      return QStringLiteral("line %1: position %2 is %3, not %4")
-          .arg(choice.line)
-          .arg(choice.position)
-          .arg(cell->character, choice.character);
-    }
-    if (!HasReading(*cell, choice.reading)) {
-      return QStringLiteral("line %1: %2 has no reading %3 (it has: %4)")
-          .arg(choice.line)
-          .arg(cell->character, choice.reading,
-               cell->readings.empty() ? QStringLiteral("none") : ReadingsSummary(cell->readings));
-    }
+    if (!faults_[i].isEmpty()) return faults_[i];
   }
   return {};
+}
+
+QString CheckReadingChoices(const std::vector<RubyLine>& text,
+                            const std::vector<ReadingChoiceLine>& lines) {
+  ReadingChoiceCheck check(lines);
+  for (const RubyLine& line : text) check.AddLine(line);
+  return check.Fault();
 }
 
 }  // namespace ravlek

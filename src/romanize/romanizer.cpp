@@ -88,16 +88,27 @@ QString Romanizer::BuildPiece(QStringView character, char32_t code, const QStrin
 }
 
 const QString& Romanizer::PieceOf(QStringView character, char32_t code) {
+  if (code >= kDenseFirst && code < kDenseEnd) {
+    if (denseIndex_.empty()) denseIndex_.assign(kDenseEnd - kDenseFirst, -1);
+    qint32& index = denseIndex_[code - kDenseFirst];
+    if (index < 0) {
+      index = static_cast<qint32>(densePieces_.size());
+      densePieces_.push_back(BuildPiece(character, code));
+    }
+    return densePieces_[size_t(index)];
+  }
   auto it = pieces_.find(code);
   if (it == pieces_.end()) it = pieces_.insert(code, BuildPiece(character, code));
   return *it;
 }
 
 const QString& Romanizer::PieceOf(QStringView character, char32_t code, const QString& first) {
-  const std::pair<char32_t, QString> key(code, first);
-  auto it = firstPieces_.find(key);
-  if (it == firstPieces_.end()) it = firstPieces_.insert(key, BuildPiece(character, code, first));
-  return *it;
+  std::vector<std::pair<QString, QString>>& pieces = firstPieces_[code];
+  for (const auto& [reading, piece] : pieces) {
+    if (reading == first) return piece;
+  }
+  pieces.emplace_back(first, BuildPiece(character, code, first));
+  return pieces.back().second;
 }
 
 QString Romanizer::RomanizeLine(QStringView line, const ProgressFn& progress) {
@@ -107,8 +118,8 @@ QString Romanizer::RomanizeLine(QStringView line, const ProgressFn& progress) {
 QString Romanizer::RomanizeLine(QStringView line, const QStringList& firstReadings,
                                 const ProgressFn& progress) {
   QString romanised;
-  // A character's piece is rarely shorter than the separator and the character itself.
-  romanised.reserve(line.size() * 8);
+  // Room for a piece of a few readings per character, so that the line is rarely moved.
+  romanised.reserve(line.size() * 24);
   qsizetype done = 0;
   for (qsizetype pos = 0; pos < line.size();) {
     const qsizetype length = CharacterLength(line, pos);

@@ -60,10 +60,16 @@ class Romanizer {
   // Per consulted class: character → its readings in row order, joined by the separator.
   std::vector<std::shared_ptr<const ClassIndex>> readings_;
   QString emptyClasses_;
-  // Character → everything written for it (groups or the character, then the separator).
+  // Character → everything written for it (groups or the character, then the separator): the
+  // common Han blocks in an array, found without hashing, the rest hashed.
+  static constexpr char32_t kDenseFirst = 0x3400;
+  static constexpr char32_t kDenseEnd = 0xA000;
+  std::vector<qint32> denseIndex_;    // per code: its place in densePieces_, -1 when not made
+  std::vector<QString> densePieces_;  // in the order first met, so that common ones lie close
   QHash<char32_t, QString> pieces_;
-  // The same with a reading put first: by the character and that reading.
-  QHash<std::pair<char32_t, QString>, QString> firstPieces_;
+  // The same with a reading put first: by the character, each reading put first and its piece
+  // (a character has few readings: looked through, not hashed).
+  QHash<char32_t, std::vector<std::pair<QString, QString>>> firstPieces_;
 };
 
 // The whole conversion of one run.

@@ -87,14 +87,32 @@ QString HtmlEscaped(QStringView text) {
   return out;
 }
 
+namespace {
+
+QString Head(const QString& title, const HandoutStyle& style) {
+  return QStringLiteral(
+             "<!DOCTYPE html>\n<html lang=\"zh-Hant-TW\">\n<head>\n<meta "
+             "charset=\"utf-8\">\n<title>") +
+         HtmlEscaped(title) + QStringLiteral("</title>\n<style>\n") + Style(style) +
+         QStringLiteral("</style>\n</head>\n<body>\n");
+}
+
+const QString kDefaultTitle = QStringLiteral("注音");
+
+}  // namespace
+
+QString LineTitle(const RubyLine& line) {
+  QString plain;
+  for (const RubyCell& cell : line.cells) plain += cell.character;
+  return plain.trimmed();
+}
+
 QString HandoutTitle(const std::vector<RubyLine>& text) {
   for (const RubyLine& line : text) {
-    QString plain;
-    for (const RubyCell& cell : line.cells) plain += cell.character;
-    plain = plain.trimmed();
+    const QString plain = LineTitle(line);
     if (!plain.isEmpty()) return plain;
   }
-  return QStringLiteral("注音");
+  return kDefaultTitle;
 }
 
 QString HandoutFileName(const std::vector<RubyLine>& text) {
@@ -128,13 +146,13 @@ QString HandoutFileName(const std::vector<RubyLine>& text) {
   return name.isEmpty() ? QStringLiteral("注音") : name;
 }
 
-QString RubyHtmlDocument(const std::vector<RubyLine>& text, const HandoutStyle& style) {
-  QString html = QStringLiteral(
-                     "<!DOCTYPE html>\n<html lang=\"zh-Hant-TW\">\n<head>\n<meta "
-                     "charset=\"utf-8\">\n<title>") +
-                 HtmlEscaped(HandoutTitle(text)) + QStringLiteral("</title>\n<style>\n") +
-                 Style(style) + QStringLiteral("</style>\n</head>\n<body>\n");
-  for (const HandoutRow& row : LayOutHandout(text, style)) {
+RubyHtmlWriter::RubyHtmlWriter(const HandoutStyle& style, Out out)
+    : style_(style), out_(std::move(out)) {}
+
+void RubyHtmlWriter::Rows(const RubyLine& line, QString& html) const {
+  std::vector<HandoutRow> rows;
+  LayOutLine(line, style_, rows);
+  for (const HandoutRow& row : rows) {
     html += QStringLiteral("<div class=\"") + QLatin1String(RowClass(row)) + QLatin1Char('"');
     if (!row.cells.empty()) html += QStringLiteral(" style=\"--w: ") + Pt(row.cellPt) + "\"";
     html += QLatin1Char('>');
@@ -143,15 +161,51 @@ QString RubyHtmlDocument(const std::vector<RubyLine>& text, const HandoutStyle& 
       if (cell->reading.isEmpty()) {
         html += HtmlEscaped(cell->character);
       } else {
-        html += QStringLiteral("<ruby title=\"") + HtmlEscaped(ShownSummary(*cell, style)) +
+        html += QStringLiteral("<ruby title=\"") + HtmlEscaped(ShownSummary(*cell, style_)) +
                 QStringLiteral("\">") + HtmlEscaped(cell->character) + QStringLiteral("<rt>") +
-                HtmlEscaped(ShownReading(cell->reading, style)) + QStringLiteral("</rt></ruby>");
+                HtmlEscaped(ShownReading(cell->reading, style_)) + QStringLiteral("</rt></ruby>");
       }
       html += QStringLiteral("</span>");
     }
     html += QStringLiteral("</div>\n");
   }
+}
+
+void RubyHtmlWriter::AddLine(const RubyLine& line) {
+  if (!headWritten_) {
+    const QString title = LineTitle(line);
+    if (title.isEmpty()) {
+      Rows(line, waiting_);
+      return;
+    }
+    QString html = Head(title, style_) + waiting_;
+    waiting_.clear();
+    headWritten_ = true;
+    Rows(line, html);
+    out_(html);
+    return;
+  }
+  QString html;
+  Rows(line, html);
+  out_(html);
+}
+
+void RubyHtmlWriter::Finish() {
+  QString html;
+  if (!headWritten_) {
+    html = Head(kDefaultTitle, style_) + waiting_;
+    waiting_.clear();
+    headWritten_ = true;
+  }
   html += QStringLiteral("</body>\n</html>\n");
+  out_(html);
+}
+
+QString RubyHtmlDocument(const std::vector<RubyLine>& text, const HandoutStyle& style) {
+  QString html;
+  RubyHtmlWriter writer(style, [&html](const QString& part) { html += part; });
+  for (const RubyLine& line : text) writer.AddLine(line);
+  writer.Finish();
   return html;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <functional>
 #include <vector>
 
 #include "romanize/handout_layout.h"
@@ -17,8 +18,30 @@ namespace ravlek {
 // or pictures.
 QString RubyHtmlDocument(const std::vector<RubyLine>& text, const HandoutStyle& style);
 
+// The same document written as its lines come: each line's rows go to `out` at once, but for the
+// blank lines before the first that names the document (its title), which wait for the head.
+class RubyHtmlWriter {
+ public:
+  using Out = std::function<void(const QString& html)>;
+  RubyHtmlWriter(const HandoutStyle& style, Out out);
+  void AddLine(const RubyLine& line);
+  // Writes what waits and the document's end.
+  void Finish();
+
+ private:
+  void Rows(const RubyLine& line, QString& html) const;
+
+  HandoutStyle style_;
+  Out out_;
+  bool headWritten_ = false;
+  QString waiting_;  // the rows before the title
+};
+
 // The title a document of these lines gets: its first line that is not blank, else 注音.
 QString HandoutTitle(const std::vector<RubyLine>& text);
+
+// The title one line would give: its text without the blanks around it; empty when blank.
+QString LineTitle(const RubyLine& line);
 
 // The name a save dialog suggests for the handout, without suffix: its title line where it has
 // one, else its first line that is not blank, without punctuation, symbols and blanks, at most 40

@@ -2,7 +2,14 @@
 
 #include <zip.h>
 
+#include <QFile>
 #include <QHash>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <memory>
 
 #include "base/error.h"
@@ -134,49 +141,50 @@ class RowStyles {
   QString xml_;
 };
 
-QString Content(const std::vector<RubyLine>& text, const HandoutStyle& style) {
-  RowStyles rowStyles(style);
-  QString body;
-  for (const HandoutRow& row : LayOutHandout(text, style)) {
-    if (row.cells.empty()) {
-      body += QStringLiteral("<text:p text:style-name=\"Handout\"/>\n");
+// A row as a paragraph of content.xml.
+void AppendRow(const HandoutRow& row, const HandoutStyle& style, RowStyles& rowStyles,
+               QString& body) {
+  if (row.cells.empty()) {
+    body += QStringLiteral("<text:p text:style-name=\"Handout\"/>\n");
+    return;
+  }
+  body += QStringLiteral("<text:p text:style-name=\"%1\">").arg(rowStyles.NameOf(row));
+  for (const RubyCell* cell : row.cells) {
+    body += QStringLiteral("<text:tab/>");
+    if (cell->reading.isEmpty()) {
+      // A blank keeps its cell; written as a character it would be collapsed.
+      body += cell->character == QStringLiteral(" ") ? QStringLiteral("<text:s/>")
+                                                     : HtmlEscaped(cell->character);
       continue;
     }
-    body += QStringLiteral("<text:p text:style-name=\"%1\">").arg(rowStyles.NameOf(row));
-    for (const RubyCell* cell : row.cells) {
-      body += QStringLiteral("<text:tab/>");
-      if (cell->reading.isEmpty()) {
-        // A blank keeps its cell; written as a character it would be collapsed.
-        body += cell->character == QStringLiteral(" ") ? QStringLiteral("<text:s/>")
-                                                       : HtmlEscaped(cell->character);
-        continue;
-      }
-      body +=
-          QStringLiteral(
-              "<text:ruby text:style-name=\"Ruby\"><text:ruby-base>%1</text:ruby-base>"
-              "<text:ruby-text text:style-name=\"Reading\">%2</text:ruby-text></text:ruby>")
-              .arg(HtmlEscaped(cell->character), HtmlEscaped(ShownReading(cell->reading, style)));
-    }
-    body += QStringLiteral("</text:p>\n");
+    body += QStringLiteral(
+                "<text:ruby text:style-name=\"Ruby\"><text:ruby-base>%1</text:ruby-base>"
+                "<text:ruby-text text:style-name=\"Reading\">%2</text:ruby-text></text:ruby>")
+                .arg(HtmlEscaped(cell->character), HtmlEscaped(ShownReading(cell->reading, style)));
   }
+  body += QStringLiteral("</text:p>\n");
+}
+
+// content.xml up to its body: the automatic styles, the row styles among them.
+QString ContentHead(const RowStyles& rowStyles) {
   return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content") +
          kNamespaces + QLatin1Char('>') + FontFaces() +
          QStringLiteral(
              "<office:automatic-styles>"
              "<style:style style:name=\"Ruby\" style:family=\"ruby\"><style:ruby-properties "
              "style:ruby-position=\"above\" style:ruby-align=\"center\"/></style:style>") +
-         rowStyles.Xml() +
-         QStringLiteral("</office:automatic-styles><office:body><office:text>\n") + body +
-         QStringLiteral("</office:text></office:body></office:document-content>\n");
+         rowStyles.Xml() + QStringLiteral("</office:automatic-styles><office:body><office:text>\n");
 }
 
-QString Meta(const std::vector<RubyLine>& text) {
+constexpr const char* kContentTail = "</office:text></office:body></office:document-content>\n";
+
+QString Meta(const QString& title) {
   return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-meta") +
          kNamespaces +
          QStringLiteral(
              "><office:meta><dc:title>%1</dc:title><meta:generator>Ravlek"
              "</meta:generator></office:meta></office:document-meta>\n")
-             .arg(HtmlEscaped(HandoutTitle(text)));
+             .arg(HtmlEscaped(title));
 }
 
 constexpr const char* kManifest =
@@ -189,10 +197,6 @@ constexpr const char* kManifest =
     " <manifest:file-entry manifest:full-path=\"styles.xml\" manifest:media-type=\"text/xml\"/>\n"
     " <manifest:file-entry manifest:full-path=\"meta.xml\" manifest:media-type=\"text/xml\"/>\n"
     "</manifest:manifest>\n";
-
-struct SourceCloser {
-  void operator()(zip_source_t* source) const { zip_source_free(source); }
-};
 
 [[noreturn]] void Fail(const char* what, zip_error_t* error) {
   const QString reason = QString::fromUtf8(zip_error_strerror(error));
@@ -210,47 +214,174 @@ struct SourceCloser {
   Fail(what, &error);
 }
 
+// content.xml read by the archive as it compresses it: its head, the body from its file, its
+// tail, a piece at a time.
+struct ContentSource {
+  QByteArray head;
+  QFile* body = nullptr;
+  QByteArray tail;
+  time_t mtime = 0;
+  int part = 0;   // 0 head, 1 body, 2 tail, 3 done
+  qint64 at = 0;  // in head or tail
+  zip_error_t error;
+
+  qint64 Size() const { return head.size() + body->size() + tail.size(); }
+
+  zip_int64_t Read(char* data, zip_uint64_t length) {
+    zip_uint64_t done = 0;
+    while (done < length && part < 3) {
+      if (part == 1) {
+        const qint64 read = body->read(data + done, qint64(length - done));
+        if (read < 0) {
+          zip_error_set(&error, ZIP_ER_READ, EIO);
+          return -1;
+        }
+        if (read == 0) part = 2;
+        done += zip_uint64_t(read);
+        continue;
+      }
+      const QByteArray& bytes = part == 0 ? head : tail;
+      const qint64 n = std::min<qint64>(bytes.size() - at, qint64(length - done));
+      std::memcpy(data + done, bytes.constData() + at, size_t(n));
+      at += n;
+      done += zip_uint64_t(n);
+      if (at == bytes.size()) {
+        ++part;
+        at = 0;
+      }
+    }
+    return zip_int64_t(done);
+  }
+
+  static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t cmd) {
+    auto* self = static_cast<ContentSource*>(state);
+    switch (cmd) {
+      case ZIP_SOURCE_OPEN:
+        self->part = 0;
+        self->at = 0;
+        if (!self->body->seek(0)) {
+          zip_error_set(&self->error, ZIP_ER_SEEK, EIO);
+          return -1;
+        }
+        return 0;
+      case ZIP_SOURCE_READ:
+        return self->Read(static_cast<char*>(data), length);
+      case ZIP_SOURCE_CLOSE:
+      case ZIP_SOURCE_FREE:
+        return 0;
+      case ZIP_SOURCE_STAT: {
+        auto* stat = static_cast<zip_stat_t*>(data);
+        zip_stat_init(stat);
+        stat->size = zip_uint64_t(self->Size());
+        stat->mtime = self->mtime;
+        stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+        return sizeof(zip_stat_t);
+      }
+      case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&self->error, data, length);
+      case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_READABLE;
+      default:
+        zip_error_set(&self->error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
+  }
+};
+
+// Flushed to the body's file at this many UTF-16 units.
+constexpr qsizetype kBodyChunk = 256 * 1024;
+
 }  // namespace
 
-QByteArray RubyOdtDocument(const std::vector<RubyLine>& text, const HandoutStyle& style) {
+struct RubyOdtWriter::Impl {
+  explicit Impl(const HandoutStyle& s) : style(s), rowStyles(style) {}
+
+  void Flush() {
+    const QByteArray bytes = pending.toUtf8();
+    pending.clear();
+    if (bodyFile.write(bytes) != bytes.size()) {
+      throw CannotCreateFileError(bodyFile.fileName(), bodyFile.errorString());
+    }
+  }
+
+  HandoutStyle style;
+  RowStyles rowStyles;
+  QTemporaryFile bodyFile;
+  QString pending;  // the body not yet in its file
+  QString title;
+};
+
+RubyOdtWriter::RubyOdtWriter(const HandoutStyle& style) : impl_(std::make_unique<Impl>(style)) {
+  if (!impl_->bodyFile.open()) {
+    throw CannotCreateFileError(impl_->bodyFile.fileTemplate(), impl_->bodyFile.errorString());
+  }
+}
+
+RubyOdtWriter::~RubyOdtWriter() = default;
+
+void RubyOdtWriter::AddLine(const RubyLine& line) {
+  if (impl_->title.isEmpty()) impl_->title = LineTitle(line);
+  std::vector<HandoutRow> rows;
+  LayOutLine(line, impl_->style, rows);
+  for (const HandoutRow& row : rows) AppendRow(row, impl_->style, impl_->rowStyles, impl_->pending);
+  if (impl_->pending.size() >= kBodyChunk) impl_->Flush();
+}
+
+void RubyOdtWriter::Finish(const QString& path) {
+  Impl& d = *impl_;
+  d.Flush();
+  if (!d.bodyFile.flush())
+    throw CannotCreateFileError(d.bodyFile.fileName(), d.bodyFile.errorString());
+  const QString title = d.title.isEmpty() ? HandoutTitle({}) : d.title;
   const QByteArray members[][2] = {
       {"mimetype", kMimeType},
       {"META-INF/manifest.xml", kManifest},
-      {"meta.xml", Meta(text).toUtf8()},
-      {"styles.xml", Styles(style).toUtf8()},
-      {"content.xml", Content(text, style).toUtf8()},
+      {"meta.xml", Meta(title).toUtf8()},
+      {"styles.xml", Styles(d.style).toUtf8()},
   };
-  zip_error_t error;
-  zip_error_init(&error);
-  std::unique_ptr<zip_source_t, SourceCloser> buffer(
-      zip_source_buffer_create(nullptr, 0, 0, &error));
-  if (!buffer) Fail("buffer", &error);
-  zip_t* archive = zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error);
-  if (!archive) Fail("open", &error);
-  zip_source_keep(buffer.get());  // the archive's close releases it once; it is read after
-  for (const auto& member : members) {
-    zip_source_t* data =
-        zip_source_buffer(archive, member[1].constData(), zip_uint64_t(member[1].size()), 0);
-    const zip_int64_t index =
-        data ? zip_file_add(archive, member[0].constData(), data, ZIP_FL_ENC_UTF_8) : -1;
+  ContentSource content;
+  content.head = ContentHead(d.rowStyles).toUtf8();
+  content.body = &d.bodyFile;
+  content.tail = kContentTail;
+  content.mtime = time(nullptr);
+  zip_error_init(&content.error);
+
+  int code = 0;
+  zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+  if (!archive) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    Fail("open", &error);
+  }
+  const auto add = [&](const char* name, zip_source_t* data, zip_int32_t method) {
+    const zip_int64_t index = data ? zip_file_add(archive, name, data, ZIP_FL_ENC_UTF_8) : -1;
     if (index < 0) {
       if (data) zip_source_free(data);
       FailArchive("member", archive);
     }
-    // The mimetype comes first and uncompressed, so that it can be read at a fixed offset.
-    const zip_int32_t method = index == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
     zip_set_file_compression(archive, zip_uint64_t(index), method, 0);
+  };
+  for (const auto& member : members) {
+    // The mimetype comes first and uncompressed, so that it can be read at a fixed offset.
+    add(member[0].constData(),
+        zip_source_buffer(archive, member[1].constData(), zip_uint64_t(member[1].size()), 0),
+        &member == &members[0] ? ZIP_CM_STORE : ZIP_CM_DEFLATE);
   }
+  add("content.xml", zip_source_function(archive, &ContentSource::Callback, &content),
+      ZIP_CM_DEFLATE);
   if (zip_close(archive) < 0) FailArchive("close", archive);
-  zip_stat_t stat;
-  zip_stat_init(&stat);
-  if (zip_source_stat(buffer.get(), &stat) < 0 || zip_source_open(buffer.get()) < 0)
-    Fail("read", zip_source_error(buffer.get()));
-  QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
-  const zip_int64_t read = zip_source_read(buffer.get(), bytes.data(), stat.size);
-  zip_source_close(buffer.get());
-  if (read != zip_int64_t(stat.size)) Fail("read", zip_source_error(buffer.get()));
-  return bytes;
+}
+
+QByteArray RubyOdtDocument(const std::vector<RubyLine>& text, const HandoutStyle& style) {
+  RubyOdtWriter writer(style);
+  for (const RubyLine& line : text) writer.AddLine(line);
+  QTemporaryDir dir;
+  if (!dir.isValid()) throw CannotCreateFileError(dir.path(), dir.errorString());
+  const QString path = dir.filePath(QStringLiteral("handout.odt"));
+  writer.Finish(path);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) throw CannotOpenFileError(path, file.errorString());
+  return file.readAll();
 }
 
 }  // namespace ravlek

@@ -5,37 +5,6 @@
 
 namespace ravlek {
 
-namespace {
-
-// The consulted classes read once, indexed by character.
-class ReadingIndex {
- public:
-  ReadingIndex(ClassReadingSource& source, const ConversionOptions& options) {
-    const std::vector<const ReadingClass*> classes = ConsultedClasses(options);
-    for (const ReadingClass* readingClass : classes) {
-      const QChar classCharacter = readingClass->character;
-      source.ReadClass(*readingClass, [&](QStringView hanWord, QStringView hanSpell) {
-        // Only a row whose HanWord is exactly one character can match a character of the text;
-        // an empty reading is no reading.
-        if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
-        if (hanSpell.isEmpty()) return;
-        index_[CharacterCode(hanWord, 0, hanWord.size())].push_back(
-            {classCharacter, hanSpell.toString()});
-      });
-    }
-  }
-
-  const std::vector<ClassReading>* Find(char32_t code) const {
-    const auto it = index_.constFind(code);
-    return it == index_.constEnd() ? nullptr : &*it;
-  }
-
- private:
-  QHash<char32_t, std::vector<ClassReading>> index_;
-};
-
-}  // namespace
-
 bool HasReading(const RubyCell& cell, const QString& reading) {
   for (const ClassReading& r : cell.readings) {
     if (r.reading == reading) return true;
@@ -69,35 +38,59 @@ QString ReadingsSummary(const std::vector<ClassReading>& readings,
   return out;
 }
 
+RubyTextBuilder::RubyTextBuilder(const RubyTextOptions& options, ClassReadingSource& source)
+    : options_(options) {
+  for (const ReadingClass* readingClass : ConsultedClasses(options.conversion)) {
+    const QChar classCharacter = readingClass->character;
+    source.ReadClass(*readingClass, [&](QStringView hanWord, QStringView hanSpell) {
+      // Only a row whose HanWord is exactly one character can match a character of the text; an
+      // empty reading is no reading.
+      if (hanWord.isEmpty() || CharacterLength(hanWord, 0) != hanWord.size()) return;
+      if (hanSpell.isEmpty()) return;
+      index_[CharacterCode(hanWord, 0, hanWord.size())].push_back(
+          {classCharacter, hanSpell.toString()});
+    });
+  }
+}
+
+RubyLine RubyTextBuilder::Line(const QString& line, const ReadingChoices& choices,
+                               const ReadingChoices& metre, const QStringList& first) {
+  const qsizetype i = lines_++;
+  RubyLine out;
+  if (i == 0 && options_.title) {
+    out.kind = RubyLineKind::Title;
+  } else if (i == (options_.title ? 1 : 0) && options_.author) {
+    out.kind = RubyLineKind::Author;
+  }
+  ReadingChoices lineMetre;
+  qsizetype k = 0;
+  for (qsizetype pos = 0; pos < line.size(); ++k) {
+    const qsizetype length = CharacterLength(line, pos);
+    RubyCell cell;
+    cell.character = line.mid(pos, length);
+    cell.position = position_++;
+    const auto found = index_.constFind(CharacterCode(line, pos, length));
+    if (found != index_.constEnd()) cell.readings = *found;
+    if (k < first.size() && !first[k].isEmpty()) {
+      lineMetre.insert(cell.position, first[k]);
+      cell.reading = PickReading(cell, choices, lineMetre);
+    } else {
+      cell.reading = PickReading(cell, choices, metre);
+    }
+    out.cells.push_back(std::move(cell));
+    pos += length;
+  }
+  ++position_;  // the line end
+  return out;
+}
+
 std::vector<RubyLine> BuildRubyText(const QStringList& lines, const RubyTextOptions& options,
                                     ClassReadingSource& source, const ReadingChoices& choices,
                                     const ReadingChoices& metre) {
-  const ReadingIndex index(source, options.conversion);
+  RubyTextBuilder builder(options, source);
   std::vector<RubyLine> text;
   text.reserve(lines.size());
-  qsizetype position = 1;
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    const QString& line = lines[i];
-    RubyLine out;
-    if (i == 0 && options.title) {
-      out.kind = RubyLineKind::Title;
-    } else if (i == (options.title ? 1 : 0) && options.author) {
-      out.kind = RubyLineKind::Author;
-    }
-    for (qsizetype pos = 0; pos < line.size();) {
-      const qsizetype length = CharacterLength(line, pos);
-      RubyCell cell;
-      cell.character = line.mid(pos, length);
-      cell.position = position++;
-      if (const std::vector<ClassReading>* readings = index.Find(CharacterCode(line, pos, length)))
-        cell.readings = *readings;
-      cell.reading = PickReading(cell, choices, metre);
-      out.cells.push_back(std::move(cell));
-      pos += length;
-    }
-    ++position;  // the line end
-    text.push_back(std::move(out));
-  }
+  for (const QString& line : lines) text.push_back(builder.Line(line, choices, metre));
   return text;
 }
 

@@ -43,6 +43,23 @@ struct RubyTextOptions {
   bool author = false;           // the line after the title (or the first line) names the author
 };
 
+// The cells of a text a line at a time, for a handout written as it goes: the classes are read
+// once, and positions, the title line and the author line are counted over the lines given.
+class RubyTextBuilder {
+ public:
+  RubyTextBuilder(const RubyTextOptions& options, ClassReadingSource& source);
+  // The next line's cells. `metre` holds the readings the metre chooses by position in the text;
+  // `first`, where given, those of this line, one entry per character (an empty entry: none).
+  RubyLine Line(const QString& line, const ReadingChoices& choices,
+                const ReadingChoices& metre = {}, const QStringList& first = {});
+
+ private:
+  RubyTextOptions options_;
+  QHash<char32_t, std::vector<ClassReading>> index_;  // the consulted classes by character
+  qsizetype lines_ = 0;
+  qsizetype position_ = 1;
+};
+
 // The cells of `lines`. Every character gets a cell (an U+0020 blank too); its reading is the one
 // PickReading() gives.
 std::vector<RubyLine> BuildRubyText(const QStringList& lines, const RubyTextOptions& options,

@@ -153,6 +153,32 @@ TEST(MetreCheckTest, CharacterTheTableLacksTakesItsReadingsTones) {
   EXPECT_TRUE(MetrePlainText(check, 1).contains(QStringLiteral("平水韻未收「𠀋」")));
 }
 
+// The table gives the same answers from its array of the common Han blocks as from its hashes:
+// a character of the file, one found through its standard form, one outside the blocks, and one
+// added after the files were read (which must not be hidden by the array).
+TEST(PingshuiTableTest, FindsCharactersInsideAndOutsideTheHanBlocks) {
+  PingshuiTable table = Table();
+  table.Add(U'𠀋', {QStringLiteral("入聲四質")});
+  table.Add(U'丂', {QStringLiteral("上平一東")});
+  struct Lookup {
+    char32_t character;
+    bool found;
+    bool viaVariant;
+    bool level;
+  };
+  for (const Lookup& c : {Lookup{U'丁', true, false, true}, Lookup{U'爲', true, true, true},
+                          Lookup{U'𠀋', true, false, false}, Lookup{U'丂', true, false, true},
+                          Lookup{U'乄', false, false, false}}) {
+    bool viaVariant = false;
+    const RhymeGroups* groups = table.FindGroups(c.character, viaVariant);
+    EXPECT_EQ(groups != nullptr, c.found) << uint(c.character);
+    EXPECT_EQ(viaVariant, c.viaVariant) << uint(c.character);
+    if (groups) {
+      EXPECT_EQ(groups->HasLevel(), c.level) << uint(c.character);
+    }
+  }
+}
+
 // Prose is said to be no verse, without tone rows to line up; a poem ended where the shape
 // changed says so.
 TEST(MetreReportTest, ProseAndTheDivisionAreSaid) {

@@ -278,7 +278,12 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"LineEndIsNoCharacter", u"3\t將\ttsiong1\n"_s,
                    u"line 1: position 3 is no character of the text"_s},
         ChoiceCase{"ReadingItDoesNotHave", u"1\t將\ttsiong5\n"_s,
-                   u"line 1: 將 has no reading tsiong5 (it has: 文 tsiong1, tsiong3, tshiong1)"_s}),
+                   u"line 1: 將 has no reading tsiong5 (it has: 文 tsiong1, tsiong3, tshiong1)"_s},
+        // The text reaches the second line's position first; the file's first fault is told.
+        ChoiceCase{"FirstFaultInTheFileOrder", u"2\t將\ttsiong1\n1\t將\ttsiong5\n"_s,
+                   u"line 1: position 2 is 天, not 將"_s},
+        ChoiceCase{"PositionAfterTheText", u"1\t將\ttsiong1\n9\t地\tte7\n"_s,
+                   u"line 2: position 9 is no character of the text"_s}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadingChoiceFileTest, ReadingsAsTyped) {

@@ -2,6 +2,9 @@
 // (HTML or OpenDocument) with the readings above the characters.
 
 #include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <optional>
 
 #include "base/characters.h"
 #include "base/error.h"
@@ -92,7 +95,24 @@ void AppendExplanations(QByteArray& out, const QString& line, const QStringList&
   }
 }
 
-// Writes the handout of the whole input; returns the exit status.
+// Copies a file to standard output a piece at a time.
+void CopyOut(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) throw CannotOpenFileError(path, file.errorString());
+  while (!file.atEnd()) {
+    const QByteArray piece = file.read(256 * 1024);
+    if (piece.isEmpty() && file.error() != QFileDevice::NoError) {
+      throw CannotOpenFileError(path, file.errorString());
+    }
+    WriteOut(piece);
+  }
+}
+
+// Writes the handout of the input as it is read: each line goes through the metre's chooser and
+// out into the document, so that memory does not grow with the input. HTML goes to standard
+// output as it comes, once the last position the --choose file names has passed (until then a
+// wrong choice can still stop the handout before anything is written); the OpenDocument archive
+// is made in a temporary folder and copied out whole. Returns the exit status.
 int WriteHandout(const Invocation& command, Utf8LineReader& reader, const HandoutArgs& handout,
                  const ConversionOptions& options, ClassReadingSource& source,
                  metre::MetreSources& metreSources, PhraseChooser& phrases) {
@@ -105,30 +125,63 @@ int WriteHandout(const Invocation& command, Utf8LineReader& reader, const Handou
       return command.Fail(QStringLiteral("%1: %2").arg(handout.choose, error));
     }
   }
-  // A document needs the whole text.
-  QStringList lines;
-  QString line;
-  while (reader.Next(line)) lines.append(line);
-  if (!reader.Error().isEmpty()) {
-    return command.Fail(reader.Error());
-  }
   RubyTextOptions textOptions;
   textOptions.conversion = options;
   textOptions.title = handout.title;
   textOptions.author = handout.author;
+  RubyTextBuilder builder(textOptions, source);
+  const ReadingChoices chosen = ChoicesOf(choiceLines);
+  ReadingChoiceCheck check(choiceLines);
+
+  QByteArray out;
+  bool flowing = false;  // the choices are checked: HTML may go out
+  RubyHtmlWriter html(handout.style, [&](const QString& part) {
+    out += part.toUtf8();
+    if (flowing && out.size() >= 64 * 1024) {
+      WriteOut(out);
+      out.clear();
+    }
+  });
+  std::optional<RubyOdtWriter> odt;
+  if (handout.form == HandoutArgs::Form::Odt) odt.emplace(handout.style);
+
+  QString fault;
   MetreChooser chooser(metreSources, &phrases);
-  const ReadingChoices metre =
-      PositionChoices(lines, ChooseFirstReadings(lines, {&chooser, &phrases}));
-  WarnMetre(command, metreSources);
-  const std::vector<RubyLine> text =
-      BuildRubyText(lines, textOptions, source, ChoicesOf(choiceLines), metre);
-  if (const QString fault = CheckReadingChoices(text, choiceLines); !fault.isEmpty()) {
-    return command.Fail(QStringLiteral("%1: %2").arg(handout.choose, fault));
+  ConversionStream stream({&chooser, &phrases}, [&](const QString& line, const QStringList& first) {
+    if (!fault.isEmpty()) return;
+    const RubyLine ruby = builder.Line(line, chosen, {}, first);
+    if (!flowing) {
+      check.AddLine(ruby);
+      if (check.Passed()) {
+        fault = check.Fault();
+        flowing = fault.isEmpty();
+      }
+    }
+    if (odt) {
+      odt->AddLine(ruby);
+    } else {
+      html.AddLine(ruby);
+    }
+  });
+  QString line;
+  while (fault.isEmpty() && reader.Next(line)) stream.AddLine(line);
+  if (fault.isEmpty()) stream.Finish();
+  if (!reader.Error().isEmpty()) {
+    if (flowing && !odt) WriteOut(out);
+    return command.Fail(reader.Error());
   }
-  if (handout.form == HandoutArgs::Form::Odt) {
-    WriteOut(RubyOdtDocument(text, handout.style));
+  if (fault.isEmpty() && !flowing) fault = check.Fault();
+  WarnMetre(command, metreSources);
+  if (!fault.isEmpty()) return command.Fail(QStringLiteral("%1: %2").arg(handout.choose, fault));
+  if (odt) {
+    QTemporaryDir dir;
+    if (!dir.isValid()) throw CannotCreateFileError(dir.path(), dir.errorString());
+    const QString path = dir.filePath(QStringLiteral("handout.odt"));
+    odt->Finish(path);
+    CopyOut(path);
   } else {
-    WriteOut(RubyHtmlDocument(text, handout.style).toUtf8());
+    html.Finish();
+    WriteOut(out);
   }
   return 0;
 }
@@ -183,12 +236,19 @@ int Romanize(const Invocation& command) {
     ToneMarkedReadingSource toneMarked(dataset);
     ClassReadingSource& source = toneMarks ? static_cast<ClassReadingSource&>(toneMarked) : dataset;
     Romanizer romanizer(source, options);
-    const auto write = [&out, explain](const QString& line, const QString& romanised,
-                                       const QStringList& first, const QStringList& why) {
-      out += line.toUtf8();
-      out += '\n';
-      out += romanised.toUtf8();
-      out += '\n';
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    // Encoded straight onto the end of the buffer: no text is made for a line on its way out.
+    const auto append = [&out, &utf8](QStringView text) {
+      const qsizetype size = out.size();
+      out.resize(size + utf8.requiredSpace(text.size()) + 1);
+      char* end = utf8.appendToBuffer(out.data() + size, text);
+      *end++ = '\n';
+      out.truncate(end - out.constData());
+    };
+    const auto write = [&out, &append, explain](const QString& line, const QString& romanised,
+                                                const QStringList& first, const QStringList& why) {
+      append(line);
+      append(romanised);
       if (explain) AppendExplanations(out, line, first, why);
       if (out.size() >= 64 * 1024) {
         WriteOut(out);

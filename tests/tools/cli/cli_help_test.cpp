@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include "build_paths.h"
 
@@ -180,3 +182,18 @@ TEST(CliHelp, ManualPageIsMadeFromTheHelp) {
 }
 
 }  // namespace
+
+// The archive library is loaded by the one command that writes archives, not at every start: the
+// dynamic loader names each library it loads (LD_DEBUG=files).
+TEST(CliStart, VersionLoadsNoArchiveLibrary) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(u"LD_DEBUG"_s, u"files"_s);
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral(RAVLEK_CLI_PATH), {u"--version"_s});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 0);
+  const QString loaded = QString::fromLocal8Bit(process.readAllStandardError());
+  ASSERT_TRUE(loaded.contains(u"libQt6Core"_s)) << "LD_DEBUG said nothing";
+  EXPECT_FALSE(loaded.contains(u"libzip"_s)) << loaded.toStdString();
+}

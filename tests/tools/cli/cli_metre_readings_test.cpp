@@ -10,6 +10,17 @@
 #include <QTemporaryDir>
 
 #include "build_paths.h"
+#include "dictionary/class_readings.h"
+#include "dictionary/connection.h"
+#include "dictionary/dataset.h"
+#include "dictionary/datasets.h"
+#include "metre/metre_choices.h"
+#include "romanize/conversion.h"
+#include "romanize/handout_layout.h"
+#include "romanize/reading_choice_file.h"
+#include "romanize/ruby_html.h"
+#include "romanize/ruby_odt.h"
+#include "romanize/ruby_text.h"
 #include "tests/support/dictionary_fixture.h"
 #include "tests/support/qstring_printer.h"
 #include "tests/support/run_cli.h"
@@ -33,8 +44,8 @@ test::FixtureDictionary Dictionary() {
 const QString kText =
     u"題山居\n行到水窮處，坐看雲起時。\n林泉多野趣，談笑有歸期。\n\n坐看雲起時\n"_s;
 
-// content.xml of an OpenDocument file.
-QString OdtContent(const QByteArray& bytes) {
+// A member of an OpenDocument file, content.xml unless named.
+QString OdtContent(const QByteArray& bytes, const char* member = "content.xml") {
   QByteArray content;
   zip_error_t error;
   zip_error_init(&error);
@@ -46,9 +57,9 @@ QString OdtContent(const QByteArray& bytes) {
     return {};
   }
   zip_stat_t stat;
-  if (zip_stat(archive, "content.xml", 0, &stat) == 0) {
+  if (zip_stat(archive, member, 0, &stat) == 0) {
     content.resize(qsizetype(stat.size));
-    zip_file_t* file = zip_fopen(archive, "content.xml", 0);
+    zip_file_t* file = zip_fopen(archive, member, 0);
     zip_fread(file, content.data(), stat.size);
     zip_fclose(file);
   }
@@ -135,6 +146,101 @@ INSTANTIATE_TEST_SUITE_P(
                                   u"khuann3"_s,
                                   u"khan3"_s}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// kText behind a blank and a whitespace line, then a line longer than a row and one to escape.
+const QString kLongText = u"\n  \n"_s + kText + u"坐看雲起時，"_s.repeated(40) + u"\n<&\">\n"_s;
+
+struct StreamCase {
+  const char* name;
+  QStringList args;
+  bool choose = false;  // 看 (its first) chosen as khan3, against the metre's khan1
+};
+
+class CliHandoutStreamTest : public CliMetreReadingsTest,
+                             public ::testing::WithParamInterface<StreamCase> {};
+
+// A handout written as its lines come is the document the window makes of the whole text: the
+// lines before the title wait for the head, positions and the metre's readings run on from line
+// to line, a long line breaks into rows.
+TEST_P(CliHandoutStreamTest, IsTheDocumentOfTheWholeText) {
+  const StreamCase& c = GetParam();
+  QStringList args = c.args;
+  std::vector<ReadingChoiceLine> choiceLines;
+  if (c.choose) {
+    const QString choices = u"%1\t看\tkhan3\n"_s.arg(kLongText.indexOf(u'看') + 1);
+    QString error;
+    ASSERT_TRUE(ParseReadingChoices(choices, choiceLines, error));
+    args += QStringList{u"--choose"_s, ChoiceFile(choices)};
+  }
+  const test::CliRun run = Run(args, kLongText);
+
+  TFDConnection connection;
+  ASSERT_TRUE(connection.OpenSqliteFile(folder_.DatabasePath()).ok());
+  const QString name = u"FDQuerySQLRavlekTable"_s;
+  TFDQuery query(connection, name, DatasetStatement(name));
+  DatasetClassReadingSource source(query);
+  metre::MetreSources sources(folder_.Path(), source);
+  MetreChooser chooser(sources);
+  QStringList lines = kLongText.split(u'\n');
+  lines.removeLast();
+  RubyTextOptions options;
+  options.title = args.contains(u"--title"_s);
+  options.author = args.contains(u"--author"_s);
+  options.conversion.colloquial = args.contains(u"--colloquial"_s);
+  const std::vector<RubyLine> text =
+      BuildRubyText(lines, options, source, ChoicesOf(choiceLines),
+                    PositionChoices(lines, ChooseFirstReadings(lines, {&chooser})));
+  HandoutStyle style;
+  style.toneMarks = !args.contains(u"--numeric"_s);
+  if (const qsizetype size = args.indexOf(u"--character-size"_s); size >= 0) {
+    style.characterPt = args[size + 1].toDouble();
+  }
+  if (args.contains(u"--odt"_s)) {
+    const QByteArray whole = RubyOdtDocument(text, style);
+    for (const char* member : {"content.xml", "meta.xml", "styles.xml"}) {
+      EXPECT_EQ(OdtContent(run.out, member), OdtContent(whole, member)) << member;
+    }
+    EXPECT_TRUE(OdtContent(run.out, "meta.xml").contains(u"<dc:title>題山居</dc:title>"_s));
+  } else {
+    EXPECT_EQ(QString::fromUtf8(run.out), RubyHtmlDocument(text, style));
+    EXPECT_TRUE(run.out.contains("<title>題山居</title>"));
+  }
+  // The poem's 看: the metre's reading, unless chosen.
+  const bool odt = args.contains(u"--odt"_s);
+  const QString document = odt ? OdtContent(run.out) : QString::fromUtf8(run.out);
+  const QString before =
+      odt ? u"看</text:ruby-base><text:ruby-text text:style-name=\"Reading\">"_s : u"看<rt>"_s;
+  const qsizetype at = document.indexOf(before);
+  ASSERT_GE(at, 0);
+  EXPECT_EQ(document.mid(at + before.size(), 5), c.choose ? u"khan3"_s : u"khan1"_s);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliHandoutStreamTest,
+    ::testing::Values(
+        StreamCase{"Html", {u"--html"_s, u"--numeric"_s}},
+        StreamCase{
+            "HtmlHeadingChosen", {u"--html"_s, u"--title"_s, u"--author"_s, u"--numeric"_s}, true},
+        StreamCase{"Odt", {u"--odt"_s, u"--numeric"_s, u"--character-size"_s, u"30"_s}},
+        StreamCase{"OdtHeadingChosen",
+                   {u"--odt"_s, u"--title"_s, u"--author"_s, u"--numeric"_s, u"--colloquial"_s},
+                   true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A choice that fails on the last line stops the handout before anything is written, though the
+// lines before it were ready long before.
+TEST_F(CliMetreReadingsTest, AWrongChoiceAtTheEndStopsTheHandoutBeforeAnyOutput) {
+  const QString choices = ChoiceFile(u"%1\t<\tsio2\n"_s.arg(kLongText.indexOf(u'<') + 1));
+  for (const QString& form : {u"--html"_s, u"--odt"_s}) {
+    const test::CliRun run = test::RunCliProgram(
+        {u"--app-dir"_s, folder_.Path(), u"romanize"_s, form, u"--choose"_s, choices},
+        kLongText.toUtf8());
+    EXPECT_EQ(run.exitCode, 1) << form.toStdString();
+    EXPECT_TRUE(run.err.contains(u"line 1: < has no reading sio2 (it has: none)"_s))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty()) << form.toStdString();
+  }
+}
 
 TEST_F(CliMetreReadingsTest, WithoutTheTablesTheConversionIsAsBeforeAndSaysSo) {
   QFile::remove(QDir(folder_.Path()).filePath(u"pingshui_groups.tsv"_s));
