@@ -22,8 +22,11 @@ void CharacterReadings::Add(char32_t character, const QString& spell) {
   const int digit = ToneDigit(spell);
   const int index = static_cast<int>(entry.spells.size());
   if (index == 0) entry.firstDigit = digit;
-  if (entry.firstLevel < 0 && IsLevelToneDigit(digit)) entry.firstLevel = index;
-  if (entry.firstOblique < 0 && IsObliqueToneDigit(digit)) entry.firstOblique = index;
+  if (IsLevelToneDigit(digit)) {
+    if (entry.levelCount++ == 0) entry.firstLevel = index;
+  } else if (IsObliqueToneDigit(digit)) {
+    if (entry.obliqueCount++ == 0) entry.firstOblique = index;
+  }
   // One copy of each distinct reading (a few thousand), shared by every character that has it:
   // the check copies a reading per character, which then touches memory that stays in cache.
   auto shared = spellings_.constFind(spell);

@@ -22,6 +22,8 @@ class CharacterReadings {
     int firstDigit = 0;     // the tone digit of the first reading
     int firstLevel = -1;    // the index of the first 平 reading; -1: none
     int firstOblique = -1;  // of the first 仄 one
+    int levelCount = 0;     // how many readings are 平
+    int obliqueCount = 0;   // and how many 仄
   };
 
   // Appends a reading; the order of calls is the order of the readings.

@@ -262,13 +262,11 @@ void ChooseReadings(QList<Verse>& verses, const CharacterReadings* readings,
       }
       const QString* chosen = &spells->first();
       if (c.tone != Tone::Either) {
-        int ofTone = 0;
-        for (const QString& spell : *spells) {
-          if (!HasTone(spell, c.tone)) continue;
-          if (++ofTone == 1) chosen = &spell;
-          if (ofTone == 2) break;
-        }
-        c.byOrder = ofTone > 1;
+        // The tones were counted as the readings were read: no reading's text is touched here.
+        const bool level = c.tone == Tone::Level;
+        const int first = level ? entry->firstLevel : entry->firstOblique;
+        if (first >= 0) chosen = &(*spells)[first];
+        c.byOrder = (level ? entry->levelCount : entry->obliqueCount) > 1;
         if (c.byOrder && c.rhymePosition) {
           if (!rhymesRead) {
             rhymesRead = true;
