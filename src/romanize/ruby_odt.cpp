@@ -214,6 +214,15 @@ constexpr const char* kManifest =
   Fail(what, &error);
 }
 
+// The time the members of a document carry: SOURCE_DATE_EPOCH where it is set, so that the same
+// text makes the same bytes (reproducible documents, and the same handout from every program of
+// ours), else now.
+time_t DocumentTime() {
+  bool ok = false;
+  const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+  return ok && epoch >= 315532800 ? time_t(epoch) : time(nullptr);  // a zip cannot hold pre-1980
+}
+
 // content.xml read by the archive as it compresses it: its head, the body from its file, its
 // tail, a piece at a time.
 struct ContentSource {
@@ -343,7 +352,7 @@ void RubyOdtWriter::Finish(const QString& path) {
   content.head = ContentHead(d.rowStyles).toUtf8();
   content.body = &d.bodyFile;
   content.tail = kContentTail;
-  content.mtime = time(nullptr);
+  content.mtime = DocumentTime();
   zip_error_init(&content.error);
 
   int code = 0;
@@ -360,6 +369,8 @@ void RubyOdtWriter::Finish(const QString& path) {
       FailArchive("member", archive);
     }
     zip_set_file_compression(archive, zip_uint64_t(index), method, 0);
+    // One time for every member (a buffer would take the moment it was made).
+    zip_file_set_mtime(archive, zip_uint64_t(index), content.mtime, 0);
   };
   for (const auto& member : members) {
     // The mimetype comes first and uncompressed, so that it can be read at a fixed offset.

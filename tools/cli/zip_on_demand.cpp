@@ -73,6 +73,9 @@ const char* zip_error_strerror(zip_error_t* error) {
 zip_int64_t zip_error_to_data(const zip_error_t* error, void* data, zip_uint64_t length) {
   RAVLEK_FORWARD(zip_error_to_data, error, data, length);
 }
+int zip_file_set_mtime(zip_t* archive, zip_uint64_t index, time_t mtime, zip_flags_t flags) {
+  RAVLEK_FORWARD(zip_file_set_mtime, archive, index, mtime, flags);
+}
 zip_int64_t zip_file_add(zip_t* archive, const char* name, zip_source_t* source,
                          zip_flags_t flags) {
   RAVLEK_FORWARD(zip_file_add, archive, name, source, flags);
