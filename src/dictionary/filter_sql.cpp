@@ -104,6 +104,12 @@ QString Column(const QStringList& textFields, qsizetype field) {
          QLatin1Char('"');
 }
 
+// SQLite's GLOB reads a value only up to a NUL character, where the held filter reads all of it:
+// such a value passes the condition, and the held filter, run over what SQLite gives, decides.
+QString WithNul(const QString& column) {
+  return QStringLiteral("instr(%1, char(0)) > 0").arg(column);
+}
+
 bool IsExactEqual(const FilterExpression::Node& node) {
   return node.kind == FilterExpression::Kind::Equal && !node.literal.endsWith(u'*');
 }
@@ -145,11 +151,14 @@ SqlCondition Leaf(const FilterExpression::Node& node, const QStringList& textFie
     // A partial value: a non-empty value beginning with the rest.
     const QStringView prefix = QStringView(literal).chopped(1);
     if (prefix.isEmpty()) return {column + QStringLiteral(" <> ''")};
+    // The GLOB sees a value up to its first NUL, the prefix has none: it agrees with the held
+    // filter, and the column's index serves it.
     return {column + QStringLiteral(" GLOB ") + QuotedStr(GlobLiteral(prefix) + u'*')};
   }
   if (literal == QLatin1String("%")) return {column + QStringLiteral(" IS NOT NULL")};
   // Every other pattern passes non-empty values only.
-  return {QStringLiteral("(%1 <> '' AND %1 GLOB %2)").arg(column, QuotedStr(GlobOfLike(literal))),
+  return {QStringLiteral("(%1 <> '' AND (%1 GLOB %2 OR %3))")
+              .arg(column, QuotedStr(GlobOfLike(literal)), WithNul(column)),
           2};
 }
 
@@ -317,8 +326,12 @@ void OpenFiltered(TFDQuery& dataset, const QString& expression) {
       QStringLiteral("select * from %1 where %2")
           .arg(match.captured(1),
                where.isEmpty() ? condition : QStringLiteral("(%1) AND %2").arg(where, condition)));
-  dataset.FilterOff();
   dataset.Open();
+  // The condition may pass more than the filter (values with a NUL character): the held filter
+  // runs over the rows SQLite gives, which are few.
+  dataset.FilterOff();
+  dataset.SetFilter(expression);
+  dataset.FilterOn();
 }
 
 }  // namespace ravlek
