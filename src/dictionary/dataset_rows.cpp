@@ -15,7 +15,7 @@
 
 namespace ravlek {
 
-void HeldRows::SetColumns(const QStringList& names, int keyCount) {
+std::vector<HeldColumn*> HeldRows::SetColumns(const QStringList& names, int keyCount) {
   Clear();
   for (int i = 0; i < names.size(); ++i) {
     if (i < keyCount) {
@@ -28,6 +28,12 @@ void HeldRows::SetColumns(const QStringList& names, int keyCount) {
     }
     columns.emplace_back(names[i]);
   }
+  std::vector<HeldColumn*> targets;
+  for (int i = 0; i < names.size(); ++i) {
+    targets.push_back(i < keyCount ? &keyColumns[static_cast<size_t>(i)]
+                                   : &columns[static_cast<size_t>(i - keyCount)]);
+  }
+  return targets;
 }
 
 void HeldRows::Squeeze() {
@@ -45,6 +51,13 @@ void HeldRows::Clear() {
 
 namespace {
 
+// A UTF-8 decoder for values: each is whole text, not the start of a stream, so a leading U+FEFF
+// is part of it.
+QStringDecoder WholeValueDecoder() {
+  return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
+                                                    QStringConverter::Flag::ConvertInitialBom);
+}
+
 #ifdef RAVLEK_DIRECT_SQLITE
 bool ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount, HeldRows& rows,
                     QString& error) {
@@ -61,16 +74,9 @@ bool ReadSqliteRows(sqlite3* sqlite, const QString& sql, int keyCount, HeldRows&
     names.append(
         QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(statement, i))));
   }
-  rows.SetColumns(names, keyCount);
-  std::vector<HeldColumn*> targets;
-  for (int i = 0; i < total; ++i) {
-    targets.push_back(i < keyCount ? &rows.keyColumns[static_cast<size_t>(i)]
-                                   : &rows.columns[static_cast<size_t>(i - keyCount)]);
-  }
+  const std::vector<HeldColumn*> targets = rows.SetColumns(names, keyCount);
   // Values are taken as SQLite stores them (UTF-8) and decoded once, into the column's buffer.
-  // Each value is whole text, not the start of a stream: a leading U+FEFF is part of it.
-  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
-                                                     QStringConverter::Flag::ConvertInitialBom);
+  QStringDecoder decoder = WholeValueDecoder();
   int step = SQLITE_ROW;
   while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
     for (int i = 0; i < total; ++i) {
@@ -177,14 +183,8 @@ bool ReadPostgresRows(pg_conn* connection, const QString& sql, int keyCount, Hel
   }
   QStringList names;
   for (int i = 0; i < total; ++i) names.append(QString::fromUtf8(pq->fname(result, i)));
-  rows.SetColumns(names, keyCount);
-  std::vector<HeldColumn*> targets;
-  for (int i = 0; i < total; ++i) {
-    targets.push_back(i < keyCount ? &rows.keyColumns[static_cast<size_t>(i)]
-                                   : &rows.columns[static_cast<size_t>(i - keyCount)]);
-  }
-  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless |
-                                                     QStringConverter::Flag::ConvertInitialBom);
+  const std::vector<HeldColumn*> targets = rows.SetColumns(names, keyCount);
+  QStringDecoder decoder = WholeValueDecoder();
   const int count = pq->ntuples(result);
   for (int row = 0; row < count; ++row) {
     for (int i = 0; i < total; ++i) {

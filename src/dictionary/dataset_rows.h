@@ -21,7 +21,8 @@ struct HeldRows {
 
   int FieldIndex(const QString& field) const { return fieldByLowerName.value(field.toLower(), -1); }
   // Empty columns of these names; the first keyCount are the hidden key columns.
-  void SetColumns(const QStringList& names, int keyCount);
+  // Returns the columns in the order of `names`: the key columns first.
+  std::vector<HeldColumn*> SetColumns(const QStringList& names, int keyCount);
   void Clear();
   // Gives back the room the columns grew beyond their values; for the end of a read.
   void Squeeze();

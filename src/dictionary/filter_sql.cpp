@@ -279,6 +279,13 @@ QStringList PostgresTextColumns(TFDConnection& connection, const QString& table)
   return names;
 }
 
+// Whether the expression holds a like pattern other than %, which SQLite answers by GLOB.
+bool HasPattern(const FilterExpression& expression) {
+  return std::any_of(expression.Nodes().cbegin(), expression.Nodes().cend(), [](const auto& node) {
+    return node.kind == FilterExpression::Kind::Like && node.literal != QLatin1String("%");
+  });
+}
+
 }  // namespace
 
 QString FilterAsSqlCondition(const FilterExpression& expression, const QStringList& textFields,
@@ -312,6 +319,10 @@ void OpenFiltered(TFDQuery& dataset, const QString& expression) {
                                        SqlDialect::Postgres);
     }
   }
+  // SQLite's condition for a like pattern may pass more than the held filter does (a value with
+  // a NUL character): the held filter then runs over the rows SQLite gives, which are few.
+  const bool superset =
+      connection.Database().driverName() == QLatin1String("QSQLITE") && HasPattern(parsed);
   if (condition.isEmpty()) {
     dataset.Open();
     dataset.FilterOff();
@@ -326,12 +337,12 @@ void OpenFiltered(TFDQuery& dataset, const QString& expression) {
       QStringLiteral("select * from %1 where %2")
           .arg(match.captured(1),
                where.isEmpty() ? condition : QStringLiteral("(%1) AND %2").arg(where, condition)));
-  dataset.Open();
-  // The condition may pass more than the filter (values with a NUL character): the held filter
-  // runs over the rows SQLite gives, which are few.
   dataset.FilterOff();
-  dataset.SetFilter(expression);
-  dataset.FilterOn();
+  dataset.Open();
+  if (superset) {
+    dataset.SetFilter(expression);
+    dataset.FilterOn();
+  }
 }
 
 }  // namespace ravlek

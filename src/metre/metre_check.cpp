@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <span>
 
 #include "base/characters.h"
+#include "dictionary/tailo_syllable.h"
 #include "metre/character_readings.h"
 
 namespace ravlek::metre {
@@ -193,22 +195,13 @@ QString PreferredReading(const QStringList& lines, const QList<QStringList>* pre
   return chosen.value(index);
 }
 
-// The rhyme of a numeric Tâi-lô reading: what follows its initial, without the tone digit
-// (hing5 → ing); a syllabic nasal (ng5, m7) is its own rhyme.
-QString RhymeOfReading(QString spell) {
-  static const QLatin1StringView kInitials[] = {
-      QLatin1StringView("tsh"), QLatin1StringView("ph"), QLatin1StringView("th"),
-      QLatin1StringView("kh"),  QLatin1StringView("ng"), QLatin1StringView("ts"),
-      QLatin1StringView("p"),   QLatin1StringView("b"),  QLatin1StringView("m"),
-      QLatin1StringView("t"),   QLatin1StringView("n"),  QLatin1StringView("l"),
-      QLatin1StringView("k"),   QLatin1StringView("g"),  QLatin1StringView("h"),
-      QLatin1StringView("s"),   QLatin1StringView("j")};
-  if (!spell.isEmpty() && spell.back().isDigit()) spell.chop(1);
-  for (const QLatin1StringView initial : kInitials) {
-    if (spell.size() > initial.size() && spell.startsWith(initial))
-      return spell.mid(initial.size());
+// The rhyme of a numeric Tâi-lô reading: its final (hing5 → ing; a syllabic nasal, ng5, is its
+// own); a reading of another shape is compared whole, without its tone digit.
+QString RhymeOfReading(const QString& spell) {
+  if (const std::optional<TailoSyllable> syllable = SplitTailoSyllable(spell)) {
+    return syllable->final;
   }
-  return spell;
+  return ToneDigit(spell) > 0 ? spell.chopped(1) : spell;
 }
 
 // A rhyme position and the rhymes of its readings of the tone it needs.

@@ -3,6 +3,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <memory>
 
 #include "base/error.h"
 #include "romanize/reading_explanation.h"
@@ -39,6 +40,16 @@ QHash<QString, QString> ReadingFanqie(const QSqlDatabase& database, const QStrin
     if (!entry.isEmpty() && !fanqie.contains(reading)) fanqie.insert(reading, entry);
   }
   return fanqie;
+}
+
+std::function<QString(const QString&, const QString&)> CachedReadingFanqie(
+    const QSqlDatabase& database) {
+  auto known = std::make_shared<QHash<QString, QHash<QString, QString>>>();
+  return [database, known](const QString& character, const QString& reading) {
+    auto found = known->find(character);
+    if (found == known->end()) found = known->insert(character, ReadingFanqie(database, character));
+    return found->value(reading);
+  };
 }
 
 }  // namespace ravlek

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
 
 namespace ravlek {
 
@@ -15,5 +16,10 @@ QHash<QString, QString> ReadingRhymes(const QSqlDatabase& database, const QStrin
 // Reading (HanSpell) → the 反切 of the 廣韻 entry its PtypeDesc names (the first row's when
 // several have one); readings without one are left out. Raises Error when the store fails.
 QHash<QString, QString> ReadingFanqie(const QSqlDatabase& database, const QString& character);
+
+// The 反切 of one reading of a character (empty when none), each character's rows read once: for
+// the reasons of the phrases' choices, asked character by character.
+std::function<QString(const QString& character, const QString& reading)> CachedReadingFanqie(
+    const QSqlDatabase& database);
 
 }  // namespace ravlek

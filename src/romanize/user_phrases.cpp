@@ -12,6 +12,7 @@
 
 #include "base/characters.h"
 #include "base/error.h"
+#include "dictionary/rows_tsv.h"
 #include "dictionary/tailo.h"
 #include "dictionary/tailo_syllable.h"
 #include "romanize/phrase_readings.h"
@@ -118,30 +119,6 @@ QString MeantCharacter(const Bracketed& phrase, char32_t* code) {
   return phrase.text.mid(at, length);
 }
 
-QString Escaped(const QString& note) {
-  QString out;
-  out.reserve(note.size());
-  for (const QChar c : note) {
-    switch (c.unicode()) {
-      case u'\\':
-        out += QStringLiteral("\\\\");
-        break;
-      case u'\t':
-        out += QStringLiteral("\\t");
-        break;
-      case u'\n':
-        out += QStringLiteral("\\n");
-        break;
-      case u'\r':
-        out += QStringLiteral("\\r");
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 // A backslash before another letter stays as typed.
 QString Unescaped(QStringView field) {
   QString out;
@@ -213,7 +190,7 @@ QString UserPhrasesPath(const QString& appFolder) {
 
 QString UserPhraseLine(const UserPhrase& phrase) {
   QString line = phrase.phrase + u'\t' + phrase.reading;
-  if (!phrase.note.isEmpty()) line += u'\t' + Escaped(phrase.note);
+  if (!phrase.note.isEmpty()) line += u'\t' + EscapeTsvValue(phrase.note);
   return line;
 }
 

@@ -10,6 +10,7 @@
 #include "build_paths.h"
 #include "metre/metre_check.h"
 #include "metre/metre_choices.h"
+#include "tests/support/dictionary_fixture.h"
 #include "tests/support/memory_reading_source.h"
 #include "tests/support/qstring_printer.h"
 
@@ -31,10 +32,7 @@ class MetreChoicesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder_.isValid());
-    for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
-      ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
-                              folder_.filePath(table)));
-    }
+    ASSERT_NO_THROW(test::CopyPingshuiTables(folder_.path()));
   }
   QTemporaryDir folder_;
   test::MemoryReadingSource rows_ = FewRows();

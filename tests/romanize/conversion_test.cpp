@@ -11,6 +11,7 @@
 #include "metre/metre_choices.h"
 #include "romanize/conversion.h"
 #include "romanize/romanizer.h"
+#include "tests/support/dictionary_fixture.h"
 #include "tests/support/memory_reading_source.h"
 #include "tests/support/qstring_printer.h"
 
@@ -55,10 +56,7 @@ class ConversionPathTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder_.isValid());
-    for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
-      ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
-                              folder_.filePath(table)));
-    }
+    ASSERT_NO_THROW(test::CopyPingshuiTables(folder_.path()));
   }
   // Each line and its romanised line, as the conversion page and ravlek-cli romanize write them.
   QStringList Convert(const QStringList& lines, const std::vector<ReadingChooser*>& choosers) {

@@ -12,6 +12,7 @@
 #include "romanize/phrase_chooser.h"
 #include "romanize/phrase_files.h"
 #include "romanize/reading_explanation.h"
+#include "tests/support/dictionary_fixture.h"
 #include "tests/support/memory_reading_source.h"
 #include "tests/support/qstring_printer.h"
 
@@ -59,10 +60,7 @@ class PhraseChooserTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder_.isValid());
-    for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
-      ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
-                              folder_.filePath(table)));
-    }
+    ASSERT_NO_THROW(test::CopyPingshuiTables(folder_.path()));
   }
   // The first readings and their reasons through the conversion path: the metre, then the phrases.
   FirstReadings Choose(const QStringList& lines, FirstReadings* why = nullptr) {

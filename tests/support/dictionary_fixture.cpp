@@ -111,6 +111,17 @@ FixtureRow SynthesisRow(const QString& word, const QString& ptype, const QString
           {QStringLiteral("PoemRhyme"), rhyme}};
 }
 
+void CopyPingshuiTables(const QString& folder) {
+  for (const QString& table :
+       {QStringLiteral("pingshui_groups.tsv"), QStringLiteral("pingshui_variants.tsv")}) {
+    const QString to = QDir(folder).filePath(table);
+    QFile::remove(to);
+    if (!QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table, to)) {
+      throw Error(QStringLiteral("cannot copy %1").arg(table));
+    }
+  }
+}
+
 void FixtureAppFolder::AddShippedPhrases() const {
   for (const QString& file : {kClassicalPhraseFile, kTerraPhraseFile}) {
     const QString to = dir_.filePath(file);

@@ -39,6 +39,10 @@ void WriteFixtureDictionary(const QString& path, const FixtureDictionary& dictio
 void WriteConnectionDefs(const QString& appDir, const QString& database,
                          const QString& driverId = QStringLiteral("SQLite"));
 
+// Puts the Pingshui tables (data/pingshui) in `folder`, as the application folder holds them.
+// Raises ravlek::Error when one cannot be copied.
+void CopyPingshuiTables(const QString& folder);
+
 // A temporary application folder holding Ravlek.db and its connection definition.
 class FixtureAppFolder {
  public:

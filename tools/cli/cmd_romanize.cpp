@@ -221,15 +221,8 @@ int Romanize(const Invocation& command) {
     const LoadedPhrases phraseFiles = ProcessPhrases(command.AppDir());
     WarnPhrases(command, phraseFiles);
     // The 廣韻 entries are looked up only for the reasons, one character at a time.
-    QHash<QString, QHash<QString, QString>> fanqie;
-    PhraseChooser phrases(
-        *phraseFiles.table, metreSources, [&](const QString& character, const QString& reading) {
-          auto found = fanqie.find(character);
-          if (found == fanqie.end()) {
-            found = fanqie.insert(character, ReadingFanqie(connection.Database(), character));
-          }
-          return found->value(reading);
-        });
+    PhraseChooser phrases(*phraseFiles.table, metreSources,
+                          CachedReadingFanqie(connection.Database()));
     if (handout.form != HandoutArgs::Form::None) {
       return WriteHandout(command, reader, handout, options, dataset, metreSources, phrases);
     }

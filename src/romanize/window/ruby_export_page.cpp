@@ -160,11 +160,8 @@ void ravlek::ConversionPage::RubyExport_TntButtonClick() {
     if (!keptMetreSources) keptMetreSources = std::make_shared<ravlek::metre::KeptMetreSources>();
     ravlek::metre::MetreSources sources(QDir::currentPath(), source, keptMetreSources.get());
     const ravlek::LoadedPhrases phraseFiles = ravlek::ProcessPhrases(QDir::currentPath());
-    const QSqlDatabase database = FDConnection1->Database();
-    ravlek::PhraseChooser phrases(
-        *phraseFiles.table, sources, [&database](const QString& character, const QString& reading) {
-          return ravlek::ReadingFanqie(database, character).value(reading);
-        });
+    ravlek::PhraseChooser phrases(*phraseFiles.table, sources,
+                                  ravlek::CachedReadingFanqie(FDConnection1->Database()));
     ravlek::MetreChooser chooser(sources, &phrases);
     ravlek::FirstReadings why;
     metre = ravlek::PositionChoices(lines,

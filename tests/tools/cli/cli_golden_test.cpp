@@ -76,10 +76,7 @@ class CliGoldenTest : public ::testing::TestWithParam<GoldenCase> {
  protected:
   static void SetUpTestSuite() {
     folder_ = new test::FixtureAppFolder(Dictionary());
-    for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
-      ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
-                              QDir(folder_->Path()).filePath(table)));
-    }
+    ASSERT_NO_THROW(test::CopyPingshuiTables(folder_->Path()));
     folder_->AddShippedPhrases();
   }
   static void TearDownTestSuite() {

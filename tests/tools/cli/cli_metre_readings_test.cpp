@@ -70,10 +70,7 @@ QString OdtContent(const QByteArray& bytes, const char* member = "content.xml") 
 class CliMetreReadingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
-      ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
-                              QDir(folder_.Path()).filePath(table)));
-    }
+    ASSERT_NO_THROW(test::CopyPingshuiTables(folder_.Path()));
     folder_.AddShippedPhrases();
   }
   test::CliRun Run(const QStringList& args, const QString& input = kText) {

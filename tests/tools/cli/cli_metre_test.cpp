@@ -26,12 +26,7 @@ test::FixtureDictionary Dictionary() {
 
 class MetreCliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const QString& table : {u"pingshui_groups.tsv"_s, u"pingshui_variants.tsv"_s}) {
-      ASSERT_TRUE(QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + table,
-                              QDir(folder_.Path()).filePath(table)));
-    }
-  }
+  void SetUp() override { ASSERT_NO_THROW(test::CopyPingshuiTables(folder_.Path())); }
   test::CliRun Run(const QStringList& args, const QByteArray& input) {
     return test::RunCliProgram(QStringList{u"--app-dir"_s, folder_.Path(), u"metre"_s} + args,
                                input);

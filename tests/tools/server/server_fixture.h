@@ -42,13 +42,6 @@ inline FixtureDictionary ClassroomDictionary() {
   return dictionary;
 }
 
-inline void CopyPingshuiTables(const QString& folder) {
-  for (const char* table : {"pingshui_groups.tsv", "pingshui_variants.tsv"}) {
-    QFile::copy(QStringLiteral(RAVLEK_SOURCE_DIR "/data/pingshui/") + QLatin1String(table),
-                QDir(folder).filePath(QLatin1String(table)));
-  }
-}
-
 class RunningServer {
  public:
   explicit RunningServer(const FixtureDictionary& rows = ClassroomDictionary(),
